@@ -1,0 +1,20 @@
+# tarnquill_add_test(NAME name SOURCES a.cc b.cc LIBS lib1 lib2)
+# One GoogleTest executable; every test runs headless and may find the
+# shared corpus through TARNQUILL_CORPUS (tests skip when it is absent).
+set(TARNQUILL_CORPUS_DIR "${PROJECT_SOURCE_DIR}/../shared/corpus"
+    CACHE PATH "Folder of real Access files used by conformance tests")
+
+function(tarnquill_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    TARNQUILL_CORPUS="${TARNQUILL_CORPUS_DIR}"
+    TARNQUILL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+endfunction()

@@ -1,0 +1,119 @@
+// The engine's public face: open an Access file, list and describe its
+// tables, scan their rows and (for writable opens) change them.
+//
+// Every call returns Status or Result<T>; nothing throws. Messages name the
+// file, and where it applies the table, column, page and row involved.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "jet/status.h"
+#include "jet/value.h"
+
+namespace jet {
+
+struct OpenOptions {
+  std::string password;   // ignored for files without a database password
+  bool read_only = true;  // nothing is ever written to a file opened read-only
+};
+
+struct TableInfo {
+  std::string name;
+  uint32_t definition_page = 0;
+  bool linked = false;  // a link to a table in another file: listed, not readable
+};
+
+struct ColumnDef {
+  std::string name;
+  ColumnType type = ColumnType::kText;
+  uint16_t number = 0;  // the column number stored in rows
+  uint16_t size = 0;    // bytes in the row (text: twice the characters in Jet 4)
+  uint8_t precision = 0;
+  uint8_t scale = 0;
+  bool fixed = false;
+  bool required = false;
+  bool auto_number = false;
+  bool compressed_unicode = false;
+  bool hyperlink = false;
+  // Maximum characters for text columns (size in characters), 0 otherwise.
+  uint16_t max_chars = 0;
+};
+
+struct IndexColumn {
+  size_t column = 0;  // position in TableDef::columns
+  bool ascending = true;
+};
+
+struct IndexDef {
+  std::string name;
+  std::vector<IndexColumn> columns;
+  bool unique = false;
+  bool primary = false;
+  bool foreign_key = false;
+};
+
+struct TableDef {
+  std::string name;
+  uint32_t definition_page = 0;
+  std::vector<ColumnDef> columns;  // in the order a "Select *" lists them
+  std::vector<IndexDef> indexes;
+  uint32_t row_count = 0;  // as recorded in the definition
+};
+
+// Where a row lives: its data page and slot. A row that moved keeps the id
+// of its original slot.
+struct RowId {
+  uint32_t page = 0;
+  uint16_t slot = 0;
+  friend bool operator==(const RowId&, const RowId&) = default;
+};
+
+// Walks the live rows of one table in storage order.
+class TableCursor {
+ public:
+  virtual ~TableCursor() = default;
+  // Advances to the next live row. Returns false at the end, or a failure.
+  virtual Result<bool> Next() = 0;
+  // The current row's id (valid after Next() returned true).
+  virtual RowId id() const = 0;
+  // The current row's value of column `column` (a position in TableDef::columns).
+  // Decoded on demand, so a scan that reads one column decodes only that one.
+  virtual Result<Value> Get(size_t column) = 0;
+};
+
+class Database {
+ public:
+  virtual ~Database() = default;
+
+  // Opens `path`. Fails with NotFound ("Could not find file '<path>'."),
+  // BadPassword ("Not a valid password."), NotSupported (newer formats),
+  // Corruption (a damaged or foreign file), Locked or ReadOnly (writable opens).
+  static Result<std::unique_ptr<Database>> Open(const std::string& path,
+                                                const OpenOptions& options);
+
+  virtual const std::string& path() const = 0;
+  // 3 or 4.
+  virtual int jet_version() const = 0;
+
+  // User tables in catalog order; system tables and queries are left out.
+  virtual Result<std::vector<TableInfo>> ListTables() = 0;
+  // The table named `name`, ignoring case; NotFound naming it otherwise.
+  virtual Result<TableDef> FindTable(std::string_view name) = 0;
+  // A cursor over the live rows of `table`.
+  virtual Result<std::unique_ptr<TableCursor>> Scan(const TableDef& table) = 0;
+  // Every column of one row.
+  virtual Result<std::vector<Value>> ReadRow(const TableDef& table, RowId row) = 0;
+
+  // Replaces the given columns of one row and stores it, keeping every index
+  // exact; atomic on disk. Fails without writing anything on a value that does
+  // not fit its column, a duplicate unique key, or a read-only open.
+  virtual Status UpdateRow(const TableDef& table, RowId row,
+                           const std::vector<std::pair<size_t, Value>>& changes) = 0;
+};
+
+}  // namespace jet
