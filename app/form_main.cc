@@ -1,5 +1,6 @@
 #include "app/form_main.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
@@ -77,12 +78,14 @@ void TFormMain::showEvent(QShowEvent* event) {
 }
 
 std::string TFormMain::ReadProfile(const char* key) const {
-  return data::ReadIniValue(kProfileSection, key, "", profile_path_.toStdString());
+  return data::ReadIniValue(kProfileSection, key, "",
+                            QFile::encodeName(profile_path_).toStdString());
 }
 
 void TFormMain::WriteProfile(const char* key, const QLineEdit& box) const {
   // A failed write is not reported: the settings of this run are not kept.
-  (void)data::WriteIniValue(kProfileSection, key, Text(box), profile_path_.toStdString());
+  (void)data::WriteIniValue(kProfileSection, key, Text(box),
+                            QFile::encodeName(profile_path_).toStdString());
 }
 
 void TFormMain::FormCreate() {

@@ -2,6 +2,7 @@
 // control, as the window was designed (pixel positions relative to the
 // control's panel).
 #include <QCursor>
+#include <QIcon>
 
 #include "app/banner_picture.h"
 #include "app/form_main.h"
@@ -43,6 +44,7 @@ void TFormMain::BuildLayout() {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
+  setWindowIcon(QIcon(BannerPicture()));
   setFont(FormFont());
   // A single fixed border: the user cannot resize the window by dragging.
   setFixedSize(kFormClientWidth, kFormClientHeight);
