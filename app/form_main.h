@@ -68,6 +68,12 @@ class TFormMain : public QWidget {
   // Places the window in the middle of the desktop (before it is shown).
   void PlaceAtDesktopCentre();
 
+  // Puts the data grid into its area: it fills DataGrid1Host (and follows it
+  // when a splitter moves) and comes after Modify in tab order. The grid
+  // becomes a child of the window's area and is deleted with it.
+  void PlaceDataGrid(QWidget* grid);
+  QWidget* DataGrid1() const { return data_grid_; }
+
   // The window's controls, under the names of its definition. DataGrid1Host
   // is the area the data grid fills (inside Panel3's border).
   TPanel Panel1{this};
@@ -119,6 +125,7 @@ class TFormMain : public QWidget {
   QString app_dir_;
   QString profile_path_;
   bool shown_once_ = false;
+  QWidget* data_grid_ = nullptr;  // owned by DataGrid1Host
 };
 
 // The text of a box as UTF-8.

@@ -104,6 +104,16 @@ void TFormMain::Realign() {
   Panel3.setGeometry(0, top, kFormClientWidth, std::max(0, kFormClientHeight - top));
   DataGrid1Host.setGeometry(1, 1, std::max(0, Panel3.width() - 2),
                             std::max(0, Panel3.height() - 2));
+  if (data_grid_ != nullptr) data_grid_->setGeometry(DataGrid1Host.rect());
+}
+
+void TFormMain::PlaceDataGrid(QWidget* grid) {
+  data_grid_ = grid;
+  if (grid == nullptr) return;
+  grid->setParent(&DataGrid1Host);
+  grid->setGeometry(DataGrid1Host.rect());
+  grid->show();
+  setTabOrder(&Button4, grid);
 }
 
 int TFormMain::MaxSplitSize(const QWidget* control) const {

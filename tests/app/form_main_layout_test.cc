@@ -136,5 +136,27 @@ TEST(FormMainLayoutTest, FocusStartsInTheFileBoxAndTabVisitsBoxesThenButtons) {
   }
 }
 
+TEST(FormMainLayoutTest, PlacedGridFillsItsAreaAndFollowsModifyInTabOrder) {
+  FormFixture f;
+  TFormMain& w = f.form;
+  auto* grid = new QLineEdit;  // stands in for the grid; the window's area owns it
+  w.PlaceDataGrid(grid);
+  EXPECT_EQ(grid->parentWidget(), &w.DataGrid1Host);
+  EXPECT_EQ(grid->geometry(), QRect(0, 0, 686, 293));
+  EXPECT_EQ(grid->mapTo(&w, QPoint(0, 0)), QPoint(1, 173));
+  w.show();
+  QApplication::setActiveWindow(&w);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.Button4.setEnabled(true);
+  w.Button4.setFocus();
+  QTest::keyClick(&w.Button4, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), grid);
+
+  // Dragging the lower splitter up gives the grid the room.
+  QTest::mousePress(&w.Splitter2, Qt::LeftButton, {}, QPoint(10, 1));
+  QTest::mouseRelease(&w.Splitter2, Qt::LeftButton, {}, QPoint(10, -19));
+  EXPECT_EQ(grid->size(), QSize(686, 313));
+}
+
 }  // namespace
 }  // namespace app
