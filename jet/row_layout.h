@@ -10,6 +10,7 @@
 #include "jet/database.h"
 #include "jet/format.h"
 #include "jet/status.h"
+#include "jet/where.h"
 
 namespace jet {
 
@@ -24,8 +25,12 @@ struct ColumnSlice {
 // Splits `row` (exactly the row's bytes) for `table`. `where` names the row in
 // Corruption messages ("<file>: page 9: row 3"). Columns the row predates, or
 // whose bit is clear, come back as not present.
-Status CrackRow(const Format& format, const TableDef& table, ByteView row, const std::string& where,
+Status CrackRow(const Format& format, const TableDef& table, ByteView row, const Where& where,
                 std::vector<ColumnSlice>* out);
+
+// Same, reusing `scratch` for the offset table (a scan keeps one per cursor).
+Status CrackRow(const Format& format, const TableDef& table, ByteView row, const Where& where,
+                std::vector<ColumnSlice>* out, std::vector<size_t>* scratch);
 
 // Bytes a fixed-length column of `type` occupies; 0 for variable-length types.
 size_t FixedSize(ColumnType type);
