@@ -67,7 +67,11 @@ int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
   }
   out << block;
   out.flush();
-  return out ? kExitOk : kExitFailure;
+  if (!out) {
+    err << "could not write the exported rows\n";
+    return kExitFailure;
+  }
+  return kExitOk;
 }
 
 }  // namespace cli

@@ -269,6 +269,12 @@ TEST(DatabaseTest, ScanReadsEachPageOnce) {
   ASSERT_TRUE(def.ok());
   auto owned = ReadUsageMap(store, def->owned_map);
   ASSERT_TRUE(owned.ok());
+  // Pages with free space are among the owned ones.
+  auto free_pages = ReadUsageMap(store, def->free_map);
+  ASSERT_TRUE(free_pages.ok()) << free_pages.status().ToString();
+  for (uint32_t p : *free_pages) {
+    EXPECT_TRUE(std::find(owned->begin(), owned->end(), p) != owned->end()) << p;
+  }
   PageStore fresh(&src, Jet4Format(), 0, 4);
   auto scan = TableScan::Open(&fresh, &text, *def);
   ASSERT_TRUE(scan.ok());
