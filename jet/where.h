@@ -10,9 +10,8 @@ namespace jet {
 
 class Where {
  public:
-  // A fixed description. The text must outlive the Where.
+  // A fixed description. The text must outlive the Where (a literal, usually).
   Where(const char* text) : text_(text) {}  // NOLINT: implicit by design
-  Where(const std::string& text) : text_(text.c_str()) {}  // NOLINT: implicit by design
   // "<file>: table '<table>': page <page>: row <slot>". Both strings must outlive the Where.
   Where(const std::string& file, const std::string& table, uint32_t page, uint16_t slot)
       : file_(&file), table_(&table), page_(page), slot_(slot) {}
