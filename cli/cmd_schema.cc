@@ -49,7 +49,8 @@ int RunSchema(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     out << "index\t" << x.name << "\t";
     for (size_t i = 0; i < x.columns.size(); ++i) {
       if (i > 0) out << ", ";
-      out << table->columns[x.columns[i].column].name << (x.columns[i].ascending ? " asc" : " desc");
+      out << table->columns[x.columns[i].column].name
+          << (x.columns[i].ascending ? " asc" : " desc");
     }
     out << "\t";
     std::string flags;

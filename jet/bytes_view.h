@@ -20,16 +20,12 @@ struct ByteView {
   ByteView Sub(size_t off, size_t n) const { return ByteView{data + off, n}; }
 
   uint8_t U8(size_t off) const { return data[off]; }
-  uint16_t U16(size_t off) const {
-    return static_cast<uint16_t>(data[off] | (data[off + 1] << 8));
-  }
+  uint16_t U16(size_t off) const { return static_cast<uint16_t>(data[off] | (data[off + 1] << 8)); }
   uint32_t U24(size_t off) const {
     return static_cast<uint32_t>(data[off]) | (static_cast<uint32_t>(data[off + 1]) << 8) |
            (static_cast<uint32_t>(data[off + 2]) << 16);
   }
-  uint32_t U32(size_t off) const {
-    return U24(off) | (static_cast<uint32_t>(data[off + 3]) << 24);
-  }
+  uint32_t U32(size_t off) const { return U24(off) | (static_cast<uint32_t>(data[off + 3]) << 24); }
   uint64_t U64(size_t off) const {
     return static_cast<uint64_t>(U32(off)) | (static_cast<uint64_t>(U32(off + 4)) << 32);
   }

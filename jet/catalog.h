@@ -15,10 +15,10 @@ inline constexpr uint32_t kCatalogPage = 2;
 
 struct CatalogEntry {
   std::string name;
-  int type = 0;             // 1 local table, 4 and 6 linked tables, 5 query, ...
+  int type = 0;  // 1 local table, 4 and 6 linked tables, 5 query, ...
   uint32_t flags = 0;
   uint32_t definition_page = 0;  // local tables
-  bool system = false;      // system tables (flag bits or the MSys prefix)
+  bool system = false;           // system tables (flag bits or the MSys prefix)
   bool table() const { return type == 1; }
   bool linked() const { return type == 4 || type == 6; }
 };

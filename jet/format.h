@@ -16,8 +16,8 @@ struct Format {
   // Database header (page 0).
   size_t header_mask_length;  // bytes RC4-masked from 0x18
   size_t sort_order_offset;
-  size_t sort_order_size;  // 2 or 4 bytes
-  size_t password_length;  // 20 bytes (code page) or 40 bytes (UTF-16)
+  size_t sort_order_size;   // 2 or 4 bytes
+  size_t password_length;   // 20 bytes (code page) or 40 bytes (UTF-16)
   bool password_date_mask;  // XOR-ed with the integer part of the creation date
 
   // Data and long-value pages.
@@ -52,7 +52,7 @@ struct Format {
   size_t name_length_size;  // 1 (code page text) or 2 (UTF-16 byte count)
   bool text_utf16;
 
-  size_t real_index_size;  // physical index descriptor
+  size_t real_index_size;     // physical index descriptor
   size_t real_index_columns;  // offset of its 10 column slots
   size_t real_index_root;     // first page of its tree
   size_t real_index_flags;    // unique, ignore nulls, required

@@ -4,17 +4,28 @@ namespace jet {
 
 size_t FixedSize(ColumnType type) {
   switch (type) {
-    case ColumnType::kBoolean: return 0;
-    case ColumnType::kByte: return 1;
-    case ColumnType::kInteger: return 2;
-    case ColumnType::kLong: return 4;
-    case ColumnType::kSingle: return 4;
-    case ColumnType::kCurrency: return 8;
-    case ColumnType::kDouble: return 8;
-    case ColumnType::kDateTime: return 8;
-    case ColumnType::kGuid: return 16;
-    case ColumnType::kNumeric: return 17;
-    default: return 0;
+    case ColumnType::kBoolean:
+      return 0;
+    case ColumnType::kByte:
+      return 1;
+    case ColumnType::kInteger:
+      return 2;
+    case ColumnType::kLong:
+      return 4;
+    case ColumnType::kSingle:
+      return 4;
+    case ColumnType::kCurrency:
+      return 8;
+    case ColumnType::kDouble:
+      return 8;
+    case ColumnType::kDateTime:
+      return 8;
+    case ColumnType::kGuid:
+      return 16;
+    case ColumnType::kNumeric:
+      return 17;
+    default:
+      return 0;
   }
 }
 
@@ -85,7 +96,8 @@ Status CrackRow(const Format& f, const TableDef& table, ByteView row, const Wher
   offs.clear();
   size_t var_count = 0;
   if (table.var_column_count > 0) {
-    if (mask_pos < n + n) return Status::Corruption(where.str() + ": row has no variable column count");
+    if (mask_pos < n + n)
+      return Status::Corruption(where.str() + ": row has no variable column count");
     size_t count_pos = mask_pos - n;
     var_count = n == 1 ? row.U8(count_pos) : row.U16(count_pos);
     size_t table_low = 0;
@@ -93,8 +105,8 @@ Status CrackRow(const Format& f, const TableDef& table, ByteView row, const Wher
                                : ReadOffsets4(row, count_pos, var_count, where, &offs, &table_low));
     for (size_t i = 0; i <= var_count; ++i) {
       if (offs[i] < n || offs[i] > table_low || (i > 0 && offs[i] < offs[i - 1])) {
-        return Status::Corruption(where.str() + ": variable column offset " + std::to_string(offs[i]) +
-                                  " lies outside the row's data");
+        return Status::Corruption(where.str() + ": variable column offset " +
+                                  std::to_string(offs[i]) + " lies outside the row's data");
       }
     }
     data_end = offs[0];

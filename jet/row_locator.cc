@@ -10,8 +10,8 @@ Result<uint16_t> SlotCount(const PageStore& store, uint32_t page_number, ByteVie
   }
   uint16_t count = page.U16(f.data_row_count);
   if (f.data_first_slot + size_t{count} * 2 > page.size) {
-    return store.Corrupt(page_number, "slot count " + std::to_string(count) +
-                                          " does not fit in the page");
+    return store.Corrupt(page_number,
+                         "slot count " + std::to_string(count) + " does not fit in the page");
   }
   return count;
 }

@@ -9,10 +9,10 @@
 namespace jet {
 
 struct RowSpan {
-  PageRef page;       // keeps the bytes alive
-  size_t start = 0;   // first byte of the row
-  size_t end = 0;     // one past its last byte
-  uint16_t raw = 0;   // the slot entry with its flags
+  PageRef page;      // keeps the bytes alive
+  size_t start = 0;  // first byte of the row
+  size_t end = 0;    // one past its last byte
+  uint16_t raw = 0;  // the slot entry with its flags
   bool deleted() const { return (raw & kSlotDeleted) != 0; }
   bool lookup() const { return (raw & kSlotLookup) != 0; }
   ByteView bytes() const { return ByteView{page->data() + start, end - start}; }

@@ -31,8 +31,8 @@ Status LoadChain(PageStore& store, uint32_t first, std::vector<uint8_t>* out, ui
     JET_ASSIGN_OR_RETURN(PageRef p, store.Get(page));
     ByteView v = View(p);
     if (v.U8(0) != kPageTableDef) {
-      return store.Corrupt(page, "expected a table definition page, found page type " +
-                                     std::to_string(v.U8(0)));
+      return store.Corrupt(
+          page, "expected a table definition page, found page type " + std::to_string(v.U8(0)));
     }
     out->insert(out->end(), p->begin() + (page == first ? 0 : kPageHeader), p->end());
     ++*pages;
@@ -68,8 +68,8 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
   // multiplication can overflow.
   if (real_count > v.size / f.real_index_count_size || logical_count > v.size ||
       real_count > logical_count + v.size) {
-    return bad("index counts " + std::to_string(logical_count) + "/" +
-               std::to_string(real_count) + " exceed the definition's size");
+    return bad("index counts " + std::to_string(logical_count) + "/" + std::to_string(real_count) +
+               " exceed the definition's size");
   }
   size_t pos = f.tdef_first_real_index + real_count * f.real_index_count_size;
   if (!v.In(pos, size_t{column_count} * f.column_size)) {
@@ -88,7 +88,8 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
     c.required = (flags & kColNullable) == 0;
     c.auto_number = (flags & (kColAutoLong | kColAutoGuid)) != 0;
     c.hyperlink = (flags & kColHyperlink) != 0 && c.type == ColumnType::kMemo;
-    c.compressed_unicode = f.col_extra_flags != 0 && (v.U8(pos + f.col_extra_flags) & kColCompressed);
+    c.compressed_unicode =
+        f.col_extra_flags != 0 && (v.U8(pos + f.col_extra_flags) & kColCompressed);
     c.fixed_offset = v.U16(pos + f.col_fixed_offset);
     c.size = v.U16(pos + f.col_length);
     if (c.type == ColumnType::kText || c.type == ColumnType::kMemo) {
@@ -105,7 +106,8 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
     if (!v.In(pos, f.name_length_size)) return bad("name length runs past its end");
     size_t len = f.name_length_size == 1 ? v.U8(pos) : v.U16(pos);
     pos += f.name_length_size;
-    if (!v.In(pos, len)) return bad("a name of " + std::to_string(len) + " bytes runs past its end");
+    if (!v.In(pos, len))
+      return bad("a name of " + std::to_string(len) + " bytes runs past its end");
     *out = text.Decode(v.Sub(pos, len));
     pos += len;
     return Status::Ok();

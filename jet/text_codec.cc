@@ -216,7 +216,11 @@ std::u32string Utf8ToCodePoints(const std::string& s) {
   size_t i = 0;
   while (i < s.size()) {
     auto c = static_cast<uint8_t>(s[i]);
-    size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    size_t len = c < 0x80             ? 1
+                 : (c & 0xE0) == 0xC0 ? 2
+                 : (c & 0xF0) == 0xE0 ? 3
+                 : (c & 0xF8) == 0xF0 ? 4
+                                      : 0;
     if (len == 0 || i + len > s.size()) {
       out.push_back(kReplacement);
       ++i;

@@ -48,11 +48,10 @@ Result<std::vector<uint32_t>> ReadUsageMap(PageStore& store, uint32_t raw) {
     JET_ASSIGN_OR_RETURN(PageRef p, store.Get(map_page));
     ByteView mv = View(p);
     if (mv.U8(0) != kPageUsageMap) {
-      return store.Corrupt(map_page, "expected a usage map page, found page type " +
-                                         std::to_string(mv.U8(0)));
+      return store.Corrupt(
+          map_page, "expected a usage map page, found page type " + std::to_string(mv.U8(0)));
     }
-    AddBits(mv.Sub(kMapPageHeader, mv.size - kMapPageHeader), i * pages_per_map,
-            &pages);
+    AddBits(mv.Sub(kMapPageHeader, mv.size - kMapPageHeader), i * pages_per_map, &pages);
   }
   return pages;
 }

@@ -27,8 +27,8 @@ Result<RowSpan> LongValueRow(PageStore& store, uint32_t raw, const Where& where)
 Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where) {
   if (field.size == 0) return Bytes{};
   if (field.size < kLongValueHeader) {
-    return Status::Corruption(where.str() + ": long value reference of " + std::to_string(field.size) +
-                              " bytes (12 expected)");
+    return Status::Corruption(where.str() + ": long value reference of " +
+                              std::to_string(field.size) + " bytes (12 expected)");
   }
   uint32_t head = field.U32(0);
   size_t length = head & kLongLengthMask;
@@ -65,7 +65,8 @@ Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where
     }
     JET_ASSIGN_OR_RETURN(RowSpan row, LongValueRow(store, next, where));
     ByteView v = row.bytes();
-    if (v.size < 4) return Status::Corruption(where.str() + ": long value chain row without a link");
+    if (v.size < 4)
+      return Status::Corruption(where.str() + ": long value chain row without a link");
     next = v.U32(0);
     size_t take = v.size - 4;
     if (take > length - out.size()) take = length - out.size();
@@ -81,9 +82,8 @@ Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, Byt
   ByteView v = row.Sub(slice.offset, slice.length);
   auto need = [&](size_t n) -> Status {
     if (v.size >= n) return Status::Ok();
-    return Status::Corruption(where.Column(column.name).str() + " holds " +
-                              std::to_string(v.size) + " bytes, " + std::to_string(n) +
-                              " expected");
+    return Status::Corruption(where.Column(column.name).str() + " holds " + std::to_string(v.size) +
+                              " bytes, " + std::to_string(n) + " expected");
   };
   switch (column.type) {
     case ColumnType::kByte:

@@ -88,10 +88,11 @@ TEST(CliTest, TablesSchemaAndExportForms) {
 
   Outcome csv = Call({"export", file, "Table1"});
   ASSERT_EQ(csv.code, kExitOk) << csv.err;
-  EXPECT_EQ(csv.out.substr(0, csv.out.find('\n', csv.out.find('\n', csv.out.find('\n') + 1) + 1) + 1),
-            "A,B,C,D,E,F,G,H,I\n"
-            "\"abcdefg\",\"hijklmnop\",2,222,333333333,444.555,1974-09-21 00:00:00,3.5,1\n"
-            "\"a\",\"b\",0,0,0,0,1981-12-12 00:00:00,0,0\n");
+  EXPECT_EQ(
+      csv.out.substr(0, csv.out.find('\n', csv.out.find('\n', csv.out.find('\n') + 1) + 1) + 1),
+      "A,B,C,D,E,F,G,H,I\n"
+      "\"abcdefg\",\"hijklmnop\",2,222,333333333,444.555,1974-09-21 00:00:00,3.5,1\n"
+      "\"a\",\"b\",0,0,0,0,1981-12-12 00:00:00,0,0\n");
 }
 
 TEST(CliTest, ExportPrintsGuidsMovedRowsAndBinaryInTheirForms) {

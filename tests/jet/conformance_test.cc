@@ -146,7 +146,8 @@ std::string C1AsQuestionMarks(const std::string& s) {
   std::string out;
   for (size_t i = 0; i < s.size();) {
     if (static_cast<unsigned char>(s[i]) == 0xC2 && i + 1 < s.size() &&
-        static_cast<unsigned char>(s[i + 1]) >= 0x80 && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
+        static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
+        static_cast<unsigned char>(s[i + 1]) < 0xA0) {
       out.push_back('?');
       i += 2;
     } else {
@@ -189,7 +190,8 @@ std::string LibcDate(double days) {
 
 // Why `ours` and `theirs` may differ, or "" when they must be equal and are not.
 // Returns "same" when they agree.
-std::string Judge(const ColumnDef& col, const Value& value, const Field& ours, const Field& theirs) {
+std::string Judge(const ColumnDef& col, const Value& value, const Field& ours,
+                  const Field& theirs) {
   if (ours.text == theirs.text && ours.quoted == theirs.quoted) return "same";
   bool textual = col.type == ColumnType::kText || col.type == ColumnType::kMemo;
   // mdb-export quotes dates too; only the quoting of text tells empty from NULL.
@@ -204,7 +206,8 @@ std::string Judge(const ColumnDef& col, const Value& value, const Field& ours, c
         return "mdb-export turns characters outside the BMP into ??";
       }
       if (ours.quoted && theirs.quoted && C1AsQuestionMarks(ours.text) == theirs.text) {
-        return "mdb-export prints ? for the undefined 1252 bytes (Windows maps them to C1 controls)";
+        return "mdb-export prints ? for the undefined 1252 bytes (Windows maps them to C1 "
+               "controls)";
       }
       return "";
     case ColumnType::kSingle:
@@ -334,9 +337,9 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
         ours.push_back(std::move(row));
         values.push_back(std::move(vals));
       }
-      std::vector<Row> theirs = ParseCsv(RunCommand(
-          "mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
-          ShellQuote(copy.string()) + " " + ShellQuote(t.name)));
+      std::vector<Row> theirs =
+          ParseCsv(RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
+                              ShellQuote(copy.string()) + " " + ShellQuote(t.name)));
       ASSERT_FALSE(theirs.empty()) << "mdb-export printed nothing";
       Row header = theirs.front();
       theirs.erase(theirs.begin());
@@ -350,8 +353,9 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
         for (size_t c = 0; c < other.size(); ++c) {
           std::string why = Judge(def->columns[c], values[r][c], ours[r][c], other[c]);
           if (why.empty()) {
-            mismatch = "column " + def->columns[c].name + ": ours [" + ours[r][c].text.substr(0, 200) +
-                       "] mdb-export [" + other[c].text.substr(0, 200) + "]";
+            mismatch = "column " + def->columns[c].name + ": ours [" +
+                       ours[r][c].text.substr(0, 200) + "] mdb-export [" +
+                       other[c].text.substr(0, 200) + "]";
             return false;
           }
           if (record && why != "same") ++tolerated[why];

@@ -7,12 +7,12 @@
 #include <cstring>
 
 #include "jet/catalog.h"
-#include "jet/usage_map.h"
 #include "jet/header.h"
 #include "jet/rc4.h"
 #include "jet/row_layout.h"
 #include "jet/table_def.h"
 #include "jet/table_scan.h"
+#include "jet/usage_map.h"
 #include "tests/jet/corpus.h"
 
 namespace jet {
@@ -22,7 +22,7 @@ using testing::ExportAll;
 using testing::OpenImage;
 using testing::ReadCorpusFile;
 
-#define REQUIRE_CORPUS()                                                  \
+#define REQUIRE_CORPUS() \
   if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus at " << testing::CorpusDir()
 
 constexpr uint8_t kHeaderKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
@@ -93,8 +93,8 @@ TEST(DatabaseTest, Jet4PasswordIsRequiredExactly) {
 
 TEST(DatabaseTest, FilesWithoutPasswordOpenWithAnyPassword) {
   REQUIRE_CORPUS();
-  for (const char* file : {"mdb-reader/password_V1997_no-password.mdb",
-                           "mdb-reader/password_V2000_no-password.mdb"}) {
+  for (const char* file :
+       {"mdb-reader/password_V1997_no-password.mdb", "mdb-reader/password_V2000_no-password.mdb"}) {
     auto db = OpenImage(ReadCorpusFile(file), file, "whatever");
     EXPECT_TRUE(db.ok()) << file << ": " << db.status().ToString();
   }
@@ -215,8 +215,8 @@ TEST(DatabaseTest, LinkedTablesAreListedAsSuch) {
 // their original slots and the moved copies are not listed again.
 TEST(DatabaseTest, MovedRowsKeepTheirPlace) {
   REQUIRE_CORPUS();
-  for (const char* file : {"jackcess/V1997/overflowTestV1997.mdb",
-                           "jackcess/V2000/overflowTestV2000.mdb"}) {
+  for (const char* file :
+       {"jackcess/V1997/overflowTestV1997.mdb", "jackcess/V2000/overflowTestV2000.mdb"}) {
     SCOPED_TRACE(file);
     auto db = OpenImage(ReadCorpusFile(file), file);
     ASSERT_TRUE(db.ok());
@@ -249,7 +249,11 @@ TEST(DatabaseTest, Jet3TextIsDecodedFromTheDatabaseCodePage) {
   auto rows = testing::ExportRows(**db, "Table1");
   ASSERT_TRUE(rows.ok()) << rows.status().ToString();
   int found = 0;
-  for (const auto& row : *rows) found += row.rfind("\"\xE4\xB8\xAD\xE6\x96\x87" "efg\",", 0) == 0;
+  for (const auto& row : *rows)
+    found += row.rfind(
+                 "\"\xE4\xB8\xAD\xE6\x96\x87"
+                 "efg\",",
+                 0) == 0;
   EXPECT_EQ(found, 1);
 }
 

@@ -10,10 +10,10 @@
 namespace jet::testing {
 
 struct RowParts {
-  size_t column_count = 0;           // columns the row claims (null mask width)
-  std::vector<uint8_t> fixed;        // the fixed-length area
+  size_t column_count = 0;     // columns the row claims (null mask width)
+  std::vector<uint8_t> fixed;  // the fixed-length area
   std::vector<std::optional<std::vector<uint8_t>>> vars;  // by variable index; nullopt = NULL
-  std::vector<size_t> set_bits;      // column numbers whose mask bit is set
+  std::vector<size_t> set_bits;                           // column numbers whose mask bit is set
 };
 
 inline void PutLe(std::vector<uint8_t>* out, uint32_t v, size_t n) {

@@ -81,7 +81,8 @@ TEST(RowLayoutTest, ClearBitsAndColumnsNewerThanTheRowAreNull) {
   parts.set_bits = {2};  // id is NULL, flag is false
   auto row = BuildRow4(parts);
   std::vector<ColumnSlice> out;
-  ASSERT_TRUE(CrackRow(Jet4Format(), SampleTable(), ByteView{row.data(), row.size()}, "r", &out).ok());
+  ASSERT_TRUE(
+      CrackRow(Jet4Format(), SampleTable(), ByteView{row.data(), row.size()}, "r", &out).ok());
   EXPECT_FALSE(out[0].present);
   EXPECT_FALSE(out[1].bit);
   EXPECT_EQ(SliceText(row, out[2]), "x");
@@ -95,7 +96,7 @@ TEST(RowLayoutTest, Jet3JumpTableCarriesOffsetsPast256) {
   RowParts parts;
   parts.column_count = 4;
   parts.vars = {std::vector<uint8_t>(200, 'a'), std::vector<uint8_t>(200, 'b'),
-               std::vector<uint8_t>(10, 'c'), std::vector<uint8_t>(300, 'd')};
+                std::vector<uint8_t>(10, 'c'), std::vector<uint8_t>(300, 'd')};
   parts.set_bits = {0, 1, 2, 3};
   auto row = BuildRow3(parts);
   ASSERT_GT(row.size(), 512u);
@@ -153,12 +154,14 @@ TEST(RowLayoutTest, DamagedRowsFailCleanly) {
   wide.columns[0].fixed_offset = 200;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Status s = CrackRow(Jet4Format(), t, ByteView{c.row.data(), c.row.size()}, "f: page 1: row 0", &out);
+    Status s =
+        CrackRow(Jet4Format(), t, ByteView{c.row.data(), c.row.size()}, "f: page 1: row 0", &out);
     EXPECT_TRUE(s.IsCorruption());
     EXPECT_NE(s.message().find("f: page 1: row 0"), std::string::npos);
   }
-  EXPECT_TRUE(CrackRow(Jet4Format(), wide, ByteView{fixed_past.data(), fixed_past.size()}, "r", &out)
-                  .IsCorruption());
+  EXPECT_TRUE(
+      CrackRow(Jet4Format(), wide, ByteView{fixed_past.data(), fixed_past.size()}, "r", &out)
+          .IsCorruption());
 }
 
 }  // namespace
