@@ -3,6 +3,7 @@
 // names the file; the sanitizer build catches any stray read on the way.
 #include <gtest/gtest.h>
 
+#include "jet/row_locator.h"
 #include "tests/jet/corpus.h"
 
 namespace jet {
@@ -112,6 +113,41 @@ TEST(CorruptionTest, TruncatedFilesFailCleanly) {
   ASSERT_FALSE(db.ok());
   EXPECT_TRUE(db.status().IsCorruption());
   EXPECT_NE(db.status().message().find("short.mdb"), std::string::npos);
+}
+
+// A damaged row is reported with the file, table, page and row it sits in.
+TEST(CorruptionTest, DamagedRowNamesItsPlace) {
+  if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus";
+  auto image = ReadCorpusFile("jackcess/V2000/testV2000.mdb");
+  RowId id;
+  size_t at = 0;
+  {
+    auto db = testing::OpenImage(image, "t");
+    ASSERT_TRUE(db.ok());
+    auto def = (*db)->FindTable("Table1");
+    ASSERT_TRUE(def.ok());
+    auto cursor = (*db)->Scan(*def);
+    ASSERT_TRUE(cursor.ok() && (*cursor)->Next().value());
+    id = (*cursor)->id();
+    MemoryByteSource src(image, "t");
+    PageStore store(&src, Jet4Format(), 0);
+    auto row = LocateRow(store, id.page, id.slot);
+    ASSERT_TRUE(row.ok());
+    at = size_t{id.page} * 4096 + row->start;
+  }
+  image[at] = 0xFF;  // the row's column count: a null mask larger than the row
+  image[at + 1] = 0xFF;
+  auto db = testing::OpenImage(image, "damaged.mdb");
+  ASSERT_TRUE(db.ok());
+  auto rows = testing::ExportRows(**db, "Table1");
+  ASSERT_FALSE(rows.ok());
+  EXPECT_TRUE(rows.status().IsCorruption());
+  EXPECT_EQ(
+      rows.status().message().rfind("damaged.mdb: table 'Table1': page " + std::to_string(id.page) +
+                                        ": row " + std::to_string(id.slot) + ": ",
+                                    0),
+      0u)
+      << rows.status().message();
 }
 
 }  // namespace
