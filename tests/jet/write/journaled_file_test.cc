@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "jet/write/journal_format.h"
+#include "jet/write/journaled_source.h"
 #include "jet/write/memory_file_system.h"
 #include "temp_dir.h"
 
@@ -69,6 +70,23 @@ TEST_F(JournaledFileTest, RollbackUndoesEvenAfterPagesWereSpilled) {
   ASSERT_TRUE(db->Commit().ok());
   const Bytes after = fs_.Contents("db.mdb");
   EXPECT_EQ(Bytes(after.begin(), after.begin() + kPage), PageOf(5));
+}
+
+TEST_F(JournaledFileTest, ByteSourceViewSeesPendingChangesAcrossPages) {
+  auto db = OpenDb();
+  JournaledFileSource source(db.get(), "db.mdb");
+  ASSERT_TRUE(db->Begin().ok());
+  ASSERT_TRUE(db->WritePage(1, PageOf(0x11).data()).ok());
+  ASSERT_TRUE(db->WritePage(4, PageOf(0x44).data()).ok());
+  EXPECT_EQ(source.size(), 5u * kPage);
+  Bytes got(kPage + 20);
+  ASSERT_TRUE(source.ReadAt(2 * kPage - 10, got.size(), got.data()).ok());
+  EXPECT_EQ(got[0], 0x11);
+  EXPECT_EQ(got[9], 0x11);
+  EXPECT_EQ(got[10], Image(4, 1)[2 * kPage]);
+  ASSERT_TRUE(source.ReadAt(4 * kPage, 1, got.data()).ok());
+  EXPECT_EQ(got[0], 0x44);
+  EXPECT_TRUE(source.ReadAt(5 * kPage - 1, 2, got.data()).IsCorruption());
 }
 
 TEST_F(JournaledFileTest, RefusesMisuse) {
