@@ -1,19 +1,12 @@
 // tarnquill-cli: the command-line companion of the window program.
-#include <cstdio>
-#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
-namespace {
-constexpr const char* kUsage =
-    "usage: tarnquill-cli COMMAND [ARGS]\n"
-    "\n"
-    "Commands are added as the engine grows; run with --help for this text.\n";
-}  // namespace
+#include "cli/commands.h"
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  std::fputs(kUsage, stderr);
-  return 2;
+  std::ios::sync_with_stdio(false);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return cli::Dispatch(args, std::cout, std::cerr);
 }

@@ -17,6 +17,8 @@
 
 namespace jet {
 
+class ByteSource;
+
 struct OpenOptions {
   std::string password;   // ignored for files without a database password
   bool read_only = true;  // nothing is ever written to a file opened read-only
@@ -42,6 +44,11 @@ struct ColumnDef {
   bool hyperlink = false;
   // Maximum characters for text columns (size in characters), 0 otherwise.
   uint16_t max_chars = 0;
+  // Where the value sits in a row: the byte offset among the fixed-length
+  // data, or the entry of the variable-length offset table.
+  uint16_t fixed_offset = 0;
+  uint16_t var_index = 0;
+  uint16_t sort_order = 0;  // text columns: collation id stored with the column
 };
 
 struct IndexColumn {
@@ -55,6 +62,11 @@ struct IndexDef {
   bool unique = false;
   bool primary = false;
   bool foreign_key = false;
+  bool ignore_nulls = false;
+  bool required = false;
+  uint32_t number = 0;      // the logical index number
+  uint32_t real_index = 0;  // the physical index that holds its entries
+  uint32_t root_page = 0;   // first page of the index tree
 };
 
 struct TableDef {
@@ -63,6 +75,14 @@ struct TableDef {
   std::vector<ColumnDef> columns;  // in the order a "Select *" lists them
   std::vector<IndexDef> indexes;
   uint32_t row_count = 0;  // as recorded in the definition
+  bool system = false;     // the definition's own system-table mark
+  uint16_t max_columns = 0;       // columns a row may hold, deleted ones included
+  uint16_t var_column_count = 0;  // variable-length columns
+  // Row pointers (page << 8 | slot) to the usage maps of owned pages and of
+  // owned pages with free space.
+  uint32_t owned_map = 0;
+  uint32_t free_map = 0;
+  uint32_t definition_pages = 1;  // pages the definition spans
 };
 
 // Where a row lives: its data page and slot. A row that moved keeps the id
@@ -104,7 +124,7 @@ class Database {
   virtual Result<std::vector<TableInfo>> ListTables() = 0;
   // The table named `name`, ignoring case; NotFound naming it otherwise.
   virtual Result<TableDef> FindTable(std::string_view name) = 0;
-  // A cursor over the live rows of `table`.
+  // A cursor over the live rows of `table`. The database must outlive it.
   virtual Result<std::unique_ptr<TableCursor>> Scan(const TableDef& table) = 0;
   // Every column of one row.
   virtual Result<std::vector<Value>> ReadRow(const TableDef& table, RowId row) = 0;
@@ -115,5 +135,10 @@ class Database {
   virtual Status UpdateRow(const TableDef& table, RowId row,
                            const std::vector<std::pair<size_t, Value>>& changes) = 0;
 };
+
+// Database::Open over any byte source (an in-memory image in tests and fuzzing).
+// The database owns the source.
+Result<std::unique_ptr<Database>> OpenDatabase(std::unique_ptr<ByteSource> source,
+                                               const OpenOptions& options);
 
 }  // namespace jet

@@ -1,0 +1,62 @@
+// tarnquill-cli export FILE TABLE: the table as CSV on stdout, rows in storage order.
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/open_database.h"
+#include "jet/value_text.h"
+
+namespace cli {
+
+int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+  Args args;
+  std::string error;
+  if (!ParseArgs(argv, &args, &error) || args.positional.size() != 2) {
+    err << (error.empty() ? "usage: tarnquill-cli export [--password P] FILE TABLE" : error)
+        << "\n";
+    return kExitUsage;
+  }
+  auto db = OpenOrReport(args, err);
+  if (!db) return kExitFailure;
+  auto table = db->FindTable(args.positional[1]);
+  if (!table.ok()) {
+    err << table.status().message() << "\n";
+    return kExitFailure;
+  }
+  auto cursor = db->Scan(*table);
+  if (!cursor.ok()) {
+    err << cursor.status().message() << "\n";
+    return kExitFailure;
+  }
+  std::string line;
+  for (size_t i = 0; i < table->columns.size(); ++i) {
+    if (i > 0) line.push_back(',');
+    line += jet::CsvName(table->columns[i].name);
+  }
+  out << line << "\n";
+  for (;;) {
+    auto more = (*cursor)->Next();
+    if (!more.ok()) {
+      out.flush();
+      err << more.status().message() << "\n";
+      return kExitFailure;
+    }
+    if (!*more) break;
+    line.clear();
+    for (size_t i = 0; i < table->columns.size(); ++i) {
+      auto v = (*cursor)->Get(i);
+      if (!v.ok()) {
+        out.flush();
+        err << v.status().message() << "\n";
+        return kExitFailure;
+      }
+      if (i > 0) line.push_back(',');
+      line += jet::CsvField(*v);
+    }
+    line.push_back('\n');
+    out << line;
+  }
+  out.flush();
+  return out ? kExitOk : kExitFailure;
+}
+
+}  // namespace cli

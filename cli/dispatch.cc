@@ -1,0 +1,32 @@
+#include "cli/commands.h"
+
+namespace cli {
+
+namespace {
+constexpr const char* kUsage =
+    "usage: tarnquill-cli COMMAND [--password P] ARGS\n"
+    "\n"
+    "  tables FILE          user table names, one per line\n"
+    "  schema FILE TABLE    columns (name, type, size, flags) and indexes\n"
+    "  export FILE TABLE    the table as CSV\n";
+}  // namespace
+
+int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+  if (argv.empty()) {
+    err << kUsage;
+    return kExitUsage;
+  }
+  const std::string& command = argv[0];
+  std::vector<std::string> rest(argv.begin() + 1, argv.end());
+  if (command == "--help" || command == "-h" || command == "help") {
+    out << kUsage;
+    return kExitOk;
+  }
+  if (command == "tables") return RunTables(rest, out, err);
+  if (command == "schema") return RunSchema(rest, out, err);
+  if (command == "export") return RunExport(rest, out, err);
+  err << "unknown command '" << command << "'\n" << kUsage;
+  return kExitUsage;
+}
+
+}  // namespace cli

@@ -1,0 +1,116 @@
+// The read side of Database: opening, the catalog, definitions and rows.
+#include "jet/database.h"
+
+#include <optional>
+
+#include "jet/catalog.h"
+#include "jet/header.h"
+#include "jet/io/byte_source.h"
+#include "jet/page_store.h"
+#include "jet/table_def.h"
+#include "jet/table_scan.h"
+#include "jet/text_codec.h"
+
+namespace jet {
+
+namespace {
+
+class DatabaseImpl : public Database {
+ public:
+  DatabaseImpl(std::unique_ptr<ByteSource> source, Header header)
+      : source_(std::move(source)),
+        header_(std::move(header)),
+        store_(source_.get(), *header_.format, header_.database_key),
+        text_(header_.format->text_utf16, header_.code_page) {}
+
+  const std::string& path() const override { return source_->name(); }
+  int jet_version() const override { return header_.format->version; }
+
+  Result<std::vector<TableInfo>> ListTables() override {
+    JET_RETURN_IF_ERROR(LoadCatalog());
+    std::vector<TableInfo> out;
+    for (const CatalogEntry& e : *catalog_) {
+      if (e.system || !(e.table() || e.linked())) continue;
+      out.push_back(TableInfo{e.name, e.definition_page, e.linked()});
+    }
+    return out;
+  }
+
+  Result<TableDef> FindTable(std::string_view name) override {
+    JET_RETURN_IF_ERROR(LoadCatalog());
+    std::string folded = FoldCase(std::string(name));
+    for (const CatalogEntry& e : *catalog_) {
+      if (!(e.table() || e.linked()) || FoldCase(e.name) != folded) continue;
+      if (e.linked()) {
+        return Status::NotSupported(path() + ": table '" + e.name +
+                                    "' is linked to another database");
+      }
+      auto def = ReadTableDef(store_, text_, e.definition_page);
+      if (!def.ok()) return def.status().WithContext("table '" + e.name + "'");
+      def->name = e.name;
+      return def;
+    }
+    return Status::NotFound("The database engine cannot find the input table or query '" +
+                            std::string(name) +
+                            "'. Make sure it exists and that its name is spelled correctly.");
+  }
+
+  Result<std::unique_ptr<TableCursor>> Scan(const TableDef& table) override {
+    JET_ASSIGN_OR_RETURN(auto scan, TableScan::Open(&store_, &text_, table));
+    return std::unique_ptr<TableCursor>(std::move(scan));
+  }
+
+  Result<std::vector<Value>> ReadRow(const TableDef& table, RowId row) override {
+    return ReadRowAt(store_, text_, table, row);
+  }
+
+  Status UpdateRow(const TableDef& table, RowId,
+                   const std::vector<std::pair<size_t, Value>>&) override {
+    return Status::NotSupported(path() + ": table '" + table.name +
+                                "': changing rows is not supported yet");
+  }
+
+ private:
+  Status LoadCatalog() {
+    if (catalog_) return Status::Ok();
+    JET_ASSIGN_OR_RETURN(auto entries, ReadCatalog(store_, text_));
+    catalog_ = std::move(entries);
+    return Status::Ok();
+  }
+
+  std::unique_ptr<ByteSource> source_;
+  Header header_;
+  PageStore store_;
+  TextDecoder text_;
+  std::optional<std::vector<CatalogEntry>> catalog_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<Database>> OpenDatabase(std::unique_ptr<ByteSource> source,
+                                               const OpenOptions& options) {
+  if (!options.read_only) {
+    return Status::NotSupported(source->name() + ": writable opens are not supported yet");
+  }
+  std::vector<uint8_t> raw(kHeaderReadSize);
+  if (source->size() < raw.size()) {
+    return Status::Corruption(source->name() + ": too short to be an Access database (" +
+                              std::to_string(source->size()) + " bytes)");
+  }
+  JET_RETURN_IF_ERROR(source->ReadAt(0, raw.size(), raw.data()));
+  JET_ASSIGN_OR_RETURN(Header header, ParseHeader(raw, source->name()));
+  if (source->size() < uint64_t{header.format->page_size} * (kCatalogPage + 1)) {
+    return Status::Corruption(source->name() + ": file of " + std::to_string(source->size()) +
+                              " bytes is too short to hold the catalog");
+  }
+  JET_RETURN_IF_ERROR(CheckPassword(header, options.password));
+  return std::unique_ptr<Database>(new DatabaseImpl(std::move(source), std::move(header)));
+}
+
+Result<std::unique_ptr<Database>> Database::Open(const std::string& path,
+                                                 const OpenOptions& options) {
+  JET_ASSIGN_OR_RETURN(auto file, FileByteSource::Open(path));
+  return OpenDatabase(std::move(file), options);
+}
+
+}  // namespace jet

@@ -1,0 +1,56 @@
+// PageStore: fixed-size pages of one file, decoded once and kept in a small
+// least-recently-used cache, so a scan reads each page once and memory grows
+// with the pages in use rather than with the file.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "jet/bytes_view.h"
+#include "jet/format.h"
+#include "jet/io/byte_source.h"
+#include "jet/status.h"
+
+namespace jet {
+
+using PageRef = std::shared_ptr<const std::vector<uint8_t>>;
+
+class PageStore {
+ public:
+  // `source` must outlive the store. A non-zero `database_key` means every page
+  // but page 0 is RC4-encoded with a key derived from it and the page number.
+  PageStore(const ByteSource* source, const Format& format, uint32_t database_key,
+            size_t capacity = 512);
+
+  const Format& format() const { return format_; }
+  uint32_t page_size() const { return format_.page_size; }
+  // Whole pages in the file; a trailing partial page is not counted.
+  uint32_t page_count() const { return page_count_; }
+  const std::string& file() const { return source_->name(); }
+
+  // The decoded page `page`; Corruption when it lies outside the file.
+  Result<PageRef> Get(uint32_t page);
+
+  // How many pages were read from the source (tests check a scan reads each once).
+  uint64_t reads() const { return reads_; }
+
+  // "<file>: page <n>: <what>", for Corruption messages.
+  Status Corrupt(uint32_t page, const std::string& what) const;
+
+ private:
+  const ByteSource* source_;
+  const Format& format_;
+  uint32_t database_key_;
+  size_t capacity_;
+  uint32_t page_count_;
+  uint64_t reads_ = 0;
+  std::list<std::pair<uint32_t, PageRef>> lru_;  // most recent first
+  std::unordered_map<uint32_t, std::list<std::pair<uint32_t, PageRef>>::iterator> index_;
+};
+
+inline ByteView View(const PageRef& page) { return ByteView{page->data(), page->size()}; }
+
+}  // namespace jet

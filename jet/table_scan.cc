@@ -1,0 +1,136 @@
+#include "jet/table_scan.h"
+
+#include "jet/usage_map.h"
+#include "jet/value_decoder.h"
+
+namespace jet {
+
+namespace {
+constexpr int kMaxMoves = 8;  // a moved row is moved again at most a few times
+}
+
+std::string RowWhere(const PageStore& store, const TableDef& table, uint32_t page, uint16_t slot) {
+  return store.file() + ": table '" + table.name + "': page " + std::to_string(page) + ": row " +
+         std::to_string(slot);
+}
+
+namespace {
+// Follows a row whose slot holds a pointer to where its data now lives.
+Result<RowSpan> FollowMoves(PageStore& store, const TableDef& table, RowSpan row, uint32_t page,
+                            uint16_t slot) {
+  for (int hop = 0; row.lookup(); ++hop) {
+    ByteView v = row.bytes();
+    if (v.size < 4) {
+      return Status::Corruption(RowWhere(store, table, page, slot) +
+                                ": moved-row pointer shorter than 4 bytes");
+    }
+    if (hop == kMaxMoves) {
+      return Status::Corruption(RowWhere(store, table, page, slot) +
+                                ": moved row pointers form a loop");
+    }
+    RowPointer to = RowPointer::FromRaw(v.U32(0));
+    JET_ASSIGN_OR_RETURN(PageRef target, store.Get(to.page));
+    ByteView tv = View(target);
+    if (tv.U8(0) != kPageData || tv.U32(4) != table.definition_page) {
+      return Status::Corruption(RowWhere(store, table, page, slot) + ": moved to page " +
+                                std::to_string(to.page) + ", which is not a data page of it");
+    }
+    JET_ASSIGN_OR_RETURN(row, LocateRowOn(store, to.page, target, to.slot));
+    page = to.page;
+    slot = to.slot;
+  }
+  return row;
+}
+}  // namespace
+
+Result<RowSpan> ResolveRow(PageStore& store, const TableDef& table, RowId id) {
+  JET_ASSIGN_OR_RETURN(PageRef p, store.Get(id.page));
+  ByteView v = View(p);
+  if (v.U8(0) != kPageData || v.U32(4) != table.definition_page) {
+    return Status::NotFound(store.file() + ": table '" + table.name + "' has no row on page " +
+                            std::to_string(id.page));
+  }
+  JET_ASSIGN_OR_RETURN(RowSpan row, LocateRowOn(store, id.page, p, id.slot));
+  if (row.deleted()) {
+    return Status::NotFound(RowWhere(store, table, id.page, id.slot) + " is deleted");
+  }
+  return FollowMoves(store, table, std::move(row), id.page, id.slot);
+}
+
+Result<std::vector<Value>> ReadRowAt(PageStore& store, const TextDecoder& text,
+                                     const TableDef& table, RowId id) {
+  JET_ASSIGN_OR_RETURN(RowSpan row, ResolveRow(store, table, id));
+  std::string where = RowWhere(store, table, id.page, id.slot);
+  std::vector<ColumnSlice> slices;
+  JET_RETURN_IF_ERROR(CrackRow(store.format(), table, row.bytes(), where, &slices));
+  std::vector<Value> values;
+  values.reserve(slices.size());
+  for (size_t i = 0; i < slices.size(); ++i) {
+    JET_ASSIGN_OR_RETURN(Value v,
+                         DecodeValue(table.columns[i], slices[i], row.bytes(), text, store, where));
+    values.push_back(std::move(v));
+  }
+  return values;
+}
+
+Result<std::unique_ptr<TableScan>> TableScan::Open(PageStore* store, const TextDecoder* text,
+                                                   TableDef table) {
+  std::unique_ptr<TableScan> scan(new TableScan(store, text, std::move(table)));
+  auto pages = ReadUsageMap(*store, scan->table_.owned_map);
+  if (!pages.ok()) {
+    return pages.status().WithContext("table '" + scan->table_.name + "': owned-page map");
+  }
+  scan->pages_ = std::move(pages).value();
+  return scan;
+}
+
+Status TableScan::AdvancePage(bool* done) {
+  page_.reset();
+  while (next_page_ < pages_.size()) {
+    uint32_t number = pages_[next_page_++];
+    JET_ASSIGN_OR_RETURN(PageRef p, store_->Get(number));
+    ByteView v = View(p);
+    // The map also marks the table's index and long-value pages; rows live
+    // only on its data pages.
+    if (v.U8(0) != kPageData || v.U32(4) != table_.definition_page) continue;
+    JET_ASSIGN_OR_RETURN(slot_count_, SlotCount(*store_, number, v));
+    page_ = std::move(p);
+    page_number_ = number;
+    next_slot_ = 0;
+    *done = false;
+    return Status::Ok();
+  }
+  *done = true;
+  return Status::Ok();
+}
+
+Result<bool> TableScan::Next() {
+  for (;;) {
+    if (!page_ || next_slot_ >= slot_count_) {
+      bool done = false;
+      JET_RETURN_IF_ERROR(AdvancePage(&done));
+      if (done) return false;
+      continue;
+    }
+    uint16_t slot = next_slot_++;
+    JET_ASSIGN_OR_RETURN(RowSpan row, LocateRowOn(*store_, page_number_, page_, slot));
+    // Deleted rows, and the copies of moved rows (listed at their original slot).
+    if (row.deleted()) continue;
+    JET_ASSIGN_OR_RETURN(row_, FollowMoves(*store_, table_, std::move(row), page_number_, slot));
+    id_ = RowId{page_number_, slot};
+    JET_RETURN_IF_ERROR(CrackRow(store_->format(), table_, row_.bytes(),
+                                 RowWhere(*store_, table_, page_number_, slot), &slices_));
+    return true;
+  }
+}
+
+Result<Value> TableScan::Get(size_t column) {
+  if (column >= table_.columns.size() || !row_.page) {
+    return Status::InvalidArgument("table '" + table_.name + "' has no column " +
+                                   std::to_string(column) + " (or no current row)");
+  }
+  return DecodeValue(table_.columns[column], slices_[column], row_.bytes(), *text_, *store_,
+                     RowWhere(*store_, table_, id_.page, id_.slot));
+}
+
+}  // namespace jet

@@ -1,0 +1,59 @@
+// TableScan: the cursor over one table's live rows in storage order, and
+// ReadRowAt for a single row. Both follow moved rows from their original slot.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/page_store.h"
+#include "jet/row_layout.h"
+#include "jet/row_locator.h"
+#include "jet/text_codec.h"
+
+namespace jet {
+
+class TableScan : public TableCursor {
+ public:
+  // Reads the table's usage map; `store` and `text` must outlive the cursor.
+  static Result<std::unique_ptr<TableScan>> Open(PageStore* store, const TextDecoder* text,
+                                                 TableDef table);
+
+  Result<bool> Next() override;
+  RowId id() const override { return id_; }
+  Result<Value> Get(size_t column) override;
+
+  const TableDef& table() const { return table_; }
+
+ private:
+  TableScan(PageStore* store, const TextDecoder* text, TableDef table)
+      : store_(store), text_(text), table_(std::move(table)) {}
+  Status AdvancePage(bool* done);
+
+  PageStore* store_;
+  const TextDecoder* text_;
+  TableDef table_;
+  std::vector<uint32_t> pages_;
+  size_t next_page_ = 0;
+  uint32_t page_number_ = 0;
+  PageRef page_;
+  uint16_t slot_count_ = 0;
+  uint16_t next_slot_ = 0;
+  RowId id_;
+  RowSpan row_;  // the current row's data (after following a move)
+  std::vector<ColumnSlice> slices_;
+};
+
+// The row data for `id`: the slot itself, or where it moved to. Corruption when
+// the slot is deleted, the move chain loops, or it lands in another table.
+Result<RowSpan> ResolveRow(PageStore& store, const TableDef& table, RowId id);
+
+// Every column of row `id` of `table`.
+Result<std::vector<Value>> ReadRowAt(PageStore& store, const TextDecoder& text,
+                                     const TableDef& table, RowId id);
+
+// "<file>: table '<name>': page <p>: row <s>" for messages about one row.
+std::string RowWhere(const PageStore& store, const TableDef& table, uint32_t page, uint16_t slot);
+
+}  // namespace jet

@@ -1,0 +1,73 @@
+// Text decoding: Jet 4 UTF-16 (plain or compressed) and Jet 3 code pages,
+// always producing UTF-8. Undecodable input becomes U+FFFD, never an error:
+// a stray byte in one value must not make a whole table unreadable.
+#pragma once
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <string>
+
+#include "jet/bytes_view.h"
+
+namespace jet {
+
+// Appends `cp` (any value; invalid code points become U+FFFD) as UTF-8.
+void AppendUtf8(uint32_t cp, std::string* out);
+
+// UTF-16LE to UTF-8, pairing surrogates; a trailing odd byte is ignored.
+std::string Utf16LeToUtf8(ByteView bytes);
+
+// Jet 4 stored text: compressed when it starts with FF FE (one byte per
+// character with the high byte zero, a zero byte switching between that and
+// plain UTF-16), otherwise plain UTF-16LE.
+std::string DecodeJet4Text(ByteView bytes);
+
+// UTF-8 to UTF-16LE bytes (used to compare passwords and build test images).
+std::string Utf8ToUtf16Le(const std::string& utf8);
+
+// Decodes single- or multi-byte text of one Windows code page through iconv.
+class CodePageDecoder {
+ public:
+  // Unknown or unavailable code pages fall back to 1252.
+  explicit CodePageDecoder(uint16_t code_page);
+  ~CodePageDecoder();
+  CodePageDecoder(const CodePageDecoder&) = delete;
+  CodePageDecoder& operator=(const CodePageDecoder&) = delete;
+
+  std::string Decode(ByteView bytes) const;
+  uint16_t code_page() const { return code_page_; }
+
+ private:
+  uint16_t code_page_;
+  iconv_t cd_;
+};
+
+}  // namespace jet
+
+namespace jet {
+
+// Decodes stored text of one database: UTF-16 (maybe compressed) for Jet 4,
+// the database code page for Jet 3.
+class TextDecoder {
+ public:
+  TextDecoder(bool utf16, uint16_t code_page) : utf16_(utf16), code_page_(code_page) {}
+  std::string Decode(ByteView bytes) const {
+    return utf16_ ? DecodeJet4Text(bytes) : code_page_.Decode(bytes);
+  }
+  bool utf16() const { return utf16_; }
+
+ private:
+  bool utf16_;
+  CodePageDecoder code_page_;
+};
+
+}  // namespace jet
+
+namespace jet {
+
+// `utf8` with every letter in lower case (Unicode simple case mapping), for
+// comparing names the way Access does: ignoring case, accented letters included.
+std::string FoldCase(const std::string& utf8);
+
+}  // namespace jet

@@ -1,0 +1,24 @@
+// Turning a column's stored bytes into a Value, including long values (memo
+// and OLE) whose data lies inline, in one other row, or in a chain of rows.
+#pragma once
+
+#include <string>
+
+#include "jet/database.h"
+#include "jet/page_store.h"
+#include "jet/row_layout.h"
+#include "jet/text_codec.h"
+
+namespace jet {
+
+// The data of a long value whose 12-byte reference is `field`. Corruption
+// (naming `where`) when a pointer, length or chain is impossible; a chain that
+// loops is caught.
+Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const std::string& where);
+
+// The value of `column` in `row`, given its slice. Long values are fetched
+// through `store`; text is decoded with `text`.
+Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, ByteView row,
+                          const TextDecoder& text, PageStore& store, const std::string& where);
+
+}  // namespace jet

@@ -1,0 +1,34 @@
+// The fixed text forms of values used by the command line (export, query):
+// plain decimals without exponent, ISO-like dates, hex for binary data,
+// braced upper-case GUIDs, and the CSV quoting built on them.
+#pragma once
+
+#include <string>
+
+#include "jet/value.h"
+
+namespace jet {
+
+// `value` with up to `digits` significant digits in plain decimal notation,
+// no exponent and no trailing zeros ("12.5", "-3", "0.0001").
+std::string FormatFloating(double value, int digits);
+
+// The value's text without quoting: "" for NULL, "1"/"0" for yes/no, numbers
+// as FormatFloating (doubles 15 digits, singles 7), currency and decimal
+// exactly, dates "YYYY-MM-DD HH:MM:SS", binary as lowercase hex, GUIDs as
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", text as is.
+std::string FormatValue(const Value& value);
+
+// "YYYY-MM-DD HH:MM:SS" for an automation date (days since 1899-12-30),
+// rounded to the second.
+std::string FormatDateTime(double days);
+
+// One CSV field: text, memo and GUID values double-quoted with inner quotes
+// doubled; NULL as an empty field; everything else unquoted.
+std::string CsvField(const Value& value);
+
+// A CSV field for a plain string (header names): quoted only when it holds a
+// comma, a quote or a line break.
+std::string CsvName(const std::string& name);
+
+}  // namespace jet

@@ -1,0 +1,173 @@
+// Text keys in the General sort orders. Exact bytes for the orders Access
+// 2000-2007 and 97 write are checked against real files by the corpus test;
+// these cases pin down the rules every order shares.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "jet/keys/char_rules.h"
+#include "jet/keys/index_key.h"
+
+namespace jet::keys {
+namespace {
+
+struct OrderCase {
+  const char* name;
+  SortOrder order;
+  JetVersion version;
+};
+
+const OrderCase kOrders[] = {
+    {"General97", SortOrder{1033, 0, 1252}, JetVersion::kJet3},
+    {"GeneralLegacy", GeneralLegacyOrder(), JetVersion::kJet4},
+    {"General", GeneralOrder(), JetVersion::kJet4},
+};
+
+Result<Bytes> TextKey(const OrderCase& o, const std::string& text, bool asc = true) {
+  return EncodeIndexKey({KeyPart{ColumnType::kText, text, asc}}, o.order, o.version);
+}
+
+class TextKeyTest : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(TextKeyTest, IgnoresLetterCaseAndTrailingBlanks) {
+  auto lower = TextKey(GetParam(), "beijing road");
+  ASSERT_TRUE(lower.ok()) << lower.status().ToString();
+  EXPECT_EQ(*TextKey(GetParam(), "BEIJING Road"), *lower);
+  EXPECT_EQ(*TextKey(GetParam(), "beijing road   "), *lower);
+  EXPECT_NE(*TextKey(GetParam(), " beijing road"), *lower);
+}
+
+TEST_P(TextKeyTest, LettersAndDigitsSortAlphabetically) {
+  std::mt19937 rng(7);
+  const std::string alphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::vector<std::string> words;
+  for (int i = 0; i < 300; ++i) {
+    std::string w;
+    int len = 1 + int(rng() % 8);
+    for (int k = 0; k < len; ++k) w += alphabet[rng() % alphabet.size()];
+    words.push_back(w);
+  }
+  std::sort(words.begin(), words.end());
+  words.erase(std::unique(words.begin(), words.end()), words.end());
+  for (size_t i = 1; i < words.size(); ++i) {
+    for (bool asc : {true, false}) {
+      Bytes a = *TextKey(GetParam(), words[i - 1], asc);
+      Bytes b = *TextKey(GetParam(), words[i], asc);
+      if (asc) {
+        EXPECT_LT(a, b) << words[i - 1] << " < " << words[i];
+      } else {
+        EXPECT_GT(a, b) << words[i - 1] << " > " << words[i];
+      }
+    }
+  }
+}
+
+TEST_P(TextKeyTest, AccentsSortAfterTheBareLetter) {
+  // "e" < "é" < "f": the accent only breaks ties.
+  Bytes e = *TextKey(GetParam(), "e"), acute = *TextKey(GetParam(), "\xC3\xA9");
+  Bytes f = *TextKey(GetParam(), "f");
+  EXPECT_LT(e, acute);
+  EXPECT_LT(acute, f);
+}
+
+TEST_P(TextKeyTest, DescendingInvertsTheAscendingKey) {
+  for (std::string s : {"", "Zhang San", "\xC3\x85ngstr\xC3\xB6m", "a-b"}) {
+    Bytes asc = *TextKey(GetParam(), s), desc = *TextKey(GetParam(), s, false);
+    ASSERT_GE(desc.size(), asc.size()) << s;
+    EXPECT_EQ(desc[0], 0x80);
+    for (size_t i = 1; i + 1 < asc.size(); ++i) EXPECT_EQ(desc[i], uint8_t(~asc[i])) << s;
+  }
+}
+
+TEST_P(TextKeyTest, OnlyTheFirst255CharactersCount) {
+  std::string base(255, 'q');
+  EXPECT_EQ(*TextKey(GetParam(), base + "abc"), *TextKey(GetParam(), base + "xyz"));
+  EXPECT_NE(*TextKey(GetParam(), base.substr(1) + "a"), *TextKey(GetParam(), base.substr(1) + "b"));
+}
+
+TEST_P(TextKeyTest, RejectsBrokenUtf8) {
+  auto key = TextKey(GetParam(), "ab\xE4\xB8");
+  EXPECT_EQ(key.status().code(), Status::Code::kInvalidArgument);
+  EXPECT_EQ(TextKey(GetParam(), "\xED\xA0\x80").status().code(), Status::Code::kInvalidArgument);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, TextKeyTest, ::testing::ValuesIn(kOrders),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+const OrderCase& Legacy() { return kOrders[1]; }
+const OrderCase& Current() { return kOrders[2]; }
+
+TEST(TextKey, ChineseTextHasKeysInBothAccess2000PlusOrders) {
+  for (const OrderCase* o : {&Legacy(), &Current()}) {
+    auto bj = TextKey(*o, "北京市朝阳区"), sh = TextKey(*o, "上海市");
+    ASSERT_TRUE(bj.ok() && sh.ok()) << o->name;
+    EXPECT_NE(*bj, *sh);
+    // Every one of the six characters adds inline bytes before the 01 end mark.
+    EXPECT_GE(bj->size(), 1u + 6 * 2 + 2) << o->name;
+    // Mixed with Latin text and full-width forms.
+    EXPECT_TRUE(TextKey(*o, "客户 Beijing ＢＥＩＪＩＮＧ 123").ok()) << o->name;
+  }
+  // The two orders are different orders.
+  EXPECT_NE(*TextKey(Legacy(), "北京"), *TextKey(Current(), "北京"));
+}
+
+TEST(TextKey, CharactersOutsideTheBmpUseComputedCodes) {
+  // U+1F600 is D83D DE00 in UTF-16; both halves get inline codes and an
+  // accent code of 3F.
+  auto key = TextKey(Legacy(), "\xF0\x9F\x98\x80");
+  ASSERT_TRUE(key.ok());
+  EXPECT_EQ(*key, (Bytes{0x7F, 0xB0, 0x3F, 0xB6, 0xFC, 0x01, 0x3F, 0x3F, 0x00}));
+}
+
+TEST(TextKey, Access97RefusesCharactersCodePage1252CannotStore) {
+  const OrderCase& jet3 = kOrders[0];
+  auto key = TextKey(jet3, "Peking 北京");
+  ASSERT_EQ(key.status().code(), Status::Code::kInvalidArgument);
+  EXPECT_NE(key.status().message().find("U+5317"), std::string::npos) << key.status().message();
+  // Characters 1252 keeps above U+00FF are fine: the euro sign and curly quotes.
+  EXPECT_TRUE(TextKey(jet3, "\xE2\x82\xAC 5 \xE2\x80\x9Cquoted\xE2\x80\x9D").ok());
+}
+
+TEST(TextKey, UnknownSortOrdersFailNamingTheOrder) {
+  SortOrder chinese{2052, 0, 936};
+  auto key = EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}}, chinese,
+                            JetVersion::kJet4);
+  ASSERT_EQ(key.status().code(), Status::Code::kNotSupported);
+  EXPECT_NE(key.status().message().find("2052"), std::string::npos) << key.status().message();
+  SortOrder newer{1033, 2, 1252};
+  EXPECT_EQ(
+      EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}}, newer, JetVersion::kJet4)
+          .status()
+          .code(),
+      Status::Code::kNotSupported);
+  // Jet 3 General text in another code page has other rules.
+  EXPECT_EQ(EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}},
+                           SortOrder{1033, 0, 936}, JetVersion::kJet3)
+                .status()
+                .code(),
+            Status::Code::kNotSupported);
+  // NULL text needs no rules at all.
+  EXPECT_TRUE(EncodeIndexKey({KeyPart{ColumnType::kText, std::monostate{}, true}}, chinese,
+                             JetVersion::kJet4)
+                  .ok());
+}
+
+TEST(TextKey, BuiltInTablesExpandCompletely) {
+  auto general = GeneralRules(), legacy = GeneralLegacyRules(), old = General97Rules();
+  ASSERT_TRUE(general.ok()) << general.status().ToString();
+  ASSERT_TRUE(legacy.ok()) << legacy.status().ToString();
+  ASSERT_TRUE(old.ok()) << old.status().ToString();
+  EXPECT_EQ((*general)->rules.size(), 0x10000u);
+  EXPECT_EQ((*legacy)->rules.size(), 0x10000u);
+  EXPECT_EQ((*old)->rules.size(), 0x100u);
+  EXPECT_EQ((*old)->MapToPosition(0x20AC), 0x80);  // euro sign
+  EXPECT_EQ((*legacy)->rules[0xD800].kind, RuleKind::kSurrogate);
+  // CJK ideographs are plain characters in both orders.
+  EXPECT_EQ((*legacy)->rules[0x4E2D].kind, RuleKind::kSimple);
+  EXPECT_EQ((*general)->rules[0x4E2D].kind, RuleKind::kSimple);
+}
+
+}  // namespace
+}  // namespace jet::keys
