@@ -98,6 +98,8 @@ Status SetInReference(PageEditor& editor, const MapRow& r, uint32_t page, bool o
     Put32(row_page + r.start + 1 + 4 * index, map_page);
   }
   if (map_page >= editor.page_count()) {
+    // Nothing to clear in a bitmap page that is not there.
+    if (!on) return Status::Ok();
     return editor.store().Corrupt(r.page, "usage map refers to page " + std::to_string(map_page) +
                                               " beyond the end of the file");
   }
@@ -114,7 +116,7 @@ Status SetInReference(PageEditor& editor, const MapRow& r, uint32_t page, bool o
 
 }  // namespace
 
-Result<std::vector<uint32_t>> ReadMapPages(PageEditor& editor, uint32_t map) {
+Result<std::vector<uint32_t>> ReadMapPages(PageEditor& editor, uint32_t map, bool strict) {
   JET_ASSIGN_OR_RETURN(MapRow r, FindMapRow(editor, map));
   JET_ASSIGN_OR_RETURN(ByteView v, editor.Read(r.page));
   std::vector<uint32_t> pages;
@@ -124,7 +126,7 @@ Result<std::vector<uint32_t>> ReadMapPages(PageEditor& editor, uint32_t map) {
   }
   for (size_t i = 0; 1 + 4 * i + 4 <= r.size; ++i) {
     uint32_t mp = v.U32(r.start + 1 + 4 * i);
-    if (mp == 0) continue;
+    if (mp == 0 || (!strict && mp >= editor.page_count())) continue;
     JET_ASSIGN_OR_RETURN(ByteView mv, editor.Read(mp));
     if (mv.U8(0) != kPageUsageMap) return editor.store().Corrupt(mp, "expected a usage map page");
     AddBits(mv.Sub(kMapPageHeader, mv.size - kMapPageHeader), i * PagesPerMapPage(editor), &pages);
@@ -192,7 +194,9 @@ Status ReleasePage(PageEditor& editor, uint32_t page) {
     // Recording the page would need a new bitmap page; leaving it unused is
     // the better trade.
     uint64_t index = page / PagesPerMapPage(editor);
-    if (index >= (r.size - 1) / 4 || v.U32(r.start + 1 + 4 * index) == 0) return Status::Ok();
+    if (index >= (r.size - 1) / 4) return Status::Ok();
+    uint32_t map_page = v.U32(r.start + 1 + 4 * index);
+    if (map_page == 0 || map_page >= editor.page_count()) return Status::Ok();
   }
   return SetMapPage(editor, kGlobalUsageMap, page, true);
 }

@@ -20,8 +20,9 @@ namespace jet {
 inline constexpr uint32_t kGlobalUsageMap = 1u << 8;
 
 // The pages marked in the map at `map` (a row pointer), ascending, as changed
-// by the editor's pending writes.
-Result<std::vector<uint32_t>> ReadMapPages(PageEditor& editor, uint32_t map);
+// by the editor's pending writes. Unless `strict`, bitmap pages a reference
+// map names beyond the end of the file are skipped instead of failing.
+Result<std::vector<uint32_t>> ReadMapPages(PageEditor& editor, uint32_t map, bool strict = true);
 
 // Whether `page` is marked in the map at `map`.
 Result<bool> MapHasPage(PageEditor& editor, uint32_t map, uint32_t page);

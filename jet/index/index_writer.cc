@@ -171,7 +171,7 @@ Status IndexWriter::Insert(const IndexDef& index, const IndexEntry& entry) {
 }
 
 Status IndexWriter::Remove(const IndexDef& index, const IndexEntry& entry,
-                           const std::string& where) {
+                           const std::string& where, bool may_be_missing) {
   std::vector<Step> path;
   IndexPage leaf;
   Bytes target = entry.SortBytes();
@@ -179,6 +179,7 @@ Status IndexWriter::Remove(const IndexDef& index, const IndexEntry& entry,
   JET_RETURN_IF_ERROR(Descend(index, target, &path, &leaf, &page));
   auto it = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), target, LessEntry);
   if (it == leaf.entries.end() || it->key != entry.key || !(it->row == entry.row)) {
+    if (may_be_missing) return Status::Ok();
     return Status::Corruption(where + " has no entry for row " + std::to_string(entry.row.page) +
                               ":" + std::to_string(entry.row.slot) +
                               " under its current value; the index needs repair");
@@ -250,13 +251,18 @@ Result<std::optional<IndexChange>> IndexWriter::Prepare(const TableDef& table,
                                 std::to_string(row.slot) + ")");
     }
   }
-  return std::optional<IndexChange>(IndexChange{&index, row, old_key, new_key});
+  bool old_all_null = true;
+  for (const IndexColumn& ic : index.columns) {
+    old_all_null = old_all_null && IsNull(old_values[ic.column]);
+  }
+  return std::optional<IndexChange>(IndexChange{&index, row, old_key, new_key, old_all_null});
 }
 
 Status IndexWriter::Apply(const TableDef& table, const IndexChange& change) {
   const std::string where = IndexWhere(editor_->store(), table, *change.index);
   if (change.old_key) {
-    JET_RETURN_IF_ERROR(Remove(*change.index, IndexEntry{*change.old_key, change.row, 0}, where));
+    JET_RETURN_IF_ERROR(Remove(*change.index, IndexEntry{*change.old_key, change.row, 0}, where,
+                               change.old_all_null));
   }
   if (change.new_key) {
     JET_RETURN_IF_ERROR(Insert(*change.index, IndexEntry{*change.new_key, change.row, 0}));

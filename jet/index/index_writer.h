@@ -25,6 +25,7 @@ struct IndexChange {
   RowId row;
   std::optional<Bytes> old_key;  // absent: the row had no entry
   std::optional<Bytes> new_key;  // absent: the row gets none
+  bool old_all_null = false;     // some writers leave such entries out
 };
 
 class IndexWriter {
@@ -68,7 +69,8 @@ class IndexWriter {
   Status Store(uint32_t page, const IndexPage& p, std::vector<Step> path);
   Status FixParent(std::vector<Step> path, uint32_t page, const IndexPage& p);
   Status Insert(const IndexDef& index, const IndexEntry& entry);
-  Status Remove(const IndexDef& index, const IndexEntry& entry, const std::string& where);
+  Status Remove(const IndexDef& index, const IndexEntry& entry, const std::string& where,
+                bool may_be_missing);
 
   PageEditor* editor_;
   uint16_t code_page_;
