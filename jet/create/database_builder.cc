@@ -9,10 +9,10 @@
 #include <cstring>
 #include <optional>
 #include <random>
-#include <unordered_set>
 
 #include "jet/create/bytes_out.h"
 #include "jet/create/header_writer.h"
+#include "jet/create/key_set.h"
 #include "jet/create/page_image.h"
 #include "jet/create/pages.h"
 #include "jet/create/row_encoder.h"
@@ -48,11 +48,25 @@ struct TableState {
   };
   std::vector<LongValues> long_values;  // per entry of extras.long_value_maps
   std::vector<int> long_value_of_column;
-  std::vector<std::vector<IndexEntry>> entries;  // per index
-  std::vector<std::unordered_set<std::string>> unique_keys;
+  struct IndexKeys {
+    std::vector<uint8_t> arena;  // every key, back to back
+    std::vector<IndexEntry> entries;
+    KeySet hashes;  // unique indexes: hashes of the stored keys
+    bool Has(const Bytes& key, size_t limit) const {
+      for (size_t i = 0; i < limit; ++i) {
+        const IndexEntry& e = entries[i];
+        if (e.length == key.size() &&
+            std::memcmp(arena.data() + e.offset, key.data(), key.size()) == 0) {
+          return true;
+        }
+      }
+      return false;
+    }
+  };
+  std::vector<IndexKeys> keys;  // per index
 };
 
-std::string KeyString(const Bytes& b) { return std::string(b.begin(), b.end()); }
+uint64_t KeyHash(const Bytes& b) { return KeySet::Hash(b.data(), b.size()); }
 
 }  // namespace
 
@@ -163,8 +177,7 @@ Result<TableState*> DatabaseBuilder::State::AddTable(const TableSpec& spec, bool
     t->extras.long_value_maps.push_back({c.number, owned, free});
     t->long_values.emplace_back();
   }
-  t->entries.resize(t->def.indexes.size());
-  t->unique_keys.resize(t->def.indexes.size());
+  t->keys.resize(t->def.indexes.size());
   tables.push_back(std::move(t));
   return tables.back().get();
 }
@@ -175,85 +188,119 @@ Status DatabaseBuilder::State::Insert(TableState& t, const std::vector<Row>& row
   uint32_t last_auto = t.extras.last_auto_number;
   std::vector<Row> ready;
   ready.reserve(rows.size());
-  std::vector<std::vector<std::optional<Bytes>>> row_keys;
-  row_keys.reserve(rows.size());
-  std::vector<std::unordered_set<std::string>> batch_keys(def.indexes.size());
-  for (size_t r = 0; r < rows.size(); ++r) {
-    const std::string where = "table '" + def.name + "': row " + std::to_string(r + 1);
-    if (rows[r].size() != def.columns.size()) {
-      return Status::InvalidArgument(where + ": " + std::to_string(rows[r].size()) +
-                                     " values for " + std::to_string(def.columns.size()) +
-                                     " columns");
-    }
-    Row row = rows[r];
-    for (size_t k = 0; k < def.columns.size(); ++k) {
-      const ColumnDef& c = def.columns[k];
-      if (c.auto_number && c.type == ColumnType::kLong) {
-        if (IsNull(row[k])) {
-          if (last_auto == INT32_MAX) {
-            return Status::InvalidArgument(where + ": column '" + c.name +
-                                           "' has run out of numbers");
-          }
-          row[k] = static_cast<int32_t>(++last_auto);
-        }
-      } else if (c.auto_number && c.type == ColumnType::kGuid && IsNull(row[k])) {
-        Guid g;
-        for (auto& b : g.bytes) b = static_cast<uint8_t>(random());
-        g.bytes[7] = static_cast<uint8_t>((g.bytes[7] & 0x0F) | 0x40);  // version 4
-        g.bytes[8] = static_cast<uint8_t>((g.bytes[8] & 0x3F) | 0x80);
-        row[k] = g;
-      }
-      JET_ASSIGN_OR_RETURN(row[k], CoerceValue(c, std::move(row[k]), where));
-      if (c.auto_number && c.type == ColumnType::kLong) {
-        int32_t v = std::get<int32_t>(row[k]);
-        if (v > 0 && static_cast<uint32_t>(v) > last_auto) last_auto = static_cast<uint32_t>(v);
-      }
-    }
-    JET_ASSIGN_OR_RETURN(Bytes measured, EncodeRow(def, row, nullptr, where));
-    if (measured.size() > kMaxRowSize) {
-      return Status::InvalidArgument(where + ": the row needs " + std::to_string(measured.size()) +
-                                     " bytes, more than a page holds (" +
-                                     std::to_string(kMaxRowSize) + ")");
-    }
-    std::vector<std::optional<Bytes>> keys_of_row(def.indexes.size());
-    for (size_t x = 0; x < def.indexes.size(); ++x) {
-      const IndexDef& index = def.indexes[x];
-      std::vector<keys::KeyPart> parts;
-      bool any_null = false, all_null = true;
-      for (const IndexColumn& ic : index.columns) {
-        const ColumnDef& c = def.columns[ic.column];
-        const Value& v = row[ic.column];
-        bool null = IsNull(v);
-        any_null = any_null || null;
-        all_null = all_null && null;
-        parts.push_back(keys::KeyPart{c.type, v, ic.ascending, c.scale});
-      }
-      if (index.required && any_null) {
-        return Status::Constraint(where + ": index '" + index.name +
-                                  "' does not allow empty values");
-      }
-      if (index.ignore_nulls && all_null) continue;
-      auto key = keys::EncodeIndexKey(parts, order, keys::JetVersion::kJet4);
-      if (!key.ok()) return key.status().WithContext(where + ": index '" + index.name + "'");
-      if (index.unique && !any_null) {
-        std::string s = KeyString(*key);
-        if (t.unique_keys[x].count(s) || !batch_keys[x].insert(s).second) {
-          return Status::Constraint(where + ": the value duplicates a key of unique index '" +
-                                    index.name + "'");
-        }
-      }
-      keys_of_row[x] = std::move(key).value();
-    }
-    ready.push_back(std::move(row));
-    row_keys.push_back(std::move(keys_of_row));
+  // Keys go straight into each index's arena; a failure cuts them back off.
+  // pending[x][r] is the entry of row r in index x, or -1 (NULLs ignored).
+  std::vector<size_t> arena_mark, entries_mark;
+  std::vector<std::vector<int64_t>> pending(def.indexes.size());
+  for (auto& k : t.keys) {
+    arena_mark.push_back(k.arena.size());
+    entries_mark.push_back(k.entries.size());
   }
+  auto undo = [&](Status s) {
+    for (size_t x = 0; x < t.keys.size(); ++x) {
+      t.keys[x].arena.resize(arena_mark[x]);
+      t.keys[x].entries.resize(entries_mark[x]);
+    }
+    return s;
+  };
+  std::vector<KeySet> batch_keys(def.indexes.size());
+  std::vector<Bytes> encoded_rows;  // rows that need no long-value pages, ready to store
+  encoded_rows.reserve(rows.size());
+  Status checked = [&]() -> Status {
+    for (size_t r = 0; r < rows.size(); ++r) {
+      const RowWhere where{&def.name, r + 1};
+      if (rows[r].size() != def.columns.size()) {
+        return Status::InvalidArgument(where.Text() + ": " + std::to_string(rows[r].size()) +
+                                       " values for " + std::to_string(def.columns.size()) +
+                                       " columns");
+      }
+      Row row = rows[r];
+      for (size_t k = 0; k < def.columns.size(); ++k) {
+        const ColumnDef& c = def.columns[k];
+        if (c.auto_number && c.type == ColumnType::kLong) {
+          if (IsNull(row[k])) {
+            if (last_auto == INT32_MAX) {
+              return Status::InvalidArgument(where.Text() + ": column '" + c.name +
+                                             "' has run out of numbers");
+            }
+            row[k] = static_cast<int32_t>(++last_auto);
+          }
+        } else if (c.auto_number && c.type == ColumnType::kGuid && IsNull(row[k])) {
+          Guid g;
+          for (auto& b : g.bytes) b = static_cast<uint8_t>(random());
+          g.bytes[7] = static_cast<uint8_t>((g.bytes[7] & 0x0F) | 0x40);  // version 4
+          g.bytes[8] = static_cast<uint8_t>((g.bytes[8] & 0x3F) | 0x80);
+          row[k] = g;
+        }
+        JET_ASSIGN_OR_RETURN(row[k], CoerceValue(c, std::move(row[k]), where));
+        if (c.auto_number && c.type == ColumnType::kLong) {
+          int32_t v = std::get<int32_t>(row[k]);
+          if (v > 0 && static_cast<uint32_t>(v) > last_auto) last_auto = static_cast<uint32_t>(v);
+        }
+      }
+      bool needs_long_values = false;
+      JET_ASSIGN_OR_RETURN(Bytes measured, EncodeRow(def, row, nullptr, where, &needs_long_values));
+      if (measured.size() > kMaxRowSize) {
+        return Status::InvalidArgument(
+            where.Text() + ": the row needs " + std::to_string(measured.size()) +
+            " bytes, more than a page holds (" + std::to_string(kMaxRowSize) + ")");
+      }
+      for (size_t x = 0; x < def.indexes.size(); ++x) {
+        pending[x].push_back(-1);
+        const IndexDef& index = def.indexes[x];
+        std::vector<keys::KeyPart> parts;
+        bool any_null = false, all_null = true;
+        for (const IndexColumn& ic : index.columns) {
+          const ColumnDef& c = def.columns[ic.column];
+          const Value& v = row[ic.column];
+          bool null = IsNull(v);
+          any_null = any_null || null;
+          all_null = all_null && null;
+          parts.push_back(keys::KeyPart{c.type, v, ic.ascending, c.scale});
+        }
+        if (index.required && any_null) {
+          return Status::Constraint(where.Text() + ": index '" + index.name +
+                                    "' does not allow empty values");
+        }
+        if (index.ignore_nulls && all_null) continue;
+        auto key = keys::EncodeIndexKey(parts, order, keys::JetVersion::kJet4);
+        if (!key.ok()) {
+          return key.status().WithContext(where.Text() + ": index '" + index.name + "'");
+        }
+        if (index.unique && !any_null) {
+          uint64_t h = KeyHash(*key);
+          bool duplicate = false;
+          if (t.keys[x].hashes.Contains(h)) duplicate = t.keys[x].Has(*key, entries_mark[x]);
+          if (!duplicate && batch_keys[x].Contains(h)) {
+            duplicate = t.keys[x].Has(*key, t.keys[x].entries.size());
+          }
+          if (duplicate) {
+            return Status::Constraint(
+                where.Text() + ": the value duplicates a key of unique index '" + index.name + "'");
+          }
+          batch_keys[x].Insert(h);
+        }
+        TableState::IndexKeys& k = t.keys[x];
+        pending[x].back() = static_cast<int64_t>(k.entries.size());
+        k.entries.push_back(IndexEntry{k.arena.size(), static_cast<uint32_t>(key->size()), 0});
+        k.arena.insert(k.arena.end(), key->begin(), key->end());
+      }
+      encoded_rows.push_back(needs_long_values ? Bytes() : std::move(measured));
+      ready.push_back(std::move(row));
+    }
+    return Status::Ok();
+  }();
+  if (!checked.ok()) return undo(checked);
 
   // Everything checked: store the rows.
   LongValueStore store(image, t);
   for (size_t r = 0; r < ready.size(); ++r) {
-    auto encoded = EncodeRow(def, ready[r], &store, def.name);
-    if (!encoded.ok()) return encoded.status();  // cannot happen after the checks above
-    const Bytes& bytes = *encoded;
+    if (encoded_rows[r].empty()) {
+      auto encoded = EncodeRow(def, ready[r], &store, RowWhere{&def.name, r + 1});
+      if (!encoded.ok()) return encoded.status();  // cannot happen after the checks above
+      encoded_rows[r] = std::move(encoded).value();
+    }
+    const Bytes& bytes = encoded_rows[r];
     if (t.current_page == 0 || RoomAfter(image, t.current_page, bytes.size()) < 0) {
       t.current_page = image.Allocate();
       InitDataPage(image, t.current_page, def.definition_page);
@@ -262,9 +309,12 @@ Status DatabaseBuilder::State::Insert(TableState& t, const std::vector<Row>& row
     uint16_t slot = AddRow(image, t.current_page, bytes.data(), bytes.size());
     uint32_t pointer = t.current_page << 8 | slot;
     for (size_t x = 0; x < def.indexes.size(); ++x) {
-      if (!row_keys[r][x]) continue;
-      if (def.indexes[x].unique) t.unique_keys[x].insert(KeyString(*row_keys[r][x]));
-      t.entries[x].push_back(IndexEntry{std::move(*row_keys[r][x]), pointer});
+      if (pending[x][r] < 0) continue;
+      IndexEntry& e = t.keys[x].entries[static_cast<size_t>(pending[x][r])];
+      e.row = pointer;
+      if (def.indexes[x].unique) {
+        t.keys[x].hashes.Insert(KeySet::Hash(t.keys[x].arena.data() + e.offset, e.length));
+      }
     }
   }
   t.def.row_count += static_cast<uint32_t>(ready.size());
@@ -274,16 +324,20 @@ Status DatabaseBuilder::State::Insert(TableState& t, const std::vector<Row>& row
 
 Status DatabaseBuilder::State::FinishTable(TableState& t) {
   for (size_t x = 0; x < t.def.indexes.size(); ++x) {
-    auto& entries = t.entries[x];
-    std::sort(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
-      return a.key != b.key ? a.key < b.key : a.row < b.row;
+    auto& entries = t.keys[x].entries;
+    const uint8_t* arena = t.keys[x].arena.data();
+    std::sort(entries.begin(), entries.end(), [arena](const IndexEntry& a, const IndexEntry& b) {
+      int c = std::memcmp(arena + a.offset, arena + b.offset, std::min(a.length, b.length));
+      if (c != 0) return c < 0;
+      if (a.length != b.length) return a.length < b.length;
+      return a.row < b.row;
     });
     std::vector<uint32_t> pages;
-    t.def.indexes[x].root_page = BuildIndexTree(image, t.def.definition_page, entries, &pages);
+    t.def.indexes[x].root_page =
+        BuildIndexTree(image, t.def.definition_page, t.keys[x].arena, entries, &pages);
     std::sort(pages.begin(), pages.end());
     WriteUsageMap(image, t.extras.index_maps[x], pages, false);
-    entries.clear();
-    entries.shrink_to_fit();
+    t.keys[x] = TableState::IndexKeys();
   }
   std::vector<uint32_t> free;
   for (uint32_t p : t.data_pages) {

@@ -116,23 +116,40 @@ void WriteUsageMap(PageImage& image, uint32_t ref, const std::vector<uint32_t>& 
 
 namespace {
 
-struct Level {
-  std::vector<uint32_t> pages;
-  std::vector<IndexEntry> last;  // the last entry of each page
+// An entry as placed on an index page: key, row pointer (3-byte page, big
+// endian, and slot) and, on node pages, the child page (big endian).
+struct Item {
+  const uint8_t* key = nullptr;
+  uint32_t length = 0;
+  uint32_t row = 0;
+  uint32_t child = 0;  // 0 on leaf pages
+  size_t size() const { return length + 4 + (child ? 4 : 0); }
 };
 
-void PutRowPointer(Bytes* out, uint32_t row) {
-  uint32_t page = row >> 8;
-  out->push_back(static_cast<uint8_t>(page >> 16));
-  out->push_back(static_cast<uint8_t>(page >> 8));
-  out->push_back(static_cast<uint8_t>(page));
-  out->push_back(static_cast<uint8_t>(row & 0xFF));
+struct Level {
+  std::vector<uint32_t> pages;
+  std::vector<Item> last;  // the last entry of each page
+};
+
+void PutItem(uint8_t* p, const Item& it) {
+  std::memcpy(p, it.key, it.length);
+  p += it.length;
+  uint32_t page = it.row >> 8;
+  p[0] = static_cast<uint8_t>(page >> 16);
+  p[1] = static_cast<uint8_t>(page >> 8);
+  p[2] = static_cast<uint8_t>(page);
+  p[3] = static_cast<uint8_t>(it.row & 0xFF);
+  if (it.child) {
+    p[4] = static_cast<uint8_t>(it.child >> 24);
+    p[5] = static_cast<uint8_t>(it.child >> 16);
+    p[6] = static_cast<uint8_t>(it.child >> 8);
+    p[7] = static_cast<uint8_t>(it.child);
+  }
 }
 
-// Fills pages of one level with `items` (already encoded entries); returns
-// the page of each and which item was last on it.
-Level WriteLevel(PageImage& image, uint32_t owner, uint8_t type, const std::vector<Bytes>& items,
-                 const std::vector<IndexEntry>& sources, std::vector<uint32_t>* all) {
+// Fills the pages of one level with `items`, linking them left to right.
+Level WriteLevel(PageImage& image, uint32_t owner, uint8_t type, const std::vector<Item>& items,
+                 std::vector<uint32_t>* all) {
   Level level;
   const size_t capacity = image.page_size() - kIndexEntriesStart;
   size_t i = 0;
@@ -149,45 +166,35 @@ Level WriteLevel(PageImage& image, uint32_t owner, uint8_t type, const std::vect
     }
     size_t used = 0;
     while (i < items.size() && used + items[i].size() <= capacity) {
-      std::memcpy(p + kIndexEntriesStart + used, items[i].data(), items[i].size());
+      PutItem(p + kIndexEntriesStart + used, items[i]);
       used += items[i].size();
       SetBit(p + kIndexMaskStart, used);  // where the next entry (or the end) begins
       ++i;
     }
     Put16(p + 2, static_cast<uint32_t>(capacity - used));
     level.pages.push_back(pg);
-    if (i > 0) level.last.push_back(sources[i - 1]);
+    if (i > 0) level.last.push_back(items[i - 1]);
   } while (i < items.size());
   return level;
 }
 
 }  // namespace
 
-uint32_t BuildIndexTree(PageImage& image, uint32_t owner, const std::vector<IndexEntry>& entries,
-                        std::vector<uint32_t>* pages) {
-  std::vector<Bytes> items;
+uint32_t BuildIndexTree(PageImage& image, uint32_t owner, const std::vector<uint8_t>& arena,
+                        const std::vector<IndexEntry>& entries, std::vector<uint32_t>* pages) {
+  std::vector<Item> items;
   items.reserve(entries.size());
-  for (const IndexEntry& e : entries) {
-    Bytes b = e.key;
-    PutRowPointer(&b, e.row);
-    items.push_back(std::move(b));
-  }
-  Level level = WriteLevel(image, owner, kPageIndexLeaf, items, entries, pages);
+  for (const IndexEntry& e : entries)
+    items.push_back(Item{arena.data() + e.offset, e.length, e.row, 0});
+  Level level = WriteLevel(image, owner, kPageIndexLeaf, items, pages);
   while (level.pages.size() > 1) {
-    std::vector<Bytes> up;
-    std::vector<IndexEntry> sources;
+    std::vector<Item> up;
     for (size_t k = 0; k < level.pages.size(); ++k) {
-      Bytes b = level.last[k].key;
-      PutRowPointer(&b, level.last[k].row);
-      uint32_t child = level.pages[k];
-      b.push_back(static_cast<uint8_t>(child >> 24));
-      b.push_back(static_cast<uint8_t>(child >> 16));
-      b.push_back(static_cast<uint8_t>(child >> 8));
-      b.push_back(static_cast<uint8_t>(child));
-      up.push_back(std::move(b));
-      sources.push_back(level.last[k]);
+      Item it = level.last[k];
+      it.child = level.pages[k];
+      up.push_back(it);
     }
-    level = WriteLevel(image, owner, kPageIndexNode, up, sources, pages);
+    level = WriteLevel(image, owner, kPageIndexNode, up, pages);
   }
   return level.pages.front();
 }

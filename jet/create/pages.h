@@ -33,15 +33,17 @@ uint8_t* RowBytes(PageImage& image, uint32_t page, uint16_t slot);
 void WriteUsageMap(PageImage& image, uint32_t ref, const std::vector<uint32_t>& pages,
                    bool global_free_map);
 
+// One index entry: its key bytes (kept in a shared arena) and the row.
 struct IndexEntry {
-  Bytes key;
+  uint64_t offset = 0;  // of the key in the arena
+  uint32_t length = 0;
   uint32_t row = 0;  // page << 8 | slot
 };
 
-// Builds an index tree over `entries` (sorted by key, then row) in newly
-// appended pages owned by definition `owner`; returns the root page and
-// appends every page used to `pages`.
-uint32_t BuildIndexTree(PageImage& image, uint32_t owner, const std::vector<IndexEntry>& entries,
-                        std::vector<uint32_t>* pages);
+// Builds an index tree over `entries` (sorted by key, then row; keys in
+// `arena`) in newly appended pages owned by definition `owner`; returns the
+// root page and appends every page used to `pages`.
+uint32_t BuildIndexTree(PageImage& image, uint32_t owner, const std::vector<uint8_t>& arena,
+                        const std::vector<IndexEntry>& entries, std::vector<uint32_t>* pages);
 
 }  // namespace jet::create

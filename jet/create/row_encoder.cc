@@ -37,7 +37,14 @@ const char* AlternativeName(const Value& v) {
   return kNames[v.index()];
 }
 
-size_t Utf16Units(const std::string& s) { return Utf8ToUtf16Le(s).size() / 2; }
+// UTF-16 code units of UTF-8 text: one per lead byte, two for 4-byte sequences.
+size_t Utf16Units(const std::string& s) {
+  size_t n = 0;
+  for (unsigned char c : s) {
+    if ((c & 0xC0) != 0x80) n += c >= 0xF0 ? 2 : 1;
+  }
+  return n;
+}
 
 // Rescales a decimal to `scale`; false when digits would be lost or it overflows 96 bits.
 bool Rescale(Decimal* d, uint8_t scale) {
@@ -61,17 +68,19 @@ bool Rescale(Decimal* d, uint8_t scale) {
 
 }  // namespace
 
-Result<Value> CoerceValue(const ColumnDef& c, Value v, const std::string& where) {
+Result<Value> CoerceValue(const ColumnDef& c, Value v, const RowWhere& where) {
   auto mismatch = [&]() {
-    return Status::InvalidArgument(where + ": column '" + c.name + "' (" + ColumnTypeName(c.type) +
-                                   ") cannot hold a " + AlternativeName(v) + " value");
+    return Status::InvalidArgument(where.Text() + ": column '" + c.name + "' (" +
+                                   ColumnTypeName(c.type) + ") cannot hold a " +
+                                   AlternativeName(v) + " value");
   };
   auto range = [&](const std::string& what) {
-    return Status::InvalidArgument(where + ": column '" + c.name + "': " + what);
+    return Status::InvalidArgument(where.Text() + ": column '" + c.name + "': " + what);
   };
   if (IsNull(v)) {
     if (c.type == ColumnType::kBoolean) return Value(false);
-    if (c.required) return Status::Constraint(where + ": column '" + c.name + "' requires a value");
+    if (c.required)
+      return Status::Constraint(where.Text() + ": column '" + c.name + "' requires a value");
     return v;
   }
   int64_t i = 0;
@@ -176,7 +185,7 @@ Bytes EncodeText(const std::string& utf8, bool compress) {
 }
 
 Result<Bytes> EncodeRow(const TableDef& def, const std::vector<Value>& values, LongValueWriter* lv,
-                        const std::string& where) {
+                        const RowWhere& where, bool* needs_long_values) {
   const size_t ncols = def.max_columns;
   size_t fixed_size = 0;
   for (const ColumnDef& c : def.columns) {
@@ -268,7 +277,7 @@ Result<Bytes> EncodeRow(const TableDef& def, const std::vector<Value>& values, L
         payload = std::get<Bytes>(*v);
       }
       if (payload.size() > 0x3FFFFFFF) {
-        return Status::InvalidArgument(where + ": column '" + c.name + "': value too long");
+        return Status::InvalidArgument(where.Text() + ": column '" + c.name + "': value too long");
       }
       if (payload.empty()) {
         // An empty long value is stored as a zero-length field.
@@ -280,11 +289,12 @@ Result<Bytes> EncodeRow(const TableDef& def, const std::vector<Value>& values, L
         JET_ASSIGN_OR_RETURN(data, lv->Write(var_columns[i], payload));
       } else {
         data.assign(12, 0);
+        if (needs_long_values) *needs_long_values = true;
       }
     }
     row.insert(row.end(), data.begin(), data.end());
     if (row.size() > 0xFFFF) {
-      return Status::InvalidArgument(where + ": the row is too long");
+      return Status::InvalidArgument(where.Text() + ": the row is too long");
     }
   }
   if (def.var_column_count > 0) {

@@ -17,6 +17,13 @@ inline constexpr size_t kMaxInlineLongValue = 64;
 // Memo text longer than this (in characters) is never compressed.
 inline constexpr size_t kMaxCompressedMemoChars = 1024;
 
+// Names a row in messages; the text is built only when a message needs it.
+struct RowWhere {
+  const std::string* table = nullptr;
+  size_t row = 0;  // 1-based position in the caller's batch
+  std::string Text() const { return "table '" + *table + "': row " + std::to_string(row); }
+};
+
 // Where long values (memo and OLE data) are stored outside the row.
 class LongValueWriter {
  public:
@@ -28,16 +35,17 @@ class LongValueWriter {
 
 // The caller's `value` as the alternative column `c` stores: exact types,
 // integers of any width when they fit, float and double for each other, text
-// within the column's size. InvalidArgument starting with `where` otherwise.
-Result<Value> CoerceValue(const ColumnDef& c, Value value, const std::string& where);
+// within the column's size. InvalidArgument naming `where` otherwise.
+Result<Value> CoerceValue(const ColumnDef& c, Value value, const RowWhere& where);
 
 // Stored form of Jet 4 text: "FF FE" and one byte per character when every
 // character is in 1-255 and that is shorter (and `compress` allows), else UTF-16LE.
 Bytes EncodeText(const std::string& utf8, bool compress);
 
 // Encodes one row of `def` from coerced `values` (one per column). With
-// `lv` null only the size matters: long values get a blank reference.
+// `lv` null only the size matters: long values stored outside the row get a
+// blank reference, and *needs_long_values (when given) is set.
 Result<Bytes> EncodeRow(const TableDef& def, const std::vector<Value>& values, LongValueWriter* lv,
-                        const std::string& where);
+                        const RowWhere& where, bool* needs_long_values = nullptr);
 
 }  // namespace jet::create
