@@ -274,11 +274,13 @@ void TDataGrid::LinkToggled(bool /*live*/) {
   TDataSource* source = DataSource();
   sum_list_->SetRecordSource(source ? source->DataSet() : nullptr);
   ColumnsReshaped();
+  RefreshVerticalBar();
 }
 
 void TDataGrid::RowsReloaded() {
   if (!HasWindow()) return;
   FitWindowToRows();
+  RefreshVerticalBar();
   SyncCurrentRow();
   InvalidateGrid();
 }
@@ -287,6 +289,7 @@ void TDataGrid::RowsShifted(int distance) {
   if (!HasWindow()) return;
   Rect old_row = BoxRect(0, current_row_, ColCount() - 1, current_row_);
   if (data_link_->ActiveRow() >= RowCount() - title_row_count_) FitWindowToRows();
+  RefreshVerticalBar();
   SyncCurrentRow();
   if (host_ && !old_row.Empty()) host_->Invalidate(old_row);
   InvalidateGridRow(current_row_);
