@@ -313,13 +313,23 @@ void TDataGrid::RowsShifted(int distance) {
   if (update_lock_ == 0) host_->UpdateNow();
 }
 
-void TDataGrid::RecordTouched(TField* /*field*/) {
+void TDataGrid::RecordTouched(TField* field) {
   if (!HasWindow()) return;
-  InvalidateGrid();
+  if (!field) {
+    InvalidateGrid();
+    return;
+  }
+  for (int i = 0; i < columns_->Count(); ++i) {
+    if ((*columns_)[i].BoundField() == field) InvalidateGridRow(current_row_);
+  }
 }
 
 void TDataGrid::EditStateToggled() {
-  if (HasWindow() && (options_ & dgIndicator)) InvalidateGrid();
+  // The indicator glyph shows the edit state.
+  if (HasWindow() && (options_ & dgIndicator) && host_) {
+    Rect r = CellRect(0, indicator_row_);
+    if (!r.Empty()) host_->Invalidate(r);
+  }
 }
 
 void TDataGrid::FocusField(TField** field) {

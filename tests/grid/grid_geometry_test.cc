@@ -199,6 +199,33 @@ TEST_F(GridGeometryTest, AlwaysShownBarDisablesItsArrows) {
   EXPECT_FALSE(host.arrows_enabled);
 }
 
+TEST_F(GridGeometryTest, RecordChangesRepaintTheCurrentRowPerColumn) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  grid.Columns().Add().SetFieldName("Qty");  // Qty shown twice
+  host.Reset();
+  query.Edit();
+  host.Reset();
+  query.FieldByName("Qty").SetTextValue("8");
+  ASSERT_EQ(host.rects.size(), 2u);
+  EXPECT_EQ(host.rects[0], host.rects[1]);
+  EXPECT_EQ(host.rects[0].top, 17);
+  query.Cancel();
+}
+
+TEST_F(GridGeometryTest, OptionsRunAPassOnlyWhenTheLayoutChanges) {
+  grid.SetOptions(grid.Options() | grid::dgEditing);
+  EXPECT_FALSE(grid.Options() & grid::dgEditing);  // a row selection has no editor
+  int passes = grid.LayoutPassCount();
+  grid.SetOptions(grid.Options());
+  grid.SetOptions(grid.Options() & ~grid::dgTabs);
+  EXPECT_EQ(grid.LayoutPassCount(), passes);
+  grid.SetOptions(grid.Options() & ~grid::dgIndicator);
+  EXPECT_EQ(grid.LayoutPassCount(), passes + 1);
+  EXPECT_EQ(grid.IndicatorColumns(), 0);
+  EXPECT_EQ(grid.FixedColCount(), 0);
+}
+
 TEST_F(GridGeometryTest, ResizingRefitsTheRows) {
   query.Rows() = NumberedRows(40);
   query.Open();
