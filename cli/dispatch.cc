@@ -8,7 +8,8 @@ constexpr const char* kUsage =
     "\n"
     "  tables FILE          user table names, one per line\n"
     "  schema FILE TABLE    columns (name, type, size, flags) and indexes\n"
-    "  export FILE TABLE    the table as CSV\n";
+    "  export FILE TABLE    the table as CSV\n"
+    "  query FILE STATEMENT the rows of a select statement as CSV\n";
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
@@ -25,6 +26,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "tables") return RunTables(rest, out, err);
   if (command == "schema") return RunSchema(rest, out, err);
   if (command == "export") return RunExport(rest, out, err);
+  if (command == "query") return RunQuery(rest, out, err);
   err << "unknown command '" << command << "'\n" << kUsage;
   return kExitUsage;
 }

@@ -50,6 +50,9 @@ class TADOQuery : public TDataSet {
   int MaxRecords() const { return max_records_; }
   bool EnableBCD() const { return enable_bcd_; }
 
+  // The result's column descriptions while open (empty when closed).
+  const std::vector<provider::ColumnInfo>& Columns() const;
+
   // Client-side cursor with approximate positioning and no filter.
   bool IsSequenced() const override;
 
