@@ -21,10 +21,14 @@ jet::Value ToEngineValue(const Variant& v, int type) {
   if (provider::IsNull(v)) return std::monostate{};
   if (auto* i = std::get_if<int64_t>(&v)) {
     switch (type) {
-      case provider::adUnsignedTinyInt: return static_cast<uint8_t>(*i);
-      case provider::adSmallInt: return static_cast<int16_t>(*i);
-      case provider::adInteger: return static_cast<int32_t>(*i);
-      default: return static_cast<double>(*i);
+      case provider::adUnsignedTinyInt:
+        return static_cast<uint8_t>(*i);
+      case provider::adSmallInt:
+        return static_cast<int16_t>(*i);
+      case provider::adInteger:
+        return static_cast<int32_t>(*i);
+      default:
+        return static_cast<double>(*i);
     }
   }
   if (auto* d = std::get_if<double>(&v)) {

@@ -19,10 +19,20 @@
 
 namespace data {
 
-enum TCursorType : int { ctUnspecified = -1, ctOpenForwardOnly = 0, ctKeyset = 1, ctDynamic = 2,
-  ctStatic = 3 };
-enum TADOLockType : int { ltUnspecified = -1, ltReadOnly = 1, ltPessimistic = 2,
-  ltOptimistic = 3, ltBatchOptimistic = 4 };
+enum TCursorType : int {
+  ctUnspecified = -1,
+  ctOpenForwardOnly = 0,
+  ctKeyset = 1,
+  ctDynamic = 2,
+  ctStatic = 3
+};
+enum TADOLockType : int {
+  ltUnspecified = -1,
+  ltReadOnly = 1,
+  ltPessimistic = 2,
+  ltOptimistic = 3,
+  ltBatchOptimistic = 4
+};
 
 class TADOQuery : public TDataSet {
  public:

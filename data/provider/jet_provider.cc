@@ -182,8 +182,8 @@ jet::Value ToJet(const Variant& v, const jet::ColumnDef& c) {
       jet::Decimal d;
       d.negative = *s < 0;
       d.scale = c.scale;
-      unsigned __int128 m = d.negative ? static_cast<unsigned __int128>(-*s)
-                                       : static_cast<unsigned __int128>(*s);
+      unsigned __int128 m =
+          d.negative ? static_cast<unsigned __int128>(-*s) : static_cast<unsigned __int128>(*s);
       d.magnitude = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32),
                      static_cast<uint32_t>(m >> 64)};
       if ((m >> 96) != 0) throw ProviderError("Overflow (column '" + c.name + "')");
@@ -230,7 +230,9 @@ class JetRowset : public Rowset {
  public:
   JetRowset(std::shared_ptr<jet::Database> db, jet::TableDef table, std::vector<jet::RowId> rows,
             bool updatable)
-      : db_(std::move(db)), table_(std::move(table)), rows_(std::move(rows)),
+      : db_(std::move(db)),
+        table_(std::move(table)),
+        rows_(std::move(rows)),
         updatable_(updatable) {
     for (const jet::ColumnDef& c : table_.columns) {
       columns_.push_back(Describe(c, db_->jet_version()));

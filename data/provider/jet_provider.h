@@ -18,5 +18,4 @@ std::unique_ptr<Provider> MakeJetProvider();
 // already registered (tests put their own provider there).
 void RegisterJetProvider();
 
-
 }  // namespace provider

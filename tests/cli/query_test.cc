@@ -55,8 +55,7 @@ TEST_F(QueryCommandTest, SelectAllMatchesExportOnEveryCorpusTable) {
   for (const auto& entry : fs::recursive_directory_iterator(TARNQUILL_CORPUS)) {
     if (entry.path().extension() != ".mdb") continue;
     const std::string file = Copy(entry.path());
-    const std::string password =
-        file.find("with-password") != std::string::npos ? "password" : "";
+    const std::string password = file.find("with-password") != std::string::npos ? "password" : "";
     jet::OpenOptions options;
     options.password = password;
     auto db = jet::Database::Open(file, options);

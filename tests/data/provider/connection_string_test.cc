@@ -24,8 +24,7 @@ TEST(ConnectionString, UnquotedValuesKeepTheirBlanks) {
 }
 
 TEST(ConnectionString, QuotedValues) {
-  auto cs = ConnectionString::Parse(
-      "A=\"x;y=z\";B='it''s';C= \"say \"\"hi\"\"\" ;D='';E=\"a'b\"");
+  auto cs = ConnectionString::Parse("A=\"x;y=z\";B='it''s';C= \"say \"\"hi\"\"\" ;D='';E=\"a'b\"");
   EXPECT_EQ(cs.Get("a"), "x;y=z");
   EXPECT_EQ(cs.Get("b"), "it's");
   EXPECT_EQ(cs.Get("c"), "say \"hi\"");

@@ -21,7 +21,8 @@ class RecordsetTest : public ::testing::Test {
     t.rows = {{Variant(std::string("Ann")), Variant(int64_t{30})},
               {Variant(std::string("Bob")), Variant()},
               {Variant(std::string("anna")), Variant(int64_t{41})}};
-    RegisterProvider("Test.Memory", [catalog] { return std::make_unique<MemoryProvider>(catalog); });
+    RegisterProvider("Test.Memory",
+                     [catalog] { return std::make_unique<MemoryProvider>(catalog); });
     connection_.set_connection_string("Provider=test.memory;Data Source=m.mdb");
     connection_.Open();
   }

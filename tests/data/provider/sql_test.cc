@@ -65,7 +65,8 @@ TEST(ParseSelect, FailuresNameTheProblem) {
   EXPECT_EQ(Error("Select * From T Where InStr(?,'x')"),
             "No value given for one or more required parameters.");
   EXPECT_EQ(Error("Select * From T Where InStr(0,F,'x')"), "Invalid procedure call");
-  EXPECT_EQ(Error("Select * From T Where"), "Syntax error (missing operator) in query expression ''.");
+  EXPECT_EQ(Error("Select * From T Where"),
+            "Syntax error (missing operator) in query expression ''.");
 }
 
 TEST(InStr, IgnoresCaseOfEveryScript) {
