@@ -49,6 +49,7 @@ struct ColumnDef {
   uint16_t fixed_offset = 0;
   uint16_t var_index = 0;
   uint16_t sort_order = 0;  // text columns: collation id stored with the column
+  uint8_t sort_order_version = 0;  // Jet 4 text columns: the collation's version byte
 };
 
 struct IndexColumn {

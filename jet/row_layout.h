@@ -27,6 +27,12 @@ struct ColumnSlice {
 Status CrackRow(const Format& format, const TableDef& table, ByteView row, const std::string& where,
                 std::vector<ColumnSlice>* out);
 
+// The variable-length offsets of `row` (entries 0..count, the last being the
+// end of variable data) whose count sits at `count_pos`, and where the offset
+// table begins. Corruption naming `where` when the table does not fit.
+Status ReadVarOffsets(const Format& format, ByteView row, size_t count_pos, size_t count,
+                      const std::string& where, std::vector<size_t>* offsets, size_t* table_low);
+
 // Bytes a fixed-length column of `type` occupies; 0 for variable-length types.
 size_t FixedSize(ColumnType type);
 
