@@ -7,3 +7,16 @@ export QT_QPA_PLATFORM=offscreen
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+# Fuzz the file parser for a fixed minute, seeded from a few small real files when present.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target jet_file_fuzzer
+fuzz_dir="$(mktemp -d)"
+trap 'rm -rf "$fuzz_dir"' EXIT
+mkdir -p "$fuzz_dir/corpus"
+for f in jackcess/emptyJet4.mdb jackcess/adox_jet4.mdb jackcess/V1997/delTestV1997.mdb \
+         jackcess/V1997/overflowTestV1997.mdb; do
+  if [ -f "../shared/corpus/$f" ]; then cp "../shared/corpus/$f" "$fuzz_dir/corpus/$(echo "$f" | tr / _)"; fi
+done
+fuzzer="$(pwd)/build/fuzz/fuzz/jet_file_fuzzer"
+(cd "$fuzz_dir" && "$fuzzer" -max_total_time=60 -timeout=20 -rss_limit_mb=2048 corpus)

@@ -5,7 +5,7 @@
 
 #include "data/profile/text_encoding.h"
 
-namespace data {
+namespace data::profile {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -168,4 +168,4 @@ std::string IniDocument::Serialize() const {
   return out;
 }
 
-}  // namespace data
+}  // namespace data::profile

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace data {
+namespace data::profile {
 
 class IniDocument {
  public:
@@ -65,4 +65,4 @@ class IniDocument {
   std::vector<Line> lines_;
 };
 
-}  // namespace data
+}  // namespace data::profile

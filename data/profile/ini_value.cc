@@ -8,6 +8,8 @@
 #include "data/profile/text_encoding.h"
 
 namespace data {
+
+using profile::Utf8PrefixLength;
 namespace {
 
 constexpr int kHighName = kNameBufferSize - 1;

@@ -15,6 +15,9 @@
 #include "data/profile/text_encoding.h"
 
 namespace data {
+
+using profile::IniDocument;
+using profile::Utf8PrefixLength;
 namespace {
 
 enum class ReadOutcome { kRead, kMissing, kFailed };

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 
-namespace data {
+namespace data::profile {
 namespace {
 
 // Length of the well-formed UTF-8 sequence at text[pos], or 0 when the bytes
@@ -97,4 +97,4 @@ std::optional<std::string> Utf8ToGb18030(std::string_view text) {
   return Convert("GB18030", "UTF-8", text);
 }
 
-}  // namespace data
+}  // namespace data::profile

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace data {
+namespace data::profile {
 
 // True when `text` is well-formed UTF-8 (no overlongs, no surrogates, nothing
 // beyond U+10FFFF).
@@ -27,4 +27,4 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view text);
 // `text` is not valid UTF-8 or iconv lacks the conversion.
 std::optional<std::string> Utf8ToGb18030(std::string_view text);
 
-}  // namespace data
+}  // namespace data::profile

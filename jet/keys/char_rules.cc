@@ -47,7 +47,7 @@ class StreamReader {
   size_t pos_ = 0;
 };
 
-constexpr RuleKind kKindByCode[] = {RuleKind::kSimple,     RuleKind::kInternational,
+constexpr RuleKind kKindByCode[] = {RuleKind::kSimple,      RuleKind::kInternational,
                                     RuleKind::kUnprintable, RuleKind::kModifier,
                                     RuleKind::kFlagged,     RuleKind::kSignificant};
 
@@ -153,8 +153,8 @@ Result<const CharRuleTable*> GeneralRules() {
 }
 
 Result<const CharRuleTable*> GeneralLegacyRules() {
-  static const Result<CharRuleTable> table = Expand(
-      data::kGeneralLegacyCodes, data::kGeneralLegacyCodesSize, 0x10000, "General legacy");
+  static const Result<CharRuleTable> table =
+      Expand(data::kGeneralLegacyCodes, data::kGeneralLegacyCodesSize, 0x10000, "General legacy");
   if (!table.ok()) return table.status();
   return &table.value();
 }

@@ -53,7 +53,7 @@ class CharRuleTable {
   // the order knows, or -1.
   int MapToPosition(uint16_t unit) const;
 
-  std::vector<CharRule> rules;                      // indexed by unit or position
+  std::vector<CharRule> rules;                       // indexed by unit or position
   std::vector<std::pair<uint16_t, uint8_t>> mapped;  // Access 97: sorted (char, position)
 };
 

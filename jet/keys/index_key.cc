@@ -76,8 +76,7 @@ void AppendBinary(const uint8_t* data, size_t n, bool ascending, Bytes* out) {
 // magnitude is inverted when the sign and the direction agree.
 Status AppendNumeric(const Decimal& d, uint8_t column_scale, bool ascending, Bytes* out) {
   unsigned __int128 mag = (static_cast<unsigned __int128>(d.magnitude[2]) << 64) |
-                          (static_cast<unsigned __int128>(d.magnitude[1]) << 32) |
-                          d.magnitude[0];
+                          (static_cast<unsigned __int128>(d.magnitude[1]) << 32) | d.magnitude[0];
   const unsigned __int128 kMax = (static_cast<unsigned __int128>(1) << 96) - 1;
   if (column_scale > 28 || d.scale > 28) {
     return Status::InvalidArgument("numeric scale above 28");
@@ -106,20 +105,34 @@ Status AppendNumeric(const Decimal& d, uint8_t column_scale, bool ascending, Byt
 // Names for messages; kept here so the key code needs nothing beyond value.h.
 const char* TypeName(ColumnType type) {
   switch (type) {
-    case ColumnType::kBoolean: return "Yes/No";
-    case ColumnType::kByte: return "Byte";
-    case ColumnType::kInteger: return "Integer";
-    case ColumnType::kLong: return "Long Integer";
-    case ColumnType::kCurrency: return "Currency";
-    case ColumnType::kSingle: return "Single";
-    case ColumnType::kDouble: return "Double";
-    case ColumnType::kDateTime: return "Date/Time";
-    case ColumnType::kBinary: return "Binary";
-    case ColumnType::kText: return "Text";
-    case ColumnType::kOle: return "OLE Object";
-    case ColumnType::kMemo: return "Memo";
-    case ColumnType::kGuid: return "Replication ID";
-    case ColumnType::kNumeric: return "Decimal";
+    case ColumnType::kBoolean:
+      return "Yes/No";
+    case ColumnType::kByte:
+      return "Byte";
+    case ColumnType::kInteger:
+      return "Integer";
+    case ColumnType::kLong:
+      return "Long Integer";
+    case ColumnType::kCurrency:
+      return "Currency";
+    case ColumnType::kSingle:
+      return "Single";
+    case ColumnType::kDouble:
+      return "Double";
+    case ColumnType::kDateTime:
+      return "Date/Time";
+    case ColumnType::kBinary:
+      return "Binary";
+    case ColumnType::kText:
+      return "Text";
+    case ColumnType::kOle:
+      return "OLE Object";
+    case ColumnType::kMemo:
+      return "Memo";
+    case ColumnType::kGuid:
+      return "Replication ID";
+    case ColumnType::kNumeric:
+      return "Decimal";
   }
   return "unknown";
 }
@@ -130,8 +143,8 @@ const T* As(const Value& v) {
 }
 
 Status WrongValue(const KeyPart& part) {
-  return Status::InvalidArgument(std::string("value does not match a ") +
-                                 TypeName(part.type) + " column");
+  return Status::InvalidArgument(std::string("value does not match a ") + TypeName(part.type) +
+                                 " column");
 }
 
 Status AppendPart(const KeyPart& part, const SortOrder& order, JetVersion version, Bytes* out) {

@@ -14,8 +14,7 @@ Result<Collation> ResolveCollation(const SortOrder& order, JetVersion version) {
       return Collation::kGeneral;
     }
   }
-  return Status::NotSupported("text index keys in sort order " +
-                              DescribeSortOrder(order, version) +
+  return Status::NotSupported("text index keys in sort order " + DescribeSortOrder(order, version) +
                               " cannot be written: only the General orders are supported");
 }
 

@@ -18,8 +18,8 @@ namespace jet::keys {
 enum class JetVersion : uint8_t { kJet3 = 3, kJet4 = 4 };
 
 struct SortOrder {
-  uint16_t id = 0;       // locale id, 1033 for General
-  uint8_t version = 0;   // Access 2000+ files only; ignored for Jet 3
+  uint16_t id = 0;            // locale id, 1033 for General
+  uint8_t version = 0;        // Access 2000+ files only; ignored for Jet 3
   uint16_t code_page = 1252;  // Jet 3 text columns: the code page text is stored in
   friend bool operator==(const SortOrder&, const SortOrder&) = default;
 };

@@ -87,7 +87,11 @@ void SurrogateInline(char16_t unit, uint8_t bytes[2]) {
     code = unit - 10238;
   } else {
     int offset = (unit - 0xDC00) % 1024;
-    int shift = offset < 8 ? 9992 : offset < 262 ? 9990 : offset < 516 ? 9988 : offset < 770 ? 9986 : 9984;
+    int shift = offset < 8     ? 9992
+                : offset < 262 ? 9990
+                : offset < 516 ? 9988
+                : offset < 770 ? 9986
+                               : 9984;
     code = unit - shift;
   }
   bytes[0] = static_cast<uint8_t>(code >> 8);
@@ -103,9 +107,9 @@ Status AppendJet4TextKey(const std::u16string& text, const CharRuleTable& table,
   constexpr uint8_t kAccentPlaceholder = 0x02;
   const size_t start = out->size();
 
-  Bytes accents;              // the accent section, one code per inline character
-  size_t accent_chars = 0;    // inline characters the accent section accounts for
-  size_t accent_prefix = 0;   // a leading modifier that no character owns
+  Bytes accents;             // the accent section, one code per inline character
+  size_t accent_chars = 0;   // inline characters the accent section accounts for
+  size_t accent_prefix = 0;  // a leading modifier that no character owns
   bool accents_started = false;
   Bytes unprintables;
   std::vector<uint8_t> flags;
@@ -208,7 +212,8 @@ Status AppendJet4TextKey(const std::u16string& text, const CharRuleTable& table,
 int Cp1252Position(uint32_t cp, const CharRuleTable& table) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
   // The five positions 1252 leaves undefined decode to the C1 controls.
-  if (cp == 0x81 || cp == 0x8D || cp == 0x8F || cp == 0x90 || cp == 0x9D) return static_cast<int>(cp);
+  if (cp == 0x81 || cp == 0x8D || cp == 0x8F || cp == 0x90 || cp == 0x9D)
+    return static_cast<int>(cp);
   if (cp > 0xFF && cp <= 0xFFFF) return table.MapToPosition(static_cast<uint16_t>(cp));
   return -1;
 }
@@ -272,9 +277,8 @@ Status AppendTextKey(std::string_view text, Collation collation, bool ascending,
     return AppendJet3TextKey(units, *table, ascending, out);
   }
   TrimForKey(&units);
-  JET_ASSIGN_OR_RETURN(const CharRuleTable* table, collation == Collation::kGeneral
-                                                       ? GeneralRules()
-                                                       : GeneralLegacyRules());
+  JET_ASSIGN_OR_RETURN(const CharRuleTable* table,
+                       collation == Collation::kGeneral ? GeneralRules() : GeneralLegacyRules());
   return AppendJet4TextKey(units, *table, ascending, out);
 }
 

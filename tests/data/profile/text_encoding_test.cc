@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace data {
+namespace data::profile {
 namespace {
 
 TEST(TextEncodingTest, RecognisesWellFormedUtf8Only) {
@@ -35,4 +35,4 @@ TEST(TextEncodingTest, Gb18030RoundTrip) {
 }
 
 }  // namespace
-}  // namespace data
+}  // namespace data::profile

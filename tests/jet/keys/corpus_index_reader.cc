@@ -73,7 +73,8 @@ std::string DecodeJet4Text(const uint8_t* p, size_t n) {
       }
     }
   } else {
-    for (size_t i = 0; i + 1 < n; i += 2) units.push_back(static_cast<char16_t>(p[i] | (p[i + 1] << 8)));
+    for (size_t i = 0; i + 1 < n; i += 2)
+      units.push_back(static_cast<char16_t>(p[i] | (p[i + 1] << 8)));
   }
   return Utf16ToUtf8(units);
 }
@@ -192,7 +193,8 @@ bool CorpusFile::ParseTable(uint32_t first_page, CorpusTable* table) const {
       size_t len = Le(&def[pos], 2);
       if (pos + 2 + len > def.size()) return false;
       std::u16string name;
-      for (size_t k = 0; k + 1 < len; k += 2) name.push_back(static_cast<char16_t>(Le(&def[pos + 2 + k], 2)));
+      for (size_t k = 0; k + 1 < len; k += 2)
+        name.push_back(static_cast<char16_t>(Le(&def[pos + 2 + k], 2)));
       col.name = Utf16ToUtf8(name);
       pos += 2 + len;
     } else {
@@ -394,9 +396,15 @@ bool CorpusFile::ReadValues(const CorpusTable& table, uint32_t page, uint8_t row
       n = b - a;
     }
     switch (col.type) {
-      case ColumnType::kByte: out->push_back(v[0]); break;
-      case ColumnType::kInteger: out->push_back(static_cast<int16_t>(Le(v, 2))); break;
-      case ColumnType::kLong: out->push_back(static_cast<int32_t>(Le(v, 4))); break;
+      case ColumnType::kByte:
+        out->push_back(v[0]);
+        break;
+      case ColumnType::kInteger:
+        out->push_back(static_cast<int16_t>(Le(v, 2)));
+        break;
+      case ColumnType::kLong:
+        out->push_back(static_cast<int32_t>(Le(v, 4)));
+        break;
       case ColumnType::kCurrency: {
         int64_t x;
         std::memcpy(&x, v, 8);
@@ -440,7 +448,9 @@ bool CorpusFile::ReadValues(const CorpusTable& table, uint32_t page, uint8_t row
         out->push_back(d);
         break;
       }
-      case ColumnType::kBinary: out->push_back(Bytes(v, v + n)); break;
+      case ColumnType::kBinary:
+        out->push_back(Bytes(v, v + n));
+        break;
       case ColumnType::kText:
         out->push_back(j4 ? DecodeJet4Text(v, n) : DecodeCp1252(v, n));
         break;

@@ -48,8 +48,8 @@ void CheckFile(const fs::path& path, Tally* tally) {
         continue;
       }
       std::vector<size_t> cols;
-      SortOrder order = file.version() == JetVersion::kJet3 ? SortOrder{1033, 0, 1252}
-                                                            : GeneralLegacyOrder();
+      SortOrder order =
+          file.version() == JetVersion::kJet3 ? SortOrder{1033, 0, 1252} : GeneralLegacyOrder();
       for (auto [c, asc] : index.columns) {
         cols.push_back(c);
         const auto& col = table.columns[c];

@@ -103,8 +103,9 @@ TEST(IndexKey, NumericIsRescaledToTheColumnAndKeepsAccessOrder) {
 
   // Ascending: fully ordered. Descending (Jet 3/4): negatives still come
   // first, each sign reversed within itself.
-  ExpectOrdered(ColumnType::kNumeric, std::vector<int64_t>{-900, -5, 0, 7, 12000},
-                [](int64_t v) { return Value(Dec(v, 0)); }, /*check_desc=*/false);
+  ExpectOrdered(
+      ColumnType::kNumeric, std::vector<int64_t>{-900, -5, 0, 7, 12000},
+      [](int64_t v) { return Value(Dec(v, 0)); }, /*check_desc=*/false);
 }
 
 TEST(IndexKey, NumericDescendingKeepsNegativesFirst) {
@@ -121,8 +122,8 @@ TEST(IndexKey, BinaryGoesInNineByteSegments) {
             (Bytes{0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 10, 0, 0, 0, 0, 0, 0, 2}));
   // Descending inverts all but the continuation marks.
   EXPECT_EQ(Key(ColumnType::kBinary, ten, false),
-            (Bytes{0x80, 0xFE, 0xFD, 0xFC, 0xFB, 0xFA, 0xF9, 0xF8, 0xF7, 9, 0xF6, 0xF5, 0xFF,
-                   0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD}));
+            (Bytes{0x80, 0xFE, 0xFD, 0xFC, 0xFB, 0xFA, 0xF9, 0xF8, 0xF7, 9, 0xF6, 0xF5, 0xFF, 0xFF,
+                   0xFF, 0xFF, 0xFF, 0xFF, 0xFD}));
   EXPECT_EQ(Key(ColumnType::kBinary, Bytes{}), Bytes{0x7F});
 }
 

@@ -137,11 +137,11 @@ TEST(TextKey, UnknownSortOrdersFailNamingTheOrder) {
   ASSERT_EQ(key.status().code(), Status::Code::kNotSupported);
   EXPECT_NE(key.status().message().find("2052"), std::string::npos) << key.status().message();
   SortOrder newer{1033, 2, 1252};
-  EXPECT_EQ(EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}}, newer,
-                           JetVersion::kJet4)
-                .status()
-                .code(),
-            Status::Code::kNotSupported);
+  EXPECT_EQ(
+      EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}}, newer, JetVersion::kJet4)
+          .status()
+          .code(),
+      Status::Code::kNotSupported);
   // Jet 3 General text in another code page has other rules.
   EXPECT_EQ(EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}},
                            SortOrder{1033, 0, 936}, JetVersion::kJet3)

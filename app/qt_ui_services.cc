@@ -1,0 +1,81 @@
+#include "app/qt_ui_services.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace app {
+namespace {
+
+// A message box that places itself in the middle of the screen rather than
+// over whichever window happens to be active.
+class ScreenCentredMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    if (event->spontaneous()) return;
+    QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (s == nullptr) return;
+    const QRect area = s->geometry();
+    const QSize size = frameGeometry().size();
+    move(area.x() + (area.width() - size.width()) / 2,
+         area.y() + (area.height() - size.height()) / 2);
+  }
+};
+
+}  // namespace
+
+DialogFilter ParseDialogFilter(const QString& filter) {
+  DialogFilter result;
+  const qsizetype bar = filter.indexOf(u'|');
+  result.description = bar < 0 ? filter : filter.left(bar);
+  const QString patterns = bar < 0 ? QString() : filter.mid(bar + 1);
+  result.patterns = patterns.split(u';', Qt::SkipEmptyParts);
+  for (QString& p : result.patterns) p = p.trimmed();
+  return result;
+}
+
+void QtUiServices::ShowMessageBox(const MessageBoxRequest& request) {
+  ScreenCentredMessageBox box(
+      request.icon == MessageIcon::kError ? QMessageBox::Critical : QMessageBox::NoIcon,
+      request.caption, request.text, QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+std::optional<QString> QtUiServices::RunOpenDialog(const FileDialogRequest& request,
+                                                   QWidget* parent) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // Like the classic open dialog without "file must exist": a typed name
+  // that does not exist yet is accepted.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // The patterns are matched ignoring letter case, so "*.MDB" lists a.mdb too.
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  const DialogFilter filter = ParseDialogFilter(request.filter);
+  if (!filter.patterns.isEmpty()) {
+    // The description is shown as is; the patterns ride in a last pair of
+    // parentheses that the dialog hides.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(filter.description + QStringLiteral(" (") + filter.patterns.join(u' ') +
+                         QChar(u')'));
+  }
+  QString suffix = request.default_ext;
+  if (suffix.startsWith(u'.')) suffix.remove(0, 1);
+  dialog.setDefaultSuffix(suffix);
+  dialog.setDirectory(request.initial_dir);
+  dialog.selectFile(request.file_name);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(chosen.front());
+}
+
+}  // namespace app

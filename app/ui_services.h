@@ -1,0 +1,42 @@
+// UiServices: the seam through which the window shows message boxes and runs
+// the open-file dialog, so that tests can record the boxes and answer the
+// dialog without blocking. QtUiServices is the real one.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace app {
+
+enum class MessageIcon { kNone, kError };
+
+// A modal box with one OK button, centred on the screen.
+struct MessageBoxRequest {
+  QString caption;
+  QString text;
+  MessageIcon icon = MessageIcon::kNone;
+};
+
+// An open-file dialog. `filter` is "description|patterns" (one entry);
+// `default_ext` is added to a typed name without extension.
+struct FileDialogRequest {
+  QString file_name;
+  QString initial_dir;
+  QString default_ext;
+  QString filter;
+};
+
+class UiServices {
+ public:
+  virtual ~UiServices() = default;
+  // Shows the box and returns when the user has dismissed it.
+  virtual void ShowMessageBox(const MessageBoxRequest& request) = 0;
+  // Runs the dialog modally over `parent`; returns the chosen full path, or
+  // nullopt when the user cancelled.
+  virtual std::optional<QString> RunOpenDialog(const FileDialogRequest& request,
+                                               QWidget* parent) = 0;
+};
+
+}  // namespace app

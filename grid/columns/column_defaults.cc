@@ -1,0 +1,84 @@
+#include "grid/columns/column_defaults.h"
+
+#include "grid/data_grid.h"
+
+namespace grid {
+
+TAlignment TColumnTitleDefValues::Alignment() const {
+  if (alignment_assigned_) return alignment_;
+  if (grid_ && grid_->UseMultiTitle()) return TAlignment::taCenter;
+  return TAlignment::taLeftJustify;
+}
+
+void TColumnTitleDefValues::SetAlignment(TAlignment value) {
+  if (alignment_assigned_ && alignment_ == value) return;
+  alignment_ = value;
+  alignment_assigned_ = true;
+  Changed();
+}
+
+TColor TColumnTitleDefValues::Color() const {
+  if (color_assigned_) return color_;
+  return grid_ ? grid_->FixedColor() : clBtnFace;
+}
+
+void TColumnTitleDefValues::SetColor(TColor value) {
+  if (color_assigned_ && color_ == value) return;
+  color_ = value;
+  color_assigned_ = true;
+  Changed();
+}
+
+void TColumnTitleDefValues::SetEndEllipsis(bool value) {
+  if (end_ellipsis_ == value) return;
+  end_ellipsis_ = value;
+  Changed();
+}
+
+void TColumnTitleDefValues::SetToolTips(bool value) {
+  if (tool_tips_ == value) return;
+  tool_tips_ = value;
+  Changed();
+}
+
+void TColumnTitleDefValues::SetTitleButton(bool value) {
+  if (title_button_ == value) return;
+  title_button_ = value;
+  Changed();
+}
+
+void TColumnTitleDefValues::SetOrientation(TTextOrientation value) {
+  if (orientation_ == value) return;
+  orientation_ = value;
+  Changed();
+}
+
+// Every column that inherits a default shows it differently now: one
+// whole-set change covers them all.
+void TColumnTitleDefValues::Changed() {
+  if (grid_) grid_->Columns().Changed(nullptr);
+}
+
+void TColumnDefValues::SetAlwaysShowEditButton(bool value) {
+  if (always_show_edit_button_ == value) return;
+  always_show_edit_button_ = value;
+  Changed();
+}
+
+void TColumnDefValues::SetEndEllipsis(bool value) {
+  if (end_ellipsis_ == value) return;
+  end_ellipsis_ = value;
+  Changed();
+}
+
+void TColumnDefValues::SetToolTips(bool value) {
+  if (tool_tips_ == value) return;
+  tool_tips_ = value;
+  Changed();
+}
+
+void TColumnDefValues::Changed() {
+  if (grid_) grid_->Columns().Changed(nullptr);
+}
+
+}  // namespace grid

@@ -1,0 +1,118 @@
+// Column footers: one per footer row, showing static text, a summary of a
+// field over the whole record source (kept by the grid's summary list) or a
+// field's value in the current record.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/binding/data_access.h"
+#include "grid/view/font.h"
+
+namespace grid {
+
+class TGridColumn;
+class TSumItem;
+
+enum class TFooterValueType {
+  fvtNon,
+  fvtSum,
+  fvtAvg,
+  fvtCount,
+  fvtFieldValue,
+  fvtStaticText,
+};
+
+class TColumnFooter {
+ public:
+  // `in_collection` is true for the items of a column's Footers collection;
+  // creating one of those repaints the grid's footer rows.
+  TColumnFooter(TGridColumn& column, bool in_collection);
+  // Destroys the footer's summary entry and repaints the footer rows.
+  ~TColumnFooter();
+  TColumnFooter(const TColumnFooter&) = delete;
+  TColumnFooter& operator=(const TColumnFooter&) = delete;
+
+  TGridColumn& Column() const { return column_; }
+
+  // The column's bound field's alignment (taLeftJustify without) unless set.
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment value);
+  // The grid's FooterColor (clWindow without a grid) unless set.
+  TColor Color() const;
+  void SetColor(TColor value);
+  // The grid's FooterFont (the column's font without a grid) while not set;
+  // a change through the returned object marks it set.
+  TFont& Font();
+  void SetFont(const TFont& value) { font_.Assign(value); }
+  void RefreshDefaultFont();
+  bool AlignmentAssigned() const { return explicit_ & kAlignmentBit; }
+  bool ColorAssigned() const { return explicit_ & kColorBit; }
+  bool FontAssigned() const { return explicit_ & kFontBit; }
+
+  const std::string& DisplayFormat() const { return display_format_; }
+  void SetDisplayFormat(const std::string& value);
+  bool EndEllipsis() const { return end_ellipsis_; }
+  void SetEndEllipsis(bool value);
+  const std::string& FieldName() const { return field_name_; }
+  void SetFieldName(const std::string& value);
+  const std::string& Value() const { return value_; }
+  void SetValue(const std::string& value);
+  TFooterValueType ValueType() const { return value_type_; }
+  void SetValueType(TFooterValueType value);
+  bool WordWrap() const { return word_wrap_; }
+  void SetWordWrap(bool value);
+
+  // The footer's summary entry; exists exactly while the column is in a grid
+  // and ValueType is a sum, an average or a count.
+  TSumItem* Summary() const { return summary_; }
+  // Creates, re-targets or destroys the summary entry to match ValueType.
+  void SyncFooterSummary();
+
+  // Forgets the assigned alignment, colour and font.
+  void RestoreDefaults();
+
+ private:
+  static constexpr std::uint8_t kAlignmentBit = 1;
+  static constexpr std::uint8_t kFontBit = 2;
+  static constexpr std::uint8_t kColorBit = 4;
+
+  std::string SummaryFieldName() const;
+  void DestroySummary();
+  void Changed();
+  void FontChanged();
+
+  TGridColumn& column_;
+  TAlignment alignment_ = TAlignment::taLeftJustify;
+  std::uint8_t explicit_ = 0;
+  TColor color_ = 0;
+  std::string display_format_;
+  bool end_ellipsis_ = false;
+  std::string field_name_;
+  TFont font_;
+  std::string value_;
+  TFooterValueType value_type_ = TFooterValueType::fvtNon;
+  bool word_wrap_ = false;
+  TSumItem* summary_ = nullptr;
+};
+
+// The footers of a column beyond its single Footer, one per footer row.
+class TColumnFooters {
+ public:
+  explicit TColumnFooters(TGridColumn& column) : column_(column) {}
+
+  TGridColumn& Column() const { return column_; }
+  int Count() const { return static_cast<int>(items_.size()); }
+  TColumnFooter& operator[](int index) { return *items_.at(static_cast<std::size_t>(index)); }
+  TColumnFooter& Add();
+  void Delete(int index);
+  void Clear();
+
+ private:
+  TGridColumn& column_;
+  std::vector<std::unique_ptr<TColumnFooter>> items_;
+};
+
+}  // namespace grid

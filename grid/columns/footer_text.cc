@@ -1,0 +1,78 @@
+// The text of a footer cell.
+#include "grid/columns/number_format.h"
+#include "grid/data_grid.h"
+
+namespace grid {
+namespace {
+
+char DecimalSeparator(const TDataSet& source) { return source.Regional().decimal_separator; }
+
+// A summary value shown the way the summed field's type asks.
+std::string SummaryText(const TField& field, const std::string& pattern, TFixed value,
+                        char separator) {
+  switch (field.DataType()) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+      if (!pattern.empty()) return FormatFloatPattern(pattern, FixedToDouble(value), separator);
+      // The full value, also when it no longer fits 32 bits.
+      return std::to_string(FixedRoundToInteger(value));
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+      if (!pattern.empty()) return FormatFloatPattern(pattern, FixedToDouble(value), separator);
+      return FormatGeneralFloat(FixedToDouble(value), 15, separator);
+    case TFieldType::ftBCD:
+      if (!pattern.empty()) return FormatFloatPattern(pattern, FixedToDouble(value), separator);
+      return FormatFixedGeneral(value, separator);
+    default:
+      return "0";
+  }
+}
+
+}  // namespace
+
+std::string TDataGrid::FooterValueText(int row, TGridColumn& column) {
+  TColumnFooter& footer = column.FooterForRow(row);
+  TDataSet* source = RecordSource();
+  switch (footer.ValueType()) {
+    case TFooterValueType::fvtSum:
+    case TFooterValueType::fvtAvg: {
+      if (!source) return "0";
+      const std::string& name =
+          footer.FieldName().empty() ? column.FieldName() : footer.FieldName();
+      TField* field = source->FindField(name);
+      if (!field) return "0";
+      TGroupOperation op = footer.ValueType() == TFooterValueType::fvtSum ? TGroupOperation::goSum
+                                                                          : TGroupOperation::goAvg;
+      TSumItem* summary = sum_list_->FindSummary(op, field->FieldName());
+      if (!summary) return "0";
+      return SummaryText(*field, footer.DisplayFormat(), summary->ResultValue,
+                         DecimalSeparator(*source));
+    }
+    case TFooterValueType::fvtCount: {
+      TSumItem* summary = sum_list_->FindSummary(TGroupOperation::goCount, std::string());
+      TFixed value = summary ? summary->ResultValue : 0;
+      char separator = source ? DecimalSeparator(*source) : '.';
+      if (!footer.DisplayFormat().empty()) {
+        return FormatFloatPattern(footer.DisplayFormat(), FixedToDouble(value), separator);
+      }
+      return FormatGeneralFloat(FixedToDouble(value), 15, separator);
+    }
+    case TFooterValueType::fvtFieldValue: {
+      if (!source || !source->Active() || footer.FieldName().empty()) return std::string();
+      // A footer naming no field shows nothing rather than failing the paint.
+      TField* field = source->FindField(footer.FieldName());
+      if (!field) return std::string();
+      if (footer.DisplayFormat().empty()) return field->DisplayText();
+      return FormatFieldValue(*field, footer.DisplayFormat());
+    }
+    case TFooterValueType::fvtStaticText:
+      return footer.Value();
+    case TFooterValueType::fvtNon:
+      return std::string();
+  }
+  return std::string();
+}
+
+}  // namespace grid

@@ -1,0 +1,280 @@
+#include "grid/data_grid.h"
+
+namespace grid {
+
+TDataGrid::TDataGrid() {
+  sum_list_ = std::make_unique<TDataGridSumList>(*this);
+  col_def_values_ = std::make_unique<TDataGridColumnDefValues>(this);
+  columns_ = std::make_unique<TDataGridColumns>(this);
+  data_link_ = std::make_unique<TGridDataLink>(*this);
+  font_.SetOnChange([this] { GridFontChanged(); });
+  title_font_.SetOnChange([this] { TitleFontChanged(); });
+  footer_font_.SetOnChange([this] { FooterFontChanged(); });
+  sum_list_->SumListChanged = [this](TSumListProducer&) { InvalidateFooters(); };
+  sum_list_->OnRecalcAll = [this](TSumListProducer&) {
+    if (auto handler = OnSumListRecalcAll) handler(*sum_list_);
+  };
+  sum_list_->OnAfterRecalcAll = [this](TSumListProducer&) {
+    if (auto handler = OnSumListAfterRecalcAll) handler(*sum_list_);
+  };
+  // Two columns (indicator and one data column) until the first pass.
+  col_widths_ = {11, DefaultColWidth()};
+}
+
+TDataGrid::~TDataGrid() {
+  destroying_ = true;
+  data_link_.reset();
+  columns_.reset();
+  col_def_values_.reset();
+  sum_list_.reset();
+}
+
+void TDataGrid::SetDataSource(TDataSource* source) {
+  if (source == DataSource()) return;
+  data_link_->SetDataSource(source);
+  LinkToggled(data_link_->Active());
+}
+
+void TDataGrid::EndLoading() {
+  if (!loading_) return;
+  loading_ = false;
+  if (DataSource()) sum_list_->OwnerLoaded();
+  ColumnsReshaped();
+}
+
+// --- Properties --------------------------------------------------------------------------
+
+void TDataGrid::SetColor(TColor value) {
+  if (color_ == value) return;
+  color_ = value;
+  InvalidateGrid();
+}
+
+void TDataGrid::SetFixedColor(TColor value) {
+  if (fixed_color_ == value) return;
+  fixed_color_ = value;
+  InvalidateGrid();
+}
+
+void TDataGrid::SetFooterColor(TColor value) {
+  if (footer_color_ == value) return;
+  footer_color_ = value;
+  if (footer_row_count_ > 0) InvalidateGrid();
+}
+
+void TDataGrid::SetFooterRowCount(int value) {
+  if (value < 0 || value == footer_row_count_) return;
+  footer_row_count_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::SetReadOnly(bool value) {
+  if (read_only_ == value) return;
+  read_only_ = value;
+  InvalidateGrid();
+}
+
+void TDataGrid::SetUseMultiTitle(bool value) {
+  if (use_multi_title_ == value) return;
+  use_multi_title_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::SetOptions(TDBGridOptions value) {
+  // A row selection has no cell editor.
+  if (value & dgRowSelect) value &= static_cast<TDBGridOptions>(~(dgEditing | dgAlwaysShowEditor));
+  if (value == options_) return;
+  constexpr TDBGridOptions kLayoutOptions = dgEditing | dgAlwaysShowEditor | dgTitles |
+                                            dgIndicator | dgColLines | dgRowLines | dgRowSelect |
+                                            dgAlwaysShowSelection;
+  TDBGridOptions changed = options_ ^ value;
+  options_ = value;
+  if (changed & kLayoutOptions) ColumnsReshaped();
+}
+
+void TDataGrid::SetExtOptions(TDataGridExtOptions value) {
+  if (value == ext_options_) return;
+  ext_options_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::GridFontChanged() {
+  OpenLayoutBatch();
+  try {
+    for (int i = 0; i < columns_->Count(); ++i) (*columns_)[i].RefreshDefaultFont();
+  } catch (...) {
+    CloseLayoutBatch();
+    throw;
+  }
+  CloseLayoutBatch();
+}
+
+void TDataGrid::TitleFontChanged() {
+  if (options_ & dgTitles) ColumnsReshaped();
+}
+
+void TDataGrid::FooterFontChanged() {
+  if (footer_row_count_ > 0) ColumnsReshaped();
+}
+
+// --- Layout -----------------------------------------------------------------------------------
+
+void TDataGrid::OpenLayoutBatch() {
+  ++update_lock_;
+  if (layout_lock_ == 0) columns_->BeginUpdate();
+  ++layout_lock_;
+}
+
+void TDataGrid::CloseLayoutBatch() {
+  // Locks and the collection's update end also when the pass fails.
+  auto release = [this] {
+    if (layout_lock_ > 0) --layout_lock_;
+    if (update_lock_ > 0) --update_lock_;
+  };
+  if (layout_lock_ == 1) {
+    try {
+      LayoutPass();
+    } catch (...) {
+      columns_->EndUpdate();
+      release();
+      throw;
+    }
+    columns_->EndUpdate();
+  }
+  release();
+}
+
+void TDataGrid::ColumnsReshaped() {
+  if (update_lock_ != 0 || layout_lock_ != 0) return;
+  OpenLayoutBatch();
+  CloseLayoutBatch();
+}
+
+void TDataGrid::LayoutPass() {
+  if (loading_) return;
+  struct PassFlag {
+    bool& flag;
+    explicit PassFlag(bool& f) : flag(f) { flag = true; }
+    ~PassFlag() { flag = false; }
+  } pass_flag(in_layout_pass_);
+  ++layout_pass_count_;
+  indicator_columns_ = (options_ & dgIndicator) ? 1 : 0;
+  ReconcileColumns();
+  title_row_count_ = (options_ & dgTitles) ? 1 : 0;
+  WriteCellWidths();
+  InvalidateGrid();
+}
+
+void TDataGrid::WriteCellWidths() {
+  std::vector<int> widths;
+  widths.reserve(static_cast<std::size_t>(columns_->Count() + indicator_columns_));
+  if (indicator_columns_) widths.push_back(11);
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TDataGridColumn& column = (*columns_)[i];
+    widths.push_back(column.Visible() ? column.Width() : HiddenColumnWidth());
+  }
+  col_widths_ = std::move(widths);
+}
+
+std::vector<TField*> TDataGrid::FieldsToShow() {
+  std::vector<TField*> fields;
+  if (TDataSet* source = RecordSource()) {
+    for (int i = 0; i < source->FieldCount(); ++i) fields.push_back(source->Field(i));
+  }
+  return fields;
+}
+
+// --- Cell matrix ---------------------------------------------------------------------------------
+
+int TDataGrid::ColWidth(int col) const {
+  if (col < 0 || col >= ColCount()) return 0;
+  return col_widths_[static_cast<std::size_t>(col)];
+}
+
+void TDataGrid::SetColWidth(int col, int width) {
+  if (col < 0 || col >= ColCount() || col_widths_[static_cast<std::size_t>(col)] == width) return;
+  col_widths_[static_cast<std::size_t>(col)] = width;
+  InvalidateGrid();
+}
+
+void TDataGrid::SelectColumn(int col) {
+  if (col == current_col_) return;
+  current_col_ = col;
+  InvalidateGrid();
+}
+
+// --- Repaints ---------------------------------------------------------------------------------------
+
+void TDataGrid::InvalidateGrid() {
+  if (host_) host_->InvalidateAll();
+}
+
+void TDataGrid::InvalidateGridColumn(int col) {
+  if (host_ && col >= 0) host_->InvalidateAll();
+}
+
+void TDataGrid::InvalidateFooters() {
+  if (host_ && footer_row_count_ > 0) host_->InvalidateAll();
+}
+
+// --- Reactions ----------------------------------------------------------------------------------------
+
+void TDataGrid::LinkToggled(bool /*live*/) {
+  TDataSource* source = DataSource();
+  sum_list_->SetRecordSource(source ? source->DataSet() : nullptr);
+  ColumnsReshaped();
+}
+
+void TDataGrid::RowsReloaded() {
+  if (!HasWindow()) return;
+  InvalidateGrid();
+}
+
+void TDataGrid::RowsShifted(int /*distance*/) {
+  if (!HasWindow()) return;
+  InvalidateGrid();
+}
+
+void TDataGrid::RecordTouched(TField* /*field*/) {
+  if (!HasWindow()) return;
+  InvalidateGrid();
+}
+
+void TDataGrid::EditStateToggled() {
+  if (HasWindow() && (options_ & dgIndicator)) InvalidateGrid();
+}
+
+void TDataGrid::FocusField(TField** field) {
+  if (!field || !*field) return;
+  for (int i = 0; i < columns_->Count(); ++i) {
+    if ((*columns_)[i].BoundField() == *field) SelectColumn(i + indicator_columns_);
+  }
+}
+
+void TDataGrid::WriteBack() {
+  // This grid has no cell editor, so nothing is ever pending.
+  data_link_->EditPending = false;
+}
+
+void TDataGrid::FieldDestroyed(TField* field) {
+  for (int i = 0; i < columns_->Count(); ++i) (*columns_)[i].ForgetField(field);
+}
+
+// --- Summary list of the grid ---------------------------------------------------------------------------
+
+TDataGridSumList::TDataGridSumList(TDataGrid& grid) : grid_(grid) {
+  work_at_design_time_ = true;
+  SetActive(false);
+}
+
+TDataGridSumList::~TDataGridSumList() { DeactivateSummaries(/*reset=*/false); }
+
+bool TDataGridSumList::OwnerLoading() const { return grid_.Loading(); }
+
+bool TDataGridSumList::OwnerDestroying() const { return grid_.Destroying(); }
+
+void TDataGridSumList::HookRecordSourceEvents() { TSumListProducer::HookRecordSourceEvents(); }
+
+void TDataGridSumList::UnhookRecordSourceEvents() { TSumListProducer::UnhookRecordSourceEvents(); }
+
+}  // namespace grid

@@ -1,0 +1,190 @@
+// TDataGrid: the data grid's core, without any window system. It owns the
+// columns, the column defaults, the summary list and the data link, runs the
+// layout pass, and answers the link's reactions. The widget in grid/qt
+// gives it a WindowHost and a Canvas.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/binding/data_access.h"
+#include "grid/binding/grid_data_link.h"
+#include "grid/binding/window_host.h"
+#include "grid/columns/column_defaults.h"
+#include "grid/columns/columns.h"
+#include "grid/columns/sum_list.h"
+#include "grid/view/canvas.h"
+#include "grid/view/font.h"
+#include "grid/view/options.h"
+
+namespace grid {
+
+class TDataGrid {
+ public:
+  TDataGrid();
+  virtual ~TDataGrid();
+  TDataGrid(const TDataGrid&) = delete;
+  TDataGrid& operator=(const TDataGrid&) = delete;
+
+  // --- Parts ---------------------------------------------------------------------
+  TDataGridColumns& Columns() { return *columns_; }
+  TDataGridColumnDefValues& ColumnDefValues() { return *col_def_values_; }
+  TDataGridSumList& SumList() { return *sum_list_; }
+  TGridDataLink& DataLink() { return *data_link_; }
+
+  TDataSource* DataSource() const { return data_link_->DataSource(); }
+  // Binds the grid to a data source (or none): the link follows it and the
+  // summary list is given its record source.
+  void SetDataSource(TDataSource* source);
+  // The data source's record source, or none.
+  TDataSet* RecordSource() const { return data_link_->DataSet(); }
+
+  // --- Grid-level properties ---------------------------------------------------------
+  TColor Color() const { return color_; }
+  void SetColor(TColor value);
+  TColor FixedColor() const { return fixed_color_; }
+  void SetFixedColor(TColor value);
+  // Data cell font; a change refreshes every column's inherited font.
+  TFont& Font() { return font_; }
+  TFont& TitleFont() { return title_font_; }
+  TFont& FooterFont() { return footer_font_; }
+  TColor FooterColor() const { return footer_color_; }
+  void SetFooterColor(TColor value);
+  int FooterRowCount() const { return footer_row_count_; }
+  // Negative values and the current value are ignored.
+  void SetFooterRowCount(int value);
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool value);
+  bool UseMultiTitle() const { return use_multi_title_; }
+  void SetUseMultiTitle(bool value);
+  bool AutoFitColWidths() const { return auto_fit_col_widths_; }
+  TDBGridOptions Options() const { return options_; }
+  void SetOptions(TDBGridOptions value);
+  TDataGridExtOptions ExtOptions() const { return ext_options_; }
+  void SetExtOptions(TDataGridExtOptions value);
+
+  // The grid is being filled from its stored definition: no layout passes,
+  // no summaries. EndLoading runs what was held back.
+  bool Loading() const { return loading_; }
+  void BeginLoading() { loading_ = true; }
+  void EndLoading();
+  bool Destroying() const { return destroying_; }
+
+  // --- Window and measuring -----------------------------------------------------------
+  // The window showing the grid, or none; reactions do nothing without one.
+  void SetHost(WindowHost* host) { host_ = host; }
+  WindowHost* Host() const { return host_; }
+  bool HasWindow() const { return host_ != nullptr; }
+  // Where text is measured: the widget's canvas, else fixed metrics.
+  void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
+  Canvas& MeasureCanvas() { return canvas_ ? *canvas_ : fallback_canvas_; }
+
+  // --- Layout ---------------------------------------------------------------------------
+  // Nesting layout batches; the outermost close runs the layout pass (also
+  // releasing the locks when the pass fails).
+  void OpenLayoutBatch();
+  void CloseLayoutBatch();
+  // One layout pass unless a lock is held.
+  void ColumnsReshaped();
+  int LayoutLock() const { return layout_lock_; }
+  int UpdateLock() const { return update_lock_; }
+  bool LayoutFromSource() const { return layout_from_source_; }
+  void SetLayoutFromSource(bool value) { layout_from_source_ = value; }
+  bool InLayoutPass() const { return in_layout_pass_; }
+  // Number of layout passes run; lets callers see whether a change caused one.
+  int LayoutPassCount() const { return layout_pass_count_; }
+
+  // The fields AddFieldColumns makes columns for: every field of the record
+  // source, hidden ones included, in record-source order.
+  virtual std::vector<TField*> FieldsToShow();
+
+  // --- Cell matrix ------------------------------------------------------------------------
+  int IndicatorColumns() const { return indicator_columns_; }
+  int TitleRowCount() const { return title_row_count_; }
+  int ColCount() const { return static_cast<int>(col_widths_.size()); }
+  int ColWidth(int col) const;
+  void SetColWidth(int col, int width);
+  // Width a hidden column takes so that it and its line use no pixels.
+  int HiddenColumnWidth() const { return (options_ & dgColLines) ? -1 : 0; }
+  int DefaultColWidth() const { return 64; }
+  int CurrentCol() const { return current_col_; }
+  void SelectColumn(int col);
+
+  // --- Repaints -----------------------------------------------------------------------------
+  void InvalidateGrid();
+  void InvalidateGridColumn(int col);
+  // The footer rows, after summary or footer changes.
+  void InvalidateFooters();
+
+  // --- Footers ------------------------------------------------------------------------------
+  // The text of the footer cell of `column` in footer row `row`.
+  std::string FooterValueText(int row, TGridColumn& column);
+
+  // --- Reactions to the record source (called by the data link) --------------------------------
+  virtual void LinkToggled(bool live);
+  virtual void RowsReloaded();
+  virtual void RowsShifted(int distance);
+  virtual void RecordTouched(TField* field);
+  virtual void EditStateToggled();
+  virtual void FocusField(TField** field);
+  virtual void WriteBack();
+  // A field the grid watched is gone: no column may keep it.
+  void FieldDestroyed(TField* field);
+  // A column bound a field: watch it so the column forgets it in time.
+  void WatchField(TField* field) { data_link_->WatchField(field); }
+
+  std::function<void(TDataGridSumList&)> OnSumListRecalcAll;
+  std::function<void(TDataGridSumList&)> OnSumListAfterRecalcAll;
+
+ protected:
+  // The layout pass: the column step, then the cell widths.
+  virtual void LayoutPass();
+  // The column step: stray generated columns, field map, binding, and in
+  // the field-driven state one generated column per mapped field.
+  void ReconcileColumns();
+
+ private:
+  void GridFontChanged();
+  void TitleFontChanged();
+  void FooterFontChanged();
+  void WriteCellWidths();
+
+  // Plain state first: the parts below ask for it while being built.
+  bool loading_ = false;
+  bool destroying_ = false;
+  int layout_lock_ = 0;
+  int update_lock_ = 0;
+  bool layout_from_source_ = false;
+  bool in_layout_pass_ = false;
+  int layout_pass_count_ = 0;
+  TColor color_ = clWindow;
+  TColor fixed_color_ = clBtnFace;
+  TColor footer_color_ = clWindow;
+  int footer_row_count_ = 0;
+  bool read_only_ = false;
+  bool use_multi_title_ = false;
+  bool auto_fit_col_widths_ = false;
+  TDBGridOptions options_ = kDefaultGridOptions;
+  TDataGridExtOptions ext_options_ = kDefaultGridExtOptions;
+  int indicator_columns_ = 1;
+  int title_row_count_ = 1;
+  std::vector<int> col_widths_;
+  int current_col_ = 0;
+  WindowHost* host_ = nullptr;
+  Canvas* canvas_ = nullptr;
+  FixedMetricsCanvas fallback_canvas_;
+  TFont font_;
+  TFont title_font_;
+  TFont footer_font_;
+
+  // Destroyed in reverse order: the link first, then the columns (whose
+  // footers hold summaries), then the summary list.
+  std::unique_ptr<TDataGridSumList> sum_list_;
+  std::unique_ptr<TDataGridColumnDefValues> col_def_values_;
+  std::unique_ptr<TDataGridColumns> columns_;
+  std::unique_ptr<TGridDataLink> data_link_;
+};
+
+}  // namespace grid

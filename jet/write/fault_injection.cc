@@ -1,0 +1,85 @@
+#include "jet/write/fault_injection.h"
+
+namespace jet {
+
+Status SpendFaultCall(FaultBudget* budget, const std::string& what) {
+  if (budget->tripped || budget->calls_left == 0) {
+    budget->tripped = true;
+    return Status::IOError("simulated crash before " + what);
+  }
+  --budget->calls_left;
+  ++budget->calls_made;
+  return Status::Ok();
+}
+
+namespace {
+
+class FaultInjectingFile : public WritableFile {
+ public:
+  FaultInjectingFile(std::unique_ptr<WritableFile> base, std::shared_ptr<FaultBudget> budget)
+      : base_(std::move(base)), budget_(std::move(budget)) {}
+
+  Status ReadAt(uint64_t offset, size_t n, uint8_t* out) override {
+    return base_->ReadAt(offset, n, out);
+  }
+
+  Status WriteAt(uint64_t offset, const uint8_t* data, size_t n) override {
+    JET_RETURN_IF_ERROR(SpendFaultCall(budget_.get(), "writing " + name()));
+    if (n > budget_->bytes_left) {
+      // A torn write: the first bytes land, the rest never do.
+      size_t part = static_cast<size_t>(budget_->bytes_left);
+      budget_->bytes_left = 0;
+      budget_->tripped = true;
+      budget_->bytes_written += part;
+      if (part > 0) JET_RETURN_IF_ERROR(base_->WriteAt(offset, data, part));
+      return Status::IOError("simulated crash while writing " + name());
+    }
+    budget_->bytes_left -= n;
+    budget_->bytes_written += n;
+    return base_->WriteAt(offset, data, n);
+  }
+
+  Result<uint64_t> Size() override { return base_->Size(); }
+
+  Status Resize(uint64_t size) override {
+    JET_RETURN_IF_ERROR(SpendFaultCall(budget_.get(), "resizing " + name()));
+    return base_->Resize(size);
+  }
+
+  Status Sync() override {
+    JET_RETURN_IF_ERROR(SpendFaultCall(budget_.get(), "flushing " + name()));
+    return base_->Sync();
+  }
+
+  const std::string& name() const override { return base_->name(); }
+
+ private:
+  std::unique_ptr<WritableFile> base_;
+  std::shared_ptr<FaultBudget> budget_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<WritableFile>> FaultInjectingFileSystem::Open(const std::string& path,
+                                                                     OpenMode mode) {
+  if (mode == OpenMode::kCreateOrReuse) {
+    // Creating a file changes the folder, so it counts as a call.
+    JET_ASSIGN_OR_RETURN(bool exists, base_->Exists(path));
+    if (!exists) JET_RETURN_IF_ERROR(SpendFaultCall(budget_.get(), "creating " + path));
+  }
+  JET_ASSIGN_OR_RETURN(auto file, base_->Open(path, mode));
+  return std::unique_ptr<WritableFile>(
+      std::make_unique<FaultInjectingFile>(std::move(file), budget_));
+}
+
+Status FaultInjectingFileSystem::Remove(const std::string& path) {
+  JET_RETURN_IF_ERROR(SpendFaultCall(budget_.get(), "removing " + path));
+  return base_->Remove(path);
+}
+
+Status FaultInjectingFileSystem::SyncDirectoryOf(const std::string& path) {
+  JET_RETURN_IF_ERROR(SpendFaultCall(budget_.get(), "flushing the folder of " + path));
+  return base_->SyncDirectoryOf(path);
+}
+
+}  // namespace jet

@@ -1,0 +1,103 @@
+#include "jet/write/journal_format.h"
+
+#include <array>
+#include <cstring>
+
+namespace jet::journal {
+
+namespace {
+
+void Put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void Put64(uint8_t* p, uint64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint32_t Get32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+uint64_t Get64(const uint8_t* p) { return uint64_t{Get32(p)} | uint64_t{Get32(p + 4)} << 32; }
+
+const std::array<uint32_t, 256>& CrcTable() {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+std::string PathFor(const std::string& database_path) { return database_path + "-journal"; }
+
+uint32_t Crc32(const uint8_t* data, size_t n, uint32_t crc) {
+  const auto& table = CrcTable();
+  crc = ~crc;
+  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+std::vector<uint8_t> EncodeHeader(const Header& header) {
+  std::vector<uint8_t> out(kHeaderSize, 0);
+  std::memcpy(out.data(), kMagic, sizeof kMagic);
+  Put32(&out[8], kLayoutVersion);
+  Put32(&out[12], header.page_size);
+  Put64(&out[16], header.original_size);
+  Put32(&out[24], header.salt);
+  Put32(&out[32], Crc32(out.data(), 32));
+  return out;
+}
+
+Result<Header> DecodeHeader(const uint8_t* data, size_t n) {
+  if (n < kHeaderSize) return Status::Corruption("journal header is incomplete");
+  if (std::memcmp(data, kMagic, sizeof kMagic) != 0) {
+    return Status::Corruption("journal header has no valid signature");
+  }
+  if (Crc32(data, 32) != Get32(data + 32))
+    return Status::Corruption("journal header checksum fails");
+  if (Get32(data + 8) != kLayoutVersion)
+    return Status::Corruption("journal layout version unknown");
+  Header h;
+  h.page_size = Get32(data + 12);
+  h.original_size = Get64(data + 16);
+  h.salt = Get32(data + 24);
+  if (h.page_size < 512 || h.page_size > 65536) {
+    return Status::Corruption("journal page size " + std::to_string(h.page_size) + " is invalid");
+  }
+  return h;
+}
+
+size_t RecordSize(uint32_t page_size) { return size_t{page_size} + 8; }
+
+std::vector<uint8_t> EncodeRecord(uint32_t salt, uint32_t page, const uint8_t* image,
+                                  uint32_t page_size) {
+  std::vector<uint8_t> out(RecordSize(page_size));
+  uint8_t salt_bytes[4];
+  Put32(salt_bytes, salt);
+  Put32(out.data(), page);
+  std::memcpy(out.data() + 4, image, page_size);
+  uint32_t crc = Crc32(salt_bytes, 4);
+  crc = Crc32(out.data(), size_t{page_size} + 4, crc);
+  Put32(out.data() + 4 + page_size, crc);
+  return out;
+}
+
+bool DecodeRecord(const uint8_t* data, uint32_t salt, uint32_t page_size, uint32_t* page) {
+  uint8_t salt_bytes[4];
+  Put32(salt_bytes, salt);
+  uint32_t crc = Crc32(salt_bytes, 4);
+  crc = Crc32(data, size_t{page_size} + 4, crc);
+  if (crc != Get32(data + 4 + page_size)) return false;
+  *page = Get32(data);
+  return true;
+}
+
+}  // namespace jet::journal

@@ -1,0 +1,276 @@
+#include "jet/write/journaled_file.h"
+
+#include <random>
+
+#include "jet/write/journal_format.h"
+
+namespace jet {
+
+namespace {
+
+uint32_t NewSalt() {
+  static std::random_device device;
+  static uint32_t counter = 0;
+  return device() ^ (++counter * 0x9E3779B9u);
+}
+
+// Copies the journal's original pages back into `db` and restores its size.
+// Sets `*valid` to whether the journal had a valid header (otherwise the
+// database was never touched and nothing is done).
+Status ApplyJournal(WritableFile* journal, WritableFile* db, bool* valid) {
+  *valid = false;
+  JET_ASSIGN_OR_RETURN(uint64_t journal_size, journal->Size());
+  if (journal_size < journal::kHeaderSize) return Status::Ok();
+  std::vector<uint8_t> head(journal::kHeaderSize);
+  JET_RETURN_IF_ERROR(journal->ReadAt(0, head.size(), head.data()));
+  auto header = journal::DecodeHeader(head.data(), head.size());
+  if (!header.ok()) return Status::Ok();
+  *valid = true;
+  const uint32_t page_size = header->page_size;
+  const size_t record_size = journal::RecordSize(page_size);
+  std::vector<uint8_t> record(record_size);
+  for (uint64_t at = journal::kHeaderSize; at + record_size <= journal_size; at += record_size) {
+    JET_RETURN_IF_ERROR(journal->ReadAt(at, record_size, record.data()));
+    uint32_t page;
+    if (!journal::DecodeRecord(record.data(), header->salt, page_size, &page)) break;
+    if (uint64_t{page} * page_size >= header->original_size) break;  // never journaled so
+    JET_RETURN_IF_ERROR(db->WriteAt(uint64_t{page} * page_size, record.data() + 4, page_size));
+  }
+  JET_RETURN_IF_ERROR(db->Resize(header->original_size));
+  return db->Sync();
+}
+
+}  // namespace
+
+Status RecoverJournal(FileSystem* fs, const std::string& path) {
+  const std::string journal_path = journal::PathFor(path);
+  JET_ASSIGN_OR_RETURN(bool exists, fs->Exists(journal_path));
+  if (!exists) return Status::Ok();
+  auto journal = fs->Open(journal_path, OpenMode::kExisting);
+  if (!journal.ok()) {
+    return journal.status().WithContext("Cannot roll back the interrupted change of '" + path +
+                                        "'");
+  }
+  JET_ASSIGN_OR_RETURN(uint64_t journal_size, (*journal)->Size());
+  if (journal_size > 0) {
+    auto db = fs->Open(path, OpenMode::kExisting);
+    if (!db.ok()) {
+      return db.status().WithContext("Cannot roll back the interrupted change of '" + path + "'");
+    }
+    bool valid = false;
+    JET_RETURN_IF_ERROR(ApplyJournal(journal->get(), db->get(), &valid));
+    if (valid) {
+      // Empty the journal durably before removing it, so a crash now cannot
+      // bring back a journal that would roll back again over later changes.
+      JET_RETURN_IF_ERROR((*journal)->Resize(0));
+      JET_RETURN_IF_ERROR((*journal)->Sync());
+    }
+  }
+  journal->reset();
+  JET_RETURN_IF_ERROR(fs->Remove(journal_path));
+  return fs->SyncDirectoryOf(journal_path);
+}
+
+Result<bool> HasHotJournal(FileSystem* fs, const std::string& path) {
+  const std::string journal_path = journal::PathFor(path);
+  JET_ASSIGN_OR_RETURN(bool exists, fs->Exists(journal_path));
+  if (!exists) return false;
+  JET_ASSIGN_OR_RETURN(auto journal, fs->Open(journal_path, OpenMode::kExisting));
+  JET_ASSIGN_OR_RETURN(uint64_t size, journal->Size());
+  if (size < journal::kHeaderSize) return false;
+  std::vector<uint8_t> head(journal::kHeaderSize);
+  JET_RETURN_IF_ERROR(journal->ReadAt(0, head.size(), head.data()));
+  return journal::DecodeHeader(head.data(), head.size()).ok();
+}
+
+Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const std::string& path,
+                                                           uint32_t page_size,
+                                                           JournalOptions options) {
+  if (page_size < 512 || page_size > 65536) {
+    return Status::InvalidArgument("page size " + std::to_string(page_size) + " is invalid");
+  }
+  // Open the database first so that a missing or read-only file is reported
+  // as such rather than as a recovery failure.
+  JET_ASSIGN_OR_RETURN(auto db, fs->Open(path, OpenMode::kExisting));
+  db.reset();
+  JET_RETURN_IF_ERROR(RecoverJournal(fs, path));
+  JET_ASSIGN_OR_RETURN(db, fs->Open(path, OpenMode::kExisting));
+  JET_ASSIGN_OR_RETURN(uint64_t size, db->Size());
+  std::unique_ptr<JournaledFile> file(
+      new JournaledFile(fs, path, page_size, options, std::move(db), size));
+  // Create the (empty) journal now: a folder we cannot write to is reported
+  // at open, before any change is attempted.
+  JET_ASSIGN_OR_RETURN(file->journal_, fs->Open(file->journal_path_, OpenMode::kCreateOrReuse));
+  ++file->stats_.syncs;
+  JET_RETURN_IF_ERROR(fs->SyncDirectoryOf(file->journal_path_));
+  return file;
+}
+
+JournaledFile::JournaledFile(FileSystem* fs, std::string path, uint32_t page_size,
+                             JournalOptions options, std::unique_ptr<WritableFile> db,
+                             uint64_t size)
+    : fs_(fs),
+      path_(std::move(path)),
+      journal_path_(journal::PathFor(path_)),
+      page_size_(page_size),
+      options_(options),
+      db_(std::move(db)),
+      size_(size),
+      original_size_(size) {}
+
+JournaledFile::~JournaledFile() {
+  if (in_transaction_ && failed_.ok()) (void)Rollback();
+  if (journal_ != nullptr && failed_.ok()) {
+    journal_.reset();
+    (void)fs_->Remove(journal_path_);
+  }
+}
+
+Status JournaledFile::Usable() const {
+  if (!failed_.ok()) {
+    return Status::IOError("'" + path_ + "' must be reopened to recover from an earlier failure (" +
+                           failed_.message() + ")");
+  }
+  return Status::Ok();
+}
+
+Status JournaledFile::Fail(Status status) {
+  failed_ = status;
+  return status;
+}
+
+Status JournaledFile::Sync(WritableFile* file) {
+  ++stats_.syncs;
+  return file->Sync();
+}
+
+Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
+  JET_RETURN_IF_ERROR(Usable());
+  auto it = pending_.find(page);
+  if (it != pending_.end()) {
+    std::copy(it->second.begin(), it->second.end(), out);
+    return Status::Ok();
+  }
+  const uint64_t offset = uint64_t{page} * page_size_;
+  if (offset + page_size_ > size_) {
+    return Status::Corruption("page " + std::to_string(page) + " lies beyond the end of '" + path_ +
+                              "'");
+  }
+  return db_->ReadAt(offset, page_size_, out);
+}
+
+Status JournaledFile::Begin() {
+  JET_RETURN_IF_ERROR(Usable());
+  if (in_transaction_) return Status::InvalidArgument("a transaction is already open");
+  in_transaction_ = true;
+  journal_started_ = false;
+  original_size_ = size_;
+  journaled_.clear();
+  pending_.clear();
+  return Status::Ok();
+}
+
+Status JournaledFile::WritePage(uint32_t page, const uint8_t* data) {
+  JET_RETURN_IF_ERROR(Usable());
+  if (!in_transaction_) return Status::InvalidArgument("page written outside a transaction");
+  const uint64_t offset = uint64_t{page} * page_size_;
+  if (offset > size_) {
+    return Status::InvalidArgument("page " + std::to_string(page) + " is beyond the end of '" +
+                                   path_ + "' (" + std::to_string(page_count()) + " pages)");
+  }
+  pending_[page].assign(data, data + page_size_);
+  if (offset + page_size_ > size_) size_ = offset + page_size_;
+  if (pending_.size() > options_.max_pending_pages) {
+    Status s = WritePending();
+    if (!s.ok()) return Fail(s);
+  }
+  return Status::Ok();
+}
+
+Status JournaledFile::StartJournal() {
+  salt_ = NewSalt();
+  journal::Header header{page_size_, original_size_, salt_};
+  const auto bytes = journal::EncodeHeader(header);
+  JET_RETURN_IF_ERROR(journal_->Resize(0));
+  JET_RETURN_IF_ERROR(journal_->WriteAt(0, bytes.data(), bytes.size()));
+  journal_end_ = bytes.size();
+  journal_started_ = true;
+  return Status::Ok();
+}
+
+Status JournaledFile::WritePending() {
+  if (pending_.empty()) return Status::Ok();
+  // 1. Save the originals of existing pages not yet saved in this
+  //    transaction, and the old size; flush the journal.
+  const bool first = !journal_started_;
+  if (first) JET_RETURN_IF_ERROR(StartJournal());
+  bool added = false;
+  std::vector<uint8_t> original(page_size_);
+  for (const auto& [page, data] : pending_) {
+    const uint64_t offset = uint64_t{page} * page_size_;
+    if (offset >= original_size_ || journaled_.count(page) != 0) continue;
+    const size_t have =
+        static_cast<size_t>(std::min<uint64_t>(page_size_, original_size_ - offset));
+    std::fill(original.begin(), original.end(), 0);
+    JET_RETURN_IF_ERROR(db_->ReadAt(offset, have, original.data()));
+    const auto record = journal::EncodeRecord(salt_, page, original.data(), page_size_);
+    JET_RETURN_IF_ERROR(journal_->WriteAt(journal_end_, record.data(), record.size()));
+    journal_end_ += record.size();
+    journaled_.insert(page);
+    ++stats_.pages_journaled;
+    added = true;
+  }
+  if (first || added) JET_RETURN_IF_ERROR(Sync(journal_.get()));
+  // 2. Only now touch the database.
+  for (const auto& [page, data] : pending_) {
+    JET_RETURN_IF_ERROR(db_->WriteAt(uint64_t{page} * page_size_, data.data(), data.size()));
+    ++stats_.pages_written;
+  }
+  pending_.clear();
+  return Status::Ok();
+}
+
+Status JournaledFile::Commit() {
+  JET_RETURN_IF_ERROR(Usable());
+  if (!in_transaction_) return Status::InvalidArgument("commit without a transaction");
+  if (pending_.empty() && !journal_started_) {
+    in_transaction_ = false;
+    return Status::Ok();
+  }
+  Status s = WritePending();
+  if (s.ok()) s = Sync(db_.get());
+  if (s.ok()) {
+    // The commit point: once the emptied journal is on disk, nothing will
+    // roll this transaction back.
+    s = journal_->Resize(0);
+    if (s.ok()) s = Sync(journal_.get());
+  }
+  if (!s.ok()) {
+    Status undo = Rollback();
+    if (!undo.ok()) return Fail(s);
+    return s;
+  }
+  in_transaction_ = false;
+  journal_started_ = false;
+  original_size_ = size_;
+  return Status::Ok();
+}
+
+Status JournaledFile::Rollback() {
+  JET_RETURN_IF_ERROR(Usable());
+  if (!in_transaction_) return Status::InvalidArgument("rollback without a transaction");
+  pending_.clear();
+  if (journal_started_) {
+    bool valid = false;
+    Status s = ApplyJournal(journal_.get(), db_.get(), &valid);
+    if (s.ok()) s = journal_->Resize(0);
+    if (s.ok()) s = Sync(journal_.get());
+    if (!s.ok()) return Fail(s);
+  }
+  in_transaction_ = false;
+  journal_started_ = false;
+  size_ = original_size_;
+  return Status::Ok();
+}
+
+}  // namespace jet

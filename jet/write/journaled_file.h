@@ -1,0 +1,111 @@
+// Page writes in atomic transactions, made crash-safe by a rollback journal.
+//
+// Within a transaction pages are changed in memory. At commit (or when too
+// many pages are pending) the original image of every existing page about to
+// be overwritten goes to FILE-journal together with the file's size, and the
+// journal is flushed; only then is the database written and flushed, and
+// finally the journal is emptied and flushed. A crash at any point leaves
+// either a valid journal — the next open copies the originals back and cuts
+// the file to its old size — or none, and so the file as it was before or
+// after the transaction. Many changes can share one transaction, so a long
+// batch pays a handful of flushes rather than several per change.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "jet/status.h"
+#include "jet/write/file_system.h"
+
+namespace jet {
+
+struct JournalOptions {
+  // Pending pages kept in memory before they are written ahead of the commit
+  // (their originals journaled first). 8192 pages is 32 MB of 4 KB pages.
+  size_t max_pending_pages = 8192;
+};
+
+struct JournalStats {
+  uint64_t syncs = 0;            // flushes of the database, the journal or the folder
+  uint64_t pages_journaled = 0;  // original images saved
+  uint64_t pages_written = 0;    // page writes to the database
+};
+
+class JournaledFile {
+ public:
+  // Opens `path` for writing with pages of `page_size` bytes. A journal left
+  // by an interrupted transaction is rolled back first; then an empty journal
+  // is created, which stays beside the file until it is closed. Fails with
+  // NotFound, ReadOnly (the file, or its folder where the journal must go),
+  // or the failure of the rollback.
+  static Result<std::unique_ptr<JournaledFile>> Open(FileSystem* fs, const std::string& path,
+                                                     uint32_t page_size,
+                                                     JournalOptions options = {});
+  // Rolls back an open transaction and removes the emptied journal.
+  ~JournaledFile();
+  JournaledFile(const JournaledFile&) = delete;
+  JournaledFile& operator=(const JournaledFile&) = delete;
+
+  uint32_t page_size() const { return page_size_; }
+  // Pages in the file, counting pages appended by the open transaction.
+  uint32_t page_count() const { return static_cast<uint32_t>(size_ / page_size_); }
+  const JournalStats& stats() const { return stats_; }
+  bool in_transaction() const { return in_transaction_; }
+
+  // Reads page `page`, as changed by the open transaction. Fails with
+  // Corruption past the end of the file.
+  Status ReadPage(uint32_t page, uint8_t* out);
+
+  // Starts a transaction. Fails if one is open or an earlier failure left the
+  // file needing recovery (reopen it).
+  Status Begin();
+  // Replaces page `page` (page_count() appends a page). InvalidArgument
+  // outside a transaction or beyond the end.
+  Status WritePage(uint32_t page, const uint8_t* data);
+  // Makes every change of the transaction durable. On failure the file is
+  // rolled back if possible; otherwise it needs reopening, which recovers it.
+  Status Commit();
+  // Undoes every change of the transaction.
+  Status Rollback();
+
+ private:
+  JournaledFile(FileSystem* fs, std::string path, uint32_t page_size, JournalOptions options,
+                std::unique_ptr<WritableFile> db, uint64_t size);
+  Status Usable() const;
+  Status WritePending();
+  Status StartJournal();
+  Status Sync(WritableFile* file);
+  Status Fail(Status status);
+
+  FileSystem* fs_;
+  std::string path_;
+  std::string journal_path_;
+  uint32_t page_size_;
+  JournalOptions options_;
+  std::unique_ptr<WritableFile> db_;
+  std::unique_ptr<WritableFile> journal_;
+  uint64_t size_;           // logical size, with the transaction's appends
+  uint64_t original_size_;  // size when the transaction began
+  bool in_transaction_ = false;
+  bool journal_started_ = false;  // this transaction's header is on disk
+  uint32_t salt_ = 0;
+  uint64_t journal_end_ = 0;
+  std::set<uint32_t> journaled_;
+  std::map<uint32_t, std::vector<uint8_t>> pending_;
+  Status failed_;
+  JournalStats stats_;
+};
+
+// Rolls back the transaction recorded in the journal of `path`, if a valid
+// one is there, and removes the journal. Succeeds when there is nothing to do.
+Status RecoverJournal(FileSystem* fs, const std::string& path);
+
+// True when `path` has a journal that must be rolled back before the file's
+// contents can be trusted.
+Result<bool> HasHotJournal(FileSystem* fs, const std::string& path);
+
+}  // namespace jet

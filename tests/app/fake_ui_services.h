@@ -1,0 +1,77 @@
+// Test doubles for the window's seams: a UiServices that records every box
+// and answers the open-file dialog from a script, and a database whose steps
+// record their calls and can be told to fail.
+#pragma once
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/form_database.h"
+#include "app/form_main.h"
+#include "app/ui_services.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace app::testing {
+
+class FakeUiServices : public UiServices {
+ public:
+  void ShowMessageBox(const MessageBoxRequest& request) override {
+    boxes.push_back(request);
+    if (on_box) on_box(request);
+  }
+  std::optional<QString> RunOpenDialog(const FileDialogRequest& request, QWidget*) override {
+    dialogs.push_back(request);
+    if (answers.empty()) return std::nullopt;
+    std::optional<QString> answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::vector<MessageBoxRequest> boxes;
+  std::vector<FileDialogRequest> dialogs;
+  std::deque<std::optional<QString>> answers;  // nullopt: the user cancels
+  std::function<void(const MessageBoxRequest&)> on_box;
+};
+
+class FakeDatabase : public TFormMainDatabase {
+ public:
+  void Connect(const std::string& file, const std::string& password) override {
+    calls.push_back("Connect(" + file + "," + password + ")");
+    if (fail_connect) throw std::runtime_error(*fail_connect);
+  }
+  void RefreshView(const std::string& table, const std::string& field,
+                   const std::string& search) override {
+    calls.push_back("RefreshView(" + table + "," + field + "," + search + ")");
+    if (fail_view) throw std::runtime_error(*fail_view);
+  }
+  void ReplaceRows(const std::string& field, const std::string& old_value,
+                   const std::string& new_value) override {
+    calls.push_back("ReplaceRows(" + field + "," + old_value + "," + new_value + ")");
+    if (fail_replace) throw std::runtime_error(*fail_replace);
+  }
+
+  std::vector<std::string> calls;
+  std::optional<std::string> fail_connect, fail_view, fail_replace;
+};
+
+// A window whose executable "lives" in a fresh temporary folder, so that its
+// profile starts absent.
+struct FormFixture {
+  QTemporaryDir dir;
+  FakeUiServices ui;
+  FakeDatabase database;
+  TFormMain form{ui, database, dir.path() + "/TarnQuill.exe"};
+
+  QString ProfileFile() const { return dir.path() + "/Tarnquill.ini"; }
+};
+
+}  // namespace app::testing

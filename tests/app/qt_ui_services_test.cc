@@ -1,0 +1,113 @@
+#include "app/qt_ui_services.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+namespace app {
+namespace {
+
+// Runs `inspect` on the modal window once it is up, from inside its loop.
+void WhenModalShows(std::function<void(QWidget*)> inspect) {
+  QTimer::singleShot(0, [inspect = std::move(inspect)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    inspect(modal);
+  });
+}
+
+TEST(QtUiServicesTest, MessageBoxHasNoIconOneOkButtonAndSitsMidScreen) {
+  QtUiServices ui;
+  bool seen = false;
+  WhenModalShows([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    seen = true;
+    EXPECT_EQ(box->windowTitle(), "tarnquill");
+    EXPECT_EQ(box->text(), QString::fromUtf8("表名不能为空"));
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    const QPoint screen_centre = box->screen()->geometry().center();
+    EXPECT_LE((box->frameGeometry().center() - screen_centre).manhattanLength(), 2);
+    box->button(QMessageBox::Ok)->click();
+  });
+  ui.ShowMessageBox({"tarnquill", QString::fromUtf8("表名不能为空"), MessageIcon::kNone});
+  EXPECT_TRUE(seen);
+}
+
+TEST(QtUiServicesTest, ErrorBoxHasTheErrorIcon) {
+  QtUiServices ui;
+  WhenModalShows([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->textFormat(), Qt::PlainText) << "messages are never read as markup";
+    box->accept();
+  });
+  ui.ShowMessageBox({"t", "<b>Not a valid password.</b>", MessageIcon::kError});
+}
+
+class OpenDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"a.mdb", "B.MDB", "c.txt"}) {
+      QFile file(dir.path() + "/" + name);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    request.file_name = "*.mdb";
+    request.initial_dir = dir.path() + "/";
+    request.default_ext = ".mdb";
+    request.filter = "Mdb Files (*.mdb)|*.MDB";
+  }
+
+  QTemporaryDir dir;
+  FileDialogRequest request;
+  QtUiServices ui;
+};
+
+TEST_F(OpenDialogTest, OffersTheFilterFolderAndNameAndReturnsTheChoice) {
+  WhenModalShows([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(QDir(dialog->directory()), QDir(dir.path()));
+    EXPECT_EQ(dialog->defaultSuffix(), "mdb");
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_FALSE(dialog->filter() & QDir::CaseSensitive) << "*.MDB must list a.mdb too";
+    auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    ASSERT_EQ(types->count(), 1);
+    EXPECT_EQ(types->itemText(0), "Mdb Files (*.mdb)");
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "*.mdb");
+    dialog->selectFile(dir.path() + "/B.MDB");
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  EXPECT_EQ(ui.RunOpenDialog(request, nullptr), dir.path() + "/B.MDB");
+}
+
+TEST_F(OpenDialogTest, CancelGivesNothingAndATypedNameGetsTheDefaultExtension) {
+  WhenModalShows([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+  EXPECT_EQ(ui.RunOpenDialog(request, nullptr), std::nullopt);
+
+  WhenModalShows([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile("new");
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  EXPECT_EQ(ui.RunOpenDialog(request, nullptr), dir.path() + "/new.mdb");
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,111 @@
+// The grid's data link: the field map and the reactions it drives.
+#include <gtest/gtest.h>
+
+#include "grid_fixture.h"
+
+namespace grid_test {
+namespace {
+
+class DataLinkTest : public GridFixture {};
+
+TEST_F(DataLinkTest, MapGrowsByDoublingFromEight) {
+  query.Open();
+  grid::TGridDataLink& link = grid.DataLink();
+  link.ClearMapping();
+  link.SetLenientMap(true);
+  std::vector<int> capacities;
+  for (int i = 0; i < 17; ++i) {
+    link.AddMapping(i % 2 ? "Price" : "Nope");
+    capacities.push_back(link.MappingCapacity());
+  }
+  EXPECT_EQ(capacities[0], 8);
+  EXPECT_EQ(capacities[7], 8);
+  EXPECT_EQ(capacities[8], 16);
+  EXPECT_EQ(capacities[16], 32);
+  EXPECT_EQ(link.MappingCount(), 17);
+  EXPECT_EQ(link.MappedIndex(0), -1);
+  EXPECT_EQ(link.MappedIndex(1), 2);
+  EXPECT_EQ(link.MappedIndex(17), -1);
+  EXPECT_EQ(link.MappedField(17), nullptr);
+  // Clearing keeps the capacity.
+  link.ClearMapping();
+  EXPECT_EQ(link.MappingCount(), 0);
+  EXPECT_EQ(link.MappingCapacity(), 32);
+}
+
+TEST_F(DataLinkTest, StrictMapFailsOnAMissingField) {
+  query.Open();
+  grid::TGridDataLink& link = grid.DataLink();
+  link.ClearMapping();
+  link.SetLenientMap(false);
+  try {
+    link.AddMapping("Nope");
+    FAIL() << "a strict map took a missing field";
+  } catch (const data::EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("Field 'Nope' not found"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(link.MappingCount(), 0);
+}
+
+TEST_F(DataLinkTest, DefaultMapSkipsHiddenFields) {
+  query.Open();
+  query.FindField("Price")->SetVisible(false);
+  grid::TGridDataLink& link = grid.DataLink();
+  EXPECT_FALSE(link.LenientMap());
+  ASSERT_EQ(link.MappingCount(), 3);
+  EXPECT_EQ(link.MappedIndex(2), 3);
+  EXPECT_TRUE(link.DefaultFields());
+}
+
+TEST_F(DataLinkTest, ClosedLinkHasAnEmptyMap) {
+  query.Open();
+  EXPECT_TRUE(grid.DataLink().Active());
+  query.Close();
+  EXPECT_FALSE(grid.DataLink().Active());
+  EXPECT_EQ(grid.DataLink().MappingCount(), 0);
+  EXPECT_TRUE(grid.DataLink().DefaultFields());
+}
+
+TEST_F(DataLinkTest, LayoutLocksAreReleasedWhenAPassFails) {
+  // A summary over a missing field makes the open's recalculation fail; the
+  // layout reactions around it must leave no lock behind.
+  grid.SumList().SetActive(true);
+  grid.Columns().Add().SetFieldName("Nope");
+  grid.Columns()[0].Footer().SetValueType(grid::TFooterValueType::fvtSum);
+  EXPECT_THROW(query.Open(), data::EDatabaseError);
+  EXPECT_EQ(grid.LayoutLock(), 0);
+  EXPECT_EQ(grid.UpdateLock(), 0);
+  EXPECT_FALSE(grid.LayoutFromSource());
+  EXPECT_EQ(grid.Columns().UpdateCount(), 0);
+}
+
+TEST_F(DataLinkTest, BatchesNestAndTheOutermostRunsOnePass) {
+  int passes = grid.LayoutPassCount();
+  grid.OpenLayoutBatch();
+  grid.OpenLayoutBatch();
+  EXPECT_EQ(grid.LayoutLock(), 2);
+  grid.Columns().Add();
+  grid.Columns().Add();
+  grid.CloseLayoutBatch();
+  EXPECT_EQ(grid.LayoutPassCount(), passes);
+  grid.CloseLayoutBatch();
+  EXPECT_EQ(grid.LayoutPassCount(), passes + 1);
+  EXPECT_EQ(grid.LayoutLock(), 0);
+  EXPECT_EQ(grid.UpdateLock(), 0);
+  // Outside a batch each change is its own pass.
+  grid.Columns().Add();
+  EXPECT_EQ(grid.LayoutPassCount(), passes + 2);
+}
+
+TEST_F(DataLinkTest, ReactionsWaitForAWindow) {
+  query.Open();
+  query.Next();
+  EXPECT_EQ(host.full, 0);
+  grid.SetHost(&host);
+  query.Next();
+  EXPECT_GT(host.full, 0);
+  grid.SetHost(nullptr);
+}
+
+}  // namespace
+}  // namespace grid_test

@@ -1,0 +1,182 @@
+// Footers: their summary entries and the texts of every value type.
+#include <gtest/gtest.h>
+
+#include "grid_fixture.h"
+
+namespace grid_test {
+namespace {
+
+using grid::TFooterValueType;
+using grid::TGroupOperation;
+using V = provider::Variant;
+
+class FooterTest : public GridFixture {
+ protected:
+  void SetUp() override {
+    grid.SetFooterRowCount(1);
+    grid.SumList().SetActive(true);
+    query.Open();
+    grid.Columns().AddFieldColumns(true);
+  }
+  grid::TSumCollection& Sums() { return grid.SumList().SumCollection(); }
+  std::string Text(int col) { return grid.FooterValueText(0, Col(col)); }
+};
+
+TEST_F(FooterTest, SummaryEntryFollowsValueType) {
+  grid::TColumnFooter& footer = Col(2).Footer();
+  footer.SetValueType(TFooterValueType::fvtSum);
+  ASSERT_EQ(Sums().Count(), 1);
+  ASSERT_NE(footer.Summary(), nullptr);
+  EXPECT_EQ(footer.Summary()->FieldName(), "Price");
+  EXPECT_EQ(footer.Summary()->GroupOperation(), TGroupOperation::goSum);
+  EXPECT_EQ(footer.Summary()->ResultValue, 37500);
+  EXPECT_EQ(Text(2), "3.75");
+
+  footer.SetValueType(TFooterValueType::fvtAvg);
+  ASSERT_EQ(Sums().Count(), 1);
+  EXPECT_EQ(footer.Summary()->GroupOperation(), TGroupOperation::goAvg);
+  EXPECT_EQ(Text(2), "1.875");
+
+  footer.SetValueType(TFooterValueType::fvtStaticText);
+  EXPECT_EQ(Sums().Count(), 0);
+  EXPECT_EQ(footer.Summary(), nullptr);
+
+  footer.SetValueType(TFooterValueType::fvtCount);
+  ASSERT_EQ(Sums().Count(), 1);
+  EXPECT_EQ(footer.Summary()->FieldName(), "");
+  EXPECT_EQ(Text(2), "3");
+}
+
+TEST_F(FooterTest, FooterFieldNameRetargetsTheSummary) {
+  grid::TColumnFooter& footer = Col(0).Footer();
+  footer.SetValueType(TFooterValueType::fvtSum);
+  EXPECT_EQ(footer.Summary()->FieldName(), "Name");
+  EXPECT_EQ(Text(0), "0");  // a text field has no sum text
+  footer.SetFieldName("Qty");
+  EXPECT_EQ(footer.Summary()->FieldName(), "Qty");
+  EXPECT_EQ(Text(0), "10");
+}
+
+TEST_F(FooterTest, DestroyingColumnsDestroysTheirSummaries) {
+  Col(1).Footer().SetValueType(TFooterValueType::fvtSum);
+  Col(1).Footers().Add().SetValueType(TFooterValueType::fvtCount);
+  EXPECT_EQ(Sums().Count(), 2);
+  Col(1).Footers().Delete(0);
+  EXPECT_EQ(Sums().Count(), 1);
+  grid.Columns().Clear();
+  EXPECT_EQ(Sums().Count(), 0);
+}
+
+TEST_F(FooterTest, ColumnOutsideAGridHasNoSummary) {
+  grid::TDataGridColumns free_columns(nullptr);
+  grid::TDataGridColumn& column = free_columns.Add();
+  column.Footer().SetValueType(TFooterValueType::fvtSum);
+  EXPECT_EQ(column.Footer().Summary(), nullptr);
+}
+
+TEST_F(FooterTest, SecondFooterRowFallsBackToFooter) {
+  Col(0).Footer().SetValue("a");
+  Col(0).Footer().SetValueType(TFooterValueType::fvtStaticText);
+  EXPECT_EQ(grid.FooterValueText(1, Col(0)), "a");
+  grid::TColumnFooter& second = Col(0).Footers().Add();
+  second.SetValue("b");
+  second.SetValueType(TFooterValueType::fvtStaticText);
+  EXPECT_EQ(grid.FooterValueText(0, Col(0)), "b");
+  EXPECT_EQ(grid.FooterValueText(1, Col(0)), "a");
+}
+
+TEST_F(FooterTest, StaticFieldValueAndEmptyTexts) {
+  EXPECT_EQ(Text(0), "");  // fvtNon
+  Col(0).Footer().SetValue("12条");
+  Col(0).Footer().SetValueType(TFooterValueType::fvtStaticText);
+  EXPECT_EQ(Text(0), "12条");
+  EXPECT_EQ(Sums().Count(), 0);
+
+  grid::TColumnFooter& value = Col(1).Footer();
+  value.SetValueType(TFooterValueType::fvtFieldValue);
+  EXPECT_EQ(Text(1), "");  // no field named
+  value.SetFieldName("Name");
+  EXPECT_EQ(Text(1), "apple");
+  value.SetFieldName("Price");
+  value.SetDisplayFormat("0.00");
+  EXPECT_EQ(Text(1), "1.50");
+  value.SetFieldName("Nope");
+  EXPECT_EQ(Text(1), "");
+  query.Close();
+  value.SetFieldName("Name");
+  EXPECT_EQ(Text(1), "");
+}
+
+TEST_F(FooterTest, SumOfAMissingFieldShowsZero) {
+  Col(2).Footer().SetValueType(TFooterValueType::fvtSum);
+  // The recalculation the change starts fails on the missing field; the
+  // text still shows "0".
+  EXPECT_THROW(Col(2).Footer().SetFieldName("Nope"), data::EDatabaseError);
+  EXPECT_EQ(Col(2).Footer().Summary()->FieldName(), "Nope");
+  EXPECT_EQ(Text(2), "0");
+}
+
+TEST_F(FooterTest, CountHonoursDisplayFormat) {
+  Col(0).Footer().SetValueType(TFooterValueType::fvtCount);
+  Col(0).Footer().SetDisplayFormat("0.0 rows");
+  EXPECT_EQ(Text(0), "3.0 rows");
+}
+
+TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {
+  grid.SetHost(&host);
+  int before = host.full;
+  Col(0).Footers().Add();
+  EXPECT_GT(host.full, before);
+  before = host.full;
+  Col(2).Footer().SetValueType(TFooterValueType::fvtSum);  // recalculation
+  EXPECT_GT(host.full, before);
+  grid.SetHost(nullptr);
+}
+
+// Number forms by the summed field's type, over a record source of its own.
+struct TypedCase {
+  int ado_type;
+  std::vector<V> values;
+  TFooterValueType type;
+  std::string pattern;
+  std::string expected;
+};
+
+class FooterTypeTest : public ::testing::TestWithParam<TypedCase> {};
+
+TEST_P(FooterTypeTest, FormatsByFieldType) {
+  const TypedCase& c = GetParam();
+  std::vector<std::vector<V>> rows;
+  for (const V& v : c.values) rows.push_back({v});
+  MemoryDataSet query("ADOQuery1", {Column("F", c.ado_type, 8)}, rows);
+  data::TDataSource source("DataSource1");
+  source.SetDataSet(&query);
+  grid::TDataGrid grid;
+  grid.SetDataSource(&source);
+  grid.SumList().SetActive(true);
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  grid.Columns()[0].Footer().SetDisplayFormat(c.pattern);
+  grid.Columns()[0].Footer().SetValueType(c.type);
+  EXPECT_EQ(grid.FooterValueText(0, grid.Columns()[0]), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, FooterTypeTest,
+    ::testing::Values(
+        // Integer averages round to the nearest integer, ties to even.
+        TypedCase{provider::adInteger, {V(int64_t{2}), V(int64_t{3})}, TFooterValueType::fvtAvg, "", "2"},
+        TypedCase{provider::adInteger, {V(int64_t{3}), V(int64_t{4})}, TFooterValueType::fvtAvg, "", "4"},
+        TypedCase{provider::adSmallInt, {V(int64_t{-3}), V(int64_t{-4})}, TFooterValueType::fvtAvg, "", "-4"},
+        TypedCase{provider::adInteger, {V(int64_t{1}), V(int64_t{2})}, TFooterValueType::fvtAvg, "0.00", "1.50"},
+        TypedCase{provider::adInteger, {V(int64_t{2000000000}), V(int64_t{2000000000})}, TFooterValueType::fvtSum, "", "4000000000"},
+        TypedCase{provider::adDouble, {V(1.0), V(2.0), V(2.0)}, TFooterValueType::fvtAvg, "", "1.6667"},
+        TypedCase{provider::adDouble, {V(1234.5)}, TFooterValueType::fvtSum, "#,##0.00", "1,234.50"},
+        TypedCase{provider::adCurrency, {V(provider::Currency{125000}), V(provider::Currency{12500})}, TFooterValueType::fvtSum, "", "13.75"},
+        TypedCase{provider::adCurrency, {V(provider::Currency{20000})}, TFooterValueType::fvtSum, "", "2"},
+        TypedCase{provider::adBigInt, {V(int64_t{7})}, TFooterValueType::fvtSum, "", "0"},
+        TypedCase{provider::adDouble, {}, TFooterValueType::fvtSum, "", "0"},
+        TypedCase{provider::adDouble, {V(1.0), V()}, TFooterValueType::fvtCount, "", "2"}));
+
+}  // namespace
+}  // namespace grid_test

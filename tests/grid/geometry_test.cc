@@ -1,0 +1,211 @@
+// Axis layouts, cell positions and boxes, scroll limits and row heights,
+// table-driven in both directions where it matters.
+#include <gtest/gtest.h>
+
+#include "grid/view/axis_layout.h"
+#include "grid/view/row_metrics.h"
+
+namespace grid {
+namespace {
+
+AxisInput Columns(std::vector<int> sizes, int extent, int first_scroll = 1, int fixed = 1) {
+  AxisInput in;
+  in.sizes = std::move(sizes);
+  in.line_width = 1;
+  in.fixed_count = fixed;
+  in.first_scroll_cell = first_scroll;
+  in.extent = extent;
+  return in;
+}
+
+// The view's own grid: indicator, four 100-pixel columns; title, five
+// records, the filler and one footer row in 272 pixels.
+TEST(AxisLayoutTest, ProgramGridBothAxes) {
+  AxisLayout h = ComputeAxis(Columns({11, 100, 100, 100, 100}, 686));
+  EXPECT_EQ(h.fixed_end, 12);
+  EXPECT_EQ(h.used_end, 416);
+  EXPECT_EQ(h.full_visible_end, 416);
+  EXPECT_EQ(h.last_full_cell, 4);
+
+  AxisInput rows;
+  rows.sizes = {16, 16, 16, 16, 16, 16, 152, 16};
+  rows.line_width = 1;
+  rows.fixed_count = 1;
+  rows.first_scroll_cell = 1;
+  rows.extent = 272;
+  rows.footer_count = 1;
+  AxisLayout v = ComputeAxis(rows);
+  EXPECT_EQ(v.fixed_end, 17);
+  EXPECT_EQ(v.used_end, 272);
+  EXPECT_EQ(v.last_full_cell, 7);
+  EXPECT_EQ(v.footer_span, 17);
+  // The footer row sits on the bottom edge, its line just outside.
+  EXPECT_EQ(CellRect(h, v, 1, 7), (Rect{12, 255, 112, 271}));
+  EXPECT_EQ(CellRect(h, v, 0, 0), (Rect{0, 0, 11, 16}));
+  EXPECT_EQ(CellRect(h, v, 1, 1), (Rect{12, 17, 112, 33}));
+  EXPECT_EQ(CellRect(h, v, 2, 6), (Rect{113, 102, 213, 254}));
+}
+
+struct PositionCase {
+  std::vector<int> sizes;
+  int extent;
+  int first_scroll;
+  int cell;
+  int position;
+};
+
+class CellPositionTest : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(CellPositionTest, Position) {
+  const PositionCase& c = GetParam();
+  AxisLayout axis = ComputeAxis(Columns(c.sizes, c.extent, c.first_scroll));
+  EXPECT_EQ(CellPosition(axis, c.cell), c.position);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CellPositionTest,
+    ::testing::Values(PositionCase{{11, 100, 100, 100}, 686, 1, 0, 0},
+                      PositionCase{{11, 100, 100, 100}, 686, 1, 1, 12},
+                      PositionCase{{11, 100, 100, 100}, 686, 1, 3, 214},
+                      // Scrolled by two columns: the first scrolling cell starts at the
+                      // fixed end, the ones scrolled away have no position.
+                      PositionCase{{11, 100, 100, 100}, 686, 3, 3, 12},
+                      PositionCase{{11, 100, 100, 100}, 686, 3, 1, 0},
+                      // A hidden column (−1 plus its line) takes no pixels.
+                      PositionCase{{11, 100, -1, 100}, 686, 1, 3, 113},
+                      // Off screen.
+                      PositionCase{{11, 100, 100, 100}, 150, 1, 3, 0}));
+
+TEST(AxisLayoutTest, PartlyVisibleCellEndsTheDrawnArea) {
+  AxisLayout h = ComputeAxis(Columns({11, 100, 100, 100, 100}, 300));
+  EXPECT_EQ(h.last_full_cell, 2);
+  EXPECT_EQ(h.full_visible_end, 214);
+  EXPECT_EQ(h.used_end, 300);
+  // A cell whose content ends exactly at the extent counts as visible.
+  AxisLayout exact = ComputeAxis(Columns({11, 100, 100}, 213));
+  EXPECT_EQ(exact.last_full_cell, 2);
+  // A box reaching past the last full cell includes the partial one.
+  int start = 0, end = 0;
+  ASSERT_TRUE(AxisSpan(h, 1, 4, &start, &end));
+  EXPECT_EQ(start, 12);
+  EXPECT_EQ(end, 300);
+  // A range wholly scrolled away has no box.
+  AxisLayout scrolled = ComputeAxis(Columns({11, 100, 100, 100, 100}, 686, 3));
+  EXPECT_FALSE(AxisSpan(scrolled, 1, 2, &start, &end));
+  EXPECT_TRUE(BoxRect(scrolled, scrolled, 1, 0, 2, 0).Empty());
+  ASSERT_TRUE(AxisSpan(scrolled, 1, 3, &start, &end));
+  EXPECT_EQ(start, 12);
+  EXPECT_EQ(end, 112);
+}
+
+TEST(AxisLayoutTest, FrozenColumnsAreFixedAndCounted) {
+  AxisInput in = Columns({11, 50, 100, 100}, 686, 2, 2);
+  in.frozen_count = 1;
+  AxisLayout h = ComputeAxis(in);
+  EXPECT_EQ(h.fixed_end, 63);
+  EXPECT_EQ(h.frozen_span, 51);
+}
+
+struct MaxLeftCase {
+  std::vector<int> sizes;
+  int extent;
+  int expected;
+};
+
+class MaxLeftScrollColTest : public ::testing::TestWithParam<MaxLeftCase> {};
+
+TEST_P(MaxLeftScrollColTest, Limit) {
+  AxisLayout h = ComputeAxis(Columns(GetParam().sizes, GetParam().extent));
+  EXPECT_EQ(MaxLeftScrollCol(h), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MaxLeftScrollColTest,
+                         ::testing::Values(MaxLeftCase{{11, 100, 100, 100, 100}, 250, 3},
+                                           MaxLeftCase{{11, 100, 100, 100, 100}, 686, 1},
+                                           MaxLeftCase{{11, 100, 100, 100, -1}, 250, 2},
+                                           MaxLeftCase{{11, 500, 500}, 250, 2},
+                                           MaxLeftCase{{11, 500, 0}, 250, 1},
+                                           MaxLeftCase{{11}, 250, 0}));
+
+struct FixedColsCase {
+  std::vector<bool> visible;
+  int frozen;
+  int expected;
+};
+
+class FixedColCountTest : public ::testing::TestWithParam<FixedColsCase> {};
+
+TEST_P(FixedColCountTest, Count) {
+  EXPECT_EQ(ComputeFixedColCount(GetParam().visible, GetParam().frozen, 1), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FixedColCountTest,
+                         ::testing::Values(FixedColsCase{{true, true, true}, 0, 1},
+                                           FixedColsCase{{false, true, true}, 0, 2},
+                                           FixedColsCase{{true, false, true, true}, 1, 3},
+                                           FixedColsCase{{false, true, true}, 1, 3},
+                                           FixedColsCase{{true, true}, 5, 3},
+                                           FixedColsCase{{false, false}, 0, 2},
+                                           FixedColsCase{{}, 0, 0}));
+
+TextMetrics Metrics12() {
+  TextMetrics tm;
+  tm.height = 12;
+  tm.ascent = 11;
+  tm.descent = 1;
+  return tm;
+}
+
+struct RowCase {
+  bool flat;
+  int line_width;
+  int row_height;
+  int row_lines;
+  bool fit;
+  int expected;
+  int expected_row_lines;
+  bool can_wrap;
+};
+
+class DataRowHeightTest : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(DataRowHeightTest, Height) {
+  const RowCase& c = GetParam();
+  DataRowInput in;
+  in.text_height = 12;
+  in.metrics = Metrics12();
+  in.flat = c.flat;
+  in.line_width = c.line_width;
+  in.row_height = c.row_height;
+  in.row_lines = c.row_lines;
+  in.fit_to_text = c.fit;
+  DataRowResult out = ComputeDataRowHeight(in);
+  EXPECT_EQ(out.data_row_height, c.expected);
+  EXPECT_EQ(out.row_lines, c.expected_row_lines);
+  EXPECT_EQ(out.can_wrap_text, c.can_wrap);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DataRowHeightTest,
+                         ::testing::Values(RowCase{false, 1, 0, 0, false, 16, 0, false},
+                                           RowCase{true, 1, 0, 0, false, 14, 0, false},
+                                           RowCase{false, 0, 0, 0, false, 15, 0, false},
+                                           RowCase{false, 1, 0, 2, false, 24, 2, true},
+                                           RowCase{false, 1, 20, 0, false, 20, 0, true},
+                                           RowCase{false, 1, 0, 0, true, 16, 1, false},
+                                           RowCase{false, 1, 30, 0, true, 28, 2, true},
+                                           RowCase{false, 1, 35, 0, true, 40, 3, true}));
+
+TEST(RowMetricsTest, RecordsThatFitTheProgramsGrid) {
+  int fixed = FixedRowsHeight(true, 1, 16, 17, 1, 1);
+  EXPECT_EQ(fixed, 35);
+  EXPECT_EQ(RecordsThatFit(272, fixed, 17), 13);
+  EXPECT_EQ(272 - fixed - 5 * 17, 152);  // the filler with five records
+  EXPECT_EQ(RecordsThatFit(20, fixed, 17), 1);
+  EXPECT_EQ(FixedRowsHeight(true, 1, 16, 17, 1, 0), 17);
+  EXPECT_EQ(FixedRowsHeight(false, 0, 16, 17, 1, 2), 35);
+  EXPECT_EQ(FormulaTitleRowHeight(2, 0, Metrics12(), true), 27);
+  EXPECT_EQ(FormulaTitleRowHeight(1, 5, Metrics12(), false), 19);
+}
+
+}  // namespace
+}  // namespace grid

@@ -1,0 +1,393 @@
+// Every table of every corpus file, exported by our engine and by mdbtools'
+// mdb-export, compared value by value. mdb-export is a second opinion with
+// known faults; each tolerated difference below is named, explained, and our
+// value is checked another way where that is possible.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "jet/header.h"
+#include "jet/row_locator.h"
+#include "jet/table_def.h"
+#include "jet/table_scan.h"
+#include "tests/jet/corpus.h"
+
+namespace jet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CorpusFiles;
+
+struct Field {
+  std::string text;
+  bool quoted = false;
+};
+using Row = std::vector<Field>;
+
+bool HaveMdbExport() { return std::system("command -v mdb-export >/dev/null 2>&1") == 0; }
+
+std::string ShellQuote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out + "'";
+}
+
+std::string RunCommand(const std::string& cmd) {
+  std::string out;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+// RFC 4180 records, remembering which fields were quoted.
+std::vector<Row> ParseCsv(const std::string& s) {
+  std::vector<Row> rows;
+  Row row;
+  Field f;
+  size_t i = 0;
+  bool any = false;
+  while (i < s.size()) {
+    char c = s[i];
+    if (c == '"' && f.text.empty() && !f.quoted) {
+      f.quoted = true;
+      ++i;
+      while (i < s.size()) {
+        if (s[i] == '"' && i + 1 < s.size() && s[i + 1] == '"') {
+          f.text.push_back('"');
+          i += 2;
+        } else if (s[i] == '"') {
+          ++i;
+          break;
+        } else {
+          f.text.push_back(s[i++]);
+        }
+      }
+      any = true;
+    } else if (c == ',') {
+      row.push_back(f);
+      f = Field{};
+      ++i;
+      any = true;
+    } else if (c == '\n') {
+      row.push_back(f);
+      rows.push_back(row);
+      row.clear();
+      f = Field{};
+      ++i;
+      any = false;
+    } else {
+      f.text.push_back(c);
+      ++i;
+      any = true;
+    }
+  }
+  if (any) {
+    row.push_back(f);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string TrimDecimal(std::string s) {
+  if (s.find('.') != std::string::npos) {
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    if (!s.empty() && s.back() == '.') s.pop_back();
+  }
+  if (s == "-0") s = "0";
+  return s;
+}
+
+bool NearlyEqual(const std::string& a, const std::string& b, double rel) {
+  char* ea;
+  char* eb;
+  double x = std::strtod(a.c_str(), &ea);
+  double y = std::strtod(b.c_str(), &eb);
+  if (*ea || *eb || a.empty() || b.empty()) return false;
+  return std::fabs(x - y) <= rel * std::max({1e-300, std::fabs(x), std::fabs(y)});
+}
+
+// Every character outside the Basic Multilingual Plane replaced by "??".
+std::string AstralAsQuestionMarks(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    if ((static_cast<unsigned char>(s[i]) & 0xF8) == 0xF0 && i + 4 <= s.size()) {
+      out += "??";
+      i += 4;
+    } else {
+      out.push_back(s[i++]);
+    }
+  }
+  return out;
+}
+
+// The C1 controls that Jet 3 text keeps for the holes of code page 1252
+// (U+0081, U+008D, U+008F, U+0090, U+009D) replaced by "?".
+std::string C1AsQuestionMarks(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) == 0xC2 && i + 1 < s.size() &&
+        static_cast<unsigned char>(s[i + 1]) >= 0x80 && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
+      out.push_back('?');
+      i += 2;
+    } else {
+      out.push_back(s[i++]);
+    }
+  }
+  return out;
+}
+
+std::string HexToText(const std::string& hex) {
+  std::string out;
+  if (hex.size() % 2 != 0) return "";
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  return out;
+}
+
+std::string Strip(std::string s, char c) {
+  s.erase(std::remove(s.begin(), s.end(), c), s.end());
+  return s;
+}
+
+// Our date text recomputed from the stored number through the C library's
+// calendar, independently of our own formatting code.
+std::string LibcDate(double days) {
+  double secs = std::round((days - 25569.0) * 86400.0);
+  if (days < 0) {  // negative dates count the time of day forward from the day
+    double whole = std::trunc(days);
+    secs = (whole - 25569.0) * 86400.0 + std::round((whole - days) * 86400.0);
+  }
+  time_t t = static_cast<time_t>(secs);
+  struct tm tm {};
+  gmtime_r(&t, &tm);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return buf;
+}
+
+// Why `ours` and `theirs` may differ, or "" when they must be equal and are not.
+// Returns "same" when they agree.
+std::string Judge(const ColumnDef& col, const Value& value, const Field& ours, const Field& theirs) {
+  if (ours.text == theirs.text && ours.quoted == theirs.quoted) return "same";
+  bool textual = col.type == ColumnType::kText || col.type == ColumnType::kMemo;
+  // mdb-export quotes dates too; only the quoting of text tells empty from NULL.
+  if (!textual && ours.text == theirs.text) return "same";
+  switch (col.type) {
+    case ColumnType::kText:
+    case ColumnType::kMemo:
+      if (ours.quoted && ours.text.empty() && !theirs.quoted && theirs.text.empty()) {
+        return "mdb-export prints an empty text like NULL";
+      }
+      if (ours.quoted && theirs.quoted && AstralAsQuestionMarks(ours.text) == theirs.text) {
+        return "mdb-export turns characters outside the BMP into ??";
+      }
+      if (ours.quoted && theirs.quoted && C1AsQuestionMarks(ours.text) == theirs.text) {
+        return "mdb-export prints ? for the undefined 1252 bytes (Windows maps them to C1 controls)";
+      }
+      return "";
+    case ColumnType::kSingle:
+      return NearlyEqual(ours.text, theirs.text, 1e-6) ? "same" : "";
+    case ColumnType::kDouble:
+      // mdb-export prints 16 digits, we print 15.
+      return NearlyEqual(ours.text, theirs.text, 1e-14) ? "same" : "";
+    case ColumnType::kCurrency:
+    case ColumnType::kNumeric:
+      return TrimDecimal(ours.text) == TrimDecimal(theirs.text) ? "same" : "";
+    case ColumnType::kDateTime: {
+      double days = std::get<DateTime>(value).days;
+      if (days < 2 || days >= 2958465) {
+        // mdb-export gets dates before 1900 and on 9999-12-31 wrong; check ours with libc.
+        return LibcDate(days) == ours.text ? "mdb-export misprints dates before 1900 and 9999-12-31"
+                                           : "";
+      }
+      return "";
+    }
+    case ColumnType::kBinary:
+    case ColumnType::kOle: {
+      std::string t = Lower(theirs.text);
+      if (t == ours.text) return "same";
+      if (t.size() < ours.text.size() && ours.text.compare(0, t.size(), t) == 0 &&
+          t.size() % 2 == 0 && ours.text.compare(t.size(), 2, "00") == 0) {
+        return "mdb-export stops binary values at the first zero byte";
+      }
+      return "";
+    }
+    case ColumnType::kGuid:
+      if (Strip(HexToText(theirs.text), '-') == Strip(ours.text, '-')) {
+        return "mdb-export -b hex prints GUIDs as the hex of their text, missing a dash";
+      }
+      if (Strip(Strip(theirs.text, '-'), '"') == Strip(ours.text, '-')) {
+        return "mdb-export drops a dash from GUIDs";
+      }
+      return "";
+    default:
+      return "";
+  }
+}
+
+bool HasMovedRows(const std::vector<uint8_t>& image, const TableDef& def) {
+  MemoryByteSource src(image, "copy");
+  std::vector<uint8_t> raw(image.begin(), image.begin() + kHeaderReadSize);
+  auto header = ParseHeader(raw, "copy");
+  if (!header.ok()) return false;
+  PageStore store(&src, *header->format, header->database_key);
+  TextDecoder text(header->format->text_utf16, header->code_page);
+  auto scan = TableScan::Open(&store, &text, def);
+  if (!scan.ok()) return false;
+  while ((*scan)->Next().value()) {
+    RowId id = (*scan)->id();
+    auto row = LocateRow(store, id.page, id.slot);
+    if (row.ok() && row->lookup()) return true;
+  }
+  return false;
+}
+
+class ConformanceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus at " << testing::CorpusDir();
+    if (!HaveMdbExport()) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
+    dir_ = fs::temp_directory_path() / ("tarnquill_conformance_" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+  fs::path dir_;
+};
+
+TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
+  std::map<std::string, int> tolerated;
+  size_t tables_checked = 0, values_checked = 0;
+  for (const std::string& rel : CorpusFiles()) {
+    SCOPED_TRACE(rel);
+    fs::path copy = dir_ / fs::path(rel).filename();
+    fs::copy_file(testing::CorpusDir() / rel, copy, fs::copy_options::overwrite_existing);
+    OpenOptions options;
+    options.password = "password";
+    auto db = Database::Open(copy.string(), options);
+    ASSERT_TRUE(db.ok()) << db.status().ToString();
+    auto tables = (*db)->ListTables();
+    ASSERT_TRUE(tables.ok()) << tables.status().ToString();
+
+    // The table list: mdb-tables lists the catalog where its rows' data lies.
+    std::vector<std::string> ours_names, their_names;
+    for (const auto& t : *tables) ours_names.push_back(t.name);
+    for (const Row& r : ParseCsv(RunCommand("mdb-tables -1 " + ShellQuote(copy.string())))) {
+      their_names.push_back(r[0].text);
+    }
+    if (ours_names != their_names) {
+      std::multiset<std::string> a(ours_names.begin(), ours_names.end());
+      std::multiset<std::string> b(their_names.begin(), their_names.end());
+      EXPECT_EQ(a, b) << "table lists differ";
+      auto catalog = (*db)->FindTable("MSysObjects");
+      ASSERT_TRUE(catalog.ok());
+      EXPECT_TRUE(HasMovedRows(testing::ReadCorpusFile(rel), *catalog))
+          << "table order differs but the catalog has no moved rows";
+      ++tolerated["mdb-tables lists moved catalog rows where their data lies"];
+    }
+
+    for (const auto& t : *tables) {
+      SCOPED_TRACE(t.name);
+      auto def = (*db)->FindTable(t.name);
+      ASSERT_TRUE(def.ok()) << def.status().ToString();
+      std::vector<Row> ours;
+      std::vector<std::vector<Value>> values;
+      auto cursor = (*db)->Scan(*def);
+      ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
+      for (;;) {
+        auto more = (*cursor)->Next();
+        ASSERT_TRUE(more.ok()) << more.status().ToString();
+        if (!*more) break;
+        Row row;
+        std::vector<Value> vals;
+        for (size_t i = 0; i < def->columns.size(); ++i) {
+          auto v = (*cursor)->Get(i);
+          ASSERT_TRUE(v.ok()) << v.status().ToString();
+          std::string csv = CsvField(*v);
+          bool quoted = !csv.empty() && csv[0] == '"';
+          row.push_back(Field{FormatValue(*v), quoted});
+          vals.push_back(std::move(*v));
+        }
+        ours.push_back(std::move(row));
+        values.push_back(std::move(vals));
+      }
+      std::vector<Row> theirs = ParseCsv(RunCommand(
+          "mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
+          ShellQuote(copy.string()) + " " + ShellQuote(t.name)));
+      ASSERT_FALSE(theirs.empty()) << "mdb-export printed nothing";
+      Row header = theirs.front();
+      theirs.erase(theirs.begin());
+      ASSERT_EQ(header.size(), def->columns.size());
+      for (size_t i = 0; i < header.size(); ++i) EXPECT_EQ(header[i].text, def->columns[i].name);
+      ASSERT_EQ(ours.size(), theirs.size()) << "row counts differ";
+
+      std::string mismatch;
+      auto rows_agree = [&](size_t r, const Row& other, bool record) {
+        if (other.size() != def->columns.size()) return false;
+        for (size_t c = 0; c < other.size(); ++c) {
+          std::string why = Judge(def->columns[c], values[r][c], ours[r][c], other[c]);
+          if (why.empty()) {
+            mismatch = "column " + def->columns[c].name + ": ours [" + ours[r][c].text.substr(0, 200) +
+                       "] mdb-export [" + other[c].text.substr(0, 200) + "]";
+            return false;
+          }
+          if (record && why != "same") ++tolerated[why];
+        }
+        return true;
+      };
+      size_t first_bad = ours.size();
+      for (size_t r = 0; r < ours.size() && first_bad == ours.size(); ++r) {
+        if (!rows_agree(r, theirs[r], false)) first_bad = r;
+      }
+      if (first_bad == ours.size()) {
+        for (size_t r = 0; r < ours.size(); ++r) rows_agree(r, theirs[r], true);
+      } else {
+        // Access lists a moved row at its original slot, mdb-export where its
+        // data lies: then the rows must agree as a set, matched row by row.
+        ASSERT_TRUE(HasMovedRows(testing::ReadCorpusFile(rel), *def))
+            << "row " << first_bad << " differs and the table has no moved rows: " << mismatch;
+        std::vector<bool> used(theirs.size());
+        for (size_t r = 0; r < ours.size(); ++r) {
+          bool found = false;
+          for (size_t k = 0; k < theirs.size() && !found; ++k) {
+            if (!used[k] && rows_agree(r, theirs[k], true)) used[k] = found = true;
+          }
+          EXPECT_TRUE(found) << "our row " << r << " has no equal in mdb-export's output";
+        }
+        ++tolerated["mdb-export lists moved rows where their data lies (compared as a set)"];
+      }
+      ++tables_checked;
+      values_checked += ours.size() * def->columns.size();
+    }
+    fs::remove(copy);
+  }
+  EXPECT_GT(tables_checked, 100u);
+  std::printf("checked %zu tables, %zu values\n", tables_checked, values_checked);
+  for (const auto& [why, n] : tolerated) std::printf("  tolerated %4d x %s\n", n, why.c_str());
+}
+
+}  // namespace
+}  // namespace jet

@@ -1,0 +1,256 @@
+// Opening real files: missing files, passwords (Jet 4 as stored, Jet 3 and
+// encoded pages made from copies), newer formats, the catalog and table lookup.
+#include "jet/database.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "jet/catalog.h"
+#include "jet/header.h"
+#include "jet/rc4.h"
+#include "jet/row_layout.h"
+#include "jet/table_def.h"
+#include "jet/table_scan.h"
+#include "tests/jet/corpus.h"
+
+namespace jet {
+namespace {
+
+using testing::ExportAll;
+using testing::OpenImage;
+using testing::ReadCorpusFile;
+
+#define REQUIRE_CORPUS()                                                  \
+  if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus at " << testing::CorpusDir()
+
+constexpr uint8_t kHeaderKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
+
+// Applies `edit` to the plain (unmasked) header of an image.
+template <typename Edit>
+void EditHeader(std::vector<uint8_t>* image, Edit edit) {
+  size_t n = (*image)[0x14] == 0 ? 126 : 128;
+  Rc4Apply(kHeaderKey, 4, image->data() + 0x18, n);
+  edit(image->data());
+  Rc4Apply(kHeaderKey, 4, image->data() + 0x18, n);
+}
+
+TEST(Rc4Test, KnownVector) {
+  uint8_t data[] = {'P', 'l', 'a', 'i', 'n', 't', 'e', 'x', 't'};
+  const uint8_t key[] = {'K', 'e', 'y'};
+  Rc4Apply(key, 3, data, sizeof data);
+  const uint8_t expected[] = {0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3};
+  EXPECT_EQ(std::memcmp(data, expected, sizeof data), 0);
+}
+
+TEST(DatabaseTest, MissingFileIsNotFoundInTheProviderWording) {
+  auto db = Database::Open("/no/such/dir/db.mdb", OpenOptions{});
+  ASSERT_FALSE(db.ok());
+  EXPECT_TRUE(db.status().IsNotFound());
+  EXPECT_EQ(db.status().message(), "Could not find file '/no/such/dir/db.mdb'.");
+}
+
+TEST(DatabaseTest, ForeignAndShortFilesAreCorruptionNamingTheFile) {
+  auto small = OpenImage(std::vector<uint8_t>(100, 0), "tiny.mdb");
+  EXPECT_TRUE(small.status().IsCorruption());
+  EXPECT_NE(small.status().message().find("tiny.mdb"), std::string::npos);
+  std::vector<uint8_t> text(8192, 'x');
+  auto foreign = OpenImage(text, "notes.txt");
+  EXPECT_TRUE(foreign.status().IsCorruption());
+  EXPECT_NE(foreign.status().message().find("notes.txt"), std::string::npos);
+}
+
+TEST(DatabaseTest, NewerFormatsAreNotSupportedYet) {
+  REQUIRE_CORPUS();
+  auto image = ReadCorpusFile("jackcess/emptyJet4.mdb");
+  image[0x14] = 2;  // the version of Access 2007 files
+  auto db = OpenImage(image, "new.accdb");
+  ASSERT_FALSE(db.ok());
+  EXPECT_TRUE(db.status().IsNotSupported());
+  EXPECT_NE(db.status().message().find("not supported yet"), std::string::npos);
+}
+
+TEST(DatabaseTest, Jet4PasswordIsRequiredExactly) {
+  REQUIRE_CORPUS();
+  for (const char* file : {"mdb-reader/password_V2000_with-password.mdb",
+                           "mdb-reader/password_V2003_with-password.mdb"}) {
+    SCOPED_TRACE(file);
+    auto image = ReadCorpusFile(file);
+    for (const char* wrong : {"", "Password", "password ", "pass"}) {
+      auto db = OpenImage(image, file, wrong);
+      ASSERT_FALSE(db.ok()) << wrong;
+      EXPECT_TRUE(db.status().IsBadPassword());
+      EXPECT_EQ(db.status().message(), "Not a valid password.");
+    }
+    auto db = OpenImage(image, file, "password");
+    ASSERT_TRUE(db.ok()) << db.status().ToString();
+    auto rows = ExportAll(**db);
+    ASSERT_TRUE(rows.ok()) << rows.status().ToString();
+    EXPECT_GT(rows->size(), 1u);
+  }
+}
+
+TEST(DatabaseTest, FilesWithoutPasswordOpenWithAnyPassword) {
+  REQUIRE_CORPUS();
+  for (const char* file : {"mdb-reader/password_V1997_no-password.mdb",
+                           "mdb-reader/password_V2000_no-password.mdb"}) {
+    auto db = OpenImage(ReadCorpusFile(file), file, "whatever");
+    EXPECT_TRUE(db.ok()) << file << ": " << db.status().ToString();
+  }
+}
+
+TEST(DatabaseTest, Jet3PasswordIsStoredInTheCodePage) {
+  REQUIRE_CORPUS();
+  auto image = ReadCorpusFile("mdb-reader/password_V1997_no-password.mdb");
+  EditHeader(&image, [](uint8_t* h) { std::memcpy(h + 0x42, "s\xE9same", 6); });  // "sésame"
+  EXPECT_TRUE(OpenImage(image, "j3", "").status().IsBadPassword());
+  EXPECT_TRUE(OpenImage(image, "j3", "sesame").status().IsBadPassword());
+  auto db = OpenImage(image, "j3", "s\xC3\xA9same");
+  ASSERT_TRUE(db.ok()) << db.status().ToString();
+  EXPECT_TRUE(ExportAll(**db).ok());
+}
+
+// Encodes every page but the first with the database key, as Access does for
+// encrypted databases, and expects the same rows as the plain copy.
+TEST(DatabaseTest, EncodedPagesReadLikePlainOnes) {
+  REQUIRE_CORPUS();
+  for (const char* file : {"jackcess/V1997/testV1997.mdb", "jackcess/V2003/testV2003.mdb"}) {
+    SCOPED_TRACE(file);
+    auto plain = ReadCorpusFile(file);
+    auto encoded = plain;
+    const uint32_t key = 0x5A17C0DE;
+    EditHeader(&encoded, [&](uint8_t* h) {
+      for (int i = 0; i < 4; ++i) h[0x3E + i] = static_cast<uint8_t>(key >> (8 * i));
+    });
+    const size_t page_size = plain[0x14] == 0 ? 2048 : 4096;
+    for (uint32_t p = 1; p < encoded.size() / page_size; ++p) {
+      uint8_t k[4];
+      PageKey(key, p, k);
+      Rc4Apply(k, 4, encoded.data() + p * page_size, page_size);
+    }
+    auto a = OpenImage(plain, "plain");
+    auto b = OpenImage(encoded, "encoded");
+    ASSERT_TRUE(a.ok() && b.ok());
+    auto rows_a = ExportAll(**a);
+    auto rows_b = ExportAll(**b);
+    ASSERT_TRUE(rows_a.ok() && rows_b.ok()) << rows_b.status().ToString();
+    EXPECT_EQ(*rows_a, *rows_b);
+    EXPECT_GT(rows_a->size(), 4u);
+  }
+}
+
+TEST(DatabaseTest, TablesAreFoundIgnoringCaseAndMissingOnesAreNamed) {
+  REQUIRE_CORPUS();
+  auto db = OpenImage(ReadCorpusFile("jackcess/V2000/testV2000.mdb"), "t");
+  ASSERT_TRUE(db.ok());
+  auto tables = (*db)->ListTables();
+  ASSERT_TRUE(tables.ok());
+  std::vector<std::string> names;
+  for (const auto& t : *tables) names.push_back(t.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
+  auto t = (*db)->FindTable("tABLE1");
+  ASSERT_TRUE(t.ok());
+  EXPECT_EQ(t->name, "Table1");
+  ASSERT_EQ(t->columns.size(), 9u);
+  EXPECT_EQ(t->columns[0].name, "A");
+  EXPECT_EQ(t->columns[0].type, ColumnType::kText);
+  EXPECT_EQ(t->columns[0].max_chars, 50);
+  EXPECT_EQ(t->columns[8].type, ColumnType::kBoolean);
+  ASSERT_EQ(t->indexes.size(), 2u);
+  EXPECT_TRUE(t->indexes[1].primary);
+  EXPECT_TRUE(t->indexes[1].unique);
+  auto missing = (*db)->FindTable("NoSuchTable");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_TRUE(missing.status().IsNotFound());
+  EXPECT_NE(missing.status().message().find("'NoSuchTable'"), std::string::npos);
+  // System tables are not listed.
+  for (const auto& name : names) EXPECT_NE(name.rfind("MSys", 0), 0u);
+}
+
+// Turns one catalog entry into a link to another file (its Type column becomes
+// 6) and expects it listed as linked and refused for reading.
+TEST(DatabaseTest, LinkedTablesAreListedAsSuch) {
+  REQUIRE_CORPUS();
+  auto image = ReadCorpusFile("jackcess/V2000/testV2000.mdb");
+  {
+    MemoryByteSource src(image, "t");
+    PageStore store(&src, Jet4Format(), 0);
+    TextDecoder text(true, 1252);
+    auto def = ReadTableDef(store, text, kCatalogPage);
+    ASSERT_TRUE(def.ok());
+    size_t type_col = 0, name_col = 0;
+    for (size_t i = 0; i < def->columns.size(); ++i) {
+      if (def->columns[i].name == "Type") type_col = i;
+      if (def->columns[i].name == "Name") name_col = i;
+    }
+    auto scan = TableScan::Open(&store, &text, *def);
+    ASSERT_TRUE(scan.ok());
+    bool patched = false;
+    while (!patched && (*scan)->Next().value()) {
+      if (std::get<std::string>((*scan)->Get(name_col).value()) != "Table2") continue;
+      RowId id = (*scan)->id();
+      auto row = ResolveRow(store, *def, id);
+      ASSERT_TRUE(row.ok());
+      std::vector<ColumnSlice> slices;
+      ASSERT_TRUE(CrackRow(Jet4Format(), *def, row->bytes(), "", &slices).ok());
+      size_t at = size_t{id.page} * 4096 + row->start + slices[type_col].offset;
+      image[at] = 6;
+      patched = true;
+    }
+    ASSERT_TRUE(patched);
+  }
+  auto db = OpenImage(image, "t");
+  ASSERT_TRUE(db.ok());
+  auto tables = (*db)->ListTables();
+  ASSERT_TRUE(tables.ok());
+  ASSERT_EQ(tables->size(), 4u);
+  EXPECT_EQ((*tables)[1].name, "Table2");
+  EXPECT_TRUE((*tables)[1].linked);
+  EXPECT_FALSE((*tables)[0].linked);
+  EXPECT_TRUE((*db)->FindTable("Table2").status().IsNotSupported());
+}
+
+// Rows 3 and 5 of these tables moved to other pages; Access lists them at
+// their original slots and the moved copies are not listed again.
+TEST(DatabaseTest, MovedRowsKeepTheirPlace) {
+  REQUIRE_CORPUS();
+  for (const char* file : {"jackcess/V1997/overflowTestV1997.mdb",
+                           "jackcess/V2000/overflowTestV2000.mdb"}) {
+    SCOPED_TRACE(file);
+    auto db = OpenImage(ReadCorpusFile(file), file);
+    ASSERT_TRUE(db.ok());
+    auto rows = testing::ExportRows(**db, "Table1");
+    ASSERT_TRUE(rows.ok()) << rows.status().ToString();
+    ASSERT_EQ(rows->size(), 7u);
+    for (size_t i = 0; i < rows->size(); ++i) {
+      EXPECT_NE((*rows)[i].find("\"row" + std::to_string(i + 1) + "col"), std::string::npos)
+          << (*rows)[i];
+    }
+  }
+}
+
+TEST(DatabaseTest, ReadRowMatchesTheScan) {
+  REQUIRE_CORPUS();
+  auto db = OpenImage(ReadCorpusFile("jackcess/V2003/delTestV2003.mdb"), "d");
+  ASSERT_TRUE(db.ok());
+  auto tables = (*db)->ListTables();
+  ASSERT_TRUE(tables.ok() && !tables->empty());
+  auto def = (*db)->FindTable((*tables)[0].name);
+  ASSERT_TRUE(def.ok());
+  auto cursor = (*db)->Scan(*def);
+  ASSERT_TRUE(cursor.ok());
+  size_t n = 0;
+  while ((*cursor)->Next().value()) {
+    auto row = (*db)->ReadRow(*def, (*cursor)->id());
+    ASSERT_TRUE(row.ok()) << row.status().ToString();
+    for (size_t i = 0; i < def->columns.size(); ++i) {
+      EXPECT_EQ((*row)[i], (*cursor)->Get(i).value());
+    }
+    ++n;
+  }
+  EXPECT_GT(n, 0u);
+  EXPECT_TRUE((*db)->UpdateRow(*def, RowId{}, {}).IsNotSupported());
+}
+
+}  // namespace
+}  // namespace jet

@@ -1,0 +1,86 @@
+// The text forms the command line prints: numbers without exponent or
+// trailing zeros, exact currency and decimals, dates, hex, GUIDs, CSV quoting.
+#include "jet/value_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace jet {
+namespace {
+
+TEST(ValueTextTest, FloatingValuesArePlainDecimals) {
+  struct Case {
+    double value;
+    int digits;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {12.5, 15, "12.5"},         {-3, 15, "-3"},
+      {0.0001, 15, "0.0001"},     {0, 15, "0"},
+      {-0.0, 15, "0"},            {1e20, 15, "100000000000000000000"},
+      {1.5e-10, 15, "0.00000000015"}, {0.1 + 0.2, 15, "0.3"},
+      {1234567.891, 7, "1234568"}, {3.14159274101257, 7, "3.141593"},
+      {123456789012345678.0, 15, "123456789012346000"},
+      {-2.5e-5, 15, "-0.000025"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatFloating(c.value, c.digits), c.expected) << c.value;
+  }
+  EXPECT_EQ(FormatValue(Value(1.1f)), "1.1");  // a single printed with 7 digits
+  EXPECT_EQ(FormatValue(Value(1.1)), "1.1");
+}
+
+TEST(ValueTextTest, ExactTypes) {
+  EXPECT_EQ(FormatValue(Value(Currency{125000})), "12.5");
+  EXPECT_EQ(FormatValue(Value(Currency{-5})), "-0.0005");
+  EXPECT_EQ(FormatValue(Value(Currency{INT64_MIN})), "-922337203685477.5808");
+  Decimal d;
+  d.scale = 3;
+  d.magnitude = {12000, 0, 0};
+  EXPECT_EQ(FormatValue(Value(d)), "12");
+  d.negative = true;
+  d.magnitude = {5, 0, 0};
+  EXPECT_EQ(FormatValue(Value(d)), "-0.005");
+  d.scale = 0;
+  d.negative = false;
+  d.magnitude = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+  EXPECT_EQ(FormatValue(Value(d)), "79228162514264337593543950335");
+  d.negative = true;
+  d.magnitude = {0, 0, 0};
+  EXPECT_EQ(FormatValue(Value(d)), "0");
+  EXPECT_EQ(FormatValue(Value(true)), "1");
+  EXPECT_EQ(FormatValue(Value(false)), "0");
+  EXPECT_EQ(FormatValue(Value(uint8_t{255})), "255");
+  EXPECT_EQ(FormatValue(Value(int16_t{-32768})), "-32768");
+}
+
+TEST(ValueTextTest, DatesRoundToTheSecondAcrossTheEpoch) {
+  EXPECT_EQ(FormatDateTime(0), "1899-12-30 00:00:00");
+  EXPECT_EQ(FormatDateTime(38135.740623275466), "2004-05-28 17:46:30");
+  EXPECT_EQ(FormatDateTime(2.5), "1900-01-01 12:00:00");
+  EXPECT_EQ(FormatDateTime(-1.25), "1899-12-29 06:00:00");  // time counts forward
+  EXPECT_EQ(FormatDateTime(2958465.999988426), "9999-12-31 23:59:59");
+  EXPECT_EQ(FormatDateTime(-657434), "0100-01-01 00:00:00");
+  EXPECT_EQ(FormatDateTime(0.99999999), "1899-12-31 00:00:00");
+  EXPECT_EQ(FormatDateTime(1e300), "1" + std::string(300, '0'));  // no calendar there
+  EXPECT_EQ(FormatDateTime(NAN), "NaN");
+}
+
+TEST(ValueTextTest, CsvQuotesTextAndGuidsOnly) {
+  Guid g;
+  const uint8_t raw[16] = {0x6A, 0x27, 0x39, 0x8E, 0xA8, 0xBC, 0xC4, 0x4A,
+                           0x89, 0x1E, 0x49, 0x91, 0x1D, 0x84, 0x38, 0xDD};
+  std::copy(raw, raw + 16, g.bytes.begin());
+  EXPECT_EQ(CsvField(Value(g)), "\"{8E39276A-BCA8-4AC4-891E-49911D8438DD}\"");
+  EXPECT_EQ(CsvField(Value(std::string("say \"hi\", ok"))), "\"say \"\"hi\"\", ok\"");
+  EXPECT_EQ(CsvField(Value(std::string())), "\"\"");
+  EXPECT_EQ(CsvField(Value()), "");
+  EXPECT_EQ(CsvField(Value(Bytes{0x00, 0xAB, 0x0F})), "00ab0f");
+  EXPECT_EQ(CsvField(Value(12.5)), "12.5");
+  EXPECT_EQ(CsvName("plain"), "plain");
+  EXPECT_EQ(CsvName("a,b"), "\"a,b\"");
+}
+
+}  // namespace
+}  // namespace jet

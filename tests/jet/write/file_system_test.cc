@@ -1,0 +1,131 @@
+// The file layer under the journal: POSIX and in-memory files behave alike,
+// the memory model loses exactly what was not flushed, and the fault
+// injector cuts writes where it is told to.
+#include "jet/write/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "jet/write/fault_injection.h"
+#include "jet/write/memory_file_system.h"
+#include "temp_dir.h"
+
+namespace jet {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class FileSystemTest : public ::testing::TestWithParam<bool> {
+ protected:
+  FileSystem* fs() { return GetParam() ? PosixFileSystem() : &memory_; }
+  std::string Path(const std::string& name) { return dir_.File(name); }
+  testing::TempDir dir_;
+  MemoryFileSystem memory_;
+};
+
+TEST_P(FileSystemTest, WritesReadsResizesAndReportsSize) {
+  auto file = fs()->Open(Path("a.mdb"), OpenMode::kCreateOrReuse);
+  ASSERT_TRUE(file.ok()) << file.status().ToString();
+  WritableFile& f = **file;
+  const Bytes hello = {'h', 'e', 'l', 'l', 'o'};
+  ASSERT_TRUE(f.WriteAt(10, hello.data(), hello.size()).ok());
+  EXPECT_EQ(*f.Size(), 15u);
+  Bytes got(15, 0xAA);
+  ASSERT_TRUE(f.ReadAt(0, got.size(), got.data()).ok());
+  EXPECT_EQ(got, (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'h', 'e', 'l', 'l', 'o'}));
+  ASSERT_TRUE(f.Resize(12).ok());
+  EXPECT_EQ(*f.Size(), 12u);
+  Bytes past(4);
+  EXPECT_TRUE(f.ReadAt(10, 4, past.data()).IsCorruption());
+  EXPECT_TRUE(f.Sync().ok());
+  EXPECT_TRUE(*fs()->Exists(Path("a.mdb")));
+  file->reset();
+  EXPECT_TRUE(fs()->Remove(Path("a.mdb")).ok());
+  EXPECT_FALSE(*fs()->Exists(Path("a.mdb")));
+  EXPECT_TRUE(fs()->Remove(Path("a.mdb")).ok());  // already gone is fine
+}
+
+TEST_P(FileSystemTest, MissingFileIsNotFoundWithTheProvidersWording) {
+  auto file = fs()->Open(Path("none.mdb"), OpenMode::kExisting);
+  ASSERT_TRUE(file.status().IsNotFound());
+  EXPECT_EQ(file.status().message(), "Could not find file '" + Path("none.mdb") + "'.");
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, FileSystemTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Posix" : "Memory"; });
+
+TEST(PosixFileSystem, ReadOnlyFileAndFolderAreRefusedBeforeAnyChange) {
+  testing::TempDir dir;
+  const std::string path = dir.File("ro.mdb");
+  std::ofstream(path) << "data";
+  std::filesystem::permissions(
+      path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  auto file = PosixFileSystem()->Open(path, OpenMode::kExisting);
+  ASSERT_EQ(file.status().code(), Status::Code::kReadOnly);
+  EXPECT_NE(file.status().message().find(path), std::string::npos);
+
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  auto created = PosixFileSystem()->Open(dir.File("new-journal"), OpenMode::kCreateOrReuse);
+  ASSERT_EQ(created.status().code(), Status::Code::kReadOnly);
+  EXPECT_NE(created.status().message().find("folder"), std::string::npos)
+      << created.status().message();
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new-journal")));
+}
+
+TEST(MemoryFileSystem, PowerLossKeepsOnlyWhatWasFlushed) {
+  MemoryFileSystem fs;
+  fs.Put("db", Bytes{1, 2, 3});
+  {
+    auto f = fs.Open("db", OpenMode::kExisting);
+    const uint8_t x = 9;
+    ASSERT_TRUE((*f)->WriteAt(0, &x, 1).ok());
+    ASSERT_TRUE((*f)->Sync().ok());
+    ASSERT_TRUE((*f)->WriteAt(1, &x, 1).ok());  // never flushed
+  }
+  auto j = fs.Open("journal", OpenMode::kCreateOrReuse);  // name never made durable
+  const uint8_t y = 7;
+  ASSERT_TRUE((*j)->WriteAt(0, &y, 1).ok());
+  ASSERT_TRUE((*j)->Sync().ok());
+  fs.LoseUnsyncedChanges();
+  EXPECT_EQ(fs.Contents("db"), (Bytes{9, 2, 3}));
+  EXPECT_FALSE(*fs.Exists("journal"));
+}
+
+TEST(FaultInjection, ByteBudgetTearsTheWriteThatCrossesIt) {
+  MemoryFileSystem base;
+  base.Put("db", Bytes(8, 0));
+  FaultInjectingFileSystem fs(&base);
+  auto f = fs.Open("db", OpenMode::kExisting);
+  ASSERT_TRUE(f.ok());
+  fs.FailAfterBytes(5);
+  const Bytes four = {1, 1, 1, 1};
+  EXPECT_TRUE((*f)->WriteAt(0, four.data(), 4).ok());
+  EXPECT_EQ((*f)->WriteAt(4, four.data(), 4).code(), Status::Code::kIOError);
+  EXPECT_TRUE(fs.tripped());
+  EXPECT_EQ(base.Contents("db"), (Bytes{1, 1, 1, 1, 1, 0, 0, 0}));
+  // Once tripped, nothing else changes.
+  EXPECT_FALSE((*f)->Sync().ok());
+  EXPECT_FALSE((*f)->Resize(0).ok());
+  EXPECT_FALSE(fs.Remove("db").ok());
+  EXPECT_EQ(base.Contents("db").size(), 8u);
+}
+
+TEST(FaultInjection, CallBudgetStopsAtTheNthChange) {
+  MemoryFileSystem base;
+  FaultInjectingFileSystem fs(&base);
+  fs.FailAfterCalls(2);
+  auto f = fs.Open("new", OpenMode::kCreateOrReuse);  // creation is call 1
+  ASSERT_TRUE(f.ok());
+  const uint8_t b = 1;
+  EXPECT_TRUE((*f)->WriteAt(0, &b, 1).ok());  // call 2
+  EXPECT_FALSE((*f)->WriteAt(1, &b, 1).ok());
+  EXPECT_EQ(base.Contents("new"), Bytes{1});
+  EXPECT_EQ(fs.budget().calls_made, 2u);
+}
+
+}  // namespace
+}  // namespace jet

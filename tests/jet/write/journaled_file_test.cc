@@ -1,0 +1,181 @@
+// Transactions over pages: what a transaction sees, commit and rollback,
+// spilling before the commit, the journal left by a crash, and the number of
+// flushes a large batch costs.
+#include "jet/write/journaled_file.h"
+
+#include <gtest/gtest.h>
+
+#include "jet/write/journal_format.h"
+#include "jet/write/memory_file_system.h"
+#include "temp_dir.h"
+
+namespace jet {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr uint32_t kPage = 512;
+
+Bytes Image(uint32_t pages, uint8_t seed) {
+  Bytes b(size_t{pages} * kPage);
+  for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(seed + i * 7 + i / kPage);
+  return b;
+}
+
+Bytes PageOf(uint8_t fill) { return Bytes(kPage, fill); }
+
+class JournaledFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fs_.Put("db.mdb", Image(4, 1)); }
+  std::unique_ptr<JournaledFile> OpenDb(JournalOptions options = {}) {
+    auto f = JournaledFile::Open(&fs_, "db.mdb", kPage, options);
+    EXPECT_TRUE(f.ok()) << f.status().ToString();
+    return f.ok() ? std::move(*f) : nullptr;
+  }
+  MemoryFileSystem fs_;
+};
+
+TEST_F(JournaledFileTest, CommitMakesChangesAndAppendsVisible) {
+  auto db = OpenDb();
+  ASSERT_TRUE(db->Begin().ok());
+  ASSERT_TRUE(db->WritePage(1, PageOf(0xAB).data()).ok());
+  ASSERT_TRUE(db->WritePage(4, PageOf(0xCD).data()).ok());  // append
+  EXPECT_EQ(db->page_count(), 5u);
+  Bytes got(kPage);
+  ASSERT_TRUE(db->ReadPage(1, got.data()).ok());
+  EXPECT_EQ(got, PageOf(0xAB));
+  // Nothing reaches the file before the commit.
+  EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
+  ASSERT_TRUE(db->Commit().ok());
+  Bytes expect = Image(4, 1);
+  std::fill(expect.begin() + kPage, expect.begin() + 2 * kPage, 0xAB);
+  Bytes tail = PageOf(0xCD);
+  expect.insert(expect.end(), tail.begin(), tail.end());
+  EXPECT_EQ(fs_.Contents("db.mdb"), expect);
+  db.reset();
+  EXPECT_FALSE(*fs_.Exists("db.mdb-journal"));
+}
+
+TEST_F(JournaledFileTest, RollbackUndoesEvenAfterPagesWereSpilled) {
+  auto db = OpenDb(JournalOptions{2});
+  ASSERT_TRUE(db->Begin().ok());
+  for (uint32_t p = 0; p < 6; ++p) ASSERT_TRUE(db->WritePage(p, PageOf(uint8_t(p)).data()).ok());
+  EXPECT_NE(fs_.Contents("db.mdb"), Image(4, 1));  // spilled
+  ASSERT_TRUE(db->Rollback().ok());
+  EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
+  EXPECT_EQ(db->page_count(), 4u);
+  // The file stays usable.
+  ASSERT_TRUE(db->Begin().ok());
+  ASSERT_TRUE(db->WritePage(0, PageOf(5).data()).ok());
+  ASSERT_TRUE(db->Commit().ok());
+  const Bytes after = fs_.Contents("db.mdb");
+  EXPECT_EQ(Bytes(after.begin(), after.begin() + kPage), PageOf(5));
+}
+
+TEST_F(JournaledFileTest, RefusesMisuse) {
+  auto db = OpenDb();
+  EXPECT_EQ(db->WritePage(0, PageOf(1).data()).code(), Status::Code::kInvalidArgument);
+  ASSERT_TRUE(db->Begin().ok());
+  EXPECT_FALSE(db->Begin().ok());
+  EXPECT_EQ(db->WritePage(6, PageOf(1).data()).code(), Status::Code::kInvalidArgument);
+  Bytes got(kPage);
+  EXPECT_TRUE(db->ReadPage(9, got.data()).IsCorruption());
+}
+
+TEST_F(JournaledFileTest, ABatchOfThousandsOfPageWritesCostsAFewFlushes) {
+  auto db = OpenDb(JournalOptions{100000});
+  const uint64_t before = db->stats().syncs;
+  ASSERT_TRUE(db->Begin().ok());
+  for (int i = 0; i < 5000; ++i) {
+    ASSERT_TRUE(db->WritePage(uint32_t(i % 4), PageOf(uint8_t(i)).data()).ok());
+  }
+  ASSERT_TRUE(db->Commit().ok());
+  // The journal, the database, the emptied journal.
+  EXPECT_EQ(db->stats().syncs - before, 3u);
+  EXPECT_EQ(db->stats().pages_journaled, 4u);
+}
+
+TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournal) {
+  // A transaction wrote pages 0 and an appended page 4, then the process died.
+  journal::Header header{kPage, 4 * kPage, 77};
+  Bytes j = journal::EncodeHeader(header);
+  Bytes original = Image(4, 1);
+  Bytes rec = journal::EncodeRecord(77, 0, original.data(), kPage);
+  j.insert(j.end(), rec.begin(), rec.end());
+  fs_.Put("db.mdb-journal", j);
+  Bytes damaged = original;
+  std::fill(damaged.begin(), damaged.begin() + kPage, 0xEE);
+  damaged.resize(5 * kPage, 0xEE);
+  fs_.Put("db.mdb", damaged);
+
+  EXPECT_TRUE(*HasHotJournal(&fs_, "db.mdb"));
+  auto db = OpenDb();
+  EXPECT_EQ(fs_.Contents("db.mdb"), original);
+  EXPECT_FALSE(*HasHotJournal(&fs_, "db.mdb"));
+}
+
+TEST_F(JournaledFileTest, TornOrForeignJournalsAreIgnored) {
+  for (Bytes junk : {Bytes{}, Bytes(100, 0x11), Bytes(600, 0)}) {
+    fs_.Put("db.mdb-journal", junk);
+    EXPECT_FALSE(*HasHotJournal(&fs_, "db.mdb"));
+    auto db = OpenDb();
+    EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
+  }
+  // A valid header with a damaged record restores nothing from that record on.
+  journal::Header header{kPage, 4 * kPage, 5};
+  Bytes j = journal::EncodeHeader(header);
+  Bytes other = PageOf(0x55);
+  Bytes rec = journal::EncodeRecord(5, 2, other.data(), kPage);
+  rec[10] ^= 1;
+  j.insert(j.end(), rec.begin(), rec.end());
+  fs_.Put("db.mdb-journal", j);
+  auto db = OpenDb();
+  EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
+}
+
+TEST_F(JournaledFileTest, HotJournalOnAReadOnlyFileIsReportedNotIgnored) {
+  journal::Header header{kPage, 4 * kPage, 1};
+  fs_.Put("db.mdb-journal", journal::EncodeHeader(header));
+  fs_.SetReadOnly("db.mdb", true);
+  auto db = JournaledFile::Open(&fs_, "db.mdb", kPage);
+  ASSERT_EQ(db.status().code(), Status::Code::kReadOnly);
+  EXPECT_TRUE(*HasHotJournal(&fs_, "db.mdb"));
+}
+
+TEST(JournaledFilePosix, ReadOnlyFolderFailsAtOpenLeavingTheFileAlone) {
+  testing::TempDir dir;
+  const std::string path = dir.File("x.mdb");
+  {
+    auto f = PosixFileSystem()->Open(path, OpenMode::kCreateOrReuse);
+    ASSERT_TRUE(f.ok());
+    Bytes page = PageOf(3);
+    ASSERT_TRUE((*f)->WriteAt(0, page.data(), page.size()).ok());
+  }
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  auto db = JournaledFile::Open(PosixFileSystem(), path, kPage);
+  ASSERT_EQ(db.status().code(), Status::Code::kReadOnly);
+  EXPECT_NE(db.status().message().find("folder"), std::string::npos) << db.status().message();
+}
+
+TEST(JournaledFilePosix, CommitsToARealFile) {
+  testing::TempDir dir;
+  const std::string path = dir.File("y.mdb");
+  {
+    auto f = PosixFileSystem()->Open(path, OpenMode::kCreateOrReuse);
+    ASSERT_TRUE(f.ok());
+    Bytes image = Image(2, 9);
+    ASSERT_TRUE((*f)->WriteAt(0, image.data(), image.size()).ok());
+  }
+  auto db = JournaledFile::Open(PosixFileSystem(), path, kPage);
+  ASSERT_TRUE(db.ok()) << db.status().ToString();
+  EXPECT_TRUE(std::filesystem::exists(path + "-journal"));
+  ASSERT_TRUE((*db)->Begin().ok());
+  ASSERT_TRUE((*db)->WritePage(2, PageOf(4).data()).ok());
+  ASSERT_TRUE((*db)->Commit().ok());
+  db->reset();
+  EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
+  EXPECT_EQ(std::filesystem::file_size(path), 3u * kPage);
+}
+
+}  // namespace
+}  // namespace jet
