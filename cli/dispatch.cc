@@ -9,7 +9,8 @@ constexpr const char* kUsage =
     "  tables FILE          user table names, one per line\n"
     "  schema FILE TABLE    columns (name, type, size, flags) and indexes\n"
     "  export FILE TABLE    the table as CSV\n"
-    "  check FILE           integrity of pages, rows, long values and indexes\n";
+    "  check FILE           integrity of pages, rows, long values and indexes\n"
+    "  create-sample FILE   a new demonstration database\n";
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
@@ -27,6 +28,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "schema") return RunSchema(rest, out, err);
   if (command == "export") return RunExport(rest, out, err);
   if (command == "check") return RunCheck(rest, out, err);
+  if (command == "create-sample") return RunCreateSample(rest, out, err);
   err << "unknown command '" << command << "'\n" << kUsage;
   return kExitUsage;
 }
