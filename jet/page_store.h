@@ -41,6 +41,10 @@ class PageStore {
   // reads see them, and grows page_count() when the page was appended.
   void Replace(uint32_t page, std::vector<uint8_t> decoded);
 
+  // After the write side rolled changes back: forgets every cached page and
+  // takes the page count from the source again.
+  void Reset();
+
   // How many pages were read from the source (tests check a scan reads each once).
   uint64_t reads() const { return reads_; }
 
