@@ -14,6 +14,11 @@ class WindowHost {
   virtual void Invalidate(const Rect& rect) = 0;
   // Marks the whole client area for repainting.
   virtual void InvalidateAll() = 0;
+  // Moves the pixels of `area` by (dx, dy), keeping them inside `clip`, and
+  // marks the uncovered part for repainting.
+  virtual void Scroll(int dx, int dy, const Rect& area, const Rect& clip) = 0;
+  // Paints what is marked for repainting now rather than later.
+  virtual void UpdateNow() {}
   virtual int ClientWidth() const = 0;
   virtual int ClientHeight() const = 0;
 };

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "jet/catalog.h"
+#include "jet/usage_map.h"
 #include "jet/header.h"
 #include "jet/rc4.h"
 #include "jet/row_layout.h"
@@ -227,6 +228,58 @@ TEST(DatabaseTest, MovedRowsKeepTheirPlace) {
           << (*rows)[i];
     }
   }
+}
+
+// A Jet 3 database in code page 936: the header says so and one text value
+// holds GBK bytes ("中文" in place of "abcd").
+TEST(DatabaseTest, Jet3TextIsDecodedFromTheDatabaseCodePage) {
+  REQUIRE_CORPUS();
+  auto image = ReadCorpusFile("jackcess/V1997/testV1997.mdb");
+  EditHeader(&image, [](uint8_t* h) {
+    h[0x3C] = 936 & 0xFF;
+    h[0x3D] = 936 >> 8;
+  });
+  const std::string from = "abcdefg";
+  const uint8_t gbk[] = {0xD6, 0xD0, 0xCE, 0xC4};
+  auto at = std::search(image.begin(), image.end(), from.begin(), from.end());
+  ASSERT_NE(at, image.end());
+  std::copy(gbk, gbk + 4, at);
+  auto db = OpenImage(image, "gbk.mdb");
+  ASSERT_TRUE(db.ok());
+  auto rows = testing::ExportRows(**db, "Table1");
+  ASSERT_TRUE(rows.ok()) << rows.status().ToString();
+  int found = 0;
+  for (const auto& row : *rows) found += row.rfind("\"\xE4\xB8\xAD\xE6\x96\x87" "efg\",", 0) == 0;
+  EXPECT_EQ(found, 1);
+}
+
+// A scan reads each page of the table once, even through a cache of four pages.
+TEST(DatabaseTest, ScanReadsEachPageOnce) {
+  REQUIRE_CORPUS();
+  MemoryByteSource src(ReadCorpusFile("jackcess/V2003/compIndexTestV2003.mdb"), "c");
+  PageStore store(&src, Jet4Format(), 0, 4);
+  TextDecoder text(true, 1252);
+  auto catalog = ReadCatalog(store, text);
+  ASSERT_TRUE(catalog.ok());
+  uint32_t page = 0;
+  for (const auto& e : *catalog) {
+    if (e.name == "Table1") page = e.definition_page;
+  }
+  auto def = ReadTableDef(store, text, page);
+  ASSERT_TRUE(def.ok());
+  auto owned = ReadUsageMap(store, def->owned_map);
+  ASSERT_TRUE(owned.ok());
+  PageStore fresh(&src, Jet4Format(), 0, 4);
+  auto scan = TableScan::Open(&fresh, &text, *def);
+  ASSERT_TRUE(scan.ok());
+  size_t rows = 0;
+  while ((*scan)->Next().value()) {
+    for (size_t i = 0; i < def->columns.size(); ++i) ASSERT_TRUE((*scan)->Get(i).ok());
+    ++rows;
+  }
+  EXPECT_EQ(rows, 512u);
+  // The map's own page, then every owned page once.
+  EXPECT_EQ(fresh.reads(), owned->size() + 1);
 }
 
 TEST(DatabaseTest, ReadRowMatchesTheScan) {
