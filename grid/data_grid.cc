@@ -1,5 +1,8 @@
 #include "grid/data_grid.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace grid {
 
 TDataGrid::TDataGrid() {
@@ -19,6 +22,7 @@ TDataGrid::TDataGrid() {
   };
   // Two columns (indicator and one data column) until the first pass.
   col_widths_ = {11, DefaultColWidth()};
+  row_heights_ = {16, 16};
 }
 
 TDataGrid::~TDataGrid() {
@@ -98,6 +102,42 @@ void TDataGrid::SetExtOptions(TDataGridExtOptions value) {
   ColumnsReshaped();
 }
 
+void TDataGrid::SetFlat(bool value) {
+  if (flat_ == value) return;
+  flat_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::SetFrozenCols(int value) {
+  if (value < 0) return;
+  frozen_cols_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::SetTitleHeight(int value) {
+  title_height_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::SetTitleLines(int value) {
+  title_lines_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::SetRowHeight(int value) {
+  value = std::max(value, 0);
+  if (row_height_ == value) return;
+  row_height_ = value;
+  ColumnsReshaped();
+}
+
+void TDataGrid::SetRowLines(int value) {
+  value = std::max(value, 0);
+  if (row_lines_ == value) return;
+  row_lines_ = value;
+  ColumnsReshaped();
+}
+
 void TDataGrid::GridFontChanged() {
   OpenLayoutBatch();
   try {
@@ -160,9 +200,7 @@ void TDataGrid::LayoutPass() {
   ++layout_pass_count_;
   indicator_columns_ = (options_ & dgIndicator) ? 1 : 0;
   ReconcileColumns();
-  title_row_count_ = (options_ & dgTitles) ? 1 : 0;
-  WriteCellWidths();
-  InvalidateGrid();
+  LayoutGeometry();
 }
 
 void TDataGrid::WriteCellWidths() {
@@ -203,45 +241,95 @@ void TDataGrid::SelectColumn(int col) {
   InvalidateGrid();
 }
 
-// --- Repaints ---------------------------------------------------------------------------------------
+// --- Repaints
+// ---------------------------------------------------------------------------------------
 
 void TDataGrid::InvalidateGrid() {
   if (host_) host_->InvalidateAll();
 }
 
 void TDataGrid::InvalidateGridColumn(int col) {
-  if (host_ && col >= 0) host_->InvalidateAll();
+  if (!host_ || col < 0 || col >= ColCount()) return;
+  Rect r = BoxRect(col, 0, col, RowCount() - 1);
+  if (!r.Empty()) host_->Invalidate(r);
+}
+
+void TDataGrid::InvalidateGridRow(int row) {
+  if (!host_ || row < 0 || row >= RowCount()) return;
+  Rect r = BoxRect(0, row, ColCount() - 1, row);
+  if (!r.Empty()) host_->Invalidate(r);
 }
 
 void TDataGrid::InvalidateFooters() {
-  if (host_ && footer_row_count_ > 0) host_->InvalidateAll();
+  if (!host_ || footer_row_count_ <= 0) return;
+  for (int row = std::max(RowCount() - footer_row_count_, 0); row < RowCount(); ++row) {
+    InvalidateGridRow(row);
+  }
 }
 
-// --- Reactions ----------------------------------------------------------------------------------------
+// --- Reactions
+// ----------------------------------------------------------------------------------------
 
 void TDataGrid::LinkToggled(bool /*live*/) {
   TDataSource* source = DataSource();
   sum_list_->SetRecordSource(source ? source->DataSet() : nullptr);
   ColumnsReshaped();
+  RefreshVerticalBar();
 }
 
 void TDataGrid::RowsReloaded() {
   if (!HasWindow()) return;
+  FitWindowToRows();
+  RefreshVerticalBar();
+  SyncCurrentRow();
   InvalidateGrid();
 }
 
-void TDataGrid::RowsShifted(int /*distance*/) {
+void TDataGrid::RowsShifted(int distance) {
   if (!HasWindow()) return;
-  InvalidateGrid();
+  Rect old_row = BoxRect(0, current_row_, ColCount() - 1, current_row_);
+  if (data_link_->ActiveRow() >= RowCount() - title_row_count_) FitWindowToRows();
+  RefreshVerticalBar();
+  SyncCurrentRow();
+  if (host_ && !old_row.Empty()) host_->Invalidate(old_row);
+  InvalidateGridRow(current_row_);
+  if (distance != 0) {
+    if (VisibleDataRows() < std::abs(distance)) {
+      InvalidateGrid();
+      return;
+    }
+    // The rows that stay on screen keep their pixels: move them by whole
+    // rows and repaint only the uncovered row, the indicator and footers.
+    int step = RowStep();
+    if (options_ & dgIndicator) InvalidateGridRow(indicator_row_);
+    int last_data_row = footer_row_count_ > 0 ? RowCount() - footer_row_count_ - 2 : RowCount() - 1;
+    Rect area = BoxRect(0, title_row_count_, ColCount() - 1, last_data_row);
+    area.left = 0;
+    area.right = host_->ClientWidth();
+    if (!area.Empty()) host_->Scroll(0, -step * distance, area, area);
+    if (options_ & dgIndicator) InvalidateGridRow(current_row_);
+  }
+  InvalidateFooters();
+  if (update_lock_ == 0) host_->UpdateNow();
 }
 
-void TDataGrid::RecordTouched(TField* /*field*/) {
+void TDataGrid::RecordTouched(TField* field) {
   if (!HasWindow()) return;
-  InvalidateGrid();
+  if (!field) {
+    InvalidateGrid();
+    return;
+  }
+  for (int i = 0; i < columns_->Count(); ++i) {
+    if ((*columns_)[i].BoundField() == field) InvalidateGridRow(current_row_);
+  }
 }
 
 void TDataGrid::EditStateToggled() {
-  if (HasWindow() && (options_ & dgIndicator)) InvalidateGrid();
+  // The indicator glyph shows the edit state.
+  if (HasWindow() && (options_ & dgIndicator) && host_) {
+    Rect r = CellRect(0, indicator_row_);
+    if (!r.Empty()) host_->Invalidate(r);
+  }
 }
 
 void TDataGrid::FocusField(TField** field) {
@@ -260,7 +348,8 @@ void TDataGrid::FieldDestroyed(TField* field) {
   for (int i = 0; i < columns_->Count(); ++i) (*columns_)[i].ForgetField(field);
 }
 
-// --- Summary list of the grid ---------------------------------------------------------------------------
+// --- Summary list of the grid
+// ---------------------------------------------------------------------------
 
 TDataGridSumList::TDataGridSumList(TDataGrid& grid) : grid_(grid) {
   work_at_design_time_ = true;

@@ -15,6 +15,7 @@
 #include "grid/columns/column_defaults.h"
 #include "grid/columns/columns.h"
 #include "grid/columns/sum_list.h"
+#include "grid/view/axis_layout.h"
 #include "grid/view/canvas.h"
 #include "grid/view/font.h"
 #include "grid/view/options.h"
@@ -64,6 +65,20 @@ class TDataGrid {
   void SetOptions(TDBGridOptions value);
   TDataGridExtOptions ExtOptions() const { return ext_options_; }
   void SetExtOptions(TDataGridExtOptions value);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool value);
+  int FrozenCols() const { return frozen_cols_; }
+  // Negative values are ignored; any other value runs a layout pass.
+  void SetFrozenCols(int value);
+  int TitleHeight() const { return title_height_; }
+  void SetTitleHeight(int value);
+  int TitleLines() const { return title_lines_; }
+  void SetTitleLines(int value);
+  int RowHeight() const { return row_height_; }
+  // Negative values are stored as 0.
+  void SetRowHeight(int value);
+  int RowLines() const { return row_lines_; }
+  void SetRowLines(int value);
 
   // The grid is being filled from its stored definition: no layout passes,
   // no summaries. EndLoading runs what was held back.
@@ -100,9 +115,46 @@ class TDataGrid {
   // source, hidden ones included, in record-source order.
   virtual std::vector<TField*> FieldsToShow();
 
-  // --- Cell matrix ------------------------------------------------------------------------
+  // --- Cell matrix and geometry ------------------------------------------------------------
   int IndicatorColumns() const { return indicator_columns_; }
   int TitleRowCount() const { return title_row_count_; }
+  int FixedColCount() const { return fixed_col_count_; }
+  int RowCount() const { return static_cast<int>(row_heights_.size()); }
+  int RowHeightOf(int row) const;
+  int DataRowHeight() const { return data_row_height_; }
+  int TitleRowHeight() const { return title_row_height_; }
+  bool CanWrapText() const { return can_wrap_text_; }
+  int LineWidth() const { return 1; }
+  // Data row height plus the line below it.
+  int RowStep() const { return data_row_height_ + ((options_ & dgRowLines) ? LineWidth() : 0); }
+  int CurrentRow() const { return current_row_; }
+  // The row whose indicator was drawn last (kept by painting).
+  int IndicatorRow() const { return indicator_row_; }
+  void SetIndicatorRow(int row) { indicator_row_ = row; }
+  int LeftScrollCol() const { return left_scroll_col_; }
+  // Scrolls horizontally by whole columns, within FixedColCount and
+  // MaxLeftScrollCol.
+  void SetLeftScrollCol(int col);
+  int MaxLeftScrollCol();
+  // The axis layouts for the current client size.
+  void ComputeAxes(AxisLayout* horz, AxisLayout* vert);
+  Rect CellRect(int col, int row);
+  Rect BoxRect(int col_first, int row_first, int col_last, int row_last);
+  // Sets the link's window size and the rows from the client height.
+  void FitWindowToRows();
+  // Puts the current row on the link's active record.
+  void SyncCurrentRow();
+  // Fully visible data rows; at least 1 with footers.
+  int VisibleDataRows();
+  // Writes range, page and position of the vertical bar when they changed.
+  void RefreshVerticalBar();
+  TScrollBarVisibleMode VertScrollBarVisibleMode() const { return vert_bar_mode_; }
+  void SetVertScrollBarVisibleMode(TScrollBarVisibleMode mode);
+  // The window was resized.
+  void Resized();
+  // The form is shown at another screen density: fonts and widths scale by
+  // numerator / denominator.
+  void ScaleForDensity(int numerator, int denominator);
   int ColCount() const { return static_cast<int>(col_widths_.size()); }
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
@@ -115,6 +167,7 @@ class TDataGrid {
   // --- Repaints -----------------------------------------------------------------------------
   void InvalidateGrid();
   void InvalidateGridColumn(int col);
+  void InvalidateGridRow(int row);
   // The footer rows, after summary or footer changes.
   void InvalidateFooters();
 
@@ -150,6 +203,10 @@ class TDataGrid {
   void TitleFontChanged();
   void FooterFontChanged();
   void WriteCellWidths();
+  // The geometry steps of the layout pass after the column step.
+  void LayoutGeometry();
+  bool FrozenColsCounted();
+  void SetRowCount(int count);
 
   // Plain state first: the parts below ask for it while being built.
   bool loading_ = false;
@@ -168,10 +225,26 @@ class TDataGrid {
   bool auto_fit_col_widths_ = false;
   TDBGridOptions options_ = kDefaultGridOptions;
   TDataGridExtOptions ext_options_ = kDefaultGridExtOptions;
+  bool flat_ = false;
+  int frozen_cols_ = 0;
+  int title_height_ = 0;
+  int title_lines_ = 0;
+  int row_height_ = 0;
+  int row_lines_ = 0;
   int indicator_columns_ = 1;
   int title_row_count_ = 1;
+  int fixed_col_count_ = 1;
+  int data_row_height_ = 16;
+  int title_row_height_ = 16;
+  bool can_wrap_text_ = false;
   std::vector<int> col_widths_;
+  std::vector<int> row_heights_;
   int current_col_ = 0;
+  int current_row_ = 1;
+  int indicator_row_ = -1;
+  TScrollBarVisibleMode vert_bar_mode_ = TScrollBarVisibleMode::sbAutoShow;
+  TScrollBarVisibleMode applied_bar_mode_ = TScrollBarVisibleMode::sbAlwaysShow;
+  int left_scroll_col_ = 1;
   WindowHost* host_ = nullptr;
   Canvas* canvas_ = nullptr;
   FixedMetricsCanvas fallback_canvas_;

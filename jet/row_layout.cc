@@ -68,6 +68,12 @@ Status ReadOffsets3(ByteView row, size_t count_pos, size_t count, const Where& w
 
 }  // namespace
 
+Status ReadVarOffsets(const Format& f, ByteView row, size_t count_pos, size_t count,
+                      const Where& where, std::vector<size_t>* offsets, size_t* table_low) {
+  return f.row_count_size == 1 ? ReadOffsets3(row, count_pos, count, where, offsets, table_low)
+                               : ReadOffsets4(row, count_pos, count, where, offsets, table_low);
+}
+
 Status CrackRow(const Format& f, const TableDef& table, ByteView row, const Where& where,
                 std::vector<ColumnSlice>* out) {
   std::vector<size_t> scratch;

@@ -28,6 +28,12 @@ struct ColumnSlice {
 Status CrackRow(const Format& format, const TableDef& table, ByteView row, const Where& where,
                 std::vector<ColumnSlice>* out);
 
+// The variable-length offsets of `row` (entries 0..count, the last being the
+// end of variable data) whose count sits at `count_pos`, and where the offset
+// table begins. Corruption naming `where` when the table does not fit.
+Status ReadVarOffsets(const Format& format, ByteView row, size_t count_pos, size_t count,
+                      const Where& where, std::vector<size_t>* offsets, size_t* table_low);
+
 // Same, reusing `scratch` for the offset table (a scan keeps one per cursor).
 Status CrackRow(const Format& format, const TableDef& table, ByteView row, const Where& where,
                 std::vector<ColumnSlice>* out, std::vector<size_t>* scratch);

@@ -82,7 +82,8 @@ std::string FormatFieldValue(const TField& field, const std::string& pattern) {
     return FormatFloatPattern(pattern, FieldAsFloat(field), DecimalSeparatorOf(field));
   }
   if (IsDateTimeField(field)) {
-    const data::RegionalSettings* regional = field.DataSet() ? &field.DataSet()->Regional() : nullptr;
+    const data::RegionalSettings* regional =
+        field.DataSet() ? &field.DataSet()->Regional() : nullptr;
     return FormatDateTimePattern(pattern, FieldAsFloat(field),
                                  regional ? regional->date_separator : '/',
                                  regional ? regional->time_separator : ':');

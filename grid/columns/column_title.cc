@@ -134,10 +134,10 @@ void TColumnTitle::SetOrientation(TTextOrientation value) {
 }
 
 void TColumnTitle::RestoreDefaults() {
-  for (auto v : {TColumnValue::cvTitleColor, TColumnValue::cvTitleCaption,
-                 TColumnValue::cvTitleAlignment, TColumnValue::cvTitleFont,
-                 TColumnValue::cvTitleEndEllipsis, TColumnValue::cvTitleToolTips,
-                 TColumnValue::cvTitleButton, TColumnValue::cvTitleOrientation}) {
+  for (auto v :
+       {TColumnValue::cvTitleColor, TColumnValue::cvTitleCaption, TColumnValue::cvTitleAlignment,
+        TColumnValue::cvTitleFont, TColumnValue::cvTitleEndEllipsis, TColumnValue::cvTitleToolTips,
+        TColumnValue::cvTitleButton, TColumnValue::cvTitleOrientation}) {
     column_.explicit_.Exclude(v);
   }
   caption_.clear();

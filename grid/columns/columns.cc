@@ -124,7 +124,8 @@ void TDataGridColumns::ColumnChanged(TGridColumn* column) {
   // The current cell must stay on a visible column.
   if (!items_.empty()) {
     int current = grid->CurrentCol() - grid->IndicatorColumns();
-    if (current >= 0 && current < Count() && !items_[static_cast<std::size_t>(current)]->Visible()) {
+    if (current >= 0 && current < Count() &&
+        !items_[static_cast<std::size_t>(current)]->Visible()) {
       for (int i = 0; i < Count(); ++i) {
         if (items_[static_cast<std::size_t>(i)]->Visible()) {
           grid->SelectColumn(i + grid->IndicatorColumns());

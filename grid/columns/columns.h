@@ -25,7 +25,9 @@ class TDataGridColumns {
   TDataGrid* Grid() const { return grid_; }
   int Count() const { return static_cast<int>(items_.size()); }
   // The column at `index`; throws std::out_of_range for a bad index.
-  TDataGridColumn& operator[](int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  TDataGridColumn& operator[](int index) const {
+    return *items_.at(static_cast<std::size_t>(index));
+  }
   TDataGridColumn& Items(int index) const { return (*this)[index]; }
   int IndexOf(const TGridColumn* column) const;
 

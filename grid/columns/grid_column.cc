@@ -186,9 +186,7 @@ void TGridColumn::SetReadOnly(bool value) {
   Changed();
 }
 
-int TGridColumn::Width() {
-  return IsExplicit(TColumnValue::cvWidth) ? width_ : FieldBasedWidth();
-}
+int TGridColumn::Width() { return IsExplicit(TColumnValue::cvWidth) ? width_ : FieldBasedWidth(); }
 
 void TGridColumn::SetWidth(int value) {
   bool store = true;

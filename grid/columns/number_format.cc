@@ -231,8 +231,8 @@ std::string FormatGeneralFloat(double value, int precision, char decimal_separat
 std::string FormatFixedGeneral(TFixed value, char decimal_separator) {
   bool negative = value < 0;
   // Work on the unsigned magnitude so the most negative value is exact.
-  unsigned long long magnitude =
-      negative ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  unsigned long long magnitude = negative ? 0ull - static_cast<unsigned long long>(value)
+                                          : static_cast<unsigned long long>(value);
   std::string out = negative ? "-" : "";
   out += std::to_string(magnitude / kFixedScale);
   std::string frac = std::to_string(magnitude % kFixedScale);
@@ -246,7 +246,8 @@ std::string FormatFixedGeneral(TFixed value, char decimal_separator) {
 }
 
 std::string FormatFloatPattern(const std::string& pattern, double value, char decimal_separator) {
-  if (pattern.empty() || !std::isfinite(value)) return FormatGeneralFloat(value, 15, decimal_separator);
+  if (pattern.empty() || !std::isfinite(value))
+    return FormatGeneralFloat(value, 15, decimal_separator);
   std::vector<std::string> sections = SplitSections(pattern);
   double magnitude = std::fabs(value);
   // Which section: the zero section wins when the shown value rounds to 0.

@@ -29,7 +29,7 @@ std::string FormatFloatPattern(const std::string& pattern, double value,
 // An automation date (days since 1899-12-30) shown by a date pattern: y, yy,
 // yyyy; m, mm (minutes right after an hour); d, dd; h, hh; n, nn; s, ss; z,
 // zzz; am/pm; '/' and ':' become the given separators; quoted text is copied.
-std::string FormatDateTimePattern(const std::string& pattern, double days, char date_separator = '/',
-                                  char time_separator = ':');
+std::string FormatDateTimePattern(const std::string& pattern, double days,
+                                  char date_separator = '/', char time_separator = ':');
 
 }  // namespace grid

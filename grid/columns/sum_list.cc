@@ -66,6 +66,13 @@ TSumListProducer::TSumListProducer() : collection_(*this) {}
 
 TSumListProducer::~TSumListProducer() { DeactivateSummaries(/*reset=*/false); }
 
+void TSumListProducer::Assign(const TSumListProducer& other) {
+  if (&other == this) return;
+  SetExternalRecalc(other.external_recalc_);
+  SetVirtualRecords(other.virtual_records_);
+  SetActive(other.active_);
+}
+
 void TSumListProducer::SetActive(bool value) {
   if (value == active_) return;
   if (value) {

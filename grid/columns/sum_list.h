@@ -99,6 +99,10 @@ class TSumListProducer {
   TSumListProducer(const TSumListProducer&) = delete;
   TSumListProducer& operator=(const TSumListProducer&) = delete;
 
+  // Takes over another list's settings (Active, ExternalRecalc,
+  // VirtualRecords); its summaries and record source stay its own.
+  void Assign(const TSumListProducer& other);
+
   TSumCollection& SumCollection() { return collection_; }
   TSumItem* FindSummary(TGroupOperation op, const std::string& field_name) {
     return collection_.FindSummary(op, field_name);

@@ -26,7 +26,8 @@ AxisLayout ComputeAxis(const AxisInput& input) {
   int footer_from = axis.cell_count - std::max(input.footer_count, 0);
   int footer_start = -1;
   for (int i = axis.first_scroll_cell; i < axis.cell_count; ++i) {
-    if (input.footer_count > 0 && i >= footer_from && footer_start < 0) footer_start = axis.used_end;
+    if (input.footer_count > 0 && i >= footer_from && footer_start < 0)
+      footer_start = axis.used_end;
     axis.used_end += axis.CellSize(i) + lw;
     if (axis.used_end > axis.extent + lw) {
       axis.used_end = axis.extent;

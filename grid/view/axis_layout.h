@@ -11,13 +11,13 @@ namespace grid {
 
 // What an axis is computed from.
 struct AxisInput {
-  std::vector<int> sizes;   // width or height of each cell; −1 or 0 take no pixels
-  int line_width = 0;       // grid line after each cell (0 when lines are off)
-  int fixed_count = 0;      // leading cells that never scroll
-  int frozen_count = 0;     // the last of the fixed cells that are frozen data columns
+  std::vector<int> sizes;  // width or height of each cell; −1 or 0 take no pixels
+  int line_width = 0;      // grid line after each cell (0 when lines are off)
+  int fixed_count = 0;     // leading cells that never scroll
+  int frozen_count = 0;    // the last of the fixed cells that are frozen data columns
   int first_scroll_cell = 0;
-  int extent = 0;           // client width or height
-  int footer_count = 0;     // trailing footer rows (vertical axis only)
+  int extent = 0;        // client width or height
+  int footer_count = 0;  // trailing footer rows (vertical axis only)
 };
 
 struct AxisLayout {
@@ -31,7 +31,7 @@ struct AxisLayout {
   int used_end = 0;          // where drawn cells end (at most extent)
   int full_visible_end = 0;  // end, line included, of the last fully visible cell
   int last_full_cell = 0;
-  int footer_span = 0;       // pixels of the footer rows at the bottom
+  int footer_span = 0;  // pixels of the footer rows at the bottom
   std::vector<int> sizes;
 
   int CellSize(int i) const {

@@ -18,7 +18,11 @@ int FixedMetricsCanvas::TextWidth(std::string_view text) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     // Lead byte tells the length of a UTF-8 sequence; continuation bytes are
     // skipped with it.
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+    std::size_t len = c < 0x80           ? 1
+                      : (c >> 5) == 0x6  ? 2
+                      : (c >> 4) == 0xE  ? 3
+                      : (c >> 3) == 0x1E ? 4
+                                         : 1;
     width += len == 1 ? Pixels() / 2 : Pixels();
     i += len;
   }

@@ -10,9 +10,9 @@ struct DataRowInput {
   int text_height = 0;  // height of "Wg" in the grid font
   TextMetrics metrics;  // of the grid font
   bool flat = false;
-  int line_width = 0;   // the grid line width when rows have lines, else 0
-  int row_height = 0;   // RowHeight property
-  int row_lines = 0;    // RowLines property
+  int line_width = 0;        // the grid line width when rows have lines, else 0
+  int row_height = 0;        // RowHeight property
+  int row_lines = 0;         // RowLines property
   bool fit_to_text = false;  // dgxFitRowHeightToText
 };
 

@@ -1,9 +1,9 @@
+#include "grid/columns/fixed_point.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <stdexcept>
-
-#include "grid/columns/fixed_point.h"
 
 namespace grid {
 namespace {
@@ -12,8 +12,8 @@ TEST(FixedPointTest, AddsFloatsRoundingToNearestEven) {
   TFixed x = FixedAddFloat(0, 1.5);
   x = FixedAddFloat(x, 2.25);
   EXPECT_EQ(x, 37500);
-  EXPECT_EQ(FixedAddFloat(0, 0.00005), 0);   // 0.5 units: tie to even 0
-  EXPECT_EQ(FixedAddFloat(0, 0.1), 1000);     // 0.1 is not exact in binary
+  EXPECT_EQ(FixedAddFloat(0, 0.00005), 0);  // 0.5 units: tie to even 0
+  EXPECT_EQ(FixedAddFloat(0, 0.1), 1000);   // 0.1 is not exact in binary
   EXPECT_EQ(FixedAddFloat(0, -0.00004), 0);
   EXPECT_EQ(FixedAddFloat(0, 123456.78915), 1234567892);
   EXPECT_EQ(FixedAddFloat(10000, -1), 0);

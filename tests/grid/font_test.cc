@@ -1,7 +1,8 @@
+#include "grid/view/font.h"
+
 #include <gtest/gtest.h>
 
 #include "grid/view/canvas.h"
-#include "grid/view/font.h"
 
 namespace grid {
 namespace {

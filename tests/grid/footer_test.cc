@@ -124,12 +124,12 @@ TEST_F(FooterTest, CountHonoursDisplayFormat) {
 
 TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {
   grid.SetHost(&host);
-  int before = host.full;
+  std::size_t before = host.rects.size();
   Col(0).Footers().Add();
-  EXPECT_GT(host.full, before);
-  before = host.full;
+  EXPECT_GT(host.rects.size(), before);
+  before = host.rects.size();
   Col(2).Footer().SetValueType(TFooterValueType::fvtSum);  // recalculation
-  EXPECT_GT(host.full, before);
+  EXPECT_GT(host.rects.size(), before);
   grid.SetHost(nullptr);
 }
 
@@ -165,15 +165,39 @@ INSTANTIATE_TEST_SUITE_P(
     Types, FooterTypeTest,
     ::testing::Values(
         // Integer averages round to the nearest integer, ties to even.
-        TypedCase{provider::adInteger, {V(int64_t{2}), V(int64_t{3})}, TFooterValueType::fvtAvg, "", "2"},
-        TypedCase{provider::adInteger, {V(int64_t{3}), V(int64_t{4})}, TFooterValueType::fvtAvg, "", "4"},
-        TypedCase{provider::adSmallInt, {V(int64_t{-3}), V(int64_t{-4})}, TFooterValueType::fvtAvg, "", "-4"},
-        TypedCase{provider::adInteger, {V(int64_t{1}), V(int64_t{2})}, TFooterValueType::fvtAvg, "0.00", "1.50"},
-        TypedCase{provider::adInteger, {V(int64_t{2000000000}), V(int64_t{2000000000})}, TFooterValueType::fvtSum, "", "4000000000"},
-        TypedCase{provider::adDouble, {V(1.0), V(2.0), V(2.0)}, TFooterValueType::fvtAvg, "", "1.6667"},
-        TypedCase{provider::adDouble, {V(1234.5)}, TFooterValueType::fvtSum, "#,##0.00", "1,234.50"},
-        TypedCase{provider::adCurrency, {V(provider::Currency{125000}), V(provider::Currency{12500})}, TFooterValueType::fvtSum, "", "13.75"},
-        TypedCase{provider::adCurrency, {V(provider::Currency{20000})}, TFooterValueType::fvtSum, "", "2"},
+        TypedCase{
+            provider::adInteger, {V(int64_t{2}), V(int64_t{3})}, TFooterValueType::fvtAvg, "", "2"},
+        TypedCase{
+            provider::adInteger, {V(int64_t{3}), V(int64_t{4})}, TFooterValueType::fvtAvg, "", "4"},
+        TypedCase{provider::adSmallInt,
+                  {V(int64_t{-3}), V(int64_t{-4})},
+                  TFooterValueType::fvtAvg,
+                  "",
+                  "-4"},
+        TypedCase{provider::adInteger,
+                  {V(int64_t{1}), V(int64_t{2})},
+                  TFooterValueType::fvtAvg,
+                  "0.00",
+                  "1.50"},
+        TypedCase{provider::adInteger,
+                  {V(int64_t{2000000000}), V(int64_t{2000000000})},
+                  TFooterValueType::fvtSum,
+                  "",
+                  "4000000000"},
+        TypedCase{
+            provider::adDouble, {V(1.0), V(2.0), V(2.0)}, TFooterValueType::fvtAvg, "", "1.6667"},
+        TypedCase{
+            provider::adDouble, {V(1234.5)}, TFooterValueType::fvtSum, "#,##0.00", "1,234.50"},
+        TypedCase{provider::adCurrency,
+                  {V(provider::Currency{125000}), V(provider::Currency{12500})},
+                  TFooterValueType::fvtSum,
+                  "",
+                  "13.75"},
+        TypedCase{provider::adCurrency,
+                  {V(provider::Currency{20000})},
+                  TFooterValueType::fvtSum,
+                  "",
+                  "2"},
         TypedCase{provider::adBigInt, {V(int64_t{7})}, TFooterValueType::fvtSum, "", "0"},
         TypedCase{provider::adDouble, {}, TFooterValueType::fvtSum, "", "0"},
         TypedCase{provider::adDouble, {V(1.0), V()}, TFooterValueType::fvtCount, "", "2"}));

@@ -18,11 +18,37 @@ class RecordingHost : public grid::WindowHost {
  public:
   void Invalidate(const grid::Rect& rect) override { rects.push_back(rect); }
   void InvalidateAll() override { ++full; }
+  void Scroll(int dx, int dy, const grid::Rect& area, const grid::Rect&) override {
+    scrolls.push_back({dx, dy, area});
+  }
   int ClientWidth() const override { return width; }
   int ClientHeight() const override { return height; }
 
+  grid::ScrollInfo VerticalBar() const override { return bar; }
+  void SetVerticalBar(const grid::ScrollInfo& info) override {
+    bar = info;
+    ++bar_writes;
+  }
+  void ShowVerticalBar(bool show) override { bar_shown = show; }
+  void EnableVerticalArrows(bool enable) override { arrows_enabled = enable; }
+
+  struct ScrollCall {
+    int dx, dy;
+    grid::Rect area;
+  };
   std::vector<grid::Rect> rects;
+  std::vector<ScrollCall> scrolls;
   int full = 0;
+  grid::ScrollInfo bar;
+  int bar_writes = 0;
+  bool bar_shown = false;
+  bool arrows_enabled = true;
+
+  void Reset() {
+    rects.clear();
+    scrolls.clear();
+    full = 0;
+  }
   int width = 686;
   int height = 293;
 };

@@ -1,7 +1,8 @@
+#include "grid/columns/number_format.h"
+
 #include <gtest/gtest.h>
 
 #include "data/provider/variant.h"
-#include "grid/columns/number_format.h"
 
 namespace grid {
 namespace {
@@ -28,8 +29,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, GeneralFloatTest,
                                            FloatCase{1.5e-7, 15, "1.5E-7"},
                                            FloatCase{123456789012345.0, 15, "123456789012345"},
                                            FloatCase{1234567890123456.0, 15, "1.23456789012346E15"},
-                                           FloatCase{1.6667, 15, "1.6667"},
-                                           FloatCase{2.6, 1, "3"}, FloatCase{1234.5, 3, "1.23E3"}));
+                                           FloatCase{1.6667, 15, "1.6667"}, FloatCase{2.6, 1, "3"},
+                                           FloatCase{1234.5, 3, "1.23E3"}));
 
 TEST(FixedGeneralTest, DropsTrailingZeros) {
   EXPECT_EQ(FormatFixedGeneral(125000), "12.5");
@@ -58,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"#,##0.00", 1234567.891, "1,234,567.89"},
                       PatternCase{"#,##0", 999, "999"}, PatternCase{"#.##", 0.5, ".5"},
                       PatternCase{"0.##", 2, "2"}, PatternCase{"000", 7, "007"},
-                      PatternCase{"0", 12345, "12345"}, PatternCase{"0.0 'kg'", 3.25, "3.3 kg"}, PatternCase{"0.00", 1.005, "1.01"},
-                      PatternCase{"\"$\"0.00", 4, "$4.00"},
+                      PatternCase{"0", 12345, "12345"}, PatternCase{"0.0 'kg'", 3.25, "3.3 kg"},
+                      PatternCase{"0.00", 1.005, "1.01"}, PatternCase{"\"$\"0.00", 4, "$4.00"},
                       PatternCase{"0.00;(0.00)", -2, "(2.00)"},
                       PatternCase{"0.00;(0.00);'zero'", 0.001, "zero"},
                       PatternCase{"0.0", -0.01, "0.0"}, PatternCase{"", 2.5, "2.5"}));

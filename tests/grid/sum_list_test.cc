@@ -1,11 +1,12 @@
 // The summary list: full passes, incremental updates, and how it hooks the
 // record source's handlers.
+#include "grid/columns/sum_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "grid/columns/sum_list.h"
 #include "memory_dataset.h"
 
 namespace grid_test {
@@ -18,7 +19,8 @@ using V = provider::Variant;
 class SumListTest : public ::testing::Test {
  protected:
   SumListTest()
-      : query("ADOQuery1", {Column("Price", provider::adDouble), Column("Qty", provider::adInteger)},
+      : query("ADOQuery1",
+              {Column("Price", provider::adDouble), Column("Qty", provider::adInteger)},
               {{V(1.5), V(int64_t{5})}, {V(), V(int64_t{2})}, {V(2.25), V(int64_t{3})}}) {
     list.OnRecalcAll = [this](grid::TSumListProducer&) { ++passes; };
     list.SumListChanged = [this](grid::TSumListProducer&) { ++changes; };
@@ -58,6 +60,7 @@ TEST_F(SumListTest, AverageRoundsToFourDecimals) {
   list.SetRecordSource(&ones);
   ones.Open();
   EXPECT_EQ(avg.ResultValue, 16667);
+  list.SetRecordSource(nullptr);  // `ones` goes before the list
 }
 
 TEST_F(SumListTest, SumWithoutFieldTakesNoPart) {
@@ -135,7 +138,7 @@ TEST_F(SumListTest, NoSummariesMeansNoPassOnOpen) {
   int before = changes;
   query.Open();
   EXPECT_EQ(query.RecNo(), 1);
-  EXPECT_EQ(query.fetches, 1);  // only the window's one record
+  EXPECT_EQ(query.fetches, 1);     // only the window's one record
   EXPECT_EQ(changes, before + 2);  // reset and final notice
 }
 
@@ -239,6 +242,51 @@ TEST_F(SumListTest, ExternalRecalcLeavesValuesToTheHandler) {
   list.SetExternalRecalc(true);
   EXPECT_EQ(sum.ResultValue, 42);
   EXPECT_EQ(after, 1);
+}
+
+// A detail record source fed by a master: every scroll of the master
+// recalculates.
+class DetailDataSet : public MemoryDataSet {
+ public:
+  using MemoryDataSet::MemoryDataSet;
+  data::TDataSource* MasterSource() const override { return master; }
+  data::TDataSource* master = nullptr;
+};
+
+TEST_F(SumListTest, MasterScrollsRecalculateAndChain) {
+  MemoryDataSet master("Master", {Column("Id", provider::adInteger)},
+                       {{V(int64_t{1})}, {V(int64_t{2})}});
+  data::TDataSource master_source("MasterSource");
+  master_source.SetDataSet(&master);
+  DetailDataSet detail("Detail", {Column("Price", provider::adDouble)}, {{V(1.5)}});
+  detail.master = &master_source;
+  std::vector<std::string> log;
+  master.AfterScroll = [&](data::TDataSet&) { log.push_back("master"); };
+  list.OnRecalcAll = [&](grid::TSumListProducer&) { log.push_back("pass"); };
+  AddSummary(TGroupOperation::goSum, "Price");
+  master.Open();
+  detail.Open();
+  list.SetRecordSource(&detail);
+  log.clear();
+  master.Next();
+  EXPECT_EQ(log, (std::vector<std::string>{"master", "pass"}));
+  list.SetActive(false);
+  log.clear();
+  master.Prior();
+  EXPECT_EQ(log, (std::vector<std::string>{"master"}));
+  list.SetRecordSource(nullptr);
+}
+
+TEST_F(SumListTest, AssignTakesSettingsOnly) {
+  grid::TSumListProducer other;
+  other.SetExternalRecalc(true);
+  other.SetActive(false);
+  list.SetRecordSource(&query);
+  list.Assign(other);
+  EXPECT_TRUE(list.ExternalRecalc());
+  EXPECT_FALSE(list.Active());
+  EXPECT_FALSE(list.Hooked());
+  EXPECT_EQ(list.RecordSource(), &query);
 }
 
 TEST_F(SumListTest, RecordNumberingForwardsToTheSource) {

@@ -1,0 +1,89 @@
+// The provider contract: what the data layer hands to a database provider
+// and what it gets back. A provider serves one kind of store; it opens a
+// store from a parsed connection string and runs statements on it.
+//
+// Every failure is a ProviderError carrying the provider's description,
+// which the data layer shows to the user as it is.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "data/provider/variant.h"
+
+namespace provider {
+
+// A failed provider operation. what() is the provider's description.
+class ProviderError : public std::runtime_error {
+ public:
+  explicit ProviderError(const std::string& description, int32_t code = kGenericCode)
+      : std::runtime_error(description), code_(code) {}
+  int32_t code() const { return code_; }
+  // E_FAIL, what an operation reports when nothing more precise applies.
+  static constexpr int32_t kGenericCode = static_cast<int32_t>(0x80004005u);
+
+ private:
+  int32_t code_;
+};
+
+// One result column as the provider describes it.
+struct ColumnInfo {
+  std::string name;
+  int type = 0;              // a DataTypeEnum value
+  int64_t defined_size = 0;  // characters for wide text, bytes otherwise
+  int precision = 0;
+  int scale = 0;
+  uint32_t attributes = 0;  // FieldAttributeEnum bits
+  bool auto_increment = false;
+};
+
+// Column changes of one row: (column index, new value).
+using RowChanges = std::vector<std::pair<size_t, Variant>>;
+
+// The rows a statement selected. All rows are known when it is made, but a
+// provider keeps only what it needs to find each row again and decodes a
+// row when asked.
+class Rowset {
+ public:
+  virtual ~Rowset() = default;
+  virtual const std::vector<ColumnInfo>& columns() const = 0;
+  // Exact number of rows.
+  virtual int64_t size() const = 0;
+  // Every column of row `row` (0 based, below size()). Throws ProviderError.
+  virtual std::vector<Variant> Read(int64_t row) = 0;
+  // Stores the changes of one row at once; nothing is written when it
+  // fails. Throws ProviderError (also when the rowset is not updatable).
+  virtual void Write(int64_t row, const RowChanges& changes) = 0;
+  // Whether Write can succeed at all.
+  virtual bool updatable() const = 0;
+};
+
+// An open store (one database file).
+class Store {
+ public:
+  virtual ~Store() = default;
+  // Runs a statement of the provider's dialect. Throws ProviderError with a
+  // syntax, unknown-table or missing-parameter description.
+  virtual std::unique_ptr<Rowset> Execute(const std::string& statement) = 0;
+};
+
+// Connection settings a provider gets from the connection string.
+struct ConnectionSettings {
+  std::string data_source;  // "Data Source"
+  std::string password;     // "Jet OLEDB:Database Password"
+  int mode = 0;             // a ConnectModeEnum value
+};
+
+// A provider: opens stores. Registered by name (see registry.h).
+class Provider {
+ public:
+  virtual ~Provider() = default;
+  // Opens the store the settings name. Throws ProviderError.
+  virtual std::unique_ptr<Store> Open(const ConnectionSettings& settings) = 0;
+};
+
+}  // namespace provider

@@ -1,0 +1,155 @@
+#include "data/provider/recordset.h"
+
+#include <algorithm>
+
+#include "data/provider/connection.h"
+
+namespace provider {
+namespace {
+
+const std::vector<ColumnInfo> kNoColumns;
+
+}  // namespace
+
+void Recordset::Open(const std::string& statement, Connection& connection, int /*cursor_type*/,
+                     int lock_type, int /*cache_size*/, int64_t max_records) {
+  if (rows_) {
+    throw ProviderError("Operation is not allowed when the object is open.",
+                        static_cast<int32_t>(0x800A0E79u));
+  }
+  rows_ = connection.store().Execute(statement);
+  lock_type_ = lock_type;
+  max_records_ = max_records;
+  cached_position_.reset();
+  pending_.clear();
+  position_ = RecordCount() > 0 ? 0 : RecordCount();
+}
+
+void Recordset::Close() {
+  rows_.reset();
+  cached_position_.reset();
+  cached_row_.clear();
+  pending_.clear();
+  position_ = -1;
+}
+
+const std::vector<ColumnInfo>& Recordset::columns() const {
+  return rows_ ? rows_->columns() : kNoColumns;
+}
+
+int64_t Recordset::RecordCount() const {
+  if (!rows_) return -1;
+  int64_t n = rows_->size();
+  return max_records_ > 0 ? std::min(n, max_records_) : n;
+}
+
+void Recordset::CheckOpen() const {
+  if (!rows_) {
+    throw ProviderError("Operation is not allowed when the object is closed.",
+                        static_cast<int32_t>(0x800A0E78u));
+  }
+}
+
+void Recordset::CheckCurrent() const {
+  CheckOpen();
+  if (bof() || eof()) {
+    throw ProviderError(
+        "Either BOF or EOF is True, or the current record has been deleted. Requested "
+        "operation requires a current record.",
+        static_cast<int32_t>(0x800A0BCDu));
+  }
+}
+
+void Recordset::Goto(int64_t position) {
+  CheckOpen();
+  pending_.clear();
+  position_ = std::clamp<int64_t>(position, -1, RecordCount());
+}
+
+void Recordset::MoveFirst() { Goto(RecordCount() > 0 ? 0 : RecordCount()); }
+void Recordset::MoveLast() { Goto(RecordCount() - 1); }
+void Recordset::MoveNext() { Goto(position_ + 1); }
+void Recordset::MovePrevious() { Goto(position_ - 1); }
+void Recordset::Move(int64_t n) { Goto(position_ + n); }
+
+bool Recordset::Supports(uint32_t option) const {
+  constexpr uint32_t kAlways = adHoldRecords | adMovePrevious | adBookmark | adApproxPosition;
+  if ((option & ~(kAlways | adUpdate)) != 0) return false;
+  if ((option & adUpdate) == adUpdate && !updatable()) return false;
+  return rows_ != nullptr;
+}
+
+int64_t Recordset::AbsolutePosition() const {
+  if (!rows_ || bof() || eof()) return -1;
+  return position_ + 1;
+}
+
+void Recordset::SetAbsolutePosition(int64_t n) {
+  CheckOpen();
+  if (n < 1 || n > RecordCount()) {
+    throw ProviderError(
+        "Arguments are of the wrong type, are out of acceptable range, or are in conflict with "
+        "one another.",
+        static_cast<int32_t>(0x800A0BB9u));
+  }
+  Goto(n - 1);
+}
+
+const std::vector<Variant>& Recordset::GetRow() {
+  CheckCurrent();
+  if (!cached_position_ || *cached_position_ != position_) {
+    cached_position_.reset();
+    cached_row_ = rows_->Read(position_);
+    cached_position_ = position_;
+  }
+  return cached_row_;
+}
+
+const Variant& Recordset::GetValue(size_t column) {
+  for (const auto& [col, value] : pending_) {
+    if (col == column) return value;
+  }
+  const std::vector<Variant>& row = GetRow();
+  if (column >= row.size()) {
+    throw ProviderError(
+        "Item cannot be found in the collection corresponding to the requested "
+        "name or ordinal.",
+        static_cast<int32_t>(0x800A0CC1u));
+  }
+  return row[column];
+}
+
+void Recordset::SetValue(size_t column, Variant value) {
+  CheckCurrent();
+  if (column >= columns().size()) {
+    throw ProviderError(
+        "Item cannot be found in the collection corresponding to the requested "
+        "name or ordinal.",
+        static_cast<int32_t>(0x800A0CC1u));
+  }
+  for (auto& [col, v] : pending_) {
+    if (col == column) {
+      v = std::move(value);
+      return;
+    }
+  }
+  pending_.emplace_back(column, std::move(value));
+}
+
+void Recordset::Update() {
+  CheckCurrent();
+  if (pending_.empty()) return;
+  if (!updatable()) {
+    throw ProviderError(
+        "Current Recordset does not support updating. This may be a limitation "
+        "of the provider, or of the selected locktype.",
+        static_cast<int32_t>(0x800A0CB3u));
+  }
+  rows_->Write(position_, pending_);
+  pending_.clear();
+  cached_position_.reset();
+}
+
+void Recordset::CancelUpdate() { pending_.clear(); }
+
+}  // namespace provider

@@ -1,0 +1,86 @@
+// The record set object: the rows of one statement over an open
+// connection, a current position, values as variants, one row stored per
+// update.
+//
+// Positions are 0-based row indexes; BOF and EOF are the positions just
+// before the first and after the last row. Values are read through a
+// one-row cache so that reading every column of a row decodes it once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/provider/ado.h"
+#include "data/provider/provider.h"
+
+namespace provider {
+
+class Connection;
+
+class Recordset {
+ public:
+  Recordset() = default;
+  Recordset(const Recordset&) = delete;
+  Recordset& operator=(const Recordset&) = delete;
+
+  // Runs `statement` on `connection`. The cursor settings are kept for the
+  // contract; the rows are always fully known at open. Positioned on the
+  // first row (EOF when there is none). Throws ProviderError.
+  void Open(const std::string& statement, Connection& connection, int cursor_type = adOpenKeyset,
+            int lock_type = adLockOptimistic, int cache_size = 1, int64_t max_records = 0);
+  void Close();
+  int state() const { return rows_ ? adStateOpen : adStateClosed; }
+
+  // Column descriptions (empty when closed).
+  const std::vector<ColumnInfo>& columns() const;
+  int64_t RecordCount() const;
+
+  void MoveFirst();
+  void MoveLast();
+  void MoveNext();
+  void MovePrevious();
+  // Moves by `n` rows from the current one; stops at BOF or EOF.
+  void Move(int64_t n);
+  bool bof() const { return position_ < 0; }
+  bool eof() const { return position_ >= RecordCount(); }
+  // 0-based index of the current row (-1 at BOF, RecordCount() at EOF).
+  int64_t position() const { return position_; }
+
+  bool Supports(uint32_t option) const;
+  // 1-based number of the current row; -1 at BOF or EOF.
+  int64_t AbsolutePosition() const;
+  // Goes to the 1-based row `n`. Throws ProviderError when out of range.
+  void SetAbsolutePosition(int64_t n);
+
+  // Value of `column` in the current row. Throws ProviderError at BOF/EOF.
+  const Variant& GetValue(size_t column);
+  // Every column of the current row.
+  const std::vector<Variant>& GetRow();
+  // Remembers a new value for `column` of the current row until Update().
+  void SetValue(size_t column, Variant value);
+  bool editing() const { return !pending_.empty(); }
+  // Stores the pending values of the current row, all at once. When it
+  // fails nothing is stored and the values stay pending.
+  void Update();
+  // Drops pending values.
+  void CancelUpdate();
+  bool updatable() const { return rows_ && rows_->updatable() && lock_type_ != adLockReadOnly; }
+
+ private:
+  void CheckOpen() const;
+  void CheckCurrent() const;
+  void Goto(int64_t position);
+
+  std::unique_ptr<Rowset> rows_;
+  int lock_type_ = adLockOptimistic;
+  int64_t max_records_ = 0;
+  int64_t position_ = -1;
+  std::optional<int64_t> cached_position_;
+  std::vector<Variant> cached_row_;
+  RowChanges pending_;
+};
+
+}  // namespace provider

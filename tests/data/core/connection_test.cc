@@ -1,0 +1,147 @@
+// The connection component, the shared data module and the connection
+// string it builds.
+#include <gtest/gtest.h>
+
+#include "data/db_error.h"
+#include "data/provider/connection_string.h"
+#include "tests/data/core/memory_fixture.h"
+
+namespace data {
+namespace {
+
+using testing::AddNumbersTable;
+using testing::MemoryCatalogScope;
+
+TEST(BuildConnectionString, PlainValuesGoInAsTyped) {
+  EXPECT_EQ(BuildConnectionString("C:\\db\\a.mdb", ""),
+            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db\\a.mdb;Persist Security "
+            "Info=False;Jet OLEDB:Database Password=");
+  EXPECT_EQ(BuildConnectionString("/tmp/数据 1.mdb", "pa ss"),
+            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/tmp/数据 1.mdb;Persist Security "
+            "Info=False;Jet OLEDB:Database Password=pa ss");
+}
+
+TEST(BuildConnectionString, AwkwardValuesReadBackUnchanged) {
+  for (std::string path :
+       {"/tmp/a;b.mdb", "/tmp/a=b.mdb", "/tmp/it's.mdb", "/tmp/\"q\".mdb", "/tmp/'\";=.mdb"}) {
+    for (std::string password : {"", "x;Data Source=/etc/passwd", "a'b", "\"", "=;"}) {
+      auto parsed = provider::ConnectionString::Parse(BuildConnectionString(path, password));
+      EXPECT_EQ(parsed.Get("data source"), path);
+      EXPECT_EQ(parsed.Get("Jet OLEDB:Database Password"), password);
+      EXPECT_EQ(parsed.Get("Provider"), "Microsoft.Jet.OLEDB.4.0");
+      EXPECT_EQ(parsed.pairs().size(), 4u) << path << " / " << password;
+    }
+  }
+}
+
+TEST(ShareDataModule, SettingsOfTheDefinition) {
+  TShareDataModule dm;
+  TADOConnection& c = dm.ADOConnection1;
+  EXPECT_EQ(c.Name(), "ADOConnection1");
+  EXPECT_FALSE(c.LoginPrompt());
+  EXPECT_EQ(c.Mode(), cmShareDenyNone);
+  EXPECT_EQ(c.ConnectionObject().mode(), 16);
+  EXPECT_EQ(c.Provider(), "Microsoft.Jet.OLEDB.4.0");
+  EXPECT_EQ(c.ConnectionObject().cursor_location(), 3);
+  EXPECT_TRUE(c.KeepConnection());
+  EXPECT_EQ(c.CursorLocation(), clUseClient);
+  EXPECT_EQ(c.IsolationLevel(), ilCursorStability);
+  EXPECT_EQ(c.ConnectOptions(), coConnectUnspecified);
+  EXPECT_FALSE(c.Connected());
+  EXPECT_NE(c.ConnectionString().find("Persist Security Info=False"), std::string::npos);
+  EXPECT_EQ(dm.ADOQueryTemp.Connection(), &c);
+  EXPECT_EQ(dm.ADOQueryTemp.Name(), "ADOQueryTemp");
+  EXPECT_EQ(dm.ADOQueryTemp.CursorType(), ctKeyset);
+  EXPECT_EQ(dm.ADOQueryTemp.LockType(), ltOptimistic);
+  EXPECT_EQ(dm.ADOQueryTemp.CacheSize(), 1);
+  EXPECT_EQ(dm.ADOQueryTemp.MaxRecords(), 0);
+  EXPECT_TRUE(dm.ADOQueryTemp.ParamCheck());
+}
+
+class ConnectTest : public ::testing::Test {
+ protected:
+  std::string ConnectError(const std::string& file, const std::string& password) {
+    dm_.ADOConnection1.SetConnected(false);
+    dm_.ADOConnection1.SetConnectionString(BuildConnectionString(file, password));
+    try {
+      dm_.ADOConnection1.SetConnected(true);
+    } catch (const EOleException& e) {
+      EXPECT_FALSE(dm_.ADOConnection1.Connected());
+      return e.what();
+    }
+    return "connected";
+  }
+  MemoryCatalogScope scope_;
+  TShareDataModule dm_;
+};
+
+TEST_F(ConnectTest, ProviderDescriptionsLoseTheirFullStop) {
+  scope_.Add("pw.mdb", "secret");
+  scope_.Add("busy.mdb")->locked = true;
+  scope_.Add("junk.mdb")->damaged = true;
+  EXPECT_EQ(ConnectError("none.mdb", ""), "Could not find file 'none.mdb'");
+  EXPECT_EQ(ConnectError("pw.mdb", "wrong"), "Not a valid password");
+  EXPECT_EQ(ConnectError("pw.mdb", ""), "Not a valid password");
+  EXPECT_EQ(ConnectError("busy.mdb", ""), "Could not use 'busy.mdb'; file already in use");
+  EXPECT_EQ(ConnectError("junk.mdb", ""), "Unrecognized database format 'junk.mdb'");
+  EXPECT_EQ(ConnectError("pw.mdb", "secret"), "connected");
+}
+
+TEST_F(ConnectTest, QuotedPathsOpen) {
+  scope_.Add("/data/a;b=c's.mdb", "p;w=\"");
+  EXPECT_EQ(ConnectError("/data/a;b=c's.mdb", "p;w=\""), "connected");
+}
+
+TEST_F(ConnectTest, OtherProvidersAreNotFound) {
+  dm_.ADOConnection1.SetConnectionString("Provider=SQLOLEDB;Data Source=x");
+  try {
+    dm_.ADOConnection1.SetConnected(true);
+    FAIL();
+  } catch (const EOleException& e) {
+    EXPECT_STREQ(e.what(), "Provider cannot be found. It may not be properly installed");
+  }
+}
+
+TEST_F(ConnectTest, ConnectionStringAndStateChanges) {
+  AddNumbersTable(*scope_.Add("a.mdb"), 3);
+  TADOQuery q("ADOQuery1");
+  q.SetConnection(&dm_.ADOConnection1);
+  std::vector<std::string> log;
+  TDataSource ds;
+  ds.SetDataSet(&q);
+  struct ConnLink : TDataLink {
+    std::vector<std::string>* log;
+    void DataEvent(TDataEvent e, TDataEventInfo i) override {
+      if (e == TDataEvent::ConnectionChanged) log->push_back("conn");
+      TDataLink::DataEvent(e, i);
+    }
+  } link;
+  link.log = &log;
+  link.SetDataSource(&ds);
+  dm_.ADOConnection1.SetConnectionString(BuildConnectionString("a.mdb", ""));
+  dm_.ADOConnection1.SetConnected(true);
+  q.SQL().Add("Select * From Numbers");
+  q.Open();
+  // Disconnecting tells the open query, which stays open.
+  dm_.ADOConnection1.SetConnected(false);
+  EXPECT_EQ(log, std::vector<std::string>{"conn"});
+  EXPECT_TRUE(q.Active());
+  // The same string again: nothing happens; a new one keeps it disconnected.
+  dm_.ADOConnection1.SetConnected(true);
+  dm_.ADOConnection1.SetConnectionString(dm_.ADOConnection1.ConnectionString());
+  EXPECT_TRUE(dm_.ADOConnection1.Connected());
+  dm_.ADOConnection1.SetConnectionString(BuildConnectionString("b.mdb", ""));
+  EXPECT_FALSE(dm_.ADOConnection1.Connected());
+  // A failed connect keeps the new string.
+  EXPECT_THROW(dm_.ADOConnection1.SetConnected(true), EOleException);
+  EXPECT_EQ(dm_.ADOConnection1.ConnectionString(), BuildConnectionString("b.mdb", ""));
+}
+
+TEST_F(ConnectTest, NoDescriptionGivesTheCode) {
+  EXPECT_EQ(CleanProviderDescription(" ..\r\n", static_cast<int32_t>(0x80004005u)),
+            "OLE error 80004005");
+  EXPECT_EQ(CleanProviderDescription("Bad thing.  \n", 1), "Bad thing");
+}
+
+}  // namespace
+}  // namespace data

@@ -1,0 +1,227 @@
+// Data sources and links: relay order, the slice over the window,
+// clamping, KeyEntry-free derived values, write-back and the failures.
+#include <gtest/gtest.h>
+
+#include "data/db_error.h"
+#include "tests/data/core/memory_fixture.h"
+
+namespace data {
+namespace {
+
+using testing::AddNumbersTable;
+using testing::MemoryCatalogScope;
+using testing::RecordingLink;
+using Log = std::vector<std::string>;
+
+class LinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = scope_.Add("nums.mdb");
+    AddNumbersTable(*db_, 30);
+    dm_.ADOConnection1.SetConnectionString(BuildConnectionString("nums.mdb", ""));
+    query_.SetConnection(&dm_.ADOConnection1);
+    query_.SQL().Add("Select * From Numbers");
+    source_.SetDataSet(&query_);
+  }
+  MemoryCatalogScope scope_;
+  std::shared_ptr<provider::MemoryDatabase> db_;
+  TShareDataModule dm_;
+  TADOQuery query_{"ADOQuery1"};
+  TDataSource source_{"DataSource1"};
+  Log log_;
+};
+
+TEST_F(LinkTest, VisualLinksHearLastAndNewestFirst) {
+  RecordingLink a(&log_, "a"), b(&log_, "b"), v1(&log_, "v1"), v2(&log_, "v2");
+  v1.SetVisualControl(true);
+  v2.SetVisualControl(true);
+  v1.SetDataSource(&source_);
+  a.SetDataSource(&source_);
+  v2.SetDataSource(&source_);
+  b.SetDataSource(&source_);
+  query_.Open();
+  EXPECT_EQ(log_, (Log{"b:LiveChanged(1)", "a:LiveChanged(1)", "v2:LiveChanged(1)",
+                       "v1:LiveChanged(1)"}));
+}
+
+TEST_F(LinkTest, CapacityFollowsTheLargestWindow) {
+  RecordingLink a(&log_), b(&log_);
+  a.SetDataSource(&source_);
+  b.SetDataSource(&source_);
+  query_.Open();
+  EXPECT_EQ(query_.WindowCapacity(), 1);
+  a.SetWindowSize(7);
+  EXPECT_EQ(query_.WindowCapacity(), 7);
+  EXPECT_EQ(query_.LoadedCount(), 7);
+  b.SetWindowSize(4);
+  EXPECT_EQ(query_.WindowCapacity(), 7);
+  EXPECT_EQ(b.RowsInWindow(), 4);
+  a.SetDataSource(nullptr);
+  EXPECT_EQ(query_.WindowCapacity(), 4);
+  EXPECT_EQ(query_.LoadedCount(), 4);
+  // Resizing sends nothing.
+  EXPECT_TRUE(std::none_of(log_.begin(), log_.end(), [](const std::string& s) {
+    return s.find("Window") != std::string::npos;
+  }));
+}
+
+TEST_F(LinkTest, ShrinkingKeepsTheCurrentRecordInTheSlice) {
+  RecordingLink link(&log_);
+  link.SetDataSource(&source_);
+  link.SetWindowSize(10);
+  query_.Open();
+  query_.MoveBy(9);
+  ASSERT_EQ(query_.CurrentIndex(), 9);
+  link.SetWindowSize(4);
+  EXPECT_EQ(query_.WindowCapacity(), 4);
+  EXPECT_LE(query_.LoadedCount(), 4);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "10");
+  EXPECT_GE(link.ActiveRow(), 0);
+  EXPECT_LT(link.ActiveRow(), 4);
+}
+
+TEST_F(LinkTest, ActiveRowReadsNeighbours) {
+  RecordingLink link(&log_);
+  link.SetDataSource(&source_);
+  link.SetWindowSize(5);
+  query_.Open();
+  query_.MoveBy(2);
+  EXPECT_EQ(link.ActiveRow(), 2);
+  link.SetActiveRow(4);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "5");
+  link.SetActiveRow(2);
+  EXPECT_EQ(query_.RecNo(), 3);
+}
+
+TEST_F(LinkTest, BecomingLiveClampsTheTop) {
+  RecordingLink first(&log_);
+  first.SetDataSource(&source_);
+  first.SetWindowSize(10);
+  query_.Open();
+  query_.MoveBy(8);
+  // A link that joins late with a small window is clamped around the
+  // current record.
+  RecordingLink late(&log_);
+  late.SetWindowSize(3);
+  late.SetDataSource(&source_);
+  EXPECT_TRUE(late.Live());
+  EXPECT_EQ(late.ActiveRow(), 2);
+  EXPECT_EQ(late.WindowTop(), 6);
+  query_.Close();
+  EXPECT_EQ(late.WindowTop(), 0);
+  query_.Open();
+  EXPECT_EQ(late.WindowTop(), 0);
+  EXPECT_EQ(query_.CurrentIndex(), 0);
+}
+
+TEST_F(LinkTest, AskForEditAndWriteBack) {
+  RecordingLink link(&log_);
+  link.SetDataSource(&source_);
+  query_.Open();
+  link.SetLinkReadOnly(true);
+  EXPECT_FALSE(link.Edit());
+  EXPECT_EQ(query_.State(), TDataSetState::Browsing);
+  link.SetLinkReadOnly(false);
+  source_.SetAutoEdit(false);
+  EXPECT_FALSE(link.Edit());
+  source_.SetAutoEdit(true);
+  EXPECT_TRUE(link.Edit());
+  EXPECT_EQ(query_.State(), TDataSetState::Editing);
+  log_.clear();
+  link.UpdateRecord();
+  EXPECT_EQ(log_, (Log{"link:WriteBack"}));
+  EXPECT_FALSE(link.WritingBack());
+}
+
+class ThrowingLink : public RecordingLink {
+ public:
+  using RecordingLink::RecordingLink;
+  bool saw_writing_back = false;
+
+ protected:
+  void WriteBack() override {
+    saw_writing_back = WritingBack();
+    throw EDatabaseError("boom");
+  }
+};
+
+TEST_F(LinkTest, WritingBackIsClearedOnFailure) {
+  ThrowingLink link(&log_);
+  link.SetDataSource(&source_);
+  query_.Open();
+  query_.Edit();
+  EXPECT_THROW(query_.Post(), EDatabaseError);
+  EXPECT_TRUE(link.saw_writing_back);
+  EXPECT_FALSE(link.WritingBack());
+  EXPECT_EQ(query_.State(), TDataSetState::Editing);
+}
+
+TEST_F(LinkTest, FixedDataSourceCannotChange) {
+  RecordingLink link(&log_);
+  link.SetDataSource(&source_);
+  link.SetDataSourceFixed(true);
+  TDataSource other("DataSource2");
+  try {
+    link.SetDataSource(&other);
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "DataSource cannot be changed");
+  }
+  EXPECT_EQ(link.DataSource(), &source_);
+}
+
+// A record source fed from a data source (a detail of a master).
+class DetailQuery : public TADOQuery {
+ public:
+  using TADOQuery::TADOQuery;
+  TDataSource* master = nullptr;
+  TDataSource* MasterSource() const override { return master; }
+};
+
+TEST_F(LinkTest, CircularLinksAreRefused) {
+  DetailQuery detail("Detail");
+  TDataSource detail_source("DetailSource");
+  detail_source.SetDataSet(&detail);
+  detail.master = &detail_source;  // fed by its own data source
+  TDataSource other("Other");
+  EXPECT_NO_THROW(other.SetDataSet(&detail));
+  TDataSource fresh("DataSource9");
+  detail.master = &fresh;
+  try {
+    fresh.SetDataSet(&detail);
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "DataSource9: Circular datalinks are not allowed");
+  }
+}
+
+TEST_F(LinkTest, DestroyingTheQueryReleasesLinks) {
+  RecordingLink link(&log_);
+  link.SetDataSource(&source_);
+  {
+    TADOQuery q("Q");
+    q.SetConnection(&dm_.ADOConnection1);
+    q.SQL().Add("Select * From Numbers");
+    source_.SetDataSet(&q);
+    q.Open();
+    EXPECT_TRUE(link.Live());
+  }
+  EXPECT_EQ(source_.DataSet(), nullptr);
+  EXPECT_FALSE(link.Live());
+}
+
+TEST_F(LinkTest, FieldsTellObserversWhenDestroyed) {
+  struct Observer : TFieldFreeObserver {
+    std::vector<TField*> gone;
+    void FieldDestroyed(TField* f) override { gone.push_back(f); }
+  } observer;
+  query_.Open();
+  TField* f = query_.Field(1);
+  f->FreeNotification(&observer);
+  query_.Close();
+  ASSERT_EQ(observer.gone.size(), 1u);
+  EXPECT_EQ(observer.gone[0], f);
+}
+
+}  // namespace
+}  // namespace data

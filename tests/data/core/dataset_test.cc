@@ -1,0 +1,436 @@
+// The record source over the in-memory provider: lifecycle and the order
+// of notifications, moves and the record window, editing, failures.
+#include <gtest/gtest.h>
+
+#include "data/db_error.h"
+#include "tests/data/core/memory_fixture.h"
+
+namespace data {
+namespace {
+
+using testing::AddNumbersTable;
+using testing::LogHandlers;
+using testing::MemoryCatalogScope;
+using testing::RecordingLink;
+using Log = std::vector<std::string>;
+
+class QueryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = scope_.Add("nums.mdb");
+    AddNumbersTable(*db_, 20);
+    dm_.ADOConnection1.SetConnectionString(BuildConnectionString("nums.mdb", ""));
+    query_.SetConnection(&dm_.ADOConnection1);
+    query_.SQL().Add("Select * From Numbers");
+    source_.SetDataSet(&query_);
+    link_.SetDataSource(&source_);
+  }
+
+  int CurrentId() { return std::stoi(query_.FieldByName("ID").TextValue()); }
+
+  MemoryCatalogScope scope_;
+  std::shared_ptr<provider::MemoryDatabase> db_;
+  TShareDataModule dm_;
+  TADOQuery query_{"ADOQuery1"};
+  TDataSource source_{"DataSource1"};
+  Log log_;
+  RecordingLink link_{&log_};
+};
+
+TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {
+  LogHandlers(query_, source_, &log_);
+  query_.Open();
+  EXPECT_EQ(log_, (Log{"BeforeOpen", "link:LiveChanged(1)", "OnStateChange", "OnDataChange(-)",
+                       "AfterOpen"}));
+  EXPECT_EQ(query_.State(), TDataSetState::Browsing);
+  EXPECT_TRUE(query_.Bof());
+  EXPECT_FALSE(query_.Eof());
+  EXPECT_TRUE(query_.DefaultFields());
+  ASSERT_EQ(query_.FieldCount(), 2);
+  EXPECT_EQ(query_.Field(1)->FieldName(), "Name");
+
+  log_.clear();
+  query_.Close();
+  EXPECT_EQ(log_, (Log{"BeforeClose", "link:LiveChanged(0)", "OnStateChange", "AfterClose"}));
+  EXPECT_EQ(query_.FieldCount(), 0);
+  EXPECT_EQ(query_.WindowCapacity(), 0);
+  EXPECT_EQ(link_.WindowTop(), 0);
+  EXPECT_FALSE(link_.Live());
+}
+
+TEST_F(QueryTest, OpeningConnectsTheConnection) {
+  ASSERT_FALSE(dm_.ADOConnection1.Connected());
+  query_.Open();
+  EXPECT_TRUE(dm_.ADOConnection1.Connected());
+  EXPECT_EQ(query_.RecordCount(), 20);
+}
+
+TEST_F(QueryTest, ClosedQueryFailsWithItsName) {
+  try {
+    (void)query_.RecordCount();
+    FAIL() << "no failure";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot perform this operation on a closed dataset");
+  }
+  EXPECT_THROW(query_.MoveBy(1), EDatabaseError);
+  EXPECT_THROW(query_.Post(), EDatabaseError);
+}
+
+TEST_F(QueryTest, FieldLookup) {
+  query_.Open();
+  EXPECT_EQ(query_.FindField("name"), query_.Field(1));
+  EXPECT_EQ(query_.FindField("nope"), nullptr);
+  try {
+    query_.FieldByName("Nope");
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ADOQuery1: Field 'Nope' not found");
+  }
+}
+
+TEST_F(QueryTest, MoveInsideAndPastTheWindow) {
+  link_.SetWindowSize(3);
+  query_.Open();
+  EXPECT_EQ(query_.WindowCapacity(), 3);
+  EXPECT_EQ(query_.LoadedCount(), 3);
+  LogHandlers(query_, source_, &log_);
+  log_.clear();
+  EXPECT_EQ(query_.MoveBy(1), 1);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll", "link:WindowScrolled(0)",
+                       "OnDataChange(-)", "AfterScroll"}));
+  EXPECT_EQ(query_.MoveBy(1), 1);
+  log_.clear();
+  // From the last record of the full window: the window shifts by one.
+  EXPECT_EQ(query_.MoveBy(1), 1);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll", "link:WindowScrolled(1)",
+                       "OnDataChange(-)", "AfterScroll"}));
+  EXPECT_EQ(CurrentId(), 4);
+  EXPECT_EQ(query_.RecNo(), 4);
+  EXPECT_EQ(link_.ActiveRow(), 2);
+  // A long move notifies once.
+  log_.clear();
+  EXPECT_EQ(query_.MoveBy(10), 10);
+  EXPECT_EQ(std::count_if(log_.begin(), log_.end(),
+                          [](const std::string& s) { return s.rfind("link:Window", 0) == 0; }),
+            1);
+  EXPECT_EQ(CurrentId(), 14);
+}
+
+TEST_F(QueryTest, SliceExampleOfAFullWindow) {
+  link_.SetWindowSize(10);
+  query_.Open();
+  ASSERT_EQ(query_.LoadedCount(), 10);
+  query_.MoveBy(9);
+  EXPECT_EQ(query_.CurrentIndex(), 9);
+  EXPECT_EQ(link_.WindowTop(), 0);
+  log_.clear();
+  query_.MoveBy(1);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "link:WindowScrolled(1)"}));
+  EXPECT_EQ(link_.WindowTop(), 0);
+  EXPECT_EQ(query_.CurrentIndex(), 9);
+  EXPECT_EQ(CurrentId(), 11);
+  // Back inside the slice: shift 0.
+  log_.clear();
+  query_.MoveBy(-1);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "link:WindowScrolled(0)"}));
+}
+
+TEST_F(QueryTest, MovesStopAtTheEnds) {
+  link_.SetWindowSize(4);
+  query_.Open();
+  LogHandlers(query_, source_, &log_);
+  // Backward at the beginning: only the before-scroll handler runs.
+  log_.clear();
+  EXPECT_EQ(query_.MoveBy(-1), 0);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll"}));
+  // Running out part way returns what was moved and sets at-end.
+  EXPECT_EQ(query_.MoveBy(25), 19);
+  EXPECT_TRUE(query_.Eof());
+  EXPECT_EQ(CurrentId(), 20);
+  log_.clear();
+  EXPECT_EQ(query_.MoveBy(1), 0);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll"}));
+  EXPECT_EQ(query_.MoveBy(-30), -19);
+  EXPECT_TRUE(query_.Bof());
+  EXPECT_EQ(CurrentId(), 1);
+}
+
+TEST_F(QueryTest, FirstLastAndRecordNumber) {
+  link_.SetWindowSize(5);
+  query_.Open();
+  log_.clear();
+  query_.Last();
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "link:WindowReloaded"}));
+  EXPECT_TRUE(query_.Eof());
+  EXPECT_EQ(CurrentId(), 20);
+  EXPECT_EQ(query_.CurrentIndex(), 4);
+  EXPECT_EQ(link_.ActiveRow(), 4);
+  query_.First();
+  EXPECT_TRUE(query_.Bof());
+  EXPECT_EQ(CurrentId(), 1);
+  // Set record number: the window centres on the record.
+  log_.clear();
+  query_.SetRecNo(12);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "link:WindowReloaded"}));
+  EXPECT_EQ(CurrentId(), 12);
+  EXPECT_EQ(query_.CurrentIndex(), 2);
+  EXPECT_EQ(query_.RecNo(), 12);
+  // Same number: nothing.
+  log_.clear();
+  query_.SetRecNo(12);
+  EXPECT_EQ(log_, (Log{"link:SettleEdits"}));
+  // Near the start there are fewer records before it.
+  query_.SetRecNo(2);
+  EXPECT_EQ(query_.CurrentIndex(), 1);
+  EXPECT_TRUE(query_.IsSequenced());
+}
+
+TEST_F(QueryTest, EmptyResult) {
+  db_->AddTable("Empty", {provider::MemoryColumn("X", provider::adInteger)});
+  query_.SQL().Clear();
+  query_.SQL().Add("Select * From Empty");
+  query_.Open();
+  EXPECT_TRUE(query_.Bof());
+  EXPECT_TRUE(query_.Eof());
+  EXPECT_TRUE(query_.IsEmpty());
+  EXPECT_EQ(query_.RecordCount(), 0);
+  EXPECT_EQ(query_.RecNo(), -1);
+  EXPECT_EQ(query_.MoveBy(1), 0);
+  EXPECT_TRUE(query_.FieldByName("X").IsNull());
+  EXPECT_EQ(link_.RowsInWindow(), 0);
+}
+
+TEST_F(QueryTest, EditPostNotifiesInOrderAndStoresOneRow) {
+  query_.Open();
+  query_.MoveBy(2);
+  LogHandlers(query_, source_, &log_);
+  log_.clear();
+  query_.Edit();
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeEdit", "link:EditingChanged(1)", "OnStateChange",
+                       "link:RecordEdited(-)", "OnDataChange(-)", "AfterEdit"}));
+  log_.clear();
+  query_.FieldByName("Name").SetTextValue("changed");
+  EXPECT_EQ(log_, (Log{"link:RecordEdited(Name)", "OnDataChange(Name)"}));
+  EXPECT_TRUE(query_.Modified());
+  EXPECT_EQ(query_.FieldByName("Name").TextValue(), "changed");
+  EXPECT_EQ(db_->rows_written, 0);
+  log_.clear();
+  query_.Post();
+  EXPECT_EQ(log_, (Log{"link:WriteBack", "OnUpdateData", "link:SettleEdits", "BeforePost",
+                       "link:EditingChanged(0)", "OnStateChange", "link:WindowReloaded",
+                       "OnDataChange(-)", "AfterPost"}));
+  EXPECT_EQ(db_->rows_written, 1);
+  EXPECT_EQ(std::get<std::string>(db_->tables[0].rows[2][1]), "changed");
+  EXPECT_EQ(query_.FieldByName("Name").TextValue(), "changed");
+  EXPECT_EQ(CurrentId(), 3);
+}
+
+TEST_F(QueryTest, CancelDropsTheChange) {
+  query_.Open();
+  query_.Edit();
+  query_.FieldByName("Name").SetTextValue("x");
+  LogHandlers(query_, source_, &log_);
+  log_.clear();
+  query_.Cancel();
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeCancel", "link:EditingChanged(0)",
+                       "OnStateChange", "link:WindowReloaded", "OnDataChange(-)", "AfterCancel"}));
+  EXPECT_EQ(query_.FieldByName("Name").TextValue(), "row1");
+  EXPECT_EQ(db_->rows_written, 0);
+  log_.clear();
+  query_.Cancel();  // browsing: nothing
+  EXPECT_TRUE(log_.empty());
+}
+
+TEST_F(QueryTest, MovingPostsAModifiedRecord) {
+  query_.Open();
+  query_.Edit();
+  query_.FieldByName("Name").SetTextValue("moved");
+  query_.MoveBy(1);
+  EXPECT_EQ(query_.State(), TDataSetState::Browsing);
+  EXPECT_EQ(std::get<std::string>(db_->tables[0].rows[0][1]), "moved");
+  EXPECT_EQ(CurrentId(), 2);
+}
+
+TEST_F(QueryTest, EditingFailures) {
+  query_.Open();
+  try {
+    query_.Post();
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ADOQuery1: Dataset not in edit or insert mode");
+  }
+  try {
+    query_.FieldByName("Name").SetTextValue("x");
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ADOQuery1: Dataset not in edit or insert mode");
+  }
+  query_.Close();
+  db_->read_only = true;
+  query_.Open();
+  try {
+    query_.Edit();
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot modify a read-only dataset");
+  }
+}
+
+TEST_F(QueryTest, FailedStoreKeepsEditing) {
+  query_.Open();
+  query_.Edit();
+  query_.FieldByName("Name").SetTextValue("x");
+  db_->fail_next_write = "Record is locked.  ";
+  try {
+    query_.Post();
+    FAIL();
+  } catch (const EOleException& e) {
+    EXPECT_STREQ(e.what(), "Record is locked");
+  }
+  EXPECT_EQ(query_.State(), TDataSetState::Editing);
+  EXPECT_EQ(db_->rows_written, 0);
+  query_.Post();
+  EXPECT_EQ(db_->rows_written, 1);
+}
+
+TEST_F(QueryTest, OpenFailuresLeaveItClosed) {
+  query_.SQL().Clear();
+  query_.SQL().Add("Select * From Missing");
+  EXPECT_THROW(query_.Open(), EOleException);
+  EXPECT_EQ(query_.State(), TDataSetState::Closed);
+  EXPECT_EQ(query_.FieldCount(), 0);
+  query_.SQL().Clear();
+  query_.SQL().Add("Select * From Numbers");
+  query_.Open();
+  EXPECT_EQ(query_.RecordCount(), 20);
+}
+
+TEST_F(QueryTest, ChangingTheStatementCloses) {
+  query_.Open();
+  query_.SQL().Clear();
+  EXPECT_FALSE(query_.Active());
+  EXPECT_EQ(query_.CommandText(), "");
+  query_.SQL().Add("Select * From Numbers Where InStr(Name,'1')");
+  EXPECT_EQ(query_.CommandText(), "Select * From Numbers Where InStr(Name,'1')\r\n");
+  query_.Open();
+  // row1, row10..row19
+  EXPECT_EQ(query_.RecordCount(), 11);
+}
+
+TEST_F(QueryTest, NotificationsDisabled) {
+  link_.SetWindowSize(3);
+  query_.Open();
+  log_.clear();
+  query_.DisableControls();
+  query_.MoveBy(5);
+  query_.Last();
+  EXPECT_TRUE(log_.empty());
+  query_.EnableControls();
+  EXPECT_EQ(log_, (Log{"link:WindowReloaded"}));
+
+  // A layout change meanwhile is what is sent at enabling.
+  log_.clear();
+  query_.DisableControls();
+  query_.DisableControls();
+  query_.DataEvent(TDataEvent::LayoutReshaped, 0);
+  query_.EnableControls();
+  EXPECT_TRUE(log_.empty());
+  query_.EnableControls();
+  EXPECT_EQ(log_, (Log{"link:LayoutReshaped"}));
+
+  // Opening while disabled: only the state change at enabling.
+  query_.Close();
+  log_.clear();
+  query_.DisableControls();
+  query_.Open();
+  EXPECT_TRUE(log_.empty());
+  query_.EnableControls();
+  EXPECT_EQ(log_, (Log{"link:LiveChanged(1)"}));
+}
+
+TEST_F(QueryTest, CloseAndReopenWhileDisabledStillReachesLinks) {
+  query_.Open();
+  log_.clear();
+  query_.DisableControls();
+  query_.Close();
+  query_.Open();
+  // The data source kept its state, so links hear only the silent switches.
+  EXPECT_EQ(log_, (Log{"link:SilentStateSwitch(0)", "link:SilentStateSwitch(1)"}));
+  log_.clear();
+  query_.EnableControls();
+  // The fields are new: the links rebuild their layout.
+  EXPECT_EQ(log_, (Log{"link:LayoutReshaped"}));
+  EXPECT_TRUE(link_.Live());
+}
+
+TEST_F(QueryTest, ClosedDataSourceRelaysOnlyStateChanges) {
+  query_.Open();
+  source_.SetEnabled(false);
+  log_.clear();
+  query_.MoveBy(1);
+  EXPECT_TRUE(log_.empty());
+  EXPECT_FALSE(link_.Live());
+}
+
+TEST_F(QueryTest, BigResultKeepsOnlyTheWindowDecoded) {
+  provider::MemoryTable& t =
+      db_->AddTable("Big", {provider::MemoryColumn("N", provider::adInteger)});
+  t.rows.reserve(200000);
+  for (int i = 0; i < 200000; ++i) t.rows.push_back({provider::Variant(int64_t{i})});
+  query_.SQL().Clear();
+  query_.SQL().Add("Select * From Big");
+  link_.SetWindowSize(30);
+  db_->rows_read = 0;
+  query_.Open();
+  EXPECT_EQ(query_.RecordCount(), 200000);
+  EXPECT_EQ(db_->rows_read, 30);
+  query_.Last();
+  EXPECT_EQ(query_.FieldByName("N").TextValue(), "199999");
+  EXPECT_EQ(db_->rows_read, 60);
+  query_.SetRecNo(100000);
+  EXPECT_EQ(query_.FieldByName("N").TextValue(), "99999");
+  EXPECT_LE(db_->rows_read, 90);
+}
+
+}  // namespace
+}  // namespace data
+
+namespace data {
+namespace {
+
+TEST(ParameterScan, MarkersOutsideLiterals) {
+  std::vector<std::string> names;
+  EXPECT_EQ(ScanParameters("Select * From T Where InStr(F,:p)\r\n", &names),
+            "Select * From T Where InStr(F,?)\r\n");
+  EXPECT_EQ(names, std::vector<std::string>{"p"});
+  names.clear();
+  EXPECT_EQ(ScanParameters("Select * From a::b", &names), "Select * From a:b");
+  EXPECT_TRUE(names.empty());
+  EXPECT_EQ(ScanParameters("InStr(F,'10:30') `x:y` \"u:v\"", &names),
+            "InStr(F,'10:30') `x:y` \"u:v\"");
+  EXPECT_TRUE(names.empty());
+  // A double quote inside a single-quoted text also toggles, so a later
+  // colon counts as a marker; its name, itself inside a literal by then,
+  // runs to the end, and the statement will not open.
+  EXPECT_EQ(ScanParameters("InStr(F,'say \"hi :there')\r\n", &names), "InStr(F,'say \"hi ?");
+  EXPECT_EQ(names, std::vector<std::string>{"there')\r\n"});
+  names.clear();
+  EXPECT_EQ(ScanParameters("From 表:名,x", &names), "From 表?,x");
+  EXPECT_EQ(names, std::vector<std::string>{"名"});
+}
+
+TEST(ParameterScan, QueryWithAMarkerFailsToOpen) {
+  testing::MemoryCatalogScope scope;
+  testing::AddNumbersTable(*scope.Add("n.mdb"), 2);
+  TShareDataModule dm;
+  dm.ADOConnection1.SetConnectionString(BuildConnectionString("n.mdb", ""));
+  TADOQuery q("ADOQuery1");
+  q.SetConnection(&dm.ADOConnection1);
+  q.SQL().Add("Select * From Numbers Where InStr(Name,'a\"b:c')");
+  EXPECT_EQ(q.Parameters().size(), 1u);
+  EXPECT_THROW(q.Open(), EOleException);
+  EXPECT_FALSE(q.Active());
+}
+
+}  // namespace
+}  // namespace data

@@ -1,0 +1,252 @@
+// The grid's own geometry: rows fitted to the client height, the footer on
+// the bottom edge, the current row following the record source.
+#include <gtest/gtest.h>
+
+#include "grid_fixture.h"
+
+namespace grid_test {
+namespace {
+
+using V = provider::Variant;
+
+std::vector<std::vector<V>> NumberedRows(int n) {
+  std::vector<std::vector<V>> rows;
+  for (int i = 0; i < n; ++i) {
+    rows.push_back({V(std::string("row") + std::to_string(i)), V(int64_t{i}), V(), V(false)});
+  }
+  return rows;
+}
+
+// The main window's grid: 272 pixels high, one footer row, read-only rows.
+class GridGeometryTest : public GridFixture {
+ protected:
+  void SetUp() override {
+    host.height = 272;
+    grid.SetHost(&host);
+    grid.SetFooterRowCount(1);
+    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
+                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
+                    grid::dgCancelOnExit);
+  }
+  void TearDown() override { grid.SetHost(nullptr); }
+};
+
+TEST_F(GridGeometryTest, ReferenceRowHeights) {
+  query.Open();
+  EXPECT_EQ(grid.TitleRowHeight(), 16);
+  EXPECT_EQ(grid.DataRowHeight(), 16);
+  EXPECT_EQ(grid.RowStep(), 17);
+  EXPECT_EQ(grid.ColWidth(0), 11);
+  EXPECT_EQ(grid.CellRect(1, 0).left, 12);
+  EXPECT_FALSE(grid.CanWrapText());
+}
+
+TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottom) {
+  query.Rows() = NumberedRows(5);
+  query.Open();
+  EXPECT_EQ(grid.DataLink().WindowSize(), 13);
+  ASSERT_EQ(grid.RowCount(), 8);  // title, five records, filler, footer
+  EXPECT_EQ(grid.RowHeightOf(6), 152);
+  grid::Rect footer = grid.CellRect(1, 7);
+  EXPECT_EQ(footer.left, 12);
+  EXPECT_EQ(footer.top, 255);
+  EXPECT_EQ(footer.bottom, 271);
+  EXPECT_EQ(grid.CurrentRow(), 1);
+}
+
+TEST_F(GridGeometryTest, LongResultAsksForWhatFits) {
+  query.Rows() = NumberedRows(40);
+  query.Open();
+  EXPECT_EQ(grid.DataLink().WindowSize(), 13);
+  EXPECT_EQ(grid.DataLink().RowsInWindow(), 13);
+  EXPECT_EQ(grid.RowCount(), 16);
+  EXPECT_EQ(grid.RowHeightOf(14), 16);  // 272 − 35 − 13 × 17
+  EXPECT_EQ(grid.VisibleDataRows(), 13);
+  // The current row follows the record.
+  query.MoveBy(5);
+  EXPECT_EQ(grid.CurrentRow(), 6);
+}
+
+TEST_F(GridGeometryTest, EmptyAndClosedShowOneEmptyRow) {
+  query.Rows().clear();
+  query.Open();
+  EXPECT_EQ(grid.RowCount(), 4);  // title, empty row, filler, footer
+  EXPECT_EQ(grid.RowHeightOf(2), 272 - 35 - 17);
+  query.Close();
+  EXPECT_EQ(grid.RowCount(), 4);
+}
+
+TEST_F(GridGeometryTest, TinyClientStillAsksForOneRecord) {
+  host.height = 20;
+  query.Open();
+  EXPECT_EQ(grid.DataLink().WindowSize(), 1);
+  EXPECT_EQ(grid.VisibleDataRows(), 1);
+}
+
+TEST_F(GridGeometryTest, RowLinesAndNegativeValues) {
+  grid.SetRowLines(2);
+  EXPECT_EQ(grid.DataRowHeight(), 24);
+  grid.SetRowLines(-3);
+  EXPECT_EQ(grid.RowLines(), 0);
+  EXPECT_EQ(grid.DataRowHeight(), 16);
+  grid.SetFooterRowCount(-1);
+  EXPECT_EQ(grid.FooterRowCount(), 1);
+}
+
+TEST_F(GridGeometryTest, FooterRepaintCoversOnlyTheFooterRow) {
+  query.Rows() = NumberedRows(5);
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  host.rects.clear();
+  host.full = 0;
+  grid.InvalidateFooters();
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0].top, 255);
+  EXPECT_EQ(host.rects[0].bottom, 271);
+  EXPECT_EQ(host.full, 0);
+}
+
+TEST_F(GridGeometryTest, HorizontalScrollStaysWithinLimits) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(300);
+  // 686 pixels hold the indicator and two 300-pixel columns.
+  EXPECT_EQ(grid.MaxLeftScrollCol(), 3);
+  grid.SetLeftScrollCol(10);
+  EXPECT_EQ(grid.LeftScrollCol(), 3);
+  grid.SetLeftScrollCol(0);
+  EXPECT_EQ(grid.LeftScrollCol(), 1);
+}
+
+TEST_F(GridGeometryTest, FrozenAndHiddenColumnsAreFixed) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  grid.SetFrozenCols(1);
+  EXPECT_EQ(grid.FixedColCount(), 2);
+  Col(1).SetVisible(false);
+  EXPECT_EQ(grid.FixedColCount(), 3);
+  grid.SetFrozenCols(-1);
+  EXPECT_EQ(grid.FrozenCols(), 1);
+}
+
+TEST_F(GridGeometryTest, OneRowMoveScrollsPixels) {
+  query.Rows() = NumberedRows(40);
+  query.Open();
+  query.MoveBy(12);  // to the bottom row of the slice
+  ASSERT_EQ(grid.CurrentRow(), 13);
+  host.Reset();
+  query.Next();  // past the bottom: the rows move up by one step
+  ASSERT_EQ(host.scrolls.size(), 1u);
+  EXPECT_EQ(host.scrolls[0].dx, 0);
+  EXPECT_EQ(host.scrolls[0].dy, -17);
+  EXPECT_EQ(host.scrolls[0].area.top, 17);
+  EXPECT_EQ(host.scrolls[0].area.bottom, 17 + 13 * 17 - 1);
+  EXPECT_EQ(host.full, 0);
+  EXPECT_EQ(grid.CurrentRow(), 13);
+  // Footer row repainted.
+  bool footer = false;
+  for (const grid::Rect& r : host.rects) footer |= r.top == 255;
+  EXPECT_TRUE(footer);
+}
+
+TEST_F(GridGeometryTest, LongJumpRepaintsEverything) {
+  query.Rows() = NumberedRows(100);
+  query.Open();
+  query.MoveBy(12);
+  host.Reset();
+  query.MoveBy(30);
+  EXPECT_TRUE(host.scrolls.empty());
+  EXPECT_GT(host.full, 0);
+}
+
+TEST_F(GridGeometryTest, HorizontalScrollMovesPixelsByWholeColumns) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(300);
+  host.Reset();
+  grid.SetLeftScrollCol(2);
+  ASSERT_EQ(host.scrolls.size(), 1u);
+  EXPECT_EQ(host.scrolls[0].dx, -301);
+  EXPECT_EQ(host.scrolls[0].area.left, 12);
+  host.Reset();
+  grid.SetLeftScrollCol(1);
+  ASSERT_EQ(host.scrolls.size(), 1u);
+  EXPECT_EQ(host.scrolls[0].dx, 301);
+}
+
+TEST_F(GridGeometryTest, VerticalBarShowsThePositionInTheWholeResult) {
+  query.Rows() = NumberedRows(40);
+  query.Open();
+  EXPECT_EQ(host.bar, (grid::ScrollInfo{1, 52, 13, 1}));
+  query.MoveBy(9);
+  EXPECT_EQ(host.bar.pos, 10);
+  // Written only when something changed.
+  int writes = host.bar_writes;
+  grid.RefreshVerticalBar();
+  EXPECT_EQ(host.bar_writes, writes);
+  // A closed source has nothing to scroll: the bar is hidden.
+  query.Close();
+  EXPECT_EQ(host.bar, (grid::ScrollInfo{0, 1, 2, 0}));
+  EXPECT_FALSE(host.bar_shown);
+}
+
+TEST_F(GridGeometryTest, AlwaysShownBarDisablesItsArrows) {
+  query.Rows() = NumberedRows(1);
+  grid.SetVertScrollBarVisibleMode(grid::TScrollBarVisibleMode::sbAlwaysShow);
+  query.Open();
+  EXPECT_EQ(host.bar, (grid::ScrollInfo{1, 1, 1, 1}));  // one row shown, one record
+  EXPECT_TRUE(host.bar_shown);
+  EXPECT_FALSE(host.arrows_enabled);
+}
+
+TEST_F(GridGeometryTest, RecordChangesRepaintTheCurrentRowPerColumn) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  grid.Columns().Add().SetFieldName("Qty");  // Qty shown twice
+  host.Reset();
+  query.Edit();
+  host.Reset();
+  query.FieldByName("Qty").SetTextValue("8");
+  ASSERT_EQ(host.rects.size(), 2u);
+  EXPECT_EQ(host.rects[0], host.rects[1]);
+  EXPECT_EQ(host.rects[0].top, 17);
+  query.Cancel();
+}
+
+TEST_F(GridGeometryTest, OptionsRunAPassOnlyWhenTheLayoutChanges) {
+  grid.SetOptions(grid.Options() | grid::dgEditing);
+  EXPECT_FALSE(grid.Options() & grid::dgEditing);  // a row selection has no editor
+  int passes = grid.LayoutPassCount();
+  grid.SetOptions(grid.Options());
+  grid.SetOptions(grid.Options() & ~grid::dgTabs);
+  EXPECT_EQ(grid.LayoutPassCount(), passes);
+  grid.SetOptions(grid.Options() & ~grid::dgIndicator);
+  EXPECT_EQ(grid.LayoutPassCount(), passes + 1);
+  EXPECT_EQ(grid.IndicatorColumns(), 0);
+  EXPECT_EQ(grid.FixedColCount(), 0);
+}
+
+TEST_F(GridGeometryTest, ResizingRefitsTheRows) {
+  query.Rows() = NumberedRows(40);
+  query.Open();
+  host.height = 272 + 5 * 17;
+  grid.Resized();
+  EXPECT_EQ(grid.DataLink().WindowSize(), 18);
+  EXPECT_EQ(grid.RowCount(), 21);
+}
+
+TEST_F(GridGeometryTest, DensityScalingKeepsTheRowOfWidthsWhole) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  for (int i = 0; i < 3; ++i) Col(i).SetWidth(101);
+  Col(3).SetVisible(false);
+  grid.ScaleForDensity(1, 2);
+  EXPECT_EQ(Col(0).Width(), 51);
+  EXPECT_EQ(Col(1).Width(), 50);
+  EXPECT_EQ(Col(2).Width(), 51);
+  EXPECT_EQ(grid.TitleFont().Height(), -6);
+  EXPECT_EQ(grid.FooterFont().Height(), -6);
+}
+
+}  // namespace
+}  // namespace grid_test
