@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -29,6 +30,23 @@ class ScreenCentredMessageBox : public QMessageBox {
   }
 };
 
+// An open-file dialog that treats a typed pattern ("*.mdb", the name it
+// starts with) as a filter rather than a choice: pressing Open on it keeps
+// the dialog up instead of returning a path with a wildcard in it.
+class OpenFileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    for (const QString& path : selectedFiles()) {
+      const QFileInfo info(path);
+      const QString name = info.fileName();
+      if ((name.contains(u'*') || name.contains(u'?')) && !info.exists()) return;
+    }
+    QFileDialog::accept();
+  }
+};
+
 }  // namespace
 
 DialogFilter ParseDialogFilter(const QString& filter) {
@@ -51,7 +69,7 @@ void QtUiServices::ShowMessageBox(const MessageBoxRequest& request) {
 
 std::optional<QString> QtUiServices::RunOpenDialog(const FileDialogRequest& request,
                                                    QWidget* parent) {
-  QFileDialog dialog(parent);
+  OpenFileDialog dialog(parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // Like the classic open dialog without "file must exist": a typed name
   // that does not exist yet is accepted.

@@ -8,7 +8,13 @@ constexpr const char* kUsage =
     "\n"
     "  tables FILE          user table names, one per line\n"
     "  schema FILE TABLE    columns (name, type, size, flags) and indexes\n"
-    "  export FILE TABLE    the table as CSV\n";
+    "  export FILE TABLE    the table as CSV\n"
+    "  check FILE           integrity of pages, rows, long values and indexes\n"
+    "  create-sample FILE   a new demonstration database\n"
+    "  query FILE STATEMENT the rows of a select statement as CSV\n"
+    "  import FILE TABLE CSVFILE [--create]\n"
+    "                       append CSV rows (the export form); --create makes\n"
+    "                       the file and a table of text columns when missing\n";
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
@@ -25,6 +31,10 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "tables") return RunTables(rest, out, err);
   if (command == "schema") return RunSchema(rest, out, err);
   if (command == "export") return RunExport(rest, out, err);
+  if (command == "check") return RunCheck(rest, out, err);
+  if (command == "create-sample") return RunCreateSample(rest, out, err);
+  if (command == "query") return RunQuery(rest, out, err);
+  if (command == "import") return RunImport(rest, out, err);
   err << "unknown command '" << command << "'\n" << kUsage;
   return kExitUsage;
 }

@@ -92,7 +92,8 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
     c.fixed_offset = v.U16(pos + f.col_fixed_offset);
     c.size = v.U16(pos + f.col_length);
     if (c.type == ColumnType::kText || c.type == ColumnType::kMemo) {
-      c.sort_order = f.version == 3 ? v.U16(pos + 7) : v.U16(pos + f.col_precision);
+      c.sort_order = v.U16(pos + f.col_precision);
+      if (f.version == 4) c.sort_order_version = v.U8(pos + f.col_precision + 3);
       c.precision = c.scale = 0;
     } else if (c.type != ColumnType::kNumeric) {
       c.precision = c.scale = 0;

@@ -9,6 +9,12 @@ namespace data::profile {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kBomUtf16Le = "\xFF\xFE";
+constexpr std::string_view kBomUtf16Be = "\xFE\xFF";
+
+bool IsUtf16(IniDocument::Encoding e) {
+  return e == IniDocument::Encoding::kUtf16Le || e == IniDocument::Encoding::kUtf16Be;
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -59,11 +65,25 @@ IniDocument::Line IniDocument::Classify(std::string raw, std::string eol, std::s
 IniDocument IniDocument::Parse(std::string bytes) {
   IniDocument doc;
   std::string_view rest = bytes;
+  std::string decoded_utf16;
   if (rest.substr(0, kBom.size()) == kBom) {
     doc.bom_ = true;
     rest.remove_prefix(kBom.size());
+    doc.encoding_ = Encoding::kUtf8;
+  } else if (rest.substr(0, 2) == kBomUtf16Le || rest.substr(0, 2) == kBomUtf16Be) {
+    // UTF-16 lines are held as UTF-8 and converted back as a whole on output.
+    doc.bom_ = true;
+    doc.encoding_ = rest.substr(0, 2) == kBomUtf16Le ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+    auto decoded = Utf16ToUtf8(rest.substr(2), doc.encoding_ == Encoding::kUtf16Le);
+    if (!decoded) {
+      doc.valid_ = false;
+      return doc;
+    }
+    decoded_utf16 = std::move(*decoded);
+    rest = decoded_utf16;
+  } else {
+    doc.encoding_ = IsValidUtf8(rest) ? Encoding::kUtf8 : Encoding::kGb18030;
   }
-  doc.encoding_ = IsValidUtf8(rest) ? Encoding::kUtf8 : Encoding::kGb18030;
   // Line breaks are safe to split on in both encodings: GB18030 never uses
   // CR or LF inside a multi-byte character.
   while (!rest.empty()) {
@@ -160,12 +180,21 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
 }
 
 std::string IniDocument::Serialize() const {
-  std::string out = bom_ ? std::string(kBom) : std::string();
+  if (!valid_) return {};
+  std::string body;
   for (const Line& line : lines_) {
-    out += line.raw;
-    out += line.eol;
+    body += line.raw;
+    body += line.eol;
   }
-  return out;
+  if (IsUtf16(encoding_)) {
+    const bool le = encoding_ == Encoding::kUtf16Le;
+    // Lines are decoded UTF-16 or new UTF-8 text, so this only fails if a
+    // caller slipped in malformed UTF-8; nothing is written then.
+    auto encoded = Utf8ToUtf16(body, le);
+    if (!encoded) return {};
+    return std::string(le ? kBomUtf16Le : kBomUtf16Be) + *encoded;
+  }
+  return bom_ ? std::string(kBom) + body : body;
 }
 
 }  // namespace data::profile

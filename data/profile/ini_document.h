@@ -19,14 +19,19 @@ namespace data::profile {
 
 class IniDocument {
  public:
-  enum class Encoding { kUtf8, kGb18030 };
+  enum class Encoding { kUtf8, kGb18030, kUtf16Le, kUtf16Be };
 
   // Parses the bytes of a file. A file that is not valid UTF-8 is taken as
   // GB18030 (the Chinese Windows code page), line by line; a line that is
-  // valid in neither keeps its bytes and matches on its ASCII parts.
+  // valid in neither keeps its bytes and matches on its ASCII parts. A file
+  // with a UTF-16 byte-order mark (saved as "Unicode" by a Windows editor) is
+  // read as UTF-16 and written back so.
   static IniDocument Parse(std::string bytes);
 
   Encoding encoding() const { return encoding_; }
+  // False for a UTF-16 file that does not decode: it has no keys and must
+  // not be written over.
+  bool valid() const { return valid_; }
 
   // Returns the value of `key` in `section`, blanks trimmed, quotes NOT yet
   // stripped, as UTF-8; nullopt when the section, the key or its "=" is
@@ -39,7 +44,7 @@ class IniDocument {
   // at the end of the file. The new text is encoded like the rest of the file.
   void Set(std::string_view section, std::string_view key, std::string_view value);
 
-  // Returns the bytes of the file.
+  // Returns the bytes of the file (empty for an invalid document).
   std::string Serialize() const;
 
  private:
@@ -62,6 +67,7 @@ class IniDocument {
 
   Encoding encoding_ = Encoding::kUtf8;
   bool bom_ = false;
+  bool valid_ = true;
   std::vector<Line> lines_;
 };
 

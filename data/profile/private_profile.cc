@@ -17,6 +17,7 @@
 namespace data {
 
 using profile::IniDocument;
+using profile::IsValidUtf8;
 using profile::Utf8PrefixLength;
 namespace {
 
@@ -96,6 +97,7 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
   // A line break would let a value start new lines of its own (a section, a
   // key); refusing keeps the file's structure whatever is typed.
   if (HasLineBreak(section_name) || HasLineBreak(key_name) || HasLineBreak(text)) return 0;
+  if (!IsValidUtf8(section_name) || !IsValidUtf8(key_name) || !IsValidUtf8(text)) return 0;
   if (key_name.find('=') != std::string_view::npos) return 0;
   if (section_name.find(']') != std::string_view::npos) return 0;
   if (key_name.empty() || key_name.front() == ';' || key_name.front() == '[') return 0;
@@ -111,8 +113,11 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
       break;
   }
   IniDocument doc = IniDocument::Parse(std::move(bytes));
+  if (!doc.valid()) return 0;
   doc.Set(section_name, key_name, text);
-  return WriteFile(file_name, doc.Serialize()) ? 1 : 0;
+  const std::string out = doc.Serialize();
+  if (out.empty()) return 0;
+  return WriteFile(file_name, out) ? 1 : 0;
 }
 
 }  // namespace data

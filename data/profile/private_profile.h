@@ -21,8 +21,8 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
 
 // Sets `key` in `section` of `file_name` to `value`, creating the file, the
 // section and the key when missing and keeping every other line as it was.
-// Returns non-zero on success; 0 when an argument is null, when a name or the
-// value would break the line structure (a line break, "=" in a key, "]" in a
+// Returns non-zero on success; 0 when an argument is null or not UTF-8, when
+// a name or the value would break the line structure (a line break, "=" in a key, "]" in a
 // section) or when the file cannot be read or written.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* file_name);

@@ -97,4 +97,14 @@ std::optional<std::string> Utf8ToGb18030(std::string_view text) {
   return Convert("GB18030", "UTF-8", text);
 }
 
+std::optional<std::string> Utf16ToUtf8(std::string_view text, bool little_endian) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  return Convert("UTF-8", little_endian ? "UTF-16LE" : "UTF-16BE", text);
+}
+
+std::optional<std::string> Utf8ToUtf16(std::string_view text, bool little_endian) {
+  if (!IsValidUtf8(text)) return std::nullopt;
+  return Convert(little_endian ? "UTF-16LE" : "UTF-16BE", "UTF-8", text);
+}
+
 }  // namespace data::profile

@@ -27,4 +27,10 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view text);
 // `text` is not valid UTF-8 or iconv lacks the conversion.
 std::optional<std::string> Utf8ToGb18030(std::string_view text);
 
+// Converts UTF-16 (little-endian when `little_endian`, no byte-order mark) to
+// UTF-8 and back. Return nullopt on malformed input (an odd byte count, an
+// unpaired surrogate).
+std::optional<std::string> Utf16ToUtf8(std::string_view text, bool little_endian);
+std::optional<std::string> Utf8ToUtf16(std::string_view text, bool little_endian);
+
 }  // namespace data::profile

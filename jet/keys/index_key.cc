@@ -274,9 +274,31 @@ Result<Bytes> EncodeIndexKey(const std::vector<KeyPart>& parts, const SortOrder&
                                    std::to_string(parts.size()));
   }
   Bytes key;
+  bool general_text = false;
   for (size_t i = 0; i < parts.size(); ++i) {
     Status s = AppendPart(parts[i], order, version, &key);
     if (!s.ok()) return s.WithContext("index key column " + std::to_string(i + 1));
+    const bool text = parts[i].type == ColumnType::kText || parts[i].type == ColumnType::kMemo;
+    if (text && !IsNull(parts[i].value)) {
+      auto collation = ResolveCollation(order, version);
+      general_text = general_text || (collation.ok() && *collation == Collation::kGeneral);
+    }
+  }
+  // An entry (key, row pointer and, on inner pages, a child pointer) must
+  // fit the entry area of one index page.
+  const size_t limit = version == JetVersion::kJet3 ? kMaxJet3KeyBytes : kMaxJet4KeyBytes;
+  if (key.size() > limit) {
+    return Status::InvalidArgument("index key of " + std::to_string(key.size()) +
+                                   " bytes is longer than an index page allows (" +
+                                   std::to_string(limit) + ")");
+  }
+  // Access 2010+ shortens long entries in its General order in a way that is
+  // not known exactly; refuse rather than write a key Access would not find.
+  if (general_text && key.size() > kMaxGeneralKeyBytes) {
+    return Status::NotSupported("index key of " + std::to_string(key.size()) +
+                                " bytes in sort order " + DescribeSortOrder(order, version) +
+                                " is longer than the " + std::to_string(kMaxGeneralKeyBytes) +
+                                " bytes whose form is known");
   }
   return key;
 }

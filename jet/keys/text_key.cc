@@ -1,5 +1,6 @@
 #include "jet/keys/text_key.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,12 +17,13 @@ std::string CharName(uint32_t cp) {
   return buf;
 }
 
-// UTF-8 to UTF-16 code units, as Jet 4 stores and keys text.
-Result<std::u16string> ToUtf16(std::string_view s) {
+// UTF-8 to UTF-16 code units, as Jet 4 stores and keys text. Stops after
+// `max_units`: a long memo needs only its beginning decoded.
+Result<std::u16string> ToUtf16(std::string_view s, size_t max_units) {
   std::u16string out;
-  out.reserve(s.size());
+  out.reserve(std::min(s.size(), max_units + 1));
   size_t i = 0;
-  while (i < s.size()) {
+  while (i < s.size() && out.size() < max_units) {
     uint8_t b = static_cast<uint8_t>(s[i]);
     uint32_t cp;
     size_t len;
@@ -268,7 +270,7 @@ Status AppendJet3TextKey(const std::u16string& units, const CharRuleTable& table
 }  // namespace
 
 Status AppendTextKey(std::string_view text, Collation collation, bool ascending, Bytes* out) {
-  JET_ASSIGN_OR_RETURN(std::u16string units, ToUtf16(text));
+  JET_ASSIGN_OR_RETURN(std::u16string units, ToUtf16(text, kMaxKeyChars));
   if (collation == Collation::kGeneral97) {
     // Jet 3 counts code-page characters; a character outside the BMP never
     // fits code page 1252, so counting UTF-16 units agrees up to the error.

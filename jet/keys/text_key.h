@@ -17,8 +17,8 @@ constexpr size_t kMaxKeyChars = 255;
 // Appends the key bytes of the non-null UTF-8 text `text` (everything after
 // the entry's start flag) to `out`. Descending keys are the ascending ones
 // with every byte inverted. Fails with InvalidArgument, leaving `out`
-// unchanged, when the text is not valid UTF-8 or (Access 97) holds a
-// character code page 1252 cannot store.
+// unchanged, when the part of the text that counts is not valid UTF-8 or
+// (Access 97) holds a character code page 1252 cannot store.
 Status AppendTextKey(std::string_view text, Collation collation, bool ascending, Bytes* out);
 
 }  // namespace jet::keys

@@ -243,7 +243,15 @@ Status JournaledFile::Commit() {
     // The commit point: once the emptied journal is on disk, nothing will
     // roll this transaction back.
     s = journal_->Resize(0);
-    if (s.ok()) s = Sync(journal_.get());
+    if (s.ok()) {
+      s = Sync(journal_.get());
+      // The originals are gone, so there is nothing left to roll back to;
+      // whether the change survives a crash now is unknown.
+      if (!s.ok()) {
+        return Fail(Status::IOError("the change to '" + path_ +
+                                    "' was written but may not be durable: " + s.message()));
+      }
+    }
   }
   if (!s.ok()) {
     Status undo = Rollback();

@@ -96,6 +96,17 @@ TEST_F(OpenDialogTest, OffersTheFilterFolderAndNameAndReturnsTheChoice) {
   EXPECT_EQ(ui.RunOpenDialog(request, nullptr), dir.path() + "/B.MDB");
 }
 
+TEST_F(OpenDialogTest, PressingOpenOnThePatternDoesNotChooseIt) {
+  WhenModalShows([](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    QMetaObject::invokeMethod(dialog, "accept");
+    EXPECT_TRUE(dialog->isVisible()) << "a pattern only filters the list";
+    dialog->reject();
+  });
+  EXPECT_EQ(ui.RunOpenDialog(request, nullptr), std::nullopt);
+}
+
 TEST_F(OpenDialogTest, CancelGivesNothingAndATypedNameGetsTheDefaultExtension) {
   WhenModalShows([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
   EXPECT_EQ(ui.RunOpenDialog(request, nullptr), std::nullopt);

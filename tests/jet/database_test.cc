@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "jet/catalog.h"
+#include "jet/usage_map.h"
 #include "jet/header.h"
 #include "jet/rc4.h"
 #include "jet/row_layout.h"
@@ -226,6 +227,98 @@ TEST(DatabaseTest, MovedRowsKeepTheirPlace) {
       EXPECT_NE((*rows)[i].find("\"row" + std::to_string(i + 1) + "col"), std::string::npos)
           << (*rows)[i];
     }
+  }
+}
+
+// A Jet 3 database in code page 936: the header says so and one text value
+// holds GBK bytes ("中文" in place of "abcd").
+TEST(DatabaseTest, Jet3TextIsDecodedFromTheDatabaseCodePage) {
+  REQUIRE_CORPUS();
+  auto image = ReadCorpusFile("jackcess/V1997/testV1997.mdb");
+  EditHeader(&image, [](uint8_t* h) {
+    h[0x3C] = 936 & 0xFF;
+    h[0x3D] = 936 >> 8;
+  });
+  const std::string from = "abcdefg";
+  const uint8_t gbk[] = {0xD6, 0xD0, 0xCE, 0xC4};
+  auto at = std::search(image.begin(), image.end(), from.begin(), from.end());
+  ASSERT_NE(at, image.end());
+  std::copy(gbk, gbk + 4, at);
+  auto db = OpenImage(image, "gbk.mdb");
+  ASSERT_TRUE(db.ok());
+  auto rows = testing::ExportRows(**db, "Table1");
+  ASSERT_TRUE(rows.ok()) << rows.status().ToString();
+  int found = 0;
+  for (const auto& row : *rows) found += row.rfind("\"\xE4\xB8\xAD\xE6\x96\x87" "efg\",", 0) == 0;
+  EXPECT_EQ(found, 1);
+}
+
+// A scan reads each page of the table once, even through a cache of four pages.
+TEST(DatabaseTest, ScanReadsEachPageOnce) {
+  REQUIRE_CORPUS();
+  MemoryByteSource src(ReadCorpusFile("jackcess/V2003/compIndexTestV2003.mdb"), "c");
+  PageStore store(&src, Jet4Format(), 0, 4);
+  TextDecoder text(true, 1252);
+  auto catalog = ReadCatalog(store, text);
+  ASSERT_TRUE(catalog.ok());
+  uint32_t page = 0;
+  for (const auto& e : *catalog) {
+    if (e.name == "Table1") page = e.definition_page;
+  }
+  auto def = ReadTableDef(store, text, page);
+  ASSERT_TRUE(def.ok());
+  auto owned = ReadUsageMap(store, def->owned_map);
+  ASSERT_TRUE(owned.ok());
+  // Pages with free space are among the owned ones.
+  auto free_pages = ReadUsageMap(store, def->free_map);
+  ASSERT_TRUE(free_pages.ok()) << free_pages.status().ToString();
+  for (uint32_t p : *free_pages) {
+    EXPECT_TRUE(std::find(owned->begin(), owned->end(), p) != owned->end()) << p;
+  }
+  PageStore fresh(&src, Jet4Format(), 0, 4);
+  auto scan = TableScan::Open(&fresh, &text, *def);
+  ASSERT_TRUE(scan.ok());
+  size_t rows = 0;
+  while ((*scan)->Next().value()) {
+    for (size_t i = 0; i < def->columns.size(); ++i) ASSERT_TRUE((*scan)->Get(i).ok());
+    ++rows;
+  }
+  EXPECT_EQ(rows, 512u);
+  // The map's own page, then every owned page once.
+  EXPECT_EQ(fresh.reads(), owned->size() + 1);
+}
+
+// Table2 of the test files has 89 columns: its definition spans two pages.
+TEST(DatabaseTest, DefinitionsSpanningPagesAndLoopingChains) {
+  REQUIRE_CORPUS();
+  for (const char* file : {"jackcess/V1997/testV1997.mdb", "jackcess/V2000/testV2000.mdb"}) {
+    SCOPED_TRACE(file);
+    auto image = ReadCorpusFile(file);
+    auto db = OpenImage(image, file);
+    ASSERT_TRUE(db.ok());
+    auto def = (*db)->FindTable("Table2");
+    ASSERT_TRUE(def.ok()) << def.status().ToString();
+    EXPECT_EQ(def->definition_pages, 2u);
+    ASSERT_EQ(def->columns.size(), 89u);
+    EXPECT_EQ(def->columns[88].name, "column89");
+    ASSERT_FALSE(def->indexes.empty());
+    EXPECT_EQ(def->indexes.back().name, "PrimaryKey");
+    EXPECT_TRUE(testing::ExportRows(**db, "Table2").ok());
+
+    // Point the second page back at the first: a loop, reported, not followed.
+    const size_t page_size = image[0x14] == 0 ? 2048 : 4096;
+    const size_t first = def->definition_page * page_size;
+    uint32_t second = image[first + 4] | image[first + 5] << 8 | image[first + 6] << 16;
+    for (int i = 0; i < 4; ++i) {
+      image[second * page_size + 4 + i] = static_cast<uint8_t>(def->definition_page >> (8 * i));
+    }
+    auto looped = OpenImage(image, "loop.mdb");
+    ASSERT_TRUE(looped.ok());
+    auto bad = (*looped)->FindTable("Table2");
+    ASSERT_FALSE(bad.ok());
+    EXPECT_TRUE(bad.status().IsCorruption());
+    EXPECT_NE(bad.status().message().find("loops"), std::string::npos) << bad.status().message();
+    EXPECT_NE(bad.status().message().find("loop.mdb"), std::string::npos);
   }
 }
 

@@ -139,6 +139,27 @@ TEST(PrivateProfileTest, ProfileWrittenInGbkReadsAndStaysGbk) {
   EXPECT_EQ(Get(file, "Tarnquill", "Field"), "字段");
 }
 
+TEST(PrivateProfileTest, UnicodeProfileFromANotepadSaveStaysUtf16) {
+  TempDir dir;
+  const std::string file = dir.File("p.ini");
+  // "[Tarnquill]\r\nTable=表\r\n" in UTF-16LE with its byte-order mark.
+  const std::string le(
+      "\xFF\xFE[\0T\0a\0r\0n\0q\0u\0i\0l\0l\0]\0\r\0\n\0"
+      "T\0a\0b\0l\0e\0=\0\x68\x88\r\0\n\0",
+      2 + 2 * 13 + 2 * 9);
+  WriteBytes(file, le);
+  EXPECT_EQ(Get(file, "Tarnquill", "Table"), "表");
+  ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "Key", "k", file.c_str()), 0);
+  EXPECT_EQ(ReadBytes(file), le + std::string("K\0e\0y\0=\0k\0\r\0\n\0", 14));
+
+  // A UTF-16 file that does not decode is neither read nor written over.
+  const std::string broken("\xFF\xFE[\0s\0]\0\n\0k\0=\0\x00\xD8\n\0", 18);
+  WriteBytes(file, broken);
+  EXPECT_EQ(Get(file, "s", "k", "d"), "d");
+  EXPECT_EQ(WritePrivateProfileStringA("s", "k", "v", file.c_str()), 0);
+  EXPECT_EQ(ReadBytes(file), broken);
+}
+
 TEST(PrivateProfileTest, ReadStopsOnACharacterBoundary) {
   TempDir dir;
   const std::string file = dir.File("p.ini");
@@ -160,6 +181,7 @@ TEST(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
   EXPECT_EQ(WritePrivateProfileStringA("s", "k=x", "1", file.c_str()), 0);
   EXPECT_EQ(WritePrivateProfileStringA("s]", "k", "1", file.c_str()), 0);
   EXPECT_EQ(WritePrivateProfileStringA("s", nullptr, "1", file.c_str()), 0);
+  EXPECT_EQ(WritePrivateProfileStringA("s", "k", "\xCA\xFD", file.c_str()), 0) << "not UTF-8";
   EXPECT_EQ(ReadBytes(file), "[s]\nk=1\n");
 }
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "jet/write/fault_injection.h"
 #include "jet/write/journal_format.h"
+#include "jet/write/journaled_source.h"
 #include "jet/write/memory_file_system.h"
 #include "temp_dir.h"
 
@@ -69,6 +71,54 @@ TEST_F(JournaledFileTest, RollbackUndoesEvenAfterPagesWereSpilled) {
   ASSERT_TRUE(db->Commit().ok());
   const Bytes after = fs_.Contents("db.mdb");
   EXPECT_EQ(Bytes(after.begin(), after.begin() + kPage), PageOf(5));
+}
+
+TEST_F(JournaledFileTest, ByteSourceViewSeesPendingChangesAcrossPages) {
+  auto db = OpenDb();
+  JournaledFileSource source(db.get(), "db.mdb");
+  ASSERT_TRUE(db->Begin().ok());
+  ASSERT_TRUE(db->WritePage(1, PageOf(0x11).data()).ok());
+  ASSERT_TRUE(db->WritePage(4, PageOf(0x44).data()).ok());
+  EXPECT_EQ(source.size(), 5u * kPage);
+  Bytes got(kPage + 20);
+  ASSERT_TRUE(source.ReadAt(2 * kPage - 10, got.size(), got.data()).ok());
+  EXPECT_EQ(got[0], 0x11);
+  EXPECT_EQ(got[9], 0x11);
+  EXPECT_EQ(got[10], Image(4, 1)[2 * kPage]);
+  ASSERT_TRUE(source.ReadAt(4 * kPage, 1, got.data()).ok());
+  EXPECT_EQ(got[0], 0x44);
+  EXPECT_TRUE(source.ReadAt(5 * kPage - 1, 2, got.data()).IsCorruption());
+}
+
+TEST_F(JournaledFileTest, FailureAfterTheCommitPointIsNotReportedAsRolledBack) {
+  // Count the changing calls of one commit, then fail the last one: the
+  // flush of the emptied journal.
+  auto run = [](FileSystem* fs) {
+    auto db = JournaledFile::Open(fs, "db.mdb", kPage);
+    EXPECT_TRUE(db.ok());
+    EXPECT_TRUE((*db)->Begin().ok());
+    EXPECT_TRUE((*db)->WritePage(2, PageOf(0x22).data()).ok());
+    return std::make_pair((*db)->Commit(), std::move(*db));
+  };
+  uint64_t calls;
+  {
+    MemoryFileSystem base;
+    base.Put("db.mdb", Image(4, 1));
+    FaultInjectingFileSystem counter(&base);
+    auto [status, db] = run(&counter);
+    ASSERT_TRUE(status.ok());
+    calls = counter.budget().calls_made;
+  }
+  FaultInjectingFileSystem faulty(&fs_);
+  faulty.FailAfterCalls(calls - 1);
+  auto [status, db] = run(&faulty);
+  ASSERT_EQ(status.code(), Status::Code::kIOError);
+  EXPECT_NE(status.message().find("may not be durable"), std::string::npos) << status.message();
+  EXPECT_NE(db->Begin().message().find("reopened"), std::string::npos);
+  db.reset();
+  Bytes after = Image(4, 1);
+  std::fill(after.begin() + 2 * kPage, after.begin() + 3 * kPage, 0x22);
+  EXPECT_EQ(fs_.Contents("db.mdb"), after);
 }
 
 TEST_F(JournaledFileTest, RefusesMisuse) {

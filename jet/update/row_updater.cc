@@ -1,0 +1,265 @@
+#include "jet/update/row_updater.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "jet/alloc/data_page.h"
+#include "jet/alloc/row_placer.h"
+#include "jet/row_layout.h"
+#include "jet/update/raw_row.h"
+#include "jet/update/value_encoder.h"
+#include "jet/value_decoder.h"
+
+namespace jet {
+
+namespace {
+
+// Long values up to this share of a page stay in the row.
+size_t InlineLimit(const Format& f) { return f.page_size / 16; }
+
+struct Located {
+  std::vector<PageSlot> home_slots;  // the home page's slots
+  bool moved = false;
+  RowId data;                        // where the data lives (the home slot unless moved)
+  std::vector<uint8_t> bytes;        // the row's data
+};
+
+std::string DescribeRow(const PageStore& store, const TableDef& table, RowId id) {
+  return store.file() + ": table '" + table.name + "': row " + std::to_string(id.page) + ":" +
+         std::to_string(id.slot);
+}
+
+Result<Located> Locate(PageEditor& editor, const TableDef& table, RowId id,
+                       const std::string& where) {
+  const Format& f = editor.format();
+  Located loc;
+  if (id.page == 0 || id.page >= editor.page_count()) {
+    return Status::NotFound(where + " does not exist (no such page)");
+  }
+  JET_ASSIGN_OR_RETURN(ByteView home, editor.Read(id.page));
+  if (home.U8(0) != kPageData || DataPageOwner(home) != table.definition_page) {
+    return Status::NotFound(where + " does not exist (not a data page of the table)");
+  }
+  JET_RETURN_IF_ERROR(ReadDataPageSlots(f, home, id.page, &loc.home_slots));
+  if (id.slot >= loc.home_slots.size() || (loc.home_slots[id.slot].flags & kSlotDeleted)) {
+    return Status::NotFound(where + " does not exist or is deleted");
+  }
+  const PageSlot& slot = loc.home_slots[id.slot];
+  loc.data = id;
+  if (!(slot.flags & kSlotLookup)) {
+    loc.bytes = slot.bytes;
+    return loc;
+  }
+  if (slot.bytes.size() < 4) return Status::Corruption(where + ": moved-row pointer too short");
+  uint32_t raw = ByteView{slot.bytes.data(), 4}.U32(0);
+  loc.moved = true;
+  loc.data = RowId{raw >> 8, static_cast<uint16_t>(raw & 0xFF)};
+  if (loc.data.page == 0 || loc.data.page >= editor.page_count() || loc.data.page == id.page) {
+    return Status::Corruption(where + ": moved to impossible page " +
+                              std::to_string(loc.data.page));
+  }
+  JET_ASSIGN_OR_RETURN(ByteView target, editor.Read(loc.data.page));
+  if (target.U8(0) != kPageData || DataPageOwner(target) != table.definition_page) {
+    return Status::Corruption(where + ": moved to page " + std::to_string(loc.data.page) +
+                              ", which is not a data page of the table");
+  }
+  std::vector<PageSlot> slots;
+  JET_RETURN_IF_ERROR(ReadDataPageSlots(f, target, loc.data.page, &slots));
+  if (loc.data.slot >= slots.size() || (slots[loc.data.slot].flags & kSlotLookup)) {
+    return Status::Corruption(where + ": moved to a missing row on page " +
+                              std::to_string(loc.data.page));
+  }
+  loc.bytes = slots[loc.data.slot].bytes;
+  return loc;
+}
+
+// Replaces slot `slot` of `page` with `bytes`/`flags`; false when it no longer fits.
+Result<bool> RewriteSlot(PageEditor& editor, uint32_t page, uint16_t slot,
+                         std::vector<uint8_t> bytes, uint16_t flags) {
+  const Format& f = editor.format();
+  JET_ASSIGN_OR_RETURN(ByteView v, editor.Read(page));
+  std::vector<PageSlot> slots;
+  JET_RETURN_IF_ERROR(ReadDataPageSlots(f, v, page, &slots));
+  if (slot >= slots.size()) return Status::Corruption("page " + std::to_string(page) + ": no row " + std::to_string(slot));
+  slots[slot].bytes = std::move(bytes);
+  slots[slot].flags = flags;
+  if (DataPageBytesNeeded(f, slots) > f.page_size) return false;
+  JET_ASSIGN_OR_RETURN(uint8_t * p, editor.Edit(page));
+  return WriteDataPageSlots(f, slots, p);
+}
+
+std::vector<uint8_t> Pointer(RowId to) {
+  uint32_t raw = (to.page << 8) | to.slot;
+  return {static_cast<uint8_t>(raw), static_cast<uint8_t>(raw >> 8), static_cast<uint8_t>(raw >> 16),
+          static_cast<uint8_t>(raw >> 24)};
+}
+
+// Puts the row's new bytes where they belong and keeps the home slot
+// pointing at them.
+Status StoreRow(PageEditor& editor, const TableDef& table, RowId id, const Located& loc,
+                std::vector<uint8_t> bytes, const std::string& where) {
+  // Back home when the data fits there, moved or not.
+  JET_ASSIGN_OR_RETURN(bool home, RewriteSlot(editor, id.page, id.slot, bytes, 0));
+  if (home) {
+    if (loc.moved) {
+      JET_ASSIGN_OR_RETURN(bool freed,
+                           RewriteSlot(editor, loc.data.page, loc.data.slot, {}, kSlotDeleted));
+      (void)freed;  // an emptier page always fits
+    }
+    return Status::Ok();
+  }
+  if (loc.moved) {
+    JET_ASSIGN_OR_RETURN(bool there, RewriteSlot(editor, loc.data.page, loc.data.slot, bytes,
+                                                 kSlotDeleted));
+    if (there) return Status::Ok();
+  }
+  RowPlacer placer(&editor, &table);
+  auto placed = placer.Place(ByteView{bytes.data(), bytes.size()}, kSlotDeleted, id.page);
+  if (!placed.ok()) return placed.status().WithContext(where);
+  JET_ASSIGN_OR_RETURN(bool pointer, RewriteSlot(editor, id.page, id.slot, Pointer(*placed),
+                                                 kSlotLookup));
+  if (!pointer) {
+    return Status::InvalidArgument(where + ": no room on its page for the pointer to its new place");
+  }
+  if (loc.moved && !(loc.data == *placed)) {
+    JET_ASSIGN_OR_RETURN(bool freed,
+                         RewriteSlot(editor, loc.data.page, loc.data.slot, {}, kSlotDeleted));
+    (void)freed;
+  }
+  return Status::Ok();
+}
+
+bool IsLong(const ColumnDef& c) { return c.type == ColumnType::kMemo || c.type == ColumnType::kOle; }
+
+}  // namespace
+
+Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& changes) {
+  PageStore& store = editor_->store();
+  const Format& f = editor_->format();
+  const std::string where = DescribeRow(store, table, id);
+
+  // 1. Check and encode every value before anything changes.
+  std::map<size_t, EncodedValue> encoded;
+  for (const auto& [column, value] : changes) {
+    if (column >= table.columns.size()) {
+      return Status::InvalidArgument(where + ": no column at position " + std::to_string(column));
+    }
+    const ColumnDef& c = table.columns[column];
+    if (c.auto_number) {
+      return Status::InvalidArgument(where + ": column '" + c.name +
+                                     "' is numbered automatically and cannot be changed");
+    }
+    JET_ASSIGN_OR_RETURN(EncodedValue e, EncodeValue(c, value, *encoder_, where));
+    encoded[column] = std::move(e);
+  }
+
+  // 2. The row as stored now, and its current values.
+  JET_ASSIGN_OR_RETURN(Located loc, Locate(*editor_, table, id, where));
+  RawRow raw;
+  JET_RETURN_IF_ERROR(SplitRow(f, table, ByteView{loc.bytes.data(), loc.bytes.size()}, where, &raw));
+  std::vector<ColumnSlice> slices;
+  ByteView old_view{loc.bytes.data(), loc.bytes.size()};
+  JET_RETURN_IF_ERROR(CrackRow(f, table, old_view, where.c_str(), &slices));
+
+  // 3. Index keys, old and new, so a duplicate or an unencodable key stops
+  // the update before anything is written.
+  std::vector<IndexChange> index_changes;
+  if (indexes_ != nullptr) {
+    std::set<size_t> changed;
+    for (const auto& ch : changes) changed.insert(ch.first);
+    std::vector<Value> old_values, new_values;
+    bool have_values = false;
+    for (const IndexDef& x : table.indexes) {
+      bool touched = std::any_of(x.columns.begin(), x.columns.end(),
+                                 [&](const IndexColumn& ic) { return changed.count(ic.column); });
+      if (!touched) continue;
+      if (!have_values) {
+        for (size_t i = 0; i < table.columns.size(); ++i) {
+          JET_ASSIGN_OR_RETURN(Value v, DecodeValue(table.columns[i], slices[i], old_view,
+                                                    *decoder_, store, where.c_str()));
+          old_values.push_back(std::move(v));
+        }
+        new_values = old_values;
+        for (const auto& [column, value] : changes) {
+          new_values[column] = table.columns[column].type == ColumnType::kBoolean && IsNull(value)
+                                   ? Value(false)
+                                   : value;
+        }
+        have_values = true;
+      }
+      JET_ASSIGN_OR_RETURN(auto change, indexes_->Prepare(table, x, old_values, new_values, id));
+      if (change) index_changes.push_back(std::move(*change));
+    }
+  }
+
+  // 4. Long values: decide which stay inline, then write the new data and
+  // free the old.
+  std::vector<size_t> long_columns;
+  for (auto& [column, e] : encoded) {
+    const ColumnDef& c = table.columns[column];
+    if (!e.null && IsLong(c)) long_columns.push_back(column);
+  }
+  std::set<size_t> out_of_row;
+  for (size_t column : long_columns) {
+    if (encoded[column].bytes.size() > InlineLimit(f)) out_of_row.insert(column);
+  }
+  auto build = [&](bool placeholder) {
+    RawRow r = raw;
+    for (auto& [column, e] : encoded) {
+      const ColumnDef& c = table.columns[column];
+      if (e.null) {
+        SetRawColumn(c, std::nullopt, false, &r);
+      } else if (IsLong(c) && placeholder) {
+        std::vector<uint8_t> field(kLongValueRefSize, 0);
+        if (!out_of_row.count(column)) field.insert(field.end(), e.bytes.begin(), e.bytes.end());
+        SetRawColumn(c, field, true, &r);
+      } else {
+        SetRawColumn(c, e.bytes, e.bit, &r);
+      }
+    }
+    return r;
+  };
+  // Push the largest inline values out until the row fits a page.
+  for (;;) {
+    size_t size = JoinRow(f, build(true)).size();
+    if (size <= MaxRowSize(f)) break;
+    size_t largest = SIZE_MAX;
+    for (size_t column : long_columns) {
+      if (out_of_row.count(column)) continue;
+      if (largest == SIZE_MAX || encoded[column].bytes.size() > encoded[largest].bytes.size()) {
+        largest = column;
+      }
+    }
+    if (largest == SIZE_MAX) {
+      return Status::InvalidArgument(where + ": the row would take " + std::to_string(size) +
+                                     " bytes, more than a page can hold");
+    }
+    out_of_row.insert(largest);
+  }
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    const ColumnDef& c = table.columns[i];
+    if (!IsLong(c) || !encoded.count(i) || !slices[i].present) continue;
+    JET_RETURN_IF_ERROR(long_values_->Free(old_view.Sub(slices[i].offset, slices[i].length),
+                                           where + ": column '" + c.name + "'"));
+  }
+  for (size_t column : long_columns) {
+    EncodedValue& e = encoded[column];
+    auto field = long_values_->Write(e.bytes, !out_of_row.count(column));
+    if (!field.ok()) {
+      return field.status().WithContext(where + ": column '" + table.columns[column].name + "'");
+    }
+    e.bytes = std::move(field).value();
+  }
+
+  // 5. The row itself, then its index entries.
+  std::vector<uint8_t> bytes = JoinRow(f, build(false));
+  JET_RETURN_IF_ERROR(StoreRow(*editor_, table, id, loc, std::move(bytes), where));
+  for (const IndexChange& change : index_changes) {
+    JET_RETURN_IF_ERROR(indexes_->Apply(table, change));
+  }
+  return Status::Ok();
+}
+
+}  // namespace jet

@@ -1,0 +1,59 @@
+// RowUpdater: replacing column values of one stored row.
+//
+// The new row is built from the old one's raw pieces, so untouched columns
+// keep their bytes. It is put back in its own page when it fits there (the
+// page is compacted); otherwise its data moves to another page of the table
+// with room, or to a new one, and its home slot keeps a pointer to it, so the
+// row keeps its id and its place in scans. Long values are rewritten inline,
+// on one page or as a chain, and their old pieces are freed. Every index over
+// a changed column gets its old entry replaced.
+//
+// All changes go to a PageEditor; on failure the caller drops them, so
+// nothing of the row is written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "jet/alloc/page_editor.h"
+#include "jet/database.h"
+#include "jet/index/index_writer.h"
+#include "jet/lval/long_value_writer.h"
+#include "jet/status.h"
+#include "jet/text_codec.h"
+#include "jet/update/text_encoder.h"
+
+namespace jet {
+
+using ColumnChanges = std::vector<std::pair<size_t, Value>>;
+
+class RowUpdater {
+ public:
+  // Every pointer must outlive the updater.
+  RowUpdater(PageEditor* editor, const TextEncoder* encoder, const TextDecoder* decoder,
+             LongValueWriter* long_values, IndexWriter* indexes)
+      : editor_(editor),
+        encoder_(encoder),
+        decoder_(decoder),
+        long_values_(long_values),
+        indexes_(indexes) {}
+
+  // Applies `changes` (column position, new value) to row `id` of `table`.
+  // Fails before changing anything on a bad column position, a value that does
+  // not fit its column (InvalidArgument), a NULL in a required column or a
+  // duplicate key in a unique index (Constraint), a key that cannot be
+  // encoded (NotSupported/InvalidArgument naming the index); NotFound when the
+  // row does not exist. Messages name the file, table, column and row.
+  Status Update(const TableDef& table, RowId id, const ColumnChanges& changes);
+
+ private:
+  PageEditor* editor_;
+  const TextEncoder* encoder_;
+  const TextDecoder* decoder_;
+  LongValueWriter* long_values_;
+  IndexWriter* indexes_;
+};
+
+}  // namespace jet

@@ -1,0 +1,62 @@
+#include "jet/update/update_session.h"
+
+#include "jet/rc4.h"
+
+namespace jet {
+
+UpdateSession::UpdateSession(PageStore* store, const Header& header, PageSink* sink)
+    : store_(store),
+      sink_(sink),
+      database_key_(header.database_key),
+      decoder_(header.format->text_utf16, header.code_page),
+      encoder_(header.format->text_utf16, header.code_page),
+      editor_(store),
+      long_values_(&editor_),
+      indexes_(&editor_, header.code_page),
+      updater_(&editor_, &encoder_, &decoder_, &long_values_, &indexes_) {}
+
+Status UpdateSession::UpdateRow(const TableDef& table, RowId row, const ColumnChanges& changes) {
+  sink_failed_ = false;
+  editor_.Clear();
+  if (table.system) {
+    return Status::NotSupported(store_->file() + ": table '" + table.name +
+                                "' is a system table and is not changed");
+  }
+  Status s = updater_.Update(table, row, changes);
+  if (!s.ok()) {
+    editor_.Clear();
+    long_values_.Reset();
+    return s;
+  }
+  return Flush();
+}
+
+Status UpdateSession::Flush() {
+  std::vector<uint8_t> raw;
+  // Ascending page order: appended pages extend the file without holes.
+  for (const auto& [page, decoded] : editor_.changes()) {
+    raw = decoded;
+    if (database_key_ != 0 && page != 0) {
+      uint8_t key[4];
+      PageKey(database_key_, page, key);
+      Rc4Apply(key, sizeof key, raw.data(), raw.size());
+    }
+    Status s = sink_->WritePage(page, raw.data());
+    if (!s.ok()) {
+      sink_failed_ = true;
+      editor_.Clear();
+      long_values_.Reset();
+      return s;
+    }
+  }
+  for (const auto& [page, decoded] : editor_.changes()) store_->Replace(page, decoded);
+  editor_.Clear();
+  return Status::Ok();
+}
+
+Result<std::vector<IndexEntry>> UpdateSession::IndexEntries(const IndexDef& index) {
+  editor_.Clear();
+  return indexes_.Entries(index);
+}
+
+}  // namespace jet

@@ -1,0 +1,338 @@
+// Databases, tables and rows created by our engine read back exactly, through
+// our reader and through mdbtools.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <limits>
+
+#include "jet/create/database_builder.h"
+#include "jet/database.h"
+#include "jet/keys/index_key.h"
+#include "tests/jet/create/index_walker.h"
+#include "tests/jet/create/mdbtools.h"
+#include "tests/support/fixture_db.h"
+
+namespace {
+
+using jet::ColumnType;
+using jet::Value;
+using jet::create::Row;
+using namespace tarnquill::testing;
+
+std::unique_ptr<jet::Database> OpenOk(const std::string& path, const std::string& password = "") {
+  jet::OpenOptions o;
+  o.password = password;
+  auto db = jet::Database::Open(path, o);
+  EXPECT_TRUE(db.ok()) << db.status().ToString();
+  return db.ok() ? std::move(db).value() : nullptr;
+}
+
+std::vector<Row> ReadAll(jet::Database& db, const std::string& table) {
+  std::vector<Row> rows;
+  auto def = db.FindTable(table);
+  EXPECT_TRUE(def.ok()) << def.status().ToString();
+  if (!def.ok()) return rows;
+  auto scan = db.Scan(*def);
+  EXPECT_TRUE(scan.ok()) << scan.status().ToString();
+  if (!scan.ok()) return rows;
+  for (;;) {
+    auto more = (*scan)->Next();
+    EXPECT_TRUE(more.ok()) << more.status().ToString();
+    if (!more.ok() || !*more) break;
+    Row r;
+    for (size_t i = 0; i < def->columns.size(); ++i) {
+      auto v = (*scan)->Get(i);
+      EXPECT_TRUE(v.ok()) << v.status().ToString();
+      r.push_back(v.ok() ? *v : Value());
+    }
+    rows.push_back(std::move(r));
+  }
+  return rows;
+}
+
+jet::Decimal Dec(bool negative, uint8_t scale, uint64_t low, uint32_t high = 0) {
+  jet::Decimal d;
+  d.negative = negative;
+  d.scale = scale;
+  d.magnitude = {static_cast<uint32_t>(low), static_cast<uint32_t>(low >> 32), high};
+  return d;
+}
+
+jet::create::TableSpec AllTypes() {
+  jet::create::ColumnSpec binary = Column("Bin", ColumnType::kBinary);
+  binary.max_length = 16;
+  jet::create::ColumnSpec guid = Column("Guid", ColumnType::kGuid);
+  return Table(
+      "AllTypes",
+      {AutoNumberColumn("ID"), TextColumn("Text", 20), Column("Memo", ColumnType::kMemo),
+       Column("Byte", ColumnType::kByte), Column("Int", ColumnType::kInteger),
+       Column("Long", ColumnType::kLong), Column("Single", ColumnType::kSingle),
+       Column("Double", ColumnType::kDouble), Column("Money", ColumnType::kCurrency),
+       DecimalColumn("Dec", 28, 4), Column("When", ColumnType::kDateTime),
+       Column("Flag", ColumnType::kBoolean), guid, binary, Column("Ole", ColumnType::kOle)},
+      {PrimaryKey("ID")});
+}
+
+std::vector<Row> AllTypeRows() {
+  jet::Guid g;
+  for (size_t i = 0; i < 16; ++i) g.bytes[i] = static_cast<uint8_t>(i * 17);
+  return {
+      {Value(), std::string("北京 Beijing"), std::string("备注"), uint8_t{255}, int16_t{-32768},
+       int32_t{INT32_MIN}, 1.5f, -1e308, jet::Currency{INT64_MAX}, Dec(false, 4, 123456789),
+       jet::DateTime{45000.5}, true, g, jet::Bytes{1, 2, 3}, jet::Bytes(5000, 0xAB)},
+      {Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(),
+       Value(), false, Value(), Value(), Value()},
+      {Value(), std::string(""), std::string(""), uint8_t{0}, int16_t{32767}, int32_t{INT32_MAX},
+       -std::numeric_limits<float>::max(), 5e-324, jet::Currency{INT64_MIN},
+       Dec(true, 4, 0x3E2502610FFFFFFFULL, 0x204FCE5E), jet::DateTime{-657434.0}, true, Value(),
+       jet::Bytes(16, 0xFF), jet::Bytes{}},
+  };
+}
+
+TEST(CreateDatabase, EmptyDatabaseOpensWithNoUserTables) {
+  TempDir dir;
+  auto path = MakeFixtureDatabase(dir.path(), {});
+  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  auto db = OpenOk(*path);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(db->jet_version(), 4);
+  auto tables = db->ListTables();
+  ASSERT_TRUE(tables.ok());
+  EXPECT_TRUE(tables->empty());
+  auto catalog = db->FindTable("MSysObjects");
+  ASSERT_TRUE(catalog.ok()) << catalog.status().ToString();
+  EXPECT_EQ(ReadAll(*db, "MSysObjects").size(), 8u);
+  EXPECT_EQ(ReadAll(*db, "MSysACEs").size(), 16u);
+  if (!HaveMdbTools()) GTEST_SKIP() << "mdbtools not installed";
+  EXPECT_EQ(RunCommand("mdb-tables -S -1 " + Quote(*path)),
+            "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\n");
+  EXPECT_EQ(RunCommand("mdb-ver " + Quote(*path)), "JET4\n");
+}
+
+TEST(CreateDatabase, EveryColumnTypeReadsBackExactly) {
+  TempDir dir;
+  std::vector<Row> rows = AllTypeRows();
+  auto path = MakeFixtureDatabase(dir.path(), {{AllTypes(), rows}});
+  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  auto db = OpenOk(*path);
+  ASSERT_TRUE(db);
+  auto back = ReadAll(*db, "alltypes");
+  ASSERT_EQ(back.size(), rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    rows[r][0] = static_cast<int32_t>(r + 1);  // auto-numbers
+    for (size_t c = 0; c < rows[r].size(); ++c) {
+      EXPECT_TRUE(back[r][c] == rows[r][c]) << "row " << r << " column " << c;
+    }
+  }
+  auto def = db->FindTable("AllTypes");
+  ASSERT_TRUE(def.ok());
+  EXPECT_EQ(def->row_count, 3u);
+  EXPECT_TRUE(def->columns[0].auto_number);
+  EXPECT_EQ(def->columns[1].max_chars, 20);
+  EXPECT_EQ(def->columns[9].precision, 28);
+  EXPECT_EQ(def->columns[9].scale, 4);
+  ASSERT_EQ(def->indexes.size(), 1u);
+  EXPECT_TRUE(def->indexes[0].primary);
+}
+
+TEST(CreateDatabase, MdbToolsListsExportsAndDescribesTheTable) {
+  if (!HaveMdbTools()) GTEST_SKIP() << "mdbtools not installed";
+  TempDir dir;
+  auto path = MakeFixtureDatabase(
+      dir.path(),
+      {{Table("客户",
+              {AutoNumberColumn("编号"), TextColumn("姓名", 20), Column("金额", ColumnType::kLong),
+               Column("已付款", ColumnType::kBoolean), Column("备注", ColumnType::kMemo)}),
+        {{Value(), std::string("张三"), int32_t{-5}, true, std::string(3000, 'm')},
+         {Value(), std::string("Say \"hi\", O'Neil"), Value(), false, Value()}}}});
+  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  EXPECT_EQ(RunCommand("mdb-tables -1 " + Quote(*path)), "客户\n");
+  EXPECT_EQ(RunCommand("mdb-export " + Quote(*path) + " 客户"),
+            "编号,姓名,金额,已付款,备注\n1,\"张三\",-5,1,\"" + std::string(3000, 'm') +
+                "\"\n2,\"Say \"\"hi\"\", O'Neil\",,0,\n");
+  std::string schema = RunCommand("mdb-schema --indexes " + Quote(*path) + " postgres");
+  EXPECT_NE(schema.find("\"姓名\"\t\t\tVARCHAR (20)"), std::string::npos) << schema;
+  EXPECT_NE(schema.find("\"编号\"\t\t\tSERIAL"), std::string::npos) << schema;
+}
+
+TEST(CreateDatabase, AutoNumbersContinueAcrossBatchesAndAfterExplicitValues) {
+  auto b = jet::create::DatabaseBuilder::New({});
+  ASSERT_TRUE(b.ok());
+  ASSERT_TRUE((*b)->CreateTable(Table("T", {AutoNumberColumn("ID"), TextColumn("S")})).ok());
+  ASSERT_TRUE(
+      (*b)->InsertRows("T", {{Value(), std::string("a")}, {Value(), std::string("b")}}).ok());
+  ASSERT_TRUE(
+      (*b)->InsertRows("T", {{int32_t{10}, std::string("c")}, {Value(), std::string("d")}}).ok());
+  TempDir dir;
+  ASSERT_TRUE((*b)->Save(dir.File("a.mdb")).ok());
+  auto db = OpenOk(dir.File("a.mdb"));
+  ASSERT_TRUE(db);
+  auto rows = ReadAll(*db, "T");
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0][0], Value(int32_t{1}));
+  EXPECT_EQ(rows[1][0], Value(int32_t{2}));
+  EXPECT_EQ(rows[2][0], Value(int32_t{10}));
+  EXPECT_EQ(rows[3][0], Value(int32_t{11}));
+}
+
+TEST(CreateDatabase, AFailingBatchStoresNoneOfItsRows) {
+  struct Case {
+    const char* what;
+    Row bad;
+    jet::Status::Code code;
+  };
+  const std::vector<Case> cases = {
+      {"duplicate key", {int32_t{1}, std::string("x"), int16_t{1}}, jet::Status::Code::kConstraint},
+      {"text too long",
+       {int32_t{7}, std::string(11, 'y'), int16_t{1}},
+       jet::Status::Code::kInvalidArgument},
+      {"required missing", {int32_t{7}, std::string("x"), Value()}, jet::Status::Code::kConstraint},
+      {"wrong type", {int32_t{7}, int32_t{5}, int16_t{1}}, jet::Status::Code::kInvalidArgument},
+      {"out of range",
+       {int32_t{7}, std::string("x"), int32_t{40000}},
+       jet::Status::Code::kInvalidArgument},
+      {"too few values", {int32_t{7}}, jet::Status::Code::kInvalidArgument},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto b = jet::create::DatabaseBuilder::New({});
+    ASSERT_TRUE(b.ok());
+    auto spec = Table("T",
+                      {Column("K", ColumnType::kLong), TextColumn("S", 10),
+                       Column("N", ColumnType::kInteger, /*required=*/true)},
+                      {PrimaryKey("K")});
+    ASSERT_TRUE((*b)->CreateTable(spec).ok());
+    ASSERT_TRUE((*b)->InsertRows("T", {{int32_t{1}, std::string("a"), int16_t{1}}}).ok());
+    jet::Status s = (*b)->InsertRows(
+        "T",
+        {{int32_t{2}, std::string("b"), int16_t{2}}, {int32_t{3}, Value(), int16_t{3}}, c.bad});
+    EXPECT_EQ(s.code(), c.code) << s.ToString();
+    EXPECT_NE(s.message().find("row 3"), std::string::npos) << s.message();
+    // The good rows of the failed batch were not stored, and their keys are free.
+    ASSERT_TRUE((*b)->InsertRows("T", {{int32_t{2}, std::string("b"), int16_t{2}}}).ok());
+    TempDir dir;
+    ASSERT_TRUE((*b)->Save(dir.File("a.mdb")).ok());
+    auto db = OpenOk(dir.File("a.mdb"));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(ReadAll(*db, "T").size(), 2u);
+  }
+}
+
+TEST(CreateDatabase, LongValuesOfEverySizeReadBack) {
+  std::vector<size_t> sizes = {0, 1, 64, 65, 2000, 4076, 4077, 9000, 100000};
+  std::vector<Row> rows;
+  std::vector<std::string> texts;
+  for (size_t n : sizes) {
+    std::string memo;
+    for (size_t i = 0; i < n; ++i) memo += (i % 3 == 0) ? "京" : "a";
+    jet::Bytes ole(n);
+    for (size_t i = 0; i < n; ++i) ole[i] = static_cast<uint8_t>(i * 7);
+    rows.push_back({memo, ole});
+  }
+  TempDir dir;
+  auto path = MakeFixtureDatabase(
+      dir.path(),
+      {{Table("L", {Column("M", ColumnType::kMemo), Column("O", ColumnType::kOle)}), rows}});
+  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  auto db = OpenOk(*path);
+  ASSERT_TRUE(db);
+  auto back = ReadAll(*db, "L");
+  ASSERT_EQ(back.size(), rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_TRUE(back[i][0] == rows[i][0]) << "memo of " << sizes[i];
+    EXPECT_TRUE(back[i][1] == rows[i][1]) << "ole of " << sizes[i];
+  }
+  if (!HaveMdbTools()) GTEST_SKIP() << "mdbtools not installed";
+  std::string csv = RunCommand("mdb-export -H " + Quote(*path) + " L");
+  EXPECT_NE(csv.find(std::get<std::string>(rows.back()[0])), std::string::npos);
+}
+
+TEST(CreateDatabase, PasswordProtectsTheFile) {
+  TempDir dir;
+  auto path = MakeFixtureDatabase(dir.path(), {{Table("T", {TextColumn("S")}), {}}}, "秘密pw");
+  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  jet::OpenOptions o;
+  auto wrong = jet::Database::Open(*path, o);
+  ASSERT_FALSE(wrong.ok());
+  EXPECT_TRUE(wrong.status().IsBadPassword());
+  EXPECT_TRUE(OpenOk(*path, "秘密pw"));
+  auto too_long = jet::create::DatabaseBuilder::New({.password = std::string(21, 'p')});
+  EXPECT_FALSE(too_long.ok());
+}
+
+TEST(CreateDatabase, BadTableSpecsAreRefused) {
+  auto b = jet::create::DatabaseBuilder::New({});
+  ASSERT_TRUE(b.ok());
+  auto& builder = **b;
+  EXPECT_FALSE(builder.CreateTable(Table("", {TextColumn("A")})).ok());
+  EXPECT_FALSE(builder.CreateTable(Table("T", {})).ok());
+  EXPECT_FALSE(builder.CreateTable(Table("T", {TextColumn("A"), TextColumn("a")})).ok());
+  EXPECT_FALSE(builder.CreateTable(Table("T", {TextColumn("A", 256)})).ok());
+  EXPECT_FALSE(builder.CreateTable(Table("T", {TextColumn("A")}, {Index("I", {"B"})})).ok());
+  EXPECT_FALSE(builder.CreateTable(Table("MSysFoo", {TextColumn("A")})).ok());
+  ASSERT_TRUE(builder.CreateTable(Table("T", {TextColumn("A")})).ok());
+  EXPECT_FALSE(builder.CreateTable(Table("t", {TextColumn("A")})).ok());
+  EXPECT_TRUE(builder.InsertRows("nope", {}).IsNotFound());
+}
+
+TEST(CreateDatabase, SaveLeavesAReadOnlyTargetAlone) {
+  TempDir dir;
+  auto path = MakeFixtureDatabase(dir.path(), {});
+  ASSERT_TRUE(path.ok());
+  ASSERT_EQ(::chmod(path->c_str(), 0444), 0);
+  if (::access(path->c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore modes";
+  auto b = jet::create::DatabaseBuilder::New({});
+  ASSERT_TRUE(b.ok());
+  jet::Status s = (*b)->Save(*path);
+  EXPECT_EQ(s.code(), jet::Status::Code::kReadOnly) << s.ToString();
+}
+
+TEST(CreateIndexes, EveryIndexListsEveryRowInKeyOrder) {
+  // Enough rows for several leaf pages and a node level.
+  std::vector<Row> rows;
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = (i % 2 ? "北京" : "Shanghai ") + std::to_string((i * 7919) % 3000);
+    rows.push_back(
+        {Value(), name, int32_t{(i * 31) % 97}, i % 5 == 0 ? Value() : Value(double(i) / 3)});
+  }
+  auto spec = Table("I",
+                    {AutoNumberColumn("ID"), TextColumn("Name", 40),
+                     Column("Group", ColumnType::kLong), Column("Score", ColumnType::kDouble)},
+                    {PrimaryKey("ID"), Index("ByName", {"Name"}, /*unique=*/true),
+                     Index("GroupScore", {"Group", "Score"})});
+  spec.indexes[2].columns[1].ascending = false;
+  TempDir dir;
+  auto path = MakeFixtureDatabase(dir.path(), {{spec, rows}});
+  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  auto db = OpenOk(*path);
+  ASSERT_TRUE(db);
+  auto def = db->FindTable("I");
+  ASSERT_TRUE(def.ok());
+  ASSERT_EQ(def->indexes.size(), 3u);
+  EXPECT_FALSE(def->indexes[2].columns[1].ascending);
+  for (const jet::IndexDef& index : def->indexes) {
+    SCOPED_TRACE(index.name);
+    auto entries = WalkIndex(*path, index.root_page);
+    ASSERT_TRUE(entries.ok()) << entries.status().ToString();
+    ASSERT_EQ(entries->size(), rows.size());
+    for (size_t i = 1; i < entries->size(); ++i) {
+      ASSERT_LE((*entries)[i - 1].key, (*entries)[i].key) << "entry " << i;
+    }
+    for (size_t i = 0; i < entries->size(); i += 97) {
+      const WalkedEntry& e = (*entries)[i];
+      auto row = db->ReadRow(*def, jet::RowId{e.page, e.slot});
+      ASSERT_TRUE(row.ok()) << row.status().ToString();
+      std::vector<jet::keys::KeyPart> parts;
+      for (const jet::IndexColumn& ic : index.columns) {
+        parts.push_back({def->columns[ic.column].type, (*row)[ic.column], ic.ascending, 0});
+      }
+      auto key = jet::keys::EncodeIndexKey(parts, jet::keys::GeneralLegacyOrder(),
+                                           jet::keys::JetVersion::kJet4);
+      ASSERT_TRUE(key.ok());
+      EXPECT_EQ(*key, e.key) << "entry " << i;
+    }
+  }
+}
+
+}  // namespace

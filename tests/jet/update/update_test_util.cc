@@ -1,0 +1,74 @@
+#include "update_test_util.h"
+
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+namespace jet::testing {
+
+std::unique_ptr<WritableImage> WritableImage::Load(std::vector<uint8_t> bytes, std::string name,
+                                                   const std::string& password) {
+  auto img = std::make_unique<WritableImage>();
+  img->bytes = std::make_shared<std::vector<uint8_t>>(std::move(bytes));
+  img->name = name;
+  img->password = password;
+  std::vector<uint8_t> raw(img->bytes->begin(), img->bytes->begin() + kHeaderReadSize);
+  auto header = ParseHeader(raw, name);
+  if (!header.ok()) return nullptr;
+  img->header = *header;
+  img->source = std::make_unique<SharedImageSource>(img->bytes, name);
+  img->store = std::make_unique<PageStore>(img->source.get(), *img->header.format,
+                                           img->header.database_key);
+  img->sink = std::make_unique<ImageSink>(img->bytes, img->header.format->page_size);
+  img->session = std::make_unique<UpdateSession>(img->store.get(), img->header, img->sink.get());
+  return img;
+}
+
+std::unique_ptr<Database> WritableImage::Reopen() const {
+  OpenOptions o;
+  o.password = password;
+  auto db = OpenDatabase(std::make_unique<MemoryByteSource>(*bytes, name), o);
+  if (!db.ok()) {
+    ADD_FAILURE() << db.status().ToString();
+    return nullptr;
+  }
+  return std::move(db).value();
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::vector<Value>> AllRows(Database& db, const TableDef& table,
+                                        std::vector<RowId>* ids) {
+  std::vector<std::vector<Value>> rows;
+  auto cursor = db.Scan(table);
+  if (!cursor.ok()) {
+    ADD_FAILURE() << cursor.status().ToString();
+    return rows;
+  }
+  for (;;) {
+    auto next = (*cursor)->Next();
+    if (!next.ok()) {
+      ADD_FAILURE() << next.status().ToString();
+      return rows;
+    }
+    if (!*next) break;
+    std::vector<Value> row;
+    for (size_t c = 0; c < table.columns.size(); ++c) {
+      auto v = (*cursor)->Get(c);
+      if (!v.ok()) {
+        ADD_FAILURE() << v.status().ToString();
+        return rows;
+      }
+      row.push_back(std::move(v).value());
+    }
+    if (ids) ids->push_back((*cursor)->id());
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+}  // namespace jet::testing
