@@ -265,6 +265,17 @@ TEST_F(OpenGridTest, UnboundColumnTakesDefaultWidthAndItsName) {
   EXPECT_EQ(column.DisplayText(), "");
 }
 
+TEST_F(OpenGridTest, DisplayTextByPattern) {
+  EXPECT_EQ(Col(2).DisplayText(), "1.5");
+  Col(2).SetDisplayFormat("0.00");
+  EXPECT_EQ(Col(2).DisplayText(), "1.50");
+  query.Next();
+  EXPECT_EQ(Col(2).DisplayText(), "");  // null
+  // A pattern on a text column shows nothing.
+  Col(0).SetDisplayFormat("0");
+  EXPECT_EQ(Col(0).DisplayText(), "");
+}
+
 TEST_F(OpenGridTest, HiddenColumnTakesNoCellWidth) {
   Col(1).SetVisible(false);
   EXPECT_EQ(grid.ColWidth(2), -1);
