@@ -232,9 +232,23 @@ TBCDField::TBCDField(int size, int precision) : TField(ftBCD, size), precision_(
   set_display_width_default(precision > 0 ? precision + 2 : 10);
 }
 
+// A decimal with more than four places in full ("1.234567"): the
+// fixed-point form would round it, and a rewrite would store the rounding.
+std::optional<std::string> ExactDecimalText(const Variant& v, char sep) {
+  auto* d = std::get_if<provider::Decimal>(&v);
+  if (!d || d->scale <= 4) return std::nullopt;
+  std::string text = provider::DecimalToString(*d);
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  size_t point = text.find('.');
+  if (point != std::string::npos) text[point] = sep;
+  return text;
+}
+
 std::string TBCDField::TextValue() const {
   Variant v = Value();
   if (provider::IsNull(v)) return {};
+  if (auto exact = ExactDecimalText(v, Regional().decimal_separator)) return *exact;
   if (auto f = AsFixed4(v)) return FormatFixed4(*f, Regional().decimal_separator);
   // Too large for the fixed-point form: the exact digits rather than nothing.
   return provider::VariantToText(v);
@@ -242,6 +256,7 @@ std::string TBCDField::TextValue() const {
 
 std::string TBCDField::OwnDisplayText() const {
   Variant v = Value();
+  if (ExactDecimalText(v, '.')) return TextValue();
   if (!provider::IsNull(v) && !AsFixed4(v)) return "BCD overflow";
   return TextValue();
 }
@@ -253,6 +268,31 @@ void TBCDField::SetTextValue(const std::string& text) {
   }
   const char sep = Regional().decimal_separator;
   bool overflow = false;
+  if (Size() > 4 && Size() <= 28) {
+    // Columns with more than four places keep every place they hold.
+    std::optional<__int128> scaled = ParseScaled(text, sep, Size(), &overflow);
+    const unsigned __int128 limit = static_cast<unsigned __int128>(1) << 96;
+    if (scaled) {
+      const bool negative = *scaled < 0;
+      const unsigned __int128 m = static_cast<unsigned __int128>(negative ? -*scaled : *scaled);
+      if (m < limit) {
+        provider::Decimal d;
+        d.negative = negative;
+        d.scale = static_cast<uint8_t>(Size());
+        d.magnitude = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32),
+                       static_cast<uint32_t>(m >> 64)};
+        StoreValue(d);
+        return;
+      }
+      overflow = true;
+    }
+    if (overflow) {
+      RangeError(ParseFloat(text, sep).value_or(0), DisplayName(),
+                 -7.9228162514264337593543950335E28, 7.9228162514264337593543950335E28, sep);
+    }
+    throw EDatabaseError(Format("'%s' is not a valid floating point value for field '%s'",
+                                text.c_str(), DisplayName().c_str()));
+  }
   std::optional<int64_t> v = ParseFixed4(text, sep, &overflow);
   if (!v) {
     if (overflow) {

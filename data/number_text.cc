@@ -110,35 +110,40 @@ std::optional<double> ParseFloat(std::string_view text, char sep) {
   return v;
 }
 
-std::optional<int64_t> ParseFixed4(std::string_view text, char sep, bool* overflow) {
+std::optional<__int128> ParseScaled(std::string_view text, char sep, int scale, bool* overflow) {
   *overflow = false;
   std::optional<NumberParts> p = SplitNumber(text, sep);
   if (!p) return std::nullopt;
-  // Value = 0.digits * 10^(point + exponent); we want round(value * 10^4).
+  // Value = 0.digits * 10^(point + exponent); we want round(value * 10^scale).
   std::string digits = p->digits;
   size_t first = digits.find_first_not_of('0');
   if (first == std::string::npos) return 0;
-  int64_t shift = p->point + p->exponent + 4;  // digits before the point of value*10^4
+  int64_t shift = p->point + p->exponent + scale;  // integer digits of value*10^scale
   shift -= static_cast<int64_t>(first);
   digits = digits.substr(first);
-  if (shift > 19) {
+  if (shift > 30) {
     *overflow = true;
     return std::nullopt;
   }
   unsigned __int128 v = 0;
   for (int64_t k = 0; k < shift; ++k) {
-    v = v * 10 + (k < static_cast<int64_t>(digits.size()) ? digits[k] - '0' : 0);
+    v = v * 10 +
+        static_cast<unsigned>(k < static_cast<int64_t>(digits.size()) ? digits[k] - '0' : 0);
   }
   // Round half away from zero on the first dropped digit.
-  int64_t next = shift;
-  if (next >= 0 && next < static_cast<int64_t>(digits.size()) && digits[next] >= '5') v += 1;
-  const unsigned __int128 limit = static_cast<unsigned __int128>(INT64_MAX) + (p->negative ? 1 : 0);
-  if (v > limit) {
+  if (shift >= 0 && shift < static_cast<int64_t>(digits.size()) && digits[shift] >= '5') v += 1;
+  const __int128 result = static_cast<__int128>(v);
+  return p->negative ? -result : result;
+}
+
+std::optional<int64_t> ParseFixed4(std::string_view text, char sep, bool* overflow) {
+  std::optional<__int128> v = ParseScaled(text, sep, 4, overflow);
+  if (!v) return std::nullopt;
+  if (*v > INT64_MAX || *v < INT64_MIN) {
     *overflow = true;
     return std::nullopt;
   }
-  return p->negative ? static_cast<int64_t>(0 - static_cast<uint64_t>(v))
-                     : static_cast<int64_t>(static_cast<uint64_t>(v));
+  return static_cast<int64_t>(*v);
 }
 
 std::string FormatGeneral(double value, int precision, char sep) {

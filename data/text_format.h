@@ -26,6 +26,11 @@ std::optional<double> ParseFloat(std::string_view text, char decimal_separator);
 // when the number is valid but does not fit.
 std::optional<int64_t> ParseFixed4(std::string_view text, char decimal_separator, bool* overflow);
 
+// As ParseFixed4 with `scale` decimals (0 to 28), into 128 bits: round
+// half away from zero; *overflow beyond 30 integer digits.
+std::optional<__int128> ParseScaled(std::string_view text, char decimal_separator, int scale,
+                                    bool* overflow);
+
 // The general number form: `precision` significant digits, fixed notation
 // for 0 and magnitudes from 0.0001 with at most `precision` integer digits,
 // scientific ("1.5E-7", "1E20") otherwise; trailing zeros dropped.

@@ -118,6 +118,14 @@ std::optional<__int128> Scaled(const Variant& v, int scale) {
   __int128 pow = 1;
   for (int i = 0; i < scale; ++i) pow *= 10;
   if (auto* i = std::get_if<int64_t>(&v)) return static_cast<__int128>(*i) * pow;
+  if (auto* d = std::get_if<Decimal>(&v)) {
+    // Exact: rescale the 96-bit magnitude, rounding half away from zero.
+    __int128 m = (static_cast<__int128>(d->magnitude[2]) << 64) |
+                 (static_cast<__int128>(d->magnitude[1]) << 32) | d->magnitude[0];
+    for (int s = d->scale; s < scale; ++s) m *= 10;
+    for (int s = d->scale; s > scale; --s) m = (m + (s == scale + 1 ? 5 : 0)) / 10;
+    return d->negative ? -m : m;
+  }
   if (auto* c = std::get_if<Currency>(&v)) {
     __int128 x = static_cast<__int128>(c->scaled) * pow;
     __int128 q = x / 10000, r = x % 10000;

@@ -30,10 +30,10 @@ class QueryTest : public ::testing::Test {
 
   MemoryCatalogScope scope_;
   std::shared_ptr<provider::MemoryDatabase> db_;
+  Log log_;  // outlives the query, whose handlers write to it when it closes
   TShareDataModule dm_;
   TADOQuery query_{"ADOQuery1"};
   TDataSource source_{"DataSource1"};
-  Log log_;
   RecordingLink link_{&log_};
 };
 

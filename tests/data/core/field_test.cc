@@ -392,3 +392,43 @@ TEST(SystemRegional, PatternsThatReadBackOrTheDefaults) {
 
 }  // namespace
 }  // namespace data
+
+namespace data {
+namespace {
+
+TEST(DecimalField, MoreThanFourPlacesAreKept) {
+  using namespace provider;  // NOLINT
+  testing::MemoryCatalogScope scope;
+  auto db = scope.Add("d.mdb");
+  ColumnInfo n6 = MemoryColumn("N6", adNumeric);
+  n6.precision = 18;
+  n6.scale = 6;
+  MemoryTable& t = db->AddTable("T", {n6});
+  Decimal d;
+  d.scale = 6;
+  d.magnitude = {1234567, 0, 0};  // 1.234567
+  t.rows.push_back({Variant(d)});
+  TShareDataModule dm;
+  dm.ADOConnection1.SetConnectionString(BuildConnectionString("d.mdb", ""));
+  TADOQuery q("Q");
+  q.SetConnection(&dm.ADOConnection1);
+  q.SQL().Add("Select * From T");
+  q.Open();
+  TField& f = q.FieldByName("N6");
+  EXPECT_EQ(f.Size(), 6);
+  EXPECT_EQ(f.TextValue(), "1.234567");
+  EXPECT_EQ(f.DisplayText(), "1.234567");
+  q.Edit();
+  f.SetTextValue(f.TextValue());  // a rewrite stores the same value
+  EXPECT_EQ(f.TextValue(), "1.234567");
+  f.SetTextValue("-2.0000005");
+  EXPECT_EQ(f.TextValue(), "-2.000001");
+  EXPECT_THROW(f.SetTextValue("1e30"), EDatabaseError);
+  q.Post();
+  const Decimal stored = std::get<Decimal>(db->tables[0].rows[0][0]);
+  EXPECT_TRUE(stored.negative);
+  EXPECT_EQ(stored.magnitude[0], 2000001u);
+}
+
+}  // namespace
+}  // namespace data
