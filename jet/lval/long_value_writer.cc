@@ -118,12 +118,10 @@ Status LongValueWriter::Free(ByteView field, const std::string& where) {
     slots[slot].bytes.clear();
     JET_ASSIGN_OR_RETURN(uint8_t * p, editor_->Edit(page));
     WriteDataPageSlots(f, slots, p);
-    bool live = false;
-    for (const PageSlot& s : slots) live = live || (s.flags & kSlotDeleted) == 0;
-    if (!live) {
-      JET_RETURN_IF_ERROR(ReleasePage(*editor_, page));
-      if (page_ == page) page_ = 0;
-    }
+    // The page is not given back to the file: Jet 4 may list it in the
+    // column's own page maps, which a freed page would contradict. Its room
+    // goes to the next long value written instead.
+    page_ = page;
     ptr = next;
   }
   return Status::Ok();

@@ -32,8 +32,8 @@ class LongValueWriter {
   Result<std::vector<uint8_t>> Write(const std::vector<uint8_t>& data, bool inline_ok);
 
   // Deletes the out-of-row pieces of the long value whose field is `field`
-  // (inline and empty ones have none). Pages left without a live row are given
-  // back to the free-page map. Corruption naming `where` on impossible pointers.
+  // (inline and empty ones have none); the room they leave is filled by the
+  // next values written. Corruption naming `where` on impossible pointers.
   Status Free(ByteView field, const std::string& where);
 
   // Forgets the page it was filling (after pending changes were dropped).
