@@ -443,11 +443,16 @@ Status DatabaseBuilder::Save(const std::string& path) {
 Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
   auto slash = path.find_last_of('/');
   std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  // A file or folder without any write permission bit counts as read-only
+  // even for the superuser: that is how a read-only attribute shows on shares.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && ::access(path.c_str(), W_OK) != 0) {
+  if (::stat(path.c_str(), &st) == 0 &&
+      ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
     return Status::ReadOnly("Cannot write '" + path + "': the file is read-only.");
   }
-  if (::access(dir.c_str(), W_OK) != 0) {
+  struct stat dst;
+  if (::stat(dir.c_str(), &dst) != 0 || (dst.st_mode & 0222) == 0 ||
+      ::access(dir.c_str(), W_OK) != 0) {
     return Status::ReadOnly("Cannot write '" + path + "': its folder is read-only or missing.");
   }
   std::string tmp = path + ".tmp-XXXXXX";
