@@ -29,6 +29,7 @@ int RunSchema(const std::vector<std::string>& argv, std::ostream& out, std::ostr
 int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunCheck(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunCreateSample(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 
 // Runs the whole command line (argv without the program name).
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);

@@ -10,7 +10,8 @@ constexpr const char* kUsage =
     "  schema FILE TABLE    columns (name, type, size, flags) and indexes\n"
     "  export FILE TABLE    the table as CSV\n"
     "  check FILE           integrity of pages, rows, long values and indexes\n"
-    "  create-sample FILE   a new demonstration database\n";
+    "  create-sample FILE   a new demonstration database\n"
+    "  replace FILE --table T --field F --find S --replace R [--dry-run] [--backup]\n";
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
@@ -29,6 +30,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "export") return RunExport(rest, out, err);
   if (command == "check") return RunCheck(rest, out, err);
   if (command == "create-sample") return RunCreateSample(rest, out, err);
+  if (command == "replace") return RunReplace(rest, out, err);
   err << "unknown command '" << command << "'\n" << kUsage;
   return kExitUsage;
 }
