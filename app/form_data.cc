@@ -26,7 +26,14 @@ data::TShareDataModule& TFormMainData::Module() {
 }
 
 void TFormMainData::Connect(const std::string& file, const std::string& password) {
-  data::TADOConnection& connection = Module().ADOConnection1;
+  data::TShareDataModule& module = Module();
+  data::TADOConnection& connection = module.ADOConnection1;
+  // An open query still reads its rows from the file it was opened on, and
+  // a file opened for writing stays locked while anything reads it: let go
+  // of both queries' rows first, or reconnecting to the same file would
+  // find it in use. Each is rebuilt by the command that needs it.
+  view_.ADOQuery1.Close();
+  module.ADOQueryTemp.Close();
   connection.SetConnected(false);
   connection.SetConnectionString(data::BuildConnectionString(file, password));
   connection.SetConnected(true);

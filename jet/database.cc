@@ -31,7 +31,7 @@ class DatabaseImpl : public Database {
     std::vector<TableInfo> out;
     for (const CatalogEntry& e : *catalog_) {
       if (e.system || !(e.table() || e.linked())) continue;
-      out.push_back(TableInfo{e.name, e.definition_page, e.linked()});
+      out.push_back(TableInfo{e.name, e.linked() ? 0 : e.definition_page, e.linked()});
     }
     return out;
   }
@@ -66,8 +66,8 @@ class DatabaseImpl : public Database {
 
   Status UpdateRow(const TableDef& table, RowId,
                    const std::vector<std::pair<size_t, Value>>&) override {
-    return Status::NotSupported(path() + ": table '" + table.name +
-                                "': changing rows is not supported yet");
+    return Status::ReadOnly(path() + ": table '" + table.name +
+                            "': the database is open read-only; rows cannot be changed");
   }
 
  private:
@@ -90,7 +90,8 @@ class DatabaseImpl : public Database {
 Result<std::unique_ptr<Database>> OpenDatabase(std::unique_ptr<ByteSource> source,
                                                const OpenOptions& options) {
   if (!options.read_only) {
-    return Status::NotSupported(source->name() + ": writable opens are not supported yet");
+    return Status::NotSupported(source->name() +
+                                ": writable opens go through OpenDatabaseForUpdate (jet/update)");
   }
   std::vector<uint8_t> raw(kHeaderReadSize);
   if (source->size() < raw.size()) {

@@ -135,6 +135,15 @@ class Database {
   // not fit its column, a duplicate unique key, or a read-only open.
   virtual Status UpdateRow(const TableDef& table, RowId row,
                            const std::vector<std::pair<size_t, Value>>& changes) = 0;
+
+  // Groups the UpdateRow calls that follow into one atomic step on disk,
+  // ended by CommitBatch (durable) or RollbackBatch (undone). A failed
+  // update inside a batch changes nothing itself; the rows stored before it
+  // stay in the batch and are kept by CommitBatch. Only databases opened for
+  // writing support batches (ReadOnly otherwise).
+  virtual Status BeginBatch() { return Status::ReadOnly(path() + " is open read-only"); }
+  virtual Status CommitBatch() { return Status::ReadOnly(path() + " is open read-only"); }
+  virtual Status RollbackBatch() { return Status::ReadOnly(path() + " is open read-only"); }
 };
 
 // Database::Open over any byte source (an in-memory image in tests and fuzzing).

@@ -8,6 +8,7 @@ namespace jet {
 PageStore::PageStore(const ByteSource* source, const Format& format, uint32_t database_key,
                      size_t capacity)
     : source_(source),
+      file_(&source->name()),
       format_(format),
       database_key_(database_key),
       capacity_(capacity < 4 ? 4 : capacity) {
@@ -17,6 +18,13 @@ PageStore::PageStore(const ByteSource* source, const Format& format, uint32_t da
 
 Status PageStore::Corrupt(uint32_t page, const std::string& what) const {
   return Status::Corruption(file() + ": page " + std::to_string(page) + ": " + what);
+}
+
+void PageStore::Reset() {
+  lru_.clear();
+  index_.clear();
+  uint64_t pages = source_->size() / format_.page_size;
+  page_count_ = pages > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(pages);
 }
 
 void PageStore::Replace(uint32_t page, std::vector<uint8_t> decoded) {

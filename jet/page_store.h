@@ -29,7 +29,7 @@ class PageStore {
   uint32_t page_size() const { return format_.page_size; }
   // Whole pages in the file; a trailing partial page is not counted.
   uint32_t page_count() const { return page_count_; }
-  const std::string& file() const { return source_->name(); }
+  const std::string& file() const { return *file_; }
 
   // The decoded page `page`; Corruption when it lies outside the file.
   Result<PageRef> Get(uint32_t page);
@@ -41,6 +41,10 @@ class PageStore {
   // reads see them, and grows page_count() when the page was appended.
   void Replace(uint32_t page, std::vector<uint8_t> decoded);
 
+  // After the write side rolled changes back: forgets every cached page and
+  // takes the page count from the source again.
+  void Reset();
+
   // How many pages were read from the source (tests check a scan reads each once).
   uint64_t reads() const { return reads_; }
 
@@ -49,6 +53,7 @@ class PageStore {
 
  private:
   const ByteSource* source_;
+  const std::string* file_;
   const Format& format_;
   uint32_t database_key_;
   size_t capacity_;

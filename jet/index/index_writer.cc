@@ -305,4 +305,72 @@ Result<std::vector<IndexEntry>> IndexWriter::Entries(const IndexDef& index) {
   return editor_->store().Corrupt(index.root_page, "index leaf chain loops");
 }
 
+Status IndexWriter::Walk(const IndexDef& index, uint32_t page, const Bytes* low,
+                         const Bytes* high, int depth, int* leaf_depth,
+                         std::vector<uint32_t>* leaves, std::vector<std::string>* problems) {
+  const std::string where = "index '" + index.name + "': page " + std::to_string(page);
+  if (depth > kMaxDepth) {
+    problems->push_back(where + ": the tree is deeper than possible (a loop?)");
+    return Status::Ok();
+  }
+  IndexPage p;
+  JET_RETURN_IF_ERROR(Load(page, &p));
+  std::vector<Bytes> sorts;
+  for (const IndexEntry& e : p.entries) sorts.push_back(e.SortBytes());
+  for (size_t i = 0; i < sorts.size(); ++i) {
+    if (i > 0 && !(sorts[i - 1] < sorts[i])) {
+      problems->push_back(where + ": entries " + std::to_string(i - 1) + " and " +
+                          std::to_string(i) + " are out of order");
+    }
+    if ((low && !(*low < sorts[i])) || (high && *high < sorts[i])) {
+      problems->push_back(where + ": entry " + std::to_string(i) +
+                          " lies outside the bounds its parent gives the page");
+    }
+  }
+  if (p.leaf()) {
+    if (*leaf_depth == -1) *leaf_depth = depth;
+    if (*leaf_depth != depth) problems->push_back(where + ": leaves at different depths");
+    leaves->push_back(page);
+    return Status::Ok();
+  }
+  const Bytes* prev = low;
+  for (size_t i = 0; i < p.entries.size(); ++i) {
+    IndexPage child;
+    JET_RETURN_IF_ERROR(Load(p.entries[i].child, &child));
+    if (!child.entries.empty() && child.entries.back().SortBytes() != sorts[i]) {
+      problems->push_back(where + ": entry " + std::to_string(i) +
+                          " does not repeat the last entry of its child page " +
+                          std::to_string(p.entries[i].child));
+    }
+    JET_RETURN_IF_ERROR(Walk(index, p.entries[i].child, prev, &sorts[i], depth + 1, leaf_depth,
+                             leaves, problems));
+    prev = &sorts[i];
+  }
+  if (p.tail != 0) {
+    JET_RETURN_IF_ERROR(Walk(index, p.tail, prev, high, depth + 1, leaf_depth, leaves, problems));
+  }
+  if (p.entries.empty() && p.tail == 0) problems->push_back(where + ": node without children");
+  return Status::Ok();
+}
+
+Status IndexWriter::Validate(const IndexDef& index, std::vector<std::string>* problems) {
+  int leaf_depth = -1;
+  std::vector<uint32_t> leaves;
+  JET_RETURN_IF_ERROR(Walk(index, index.root_page, nullptr, nullptr, 0, &leaf_depth, &leaves,
+                           problems));
+  for (size_t i = 0; i < leaves.size(); ++i) {
+    IndexPage leaf;
+    JET_RETURN_IF_ERROR(Load(leaves[i], &leaf));
+    uint32_t want_prev = i == 0 ? 0 : leaves[i - 1];
+    uint32_t want_next = i + 1 == leaves.size() ? 0 : leaves[i + 1];
+    if (leaf.prev != want_prev || leaf.next != want_next) {
+      problems->push_back("index '" + index.name + "': leaf page " + std::to_string(leaves[i]) +
+                          " links to " + std::to_string(leaf.prev) + "/" +
+                          std::to_string(leaf.next) + " instead of its neighbours " +
+                          std::to_string(want_prev) + "/" + std::to_string(want_next));
+    }
+  }
+  return Status::Ok();
+}
+
 }  // namespace jet

@@ -58,6 +58,12 @@ class IndexWriter {
   // Every entry of `index`, in order (for checks and tests).
   Result<std::vector<IndexEntry>> Entries(const IndexDef& index);
 
+  // Checks the tree's shape: entries in order on every page, every node entry
+  // bounding its child's entries (and equal to the child's last one), leaves
+  // all at one depth, and the leaf chain visiting the leaves in tree order.
+  // Adds a line per problem; fails only when a page cannot be read.
+  Status Validate(const IndexDef& index, std::vector<std::string>* problems);
+
  private:
   struct Step {
     uint32_t page;
@@ -66,6 +72,9 @@ class IndexWriter {
   Status Descend(const IndexDef& index, const Bytes& sort_bytes, std::vector<Step>* path,
                  IndexPage* leaf, uint32_t* leaf_page = nullptr);
   Status Load(uint32_t page, IndexPage* out);
+  Status Walk(const IndexDef& index, uint32_t page, const Bytes* low, const Bytes* high,
+              int depth, int* leaf_depth, std::vector<uint32_t>* leaves,
+              std::vector<std::string>* problems);
   Status Store(uint32_t page, const IndexPage& p, std::vector<Step> path);
   Status FixParent(std::vector<Step> path, uint32_t page, const IndexPage& p);
   Status Insert(const IndexDef& index, const IndexEntry& entry);

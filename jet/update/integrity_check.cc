@@ -162,6 +162,10 @@ class Checker {
         continue;
       }
       report_.index_entries += entries->size();
+      std::vector<std::string> shape;
+      Status walked = indexes_.Validate(x, &shape);
+      if (!walked.ok()) Problem(where + ": " + walked.message());
+      for (const std::string& s : shape) Problem("table '" + t.name + "': " + s);
       for (size_t i = 1; i < entries->size(); ++i) {
         if (!((*entries)[i - 1].SortBytes() < (*entries)[i].SortBytes())) {
           Problem(where + ": entries " + std::to_string(i - 1) + " and " + std::to_string(i) +

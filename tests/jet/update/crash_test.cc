@@ -1,0 +1,142 @@
+// Crash safety: the same run of updates is cut off at every changing call and
+// at many byte counts (the cut write torn), the unflushed data is lost as in a
+// power cut, and the file is reopened. It must pass the integrity check and
+// hold exactly the rows of the transactions committed so far (or of the one
+// whose commit was under way), never a mix.
+#include <gtest/gtest.h>
+
+#include "fixture.h"
+#include "jet/update/integrity_check.h"
+#include "jet/update/writable_database.h"
+#include "jet/write/fault_injection.h"
+#include "jet/write/memory_file_system.h"
+#include "update_test_util.h"
+
+namespace jet::testing {
+namespace {
+
+const std::string kPath = "/data/people.mdb";
+using Rows = std::vector<std::vector<Value>>;
+
+Rows ReadImage(const std::vector<uint8_t>& bytes, std::vector<RowId>* ids = nullptr) {
+  auto db = OpenDatabase(std::make_unique<MemoryByteSource>(bytes, kPath), OpenOptions{});
+  EXPECT_TRUE(db.ok()) << db.status().ToString();
+  if (!db.ok()) return {};
+  auto t = (*db)->FindTable("People");
+  EXPECT_TRUE(t.ok());
+  return AllRows(**db, *t, ids);
+}
+
+// The transactions of the run: a batch over ten rows, then two single updates.
+std::vector<std::vector<std::pair<size_t, ColumnChanges>>> Transactions() {
+  std::vector<std::pair<size_t, ColumnChanges>> batch;
+  for (size_t r = 0; r < 10; ++r) {
+    batch.push_back({r,
+                     {{kName, Value("crash-" + std::to_string(r) + std::string(20, 'z'))},
+                      {kNotes, Value(std::string(6000 + r, 'n'))},
+                      {kCity, Value(std::string("迁移"))}}});
+  }
+  return {batch,
+          {{20, {{kNotes, Value(std::string(20000, 'c'))}}}},
+          {{21, {{kName, Value(std::string("最后"))}, {kActive, Value(true)}}}}};
+}
+
+// Runs the transactions; returns how many committed without error.
+int RunWorkload(FileSystem* fs, const std::vector<RowId>& ids) {
+  UpdateOpenOptions more;
+  more.fs = fs;
+  more.lock = false;
+  auto db = OpenDatabaseForUpdate(kPath, OpenOptions{}, more);
+  if (!db.ok()) return 0;
+  auto t = (*db)->FindTable("People");
+  if (!t.ok()) return 0;
+  int committed = 0;
+  for (const auto& txn : Transactions()) {
+    bool batch = txn.size() > 1;
+    if (batch && !(*db)->BeginBatch().ok()) return committed;
+    for (const auto& [row, changes] : txn) {
+      if (!(*db)->UpdateRow(*t, ids[row], changes).ok()) return committed;
+    }
+    if (batch && !(*db)->CommitBatch().ok()) return committed;
+    ++committed;
+  }
+  return committed;
+}
+
+TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
+  auto original = PeopleDatabase(40);
+  ASSERT_TRUE(original.ok()) << original.status().ToString();
+  std::vector<RowId> ids;
+  std::vector<Rows> states{ReadImage(*original, &ids)};
+  for (const auto& txn : Transactions()) {
+    Rows next = states.back();
+    for (const auto& [row, changes] : txn) {
+      for (const auto& [c, v] : changes) next[row][c] = v;
+    }
+    states.push_back(next);
+  }
+
+  // A full run, to learn how many calls and bytes there are to cut.
+  FaultBudget total;
+  {
+    MemoryFileSystem mem;
+    mem.Put(kPath, *original);
+    FaultInjectingFileSystem faulty(&mem);
+    ASSERT_EQ(RunWorkload(&faulty, ids), 3);
+    total = faulty.budget();
+    EXPECT_EQ(ReadImage(mem.Contents(kPath)), states.back());
+  }
+  ASSERT_GT(total.calls_made, 10u);
+
+  struct Cut {
+    bool bytes;
+    uint64_t at;
+  };
+  std::vector<Cut> cuts;
+  for (uint64_t c = 0; c <= total.calls_made; ++c) cuts.push_back({false, c});
+  for (uint64_t b = 0; b < total.bytes_written; b += total.bytes_written / 60 + 1) {
+    cuts.push_back({true, b});
+  }
+  int reached_new = 0;
+  for (const Cut& cut : cuts) {
+    SCOPED_TRACE((cut.bytes ? "bytes " : "calls ") + std::to_string(cut.at));
+    MemoryFileSystem mem;
+    mem.Put(kPath, *original);
+    int committed = 0;
+    {
+      FaultInjectingFileSystem faulty(&mem);
+      if (cut.bytes) {
+        faulty.FailAfterBytes(cut.at);
+      } else {
+        faulty.FailAfterCalls(cut.at);
+      }
+      committed = RunWorkload(&faulty, ids);
+    }
+    mem.LoseUnsyncedChanges();
+    {
+      // Reopening rolls back whatever the cut left half done.
+      UpdateOpenOptions more;
+      more.fs = &mem;
+      more.lock = false;
+      auto db = OpenDatabaseForUpdate(kPath, OpenOptions{}, more);
+      ASSERT_TRUE(db.ok()) << db.status().ToString();
+    }
+    std::vector<uint8_t> image = mem.Contents(kPath);
+    Rows rows = ReadImage(image);
+    int state = -1;
+    for (size_t k = 0; k < states.size(); ++k) {
+      if (rows == states[k]) state = static_cast<int>(k);
+    }
+    ASSERT_NE(state, -1) << "the rows match no committed state";
+    EXPECT_GE(state, committed);
+    EXPECT_LE(state, committed + 1);
+    reached_new += state > 0;
+    auto report = CheckDatabase(std::make_unique<MemoryByteSource>(image, kPath), "");
+    ASSERT_TRUE(report.ok()) << report.status().ToString();
+    for (const auto& p : report->problems) ADD_FAILURE() << p;
+  }
+  EXPECT_GT(reached_new, 0);
+}
+
+}  // namespace
+}  // namespace jet::testing

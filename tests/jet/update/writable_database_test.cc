@@ -1,0 +1,314 @@
+// Updating rows through a database opened for update, on real files: values
+// and limits, unique keys, batches, other writers, read-only files, rows that
+// move, long values and index splits — each time followed by the integrity
+// check.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "fixture.h"
+#include "jet/alloc/usage_map_edit.h"
+#include "jet/update/integrity_check.h"
+#include "jet/update/writable_database.h"
+#include "update_test_util.h"
+
+namespace jet::testing {
+namespace {
+
+// Pages of type `type` in a Jet 4 file, and data-page slots carrying `flag`.
+int CountPages(const std::vector<uint8_t>& file, uint8_t type) {
+  int n = 0;
+  for (size_t off = 0; off + 4096 <= file.size(); off += 4096) n += file[off] == type;
+  return n;
+}
+int CountSlotsWith(const std::vector<uint8_t>& file, uint16_t flag) {
+  int n = 0;
+  for (size_t off = 4096; off + 4096 <= file.size(); off += 4096) {
+    if (file[off] != kPageData) continue;
+    ByteView v{file.data() + off, 4096};
+    for (size_t s = 0; s < v.U16(12); ++s) n += (v.U16(14 + 2 * s) & flag) == flag;
+  }
+  return n;
+}
+
+class WritableDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    path_ = dir_ + "/people.mdb";
+    auto bytes = PeopleDatabase(60);
+    ASSERT_TRUE(bytes.ok()) << bytes.status().ToString();
+    ASSERT_TRUE(WriteFile(path_, *bytes));
+  }
+  void TearDown() override {
+    chmod(path_.c_str(), 0644);
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::unique_ptr<Database> OpenForUpdate() {
+    auto db = OpenDatabaseForUpdate(path_, OpenOptions{});
+    EXPECT_TRUE(db.ok()) << db.status().ToString();
+    return db.ok() ? std::move(db).value() : nullptr;
+  }
+
+  void ExpectCheckPasses() {
+    auto report = CheckDatabaseFile(path_, "");
+    ASSERT_TRUE(report.ok()) << report.status().ToString();
+    for (const auto& p : report->problems) ADD_FAILURE() << p;
+    EXPECT_GT(report->index_entries, 0u);
+  }
+
+  std::vector<std::vector<Value>> ReadAll(std::vector<RowId>* ids = nullptr) {
+    auto db = Database::Open(path_, OpenOptions{});
+    EXPECT_TRUE(db.ok());
+    auto table = (*db)->FindTable("People");
+    EXPECT_TRUE(table.ok());
+    return AllRows(**db, *table, ids);
+  }
+
+  std::string dir_, path_;
+};
+
+TEST_F(WritableDatabaseTest, UpdatesTextMemoAndIndexedColumnsAndReadsBack) {
+  std::vector<RowId> ids;
+  auto before = ReadAll(&ids);
+  ASSERT_EQ(before.size(), 60u);
+  {
+    auto db = OpenForUpdate();
+    ASSERT_TRUE(db);
+    auto t = db->FindTable("people");
+    ASSERT_TRUE(t.ok());
+    ASSERT_TRUE(db->UpdateRow(*t, ids[3], {{kName, Value(std::string("张三"))},
+                                            {kCity, Value(std::string("广州"))},
+                                            {kNotes, Value(std::string(5000, 'x'))}})
+                    .ok());
+    ASSERT_TRUE(db->UpdateRow(*t, ids[4], {{kNotes, Value()}, {kCity, Value()}}).ok());
+    ASSERT_TRUE(db->UpdateRow(*t, ids[5], {{kActive, Value(false)}, {kScore, Value(-1.5)}}).ok());
+    // The open database reads its own changes.
+    auto row = db->ReadRow(*t, ids[3]);
+    ASSERT_TRUE(row.ok());
+    EXPECT_EQ(std::get<std::string>((*row)[kName]), "张三");
+  }
+  EXPECT_FALSE(std::filesystem::exists(path_ + "-journal"));
+  auto after = ReadAll();
+  before[3][kName] = Value(std::string("张三"));
+  before[3][kCity] = Value(std::string("广州"));
+  before[3][kNotes] = Value(std::string(5000, 'x'));
+  before[4][kNotes] = Value();
+  before[4][kCity] = Value();
+  before[5][kActive] = Value(false);
+  before[5][kScore] = Value(-1.5);
+  EXPECT_EQ(after, before);
+  ExpectCheckPasses();
+}
+
+TEST_F(WritableDatabaseTest, RefusesBadValuesWithoutWritingAnything) {
+  std::vector<RowId> ids;
+  ReadAll(&ids);
+  auto original = ReadFileBytes(path_);
+  {
+    auto db = OpenForUpdate();
+    ASSERT_TRUE(db);
+    auto t = db->FindTable("People");
+    ASSERT_TRUE(t.ok());
+    struct Case {
+      ColumnChanges changes;
+      Status::Code code;
+      const char* says;
+    } cases[] = {
+        {{{kName, Value(std::string(41, 'a'))}}, Status::Code::kInvalidArgument, "column 'Name'"},
+        {{{kName, Value(std::string("name-7"))}}, Status::Code::kConstraint, "index 'ByName'"},
+        {{{kId, Value()}}, Status::Code::kConstraint, "column 'ID'"},
+        {{{kId, Value(int32_t{9})}}, Status::Code::kConstraint, "index 'PrimaryKey'"},
+        {{{kScore, Value(std::string("12"))}}, Status::Code::kInvalidArgument, "column 'Score'"},
+        {{{kName, Value(std::string("\xff\xfe"))}}, Status::Code::kInvalidArgument, "UTF-8"},
+        // A good change next to a bad one is not stored either.
+        {{{kCity, Value(std::string("ok"))}, {kName, Value(std::string(50, 'b'))}},
+         Status::Code::kInvalidArgument, "longer than the column"},
+    };
+    for (const Case& c : cases) {
+      Status s = db->UpdateRow(*t, ids[2], c.changes);
+      EXPECT_EQ(s.code(), c.code) << s.ToString();
+      EXPECT_NE(s.message().find(c.says), std::string::npos) << s.message();
+      EXPECT_NE(s.message().find("table 'People'"), std::string::npos) << s.message();
+    }
+    EXPECT_EQ(db->UpdateRow(*t, RowId{ids[2].page, 200}, {{kCity, Value()}}).code(),
+              Status::Code::kNotFound);
+  }
+  EXPECT_EQ(ReadFileBytes(path_), original);
+}
+
+TEST_F(WritableDatabaseTest, BatchKeepsRowsStoredBeforeAFailureAndRollbackUndoes) {
+  std::vector<RowId> ids;
+  auto rows = ReadAll(&ids);
+  {
+    auto db = OpenForUpdate();
+    ASSERT_TRUE(db);
+    auto t = db->FindTable("People");
+    ASSERT_TRUE(db->BeginBatch().ok());
+    ASSERT_TRUE(db->UpdateRow(*t, ids[0], {{kCity, Value(std::string("A"))}}).ok());
+    ASSERT_TRUE(db->UpdateRow(*t, ids[1], {{kCity, Value(std::string("B"))}}).ok());
+    EXPECT_FALSE(db->UpdateRow(*t, ids[2], {{kName, Value(std::string("name-0"))}}).ok());
+    ASSERT_TRUE(db->CommitBatch().ok());
+    ASSERT_TRUE(db->BeginBatch().ok());
+    ASSERT_TRUE(db->UpdateRow(*t, ids[3], {{kCity, Value(std::string("gone"))}}).ok());
+    ASSERT_TRUE(db->RollbackBatch().ok());
+    auto row = db->ReadRow(*t, ids[3]);
+    ASSERT_TRUE(row.ok());
+    EXPECT_EQ((*row)[kCity], rows[3][kCity]);
+  }
+  auto after = ReadAll();
+  rows[0][kCity] = Value(std::string("A"));
+  rows[1][kCity] = Value(std::string("B"));
+  EXPECT_EQ(after, rows);
+  ExpectCheckPasses();
+}
+
+TEST_F(WritableDatabaseTest, OtherWritersAndReadOnlyFilesAreRefusedBeforeAnyChange) {
+  auto original = ReadFileBytes(path_);
+  {
+    auto first = OpenForUpdate();
+    ASSERT_TRUE(first);
+    auto second = OpenDatabaseForUpdate(path_, OpenOptions{});
+    ASSERT_FALSE(second.ok());
+    EXPECT_EQ(second.status().code(), Status::Code::kLocked) << second.status().ToString();
+  }
+  ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
+  auto ro = OpenDatabaseForUpdate(path_, OpenOptions{});
+  ASSERT_FALSE(ro.ok());
+  EXPECT_EQ(ro.status().code(), Status::Code::kReadOnly) << ro.status().ToString();
+  EXPECT_EQ(ReadFileBytes(path_), original);
+  // A read-only open refuses changes too.
+  auto reader = Database::Open(path_, OpenOptions{});
+  ASSERT_TRUE(reader.ok());
+  auto t = (*reader)->FindTable("People");
+  EXPECT_EQ((*reader)->UpdateRow(*t, RowId{1, 0}, {}).code(), Status::Code::kReadOnly);
+}
+
+TEST_F(WritableDatabaseTest, GrowingRowsMoveKeepTheirPlaceAndShrinkBack) {
+  std::vector<RowId> ids;
+  auto model = ReadAll(&ids);
+  auto db = OpenForUpdate();
+  ASSERT_TRUE(db);
+  auto t = db->FindTable("People");
+  // Grow every row (inline memos up to the limit, long names), so pages
+  // overflow and rows move; then long memos go out of row; then shrink.
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(db->BeginBatch().ok());
+    for (size_t r = 0; r < ids.size(); ++r) {
+      ColumnChanges ch;
+      if (round == 0) {
+        ch = {{kName, Value("long name number " + std::to_string(r) + std::string(15, 'n'))},
+              {kNotes, Value(std::string(250, static_cast<char>('a' + r % 26)))}};
+      } else if (round == 1) {
+        ch = {{kNotes, Value(std::string(3000 + 97 * r, 'm'))}};
+        if (r % 7 == 0) ch = {{kNotes, Value(std::string(20000, 'c'))}};
+      } else {
+        ch = {{kNotes, Value(std::string("short"))}, {kName, Value("n" + std::to_string(r))}};
+      }
+      Status s = db->UpdateRow(*t, ids[r], ch);
+      ASSERT_TRUE(s.ok()) << s.ToString();
+      for (auto& [c, v] : ch) model[r][c] = v;
+    }
+    ASSERT_TRUE(db->CommitBatch().ok());
+    if (round == 0) {
+      EXPECT_GT(CountSlotsWith(ReadFileBytes(path_), kSlotLookup), 10) << "no row moved";
+    }
+    std::vector<RowId> now;
+    auto rows = AllRows(*db, *t, &now);
+    EXPECT_EQ(now, ids) << "round " << round;
+    EXPECT_EQ(rows, model) << "round " << round;
+    auto report = CheckDatabase(std::make_unique<MemoryByteSource>(ReadFileBytes(path_)), "");
+    ASSERT_TRUE(report.ok());
+    for (const auto& p : report->problems) ADD_FAILURE() << "round " << round << ": " << p;
+  }
+  db.reset();
+  EXPECT_EQ(ReadAll(), model);
+}
+
+TEST_F(WritableDatabaseTest, ManyKeyChangesSplitIndexPagesAndStayExact) {
+  auto bytes = PeopleDatabase(240);
+  ASSERT_TRUE(bytes.ok());
+  ASSERT_TRUE(WriteFile(path_, *bytes));
+  std::vector<RowId> ids;
+  auto model = ReadAll(&ids);
+  auto db = OpenForUpdate();
+  ASSERT_TRUE(db);
+  auto t = db->FindTable("People");
+  ASSERT_TRUE(db->BeginBatch().ok());
+  // Long distinct keys overflow the single leaf of each text index.
+  for (size_t r = 0; r < ids.size(); ++r) {
+    std::string name = std::string(30, static_cast<char>('a' + r % 26)) + std::to_string(1000 + r);
+    std::string city = "城市" + std::string(20, 'x') + std::to_string(r % 9);
+    Status s = db->UpdateRow(*t, ids[r], {{kName, Value(name)}, {kCity, Value(city)}});
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    model[r][kName] = Value(name);
+    model[r][kCity] = Value(city);
+  }
+  ASSERT_TRUE(db->CommitBatch().ok());
+  db.reset();
+  EXPECT_GE(CountPages(ReadFileBytes(path_), kPageIndexNode), 2) << "no index page split";
+  EXPECT_EQ(ReadAll(), model);
+  ExpectCheckPasses();
+}
+
+}  // namespace
+}  // namespace jet::testing
+
+namespace jet::testing {
+namespace {
+
+// Marked pages of the inline or reference map at row pointer `map`.
+std::vector<uint32_t> MapPagesOf(const std::string& path, uint32_t map) {
+  auto bytes = ReadFileBytes(path);
+  MemoryByteSource source(bytes);
+  PageStore store(&source, Jet4Format(), 0);
+  PageEditor editor(&store);
+  auto pages = ReadMapPages(editor, map);
+  EXPECT_TRUE(pages.ok()) << pages.status().ToString();
+  return pages.ok() ? *pages : std::vector<uint32_t>{};
+}
+
+TEST_F(WritableDatabaseTest, TablesOutgrowingTheirInlinePageMapGetAReferenceMap) {
+  std::vector<RowId> ids;
+  auto model = ReadAll(&ids);
+  auto db = OpenForUpdate();
+  ASSERT_TRUE(db);
+  auto t = db->FindTable("People");
+  // Long memos push the end of the file past what an inline map reaches from
+  // the table's first page; then rows grow and move to new pages out there.
+  ASSERT_TRUE(db->BeginBatch().ok());
+  for (size_t r = 0; r < ids.size(); ++r) {
+    Value notes(std::string(40000, static_cast<char>('A' + r % 26)));
+    ASSERT_TRUE(db->UpdateRow(*t, ids[r], {{kNotes, notes}}).ok());
+    model[r][kNotes] = notes;
+  }
+  ASSERT_TRUE(db->CommitBatch().ok());
+  ASSERT_GT(ReadFileBytes(path_).size() / 4096, 600u);
+  ASSERT_TRUE(db->BeginBatch().ok());
+  for (size_t r = 0; r < ids.size(); ++r) {
+    Value notes(std::string(200, static_cast<char>('a' + r % 26)));
+    Value name("grown " + std::to_string(r) + std::string(30, 'g'));
+    ASSERT_TRUE(db->UpdateRow(*t, ids[r], {{kNotes, notes}, {kName, name}}).ok());
+    model[r][kNotes] = notes;
+    model[r][kName] = name;
+  }
+  ASSERT_TRUE(db->CommitBatch().ok());
+  db.reset();
+  auto owned = MapPagesOf(path_, t->owned_map);
+  ASSERT_FALSE(owned.empty());
+  EXPECT_GT(owned.back() - owned.front(), 512u) << "the map never needed to reach that far";
+  EXPECT_EQ(ReadAll(), model);
+  // The independent reader finds every row through the new map too.
+  if (std::system("mdb-export --version > /dev/null 2>&1") == 0) {
+    std::string cmd = "mdb-export -H '" + path_ + "' People | grep -c grown > " + dir_ + "/n.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    auto n = ReadFileBytes(dir_ + "/n.txt");
+    EXPECT_EQ(std::string(n.begin(), n.end()), std::to_string(ids.size()) + "\n");
+  }
+  ExpectCheckPasses();
+}
+
+}  // namespace
+}  // namespace jet::testing
