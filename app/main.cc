@@ -1,19 +1,25 @@
 // tarnquill: start-up. The application object, then the fonts and look, then
 // the main window; the loop runs until the window is closed. Nothing is saved
 // at exit.
-#include "app/form_database.h"
+#include "app/form_data.h"
 #include "app/form_main.h"
 #include "app/look_and_feel.h"
 #include "app/qt_ui_services.h"
 #include "app/tarnquill_application.h"
+#include "data/regional.h"
 
 int main(int argc, char** argv) {
   app::TarnquillApplication application(argc, argv);
   app::InstallLookAndFeel();  // before any widget exists
 
   app::QtUiServices ui;
-  app::TDatabaseNotWired database;
+  data::SetDefaultRegionalSettings(data::SystemRegionalSettings());
+  app::TFormMainData database;
   app::TFormMain form_main(ui, database, QCoreApplication::applicationFilePath());
+  database.SetShowMessage([&form_main](const std::string& text) {
+    form_main.ShowMessage(QString::fromStdString(text));
+  });
+  database.CreateShareDataModule();  // after the window, as its view query expects
   application.SetErrorHandler(
       [&form_main](const std::string& message) { form_main.ShowErrorBox(message); });
   form_main.PlaceAtDesktopCentre();

@@ -31,6 +31,7 @@ int RunCheck(const std::vector<std::string>& argv, std::ostream& out, std::ostre
 int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunCreateSample(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 
 // Runs the whole command line (argv without the program name).
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);

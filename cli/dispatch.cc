@@ -14,7 +14,8 @@ constexpr const char* kUsage =
     "  query FILE STATEMENT the rows of a select statement as CSV\n"
     "  import FILE TABLE CSVFILE [--create]\n"
     "                       append CSV rows (the export form); --create makes\n"
-    "                       the file and a table of text columns when missing\n";
+    "                       the file and a table of text columns when missing\n"
+    "  replace FILE --table T --field F --find S --replace R [--dry-run] [--backup]\n";
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
@@ -35,6 +36,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "create-sample") return RunCreateSample(rest, out, err);
   if (command == "query") return RunQuery(rest, out, err);
   if (command == "import") return RunImport(rest, out, err);
+  if (command == "replace") return RunReplace(rest, out, err);
   err << "unknown command '" << command << "'\n" << kUsage;
   return kExitUsage;
 }

@@ -59,6 +59,22 @@ void TADOConnection::SetConnected(bool connected) {
   NotifyDataSets();
 }
 
+void TADOConnection::BeginBatch() {
+  try {
+    connection_.BeginBatch();
+  } catch (const provider::ProviderError& e) {
+    throw EOleException(CleanProviderDescription(e.what(), e.code()), e.code());
+  }
+}
+
+void TADOConnection::CommitBatch() {
+  try {
+    connection_.CommitBatch();
+  } catch (const provider::ProviderError& e) {
+    throw EOleException(CleanProviderDescription(e.what(), e.code()), e.code());
+  }
+}
+
 void TADOConnection::NotifyDataSets() {
   std::vector<TDataSet*> datasets = datasets_;
   for (TDataSet* d : datasets) {

@@ -63,6 +63,12 @@ class TADOConnection {
   void Open() { SetConnected(true); }
   void Close() { SetConnected(false); }
 
+  // Groups the row writes of the queries over this connection into one
+  // durable step until CommitBatch. Both fail with EOleException carrying
+  // the provider's description.
+  void BeginBatch();
+  void CommitBatch();
+
   // The connection object behind the component.
   provider::Connection& ConnectionObject() { return connection_; }
 

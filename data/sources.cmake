@@ -3,6 +3,7 @@
 add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/ado_connection.cc
   ${CMAKE_CURRENT_LIST_DIR}/ado_query.cc
+  ${CMAKE_CURRENT_LIST_DIR}/bulk_replace.cc
   ${CMAKE_CURRENT_LIST_DIR}/data_link.cc
   ${CMAKE_CURRENT_LIST_DIR}/data_source.cc
   ${CMAKE_CURRENT_LIST_DIR}/dataset.cc
@@ -14,6 +15,8 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/field_types.cc
   ${CMAKE_CURRENT_LIST_DIR}/number_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/regional.cc
+  ${CMAKE_CURRENT_LIST_DIR}/replace_text.cc
+  ${CMAKE_CURRENT_LIST_DIR}/run_query.cc
   ${CMAKE_CURRENT_LIST_DIR}/share_dm.cc
   ${CMAKE_CURRENT_LIST_DIR}/strings.cc
 )

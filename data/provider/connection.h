@@ -42,6 +42,11 @@ class Connection {
   // The open store. Throws ProviderError when the connection is closed.
   Store& store();
 
+  // Row writes between the two go to disk as one step (see Store). Throw
+  // ProviderError when closed or when the store fails.
+  void BeginBatch() { store().BeginBatch(); }
+  void CommitBatch() { store().CommitBatch(); }
+
  private:
   int mode_ = adModeUnknown;
   std::string provider_;

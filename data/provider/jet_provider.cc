@@ -9,6 +9,7 @@
 #include "data/provider/sql.h"
 #include "data/provider/text_case.h"
 #include "jet/database.h"
+#include "jet/update/writable_database.h"
 
 namespace provider {
 namespace {
@@ -324,6 +325,19 @@ class JetStore : public Store {
     return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), writable_);
   }
 
+  // A batch is one journaled transaction of the engine: one flush for all
+  // its rows instead of one per row.
+  void BeginBatch() override {
+    if (!writable_) return;
+    jet::Status s = db_->BeginBatch();
+    if (!s.ok()) throw ProviderError(s.message());
+  }
+  void CommitBatch() override {
+    if (!writable_) return;
+    jet::Status s = db_->CommitBatch();
+    if (!s.ok()) throw ProviderError(s.message());
+  }
+
  private:
   std::shared_ptr<jet::Database> db_;
   bool writable_;
@@ -354,7 +368,7 @@ class JetProvider : public Provider {
     // cannot be written falls back to reading, as the mode allows.
     if (access != adModeRead) {
       options.read_only = false;
-      auto db = jet::Database::Open(settings.data_source, options);
+      auto db = jet::OpenDatabaseForUpdate(settings.data_source, options);
       if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), true);
       const jet::Status& s = db.status();
       const bool fall_back = s.code() == jet::Status::Code::kReadOnly ||

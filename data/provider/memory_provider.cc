@@ -40,6 +40,7 @@ class MemoryRowset : public Rowset {
     }
     for (const auto& [col, v] : changes) values[col] = v;
     ++db_->rows_written;
+    if (!db_->in_batch) ++db_->rows_written_outside_batch;
   }
 
   bool updatable() const override { return !db_->read_only; }
@@ -53,6 +54,16 @@ class MemoryRowset : public Rowset {
 class MemoryStore : public Store {
  public:
   explicit MemoryStore(std::shared_ptr<MemoryDatabase> db) : db_(std::move(db)) {}
+
+  void BeginBatch() override {
+    if (db_->in_batch) throw ProviderError("A batch is already open.");
+    db_->in_batch = true;
+  }
+  void CommitBatch() override {
+    if (!db_->in_batch) throw ProviderError("No batch is open.");
+    db_->in_batch = false;
+    ++db_->batches_committed;
+  }
 
   std::unique_ptr<Rowset> Execute(const std::string& statement) override {
     SelectStatement st = ParseSelect(statement);

@@ -30,6 +30,11 @@ struct MemoryDatabase {
   int64_t rows_read = 0;
   int64_t values_tested = 0;
   int64_t rows_written = 0;
+  // Batches: whether one is open, how many were committed, and rows written
+  // while none was open.
+  bool in_batch = false;
+  int64_t batches_committed = 0;
+  int64_t rows_written_outside_batch = 0;
   // When set, the next Write fails with this description (and is cleared).
   std::string fail_next_write;
 

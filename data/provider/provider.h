@@ -69,6 +69,12 @@ class Store {
   // Runs a statement of the provider's dialect. Throws ProviderError with a
   // syntax, unknown-table or missing-parameter description.
   virtual std::unique_ptr<Rowset> Execute(const std::string& statement) = 0;
+  // Groups the row writes that follow into one durable step, ended by
+  // CommitBatch, so that a run of updates is not made durable row by row.
+  // Writes that succeeded before a failed one stay in the batch and are kept
+  // by CommitBatch. Stores that make every write durable at once ignore both.
+  virtual void BeginBatch() {}
+  virtual void CommitBatch() {}
 };
 
 // Connection settings a provider gets from the connection string.

@@ -1,0 +1,54 @@
+#include "app/form_data.h"
+
+#include <stdexcept>
+
+#include "data/bulk_replace.h"
+
+namespace app {
+
+TFormMainData::TFormMainData() = default;
+
+TFormMainData::~TFormMainData() {
+  // The view query names the module's connection: let go of it before the
+  // module goes.
+  view_.ADOQuery1.SetConnection(nullptr);
+}
+
+void TFormMainData::CreateShareDataModule() {
+  if (share_dm_) return;
+  share_dm_ = std::make_unique<data::TShareDataModule>();
+  view_.ADOQuery1.SetConnection(&share_dm_->ADOConnection1);
+}
+
+data::TShareDataModule& TFormMainData::Module() {
+  if (!share_dm_) throw std::logic_error("ShareDataModule has not been created");
+  return *share_dm_;
+}
+
+void TFormMainData::Connect(const std::string& file, const std::string& password) {
+  data::TShareDataModule& module = Module();
+  data::TADOConnection& connection = module.ADOConnection1;
+  // An open query still reads its rows from the file it was opened on, and
+  // a file opened for writing stays locked while anything reads it: let go
+  // of both queries' rows first, or reconnecting to the same file would
+  // find it in use. Each is rebuilt by the command that needs it.
+  view_.ADOQuery1.Close();
+  module.ADOQueryTemp.Close();
+  connection.SetConnected(false);
+  connection.SetConnectionString(data::BuildConnectionString(file, password));
+  connection.SetConnected(true);
+}
+
+void TFormMainData::RefreshView(const std::string& table, const std::string& field,
+                                const std::string& search) {
+  Module();
+  view_.RefreshView(table, field, search, show_message_);
+}
+
+void TFormMainData::ReplaceRows(const std::string& field, const std::string& old_value,
+                                const std::string& new_value) {
+  data::ModifyRows(Module().ADOQueryTemp, view_.LastStatement(), field, old_value, new_value,
+                   show_message_);
+}
+
+}  // namespace app

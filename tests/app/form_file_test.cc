@@ -1,0 +1,205 @@
+// The window against real Access files built by our engine: Open, Refresh
+// and Modify through the buttons, the file read back through the engine, its
+// integrity check and, when installed, mdb-export.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "app/form_data.h"
+#include "jet/database.h"
+#include "jet/update/integrity_check.h"
+#include "tests/app/fake_ui_services.h"
+#include "tests/jet/create/mdbtools.h"
+#include "tests/support/fixture_db.h"
+
+namespace app {
+namespace {
+
+namespace tq = tarnquill::testing;
+
+// Row i (1 based) of the fixture's 名称 column; every fourth is NULL.
+jet::Value NameOf(int i) {
+  switch (i % 4) {
+    case 0:
+      return std::string("Apple派");
+    case 1:
+      return std::string("苹果APPLE");
+    case 2:
+      return std::string("梨");
+    default:
+      return std::monostate{};
+  }
+}
+
+class FormFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<jet::create::Row> rows;
+    for (int i = 1; i <= 37; ++i) rows.push_back({int32_t{i}, NameOf(i)});
+    auto made = tq::MakeFixtureDatabase(
+        tmp.path(),
+        {{tq::Table("客户",
+                    {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("名称", 50)},
+                    {tq::PrimaryKey("编号")}),
+          rows}},
+        "secret");
+    ASSERT_TRUE(made.ok()) << made.status().ToString();
+    path = *made;
+    database.SetShowMessage(
+        [this](const std::string& text) { form.ShowMessage(QString::fromStdString(text)); });
+    database.CreateShareDataModule();
+  }
+
+  std::vector<std::string> Boxes() {
+    std::vector<std::string> out;
+    for (const MessageBoxRequest& b : ui.boxes) {
+      out.push_back((b.icon == MessageIcon::kError ? "!" : "") + b.text.toStdString());
+    }
+    ui.boxes.clear();
+    return out;
+  }
+  std::string Footer() {
+    grid::TDataGrid& g = database.View().DataGrid1;
+    return g.FooterValueText(0, g.Columns()[0]);
+  }
+  void Open(const char* password = "secret") {
+    form.Edit1.setText(QString::fromStdString(path));
+    form.Edit2.setText(QString::fromUtf8(password));
+    form.Edit3.setText(QString::fromUtf8("客户"));
+    form.Button2.click();
+  }
+  // The 名称 column as the engine reads it back, in row order.
+  std::vector<jet::Value> ReadBack() {
+    jet::OpenOptions options;
+    options.password = "secret";
+    auto db = jet::Database::Open(path, options);
+    EXPECT_TRUE(db.ok()) << db.status().ToString();
+    if (!db.ok()) return {};
+    auto table = (*db)->FindTable("客户");
+    auto cursor = (*db)->Scan(*table);
+    std::vector<std::pair<int32_t, jet::Value>> rows;
+    while (*(*cursor)->Next()) {
+      rows.emplace_back(std::get<int32_t>(*(*cursor)->Get(0)), *(*cursor)->Get(1));
+    }
+    std::sort(rows.begin(), rows.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    std::vector<jet::Value> out;
+    for (auto& r : rows) out.push_back(r.second);
+    return out;
+  }
+
+  tq::TempDir tmp;
+  std::string path;
+  QTemporaryDir dir;
+  testing::FakeUiServices ui;
+  TFormMainData database;
+  TFormMain form{ui, database, dir.path() + "/Tarnquill"};
+};
+
+TEST_F(FormFileTest, OpenRefreshAndModifyAFile) {
+  form.FormShow();
+  Open();
+  ASSERT_EQ(Boxes(), std::vector<std::string>{});
+  EXPECT_EQ(Footer(), "37条");
+  EXPECT_EQ(database.View().DataGrid1.Columns()[1].Title().Caption(), "名称");
+  EXPECT_TRUE(form.Button4.isEnabled());
+  Open();  // again: the file is let go of and opened anew
+  ASSERT_EQ(Boxes(), std::vector<std::string>{});
+  EXPECT_EQ(Footer(), "37条");
+
+  form.Edit4.setText(QString::fromUtf8("名称"));
+  form.Edit5.setText("apple");
+  form.Button3.click();
+  EXPECT_EQ(Footer(), "19条");  // "Apple派" and "苹果APPLE", ignoring case
+  form.Edit5.setText(QString::fromUtf8("苹果"));
+  form.Button3.click();
+  EXPECT_EQ(Footer(), "10条");
+  form.Edit5.setText("aPPle");
+  form.Button3.click();
+
+  form.Edit6.setText("Pear");
+  form.Button4.click();
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"修改完毕"});
+  EXPECT_EQ(Footer(), "0条");
+  // Opening again after Modify, with the scratch query still open.
+  Open();
+  ASSERT_EQ(Boxes(), std::vector<std::string>{});
+  EXPECT_EQ(Footer(), "0条");
+
+  std::vector<jet::Value> names = ReadBack();
+  ASSERT_EQ(names.size(), 37u);
+  for (int i = 1; i <= 37; ++i) {
+    jet::Value expected = NameOf(i);
+    if (i % 4 == 0) expected = std::string("Pear派");
+    if (i % 4 == 1) expected = std::string("苹果Pear");
+    EXPECT_EQ(names[i - 1], expected) << "row " << i;
+  }
+  auto report = jet::CheckDatabaseFile(path, "secret");
+  ASSERT_TRUE(report.ok()) << report.status().ToString();
+  EXPECT_TRUE(report->ok()) << (report->problems.empty() ? "" : report->problems[0]);
+}
+
+TEST_F(FormFileTest, OtherToolsReadTheRewrittenFile) {
+  if (!tq::HaveMdbTools()) GTEST_SKIP() << "mdb-export is not installed";
+  // mdb-export cannot read files with a database password: build one without.
+  tq::TempDir plain;
+  std::vector<jet::create::Row> rows;
+  for (int i = 1; i <= 37; ++i) rows.push_back({int32_t{i}, NameOf(i)});
+  auto made = tq::MakeFixtureDatabase(
+      plain.path(),
+      {{tq::Table("客户", {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("名称", 50)}),
+        rows}});
+  ASSERT_TRUE(made.ok()) << made.status().ToString();
+  path = *made;
+  Open("");
+  form.Edit4.setText(QString::fromUtf8("名称"));
+  form.Edit5.setText("APPLE");
+  form.Edit6.setText(QString::fromUtf8("香蕉"));
+  form.Button3.click();
+  form.Button4.click();
+  ASSERT_EQ(Boxes(), std::vector<std::string>{"修改完毕"});
+  int status = 0;
+  const std::string csv =
+      tq::RunCommand("mdb-export " + tq::Quote(path) + " " + tq::Quote("客户"), &status);
+  ASSERT_EQ(status, 0);
+  size_t bananas = 0;
+  for (size_t at = csv.find("香蕉"); at != std::string::npos; at = csv.find("香蕉", at + 1)) {
+    ++bananas;
+  }
+  EXPECT_EQ(bananas, 19u) << csv;
+  EXPECT_EQ(csv.find("pple"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\"苹果香蕉\""), std::string::npos) << csv;
+}
+
+TEST_F(FormFileTest, FailuresShowTheirMessagesAndWriteNothing) {
+  form.FormShow();
+  Open("wrong");
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"!Not a valid password."});
+  EXPECT_FALSE(form.Button3.isEnabled());
+  Open();
+  ASSERT_EQ(Boxes(), std::vector<std::string>{});
+  // An empty search text selects every non-empty value; Modify then finds
+  // nothing to change and leaves the NULLs alone.
+  form.Edit4.setText(QString::fromUtf8("名称"));
+  form.Edit5.setText("");
+  form.Edit6.setText("X");
+  form.Button3.click();
+  EXPECT_EQ(Footer(), "28条");
+  form.Button4.click();
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"修改完毕"});
+  std::vector<jet::Value> names = ReadBack();
+  ASSERT_EQ(names.size(), 37u);
+  for (int i = 1; i <= 37; ++i) EXPECT_EQ(names[i - 1], NameOf(i)) << "row " << i;
+  // A number written as text that is not a number.
+  form.Edit4.setText(QString::fromUtf8("编号"));
+  form.Edit5.setText("1");
+  form.Edit6.setText("x");
+  form.Button4.click();
+  std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].substr(0, 1), "!");
+  EXPECT_NE(boxes[0].find("x"), std::string::npos) << boxes[0];
+}
+
+}  // namespace
+}  // namespace app
