@@ -32,6 +32,8 @@ class JetProviderTest : public ::testing::Test {
   std::string Copy(const std::string& rel) {
     fs::path target = dir_ / fs::path(rel).filename();
     fs::copy_file(fs::path(TARNQUILL_CORPUS) / rel, target, fs::copy_options::overwrite_existing);
+    // The corpus is read-only; the copy is ours to change.
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
     return target.string();
   }
 
@@ -155,18 +157,51 @@ TEST_F(JetProviderTest, EveryCorpusTableOpensWithItsRowCount) {
   EXPECT_GT(tables, 50);
 }
 
-TEST_F(JetProviderTest, EditingAReadOnlyOpenIsRefusedCleanly) {
+TEST_F(JetProviderTest, ReadOnlyFilesOpenForReadingOnly) {
   REQUIRE_CORPUS();
   const std::string file = Copy("mdb-reader/data_V2003_test.mdb");
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
   OpenStatement(file, "Select * From Table1");
   TADOQuery& q = dm_.ADOQueryTemp;
-  if (q.CanModify()) GTEST_SKIP() << "the engine writes: covered by the write tests";
+  EXPECT_EQ(q.RecordCount(), 2);
+  if (q.CanModify()) GTEST_SKIP() << "this user may write read-only files";
   try {
     q.Edit();
     FAIL();
   } catch (const EDatabaseError& e) {
     EXPECT_STREQ(e.what(), "ADOQueryTemp: Cannot modify a read-only dataset");
   }
+}
+
+}  // namespace
+}  // namespace data
+
+namespace data {
+namespace {
+
+TEST_F(JetProviderTest, PostStoresTheRowInTheFile) {
+  REQUIRE_CORPUS();
+  const std::string file = Copy("mdb-reader/data_V2003_test.mdb");
+  OpenStatement(file, "Select * From Table1 Where InStr(A,'cde')");
+  TADOQuery& q = dm_.ADOQueryTemp;
+  if (!q.CanModify()) GTEST_SKIP() << "the engine opens this file read-only";
+  ASSERT_EQ(q.RecordCount(), 1);
+  TField& a = q.FieldByName("A");
+  const int size = a.Size();
+  q.Edit();
+  // Too long for the column: refused, and nothing reaches the file.
+  EXPECT_THROW(a.SetTextValue(std::string(static_cast<size_t>(size) + 1, 'x')), EDatabaseError);
+  a.SetTextValue("abXYZfg");
+  q.Post();
+  EXPECT_EQ(a.TextValue(), "abXYZfg");
+  // The changed row no longer matches but stays in the open result.
+  EXPECT_EQ(q.RecordCount(), 1);
+  OpenStatement(file, "Select * From Table1");
+  EXPECT_EQ(dm_.ADOQueryTemp.FieldByName("A").TextValue(), "abXYZfg");
+  EXPECT_EQ(dm_.ADOQueryTemp.FieldByName("B").TextValue(), "hijklmnop");
+  OpenStatement(file, "Select * From Table1 Where InStr(A,'xyz')");
+  EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), 1);
 }
 
 }  // namespace
