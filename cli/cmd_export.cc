@@ -33,30 +33,45 @@ int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     line += jet::CsvName(table->columns[i].name);
   }
   out << line << "\n";
+  // Rows are gathered into large blocks: one stream write per block, not per row.
+  constexpr size_t kBlock = 1 << 16;
+  std::string block;
+  block.reserve(kBlock + 4096);
   for (;;) {
     auto more = (*cursor)->Next();
     if (!more.ok()) {
+      out << block;
       out.flush();
       err << more.status().message() << "\n";
       return kExitFailure;
     }
     if (!*more) break;
-    line.clear();
+    const size_t row_start = block.size();
     for (size_t i = 0; i < table->columns.size(); ++i) {
       auto v = (*cursor)->Get(i);
       if (!v.ok()) {
+        block.resize(row_start);  // complete rows only
+        out << block;
         out.flush();
         err << v.status().message() << "\n";
         return kExitFailure;
       }
-      if (i > 0) line.push_back(',');
-      line += jet::CsvField(*v);
+      if (i > 0) block.push_back(',');
+      jet::AppendCsvField(*v, &block);
     }
-    line.push_back('\n');
-    out << line;
+    block.push_back('\n');
+    if (block.size() >= kBlock) {
+      out << block;
+      block.clear();
+    }
   }
+  out << block;
   out.flush();
-  return out ? kExitOk : kExitFailure;
+  if (!out) {
+    err << "could not write the exported rows\n";
+    return kExitFailure;
+  }
+  return kExitOk;
 }
 
 }  // namespace cli

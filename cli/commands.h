@@ -28,7 +28,9 @@ int RunTables(const std::vector<std::string>& argv, std::ostream& out, std::ostr
 int RunSchema(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunCheck(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunCreateSample(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 
 // Runs the whole command line (argv without the program name).
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);

@@ -10,7 +10,11 @@ constexpr const char* kUsage =
     "  schema FILE TABLE    columns (name, type, size, flags) and indexes\n"
     "  export FILE TABLE    the table as CSV\n"
     "  check FILE           integrity of pages, rows, long values and indexes\n"
-    "  create-sample FILE   a new demonstration database\n";
+    "  create-sample FILE   a new demonstration database\n"
+    "  query FILE STATEMENT the rows of a select statement as CSV\n"
+    "  import FILE TABLE CSVFILE [--create]\n"
+    "                       append CSV rows (the export form); --create makes\n"
+    "                       the file and a table of text columns when missing\n";
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
@@ -29,6 +33,8 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "export") return RunExport(rest, out, err);
   if (command == "check") return RunCheck(rest, out, err);
   if (command == "create-sample") return RunCreateSample(rest, out, err);
+  if (command == "query") return RunQuery(rest, out, err);
+  if (command == "import") return RunImport(rest, out, err);
   err << "unknown command '" << command << "'\n" << kUsage;
   return kExitUsage;
 }

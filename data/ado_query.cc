@@ -28,6 +28,11 @@ void TADOQuery::QueryChanged() {
   command_text_ = param_check_ ? ScanParameters(text, &parameters_) : text;
 }
 
+const std::vector<provider::ColumnInfo>& TADOQuery::Columns() const {
+  static const std::vector<provider::ColumnInfo> kNone;
+  return recordset_ ? recordset_->columns() : kNone;
+}
+
 bool TADOQuery::IsSequenced() const {
   return recordset_ && recordset_->Supports(provider::adApproxPosition) &&
          cursor_location_ == clUseClient && !Filtered();

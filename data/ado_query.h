@@ -19,10 +19,20 @@
 
 namespace data {
 
-enum TCursorType : int { ctUnspecified = -1, ctOpenForwardOnly = 0, ctKeyset = 1, ctDynamic = 2,
-  ctStatic = 3 };
-enum TADOLockType : int { ltUnspecified = -1, ltReadOnly = 1, ltPessimistic = 2,
-  ltOptimistic = 3, ltBatchOptimistic = 4 };
+enum TCursorType : int {
+  ctUnspecified = -1,
+  ctOpenForwardOnly = 0,
+  ctKeyset = 1,
+  ctDynamic = 2,
+  ctStatic = 3
+};
+enum TADOLockType : int {
+  ltUnspecified = -1,
+  ltReadOnly = 1,
+  ltPessimistic = 2,
+  ltOptimistic = 3,
+  ltBatchOptimistic = 4
+};
 
 class TADOQuery : public TDataSet {
  public:
@@ -49,6 +59,9 @@ class TADOQuery : public TDataSet {
   int CacheSize() const { return cache_size_; }
   int MaxRecords() const { return max_records_; }
   bool EnableBCD() const { return enable_bcd_; }
+
+  // The result's column descriptions while open (empty when closed).
+  const std::vector<provider::ColumnInfo>& Columns() const;
 
   // Client-side cursor with approximate positioning and no filter.
   bool IsSequenced() const override;

@@ -4,9 +4,9 @@
 
 #include "data/db_error.h"
 #include "data/field.h"
+#include "data/provider/text_case.h"
 #include "data/regional.h"
 #include "data/text_format.h"
-#include "data/provider/text_case.h"
 
 namespace data {
 namespace {
@@ -63,10 +63,10 @@ std::optional<int64_t> AsFixed4(const Variant& v) {
 
 [[noreturn]] void RangeError(double value, const std::string& field, double min, double max,
                              char sep) {
-  throw EDatabaseError(Format("%s is not a valid value for field '%s'. The allowed range is %s to %s",
-                              FormatGeneral(value, 15, sep).c_str(), field.c_str(),
-                              FormatGeneral(min, 15, sep).c_str(),
-                              FormatGeneral(max, 15, sep).c_str()));
+  throw EDatabaseError(
+      Format("%s is not a valid value for field '%s'. The allowed range is %s to %s",
+             FormatGeneral(value, 15, sep).c_str(), field.c_str(),
+             FormatGeneral(min, 15, sep).c_str(), FormatGeneral(max, 15, sep).c_str()));
 }
 
 [[noreturn]] void TooLong(const std::string& field, size_t length, int size, const char* unit) {
@@ -79,8 +79,8 @@ std::string ClassDescriptionName(const char* class_name) {
   std::string name = class_name;
   if (!name.empty() && name[0] == 'T') name.erase(0, 1);
   const std::string suffix = "Field";
-  if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(),
-                                                  suffix) == 0) {
+  if (name.size() > suffix.size() &&
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
     name.erase(name.size() - suffix.size());
   }
   return name;
@@ -90,7 +90,8 @@ std::string ClassDescriptionName(const char* class_name) {
 
 // --- Text ------------------------------------------------------------------
 
-TStringField::TStringField(int size, bool fixed) : TStringField(fixed ? ftFixedChar : ftString, size) {}
+TStringField::TStringField(int size, bool fixed)
+    : TStringField(fixed ? ftFixedChar : ftString, size) {}
 TStringField::TStringField(TFieldType type, int size) : TField(type, size) {
   set_display_width_default(size);
 }
@@ -386,7 +387,8 @@ void TBytesField::SetTextValue(const std::string& text) {
     return;
   }
   // Cutting the bytes to the size would lose data silently: refuse instead.
-  if (static_cast<int64_t>(text.size()) > Size()) TooLong(DisplayName(), text.size(), Size(), "bytes");
+  if (static_cast<int64_t>(text.size()) > Size())
+    TooLong(DisplayName(), text.size(), Size(), "bytes");
   StoreValue(provider::Bytes(text.begin(), text.end()));
 }
 
@@ -399,7 +401,8 @@ std::string TVariantField::TextValue() const {
   const RegionalSettings& r = Regional();
   if (auto* b = std::get_if<bool>(&v)) return *b ? "True" : "False";
   if (auto* d = std::get_if<double>(&v)) return FormatGeneral(*d, 15, r.decimal_separator);
-  if (auto* c = std::get_if<provider::Currency>(&v)) return FormatFixed4(c->scaled, r.decimal_separator);
+  if (auto* c = std::get_if<provider::Currency>(&v))
+    return FormatFixed4(c->scaled, r.decimal_separator);
   if (auto* t = std::get_if<provider::DateTime>(&v)) return FormatDateTime("c", t->days, r);
   return provider::VariantToText(v);
 }

@@ -132,8 +132,7 @@ std::optional<int64_t> ParseFixed4(std::string_view text, char sep, bool* overfl
   // Round half away from zero on the first dropped digit.
   int64_t next = shift;
   if (next >= 0 && next < static_cast<int64_t>(digits.size()) && digits[next] >= '5') v += 1;
-  const unsigned __int128 limit =
-      static_cast<unsigned __int128>(INT64_MAX) + (p->negative ? 1 : 0);
+  const unsigned __int128 limit = static_cast<unsigned __int128>(INT64_MAX) + (p->negative ? 1 : 0);
   if (v > limit) {
     *overflow = true;
     return std::nullopt;

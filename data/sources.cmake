@@ -18,5 +18,5 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/strings.cc
 )
 target_include_directories(tarnquill_data PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(tarnquill_data PUBLIC tarnquill_provider)
+target_link_libraries(tarnquill_data PUBLIC tarnquill_provider tarnquill_provider_jet)
 set_target_properties(tarnquill_data PROPERTIES AUTOMOC OFF)

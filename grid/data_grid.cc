@@ -274,11 +274,13 @@ void TDataGrid::LinkToggled(bool /*live*/) {
   TDataSource* source = DataSource();
   sum_list_->SetRecordSource(source ? source->DataSet() : nullptr);
   ColumnsReshaped();
+  RefreshVerticalBar();
 }
 
 void TDataGrid::RowsReloaded() {
   if (!HasWindow()) return;
   FitWindowToRows();
+  RefreshVerticalBar();
   SyncCurrentRow();
   InvalidateGrid();
 }
@@ -287,6 +289,7 @@ void TDataGrid::RowsShifted(int distance) {
   if (!HasWindow()) return;
   Rect old_row = BoxRect(0, current_row_, ColCount() - 1, current_row_);
   if (data_link_->ActiveRow() >= RowCount() - title_row_count_) FitWindowToRows();
+  RefreshVerticalBar();
   SyncCurrentRow();
   if (host_ && !old_row.Empty()) host_->Invalidate(old_row);
   InvalidateGridRow(current_row_);
@@ -310,13 +313,23 @@ void TDataGrid::RowsShifted(int distance) {
   if (update_lock_ == 0) host_->UpdateNow();
 }
 
-void TDataGrid::RecordTouched(TField* /*field*/) {
+void TDataGrid::RecordTouched(TField* field) {
   if (!HasWindow()) return;
-  InvalidateGrid();
+  if (!field) {
+    InvalidateGrid();
+    return;
+  }
+  for (int i = 0; i < columns_->Count(); ++i) {
+    if ((*columns_)[i].BoundField() == field) InvalidateGridRow(current_row_);
+  }
 }
 
 void TDataGrid::EditStateToggled() {
-  if (HasWindow() && (options_ & dgIndicator)) InvalidateGrid();
+  // The indicator glyph shows the edit state.
+  if (HasWindow() && (options_ & dgIndicator) && host_) {
+    Rect r = CellRect(0, indicator_row_);
+    if (!r.Empty()) host_->Invalidate(r);
+  }
 }
 
 void TDataGrid::FocusField(TField** field) {

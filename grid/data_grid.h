@@ -146,6 +146,15 @@ class TDataGrid {
   void SyncCurrentRow();
   // Fully visible data rows; at least 1 with footers.
   int VisibleDataRows();
+  // Writes range, page and position of the vertical bar when they changed.
+  void RefreshVerticalBar();
+  TScrollBarVisibleMode VertScrollBarVisibleMode() const { return vert_bar_mode_; }
+  void SetVertScrollBarVisibleMode(TScrollBarVisibleMode mode);
+  // The window was resized.
+  void Resized();
+  // The form is shown at another screen density: fonts and widths scale by
+  // numerator / denominator.
+  void ScaleForDensity(int numerator, int denominator);
   int ColCount() const { return static_cast<int>(col_widths_.size()); }
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
@@ -233,6 +242,8 @@ class TDataGrid {
   int current_col_ = 0;
   int current_row_ = 1;
   int indicator_row_ = -1;
+  TScrollBarVisibleMode vert_bar_mode_ = TScrollBarVisibleMode::sbAutoShow;
+  TScrollBarVisibleMode applied_bar_mode_ = TScrollBarVisibleMode::sbAlwaysShow;
   int left_scroll_col_ = 1;
   WindowHost* host_ = nullptr;
   Canvas* canvas_ = nullptr;

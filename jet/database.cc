@@ -31,7 +31,7 @@ class DatabaseImpl : public Database {
     std::vector<TableInfo> out;
     for (const CatalogEntry& e : *catalog_) {
       if (e.system || !(e.table() || e.linked())) continue;
-      out.push_back(TableInfo{e.name, e.definition_page, e.linked()});
+      out.push_back(TableInfo{e.name, e.linked() ? 0 : e.definition_page, e.linked()});
     }
     return out;
   }

@@ -8,6 +8,7 @@ namespace jet {
 PageStore::PageStore(const ByteSource* source, const Format& format, uint32_t database_key,
                      size_t capacity)
     : source_(source),
+      file_(&source->name()),
       format_(format),
       database_key_(database_key),
       capacity_(capacity < 4 ? 4 : capacity) {

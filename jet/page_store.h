@@ -29,7 +29,7 @@ class PageStore {
   uint32_t page_size() const { return format_.page_size; }
   // Whole pages in the file; a trailing partial page is not counted.
   uint32_t page_count() const { return page_count_; }
-  const std::string& file() const { return source_->name(); }
+  const std::string& file() const { return *file_; }
 
   // The decoded page `page`; Corruption when it lies outside the file.
   Result<PageRef> Get(uint32_t page);
@@ -53,6 +53,7 @@ class PageStore {
 
  private:
   const ByteSource* source_;
+  const std::string* file_;
   const Format& format_;
   uint32_t database_key_;
   size_t capacity_;

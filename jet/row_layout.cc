@@ -22,10 +22,10 @@ namespace {
 
 // Reads the variable-length offsets (entries 0..count, the last being the end
 // of variable data) for Jet 4: two bytes each, stored backwards before the count.
-Status ReadOffsets4(ByteView row, size_t count_pos, size_t count, const std::string& where,
+Status ReadOffsets4(ByteView row, size_t count_pos, size_t count, const Where& where,
                     std::vector<size_t>* offs, size_t* table_low) {
   if (count_pos < 2 * (count + 1) + 2) {
-    return Status::Corruption(where + ": offset table of " + std::to_string(count) +
+    return Status::Corruption(where.str() + ": offset table of " + std::to_string(count) +
                               " entries does not fit in the row");
   }
   for (size_t i = 0; i <= count; ++i) offs->push_back(row.U16(count_pos - 2 * (i + 1)));
@@ -36,11 +36,11 @@ Status ReadOffsets4(ByteView row, size_t count_pos, size_t count, const std::str
 // Jet 3: one byte per offset, plus a jump table that adds 256 for every
 // boundary an offset has passed; sized by the row length, so its last entry
 // may be unused.
-Status ReadOffsets3(ByteView row, size_t count_pos, size_t count, const std::string& where,
+Status ReadOffsets3(ByteView row, size_t count_pos, size_t count, const Where& where,
                     std::vector<size_t>* offs, size_t* table_low_out) {
   size_t jumps = (row.size - 1) / 256;
   if (count_pos < jumps + count + 1 + 1) {
-    return Status::Corruption(where + ": offset table of " + std::to_string(count) +
+    return Status::Corruption(where.str() + ": offset table of " + std::to_string(count) +
                               " entries does not fit in the row");
   }
   size_t table_pos = count_pos - jumps;  // one past the first offset entry
@@ -58,20 +58,26 @@ Status ReadOffsets3(ByteView row, size_t count_pos, size_t count, const std::str
 }  // namespace
 
 Status ReadVarOffsets(const Format& f, ByteView row, size_t count_pos, size_t count,
-                      const std::string& where, std::vector<size_t>* offsets, size_t* table_low) {
+                      const Where& where, std::vector<size_t>* offsets, size_t* table_low) {
   return f.row_count_size == 1 ? ReadOffsets3(row, count_pos, count, where, offsets, table_low)
                                : ReadOffsets4(row, count_pos, count, where, offsets, table_low);
 }
 
-Status CrackRow(const Format& f, const TableDef& table, ByteView row, const std::string& where,
+Status CrackRow(const Format& f, const TableDef& table, ByteView row, const Where& where,
                 std::vector<ColumnSlice>* out) {
-  out->assign(table.columns.size(), ColumnSlice{});
+  std::vector<size_t> scratch;
+  return CrackRow(f, table, row, where, out, &scratch);
+}
+
+Status CrackRow(const Format& f, const TableDef& table, ByteView row, const Where& where,
+                std::vector<ColumnSlice>* out, std::vector<size_t>* scratch) {
+  out->resize(table.columns.size());
   const size_t n = f.row_count_size;
-  if (row.size < n) return Status::Corruption(where + ": row shorter than its column count");
+  if (row.size < n) return Status::Corruption(where.str() + ": row shorter than its column count");
   size_t columns = n == 1 ? row.U8(0) : row.U16(0);
   size_t mask_size = (columns + 7) / 8;
   if (row.size < n + mask_size) {
-    return Status::Corruption(where + ": row of " + std::to_string(row.size) +
+    return Status::Corruption(where.str() + ": row of " + std::to_string(row.size) +
                               " bytes cannot hold the null mask of " + std::to_string(columns) +
                               " columns");
   }
@@ -81,10 +87,11 @@ Status CrackRow(const Format& f, const TableDef& table, ByteView row, const std:
   };
   // The fixed area ends where variable data (or, without it, the null mask) starts.
   size_t data_end = mask_pos;
-  std::vector<size_t> offs;
+  std::vector<size_t>& offs = *scratch;
+  offs.clear();
   size_t var_count = 0;
   if (table.var_column_count > 0) {
-    if (mask_pos < n + n) return Status::Corruption(where + ": row has no variable column count");
+    if (mask_pos < n + n) return Status::Corruption(where.str() + ": row has no variable column count");
     size_t count_pos = mask_pos - n;
     var_count = n == 1 ? row.U8(count_pos) : row.U16(count_pos);
     size_t table_low = 0;
@@ -92,7 +99,7 @@ Status CrackRow(const Format& f, const TableDef& table, ByteView row, const std:
                                : ReadOffsets4(row, count_pos, var_count, where, &offs, &table_low));
     for (size_t i = 0; i <= var_count; ++i) {
       if (offs[i] < n || offs[i] > table_low || (i > 0 && offs[i] < offs[i - 1])) {
-        return Status::Corruption(where + ": variable column offset " + std::to_string(offs[i]) +
+        return Status::Corruption(where.str() + ": variable column offset " + std::to_string(offs[i]) +
                                   " lies outside the row's data");
       }
     }
@@ -101,6 +108,7 @@ Status CrackRow(const Format& f, const TableDef& table, ByteView row, const std:
   for (size_t i = 0; i < table.columns.size(); ++i) {
     const ColumnDef& c = table.columns[i];
     ColumnSlice& s = (*out)[i];
+    s = ColumnSlice{};
     s.bit = bit(c.number);
     if (c.type == ColumnType::kBoolean || !s.bit) continue;
     if (c.fixed) {
@@ -108,7 +116,7 @@ Status CrackRow(const Format& f, const TableDef& table, ByteView row, const std:
       if (size == 0) size = c.size;
       size_t start = n + size_t{c.fixed_offset};
       if (start + size > data_end) {
-        return Status::Corruption(where + ": column '" + c.name + "' at offset " +
+        return Status::Corruption(where.str() + ": column '" + c.name + "' at offset " +
                                   std::to_string(start) + " runs past the fixed data (" +
                                   std::to_string(data_end) + " bytes)");
       }

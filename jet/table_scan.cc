@@ -9,11 +9,6 @@ namespace {
 constexpr int kMaxMoves = 8;  // a moved row is moved again at most a few times
 }
 
-std::string RowWhere(const PageStore& store, const TableDef& table, uint32_t page, uint16_t slot) {
-  return store.file() + ": table '" + table.name + "': page " + std::to_string(page) + ": row " +
-         std::to_string(slot);
-}
-
 namespace {
 // Follows a row whose slot holds a pointer to where its data now lives.
 Result<RowSpan> FollowMoves(PageStore& store, const TableDef& table, RowSpan row, uint32_t page,
@@ -21,18 +16,18 @@ Result<RowSpan> FollowMoves(PageStore& store, const TableDef& table, RowSpan row
   for (int hop = 0; row.lookup(); ++hop) {
     ByteView v = row.bytes();
     if (v.size < 4) {
-      return Status::Corruption(RowWhere(store, table, page, slot) +
+      return Status::Corruption(RowWhere(store, table, page, slot).str() +
                                 ": moved-row pointer shorter than 4 bytes");
     }
     if (hop == kMaxMoves) {
-      return Status::Corruption(RowWhere(store, table, page, slot) +
+      return Status::Corruption(RowWhere(store, table, page, slot).str() +
                                 ": moved row pointers form a loop");
     }
     RowPointer to = RowPointer::FromRaw(v.U32(0));
     JET_ASSIGN_OR_RETURN(PageRef target, store.Get(to.page));
     ByteView tv = View(target);
     if (tv.U8(0) != kPageData || tv.U32(4) != table.definition_page) {
-      return Status::Corruption(RowWhere(store, table, page, slot) + ": moved to page " +
+      return Status::Corruption(RowWhere(store, table, page, slot).str() + ": moved to page " +
                                 std::to_string(to.page) + ", which is not a data page of it");
     }
     JET_ASSIGN_OR_RETURN(row, LocateRowOn(store, to.page, target, to.slot));
@@ -52,7 +47,7 @@ Result<RowSpan> ResolveRow(PageStore& store, const TableDef& table, RowId id) {
   }
   JET_ASSIGN_OR_RETURN(RowSpan row, LocateRowOn(store, id.page, p, id.slot));
   if (row.deleted()) {
-    return Status::NotFound(RowWhere(store, table, id.page, id.slot) + " is deleted");
+    return Status::NotFound(RowWhere(store, table, id.page, id.slot).str() + " is deleted");
   }
   return FollowMoves(store, table, std::move(row), id.page, id.slot);
 }
@@ -60,7 +55,7 @@ Result<RowSpan> ResolveRow(PageStore& store, const TableDef& table, RowId id) {
 Result<std::vector<Value>> ReadRowAt(PageStore& store, const TextDecoder& text,
                                      const TableDef& table, RowId id) {
   JET_ASSIGN_OR_RETURN(RowSpan row, ResolveRow(store, table, id));
-  std::string where = RowWhere(store, table, id.page, id.slot);
+  Where where = RowWhere(store, table, id.page, id.slot);
   std::vector<ColumnSlice> slices;
   JET_RETURN_IF_ERROR(CrackRow(store.format(), table, row.bytes(), where, &slices));
   std::vector<Value> values;
@@ -119,7 +114,8 @@ Result<bool> TableScan::Next() {
     JET_ASSIGN_OR_RETURN(row_, FollowMoves(*store_, table_, std::move(row), page_number_, slot));
     id_ = RowId{page_number_, slot};
     JET_RETURN_IF_ERROR(CrackRow(store_->format(), table_, row_.bytes(),
-                                 RowWhere(*store_, table_, page_number_, slot), &slices_));
+                                 RowWhere(*store_, table_, page_number_, slot), &slices_,
+                                 &offsets_));
     return true;
   }
 }

@@ -43,6 +43,7 @@ class TableScan : public TableCursor {
   RowId id_;
   RowSpan row_;  // the current row's data (after following a move)
   std::vector<ColumnSlice> slices_;
+  std::vector<size_t> offsets_;  // scratch for CrackRow
 };
 
 // The row data for `id`: the slot itself, or where it moved to. Corruption when
@@ -53,7 +54,9 @@ Result<RowSpan> ResolveRow(PageStore& store, const TableDef& table, RowId id);
 Result<std::vector<Value>> ReadRowAt(PageStore& store, const TextDecoder& text,
                                      const TableDef& table, RowId id);
 
-// "<file>: table '<name>': page <p>: row <s>" for messages about one row.
-std::string RowWhere(const PageStore& store, const TableDef& table, uint32_t page, uint16_t slot);
+// Names one row of `table` in messages.
+inline Where RowWhere(const PageStore& store, const TableDef& table, uint32_t page, uint16_t slot) {
+  return Where(store.file(), table.name, page, slot);
+}
 
 }  // namespace jet

@@ -83,8 +83,18 @@ std::string DecodeJet4Text(ByteView bytes) {
       compressed = !compressed;
       ++i;
     } else if (compressed) {
-      sink.Put(bytes.U8(i));
-      ++i;
+      // Runs of ASCII go straight through; other bytes are Latin-1 code points.
+      uint8_t b = bytes.U8(i);
+      if (b < 0x80) {
+        size_t j = i;
+        while (j < bytes.size && bytes.U8(j) != 0 && bytes.U8(j) < 0x80) ++j;
+        sink.Finish();  // a dangling high surrogate goes out before the run
+        out.append(reinterpret_cast<const char*>(bytes.data) + i, j - i);
+        i = j;
+      } else {
+        sink.Put(b);
+        ++i;
+      }
     } else if (i + 1 < bytes.size) {
       sink.Put(bytes.U16(i));
       i += 2;

@@ -12,29 +12,29 @@ constexpr uint32_t kLongInline = 0x80000000;
 constexpr uint32_t kLongSingle = 0x40000000;
 constexpr uint32_t kLongLengthMask = 0x3FFFFFFF;
 
-Result<RowSpan> LongValueRow(PageStore& store, uint32_t raw, const std::string& where) {
+Result<RowSpan> LongValueRow(PageStore& store, uint32_t raw, const Where& where) {
   RowPointer ptr = RowPointer::FromRaw(raw);
   auto row = LocateRow(store, ptr.page, ptr.slot);
-  if (!row.ok()) return row.status().WithContext(where + ": long value");
+  if (!row.ok()) return row.status().WithContext(where.str() + ": long value");
   if (row->deleted()) {
-    return store.Corrupt(ptr.page, "long value of " + where + " points to deleted row " +
+    return store.Corrupt(ptr.page, "long value of " + where.str() + " points to deleted row " +
                                        std::to_string(ptr.slot));
   }
   return row;
 }
 }  // namespace
 
-Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const std::string& where) {
+Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where) {
   if (field.size == 0) return Bytes{};
   if (field.size < kLongValueHeader) {
-    return Status::Corruption(where + ": long value reference of " + std::to_string(field.size) +
+    return Status::Corruption(where.str() + ": long value reference of " + std::to_string(field.size) +
                               " bytes (12 expected)");
   }
   uint32_t head = field.U32(0);
   size_t length = head & kLongLengthMask;
   if (head & kLongInline) {
     if (length > field.size - kLongValueHeader) {
-      return Status::Corruption(where + ": inline long value of " + std::to_string(length) +
+      return Status::Corruption(where.str() + ": inline long value of " + std::to_string(length) +
                                 " bytes overruns its field of " + std::to_string(field.size));
     }
     return Bytes(field.data + kLongValueHeader, field.data + kLongValueHeader + length);
@@ -42,7 +42,7 @@ Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const std::string&
   if (head & kLongSingle) {
     JET_ASSIGN_OR_RETURN(RowSpan row, LongValueRow(store, field.U32(4), where));
     if (length > row.end - row.start) {
-      return Status::Corruption(where + ": long value of " + std::to_string(length) +
+      return Status::Corruption(where.str() + ": long value of " + std::to_string(length) +
                                 " bytes is longer than its row of " +
                                 std::to_string(row.end - row.start));
     }
@@ -55,17 +55,17 @@ Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const std::string&
   uint32_t next = field.U32(4);
   while (out.size() < length) {
     if (next == 0) {
-      return Status::Corruption(where + ": long value chain ends after " +
+      return Status::Corruption(where.str() + ": long value chain ends after " +
                                 std::to_string(out.size()) + " of " + std::to_string(length) +
                                 " bytes");
     }
     if (!seen.insert(next).second) {
-      return Status::Corruption(where + ": long value chain loops at page " +
+      return Status::Corruption(where.str() + ": long value chain loops at page " +
                                 std::to_string(next >> 8) + " row " + std::to_string(next & 0xFF));
     }
     JET_ASSIGN_OR_RETURN(RowSpan row, LongValueRow(store, next, where));
     ByteView v = row.bytes();
-    if (v.size < 4) return Status::Corruption(where + ": long value chain row without a link");
+    if (v.size < 4) return Status::Corruption(where.str() + ": long value chain row without a link");
     next = v.U32(0);
     size_t take = v.size - 4;
     if (take > length - out.size()) take = length - out.size();
@@ -75,13 +75,13 @@ Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const std::string&
 }
 
 Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, ByteView row,
-                          const TextDecoder& text, PageStore& store, const std::string& where) {
+                          const TextDecoder& text, PageStore& store, const Where& where) {
   if (column.type == ColumnType::kBoolean) return Value(slice.bit);
   if (!slice.present) return Value();
   ByteView v = row.Sub(slice.offset, slice.length);
   auto need = [&](size_t n) -> Status {
     if (v.size >= n) return Status::Ok();
-    return Status::Corruption(where + ": column '" + column.name + "' holds " +
+    return Status::Corruption(where.Column(column.name).str() + " holds " +
                               std::to_string(v.size) + " bytes, " + std::to_string(n) +
                               " expected");
   };
@@ -117,8 +117,8 @@ Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, Byt
       JET_RETURN_IF_ERROR(need(17));
       // A sign byte, then four little-endian 32-bit words, most significant first.
       if (v.U32(1) != 0) {
-        return Status::Corruption(where + ": column '" + column.name +
-                                  "' holds a decimal wider than 96 bits");
+        return Status::Corruption(where.Column(column.name).str() +
+                                  " holds a decimal wider than 96 bits");
       }
       Decimal d;
       d.negative = (v.U8(0) & 0x80) != 0;
@@ -129,11 +129,11 @@ Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, Byt
     case ColumnType::kText:
       return Value(text.Decode(v));
     case ColumnType::kMemo: {
-      JET_ASSIGN_OR_RETURN(Bytes data, ReadLongValue(store, v, where + ": column '" + column.name + "'"));
+      JET_ASSIGN_OR_RETURN(Bytes data, ReadLongValue(store, v, where.Column(column.name)));
       return Value(text.Decode(ByteView{data.data(), data.size()}));
     }
     case ColumnType::kOle: {
-      JET_ASSIGN_OR_RETURN(Bytes data, ReadLongValue(store, v, where + ": column '" + column.name + "'"));
+      JET_ASSIGN_OR_RETURN(Bytes data, ReadLongValue(store, v, where.Column(column.name)));
       return Value(std::move(data));
     }
     default:

@@ -14,11 +14,11 @@ namespace jet {
 // The data of a long value whose 12-byte reference is `field`. Corruption
 // (naming `where`) when a pointer, length or chain is impossible; a chain that
 // loops is caught.
-Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const std::string& where);
+Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where);
 
 // The value of `column` in `row`, given its slice. Long values are fetched
 // through `store`; text is decoded with `text`.
 Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, ByteView row,
-                          const TextDecoder& text, PageStore& store, const std::string& where);
+                          const TextDecoder& text, PageStore& store, const Where& where);
 
 }  // namespace jet

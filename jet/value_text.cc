@@ -115,53 +115,75 @@ std::string FormatDateTime(double days) {
   return buf;
 }
 
-std::string FormatValue(const Value& value) {
+void AppendValue(const Value& value, std::string* out) {
   struct Visitor {
-    std::string operator()(std::monostate) const { return ""; }
-    std::string operator()(bool b) const { return b ? "1" : "0"; }
-    std::string operator()(uint8_t v) const { return std::to_string(v); }
-    std::string operator()(int16_t v) const { return std::to_string(v); }
-    std::string operator()(int32_t v) const { return std::to_string(v); }
-    std::string operator()(float v) const { return FormatFloating(v, 7); }
-    std::string operator()(double v) const { return FormatFloating(v, 15); }
-    std::string operator()(const Currency& c) const {
+    std::string* out;
+    void operator()(std::monostate) const {}
+    void operator()(bool b) const { out->push_back(b ? '1' : '0'); }
+    void operator()(uint8_t v) const { out->append(std::to_string(v)); }
+    void operator()(int16_t v) const { out->append(std::to_string(v)); }
+    void operator()(int32_t v) const { out->append(std::to_string(v)); }
+    void operator()(float v) const { out->append(FormatFloating(v, 7)); }
+    void operator()(double v) const { out->append(FormatFloating(v, 15)); }
+    void operator()(const Currency& c) const {
       bool negative = c.scaled < 0;
-      uint64_t mag = negative ? 0 - static_cast<uint64_t>(c.scaled) : static_cast<uint64_t>(c.scaled);
-      return ScaledDigits(std::to_string(mag), 4, negative);
+      uint64_t mag =
+          negative ? 0 - static_cast<uint64_t>(c.scaled) : static_cast<uint64_t>(c.scaled);
+      out->append(ScaledDigits(std::to_string(mag), 4, negative));
     }
-    std::string operator()(const Decimal& d) const {
-      return ScaledDigits(MagnitudeDigits(d.magnitude), d.scale, d.negative);
+    void operator()(const Decimal& d) const {
+      out->append(ScaledDigits(MagnitudeDigits(d.magnitude), d.scale, d.negative));
     }
-    std::string operator()(const DateTime& t) const { return FormatDateTime(t.days); }
-    std::string operator()(const std::string& s) const { return s; }
-    std::string operator()(const Bytes& b) const {
+    void operator()(const DateTime& t) const { out->append(FormatDateTime(t.days)); }
+    void operator()(const std::string& s) const { out->append(s); }
+    void operator()(const Bytes& b) const {
       static const char kHex[] = "0123456789abcdef";
-      std::string out;
-      out.reserve(b.size() * 2);
+      out->reserve(out->size() + b.size() * 2);
       for (uint8_t x : b) {
-        out.push_back(kHex[x >> 4]);
-        out.push_back(kHex[x & 15]);
+        out->push_back(kHex[x >> 4]);
+        out->push_back(kHex[x & 15]);
       }
-      return out;
     }
-    std::string operator()(const Guid& g) const {
+    void operator()(const Guid& g) const {
       const auto& b = g.bytes;
       char buf[64];
       std::snprintf(buf, sizeof buf,
                     "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3],
                     b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12],
                     b[13], b[14], b[15]);
-      return buf;
+      out->append(buf);
     }
   };
-  return std::visit(Visitor{}, value);
+  std::visit(Visitor{out}, value);
+}
+
+std::string FormatValue(const Value& value) {
+  std::string out;
+  AppendValue(value, &out);
+  return out;
+}
+
+void AppendCsvField(const Value& value, std::string* out) {
+  if (const auto* s = std::get_if<std::string>(&value)) {
+    out->push_back('"');
+    for (char c : *s) {
+      if (c == '"') out->push_back('"');
+      out->push_back(c);
+    }
+    out->push_back('"');
+  } else if (std::holds_alternative<Guid>(value)) {
+    out->push_back('"');
+    AppendValue(value, out);
+    out->push_back('"');
+  } else {
+    AppendValue(value, out);
+  }
 }
 
 std::string CsvField(const Value& value) {
-  if (std::holds_alternative<std::string>(value) || std::holds_alternative<Guid>(value)) {
-    return Quote(FormatValue(value));
-  }
-  return FormatValue(value);
+  std::string out;
+  AppendCsvField(value, &out);
+  return out;
 }
 
 std::string CsvName(const std::string& name) {

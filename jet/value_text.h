@@ -27,6 +27,12 @@ std::string FormatDateTime(double days);
 // doubled; NULL as an empty field; everything else unquoted.
 std::string CsvField(const Value& value);
 
+// Appends CsvField(value) to `out` (the fast path of an export).
+void AppendCsvField(const Value& value, std::string* out);
+
+// Appends FormatValue(value) to `out`.
+void AppendValue(const Value& value, std::string* out);
+
 // A CSV field for a plain string (header names): quoted only when it holds a
 // comma, a quote or a line break.
 std::string CsvName(const std::string& name);

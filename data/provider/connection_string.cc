@@ -27,16 +27,18 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
     if (semi != std::string_view::npos && (eq == std::string_view::npos || semi < eq)) {
       // A piece without "=": only blanks may stand there.
       if (!Trim(text.substr(i, semi - i)).empty()) {
-        throw ProviderError("Format of the initialization string does not conform to the "
-                            "OLE DB specification.");
+        throw ProviderError(
+            "Format of the initialization string does not conform to the "
+            "OLE DB specification.");
       }
       i = semi + 1;
       continue;
     }
     if (eq == std::string_view::npos) {
       if (!Trim(text.substr(i)).empty()) {
-        throw ProviderError("Format of the initialization string does not conform to the "
-                            "OLE DB specification.");
+        throw ProviderError(
+            "Format of the initialization string does not conform to the "
+            "OLE DB specification.");
       }
       break;
     }
@@ -63,8 +65,9 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
       }
       while (j < n && IsBlank(text[j])) ++j;
       if (!closed || (j < n && text[j] != ';')) {
-        throw ProviderError("Format of the initialization string does not conform to the "
-                            "OLE DB specification.");
+        throw ProviderError(
+            "Format of the initialization string does not conform to the "
+            "OLE DB specification.");
       }
       i = j < n ? j + 1 : n;
     } else {

@@ -111,9 +111,10 @@ const Variant& Recordset::GetValue(size_t column) {
   }
   const std::vector<Variant>& row = GetRow();
   if (column >= row.size()) {
-    throw ProviderError("Item cannot be found in the collection corresponding to the requested "
-                        "name or ordinal.",
-                        static_cast<int32_t>(0x800A0CC1u));
+    throw ProviderError(
+        "Item cannot be found in the collection corresponding to the requested "
+        "name or ordinal.",
+        static_cast<int32_t>(0x800A0CC1u));
   }
   return row[column];
 }
@@ -121,9 +122,10 @@ const Variant& Recordset::GetValue(size_t column) {
 void Recordset::SetValue(size_t column, Variant value) {
   CheckCurrent();
   if (column >= columns().size()) {
-    throw ProviderError("Item cannot be found in the collection corresponding to the requested "
-                        "name or ordinal.",
-                        static_cast<int32_t>(0x800A0CC1u));
+    throw ProviderError(
+        "Item cannot be found in the collection corresponding to the requested "
+        "name or ordinal.",
+        static_cast<int32_t>(0x800A0CC1u));
   }
   for (auto& [col, v] : pending_) {
     if (col == column) {
@@ -138,9 +140,10 @@ void Recordset::Update() {
   CheckCurrent();
   if (pending_.empty()) return;
   if (!updatable()) {
-    throw ProviderError("Current Recordset does not support updating. This may be a limitation "
-                        "of the provider, or of the selected locktype.",
-                        static_cast<int32_t>(0x800A0CB3u));
+    throw ProviderError(
+        "Current Recordset does not support updating. This may be a limitation "
+        "of the provider, or of the selected locktype.",
+        static_cast<int32_t>(0x800A0CB3u));
   }
   rows_->Write(position_, pending_);
   pending_.clear();

@@ -29,9 +29,8 @@ class Recordset {
   // Runs `statement` on `connection`. The cursor settings are kept for the
   // contract; the rows are always fully known at open. Positioned on the
   // first row (EOF when there is none). Throws ProviderError.
-  void Open(const std::string& statement, Connection& connection,
-            int cursor_type = adOpenKeyset, int lock_type = adLockOptimistic,
-            int cache_size = 1, int64_t max_records = 0);
+  void Open(const std::string& statement, Connection& connection, int cursor_type = adOpenKeyset,
+            int lock_type = adLockOptimistic, int cache_size = 1, int64_t max_records = 0);
   void Close();
   int state() const { return rows_ ? adStateOpen : adStateClosed; }
 

@@ -37,6 +37,14 @@ void RegisterProvider(const std::string& name, ProviderFactory factory) {
   Entries().push_back({name, std::move(factory)});
 }
 
+void RegisterProviderIfAbsent(const std::string& name, ProviderFactory factory) {
+  std::lock_guard<std::mutex> lock(Lock());
+  for (const Entry& e : Entries()) {
+    if (EqualsIgnoreAsciiCase(e.name, name)) return;
+  }
+  Entries().push_back({name, std::move(factory)});
+}
+
 void UnregisterProvider(std::string_view name) {
   std::lock_guard<std::mutex> lock(Lock());
   auto& entries = Entries();

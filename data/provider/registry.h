@@ -16,6 +16,8 @@ using ProviderFactory = std::function<std::unique_ptr<Provider>()>;
 
 // Registers (or replaces) the provider called `name`.
 void RegisterProvider(const std::string& name, ProviderFactory factory);
+// Registers `factory` unless `name` is registered already.
+void RegisterProviderIfAbsent(const std::string& name, ProviderFactory factory);
 // Removes it again; unknown names are ignored.
 void UnregisterProvider(std::string_view name);
 // A new instance of the provider called `name`. Throws ProviderError

@@ -14,8 +14,17 @@ constexpr const char* kInvalidStatement =
     "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
 constexpr int32_t kSyntaxCode = static_cast<int32_t>(0x80040E14u);
 
-enum class Tok { kEnd, kName, kBracketName, kString, kNumber, kPunct, kParam, kBadString,
-                 kBadBracket };
+enum class Tok {
+  kEnd,
+  kName,
+  kBracketName,
+  kString,
+  kNumber,
+  kPunct,
+  kParam,
+  kBadString,
+  kBadBracket
+};
 
 struct Token {
   Tok kind = Tok::kEnd;
@@ -23,9 +32,7 @@ struct Token {
   size_t offset = 0;  // where the token starts in the statement
 };
 
-bool IsNameByte(unsigned char c) {
-  return std::isalnum(c) || c == '_' || c >= 0x80;
-}
+bool IsNameByte(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 

@@ -18,9 +18,9 @@ using DateTime = jet::DateTime;  // days since 1899-12-30, fraction = time of da
 using Guid = jet::Guid;
 using Bytes = jet::Bytes;
 
-using Variant = std::variant<std::monostate,  // null
-                             bool, int64_t, double, Currency, Decimal, DateTime, std::string,
-                             Bytes, Guid>;
+using Variant =
+    std::variant<std::monostate,  // null
+                 bool, int64_t, double, Currency, Decimal, DateTime, std::string, Bytes, Guid>;
 
 inline bool IsNull(const Variant& v) { return std::holds_alternative<std::monostate>(v); }
 

@@ -191,3 +191,104 @@ void TDataGrid::SetLeftScrollCol(int col) {
 }
 
 }  // namespace grid
+
+namespace grid {
+
+void TDataGrid::SetVertScrollBarVisibleMode(TScrollBarVisibleMode mode) {
+  if (vert_bar_mode_ == mode) return;
+  vert_bar_mode_ = mode;
+  RefreshVerticalBar();
+  ColumnsReshaped();
+}
+
+void TDataGrid::RefreshVerticalBar() {
+  if (!host_) return;
+  VerticalBarInput in;
+  in.current = host_->VerticalBar();
+  TGridDataLink& link = *data_link_;
+  in.live = link.Active();
+  if (in.live) {
+    TDataSet& source = *RecordSource();
+    in.sequenced = sum_list_->IsSequenced();
+    if (in.sequenced) {
+      in.visible_rows = VisibleDataRows();
+      in.record_count = sum_list_->RecordCount();
+      in.record_number = sum_list_->RecNo();
+      in.keep_position =
+          static_cast<int>(source.State()) >= static_cast<int>(TDataSetState::Inserting);
+    }
+    in.bof = link.Bof();
+    in.eof = link.Eof();
+  }
+  in.can_scroll = vert_bar_mode_ != TScrollBarVisibleMode::sbNeverShow;
+  ScrollInfo target = VerticalBarTarget(in);
+  if (target == in.current && vert_bar_mode_ == applied_bar_mode_) return;
+  if (vert_bar_mode_ == TScrollBarVisibleMode::sbAlwaysShow) {
+    if (NothingToScroll(target)) host_->EnableVerticalArrows(false);
+    host_->ShowVerticalBar(true);
+  } else if (NothingToScroll(target)) {
+    host_->EnableVerticalArrows(true);
+    host_->ShowVerticalBar(false);
+  }
+  host_->SetVerticalBar(target);
+  applied_bar_mode_ = vert_bar_mode_;
+}
+
+void TDataGrid::Resized() {
+  if (update_lock_ != 0) return;
+  if (auto_fit_col_widths_) {
+    ColumnsReshaped();
+    return;
+  }
+  FitWindowToRows();
+  RefreshVerticalBar();
+}
+
+namespace {
+
+// n × value / d rounded to the nearest integer, halves away from zero.
+int Scale(long long value, int numerator, int denominator) {
+  long long product = value * numerator;
+  long long half = denominator / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                       : -((-product + half) / denominator));
+}
+
+void ScaleFont(TFont& font, int numerator, int denominator) {
+  FontSpec spec = font.Spec();
+  spec.height = Scale(spec.height, numerator, denominator);
+  font.Assign(spec);
+}
+
+}  // namespace
+
+void TDataGrid::ScaleForDensity(int numerator, int denominator) {
+  if (numerator == denominator || denominator == 0) return;
+  OpenLayoutBatch();
+  try {
+    ScaleFont(title_font_, numerator, denominator);
+    ScaleFont(footer_font_, numerator, denominator);
+    long long unscaled_sum = 0;
+    for (int i = 0; i < columns_->Count(); ++i) {
+      TDataGridColumn& column = (*columns_)[i];
+      if (column.IsExplicit(TColumnValue::cvFont)) ScaleFont(column.Font(), numerator, denominator);
+      if (column.IsExplicit(TColumnValue::cvTitleFont)) {
+        ScaleFont(column.Title().Font(), numerator, denominator);
+      }
+      if (column.Footer().FontAssigned()) ScaleFont(column.Footer().Font(), numerator, denominator);
+      if (column.IsExplicit(TColumnValue::cvWidth)) {
+        // Cumulative scaling, so that rounding does not add up along the row.
+        int width = column.Width();
+        int before = Scale(unscaled_sum, numerator, denominator);
+        unscaled_sum += width;
+        column.SetWidth(Scale(unscaled_sum, numerator, denominator) - before);
+      }
+    }
+  } catch (...) {
+    CloseLayoutBatch();
+    throw;
+  }
+  CloseLayoutBatch();
+}
+
+}  // namespace grid

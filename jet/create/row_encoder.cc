@@ -134,6 +134,14 @@ Result<Value> CoerceValue(const ColumnDef& c, Value v, const RowWhere& where) {
       if (!Rescale(&dec, c.scale)) {
         return range("the decimal does not fit scale " + std::to_string(c.scale));
       }
+      unsigned __int128 mag = (static_cast<unsigned __int128>(dec.magnitude[2]) << 64) |
+                              (static_cast<unsigned __int128>(dec.magnitude[1]) << 32) |
+                              dec.magnitude[0];
+      unsigned __int128 limit = 1;
+      for (int k = 0; k < c.precision; ++k) limit *= 10;
+      if (mag >= limit) {
+        return range("the decimal has more than " + std::to_string(c.precision) + " digits");
+      }
       return Value(dec);
     }
     case ColumnType::kText: {
@@ -279,9 +287,9 @@ Result<Bytes> EncodeRow(const TableDef& def, const std::vector<Value>& values, L
       if (payload.size() > 0x3FFFFFFF) {
         return Status::InvalidArgument(where.Text() + ": column '" + c.name + "': value too long");
       }
-      if (payload.empty()) {
-        // An empty long value is stored as a zero-length field.
-      } else if (payload.size() <= kMaxInlineLongValue) {
+      if (payload.size() <= kMaxInlineLongValue) {
+        // Empty values too keep their reference: readers expect one whenever
+        // the column is not NULL.
         data.assign(12, 0);
         Put32(data.data(), kLongInline | static_cast<uint32_t>(payload.size()));
         data.insert(data.end(), payload.begin(), payload.end());

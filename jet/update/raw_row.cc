@@ -32,7 +32,7 @@ Status SplitRow(const Format& f, const TableDef& table, ByteView row, const std:
     size_t count = n == 1 ? row.U8(count_pos) : row.U16(count_pos);
     std::vector<size_t> offs;
     size_t table_low = 0;
-    JET_RETURN_IF_ERROR(ReadVarOffsets(f, row, count_pos, count, where, &offs, &table_low));
+    JET_RETURN_IF_ERROR(ReadVarOffsets(f, row, count_pos, count, where.c_str(), &offs, &table_low));
     for (size_t i = 0; i <= count; ++i) {
       if (offs[i] < n || offs[i] > table_low || (i > 0 && offs[i] < offs[i - 1])) {
         return Status::Corruption(where + ": variable column offset " + std::to_string(offs[i]) +

@@ -26,7 +26,7 @@ struct Located {
   std::vector<uint8_t> bytes;        // the row's data
 };
 
-std::string Where(const PageStore& store, const TableDef& table, RowId id) {
+std::string DescribeRow(const PageStore& store, const TableDef& table, RowId id) {
   return store.file() + ": table '" + table.name + "': row " + std::to_string(id.page) + ":" +
          std::to_string(id.slot);
 }
@@ -138,7 +138,7 @@ bool IsLong(const ColumnDef& c) { return c.type == ColumnType::kMemo || c.type =
 Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& changes) {
   PageStore& store = editor_->store();
   const Format& f = editor_->format();
-  const std::string where = Where(store, table, id);
+  const std::string where = DescribeRow(store, table, id);
 
   // 1. Check and encode every value before anything changes.
   std::map<size_t, EncodedValue> encoded;
@@ -161,7 +161,7 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   JET_RETURN_IF_ERROR(SplitRow(f, table, ByteView{loc.bytes.data(), loc.bytes.size()}, where, &raw));
   std::vector<ColumnSlice> slices;
   ByteView old_view{loc.bytes.data(), loc.bytes.size()};
-  JET_RETURN_IF_ERROR(CrackRow(f, table, old_view, where, &slices));
+  JET_RETURN_IF_ERROR(CrackRow(f, table, old_view, where.c_str(), &slices));
 
   // 3. Index keys, old and new, so a duplicate or an unencodable key stops
   // the update before anything is written.
@@ -178,7 +178,7 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
       if (!have_values) {
         for (size_t i = 0; i < table.columns.size(); ++i) {
           JET_ASSIGN_OR_RETURN(Value v, DecodeValue(table.columns[i], slices[i], old_view,
-                                                    *decoder_, store, where));
+                                                    *decoder_, store, where.c_str()));
           old_values.push_back(std::move(v));
         }
         new_values = old_values;

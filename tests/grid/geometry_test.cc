@@ -4,6 +4,7 @@
 
 #include "grid/view/axis_layout.h"
 #include "grid/view/row_metrics.h"
+#include "grid/view/scroll_bar.h"
 
 namespace grid {
 namespace {
@@ -205,6 +206,60 @@ TEST(RowMetricsTest, RecordsThatFitTheProgramsGrid) {
   EXPECT_EQ(FixedRowsHeight(false, 0, 16, 17, 1, 2), 35);
   EXPECT_EQ(FormulaTitleRowHeight(2, 0, Metrics12(), true), 27);
   EXPECT_EQ(FormulaTitleRowHeight(1, 5, Metrics12(), false), 19);
+}
+
+struct BarCase {
+  VerticalBarInput in;
+  ScrollInfo expected;
+};
+
+VerticalBarInput Live(bool sequenced, int rows, int count, int number, bool bof = false,
+                      bool eof = false) {
+  VerticalBarInput in;
+  in.live = true;
+  in.sequenced = sequenced;
+  in.visible_rows = rows;
+  in.record_count = count;
+  in.record_number = number;
+  in.bof = bof;
+  in.eof = eof;
+  return in;
+}
+
+class VerticalBarTest : public ::testing::TestWithParam<BarCase> {};
+
+TEST_P(VerticalBarTest, Values) {
+  EXPECT_EQ(VerticalBarTarget(GetParam().in), GetParam().expected);
+}
+
+VerticalBarInput KeepingPosition() {
+  VerticalBarInput in = Live(true, 12, 250, -1);
+  in.current.pos = 17;
+  in.keep_position = true;
+  return in;
+}
+
+VerticalBarInput NeverShown() {
+  VerticalBarInput in = Live(true, 12, 250, 40);
+  in.can_scroll = false;
+  return in;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, VerticalBarTest,
+    ::testing::Values(BarCase{Live(true, 12, 250, 40), ScrollInfo{1, 261, 12, 40}},
+                      BarCase{Live(false, 12, 250, 40), ScrollInfo{0, 4, 0, 2}},
+                      BarCase{Live(false, 12, 250, 1, true), ScrollInfo{0, 4, 0, 0}},
+                      BarCase{Live(false, 12, 250, 250, false, true), ScrollInfo{0, 4, 0, 4}},
+                      BarCase{VerticalBarInput{}, ScrollInfo{0, 1, 2, 0}},
+                      BarCase{KeepingPosition(), ScrollInfo{1, 261, 12, 17}},
+                      BarCase{NeverShown(), ScrollInfo{1, 1, 12, 40}}));
+
+TEST(VerticalBarTest, NothingToScrollWhenThePageHoldsTheRange) {
+  EXPECT_TRUE(NothingToScroll(ScrollInfo{0, 1, 2, 0}));
+  EXPECT_TRUE(NothingToScroll(ScrollInfo{1, 13, 13, 1}));   // one record
+  EXPECT_FALSE(NothingToScroll(ScrollInfo{1, 17, 13, 1}));  // five: positions 1 to 5
+  EXPECT_TRUE(NothingToScroll(ScrollInfo{1, 1, 12, 40}));
 }
 
 }  // namespace

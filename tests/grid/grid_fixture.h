@@ -24,6 +24,14 @@ class RecordingHost : public grid::WindowHost {
   int ClientWidth() const override { return width; }
   int ClientHeight() const override { return height; }
 
+  grid::ScrollInfo VerticalBar() const override { return bar; }
+  void SetVerticalBar(const grid::ScrollInfo& info) override {
+    bar = info;
+    ++bar_writes;
+  }
+  void ShowVerticalBar(bool show) override { bar_shown = show; }
+  void EnableVerticalArrows(bool enable) override { arrows_enabled = enable; }
+
   struct ScrollCall {
     int dx, dy;
     grid::Rect area;
@@ -31,6 +39,10 @@ class RecordingHost : public grid::WindowHost {
   std::vector<grid::Rect> rects;
   std::vector<ScrollCall> scrolls;
   int full = 0;
+  grid::ScrollInfo bar;
+  int bar_writes = 0;
+  bool bar_shown = false;
+  bool arrows_enabled = true;
 
   void Reset() {
     rects.clear();

@@ -174,5 +174,79 @@ TEST_F(GridGeometryTest, HorizontalScrollMovesPixelsByWholeColumns) {
   EXPECT_EQ(host.scrolls[0].dx, 301);
 }
 
+TEST_F(GridGeometryTest, VerticalBarShowsThePositionInTheWholeResult) {
+  query.Rows() = NumberedRows(40);
+  query.Open();
+  EXPECT_EQ(host.bar, (grid::ScrollInfo{1, 52, 13, 1}));
+  query.MoveBy(9);
+  EXPECT_EQ(host.bar.pos, 10);
+  // Written only when something changed.
+  int writes = host.bar_writes;
+  grid.RefreshVerticalBar();
+  EXPECT_EQ(host.bar_writes, writes);
+  // A closed source has nothing to scroll: the bar is hidden.
+  query.Close();
+  EXPECT_EQ(host.bar, (grid::ScrollInfo{0, 1, 2, 0}));
+  EXPECT_FALSE(host.bar_shown);
+}
+
+TEST_F(GridGeometryTest, AlwaysShownBarDisablesItsArrows) {
+  query.Rows() = NumberedRows(1);
+  grid.SetVertScrollBarVisibleMode(grid::TScrollBarVisibleMode::sbAlwaysShow);
+  query.Open();
+  EXPECT_EQ(host.bar, (grid::ScrollInfo{1, 1, 1, 1}));  // one row shown, one record
+  EXPECT_TRUE(host.bar_shown);
+  EXPECT_FALSE(host.arrows_enabled);
+}
+
+TEST_F(GridGeometryTest, RecordChangesRepaintTheCurrentRowPerColumn) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  grid.Columns().Add().SetFieldName("Qty");  // Qty shown twice
+  host.Reset();
+  query.Edit();
+  host.Reset();
+  query.FieldByName("Qty").SetTextValue("8");
+  ASSERT_EQ(host.rects.size(), 2u);
+  EXPECT_EQ(host.rects[0], host.rects[1]);
+  EXPECT_EQ(host.rects[0].top, 17);
+  query.Cancel();
+}
+
+TEST_F(GridGeometryTest, OptionsRunAPassOnlyWhenTheLayoutChanges) {
+  grid.SetOptions(grid.Options() | grid::dgEditing);
+  EXPECT_FALSE(grid.Options() & grid::dgEditing);  // a row selection has no editor
+  int passes = grid.LayoutPassCount();
+  grid.SetOptions(grid.Options());
+  grid.SetOptions(grid.Options() & ~grid::dgTabs);
+  EXPECT_EQ(grid.LayoutPassCount(), passes);
+  grid.SetOptions(grid.Options() & ~grid::dgIndicator);
+  EXPECT_EQ(grid.LayoutPassCount(), passes + 1);
+  EXPECT_EQ(grid.IndicatorColumns(), 0);
+  EXPECT_EQ(grid.FixedColCount(), 0);
+}
+
+TEST_F(GridGeometryTest, ResizingRefitsTheRows) {
+  query.Rows() = NumberedRows(40);
+  query.Open();
+  host.height = 272 + 5 * 17;
+  grid.Resized();
+  EXPECT_EQ(grid.DataLink().WindowSize(), 18);
+  EXPECT_EQ(grid.RowCount(), 21);
+}
+
+TEST_F(GridGeometryTest, DensityScalingKeepsTheRowOfWidthsWhole) {
+  query.Open();
+  grid.Columns().AddFieldColumns(true);
+  for (int i = 0; i < 3; ++i) Col(i).SetWidth(101);
+  Col(3).SetVisible(false);
+  grid.ScaleForDensity(1, 2);
+  EXPECT_EQ(Col(0).Width(), 51);
+  EXPECT_EQ(Col(1).Width(), 50);
+  EXPECT_EQ(Col(2).Width(), 51);
+  EXPECT_EQ(grid.TitleFont().Height(), -6);
+  EXPECT_EQ(grid.FooterFont().Height(), -6);
+}
+
 }  // namespace
 }  // namespace grid_test

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "grid_fixture.h"
+#include "tests/data/core/memory_fixture.h"
 
 namespace grid_test {
 namespace {
@@ -94,6 +95,78 @@ TEST_F(TableViewTest, EmptyTableCountsZero) {
   RefreshView(true);
   EXPECT_EQ(grid.Columns().Count(), 4);
   EXPECT_EQ(grid.FooterValueText(0, Col(0)), "0条");
+}
+
+}  // namespace
+}  // namespace grid_test
+
+// The same set-up over the real view query, its connection and the
+// in-memory provider standing in for a database file.
+namespace grid_test {
+namespace {
+
+class ViewQueryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto db = scope_.Add("view.mdb");
+    data::testing::AddNumbersTable(*db, 37);
+    dm_.ADOConnection1.SetConnectionString(data::BuildConnectionString("view.mdb", ""));
+    query_.SetConnection(&dm_.ADOConnection1);
+    source_.SetDataSet(&query_);
+    host_.height = 272;
+    grid_.SetHost(&host_);
+    grid_.SetCanvas(&canvas_);
+    grid_.SetFooterRowCount(1);
+    grid_.SetReadOnly(true);
+    grid_.SumList().SetActive(true);
+    grid_.SetDataSource(&source_);
+  }
+  void TearDown() override { grid_.SetHost(nullptr); }
+
+  void RefreshView(const std::string& statement) {
+    grid_.Columns().Clear();
+    query_.Close();
+    query_.SQL().Clear();
+    query_.SQL().Add(statement);
+    query_.Open();
+    grid_.Columns().AddFieldColumns(true);
+    for (int i = 0; i < grid_.Columns().Count(); ++i) {
+      grid::TDataGridColumn& column = grid_.Columns()[i];
+      column.Title().SetAlignment(grid::TAlignment::taCenter);
+      column.SetAlignment(grid::TAlignment::taCenter);
+      column.SetWidth(100);
+      if (i == 0) {
+        column.Footer().SetAlignment(grid::TAlignment::taCenter);
+        column.Footer().SetValue(std::to_string(query_.RecordCount()) + "条");
+        column.Footer().SetValueType(grid::TFooterValueType::fvtStaticText);
+        column.Footer().Font().SetColor(grid::clBlack);
+      }
+    }
+  }
+
+  data::testing::MemoryCatalogScope scope_;
+  data::TShareDataModule dm_;
+  data::TADOQuery query_{"ADOQuery1"};
+  data::TDataSource source_{"DataSource1"};
+  grid::FixedMetricsCanvas canvas_;
+  RecordingHost host_;
+  grid::TDataGrid grid_;
+};
+
+TEST_F(ViewQueryTest, WholeTableAndFilteredView) {
+  RefreshView("Select * From Numbers");
+  ASSERT_EQ(grid_.Columns().Count(), 2);
+  EXPECT_EQ(grid_.Columns()[0].FieldName(), "ID");
+  EXPECT_EQ(grid_.Columns()[1].Title().Caption(), "Name");
+  EXPECT_EQ(grid_.FooterValueText(0, grid_.Columns()[0]), "37条");
+  EXPECT_EQ(grid_.DataLink().WindowSize(), 13);
+  EXPECT_EQ(grid_.Columns()[1].DisplayText(), "row1");
+  EXPECT_EQ(grid_.CurrentRow(), 1);
+
+  RefreshView("Select * From Numbers Where InStr(Name,'1')");
+  EXPECT_EQ(grid_.FooterValueText(0, grid_.Columns()[0]), "13条");
+  EXPECT_EQ(grid_.Columns().Count(), 2);
+  EXPECT_EQ(grid_.ColWidth(2), 100);
 }
 
 }  // namespace

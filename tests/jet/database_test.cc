@@ -269,6 +269,12 @@ TEST(DatabaseTest, ScanReadsEachPageOnce) {
   ASSERT_TRUE(def.ok());
   auto owned = ReadUsageMap(store, def->owned_map);
   ASSERT_TRUE(owned.ok());
+  // Pages with free space are among the owned ones.
+  auto free_pages = ReadUsageMap(store, def->free_map);
+  ASSERT_TRUE(free_pages.ok()) << free_pages.status().ToString();
+  for (uint32_t p : *free_pages) {
+    EXPECT_TRUE(std::find(owned->begin(), owned->end(), p) != owned->end()) << p;
+  }
   PageStore fresh(&src, Jet4Format(), 0, 4);
   auto scan = TableScan::Open(&fresh, &text, *def);
   ASSERT_TRUE(scan.ok());
@@ -280,6 +286,40 @@ TEST(DatabaseTest, ScanReadsEachPageOnce) {
   EXPECT_EQ(rows, 512u);
   // The map's own page, then every owned page once.
   EXPECT_EQ(fresh.reads(), owned->size() + 1);
+}
+
+// Table2 of the test files has 89 columns: its definition spans two pages.
+TEST(DatabaseTest, DefinitionsSpanningPagesAndLoopingChains) {
+  REQUIRE_CORPUS();
+  for (const char* file : {"jackcess/V1997/testV1997.mdb", "jackcess/V2000/testV2000.mdb"}) {
+    SCOPED_TRACE(file);
+    auto image = ReadCorpusFile(file);
+    auto db = OpenImage(image, file);
+    ASSERT_TRUE(db.ok());
+    auto def = (*db)->FindTable("Table2");
+    ASSERT_TRUE(def.ok()) << def.status().ToString();
+    EXPECT_EQ(def->definition_pages, 2u);
+    ASSERT_EQ(def->columns.size(), 89u);
+    EXPECT_EQ(def->columns[88].name, "column89");
+    ASSERT_FALSE(def->indexes.empty());
+    EXPECT_EQ(def->indexes.back().name, "PrimaryKey");
+    EXPECT_TRUE(testing::ExportRows(**db, "Table2").ok());
+
+    // Point the second page back at the first: a loop, reported, not followed.
+    const size_t page_size = image[0x14] == 0 ? 2048 : 4096;
+    const size_t first = def->definition_page * page_size;
+    uint32_t second = image[first + 4] | image[first + 5] << 8 | image[first + 6] << 16;
+    for (int i = 0; i < 4; ++i) {
+      image[second * page_size + 4 + i] = static_cast<uint8_t>(def->definition_page >> (8 * i));
+    }
+    auto looped = OpenImage(image, "loop.mdb");
+    ASSERT_TRUE(looped.ok());
+    auto bad = (*looped)->FindTable("Table2");
+    ASSERT_FALSE(bad.ok());
+    EXPECT_TRUE(bad.status().IsCorruption());
+    EXPECT_NE(bad.status().message().find("loops"), std::string::npos) << bad.status().message();
+    EXPECT_NE(bad.status().message().find("loop.mdb"), std::string::npos);
+  }
 }
 
 TEST(DatabaseTest, ReadRowMatchesTheScan) {

@@ -9,7 +9,7 @@
 
 namespace jet::testing {
 
-struct RowSpec {
+struct RowParts {
   size_t column_count = 0;           // columns the row claims (null mask width)
   std::vector<uint8_t> fixed;        // the fixed-length area
   std::vector<std::optional<std::vector<uint8_t>>> vars;  // by variable index; nullopt = NULL
@@ -21,7 +21,7 @@ inline void PutLe(std::vector<uint8_t>* out, uint32_t v, size_t n) {
 }
 
 // Jet 4: two-byte counts and offsets.
-inline std::vector<uint8_t> BuildRow4(const RowSpec& s) {
+inline std::vector<uint8_t> BuildRow4(const RowParts& s) {
   std::vector<uint8_t> row;
   PutLe(&row, static_cast<uint32_t>(s.column_count), 2);
   row.insert(row.end(), s.fixed.begin(), s.fixed.end());
@@ -40,7 +40,7 @@ inline std::vector<uint8_t> BuildRow4(const RowSpec& s) {
 }
 
 // Jet 3: one-byte offsets plus the jump table for rows longer than 256 bytes.
-inline std::vector<uint8_t> BuildRow3(const RowSpec& s) {
+inline std::vector<uint8_t> BuildRow3(const RowParts& s) {
   std::vector<uint8_t> data;
   data.push_back(static_cast<uint8_t>(s.column_count));
   data.insert(data.end(), s.fixed.begin(), s.fixed.end());

@@ -12,7 +12,7 @@ namespace {
 
 using testing::BuildRow3;
 using testing::BuildRow4;
-using testing::RowSpec;
+using testing::RowParts;
 
 ColumnDef Fixed(const std::string& name, ColumnType type, uint16_t number, uint16_t offset) {
   ColumnDef c;
@@ -52,15 +52,15 @@ std::string SliceText(const std::vector<uint8_t>& row, const ColumnSlice& s) {
 }
 
 TEST(RowLayoutTest, SplitsJet4AndJet3RowsAlike) {
-  RowSpec spec;
-  spec.column_count = 4;
-  spec.fixed = {0x2A, 0, 0, 0};
-  spec.vars = {Text("hello"), Text("")};
-  spec.set_bits = {0, 1, 2, 3};
+  RowParts parts;
+  parts.column_count = 4;
+  parts.fixed = {0x2A, 0, 0, 0};
+  parts.vars = {Text("hello"), Text("")};
+  parts.set_bits = {0, 1, 2, 3};
   for (int version : {3, 4}) {
     SCOPED_TRACE(version);
     const Format& f = version == 3 ? Jet3Format() : Jet4Format();
-    auto row = version == 3 ? BuildRow3(spec) : BuildRow4(spec);
+    auto row = version == 3 ? BuildRow3(parts) : BuildRow4(parts);
     std::vector<ColumnSlice> out;
     ASSERT_TRUE(CrackRow(f, SampleTable(), ByteView{row.data(), row.size()}, "r", &out).ok());
     ASSERT_EQ(out.size(), 4u);
@@ -74,12 +74,12 @@ TEST(RowLayoutTest, SplitsJet4AndJet3RowsAlike) {
 }
 
 TEST(RowLayoutTest, ClearBitsAndColumnsNewerThanTheRowAreNull) {
-  RowSpec spec;
-  spec.column_count = 3;  // written before column 3 ("b") existed
-  spec.fixed = {1, 0, 0, 0};
-  spec.vars = {Text("x")};
-  spec.set_bits = {2};  // id is NULL, flag is false
-  auto row = BuildRow4(spec);
+  RowParts parts;
+  parts.column_count = 3;  // written before column 3 ("b") existed
+  parts.fixed = {1, 0, 0, 0};
+  parts.vars = {Text("x")};
+  parts.set_bits = {2};  // id is NULL, flag is false
+  auto row = BuildRow4(parts);
   std::vector<ColumnSlice> out;
   ASSERT_TRUE(CrackRow(Jet4Format(), SampleTable(), ByteView{row.data(), row.size()}, "r", &out).ok());
   EXPECT_FALSE(out[0].present);
@@ -92,12 +92,12 @@ TEST(RowLayoutTest, Jet3JumpTableCarriesOffsetsPast256) {
   TableDef t;
   t.var_column_count = 4;
   for (uint16_t i = 0; i < 4; ++i) t.columns.push_back(Var("v" + std::to_string(i), i, i));
-  RowSpec spec;
-  spec.column_count = 4;
-  spec.vars = {std::vector<uint8_t>(200, 'a'), std::vector<uint8_t>(200, 'b'),
+  RowParts parts;
+  parts.column_count = 4;
+  parts.vars = {std::vector<uint8_t>(200, 'a'), std::vector<uint8_t>(200, 'b'),
                std::vector<uint8_t>(10, 'c'), std::vector<uint8_t>(300, 'd')};
-  spec.set_bits = {0, 1, 2, 3};
-  auto row = BuildRow3(spec);
+  parts.set_bits = {0, 1, 2, 3};
+  auto row = BuildRow3(parts);
   ASSERT_GT(row.size(), 512u);
   std::vector<ColumnSlice> out;
   Status s = CrackRow(Jet3Format(), t, ByteView{row.data(), row.size()}, "r", &out);
@@ -111,12 +111,12 @@ TEST(RowLayoutTest, Jet3JumpTableCarriesOffsetsPast256) {
 TEST(RowLayoutTest, Jet3UnusedJumpEntryIsIgnored) {
   // Long enough to need a jump entry, but all variable data below 256.
   TableDef t = SampleTable();
-  RowSpec spec;
-  spec.column_count = 200;
-  spec.fixed = std::vector<uint8_t>(4, 7);
-  spec.vars = {Text("abc"), std::vector<uint8_t>(240, 'z')};
-  spec.set_bits = {0, 2, 3};
-  auto row = BuildRow3(spec);
+  RowParts parts;
+  parts.column_count = 200;
+  parts.fixed = std::vector<uint8_t>(4, 7);
+  parts.vars = {Text("abc"), std::vector<uint8_t>(240, 'z')};
+  parts.set_bits = {0, 2, 3};
+  auto row = BuildRow3(parts);
   ASSERT_GT(row.size(), 256u);
   std::vector<ColumnSlice> out;
   ASSERT_TRUE(CrackRow(Jet3Format(), t, ByteView{row.data(), row.size()}, "r", &out).ok());
@@ -125,12 +125,12 @@ TEST(RowLayoutTest, Jet3UnusedJumpEntryIsIgnored) {
 }
 
 TEST(RowLayoutTest, DamagedRowsFailCleanly) {
-  RowSpec spec;
-  spec.column_count = 4;
-  spec.fixed = {1, 0, 0, 0};
-  spec.vars = {Text("hello"), Text("x")};
-  spec.set_bits = {0, 2, 3};
-  auto good = BuildRow4(spec);
+  RowParts parts;
+  parts.column_count = 4;
+  parts.fixed = {1, 0, 0, 0};
+  parts.vars = {Text("hello"), Text("x")};
+  parts.set_bits = {0, 2, 3};
+  auto good = BuildRow4(parts);
   const TableDef t = SampleTable();
   std::vector<ColumnSlice> out;
 

@@ -22,8 +22,8 @@ TEST(BuildConnectionString, PlainValuesGoInAsTyped) {
 }
 
 TEST(BuildConnectionString, AwkwardValuesReadBackUnchanged) {
-  for (std::string path : {"/tmp/a;b.mdb", "/tmp/a=b.mdb", "/tmp/it's.mdb",
-                                   "/tmp/\"q\".mdb", "/tmp/'\";=.mdb"}) {
+  for (std::string path :
+       {"/tmp/a;b.mdb", "/tmp/a=b.mdb", "/tmp/it's.mdb", "/tmp/\"q\".mdb", "/tmp/'\";=.mdb"}) {
     for (std::string password : {"", "x;Data Source=/etc/passwd", "a'b", "\"", "=;"}) {
       auto parsed = provider::ConnectionString::Parse(BuildConnectionString(path, password));
       EXPECT_EQ(parsed.Get("data source"), path);

@@ -206,8 +206,8 @@ TEST_F(QueryTest, EditPostNotifiesInOrderAndStoresOneRow) {
   LogHandlers(query_, source_, &log_);
   log_.clear();
   query_.Edit();
-  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeEdit", "link:EditingChanged(1)",
-                       "OnStateChange", "link:RecordEdited(-)", "OnDataChange(-)", "AfterEdit"}));
+  EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeEdit", "link:EditingChanged(1)", "OnStateChange",
+                       "link:RecordEdited(-)", "OnDataChange(-)", "AfterEdit"}));
   log_.clear();
   query_.FieldByName("Name").SetTextValue("changed");
   EXPECT_EQ(log_, (Log{"link:RecordEdited(Name)", "OnDataChange(Name)"}));
@@ -373,7 +373,8 @@ TEST_F(QueryTest, ClosedDataSourceRelaysOnlyStateChanges) {
 }
 
 TEST_F(QueryTest, BigResultKeepsOnlyTheWindowDecoded) {
-  provider::MemoryTable& t = db_->AddTable("Big", {provider::MemoryColumn("N", provider::adInteger)});
+  provider::MemoryTable& t =
+      db_->AddTable("Big", {provider::MemoryColumn("N", provider::adInteger)});
   t.rows.reserve(200000);
   for (int i = 0; i < 200000; ++i) t.rows.push_back({provider::Variant(int64_t{i})});
   query_.SQL().Clear();
@@ -389,6 +390,46 @@ TEST_F(QueryTest, BigResultKeepsOnlyTheWindowDecoded) {
   query_.SetRecNo(100000);
   EXPECT_EQ(query_.FieldByName("N").TextValue(), "99999");
   EXPECT_LE(db_->rows_read, 90);
+}
+
+}  // namespace
+}  // namespace data
+
+namespace data {
+namespace {
+
+TEST(ParameterScan, MarkersOutsideLiterals) {
+  std::vector<std::string> names;
+  EXPECT_EQ(ScanParameters("Select * From T Where InStr(F,:p)\r\n", &names),
+            "Select * From T Where InStr(F,?)\r\n");
+  EXPECT_EQ(names, std::vector<std::string>{"p"});
+  names.clear();
+  EXPECT_EQ(ScanParameters("Select * From a::b", &names), "Select * From a:b");
+  EXPECT_TRUE(names.empty());
+  EXPECT_EQ(ScanParameters("InStr(F,'10:30') `x:y` \"u:v\"", &names),
+            "InStr(F,'10:30') `x:y` \"u:v\"");
+  EXPECT_TRUE(names.empty());
+  // A double quote inside a single-quoted text also toggles, so a later
+  // colon counts as a marker; its name, itself inside a literal by then,
+  // runs to the end, and the statement will not open.
+  EXPECT_EQ(ScanParameters("InStr(F,'say \"hi :there')\r\n", &names), "InStr(F,'say \"hi ?");
+  EXPECT_EQ(names, std::vector<std::string>{"there')\r\n"});
+  names.clear();
+  EXPECT_EQ(ScanParameters("From 表:名,x", &names), "From 表?,x");
+  EXPECT_EQ(names, std::vector<std::string>{"名"});
+}
+
+TEST(ParameterScan, QueryWithAMarkerFailsToOpen) {
+  testing::MemoryCatalogScope scope;
+  testing::AddNumbersTable(*scope.Add("n.mdb"), 2);
+  TShareDataModule dm;
+  dm.ADOConnection1.SetConnectionString(BuildConnectionString("n.mdb", ""));
+  TADOQuery q("ADOQuery1");
+  q.SetConnection(&dm.ADOConnection1);
+  q.SQL().Add("Select * From Numbers Where InStr(Name,'a\"b:c')");
+  EXPECT_EQ(q.Parameters().size(), 1u);
+  EXPECT_THROW(q.Open(), EOleException);
+  EXPECT_FALSE(q.Active());
 }
 
 }  // namespace

@@ -43,14 +43,28 @@ class FieldTest : public ::testing::Test {
     id.auto_increment = true;
     ColumnInfo ro = Col("RO", adInteger);
     ro.attributes = adFldIsNullable;
-    MemoryTable& t = db_->AddTable(
-        "T", {Col("S", adVarChar, 10), Col("W", adVarWChar, 10), Col("Sm", adSmallInt),
-              Col("I", adInteger), Col("Wd", adUnsignedSmallInt), Col("L", adBigInt),
-              Col("F", adDouble), Col("C", adCurrency), Col("N", adNumeric, 0, 18, 2),
-              Col("B", adBoolean), Col("DT", adDate), Col("D", adDBDate), Col("Tm", adDBTime),
-              Col("M", adLongVarWChar), Col("Bl", adLongVarBinary), Col("By", adBinary, 4),
-              Col("VB", adVarBinary, 4), Col("G", adGUID), Col("V", adVariant), id, ro,
-              Col("X", adIDispatch)});
+    MemoryTable& t = db_->AddTable("T", {Col("S", adVarChar, 10),
+                                         Col("W", adVarWChar, 10),
+                                         Col("Sm", adSmallInt),
+                                         Col("I", adInteger),
+                                         Col("Wd", adUnsignedSmallInt),
+                                         Col("L", adBigInt),
+                                         Col("F", adDouble),
+                                         Col("C", adCurrency),
+                                         Col("N", adNumeric, 0, 18, 2),
+                                         Col("B", adBoolean),
+                                         Col("DT", adDate),
+                                         Col("D", adDBDate),
+                                         Col("Tm", adDBTime),
+                                         Col("M", adLongVarWChar),
+                                         Col("Bl", adLongVarBinary),
+                                         Col("By", adBinary, 4),
+                                         Col("VB", adVarBinary, 4),
+                                         Col("G", adGUID),
+                                         Col("V", adVariant),
+                                         id,
+                                         ro,
+                                         Col("X", adIDispatch)});
     std::vector<Variant> nulls(t.columns.size());
     t.rows.push_back(nulls);
     std::vector<Variant> values = nulls;
@@ -98,17 +112,28 @@ TEST_F(FieldTest, ClassesFromColumnTypes) {
     int size;
   };
   const Row rows[] = {
-      {"S", "TStringField", ftString, 10},        {"W", "TWideStringField", ftWideString, 10},
-      {"Sm", "TSmallintField", ftSmallint, 0},    {"I", "TIntegerField", ftInteger, 0},
-      {"Wd", "TWordField", ftWord, 0},            {"L", "TLargeintField", ftLargeint, 0},
-      {"F", "TFloatField", ftFloat, 0},           {"C", "TBCDField", ftBCD, 4},
-      {"N", "TBCDField", ftBCD, 2},               {"B", "TBooleanField", ftBoolean, 0},
-      {"DT", "TDateTimeField", ftDateTime, 0},    {"D", "TDateField", ftDate, 0},
-      {"Tm", "TTimeField", ftTime, 0},            {"M", "TMemoField", ftMemo, 0},
-      {"Bl", "TBlobField", ftBlob, 0},            {"By", "TBytesField", ftBytes, 4},
-      {"VB", "TVarBytesField", ftVarBytes, 4},    {"G", "TGuidField", ftGuid, 38},
-      {"V", "TVariantField", ftVariant, 0},       {"ID", "TAutoIncField", ftAutoInc, 0},
-      {"RO", "TIntegerField", ftInteger, 0},      {"X", "TIDispatchField", ftIDispatch, 0},
+      {"S", "TStringField", ftString, 10},
+      {"W", "TWideStringField", ftWideString, 10},
+      {"Sm", "TSmallintField", ftSmallint, 0},
+      {"I", "TIntegerField", ftInteger, 0},
+      {"Wd", "TWordField", ftWord, 0},
+      {"L", "TLargeintField", ftLargeint, 0},
+      {"F", "TFloatField", ftFloat, 0},
+      {"C", "TBCDField", ftBCD, 4},
+      {"N", "TBCDField", ftBCD, 2},
+      {"B", "TBooleanField", ftBoolean, 0},
+      {"DT", "TDateTimeField", ftDateTime, 0},
+      {"D", "TDateField", ftDate, 0},
+      {"Tm", "TTimeField", ftTime, 0},
+      {"M", "TMemoField", ftMemo, 0},
+      {"Bl", "TBlobField", ftBlob, 0},
+      {"By", "TBytesField", ftBytes, 4},
+      {"VB", "TVarBytesField", ftVarBytes, 4},
+      {"G", "TGuidField", ftGuid, 38},
+      {"V", "TVariantField", ftVariant, 0},
+      {"ID", "TAutoIncField", ftAutoInc, 0},
+      {"RO", "TIntegerField", ftInteger, 0},
+      {"X", "TIDispatchField", ftIDispatch, 0},
   };
   for (const Row& r : rows) {
     TField& f = F(r.field);
@@ -259,9 +284,9 @@ TEST_F(FieldTest, BooleanWrites) {
     const char* text;
     const char* read;
   };
-  for (const Case& c : {Case{"f", "False"}, Case{"FA", "False"}, Case{"false", "False"},
-                        Case{"t", "True"}, Case{"TR", "True"}, Case{"TRUE", "True"},
-                        Case{"", ""}}) {
+  for (const Case& c :
+       {Case{"f", "False"}, Case{"FA", "False"}, Case{"false", "False"}, Case{"t", "True"},
+        Case{"TR", "True"}, Case{"TRUE", "True"}, Case{"", ""}}) {
     EXPECT_EQ(Write("B", c.text), c.read) << c.text;
   }
   EXPECT_EQ(Write("B", "yes"), "!'yes' is not a valid boolean value for field 'B'");
@@ -343,6 +368,26 @@ TEST_F(FieldTest, DecimalTooLargeShowsOverflow) {
   query_.Open();
   EXPECT_EQ(F("N").DisplayText(), "BCD overflow");
   EXPECT_EQ(F("N").TextValue(), "36893488147419103231");
+}
+
+}  // namespace
+}  // namespace data
+
+namespace data {
+namespace {
+
+TEST(SystemRegional, PatternsThatReadBackOrTheDefaults) {
+  // The C locale writes two-digit years: its date pattern is not taken.
+  setenv("LC_ALL", "C", 1);
+  RegionalSettings r = SystemRegionalSettings();
+  EXPECT_EQ(r.short_date_format, "yyyy/M/d");
+  EXPECT_EQ(r.date_separator, '/');
+  EXPECT_EQ(r.long_time_format, "hh:nn:ss");
+  EXPECT_EQ(r.decimal_separator, '.');
+  // What it writes, it reads.
+  r.current_year = 2026;
+  const double when = provider::EncodeDate(1890, 7, 4) + provider::EncodeTime(8, 9, 10, 0);
+  EXPECT_EQ(ParseDateTime(FormatDateTime("c", when, r), r), when);
 }
 
 }  // namespace

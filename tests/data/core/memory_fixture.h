@@ -44,8 +44,8 @@ class MemoryCatalogScope {
 // rows 1..n named "row1".."rowN".
 inline void AddNumbersTable(provider::MemoryDatabase& db, int n) {
   using namespace provider;  // NOLINT
-  MemoryTable& t = db.AddTable("Numbers", {MemoryColumn("ID", adInteger),
-                                           MemoryColumn("Name", adVarWChar, 20)});
+  MemoryTable& t =
+      db.AddTable("Numbers", {MemoryColumn("ID", adInteger), MemoryColumn("Name", adVarWChar, 20)});
   for (int i = 1; i <= n; ++i) {
     t.rows.push_back({Variant(int64_t{i}), Variant("row" + std::to_string(i))});
   }

@@ -85,7 +85,7 @@ std::vector<Row> AllTypeRows() {
        Value(), false, Value(), Value(), Value()},
       {Value(), std::string(""), std::string(""), uint8_t{0}, int16_t{32767}, int32_t{INT32_MAX},
        -std::numeric_limits<float>::max(), 5e-324, jet::Currency{INT64_MIN},
-       Dec(true, 4, ~uint64_t{0}, 0xFFFFFFFF), jet::DateTime{-657434.0}, true, Value(),
+       Dec(true, 4, 0x3E2502610FFFFFFFULL, 0x204FCE5E), jet::DateTime{-657434.0}, true, Value(),
        jet::Bytes(16, 0xFF), jet::Bytes{}},
   };
 }

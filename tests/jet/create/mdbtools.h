@@ -9,10 +9,10 @@ namespace tarnquill::testing {
 
 inline bool HaveMdbTools() { return std::system("command -v mdb-export >/dev/null 2>&1") == 0; }
 
-// Standard output of `command` (stderr discarded); *status gets the exit code.
+// Standard output of the shell command `command`; *status gets the exit code.
 inline std::string RunCommand(const std::string& command, int* status = nullptr) {
   std::string out;
-  FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r");
+  FILE* p = ::popen(command.c_str(), "r");
   if (!p) return out;
   char buf[4096];
   size_t n;

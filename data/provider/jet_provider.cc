@@ -1,0 +1,369 @@
+#include "data/provider/jet_provider.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "data/provider/ado.h"
+#include "data/provider/registry.h"
+#include "data/provider/sql.h"
+#include "data/provider/text_case.h"
+#include "jet/database.h"
+
+namespace provider {
+namespace {
+
+using jet::ColumnType;
+
+// --- Descriptions ------------------------------------------------------------
+
+ColumnInfo Describe(const jet::ColumnDef& c, int jet_version) {
+  ColumnInfo info;
+  info.name = c.name;
+  info.auto_increment = c.auto_number;
+  uint32_t attributes = adFldIsNullable | adFldMayBeNull;
+  if (c.required) attributes &= ~static_cast<uint32_t>(adFldIsNullable | adFldMayBeNull);
+  if (!c.auto_number) attributes |= adFldUpdatable;
+  if (c.fixed) attributes |= adFldFixed;
+  switch (c.type) {
+    case ColumnType::kBoolean:
+      info.type = adBoolean, info.defined_size = 2;
+      attributes &= ~static_cast<uint32_t>(adFldIsNullable | adFldMayBeNull);
+      break;
+    case ColumnType::kByte:
+      info.type = adUnsignedTinyInt, info.defined_size = 1, info.precision = 3;
+      break;
+    case ColumnType::kInteger:
+      info.type = adSmallInt, info.defined_size = 2, info.precision = 5;
+      break;
+    case ColumnType::kLong:
+      info.type = adInteger, info.defined_size = 4, info.precision = 10;
+      break;
+    case ColumnType::kCurrency:
+      info.type = adCurrency, info.defined_size = 8, info.precision = 19, info.scale = 255;
+      break;
+    case ColumnType::kSingle:
+      info.type = adSingle, info.defined_size = 4, info.precision = 7;
+      break;
+    case ColumnType::kDouble:
+      info.type = adDouble, info.defined_size = 8, info.precision = 15;
+      break;
+    case ColumnType::kDateTime:
+      info.type = adDate, info.defined_size = 8;
+      break;
+    case ColumnType::kBinary:
+      info.type = adVarBinary, info.defined_size = c.size;
+      break;
+    case ColumnType::kText:
+      info.type = adVarWChar;
+      info.defined_size = c.max_chars ? c.max_chars : (jet_version >= 4 ? c.size / 2 : c.size);
+      break;
+    case ColumnType::kOle:
+      info.type = adLongVarBinary, info.defined_size = std::numeric_limits<int32_t>::max();
+      attributes |= adFldLong;
+      break;
+    case ColumnType::kMemo:
+      info.type = adLongVarWChar, info.defined_size = std::numeric_limits<int32_t>::max() / 2;
+      attributes |= adFldLong;
+      break;
+    case ColumnType::kGuid:
+      info.type = adGUID, info.defined_size = 16;
+      break;
+    case ColumnType::kNumeric:
+      info.type = adNumeric, info.defined_size = 19;
+      info.precision = c.precision, info.scale = c.scale;
+      break;
+  }
+  info.attributes = attributes;
+  return info;
+}
+
+// --- Values ------------------------------------------------------------------
+
+Variant ToVariant(const jet::Value& v) {
+  struct Visitor {
+    Variant operator()(std::monostate) const { return {}; }
+    Variant operator()(bool b) const { return b; }
+    Variant operator()(uint8_t i) const { return int64_t{i}; }
+    Variant operator()(int16_t i) const { return int64_t{i}; }
+    Variant operator()(int32_t i) const { return int64_t{i}; }
+    Variant operator()(float f) const { return static_cast<double>(f); }
+    Variant operator()(double d) const { return d; }
+    Variant operator()(const jet::Currency& c) const { return c; }
+    Variant operator()(const jet::Decimal& d) const { return d; }
+    Variant operator()(const jet::DateTime& d) const { return d; }
+    Variant operator()(const std::string& s) const { return s; }
+    Variant operator()(const jet::Bytes& b) const { return b; }
+    Variant operator()(const jet::Guid& g) const { return g; }
+  };
+  return std::visit(Visitor{}, v);
+}
+
+[[noreturn]] void Mismatch(const jet::ColumnDef& c) {
+  throw ProviderError("Data type mismatch in criteria expression. (column '" + c.name + "')");
+}
+
+std::optional<double> NumberOf(const Variant& v) {
+  if (auto* i = std::get_if<int64_t>(&v)) return static_cast<double>(*i);
+  if (auto* d = std::get_if<double>(&v)) return *d;
+  if (auto* b = std::get_if<bool>(&v)) return *b ? -1.0 : 0.0;
+  if (auto* c = std::get_if<Currency>(&v)) return static_cast<double>(c->scaled) / 10000;
+  if (auto* d = std::get_if<DateTime>(&v)) return d->days;
+  if (auto* d = std::get_if<Decimal>(&v)) return std::strtod(DecimalToString(*d).c_str(), nullptr);
+  return std::nullopt;
+}
+
+// A value scaled by 10^scale as an integer, from the variants a field writes.
+std::optional<__int128> Scaled(const Variant& v, int scale) {
+  __int128 pow = 1;
+  for (int i = 0; i < scale; ++i) pow *= 10;
+  if (auto* i = std::get_if<int64_t>(&v)) return static_cast<__int128>(*i) * pow;
+  if (auto* c = std::get_if<Currency>(&v)) {
+    __int128 x = static_cast<__int128>(c->scaled) * pow;
+    __int128 q = x / 10000, r = x % 10000;
+    if (r * 2 >= 10000) ++q;
+    if (r * 2 <= -10000) --q;
+    return q;
+  }
+  if (auto n = NumberOf(v)) {
+    double x = std::round(*n * static_cast<double>(pow));
+    if (!std::isfinite(x) || std::fabs(x) > 7.9e28) return std::nullopt;
+    return static_cast<__int128>(x);
+  }
+  return std::nullopt;
+}
+
+int64_t IntegerOf(const Variant& v, const jet::ColumnDef& c, int64_t min, int64_t max) {
+  std::optional<double> n = NumberOf(v);
+  if (!n) Mismatch(c);
+  double r = std::round(*n);
+  if (!(r >= static_cast<double>(min) && r <= static_cast<double>(max))) {
+    throw ProviderError("Overflow (column '" + c.name + "')");
+  }
+  return static_cast<int64_t>(r);
+}
+
+jet::Value ToJet(const Variant& v, const jet::ColumnDef& c) {
+  if (IsNull(v)) return std::monostate{};
+  switch (c.type) {
+    case ColumnType::kBoolean:
+      if (auto* b = std::get_if<bool>(&v)) return *b;
+      if (auto n = NumberOf(v)) return *n != 0;
+      Mismatch(c);
+    case ColumnType::kByte:
+      return static_cast<uint8_t>(IntegerOf(v, c, 0, 255));
+    case ColumnType::kInteger:
+      return static_cast<int16_t>(IntegerOf(v, c, INT16_MIN, INT16_MAX));
+    case ColumnType::kLong:
+      return static_cast<int32_t>(IntegerOf(v, c, INT32_MIN, INT32_MAX));
+    case ColumnType::kSingle: {
+      std::optional<double> n = NumberOf(v);
+      if (!n) Mismatch(c);
+      if (std::fabs(*n) > std::numeric_limits<float>::max()) {
+        throw ProviderError("Overflow (column '" + c.name + "')");
+      }
+      return static_cast<float>(*n);
+    }
+    case ColumnType::kDouble: {
+      std::optional<double> n = NumberOf(v);
+      if (!n) Mismatch(c);
+      return *n;
+    }
+    case ColumnType::kCurrency: {
+      std::optional<__int128> s = Scaled(v, 4);
+      if (!s || *s > INT64_MAX || *s < INT64_MIN) {
+        throw ProviderError("Overflow (column '" + c.name + "')");
+      }
+      return jet::Currency{static_cast<int64_t>(*s)};
+    }
+    case ColumnType::kNumeric: {
+      std::optional<__int128> s = Scaled(v, c.scale);
+      if (!s) throw ProviderError("Overflow (column '" + c.name + "')");
+      jet::Decimal d;
+      d.negative = *s < 0;
+      d.scale = c.scale;
+      unsigned __int128 m =
+          d.negative ? static_cast<unsigned __int128>(-*s) : static_cast<unsigned __int128>(*s);
+      d.magnitude = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32),
+                     static_cast<uint32_t>(m >> 64)};
+      if ((m >> 96) != 0) throw ProviderError("Overflow (column '" + c.name + "')");
+      return d;
+    }
+    case ColumnType::kDateTime: {
+      std::optional<double> n = NumberOf(v);
+      if (!n) Mismatch(c);
+      return jet::DateTime{*n};
+    }
+    case ColumnType::kText:
+    case ColumnType::kMemo:
+      if (auto* s = std::get_if<std::string>(&v)) return *s;
+      return VariantToText(v);
+    case ColumnType::kBinary:
+    case ColumnType::kOle:
+      if (auto* b = std::get_if<Bytes>(&v)) return *b;
+      if (auto* s = std::get_if<std::string>(&v)) return jet::Bytes(s->begin(), s->end());
+      Mismatch(c);
+    case ColumnType::kGuid: {
+      if (auto* g = std::get_if<Guid>(&v)) return *g;
+      if (auto* s = std::get_if<std::string>(&v)) {
+        unsigned p[11];
+        if (s->size() == 38 &&
+            std::sscanf(s->c_str(), "{%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x}", &p[0], &p[1], &p[2],
+                        &p[3], &p[4], &p[5], &p[6], &p[7], &p[8], &p[9], &p[10]) == 11) {
+          jet::Guid g;
+          for (int i = 0; i < 4; ++i) g.bytes[i] = static_cast<uint8_t>(p[0] >> (8 * i));
+          for (int i = 0; i < 2; ++i) g.bytes[4 + i] = static_cast<uint8_t>(p[1] >> (8 * i));
+          for (int i = 0; i < 2; ++i) g.bytes[6 + i] = static_cast<uint8_t>(p[2] >> (8 * i));
+          for (int i = 0; i < 8; ++i) g.bytes[8 + i] = static_cast<uint8_t>(p[3 + i]);
+          return g;
+        }
+      }
+      Mismatch(c);
+    }
+  }
+  Mismatch(c);
+}
+
+// --- Rowset and store ---------------------------------------------------------
+
+class JetRowset : public Rowset {
+ public:
+  JetRowset(std::shared_ptr<jet::Database> db, jet::TableDef table, std::vector<jet::RowId> rows,
+            bool updatable)
+      : db_(std::move(db)),
+        table_(std::move(table)),
+        rows_(std::move(rows)),
+        updatable_(updatable) {
+    for (const jet::ColumnDef& c : table_.columns) {
+      columns_.push_back(Describe(c, db_->jet_version()));
+    }
+  }
+
+  const std::vector<ColumnInfo>& columns() const override { return columns_; }
+  int64_t size() const override { return static_cast<int64_t>(rows_.size()); }
+
+  std::vector<Variant> Read(int64_t row) override {
+    auto values = db_->ReadRow(table_, rows_.at(static_cast<size_t>(row)));
+    if (!values.ok()) throw ProviderError(values.status().message());
+    std::vector<Variant> out;
+    out.reserve(values->size());
+    for (const jet::Value& v : *values) out.push_back(ToVariant(v));
+    return out;
+  }
+
+  void Write(int64_t row, const RowChanges& changes) override {
+    if (!updatable_) {
+      throw ProviderError("Cannot update. Database or object is read-only.",
+                          static_cast<int32_t>(0x80004005u));
+    }
+    std::vector<std::pair<size_t, jet::Value>> jet_changes;
+    for (const auto& [column, value] : changes) {
+      if (column >= table_.columns.size()) {
+        throw ProviderError("Item cannot be found in the collection.");
+      }
+      const jet::ColumnDef& c = table_.columns[column];
+      if (c.auto_number) throw ProviderError("Field '" + c.name + "' is not updatable.");
+      jet_changes.emplace_back(column, ToJet(value, c));
+    }
+    jet::Status s = db_->UpdateRow(table_, rows_.at(static_cast<size_t>(row)), jet_changes);
+    if (!s.ok()) throw ProviderError(s.message());
+  }
+
+  bool updatable() const override { return updatable_; }
+
+ private:
+  std::shared_ptr<jet::Database> db_;
+  jet::TableDef table_;
+  std::vector<jet::RowId> rows_;
+  bool updatable_;
+  std::vector<ColumnInfo> columns_;
+};
+
+class JetStore : public Store {
+ public:
+  JetStore(std::shared_ptr<jet::Database> db, bool writable)
+      : db_(std::move(db)), writable_(writable) {}
+
+  std::unique_ptr<Rowset> Execute(const std::string& statement) override {
+    SelectStatement st = ParseSelect(statement);
+    auto table = db_->FindTable(st.table);
+    if (!table.ok()) {
+      if (table.status().IsNotFound()) throw ProviderError(UnknownTableMessage(st.table));
+      throw ProviderError(table.status().message());
+    }
+    size_t field = table->columns.size();
+    if (st.where) {
+      for (size_t i = 0; i < table->columns.size(); ++i) {
+        if (EqualsIgnoreCase(table->columns[i].name, st.where->field)) field = i;
+      }
+      if (field == table->columns.size()) throw ProviderError(kMissingParameter);
+    }
+    auto cursor = db_->Scan(*table);
+    if (!cursor.ok()) throw ProviderError(cursor.status().message());
+    std::vector<jet::RowId> rows;
+    for (;;) {
+      auto more = (*cursor)->Next();
+      if (!more.ok()) throw ProviderError(more.status().message());
+      if (!*more) break;
+      if (st.where) {
+        // Only the condition's column is decoded here.
+        auto value = (*cursor)->Get(field);
+        if (!value.ok()) throw ProviderError(value.status().message());
+        if (!InStrSelects(*st.where, ToVariant(*value))) continue;
+      }
+      rows.push_back((*cursor)->id());
+    }
+    return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), writable_);
+  }
+
+ private:
+  std::shared_ptr<jet::Database> db_;
+  bool writable_;
+};
+
+std::string OpenFailure(const jet::Status& s, const std::string& path) {
+  switch (s.code()) {
+    case jet::Status::Code::kNotFound:
+    case jet::Status::Code::kBadPassword:
+      return s.message();
+    case jet::Status::Code::kCorruption:
+    case jet::Status::Code::kNotSupported:
+      return "Unrecognized database format '" + path + "'.";
+    case jet::Status::Code::kLocked:
+      return "Could not use '" + path + "'; file already in use.";
+    default:
+      return s.message();
+  }
+}
+
+class JetProvider : public Provider {
+ public:
+  std::unique_ptr<Store> Open(const ConnectionSettings& settings) override {
+    jet::OpenOptions options;
+    options.password = settings.password;
+    const int access = settings.mode & adModeReadWrite;
+    // Writable unless the mode asks for reading only; a file or engine that
+    // cannot be written falls back to reading, as the mode allows.
+    if (access != adModeRead) {
+      options.read_only = false;
+      auto db = jet::Database::Open(settings.data_source, options);
+      if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), true);
+      const jet::Status& s = db.status();
+      const bool fall_back = s.code() == jet::Status::Code::kReadOnly ||
+                             (s.code() == jet::Status::Code::kNotSupported && access == 0);
+      if (!fall_back) throw ProviderError(OpenFailure(s, settings.data_source));
+    }
+    options.read_only = true;
+    auto db = jet::Database::Open(settings.data_source, options);
+    if (!db.ok()) throw ProviderError(OpenFailure(db.status(), settings.data_source));
+    return std::make_unique<JetStore>(std::move(db).value(), false);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Provider> MakeJetProvider() { return std::make_unique<JetProvider>(); }
+
+void RegisterJetProvider() { RegisterProviderIfAbsent(kJetProviderName, MakeJetProvider); }
+
+}  // namespace provider

@@ -1,0 +1,132 @@
+// The statement subset and InStr.
+#include "data/provider/sql.h"
+
+#include <gtest/gtest.h>
+
+#include "data/provider/provider.h"
+#include "data/provider/text_case.h"
+
+namespace provider {
+namespace {
+
+std::string Error(const std::string& statement) {
+  try {
+    ParseSelect(statement);
+  } catch (const ProviderError& e) {
+    return e.what();
+  }
+  return "parsed";
+}
+
+TEST(ParseSelect, PlainAndSpaced) {
+  SelectStatement s = ParseSelect("Select * From Customers\r\n");
+  EXPECT_EQ(s.table, "Customers");
+  EXPECT_FALSE(s.where.has_value());
+  s = ParseSelect("  sElEcT*fRoM\t[Order Details] ; ");
+  EXPECT_EQ(s.table, "Order Details");
+  s = ParseSelect("Select * From 客户表");
+  EXPECT_EQ(s.table, "客户表");
+}
+
+TEST(ParseSelect, InStrConditions) {
+  SelectStatement s = ParseSelect("Select * From T Where InStr(Name,'abc')\r\n");
+  ASSERT_TRUE(s.where.has_value());
+  EXPECT_EQ(s.where->field, "Name");
+  EXPECT_EQ(s.where->text, "abc");
+  EXPECT_EQ(s.where->start, 1);
+  s = ParseSelect("select * from T where instr ( 3 , [My Field] , 'O''Brien' ) > 0");
+  EXPECT_EQ(s.where->start, 3);
+  EXPECT_EQ(s.where->field, "My Field");
+  EXPECT_EQ(s.where->text, "O'Brien");
+  s = ParseSelect("Select * From T Where InStr(F,\"say \"\"x\"\"\")<>0;");
+  EXPECT_EQ(s.where->text, "say \"x\"");
+  s = ParseSelect("Select * From T Where InStr(F,'')");
+  EXPECT_EQ(s.where->text, "");
+  s = ParseSelect("Select * From T Where InStr(F,'a;b:c')");
+  EXPECT_EQ(s.where->text, "a;b:c");
+}
+
+TEST(ParseSelect, FailuresNameTheProblem) {
+  EXPECT_EQ(Error("Update T Set A=1"),
+            "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
+            "'UPDATE'.");
+  EXPECT_EQ(Error("Select * From "), "Syntax error in FROM clause.");
+  EXPECT_EQ(Error("Select * From My Table"), "Syntax error in FROM clause.");
+  EXPECT_EQ(Error("Select * From [Bad"), "Syntax error in FROM clause.");
+  EXPECT_EQ(Error("Select Name From T"), "Syntax error in query. Incomplete query clause.");
+  EXPECT_EQ(Error("Select * From T Where InStr(Name,'O'Brien')"),
+            "Syntax error in string in query expression 'InStr(Name,'O'Brien')'.");
+  EXPECT_EQ(Error("Select * From T Where InStr(Name,'x') = 0"),
+            "Syntax error (missing operator) in query expression 'InStr(Name,'x') = 0'.");
+  EXPECT_EQ(Error("Select * From T Where Name = 'x'"),
+            "Syntax error (missing operator) in query expression 'Name = 'x''.");
+  EXPECT_EQ(Error("Select * From T Where InStr(My Field,'x')"),
+            "Syntax error (missing operator) in query expression 'InStr(My Field,'x')'.");
+  EXPECT_EQ(Error("Select * From T Where InStr(?,'x')"),
+            "No value given for one or more required parameters.");
+  EXPECT_EQ(Error("Select * From T Where InStr(0,F,'x')"), "Invalid procedure call");
+  EXPECT_EQ(Error("Select * From T Where"),
+            "Syntax error (missing operator) in query expression ''.");
+}
+
+TEST(InStr, IgnoresCaseOfEveryScript) {
+  EXPECT_EQ(InStrIgnoreCase(1, "Hello World", "WORLD"), 7);
+  EXPECT_EQ(InStrIgnoreCase(1, "ÄPFEL und Birnen", "äpfel"), 1);
+  EXPECT_EQ(InStrIgnoreCase(1, "Привет МИР", "мир"), 8);
+  EXPECT_EQ(InStrIgnoreCase(1, "ΣΟΦΙΑ", "σοφ"), 1);
+  EXPECT_EQ(InStrIgnoreCase(1, "数据库ＡＢＣ", "ａｂｃ"), 4);
+  EXPECT_EQ(InStrIgnoreCase(1, "abcabc", "c"), 3);
+  EXPECT_EQ(InStrIgnoreCase(4, "abcabc", "c"), 6);
+  EXPECT_EQ(InStrIgnoreCase(7, "abcabc", "c"), 0);
+  EXPECT_EQ(InStrIgnoreCase(1, "abc", "x"), 0);
+  // Positions count UTF-16 units: a character outside the basic plane is two.
+  EXPECT_EQ(InStrIgnoreCase(1, "😀a", "A"), 3);
+}
+
+TEST(InStr, EmptyTextsAndNulls) {
+  InStrCondition c;
+  c.field = "F";
+  c.text = "";
+  EXPECT_TRUE(InStrSelects(c, Variant(std::string("x"))));
+  EXPECT_FALSE(InStrSelects(c, Variant(std::string(""))));
+  EXPECT_FALSE(InStrSelects(c, Variant()));
+  c.text = "x";
+  EXPECT_FALSE(InStrSelects(c, Variant()));
+}
+
+TEST(InStr, OtherTypesThroughTheirText) {
+  InStrCondition c;
+  c.text = "12";
+  EXPECT_TRUE(InStrSelects(c, Variant(int64_t{3120})));
+  EXPECT_FALSE(InStrSelects(c, Variant(int64_t{21})));
+  c.text = ".5";
+  EXPECT_TRUE(InStrSelects(c, Variant(2.5)));
+  EXPECT_TRUE(InStrSelects(c, Variant(Currency{125000})));
+  c.text = "-1";
+  EXPECT_TRUE(InStrSelects(c, Variant(true)));
+  EXPECT_FALSE(InStrSelects(c, Variant(false)));
+  c.text = "2024/3/5";
+  EXPECT_TRUE(InStrSelects(c, Variant(DateTime{EncodeDate(2024, 3, 5) + 0.5})));
+  EXPECT_EQ(VariantToText(DateTime{EncodeDate(2024, 3, 5) + 0.5}), "2024/3/5 12:00:00");
+  EXPECT_EQ(VariantToText(DateTime{0.25}), "6:00:00");
+}
+
+TEST(DateMath, RoundTrips) {
+  for (int y : {1, 100, 1899, 1900, 2000, 2024, 9999}) {
+    for (int m : {1, 2, 12}) {
+      const int d = DaysInMonth(y, m);
+      CivilDateTime t = DecodeDateTime(EncodeDate(y, m, d));
+      EXPECT_EQ(t.year, y);
+      EXPECT_EQ(t.month, m);
+      EXPECT_EQ(t.day, d);
+    }
+  }
+  EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
+  EXPECT_EQ(EncodeDate(1900, 1, 1), 2);
+  CivilDateTime t = DecodeDateTime(-1.25);
+  EXPECT_EQ(t.day, 29);
+  EXPECT_EQ(t.hour, 6);
+}
+
+}  // namespace
+}  // namespace provider

@@ -1,0 +1,193 @@
+// CSV reading and tarnquill-cli import: new files, existing tables, and the
+// promise that a failed import leaves the file exactly as it was.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "jet/create/csv_values.h"
+#include "jet/database.h"
+#include "jet/update/integrity_check.h"
+#include "tests/support/fixture_db.h"
+
+namespace {
+
+using jet::ColumnType;
+using jet::Value;
+using jet::create::CsvRecord;
+using namespace tarnquill::testing;
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void Spit(const std::string& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary) << data;
+}
+
+int Cli(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
+  std::ostringstream o, e;
+  int rc = cli::Dispatch(args, o, e);
+  if (out) *out = o.str();
+  if (err) *err = e.str();
+  return rc;
+}
+
+void ExpectCheckPasses(const std::string& path) {
+  auto report = jet::CheckDatabaseFile(path, "");
+  ASSERT_TRUE(report.ok()) << report.status().ToString();
+  for (const auto& p : report->problems) ADD_FAILURE() << p;
+}
+
+TEST(Csv, ParsesTheExportForm) {
+  auto csv = jet::create::ParseCsv(
+      "\xEF\xBB\xBF"
+      "a,\"b c\"\r\n\"x \"\"q\"\"\",,\"\"\n\"multi\nline\",1.5,\n");
+  ASSERT_TRUE(csv.ok()) << csv.status().ToString();
+  ASSERT_EQ(csv->size(), 3u);
+  EXPECT_EQ((*csv)[0][1].text, "b c");
+  ASSERT_EQ((*csv)[1].size(), 3u);
+  EXPECT_EQ((*csv)[1][0].text, "x \"q\"");
+  EXPECT_FALSE((*csv)[1][1].quoted);  // NULL
+  EXPECT_TRUE((*csv)[1][2].quoted);   // empty string
+  EXPECT_EQ((*csv)[2][0].text, "multi\nline");
+  EXPECT_EQ((*csv)[2].size(), 3u);
+  EXPECT_FALSE(jet::create::ParseCsv("\"open").ok());
+  EXPECT_FALSE(jet::create::ParseCsv("\"a\"b,c\n").ok());
+}
+
+TEST(Csv, FieldsParseBackToTheValuesExportWrites) {
+  auto col = [](ColumnType t) {
+    jet::ColumnDef c;
+    c.name = "c";
+    c.type = t;
+    return c;
+  };
+  auto parse = [&](ColumnType t, const char* text) {
+    auto v = jet::create::ParseFieldValue(col(t), {text, false});
+    return v.ok() ? *v : Value(std::string("<error>"));
+  };
+  EXPECT_EQ(parse(ColumnType::kLong, "-42"), Value(int32_t{-42}));
+  EXPECT_EQ(parse(ColumnType::kCurrency, "-12.5"), Value(jet::Currency{-125000}));
+  EXPECT_EQ(parse(ColumnType::kCurrency, "922337203685477.5807"), Value(jet::Currency{INT64_MAX}));
+  EXPECT_EQ(parse(ColumnType::kCurrency, "1.00001"), Value(std::string("<error>")));
+  EXPECT_EQ(parse(ColumnType::kDateTime, "1899-12-30 06:00:00"), Value(jet::DateTime{0.25}));
+  EXPECT_EQ(parse(ColumnType::kDateTime, "1899-12-29 06:00:00"), Value(jet::DateTime{-1.25}));
+  EXPECT_EQ(parse(ColumnType::kBoolean, "1"), Value(true));
+  EXPECT_EQ(parse(ColumnType::kBinary, "00ff10"), Value(jet::Bytes{0, 255, 16}));
+  EXPECT_EQ(parse(ColumnType::kLong, "12x"), Value(std::string("<error>")));
+  EXPECT_EQ(parse(ColumnType::kLong, ""), Value());
+}
+
+TEST(Import, ExportThenImportIntoANewFileKeepsEveryTextValue) {
+  TempDir dir;
+  std::vector<jet::create::Row> rows = {
+      {std::string("北京 \"Beijing\""), std::string("a,b"), Value()},
+      {std::string(""), std::string("line\nbreak"), std::string(300, 'z')},
+      {Value(), std::string("  spaces  "), std::string("短")},
+  };
+  auto src = MakeFixtureDatabase(
+      dir.path(),
+      {{Table("T", {TextColumn("A"), TextColumn("B"), Column("M", ColumnType::kMemo)}), rows}}, "",
+      "src.mdb");
+  ASSERT_TRUE(src.ok()) << src.status().ToString();
+  std::string csv;
+  ASSERT_EQ(Cli({"export", *src, "T"}, &csv), cli::kExitOk);
+  Spit(dir.File("t.csv"), csv);
+  std::string err;
+  ASSERT_EQ(Cli({"import", dir.File("new.mdb"), "T", dir.File("t.csv"), "--create"}, nullptr, &err),
+            cli::kExitOk)
+      << err;
+  std::string again;
+  ASSERT_EQ(Cli({"export", dir.File("new.mdb"), "T"}, &again), cli::kExitOk);
+  EXPECT_EQ(again, csv);
+  auto db = jet::Database::Open(dir.File("new.mdb"), {});
+  ASSERT_TRUE(db.ok());
+  auto def = (*db)->FindTable("T");
+  ASSERT_TRUE(def.ok());
+  EXPECT_EQ(def->columns[0].type, ColumnType::kText);
+  EXPECT_EQ(def->columns[2].type, ColumnType::kMemo);  // a value longer than 255 characters
+  ExpectCheckPasses(dir.File("new.mdb"));
+}
+
+TEST(Import, AppendsToAnExistingTableWithIndexesAndAutoNumbers) {
+  TempDir dir;
+  auto path = MakeFixtureDatabase(
+      dir.path(),
+      {{Table("客户",
+              {AutoNumberColumn("编号"), TextColumn("姓名", 20),
+               Column("金额", ColumnType::kCurrency), Column("日期", ColumnType::kDateTime)},
+              {PrimaryKey("编号"), Index("姓名", {"姓名"}, /*unique=*/true)}),
+        {{Value(), std::string("张三"), jet::Currency{10000}, jet::DateTime{45000}}}}});
+  ASSERT_TRUE(path.ok());
+  std::string csv = "姓名,金额,日期\n";
+  for (int i = 0; i < 700; ++i) {
+    csv += "\"客户" + std::to_string(i) + "\"," + std::to_string(i) + ".25,2024-01-02 03:04:05\n";
+  }
+  Spit(dir.File("add.csv"), csv);
+  std::string out, err;
+  ASSERT_EQ(Cli({"import", *path, "客户", dir.File("add.csv")}, &out, &err), cli::kExitOk) << err;
+  EXPECT_EQ(out, "Imported 700 rows into 客户\n");
+  auto db = jet::Database::Open(*path, {});
+  ASSERT_TRUE(db.ok());
+  auto def = (*db)->FindTable("客户");
+  ASSERT_TRUE(def.ok());
+  EXPECT_EQ(def->row_count, 701u);
+  auto scan = (*db)->Scan(*def);
+  ASSERT_TRUE(scan.ok());
+  int32_t max_id = 0;
+  int rows = 0;
+  for (;;) {
+    auto more = (*scan)->Next();
+    ASSERT_TRUE(more.ok());
+    if (!*more) break;
+    ++rows;
+    auto id = (*scan)->Get(0);
+    ASSERT_TRUE(id.ok());
+    max_id = std::max(max_id, std::get<int32_t>(*id));
+  }
+  EXPECT_EQ(rows, 701);
+  EXPECT_EQ(max_id, 701);
+  ExpectCheckPasses(*path);
+}
+
+TEST(Import, AFailedImportLeavesTheFileByteForByte) {
+  TempDir dir;
+  auto path = MakeFixtureDatabase(
+      dir.path(), {{Table("T", {TextColumn("K", 10), Column("N", ColumnType::kInteger)},
+                          {Index("K", {"K"}, /*unique=*/true)}),
+                    {{std::string("taken"), int16_t{1}}}}});
+  ASSERT_TRUE(path.ok());
+  const std::string before = Slurp(*path);
+  struct Case {
+    const char* what;
+    std::string csv;
+  };
+  std::string many = "K,N\n";
+  for (int i = 0; i < 1500; ++i) many += "\"k" + std::to_string(i) + "\",1\n";
+  const std::vector<Case> cases = {
+      {"duplicate at the end of a long import", many + "\"taken\",2\n"},
+      {"duplicate within the file", "K,N\n\"a\",1\n\"a\",2\n"},
+      {"number out of range", "K,N\n\"b\",1\n\"c\",99999\n"},
+      {"text too long", "K,N\n\"b\",1\n\"" + std::string(11, 'x') + "\",1\n"},
+      {"unknown column", "K,Nope\n\"b\",1\n"},
+      {"unparsable number", "K,N\n\"b\",one\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Spit(dir.File("bad.csv"), c.csv);
+    std::string err;
+    EXPECT_EQ(Cli({"import", *path, "T", dir.File("bad.csv")}, nullptr, &err), cli::kExitFailure);
+    EXPECT_NE(err.find("Nothing was imported"), std::string::npos) << err;
+    EXPECT_TRUE(Slurp(*path) == before);
+  }
+  std::string err;
+  EXPECT_EQ(Cli({"import", dir.File("missing.mdb"), "T", dir.File("bad.csv")}, nullptr, &err),
+            cli::kExitFailure);
+  EXPECT_NE(err.find("Could not find file"), std::string::npos);
+}
+
+}  // namespace
