@@ -102,48 +102,13 @@ Status AppendNumeric(const Decimal& d, uint8_t column_scale, bool ascending, Byt
   return Status::Ok();
 }
 
-// Names for messages; kept here so the key code needs nothing beyond value.h.
-const char* TypeName(ColumnType type) {
-  switch (type) {
-    case ColumnType::kBoolean:
-      return "Yes/No";
-    case ColumnType::kByte:
-      return "Byte";
-    case ColumnType::kInteger:
-      return "Integer";
-    case ColumnType::kLong:
-      return "Long Integer";
-    case ColumnType::kCurrency:
-      return "Currency";
-    case ColumnType::kSingle:
-      return "Single";
-    case ColumnType::kDouble:
-      return "Double";
-    case ColumnType::kDateTime:
-      return "Date/Time";
-    case ColumnType::kBinary:
-      return "Binary";
-    case ColumnType::kText:
-      return "Text";
-    case ColumnType::kOle:
-      return "OLE Object";
-    case ColumnType::kMemo:
-      return "Memo";
-    case ColumnType::kGuid:
-      return "Replication ID";
-    case ColumnType::kNumeric:
-      return "Decimal";
-  }
-  return "unknown";
-}
-
 template <typename T>
 const T* As(const Value& v) {
   return std::get_if<T>(&v);
 }
 
 Status WrongValue(const KeyPart& part) {
-  return Status::InvalidArgument(std::string("value does not match a ") + TypeName(part.type) +
+  return Status::InvalidArgument(std::string("value does not match a ") + ColumnTypeName(part.type) +
                                  " column");
 }
 
@@ -258,7 +223,7 @@ Status AppendPart(const KeyPart& part, const SortOrder& order, JetVersion versio
       }
       break;
     default:
-      status = Status::NotSupported(std::string("columns of type ") + TypeName(part.type) +
+      status = Status::NotSupported(std::string("columns of type ") + ColumnTypeName(part.type) +
                                     " cannot be indexed");
   }
   if (!status.ok()) out->resize(start);
