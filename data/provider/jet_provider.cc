@@ -375,8 +375,7 @@ class JetProvider : public Provider {
                              (s.code() == jet::Status::Code::kNotSupported && access == 0);
       if (!fall_back) throw ProviderError(OpenFailure(s, settings.data_source));
     }
-    options.read_only = true;
-    auto db = jet::Database::Open(settings.data_source, options);
+    auto db = jet::OpenDatabaseForReading(settings.data_source, options);
     if (!db.ok()) throw ProviderError(OpenFailure(db.status(), settings.data_source));
     return std::make_unique<JetStore>(std::move(db).value(), false);
   }

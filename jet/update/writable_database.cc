@@ -153,4 +153,18 @@ Result<std::unique_ptr<Database>> OpenDatabaseForUpdate(const std::string& path,
                                                         std::move(header), std::move(reader)));
 }
 
+Result<std::unique_ptr<Database>> OpenDatabaseForReading(const std::string& path,
+                                                         const OpenOptions& options,
+                                                         FileSystem* fs) {
+  JET_ASSIGN_OR_RETURN(bool hot, HasHotJournal(fs != nullptr ? fs : PosixFileSystem(), path));
+  if (hot) {
+    return Status::IOError(path + ": an interrupted write left '" + path +
+                           "-journal' beside it; open the file for writing once to restore it "
+                           "before reading");
+  }
+  OpenOptions read_only = options;
+  read_only.read_only = true;
+  return Database::Open(path, read_only);
+}
+
 }  // namespace jet

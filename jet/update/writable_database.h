@@ -31,4 +31,12 @@ Result<std::unique_ptr<Database>> OpenDatabaseForUpdate(const std::string& path,
                                                         const OpenOptions& options,
                                                         const UpdateOpenOptions& more = {});
 
+// Opens `path` for reading only, like Database::Open, but first makes sure no
+// interrupted write left a journal to roll back: such a file holds a mix of
+// old and new pages until a writable open restores it, so reading it would
+// show rows that never existed. Fails with IOError naming the journal then.
+Result<std::unique_ptr<Database>> OpenDatabaseForReading(const std::string& path,
+                                                         const OpenOptions& options,
+                                                         FileSystem* fs = nullptr);
+
 }  // namespace jet

@@ -310,5 +310,36 @@ TEST_F(WritableDatabaseTest, TablesOutgrowingTheirInlinePageMapGetAReferenceMap)
   ExpectCheckPasses();
 }
 
+// A file caught half-way through a transaction, its journal still beside it,
+// holds a mix of old and new pages: reading must wait until a writable open
+// has rolled it back, and that rollback restores the file exactly.
+TEST_F(WritableDatabaseTest, ReadingWaitsUntilAnInterruptedWriteIsRolledBack) {
+  const std::string crashed = dir_ + "/crashed.mdb";
+  {
+    JournalOptions spill_early;
+    spill_early.max_pending_pages = 1;
+    auto file = JournaledFile::Open(PosixFileSystem(), path_, 4096, spill_early);
+    ASSERT_TRUE(file.ok()) << file.status().ToString();
+    ASSERT_TRUE((*file)->Begin().ok());
+    std::vector<uint8_t> junk(4096, 0xAB);
+    for (uint32_t page = 2; page <= 4; ++page) ASSERT_TRUE((*file)->WritePage(page, junk.data()).ok());
+    // The moment of the crash: pages written ahead of the commit, journal hot.
+    std::filesystem::copy_file(path_, crashed);
+    std::filesystem::copy_file(path_ + "-journal", crashed + "-journal");
+  }  // the original is rolled back when its transaction is abandoned
+  ASSERT_NE(ReadFileBytes(crashed), ReadFileBytes(path_)) << "nothing reached the file early";
+
+  auto read = OpenDatabaseForReading(crashed, OpenOptions{});
+  ASSERT_FALSE(read.ok());
+  EXPECT_EQ(read.status().code(), Status::Code::kIOError);
+  EXPECT_NE(read.status().message().find("crashed.mdb-journal"), std::string::npos)
+      << read.status().message();
+
+  ASSERT_TRUE(OpenDatabaseForUpdate(crashed, OpenOptions{}).ok());
+  auto again = OpenDatabaseForReading(crashed, OpenOptions{});
+  ASSERT_TRUE(again.ok()) << again.status().ToString();
+  EXPECT_EQ(ReadFileBytes(crashed), ReadFileBytes(path_));
+}
+
 }  // namespace
 }  // namespace jet::testing
