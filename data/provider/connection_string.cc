@@ -6,6 +6,9 @@
 namespace provider {
 namespace {
 
+constexpr const char* kMalformed =
+    "Format of the initialization string is not valid: expected key=value pairs separated by ';'.";
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string Trim(std::string_view s) {
@@ -27,18 +30,14 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
     if (semi != std::string_view::npos && (eq == std::string_view::npos || semi < eq)) {
       // A piece without "=": only blanks may stand there.
       if (!Trim(text.substr(i, semi - i)).empty()) {
-        throw ProviderError(
-            "Format of the initialization string does not conform to the "
-            "OLE DB specification.");
+        throw ProviderError(kMalformed);
       }
       i = semi + 1;
       continue;
     }
     if (eq == std::string_view::npos) {
       if (!Trim(text.substr(i)).empty()) {
-        throw ProviderError(
-            "Format of the initialization string does not conform to the "
-            "OLE DB specification.");
+        throw ProviderError(kMalformed);
       }
       break;
     }
@@ -65,9 +64,7 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
       }
       while (j < n && IsBlank(text[j])) ++j;
       if (!closed || (j < n && text[j] != ';')) {
-        throw ProviderError(
-            "Format of the initialization string does not conform to the "
-            "OLE DB specification.");
+        throw ProviderError(kMalformed);
       }
       i = j < n ? j + 1 : n;
     } else {
