@@ -106,6 +106,34 @@ std::string DecodeJet4Text(ByteView bytes) {
   return out;
 }
 
+size_t DecodeUtf8Char(std::string_view s, size_t i, uint32_t* cp) {
+  const auto b = static_cast<uint8_t>(s[i]);
+  size_t len;
+  uint32_t v;
+  if (b < 0x80) {
+    *cp = b;
+    return 1;
+  } else if ((b & 0xE0) == 0xC0) {
+    len = 2, v = b & 0x1F;
+  } else if ((b & 0xF0) == 0xE0) {
+    len = 3, v = b & 0x0F;
+  } else if ((b & 0xF8) == 0xF0) {
+    len = 4, v = b & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const auto c = static_cast<uint8_t>(s[i + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    v = (v << 6) | (c & 0x3F);
+  }
+  static constexpr uint32_t kMinForLength[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (v < kMinForLength[len] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
+  *cp = v;
+  return len;
+}
+
 std::string Utf8ToUtf16Le(const std::string& utf8) {
   std::string out;
   size_t i = 0;
@@ -114,37 +142,14 @@ std::string Utf8ToUtf16Le(const std::string& utf8) {
     out.push_back(static_cast<char>(unit >> 8));
   };
   while (i < utf8.size()) {
-    auto c = static_cast<uint8_t>(utf8[i]);
     uint32_t cp = kReplacement;
-    size_t len = 1;
-    if (c < 0x80) {
-      cp = c;
-    } else if ((c & 0xE0) == 0xC0) {
-      len = 2, cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3, cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4, cp = c & 0x07;
-    }
-    if (len > 1) {
-      if (i + len > utf8.size()) {
-        cp = kReplacement, len = 1;
-      } else {
-        for (size_t k = 1; k < len; ++k) {
-          auto cc = static_cast<uint8_t>(utf8[i + k]);
-          if ((cc & 0xC0) != 0x80) {
-            cp = kReplacement, len = 1;
-            break;
-          }
-          cp = (cp << 6) | (cc & 0x3F);
-        }
-      }
-    }
-    if (cp >= 0x10000 && cp <= 0x10FFFF) {
+    size_t len = DecodeUtf8Char(utf8, i, &cp);
+    if (len == 0) cp = kReplacement, len = 1;  // one bad byte, one replacement
+    if (cp >= 0x10000) {
       put(0xD800 + ((cp - 0x10000) >> 10));
       put(0xDC00 + ((cp - 0x10000) & 0x3FF));
     } else {
-      put(cp > 0xFFFF ? kReplacement : cp);
+      put(cp);
     }
     i += len;
   }

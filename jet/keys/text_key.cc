@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jet/keys/char_rules.h"
+#include "jet/text_codec.h"
 
 namespace jet::keys {
 
@@ -24,38 +25,9 @@ Result<std::u16string> ToUtf16(std::string_view s, size_t max_units) {
   out.reserve(std::min(s.size(), max_units + 1));
   size_t i = 0;
   while (i < s.size() && out.size() < max_units) {
-    uint8_t b = static_cast<uint8_t>(s[i]);
-    uint32_t cp;
-    size_t len;
-    if (b < 0x80) {
-      cp = b;
-      len = 1;
-    } else if ((b & 0xE0) == 0xC0) {
-      cp = b & 0x1F;
-      len = 2;
-    } else if ((b & 0xF0) == 0xE0) {
-      cp = b & 0x0F;
-      len = 3;
-    } else if ((b & 0xF8) == 0xF0) {
-      cp = b & 0x07;
-      len = 4;
-    } else {
-      return Status::InvalidArgument("text for an index key is not valid UTF-8 (byte " +
-                                     std::to_string(i) + ")");
-    }
-    if (i + len > s.size()) {
-      return Status::InvalidArgument("text for an index key ends inside a UTF-8 sequence");
-    }
-    for (size_t k = 1; k < len; ++k) {
-      uint8_t c = static_cast<uint8_t>(s[i + k]);
-      if ((c & 0xC0) != 0x80) {
-        return Status::InvalidArgument("text for an index key is not valid UTF-8 (byte " +
-                                       std::to_string(i + k) + ")");
-      }
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    static constexpr uint32_t kMinForLength[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMinForLength[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    uint32_t cp = 0;
+    const size_t len = DecodeUtf8Char(s, i, &cp);
+    if (len == 0) {
       return Status::InvalidArgument("text for an index key is not valid UTF-8 (byte " +
                                      std::to_string(i) + ")");
     }

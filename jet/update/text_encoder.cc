@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "jet/text_codec.h"
+
 namespace jet {
 
 namespace {
@@ -12,32 +14,9 @@ bool Utf8ToUnits(const std::string& s, std::vector<uint16_t>* units) {
   units->clear();
   size_t i = 0;
   while (i < s.size()) {
-    uint8_t b = static_cast<uint8_t>(s[i]);
     uint32_t cp = 0;
-    size_t len = 0;
-    if (b < 0x80) {
-      cp = b;
-      len = 1;
-    } else if ((b & 0xE0) == 0xC0) {
-      cp = b & 0x1F;
-      len = 2;
-    } else if ((b & 0xF0) == 0xE0) {
-      cp = b & 0x0F;
-      len = 3;
-    } else if ((b & 0xF8) == 0xF0) {
-      cp = b & 0x07;
-      len = 4;
-    } else {
-      return false;
-    }
-    if (i + len > s.size()) return false;
-    for (size_t k = 1; k < len; ++k) {
-      uint8_t c = static_cast<uint8_t>(s[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    static constexpr uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    const size_t len = DecodeUtf8Char(s, i, &cp);
+    if (len == 0) return false;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       units->push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));

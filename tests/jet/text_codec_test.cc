@@ -65,3 +65,38 @@ TEST(TextCodecTest, FoldCaseCoversAccentedAndNonLatinLetters) {
 
 }  // namespace
 }  // namespace jet
+
+namespace jet {
+namespace {
+
+// One decoder serves index keys, row encoding and passwords: it must accept
+// exactly the well-formed sequences and say how many bytes each takes.
+TEST(DecodeUtf8CharTest, AcceptsWellFormedCharactersAndRejectsTheRest) {
+  struct Case {
+    std::string bytes;
+    size_t len;
+    uint32_t cp;
+  };
+  const Case cases[] = {
+      {"A", 1, 0x41},
+      {"\xC3\xA9", 2, 0xE9},              // é
+      {"\xE4\xB8\xAD", 3, 0x4E2D},        // 中
+      {"\xF0\x9F\x98\x80", 4, 0x1F600},   // emoji, outside the BMP
+      {"\xC0\x80", 0, 0},                 // overlong NUL
+      {"\xED\xA0\x80", 0, 0},             // a surrogate written as UTF-8
+      {"\xE4\xB8", 0, 0},                 // cut short
+      {"\xE4\x41\xAD", 0, 0},             // bad continuation byte
+      {"\x80", 0, 0},                     // stray continuation byte
+      {"\xF4\x90\x80\x80", 0, 0},         // beyond U+10FFFF
+  };
+  for (const Case& c : cases) {
+    uint32_t cp = 0;
+    EXPECT_EQ(DecodeUtf8Char(c.bytes, 0, &cp), c.len) << c.bytes;
+    if (c.len != 0) {
+      EXPECT_EQ(cp, c.cp) << c.bytes;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace jet
