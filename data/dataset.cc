@@ -279,6 +279,10 @@ int TDataSet::MoveBy(int n) {
 
 void TDataSet::First() {
   CheckBrowseMode();
+  ReloadFromFirst();
+}
+
+void TDataSet::ReloadFromFirst() {
   DoEvent(BeforeScroll);
   ClearWindow();
   std::exception_ptr failure;
@@ -595,7 +599,7 @@ void TDataSet::Refilter(bool filtered, const std::string& text, TFilterRecordEve
   on_filter_record_ = std::move(handler);
   view_ = std::move(view);
   ++filter_changes_;
-  First();
+  ReloadFromFirst();
 }
 
 void TDataSet::SetFiltered(bool filtered) {

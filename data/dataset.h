@@ -248,6 +248,8 @@ class TDataSet {
   // Empties the window and loads it around `position` with the current
   // record at index `before` (as far as records exist before it).
   void Resync(int64_t position, int before);
+  // First() after the pending edit was settled.
+  void ReloadFromFirst();
   void ClearWindow();
   // Field access for TField.
   const provider::Variant& ReadField(int index) const;
