@@ -520,5 +520,32 @@ TEST_F(GridFooterSourceTest, QueryDestroyedWhileTheGridIsBound) {
   EXPECT_EQ(Footer(1), "3.75");
 }
 
+TEST_F(GridFooterSourceTest, SwitchingBetweenOpenQueriesMovesTheHooks) {
+  int posts = 0;
+  data::TADOQuery other("ADOQuery2");
+  other.SetConnection(&dm_.ADOConnection1);
+  other.SQL().Add("Select * From Prices Where InStr(Price,'2')");
+  other.AfterPost = [&](data::TDataSet&) { ++posts; };
+  other.Open();
+  source_.SetDataSet(&other);
+  EXPECT_EQ(grid_.SumList().RecordSource(), &other);
+  EXPECT_EQ(grid_.Columns()[1].BoundField(), other.FindField("Price"));
+  EXPECT_EQ(Footer(1), "2.25");
+  EXPECT_FALSE(static_cast<bool>(query_.AfterPost));  // nothing of the list's stays behind
+
+  other.Edit();
+  other.FieldByName("Price").SetTextValue("3");
+  other.Post();
+  EXPECT_EQ(Footer(1), "3");
+  EXPECT_EQ(posts, 1);  // chained after the list's own work
+
+  grid_.SetDataSource(nullptr);
+  EXPECT_EQ(grid_.SumList().RecordSource(), nullptr);
+  other.Edit();
+  other.FieldByName("Price").SetTextValue("4");
+  other.Post();
+  EXPECT_EQ(posts, 2);  // the program's handler is back on its own
+}
+
 }  // namespace
 }  // namespace grid_test
