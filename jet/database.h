@@ -85,6 +85,10 @@ struct TableDef {
   uint32_t owned_map = 0;
   uint32_t free_map = 0;
   uint32_t definition_pages = 1;  // pages the definition spans
+  // Jet 4: row pointers of the usage maps of memo and OLE columns (owned and
+  // free-space map of each), when the definition lists them readably.
+  std::vector<uint32_t> long_value_maps;
+  bool long_value_maps_known = false;
 };
 
 // Where a row lives: its data page and slot. A row that moved keeps the id

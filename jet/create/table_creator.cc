@@ -67,7 +67,8 @@ Result<CatalogFacts> ReadCatalogFacts(PageStore& store, const TextDecoder& text,
                                  ColumnOf(cat, "Name"),  ColumnOf(cat, "Type"),
                                  ColumnOf(cat, "Owner"), ColumnOf(cat, "Flags")};
   for (int c : {cols[0], cols[1], cols[2], cols[3]}) {
-    if (c < 0) return store.Corrupt(kCatalogPage, "the catalog lacks one of Id, ParentId, Name, Type");
+    if (c < 0)
+      return store.Corrupt(kCatalogPage, "the catalog lacks one of Id, ParentId, Name, Type");
   }
   const ColumnDef& name_column = cat.columns[static_cast<size_t>(cols[2])];
   facts.sort_order = name_column.sort_order;

@@ -22,11 +22,11 @@ namespace jet::create {
 
 // What a new table copies from the database it is added to.
 struct CatalogFacts {
-  TableDef catalog;                 // the catalog table's layout
-  std::optional<TableDef> aces;     // the access-control table, when the file has one
-  int32_t tables_container = 0;     // catalog id of the "Tables" container
-  Bytes owner;                      // owner recorded for user tables
-  uint16_t sort_order = 0;          // the text sort order of the catalog's names
+  TableDef catalog;              // the catalog table's layout
+  std::optional<TableDef> aces;  // the access-control table, when the file has one
+  int32_t tables_container = 0;  // catalog id of the "Tables" container
+  Bytes owner;                   // owner recorded for user tables
+  uint16_t sort_order = 0;       // the text sort order of the catalog's names
   uint8_t sort_order_version = 0;
   struct Ace {
     Bytes sid;

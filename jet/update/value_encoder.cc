@@ -142,9 +142,8 @@ Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const T
       if (!std::holds_alternative<std::string>(value)) return mismatch();
       const std::string& s = std::get<std::string>(value);
       // Long memos are kept uncompressed, as Access writes them.
-      const bool compress =
-          c.compressed_unicode && (c.type != ColumnType::kMemo ||
-                                   Utf16Length(s) <= kMaxCompressedMemoChars);
+      const bool compress = c.compressed_unicode && (c.type != ColumnType::kMemo ||
+                                                     Utf16Length(s) <= kMaxCompressedMemoChars);
       auto bytes = text.Encode(s, compress);
       if (!bytes.ok()) return bytes.status().WithContext(where + ": column '" + c.name + "'");
       if (c.type == ColumnType::kText) {

@@ -65,7 +65,8 @@ std::vector<std::string> ReadRows(const std::string& path, const std::string& ta
     for (size_t c = 0; c < def->columns.size(); ++c) {
       auto v = (*scan)->Get(c);
       if (!v.ok()) return {v.status().ToString()};
-      line += (c ? "|" : "") + (jet::IsNull(*v) ? std::string("<null>") : std::get<std::string>(*v));
+      line +=
+          (c ? "|" : "") + (jet::IsNull(*v) ? std::string("<null>") : std::get<std::string>(*v));
     }
     out.push_back(line);
   }
@@ -77,8 +78,8 @@ const char* const kCsv =
     "\"北京分店\",\"Beijing, Chaoyang\",\"first\"\n"
     "\"Shanghai\",,\"\"\n"
     "\"广州\",\"天河区\",\"third\"\n";
-const std::vector<std::string> kExpectedRows = {
-    "北京分店|Beijing, Chaoyang|first", "Shanghai|<null>|", "广州|天河区|third"};
+const std::vector<std::string> kExpectedRows = {"北京分店|Beijing, Chaoyang|first",
+                                                "Shanghai|<null>|", "广州|天河区|third"};
 
 TEST(ImportCreate, AddsATableToAnExistingFileAndLeavesTheOthersAlone) {
   TempDir dir;
@@ -152,20 +153,27 @@ TEST(ImportCreate, AFailedCreateLeavesNoTrace) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"a record with too many fields", {"--password", "secret"}, "A,B\n\"x\",\"y\",\"z\"\n",
+      {"a record with too many fields",
+       {"--password", "secret"},
+       "A,B\n\"x\",\"y\",\"z\"\n",
        "has 3 fields"},
-      {"the name of an existing table in other letter case", {"--password", "secret"},
-       "K,Other\n\"x\",\"y\"\n", "has no column 'Other'"},
+      {"the name of an existing table in other letter case",
+       {"--password", "secret"},
+       "K,Other\n\"x\",\"y\"\n",
+       "has no column 'Other'"},
       {"a name kept for system tables", {"--password", "secret"}, "A\n\"x\"\n", "reserved"},
       {"a wrong password", {"--password", "nope"}, "A\n\"x\"\n", "Not a valid password"},
-      {"a header naming a column twice", {"--password", "secret"}, "A,a\n\"x\",\"y\"\n", "listed twice"},
+      {"a header naming a column twice",
+       {"--password", "secret"},
+       "A,a\n\"x\",\"y\"\n",
+       "listed twice"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Spit(dir.File("bad.csv"), c.csv);
-    std::string table = std::string(c.what).find("system") != std::string::npos ? "MSysMine"
+    std::string table = std::string(c.what).find("system") != std::string::npos     ? "MSysMine"
                         : std::string(c.what).find("existing") != std::string::npos ? "t"
-                                                                                      : "New";
+                                                                                    : "New";
     std::vector<std::string> args = {"import", *path, table, dir.File("bad.csv"), "--create"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     std::string err;
@@ -196,7 +204,8 @@ TEST(ImportCreate, TheNewTableTakesIndexesAndKeepsThemExact) {
                     double{i * 0.5}, std::string(i % 3 == 0 ? 5000 : 10, 'x')});
   }
   ASSERT_TRUE((*appender)->Append(&*def, rows).ok());
-  jet::Status duplicate = (*appender)->Append(&*def, {{Value(), std::string("名字 7"), 1.0, Value()}});
+  jet::Status duplicate =
+      (*appender)->Append(&*def, {{Value(), std::string("名字 7"), 1.0, Value()}});
   EXPECT_EQ(duplicate.code(), jet::Status::Code::kConstraint) << duplicate.ToString();
   ASSERT_TRUE((*appender)->Commit().ok());
   appender->reset();

@@ -114,15 +114,14 @@ create::ColumnSpec Col(const char* name, ColumnType type, uint16_t length = 255,
 // variable parts of a row.
 TEST(ValueEncoder, NewRowsAndUpdatedRowsAreBuiltAlike) {
   using T = ColumnType;
-  create::TableSpec spec{"All",
-                         {Col("Byte", T::kByte), Col("Int", T::kInteger), Col("Long", T::kLong),
-                          Col("Single", T::kSingle), Col("Double", T::kDouble),
-                          Col("Money", T::kCurrency), Col("Dec", T::kNumeric),
-                          Col("When", T::kDateTime), Col("Flag", T::kBoolean),
-                          Col("Guid", T::kGuid), Col("Bin", T::kBinary, 16),
-                          Col("Text", T::kText, 50), Col("Wide", T::kText, 50, false),
-                          Col("Memo", T::kMemo), Col("Ole", T::kOle)},
-                         {}};
+  create::TableSpec spec{
+      "All",
+      {Col("Byte", T::kByte), Col("Int", T::kInteger), Col("Long", T::kLong),
+       Col("Single", T::kSingle), Col("Double", T::kDouble), Col("Money", T::kCurrency),
+       Col("Dec", T::kNumeric), Col("When", T::kDateTime), Col("Flag", T::kBoolean),
+       Col("Guid", T::kGuid), Col("Bin", T::kBinary, 16), Col("Text", T::kText, 50),
+       Col("Wide", T::kText, 50, false), Col("Memo", T::kMemo), Col("Ole", T::kOle)},
+      {}};
   Decimal dec;
   dec.scale = 4;
   dec.negative = true;
@@ -144,10 +143,21 @@ TEST(ValueEncoder, NewRowsAndUpdatedRowsAreBuiltAlike) {
                                 std::string("abc"),
                                 std::string("a memo short enough to stay in the row"),
                                 Bytes(40, 0xAB)};
-  const std::vector<Value> b = {
-      uint8_t{0}, Value(), int32_t{-1}, Value(),  -0.0,   Value(), Value(), Value(),
-      false,      Value(), Bytes{},     std::string("ab"), std::string(""), std::string("éèà"),
-      Bytes{}};
+  const std::vector<Value> b = {uint8_t{0},
+                                Value(),
+                                int32_t{-1},
+                                Value(),
+                                -0.0,
+                                Value(),
+                                Value(),
+                                Value(),
+                                false,
+                                Value(),
+                                Bytes{},
+                                std::string("ab"),
+                                std::string(""),
+                                std::string("éèà"),
+                                Bytes{}};
   std::vector<Value> none_values(a.size());
   none_values[8] = false;
   const std::vector<Value>& none = none_values;
