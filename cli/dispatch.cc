@@ -14,7 +14,7 @@ constexpr const char* kUsage =
     "  query FILE STATEMENT the rows of a select statement as CSV\n"
     "  import FILE TABLE CSVFILE [--create]\n"
     "                       append CSV rows (the export form); --create makes\n"
-    "                       the file and a table of text columns when missing\n"
+    "                       the file and/or a table of text columns when missing\n"
     "  replace FILE --table T --field F --find S --replace R [--dry-run] [--backup]\n";
 }  // namespace
 
