@@ -1,6 +1,9 @@
 // tarnquill: start-up. The application object, then the fonts and look, then
 // the main window; the loop runs until the window is closed. Nothing is saved
 // at exit.
+#include <QIcon>
+
+#include "app/banner_picture.h"
 #include "app/form_data.h"
 #include "app/form_main.h"
 #include "app/look_and_feel.h"
@@ -11,6 +14,8 @@
 int main(int argc, char** argv) {
   app::TarnquillApplication application(argc, argv);
   app::InstallLookAndFeel();  // before any widget exists
+  application.setWindowIcon(QIcon(app::BannerPicture()));
+  QGuiApplication::setDesktopFileName(QStringLiteral("tarnquill"));
 
   app::QtUiServices ui;
   data::SetDefaultRegionalSettings(data::SystemRegionalSettings());
