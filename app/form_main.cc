@@ -94,9 +94,9 @@ void TFormMain::FormCreate() {
   const qsizetype slash = executable_path_.lastIndexOf(u'/');
   app_dir_ = slash < 0 ? QStringLiteral("./") : executable_path_.left(slash + 1);
   // Beside the executable, unless an installed program cannot write there.
-  profile_path_ = QFile::decodeName(QByteArray::fromStdString(data::ChooseProfilePath(
-      QFile::encodeName(app_dir_).toStdString(), kProfileFileName,
-      data::ProfileEnvironment::FromProcess())));
+  profile_path_ = QFile::decodeName(QByteArray::fromStdString(
+      data::ChooseProfilePath(QFile::encodeName(app_dir_).toStdString(), kProfileFileName,
+                              data::ProfileEnvironment::FromProcess())));
   for (QLineEdit* box : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6}) box->clear();
 }
 

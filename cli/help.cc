@@ -75,8 +75,8 @@ const std::vector<CommandHelp>& AllCommandHelp() {
 
 const CommandHelp* FindCommandHelp(const std::string& command) {
   const auto& all = AllCommandHelp();
-  auto it = std::find_if(all.begin(), all.end(),
-                         [&](const CommandHelp& h) { return command == h.name; });
+  auto it =
+      std::find_if(all.begin(), all.end(), [&](const CommandHelp& h) { return command == h.name; });
   return it == all.end() ? nullptr : &*it;
 }
 
@@ -90,8 +90,8 @@ void PrintOverview(std::ostream& out) {
       << "Commands:\n";
   for (const CommandHelp& h : AllCommandHelp()) {
     const size_t name_length = std::string(h.name).size();
-    out << "  " << h.name << std::string(name_length < 15 ? 15 - name_length : 1, ' ')
-        << h.summary << "\n"
+    out << "  " << h.name << std::string(name_length < 15 ? 15 - name_length : 1, ' ') << h.summary
+        << "\n"
         << "                 e.g. " << h.example << "\n";
   }
 }
@@ -107,8 +107,8 @@ void PrintCommandHelp(const CommandHelp& help, std::ostream& out) {
 std::string UsageLine(const std::string& command) {
   const CommandHelp* help = FindCommandHelp(command);
   if (help == nullptr) return std::string("usage: ") + kProgram + " COMMAND [ARGS]";
-  return std::string("usage: ") + kProgram + " " + help->name + " " + help->synopsis + "\n" +
-         "(" + kProgram + " " + help->name + " --help explains it)";
+  return std::string("usage: ") + kProgram + " " + help->name + " " + help->synopsis + "\n" + "(" +
+         kProgram + " " + help->name + " --help explains it)";
 }
 
 bool WantsHelp(const std::vector<std::string>& argv) {

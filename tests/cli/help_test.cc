@@ -1,5 +1,7 @@
 // tarnquill-cli's help, and failures that say which file, table or field
 // they are about.
+#include "cli/help.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "cli/help.h"
 
 namespace cli {
 namespace {
@@ -134,8 +135,10 @@ TEST_F(CliHelpTest, EveryExampleWorksOnTheSampleDatabase) {
   // create-sample first, as the other examples need its file.
   std::vector<const CommandHelp*> order;
   for (const CommandHelp& h : AllCommandHelp()) {
-    if (std::string(h.name) == "create-sample") order.insert(order.begin(), &h);
-    else order.push_back(&h);
+    if (std::string(h.name) == "create-sample")
+      order.insert(order.begin(), &h);
+    else
+      order.push_back(&h);
   }
   for (const CommandHelp* h : order) {
     std::vector<std::string> words = Words(h->example);
@@ -168,8 +171,8 @@ TEST_F(CliHelpTest, FailuresNameTheFileTableAndField) {
   Outcome field = Call({"query", demo, "Select * From 客户 Where InStr(Nope,'a')"});
   EXPECT_EQ(field.code, kExitFailure);
   EXPECT_EQ(field.err, demo + ": table '客户' has no field 'Nope'\n");
-  Outcome replace =
-      Call({"replace", demo, "--table", "客户", "--field", "Nope", "--find", "a", "--replace", "b"});
+  Outcome replace = Call(
+      {"replace", demo, "--table", "客户", "--field", "Nope", "--find", "a", "--replace", "b"});
   EXPECT_EQ(replace.code, kExitFailure);
   EXPECT_EQ(replace.err, demo + ": table '客户' has no field 'Nope'\n");
 
