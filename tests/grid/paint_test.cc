@@ -332,5 +332,76 @@ TEST_F(PaintTest, ClosedSourceFillsCellsWithoutText) {
   for (const auto* op : out.Of(Kind::Text)) EXPECT_TRUE(op->text.empty()) << op->text;
 }
 
+TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
+  query.Open();
+  grid.SetFlat(true);
+  PaintAll();
+  EXPECT_TRUE(LinesIn(grid::clBlack).empty());
+  EXPECT_FALSE(LinesIn(grid::clGray).empty());
+  // Data text one pixel below the top instead of two.
+  const auto* apple = out.TextOp("apple");
+  ASSERT_NE(apple, nullptr);
+  EXPECT_EQ(apple->y, grid.CellRect(1, 1).top + 1);
+  // Frames: the light edge on the left and top only, the bottom and right
+  // drawn in the cell's own colour.
+  Rect title = grid.CellRect(1, 0);
+  bool edge = false, own_colour = false;
+  for (const auto& op : out.ops) {
+    if (op.kind == Kind::Edge && op.rect == title) {
+      edge = op.sides == (grid::kEdgeLeft | grid::kEdgeTop);
+    }
+    if (op.kind == Kind::Lines && op.color == grid::clBtnFace && op.lines.size() == 2) {
+      own_colour |= op.lines[0].from == grid::Point{title.left, title.bottom - 1};
+    }
+  }
+  EXPECT_TRUE(edge);
+  EXPECT_TRUE(own_colour);
+}
+
+TEST_F(PaintTest, SilverGridGetsGreyDataLines) {
+  query.Open();
+  grid.SetColor(grid::clSilver);
+  PaintAll();
+  EXPECT_TRUE(LinesIn(grid::clSilver).empty());
+  EXPECT_FALSE(LinesIn(grid::clGray).empty());
+  EXPECT_FALSE(LinesIn(grid::clBlack).empty());
+}
+
+TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
+  query.Open();
+  grid.SetFrozenCols(1);
+  ASSERT_EQ(grid.FixedColCount(), 2);
+  PaintAll();
+  Rect frozen = grid.CellRect(1, 1);
+  bool silver_row_line = false;
+  for (const auto& s : LinesIn(grid::clSilver)) {
+    // Nothing silver on the frozen column's right edge line.
+    EXPECT_FALSE(s.from.x == frozen.right && s.to.x == frozen.right);
+    silver_row_line |=
+        s.from.y == frozen.bottom && s.from.x == frozen.left && s.to.x == frozen.right;
+  }
+  EXPECT_TRUE(silver_row_line);
+  // Its cells still show their records.
+  const auto* apple = out.TextOp("apple");
+  ASSERT_NE(apple, nullptr);
+  EXPECT_EQ(apple->rect, frozen);
+  // With focus the frame starts at the frozen column.
+  grid.SetFocused(true);
+  PaintAll();
+  auto focus = out.Of(Kind::Focus);
+  ASSERT_EQ(focus.size(), 1u);
+  EXPECT_EQ(focus[0]->rect.left, frozen.left);
+}
+
+TEST_F(PaintTest, LoadingGridOnlyFillsCells) {
+  query.Open();
+  grid.BeginLoading();
+  PaintAll();
+  EXPECT_TRUE(out.Of(Kind::Text).empty());
+  EXPECT_TRUE(out.Of(Kind::Image).empty());
+  for (const auto* op : out.Of(Kind::Fill)) EXPECT_EQ(op->color, grid::clWindow);
+  grid.EndLoading();
+}
+
 }  // namespace
 }  // namespace grid_test
