@@ -4,6 +4,9 @@
 #include <QPolygon>
 #include <QString>
 #include <algorithm>
+#include <string>
+
+#include "grid/view/cell_text.h"
 
 namespace grid {
 namespace {
@@ -142,8 +145,9 @@ void QtCanvas::DrawText(const Rect& rect, std::string_view text, const TextForma
   const int line_height = e.metrics.height() + std::max(0, e.metrics.leading());
   for (std::string_view line : LayoutTextLines(*this, text, right - left, format.word_break)) {
     if (y >= rect.bottom) break;
-    QString qline = ExpandTabs(ToQString(line));
-    if (format.end_ellipsis) qline = e.metrics.elidedText(qline, Qt::ElideRight, right - left);
+    // The same three dots as single-line cells, not the typographic ellipsis.
+    QString qline = ExpandTabs(ToQString(
+        format.end_ellipsis ? ShortenToFit(line, *this, right - left) : std::string(line)));
     const int width = e.metrics.horizontalAdvance(qline);
     int x = left;
     if (format.align == TextAlign::Right) x = right - width;

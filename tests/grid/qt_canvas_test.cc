@@ -6,10 +6,8 @@
 
 #include <QFont>
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <memory>
 
 #include "grid/view/indicator_glyphs.h"
 
@@ -22,16 +20,6 @@ constexpr const char* kSubstitute = "AR PL UMing CN";
 
 class QtCanvasTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (!QCoreApplication::instance()) {
-      static int argc = 1;
-      static char name[] = "qt_canvas_test";
-      static char* argv[] = {name, nullptr};
-      app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    QFont::insertSubstitution(QString::fromUtf8("宋体"), QString::fromUtf8(kSubstitute));
-  }
-
   QtCanvasTest() : image_(40, 40, QImage::Format_RGB32) { image_.fill(Qt::white); }
 
   QColor At(int x, int y) const { return image_.pixelColor(x, y); }
@@ -44,11 +32,8 @@ class QtCanvasTest : public ::testing::Test {
     draw(canvas);
   }
 
-  static std::unique_ptr<QGuiApplication> app_;
   QImage image_;
 };
-
-std::unique_ptr<QGuiApplication> QtCanvasTest::app_;
 
 TEST_F(QtCanvasTest, ReferenceFontMetrics) {
   if (!QFontDatabase::families().contains(QString::fromUtf8(kSubstitute))) {
@@ -173,6 +158,37 @@ TEST_F(QtCanvasTest, ClipsNestAndRestore) {
   EXPECT_EQ(At(15, 15), QColor(192, 192, 192));  // second fill covers the first
   EXPECT_EQ(At(25, 25), QColor(Qt::white));
   EXPECT_EQ(At(36, 36), QColor(Qt::black));
+}
+
+TEST_F(QtCanvasTest, WrappedTextBreaksBetweenWordsAndAligns) {
+  if (!QFontDatabase::families().contains(QString::fromUtf8(kSubstitute))) {
+    GTEST_SKIP() << "fonts-arphic-uming is not installed";
+  }
+  Draw([](QtCanvas& c) {
+    FontSpec font;
+    font.color = clBlack;
+    c.SetFont(font);
+    TextFormat format;
+    format.word_break = true;
+    format.align = TextAlign::Right;
+    c.DrawText({0, 0, 20, 40}, "WW WW", format);  // two lines of 12 pixels
+  });
+  int first = 0, second = 0, elsewhere = 0;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      if (image_.pixelColor(x, y) != QColor(Qt::black)) continue;
+      if (x >= 8 && x < 20 && y < 12) {
+        ++first;
+      } else if (x >= 8 && x < 20 && y < 24) {
+        ++second;
+      } else {
+        ++elsewhere;
+      }
+    }
+  }
+  EXPECT_GT(first, 0);
+  EXPECT_GT(second, 0);
+  EXPECT_EQ(elsewhere, 0);
 }
 
 }  // namespace

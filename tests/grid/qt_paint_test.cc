@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdlib>
-#include <memory>
 
 #include "grid/qt/qt_canvas.h"
 #include "grid_fixture.h"
@@ -20,16 +18,6 @@ using V = provider::Variant;
 
 class QtPaintTest : public GridFixture {
  protected:
-  static void SetUpTestSuite() {
-    if (!QCoreApplication::instance()) {
-      static int argc = 1;
-      static char name[] = "qt_paint_test";
-      static char* argv[] = {name, nullptr};
-      app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    QFont::insertSubstitution(QString::fromUtf8("宋体"), QStringLiteral("AR PL UMing CN"));
-  }
-
   void SetUp() override {
     grid.SetCanvas(&measure_);
     grid.SetHost(&host);
@@ -57,11 +45,8 @@ class QtPaintTest : public GridFixture {
     return image;
   }
 
-  static std::unique_ptr<QGuiApplication> app_;
   grid::QtCanvas measure_;
 };
-
-std::unique_ptr<QGuiApplication> QtPaintTest::app_;
 
 TEST_F(QtPaintTest, EveryPixelIsPaintedAndTheArrowMarksTheCurrentRow) {
   QImage image = Render("grid_unfocused");
