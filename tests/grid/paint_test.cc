@@ -403,5 +403,25 @@ TEST_F(PaintTest, LoadingGridOnlyFillsCells) {
   grid.EndLoading();
 }
 
+TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {
+  query.Open();
+  for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(300);
+  grid.SetLeftScrollCol(2);
+  ASSERT_EQ(grid.LeftScrollCol(), 2);
+  PaintAll();
+  EXPECT_EQ(out.TextOp("apple"), nullptr);
+  EXPECT_EQ(out.TextOp("Name"), nullptr);
+  const auto* qty = out.TextOp("Qty");
+  ASSERT_NE(qty, nullptr);
+  EXPECT_EQ(qty->rect.left, 12 + 1);  // inside the title's frame
+  const auto* five = out.TextOp("5");
+  ASSERT_NE(five, nullptr);
+  EXPECT_EQ(five->rect, (Rect{12, 17, 312, 33}));
+  // The first data line follows the first shown column.
+  auto silver = LinesIn(grid::clSilver);
+  ASSERT_FALSE(silver.empty());
+  EXPECT_EQ(silver.front().from.x, 312);
+}
+
 }  // namespace
 }  // namespace grid_test
