@@ -111,6 +111,19 @@ TEST_F(FormGridTest, OpenShowsTheRowsThatFit) {
   EXPECT_FALSE(widget->verticalScrollBar()->isVisible());
 }
 
+TEST_F(FormGridTest, DraggingASplitterRefitsTheRows) {
+  Open();
+  // The banner's splitter 40 pixels down takes 40 pixels from the grid.
+  QTest::mousePress(&form.Splitter1, Qt::LeftButton, {}, QPoint(100, 1));
+  QTest::mouseRelease(&form.Splitter1, Qt::LeftButton, {}, QPoint(100, 41));
+  ASSERT_EQ(widget->height(), 293 - 40);
+  EXPECT_EQ(widget->ClientHeight(), 249);
+  EXPECT_EQ(Core().DataLink().WindowSize(), (249 - 35) / 17);
+  EXPECT_EQ(Core().RowCount(), 1 + 12 + 2);
+  EXPECT_EQ(Core().CellRect(1, Core().RowCount() - 1).bottom, 248);
+  EXPECT_EQ(widget->VerticalBar(), (grid::ScrollInfo{1, 51, 12, 1}));
+}
+
 TEST_F(FormGridTest, RenderShowsTheWindowWithItsRows) {
   const QImage before = widget->grab().toImage();
   Open();
