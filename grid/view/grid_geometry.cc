@@ -77,6 +77,7 @@ void TDataGrid::LayoutGeometry() {
   if (current_col_ < fixed_col_count_ || (options_ & dgRowSelect)) current_col_ = fixed_col_count_;
   SyncCurrentRow();
   InvalidateGrid();
+  UpdateHorizontalBar();
 }
 
 void TDataGrid::FitWindowToRows() {
@@ -171,6 +172,7 @@ void TDataGrid::SetLeftScrollCol(int col) {
   if (col == old) return;
   left_scroll_col_ = col;
   if (!host_) return;
+  UpdateHorizontalBar();
   AxisLayout horz, vert;
   ComputeAxes(&horz, &vert);
   int distance = 0;
@@ -235,6 +237,7 @@ void TDataGrid::RefreshVerticalBar() {
 }
 
 void TDataGrid::Resized() {
+  UpdateHorizontalBar();
   if (update_lock_ != 0) return;
   if (auto_fit_col_widths_) {
     ColumnsReshaped();
