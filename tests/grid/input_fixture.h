@@ -13,6 +13,7 @@ namespace grid_test {
 
 class InputHost : public RecordingHost {
  public:
+  void UpdateNow() override { ++paints; }
   int VerticalBarTrackPos() const override { return track_pos; }
   grid::ScrollInfo HorizontalBar() const override { return hbar; }
   void SetHorizontalBar(const grid::ScrollInfo& info) override {
@@ -54,6 +55,7 @@ class InputHost : public RecordingHost {
   }
   bool TimerRunning() const { return timers.count(grid::kGridTimerId) != 0; }
 
+  int paints = 0;
   int track_pos = 0;
   grid::ScrollInfo hbar;
   int hbar_writes = 0;
