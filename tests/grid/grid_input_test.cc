@@ -2,6 +2,7 @@
 // the focus, through the core with a recording window host.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -565,6 +566,55 @@ TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
 TEST_F(GridFocusTest, GridAsksOnlyForArrowKeys) {
   Open(10);
   EXPECT_EQ(grid.WantedKeys(), grid::DLGC_WANTARROWS);
+}
+
+}  // namespace
+}  // namespace grid_test
+
+namespace grid_test {
+namespace {
+
+// Fails to read one record, as a broken file would.
+class FailingDataSet : public MemoryDataSet {
+ public:
+  using MemoryDataSet::MemoryDataSet;
+  int fail_at = -1;
+
+ protected:
+  std::vector<provider::Variant> InternalFetch(int64_t position) override {
+    if (position == fail_at) throw std::runtime_error("read failed");
+    return MemoryDataSet::InternalFetch(position);
+  }
+};
+
+TEST(GridInputFailureTest, AFailingMoveLeavesTheLocksAndStateClean) {
+  FailingDataSet query("ADOQuery1", SampleColumns(), CountedRows(100));
+  data::TDataSource source("DataSource1");
+  grid::FixedMetricsCanvas canvas;
+  InputHost host;
+  host.height = 171;
+  grid::TDataGrid grid;
+  source.SetDataSet(&query);
+  grid.SetCanvas(&canvas);
+  grid.SetHost(&host);
+  grid.SetFooterRowCount(1);
+  grid.SetDataSource(&source);
+  query.Open();
+  query.fail_at = 40;
+  grid.MouseDown(grid::TMouseButton::Left, 0, 250, 17 * 1 + 8);
+  ASSERT_TRUE(grid.DragTracking());
+  // 8 records a step: the fifth step needs record 41.
+  for (int i = 0; i < 4; ++i) grid.MouseMove(0, 250, 199);
+  EXPECT_EQ(query.RecNo(), 33);
+  EXPECT_THROW(grid.MouseMove(0, 250, 199), std::runtime_error);
+  EXPECT_EQ(grid.UpdateLock(), 0);
+  grid.MouseUp(grid::TMouseButton::Left, 0, 250, 199);
+  EXPECT_EQ(grid.GridState(), grid::TGridState::Idle);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_FALSE(host.captured);
+  EXPECT_THROW(grid.KeyDown(grid::TGridKey::PageDown, 0), std::runtime_error);
+  EXPECT_EQ(grid.UpdateLock(), 0);
+  grid.SetHost(nullptr);
 }
 
 }  // namespace
