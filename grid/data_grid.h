@@ -91,7 +91,8 @@ class TDataGrid {
 
   // --- Window and measuring -----------------------------------------------------------
   // The window showing the grid, or none; reactions do nothing without one.
-  void SetHost(WindowHost* host) { host_ = host; }
+  // A new window gets its rows, current row and vertical bar at once.
+  void SetHost(WindowHost* host);
   WindowHost* Host() const { return host_; }
   bool HasWindow() const { return host_ != nullptr; }
   // Where text is measured: the widget's canvas, else fixed metrics.
@@ -152,8 +153,6 @@ class TDataGrid {
   void RefreshVerticalBar();
   TScrollBarVisibleMode VertScrollBarVisibleMode() const { return vert_bar_mode_; }
   void SetVertScrollBarVisibleMode(TScrollBarVisibleMode mode);
-  // The window was resized.
-  void Resized();
   // The form is shown at another screen density: fonts and widths scale by
   // numerator / denominator.
   void ScaleForDensity(int numerator, int denominator);
@@ -187,6 +186,8 @@ class TDataGrid {
   virtual void WriteBack();
   // A field the grid watched is gone: no column may keep it.
   void FieldDestroyed(TField* field);
+  // The window was resized.
+  void Resized();
   // A column bound a field: watch it so the column forgets it in time.
   void WatchField(TField* field) { data_link_->WatchField(field); }
 
@@ -321,6 +322,10 @@ class TDataGrid {
   void LayoutGeometry();
   bool FrozenColsCounted();
   void SetRowCount(int count);
+  // Rows first..last across the whole client width (reactions repaint and
+  // scroll whole rows); empty without a window or when off screen.
+  Rect FullRowsRect(int first_row, int last_row);
+  void InvalidateFullRow(int row);
 
   // Plain state first: the parts below ask for it while being built.
   bool loading_ = false;

@@ -1,6 +1,6 @@
 // A grid laid out as the main window's (titles, indicator, row selection,
 // one footer row) over numbered records, on a host that also records
-// timers, capture, focus, cursor, inverted lines and the horizontal bar.
+// timers, capture, focus, cursor and inverted lines.
 #pragma once
 
 #include <map>
@@ -13,13 +13,7 @@ namespace grid_test {
 
 class InputHost : public RecordingHost {
  public:
-  void UpdateNow() override { ++paints; }
   int VerticalBarTrackPos() const override { return track_pos; }
-  grid::ScrollInfo HorizontalBar() const override { return hbar; }
-  void SetHorizontalBar(const grid::ScrollInfo& info) override {
-    hbar = info;
-    ++hbar_writes;
-  }
   void StartTimer(int id, int interval_ms) override {
     timers[id] = interval_ms;
     starts.push_back(interval_ms);
@@ -55,10 +49,7 @@ class InputHost : public RecordingHost {
   }
   bool TimerRunning() const { return timers.count(grid::kGridTimerId) != 0; }
 
-  int paints = 0;
   int track_pos = 0;
-  grid::ScrollInfo hbar;
-  int hbar_writes = 0;
   std::map<int, int> timers;
   std::vector<int> starts;
   bool captured = false;

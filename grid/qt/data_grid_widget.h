@@ -1,0 +1,76 @@
+// DataGridWidget: the data grid as a Qt widget. It shows a TDataGrid core
+// and is the core's window: repaint requests, moving pixels when rows or
+// columns scroll, the two scroll bars with the window system's range, page
+// and position, and the client size. Painting is the core's, over a
+// QtCanvas. Keyboard, mouse, wheel and scroll-bar input are translated in
+// data_grid_widget_input.cc.
+//
+// Built on QAbstractScrollArea because it already is what the core expects
+// of a window: a client area (the viewport) that excludes the border and the
+// scroll bars and shrinks when a bar appears, the sunken border itself, and
+// bars whose values the core sets. The area never scrolls anything itself:
+// the core moves the pixels.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QRegion>
+#include <memory>
+
+#include "grid/binding/window_host.h"
+#include "grid/data_grid.h"
+
+namespace grid {
+
+class DataGridWidget : public QAbstractScrollArea, public WindowHost {
+  Q_OBJECT
+
+ public:
+  // A widget with a grid core of its own.
+  explicit DataGridWidget(QWidget* parent = nullptr);
+  // A widget showing `grid`, which must outlive the widget. The core is
+  // given this widget as its window at once.
+  explicit DataGridWidget(TDataGrid& grid, QWidget* parent = nullptr);
+  ~DataGridWidget() override;
+
+  TDataGrid& Grid() { return *grid_; }
+
+  // --- WindowHost ---
+  void Invalidate(const Rect& rect) override;
+  void InvalidateAll() override;
+  void Validate(const Rect& rect) override;
+  void ValidateAll() override;
+  void Scroll(int dx, int dy, const Rect& area, const Rect& clip) override;
+  void UpdateNow() override;
+  ScrollInfo VerticalBar() const override { return vert_info_; }
+  void SetVerticalBar(const ScrollInfo& info) override;
+  void ShowVerticalBar(bool show) override;
+  void EnableVerticalArrows(bool enable) override;
+  ScrollInfo HorizontalBar() const override { return horz_info_; }
+  void SetHorizontalBar(const ScrollInfo& info) override;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+
+  // What is marked for repainting and not painted yet (for tests).
+  const QRegion& PendingRepaint() const { return pending_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  // The core moves the pixels itself; the bars only show its values.
+  void scrollContentsBy(int, int) override {}
+
+ private:
+  void Attach();
+
+  std::unique_ptr<TDataGrid> owned_grid_;
+  TDataGrid* grid_;
+  // The bars' values as the core wrote them; the Qt bars show them mapped
+  // to Qt's range, in which the last position is the maximum.
+  ScrollInfo vert_info_;
+  ScrollInfo horz_info_;
+  // Marked areas not yet painted, so that a scroll can move them with the
+  // pixels and an immediate paint knows what to paint.
+  QRegion pending_;
+};
+
+}  // namespace grid
