@@ -194,7 +194,7 @@ class TDataGrid {
   std::function<void(TDataGridSumList&)> OnSumListRecalcAll;
   std::function<void(TDataGridSumList&)> OnSumListAfterRecalcAll;
 
-  // ===== Input: keys, mouse, wheel, scroll bars and focus ====================================
+  // ===== Input: keys, mouse, wheel, scroll bars and focus ============================
   // The widget turns its platform's events into these calls. Failures of
   // the record source during a move go on to the caller; the grid state is
   // back to Idle and the update lock closed by then.
@@ -304,7 +304,7 @@ class TDataGrid {
   bool vert_tracking_ = false;
   bool horz_tracking_ = false;
   bool right_to_left_ = false;
-  // ===== End of input ==============================================================================
+  // ===== End of input ===============================================================
 
  protected:
   // The layout pass: the column step, then the cell widths.

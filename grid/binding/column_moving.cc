@@ -16,8 +16,8 @@ Rect TDataGrid::DropMarkerRect() {
   if (col >= horz.fixed_count && col < horz.first_scroll_cell) return Rect();
   int start = CellPosition(horz, col);
   // On the grid line before the cell, or after it when dropping to the right.
-  int x = input_.move_pos > input_.move_index ? start + horz.CellSize(col)
-                                               : start - horz.line_width;
+  int x =
+      input_.move_pos > input_.move_index ? start + horz.CellSize(col) : start - horz.line_width;
   return Rect{x - 2, 0, x + 3, host_->ClientHeight()};
 }
 

@@ -93,8 +93,7 @@ void TDataGrid::ReleaseMouse() {
   if (host_) host_->ReleaseCapture();
 }
 
-void TDataGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y,
-                          bool double_click) {
+void TDataGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool double_click) {
   if (!TakeFocus()) return;
   if (button != TMouseButton::Middle && host_) host_->SetCapture();
   if (double_click && button == TMouseButton::Left) {
@@ -149,7 +148,8 @@ void TDataGrid::MouseMove(TShiftState /*shift*/, int x, int y) {
     DragTo(x, y);
     return;
   }
-  if (host_) host_->SetCursorShape(SizingZoneAt(x, y) >= 0 ? TCursor::crHSplit : TCursor::crDefault);
+  if (host_)
+    host_->SetCursorShape(SizingZoneAt(x, y) >= 0 ? TCursor::crHSplit : TCursor::crDefault);
 }
 
 void TDataGrid::DragTo(int x, int y) {

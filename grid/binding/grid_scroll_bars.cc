@@ -65,8 +65,7 @@ void TDataGrid::HorizontalScroll(TScrollCode code, int pos) {
   TakeFocus();
   AxisLayout horz, vert;
   ComputeAxes(&horz, &vert);
-  int next = NextLeftScrollCol(horz, MaxLeftScrollCol(), code, pos, horz_tracking_,
-                               right_to_left_);
+  int next = NextLeftScrollCol(horz, MaxLeftScrollCol(), code, pos, horz_tracking_, right_to_left_);
   if (next != left_scroll_col_) SetLeftScrollCol(next);
 }
 
@@ -74,8 +73,8 @@ void TDataGrid::UpdateHorizontalBar() {
   if (!host_) return;
   ScrollInfo target;
   if (!auto_fit_col_widths_) {
-    target = HorizontalBarFor(left_scroll_col_, fixed_col_count_, MaxLeftScrollCol(),
-                              right_to_left_);
+    target =
+        HorizontalBarFor(left_scroll_col_, fixed_col_count_, MaxLeftScrollCol(), right_to_left_);
   }
   if (!(target == host_->HorizontalBar())) host_->SetHorizontalBar(target);
 }

@@ -10,19 +10,19 @@ namespace grid {
 
 enum class TKeyAction {
   None,
-  PriorRecord,    // step mover by −1
-  NextRecord,     // step mover by +1
-  PageUp,         // move by −VisibleDataRows
-  PageDown,       // move by +VisibleDataRows
+  PriorRecord,  // step mover by −1
+  NextRecord,   // step mover by +1
+  PageUp,       // move by −VisibleDataRows
+  PageDown,     // move by +VisibleDataRows
   FirstRecord,
   LastRecord,
-  ScrollLeft,     // one more column at the left
-  ScrollRight,    // one more column at the right
-  TopRow,         // move by −ActiveRow
-  BottomRow,      // move by WindowSize − ActiveRow − 1
-  FirstColumn,    // column request for the first field column
-  LastColumn,     // column request for the last column
-  Cancel,         // revert, and end a column sizing or move
+  ScrollLeft,   // one more column at the left
+  ScrollRight,  // one more column at the right
+  TopRow,       // move by −ActiveRow
+  BottomRow,    // move by WindowSize − ActiveRow − 1
+  FirstColumn,  // column request for the first field column
+  LastColumn,   // column request for the last column
+  Cancel,       // revert, and end a column sizing or move
 };
 
 // The action of `key` with `shift` held. Shift never matters (no selection

@@ -162,8 +162,8 @@ int NextLeftScrollCol(const AxisLayout& horz, int max_left, TScrollCode code, in
       step = std::max(horz.last_full_cell - left, 1);
       break;
     case SB_THUMBPOSITION:
-      next = fixed + ScaleRounded(std::clamp(pos, 0, kHorzBarScale), max_left - fixed,
-                                  kHorzBarScale);
+      next =
+          fixed + ScaleRounded(std::clamp(pos, 0, kHorzBarScale), max_left - fixed, kHorzBarScale);
       break;
     case SB_LEFT:
       next = fixed;

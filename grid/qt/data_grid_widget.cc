@@ -51,6 +51,7 @@ void DataGridWidget::Attach() {
   // Bars appear when the core gives them something to scroll.
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ConnectInput();
   grid_->SetHost(this);
 }
 
@@ -100,6 +101,7 @@ void DataGridWidget::paintEvent(QPaintEvent* event) {
   // only cleared to the grid's background.
   QPainter painter(viewport());
   painter.fillRect(event->rect(), Qt::white);
+  PaintOverlays(painter, event->rect());
 }
 
 // --- Scroll bars ------------------------------------------------------------------------------

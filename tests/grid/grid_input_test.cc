@@ -263,7 +263,7 @@ TEST_F(GridMouseTest, TitleClickAndDoubleClick) {
   ASSERT_EQ(titles.size(), 1u);
   EXPECT_EQ(titles[0], "Qty");
   EXPECT_EQ(Col(1).FieldName(), "Qty");  // nothing moved
-  Click(5, 5);  // the indicator's title
+  Click(5, 5);                           // the indicator's title
   EXPECT_EQ(titles.size(), 1u);
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(4), /*double_click=*/true);
   grid.MouseUp(TMouseButton::Left, 0, 250, RowY(4));
@@ -422,7 +422,7 @@ TEST_F(GridColumnMoveTest, DragMovesTheColumnAndRaisesTheEvents) {
   EXPECT_EQ(host.timers[grid::kGridTimerId], 60);
   ASSERT_EQ(host.ShownLines().size(), 1u);
   EXPECT_EQ(host.ShownLines()[0], (grid::Rect{110, 0, 115, 171}));  // left of Qty
-  grid.MouseMove(0, 350, 40);  // over Paid, column 4
+  grid.MouseMove(0, 350, 40);                                       // over Paid, column 4
   EXPECT_EQ(grid.MovePos(), 4);
   ASSERT_EQ(host.ShownLines().size(), 1u);
   EXPECT_EQ(host.ShownLines()[0].left, 395 - 2);  // right of Paid: 295..394, line at 395

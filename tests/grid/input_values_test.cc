@@ -45,10 +45,9 @@ TEST(KeyTableTest, EditingClipboardAndSearchKeysDoNothing) {
   const TGridKey plain[] = {TGridKey::Enter, TGridKey::Insert, TGridKey::Delete, TGridKey::F2,
                             TGridKey::Tab,   TGridKey::Other,  TGridKey::A};
   for (TGridKey key : plain) EXPECT_EQ(MapKey(key, 0, false), TKeyAction::None);
-  const TGridKey with_ctrl[] = {TGridKey::Delete, TGridKey::C,     TGridKey::Insert,
-                                TGridKey::V,      TGridKey::X,     TGridKey::A,
-                                TGridKey::Quote,  TGridKey::F,     TGridKey::Enter,
-                                TGridKey::Escape};
+  const TGridKey with_ctrl[] = {TGridKey::Delete, TGridKey::C,     TGridKey::Insert, TGridKey::V,
+                                TGridKey::X,      TGridKey::A,     TGridKey::Quote,  TGridKey::F,
+                                TGridKey::Enter,  TGridKey::Escape};
   for (TGridKey key : with_ctrl) EXPECT_EQ(MapKey(key, ssCtrl, false), TKeyAction::None);
   EXPECT_EQ(MapKey(TGridKey::Enter, ssCtrl | ssShift, false), TKeyAction::None);
   EXPECT_EQ(MapKey(TGridKey::Delete, ssShift, false), TKeyAction::None);
