@@ -233,6 +233,7 @@ void TDataGrid::SetColWidth(int col, int width) {
   if (col < 0 || col >= ColCount() || col_widths_[static_cast<std::size_t>(col)] == width) return;
   col_widths_[static_cast<std::size_t>(col)] = width;
   InvalidateGrid();
+  UpdateHorizontalBar();
 }
 
 void TDataGrid::SelectColumn(int col) {

@@ -19,9 +19,11 @@ void TDataGrid::SetHost(WindowHost* host) {
   FitWindowToRows();
   SyncCurrentRow();
   RefreshVerticalBar();
+  UpdateHorizontalBar();
 }
 
 void TDataGrid::Resized() {
+  UpdateHorizontalBar();
   if (update_lock_ != 0) return;
   if (auto_fit_col_widths_) {
     ColumnsReshaped();

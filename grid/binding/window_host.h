@@ -1,8 +1,10 @@
-// What the grid core asks of the window that shows it: repaints, scrolling
-// of its pixels, its two scroll bars and the client size. The widget
-// implements it; tests use a recording fake.
+// What the grid core asks of the window that shows it: repaints, the
+// client size, scroll bars, and for input timers, mouse capture, focus, the
+// pointer shape and inverted lines. The widget implements it; tests use a
+// recording fake.
 #pragma once
 
+#include "grid/binding/input_types.h"
 #include "grid/view/rect.h"
 #include "grid/view/scroll_bar.h"
 
@@ -47,6 +49,33 @@ class WindowHost {
   // --- Size ---
   virtual int ClientWidth() const = 0;
   virtual int ClientHeight() const = 0;
+
+  // --- Input support. The defaults suit a window that offers none of it:
+  // no timers, no capture, always focused.
+  // The vertical bar's track position (where the thumb was dropped), which
+  // may differ from its position.
+  virtual int VerticalBarTrackPos() const { return VerticalBar().pos; }
+  // Starts (or restarts with a new interval) the timer `id`; its ticks come
+  // back as TDataGrid::TimerTick(id).
+  virtual void StartTimer(int id, int interval_ms) {
+    (void)id;
+    (void)interval_ms;
+  }
+  virtual void StopTimer(int id) { (void)id; }
+  // Mouse capture: pointer moves keep arriving while the pointer is
+  // outside the window, until released.
+  virtual void SetCapture() {}
+  virtual void ReleaseCapture() {}
+  virtual bool HasCapture() const { return false; }
+  // Focus: whether the window can take it, asking for it, having it.
+  virtual bool CanFocus() const { return true; }
+  virtual void SetFocus() {}
+  virtual bool HasFocus() const { return true; }
+  // The pointer shape over the window.
+  virtual void SetCursorShape(TCursor cursor) { (void)cursor; }
+  // Inverts a dotted line filling `rect` over what is shown; inverting the
+  // same rectangle again restores the picture.
+  virtual void InvertDottedLine(const Rect& rect) { (void)rect; }
 };
 
 }  // namespace grid

@@ -54,6 +54,7 @@ void DataGridWidget::Attach() {
   // Row heights come from the fonts as they really are: measure them again.
   grid_->SetCanvas(&measure_canvas_);
   grid_->ColumnsReshaped();
+  ConnectInput();
   grid_->SetHost(this);
 }
 
@@ -103,6 +104,7 @@ void DataGridWidget::paintEvent(QPaintEvent* event) {
   QtCanvas canvas(painter);
   const QRect dirty = event->rect();
   grid_->PaintAll(canvas, Rect{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
+  PaintOverlays(painter, event->rect());
 }
 
 // --- Scroll bars ------------------------------------------------------------------------------

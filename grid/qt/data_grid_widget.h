@@ -2,8 +2,8 @@
 // and is the core's window: repaint requests, moving pixels when rows or
 // columns scroll, the two scroll bars with the window system's range, page
 // and position, and the client size. Painting is the core's, over a
-// QtCanvas. Keyboard, mouse, wheel and scroll-bar input are translated in
-// data_grid_widget_input.cc.
+// QtCanvas. Keyboard, mouse, wheel, focus, timer and scroll-bar input are
+// translated in data_grid_widget_input.cc.
 //
 // Built on QAbstractScrollArea because it already is what the core expects
 // of a window: a client area (the viewport) that excludes the border and the
@@ -13,8 +13,12 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPainter>
 #include <QRegion>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "grid/binding/window_host.h"
 #include "grid/data_grid.h"
@@ -50,6 +54,18 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   void SetHorizontalBar(const ScrollInfo& info) override;
   int ClientWidth() const override;
   int ClientHeight() const override;
+  // Input support, in data_grid_widget_input.cc.
+  int VerticalBarTrackPos() const override { return vert_track_pos_; }
+  void StartTimer(int id, int interval_ms) override;
+  void StopTimer(int id) override;
+  void SetCapture() override { captured_ = true; }
+  void ReleaseCapture() override { captured_ = false; }
+  bool HasCapture() const override { return captured_; }
+  bool CanFocus() const override;
+  void SetFocus() override;
+  bool HasFocus() const override;
+  void SetCursorShape(TCursor cursor) override;
+  void InvertDottedLine(const Rect& rect) override;
 
   // What is marked for repainting and not painted yet (for tests).
   const QRegion& PendingRepaint() const { return pending_; }
@@ -59,9 +75,25 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   void resizeEvent(QResizeEvent* event) override;
   // The core moves the pixels itself; the bars only show its values.
   void scrollContentsBy(int, int) override {}
+  // Input, turned into the core's calls (data_grid_widget_input.cc).
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
 
  private:
   void Attach();
+  // Input: hooks the scroll bars' actions up to the core.
+  void ConnectInput();
+  void VerticalBarAction(int action);
+  void HorizontalBarAction(int action);
+  // Draws the inverted lines (sizing line, drop marker) over a paint.
+  void PaintOverlays(QPainter& painter, const QRect& area);
 
   std::unique_ptr<TDataGrid> owned_grid_;
   TDataGrid* grid_;
@@ -74,6 +106,12 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   // Marked areas not yet painted, so that a scroll can move them with the
   // pixels and an immediate paint knows what to paint.
   QRegion pending_;
+  // Input state: running timers by id, the capture from a press to its
+  // release, the inverted lines on screen, the thumb's drop position.
+  std::map<int, QBasicTimer> timers_;
+  bool captured_ = false;
+  std::vector<QRect> overlays_;
+  int vert_track_pos_ = 0;
 };
 
 }  // namespace grid

@@ -77,6 +77,7 @@ void TDataGrid::LayoutGeometry() {
   if (current_col_ < fixed_col_count_ || (options_ & dgRowSelect)) current_col_ = fixed_col_count_;
   SyncCurrentRow();
   InvalidateGrid();
+  UpdateHorizontalBar();
 }
 
 void TDataGrid::ComputeAxes(AxisLayout* horz, AxisLayout* vert) {
@@ -119,6 +120,7 @@ void TDataGrid::SetLeftScrollCol(int col) {
   if (col == old) return;
   left_scroll_col_ = col;
   if (!host_) return;
+  UpdateHorizontalBar();
   AxisLayout horz, vert;
   ComputeAxes(&horz, &vert);
   int distance = 0;

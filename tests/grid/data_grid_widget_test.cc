@@ -105,14 +105,22 @@ TEST_F(DataGridWidgetTest, HorizontalBarAppearsOnlyWithSomethingToScroll) {
   widget.show();
   query->Open();
   int height = widget.ClientHeight();
-  widget.SetHorizontalBar(ScrollInfo{0, 127, 0, 64});
+  EXPECT_FALSE(HBar().isVisible());
+  // Three 400-pixel columns: the core scales LeftScrollCol 1..3 to 0..127.
+  grid::TDataGrid& grid = widget.Grid();
+  for (int i = 0; i < 3; ++i) {
+    grid::TDataGridColumn& column = grid.Columns().Add();
+    column.SetFieldName("Name");
+    column.SetWidth(400);
+  }
+  grid.SetLeftScrollCol(2);
   EXPECT_TRUE(HBar().isVisible());
   EXPECT_EQ(HBar().maximum(), 127);
   EXPECT_EQ(HBar().value(), 64);
   EXPECT_EQ(widget.ClientHeight(), height - HBar().height());
   // The rows are fitted to the smaller client.
-  EXPECT_EQ(widget.Grid().DataLink().WindowSize(), (widget.ClientHeight() - 35) / 17);
-  widget.SetHorizontalBar(ScrollInfo{0, 0, 0, 0});
+  EXPECT_EQ(grid.DataLink().WindowSize(), (widget.ClientHeight() - 35) / 17);
+  for (int i = 0; i < 3; ++i) grid.Columns()[i].SetWidth(100);
   EXPECT_FALSE(HBar().isVisible());
   EXPECT_EQ(widget.ClientHeight(), height);
 }
