@@ -6,6 +6,7 @@
 #include "app/banner_picture.h"
 #include "app/box_completions.h"
 #include "app/form_data.h"
+#include "app/form_grid.h"
 #include "app/form_main.h"
 #include "app/look_and_feel.h"
 #include "app/qt_ui_services.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   data::SetDefaultRegionalSettings(data::SystemRegionalSettings());
   app::TFormMainData database;
   app::TFormMain form_main(ui, database, QCoreApplication::applicationFilePath());
+  app::PlaceDataGrid1(form_main, database.View().DataGrid1);
   database.SetShowMessage([&form_main](const std::string& text) {
     form_main.ShowMessage(QString::fromStdString(text));
   });
