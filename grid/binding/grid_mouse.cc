@@ -210,6 +210,8 @@ void TDataGrid::StopDragTracking() {
 }
 
 void TDataGrid::MouseUp(TMouseButton button, TShiftState /*shift*/, int x, int y) {
+  // The middle button starts nothing, so its release ends nothing either.
+  if (button == TMouseButton::Middle) return;
   bool as_left = button == TMouseButton::Left;
   if (input_.right_title_drag) {
     // The drag a right press started ends with the right button only.

@@ -123,7 +123,9 @@ bool CodeOf(int action, TScrollCode* code) {
 // for an action the core may have answered with no move at all.
 void ResetThumb(QScrollBar& bar, const ScrollInfo& info) {
   const QSignalBlocker quiet(bar);
-  bar.setSliderPosition(std::clamp(info.pos, bar.minimum(), bar.maximum()));
+  const int pos = std::clamp(info.pos, bar.minimum(), bar.maximum());
+  bar.setSliderPosition(pos);
+  if (bar.value() != pos) bar.setValue(pos);
 }
 
 }  // namespace
@@ -142,6 +144,15 @@ void DataGridWidget::ConnectInput() {
     vert_track_pos_ = verticalScrollBar()->sliderPosition();
     grid_->VerticalScroll(SB_THUMBPOSITION, vert_track_pos_);
     ResetThumb(*verticalScrollBar(), vert_info_);
+  });
+  // The bars show the core's values only. Qt may still change a value on
+  // its own (holding a page area stops the repeat "under the pointer"):
+  // put the core's value back.
+  connect(verticalScrollBar(), &QAbstractSlider::valueChanged, this, [this] {
+    if (!verticalScrollBar()->isSliderDown()) ResetThumb(*verticalScrollBar(), vert_info_);
+  });
+  connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, this, [this] {
+    if (!horizontalScrollBar()->isSliderDown()) ResetThumb(*horizontalScrollBar(), horz_info_);
   });
   connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
           [this](int action) { HorizontalBarAction(action); });

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -144,6 +146,41 @@ TEST_F(WidgetInputTest, ColumnMoveTimerScrollsAndEscapeCancels) {
   EXPECT_EQ(widget.Grid().LeftScrollCol(), left);  // the timer stopped
   QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(widget.ClientWidth() - 2, 5));
   EXPECT_EQ(widget.horizontalScrollBar()->value(), 127);
+}
+
+}  // namespace
+}  // namespace grid_test
+
+namespace grid_test {
+namespace {
+
+// Where the vertical bar's thumb is drawn.
+QRect ThumbOf(QScrollBar& bar) {
+  QStyleOptionSlider option;
+  option.initFrom(&bar);
+  option.subControls = QStyle::SC_All;
+  option.orientation = bar.orientation();
+  option.minimum = bar.minimum();
+  option.maximum = bar.maximum();
+  option.sliderPosition = bar.sliderPosition();
+  option.sliderValue = bar.value();
+  option.singleStep = bar.singleStep();
+  option.pageStep = bar.pageStep();
+  return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                     &bar);
+}
+
+TEST_F(WidgetInputTest, HoldingThePageAreaKeepsTheThumbOnTheRecord) {
+  QScrollBar& bar = *widget.verticalScrollBar();
+  query->MoveBy(19);
+  const QRect thumb = ThumbOf(bar);
+  const QPoint below(thumb.center().x(), thumb.bottom() + 3);
+  QTest::mousePress(&bar, Qt::LeftButton, {}, below);
+  QTest::qWait(700);  // long enough for the press to repeat
+  QTest::mouseRelease(&bar, Qt::LeftButton, {}, below);
+  EXPECT_GT(query->RecNo(), 20);
+  EXPECT_EQ(bar.value(), query->RecNo());
+  EXPECT_EQ(bar.sliderPosition(), query->RecNo());
 }
 
 }  // namespace

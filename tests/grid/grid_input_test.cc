@@ -544,6 +544,20 @@ TEST_F(GridDragTest, ARowMoveRepaintsOncePerStep) {
   grid.MouseUp(TMouseButton::Left, 0, 250, 199);
 }
 
+TEST_F(GridDragTest, TheMiddleButtonNeitherStartsNorEndsADrag) {
+  Open(100);
+  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(4));
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_FALSE(host.captured);
+  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(2));
+  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(3));
+  grid.MouseUp(TMouseButton::Middle, 0, 250, RowY(3));
+  EXPECT_TRUE(grid.DragTracking());
+  EXPECT_TRUE(host.captured);
+  grid.MouseUp(TMouseButton::Left, 0, 250, RowY(3));
+  EXPECT_FALSE(grid.DragTracking());
+}
+
 class GridFocusTest : public InputFixture {};
 
 TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
