@@ -6,11 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "data/profile/file_replace.h"
 #include "data/profile/ini_document.h"
 #include "data/profile/text_encoding.h"
 
@@ -48,14 +48,6 @@ ReadOutcome ReadFile(const char* path, std::string* out) {
   }
   ::close(fd);
   return ReadOutcome::kRead;
-}
-
-bool WriteFile(const char* path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  return static_cast<bool>(out);
 }
 
 std::string_view StripQuotes(std::string_view value) {
@@ -117,7 +109,7 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
   doc.Set(section_name, key_name, text);
   const std::string out = doc.Serialize();
   if (out.empty()) return 0;
-  return WriteFile(file_name, out) ? 1 : 0;
+  return profile::ReplaceFileContents(file_name, out) ? 1 : 0;
 }
 
 }  // namespace data

@@ -23,7 +23,9 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
 // section and the key when missing and keeping every other line as it was.
 // Returns non-zero on success; 0 when an argument is null or not UTF-8, when
 // a name or the value would break the line structure (a line break, "=" in a key, "]" in a
-// section) or when the file cannot be read or written.
+// section) or when the file cannot be read or written (a file without write
+// permission included). The new content replaces the old in one step, so a
+// failed write leaves the file as it was.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* file_name);
 

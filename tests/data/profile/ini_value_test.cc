@@ -104,9 +104,6 @@ TEST(IniValueTest, ReadOnlyFolderFailsQuietly) {
   const std::string file = dir.File("Tarnquill.ini");
   std::filesystem::permissions(
       dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  if (access(dir.path().c_str(), W_OK) == 0) {
-    GTEST_SKIP() << "running with rights that ignore folder permissions (root)";
-  }
   EXPECT_FALSE(WriteIniValue(kSection, "File", "x", file));
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "");
@@ -117,9 +114,6 @@ TEST(IniValueTest, ReadOnlyFileFailsQuietlyAndKeepsItsContent) {
   const std::string file = dir.File("Tarnquill.ini");
   WriteBytes(file, "[Tarnquill]\nFile=old\n");
   std::filesystem::permissions(file, std::filesystem::perms::owner_read);
-  if (access(file.c_str(), W_OK) == 0) {
-    GTEST_SKIP() << "running with rights that ignore file permissions (root)";
-  }
   EXPECT_FALSE(WriteIniValue(kSection, "File", "new", file));
   EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "old");
 }

@@ -1,6 +1,7 @@
 #include "data/profile/private_profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -114,13 +115,17 @@ TEST(PrivateProfileTest, WriteKeepsEveryOtherLine) {
             "z=3\r\n");
 }
 
-TEST(PrivateProfileTest, ByteOrderMarkIsKept) {
+TEST(PrivateProfileTest, ByteOrderMarkAndPermissionsAreKept) {
   TempDir dir;
   const std::string file = dir.File("p.ini");
   WriteBytes(file, "\xEF\xBB\xBF[Tarnquill]\nFile=a\n");
+  ASSERT_EQ(::chmod(file.c_str(), 0600), 0);  // it holds a password
   EXPECT_EQ(Get(file, "Tarnquill", "File"), "a");
   ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "File", "数据", file.c_str()), 0);
   EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF[Tarnquill]\nFile=数据\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
 TEST(PrivateProfileTest, ProfileWrittenInGbkReadsAndStaysGbk) {
