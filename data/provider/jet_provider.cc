@@ -237,12 +237,14 @@ jet::Value ToJet(const Variant& v, const jet::ColumnDef& c) {
 
 class JetRowset : public Rowset {
  public:
+  // `read_only_reason` is empty when the file was opened for writing, and
+  // otherwise says why it was not (it names the file).
   JetRowset(std::shared_ptr<jet::Database> db, jet::TableDef table, std::vector<jet::RowId> rows,
-            bool updatable)
+            std::string read_only_reason)
       : db_(std::move(db)),
         table_(std::move(table)),
         rows_(std::move(rows)),
-        updatable_(updatable) {
+        read_only_reason_(std::move(read_only_reason)) {
     for (const jet::ColumnDef& c : table_.columns) {
       columns_.push_back(Describe(c, db_->jet_version()));
     }
@@ -261,8 +263,8 @@ class JetRowset : public Rowset {
   }
 
   void Write(int64_t row, const RowChanges& changes) override {
-    if (!updatable_) {
-      throw ProviderError("Cannot update. Database or object is read-only.",
+    if (!read_only_reason_.empty()) {
+      throw ProviderError("Cannot update. Database or object is read-only. " + read_only_reason_,
                           static_cast<int32_t>(0x80004005u));
     }
     std::vector<std::pair<size_t, jet::Value>> jet_changes;
@@ -278,20 +280,25 @@ class JetRowset : public Rowset {
     if (!s.ok()) throw ProviderError(s.message());
   }
 
-  bool updatable() const override { return updatable_; }
+  // Rows of a file opened for reading still take edits: the file refuses
+  // them when a row is stored, with a message that says which file and why.
+  bool updatable() const override { return true; }
 
  private:
   std::shared_ptr<jet::Database> db_;
   jet::TableDef table_;
   std::vector<jet::RowId> rows_;
-  bool updatable_;
+  std::string read_only_reason_;
   std::vector<ColumnInfo> columns_;
 };
 
 class JetStore : public Store {
  public:
-  JetStore(std::shared_ptr<jet::Database> db, bool writable)
-      : db_(std::move(db)), writable_(writable) {}
+  // `read_only_reason` as for JetRowset: empty for a file open for writing.
+  JetStore(std::shared_ptr<jet::Database> db, std::string read_only_reason)
+      : db_(std::move(db)),
+        writable_(read_only_reason.empty()),
+        read_only_reason_(std::move(read_only_reason)) {}
 
   std::unique_ptr<Rowset> Execute(const std::string& statement) override {
     SelectStatement st = ParseSelect(statement);
@@ -322,7 +329,7 @@ class JetStore : public Store {
       }
       rows.push_back((*cursor)->id());
     }
-    return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), writable_);
+    return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), read_only_reason_);
   }
 
   // A batch is one journaled transaction of the engine: one flush for all
@@ -341,6 +348,7 @@ class JetStore : public Store {
  private:
   std::shared_ptr<jet::Database> db_;
   bool writable_;
+  std::string read_only_reason_;
 };
 
 std::string OpenFailure(const jet::Status& s, const std::string& path) {
@@ -358,6 +366,16 @@ std::string OpenFailure(const jet::Status& s, const std::string& path) {
   }
 }
 
+// Why a file that could not be opened for writing is read-only, as a
+// sentence that names the file.
+std::string ReadOnlyReason(const jet::Status& s, const std::string& path) {
+  std::string reason = s.message();
+  if (reason.empty()) reason = "The file '" + path + "' cannot be written.";
+  if (reason.find(path) == std::string::npos) reason = "'" + path + "': " + reason;
+  if (reason.back() != '.') reason += '.';
+  return reason;
+}
+
 class JetProvider : public Provider {
  public:
   std::unique_ptr<Store> Open(const ConnectionSettings& settings) override {
@@ -366,17 +384,20 @@ class JetProvider : public Provider {
     const int access = settings.mode & adModeReadWrite;
     // Writable unless the mode asks for reading only; a file or engine that
     // cannot be written falls back to reading, as the mode allows.
+    std::string read_only_reason =
+        "The database '" + settings.data_source + "' was opened for reading only.";
     if (access != adModeRead) {
       auto db = jet::OpenDatabaseForUpdate(settings.data_source, options);
-      if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), true);
+      if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), std::string());
       const jet::Status& s = db.status();
       const bool fall_back = s.code() == jet::Status::Code::kReadOnly ||
                              (s.code() == jet::Status::Code::kNotSupported && access == 0);
       if (!fall_back) throw ProviderError(OpenFailure(s, settings.data_source));
+      read_only_reason = ReadOnlyReason(s, settings.data_source);
     }
     auto db = jet::OpenDatabaseForReading(settings.data_source, options);
     if (!db.ok()) throw ProviderError(OpenFailure(db.status(), settings.data_source));
-    return std::make_unique<JetStore>(std::move(db).value(), false);
+    return std::make_unique<JetStore>(std::move(db).value(), std::move(read_only_reason));
   }
 };
 

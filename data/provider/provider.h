@@ -56,9 +56,11 @@ class Rowset {
   // Every column of row `row` (0 based, below size()). Throws ProviderError.
   virtual std::vector<Variant> Read(int64_t row) = 0;
   // Stores the changes of one row at once; nothing is written when it
-  // fails. Throws ProviderError (also when the rowset is not updatable).
+  // fails. Throws ProviderError (also when the rowset is not updatable, or
+  // when the file behind it refuses writes).
   virtual void Write(int64_t row, const RowChanges& changes) = 0;
-  // Whether Write can succeed at all.
+  // Whether the rowset takes changes at all. A rowset over a file that was
+  // opened for reading takes them and fails at Write, naming the file.
   virtual bool updatable() const = 0;
   // Adds a row with `values` (columns not named are null or numbered by the
   // store) after the last row; returns its index, which is size() - 1.

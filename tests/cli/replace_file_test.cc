@@ -104,6 +104,24 @@ TEST_F(ReplaceFileTest, BackupHoldsTheFileBeforeTheFirstWrite) {
   EXPECT_EQ(Call({"check", path}).code, kExitOk);
 }
 
+TEST_F(ReplaceFileTest, ReadOnlyFileIsReportedByNameAndLeftAlone) {
+  const std::string before = Bytes(path);
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  Outcome o = Call({"replace", path, "--table", "Orders", "--field", "Ship", "--find", "北京",
+                    "--replace", "京"});
+  EXPECT_EQ(o.code, kExitFailure);
+  EXPECT_EQ(o.out, "");
+  EXPECT_NE(o.err.find("Database or object is read-only. The file '" + path + "' is read-only"),
+            std::string::npos)
+      << o.err;
+  EXPECT_EQ(Bytes(path), before);
+  // Counting what would change needs no writing.
+  o = Call({"replace", path, "--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
+            "京", "--dry-run"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+}
+
 TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
   const fs::path corpus = fs::path(TARNQUILL_CORPUS) / "mdb-reader";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;

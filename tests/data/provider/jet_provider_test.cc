@@ -4,10 +4,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
 
+#include "data/bulk_replace.h"
 #include "data/db_error.h"
 #include "data/share_dm.h"
 #include "jet/database.h"
+#include "tests/support/fixture_db.h"
 
 namespace data {
 namespace {
@@ -157,21 +161,51 @@ TEST_F(JetProviderTest, EveryCorpusTableOpensWithItsRowCount) {
   EXPECT_GT(tables, 50);
 }
 
-TEST_F(JetProviderTest, ReadOnlyFilesOpenForReadingOnly) {
-  REQUIRE_CORPUS();
-  const std::string file = Copy("mdb-reader/data_V2003_test.mdb");
+// Runs Modify's loop over every row of a fixture file that cannot be
+// written, replacing "old" by "new" in field Name; returns the failure.
+std::string ModifyReadOnlyFixture(TShareDataModule& dm, const std::string& file) {
+  dm.ADOConnection1.SetConnected(false);
+  dm.ADOConnection1.SetConnectionString(BuildConnectionString(file, ""));
+  try {
+    ModifyRows(dm.ADOQueryTemp, ViewStatement("People", "", ""), "Name", "old", "new", nullptr);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "no failure";
+}
+
+TEST_F(JetProviderTest, ReadOnlyFileRefusesTheFirstRowAndSaysWhichFileAndWhy) {
+  tarnquill::testing::TempDir dir;
+  auto made = tarnquill::testing::MakeFixtureDatabase(
+      dir.path(), {{tarnquill::testing::Table("People", {tarnquill::testing::TextColumn("Name")}),
+                    {{std::string("old one")}, {std::string("old two")}}}});
+  ASSERT_TRUE(made.ok()) << made.status().ToString();
+  const std::string file = *made;
+  auto contents_now = [&] {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string before = contents_now();
+
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
-  OpenStatement(file, "Select * From Table1");
-  TADOQuery& q = dm_.ADOQueryTemp;
-  EXPECT_EQ(q.RecordCount(), 2);
-  if (q.CanModify()) GTEST_SKIP() << "this user may write read-only files";
-  try {
-    q.Edit();
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQueryTemp: Cannot modify a read-only dataset");
-  }
+  EXPECT_EQ(ModifyReadOnlyFixture(dm_, file),
+            "Cannot update. Database or object is read-only. The file '" + file + "' is read-only");
+  EXPECT_EQ(dm_.ADOQueryTemp.State(), TDataSetState::Editing) << "the failing row is kept";
+  EXPECT_EQ(dm_.ADOQueryTemp.FieldByName("Name").TextValue(), "new one");
+  EXPECT_EQ(contents_now(), before);
+
+  // A writable file in a folder where the engine cannot keep its journal.
+  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+  fs::permissions(dir.path(),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const std::string failure = ModifyReadOnlyFixture(dm_, file);
+  fs::permissions(dir.path(), fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(failure.rfind("Cannot update. Database or object is read-only. ", 0), 0u) << failure;
+  EXPECT_NE(failure.find("the folder '" + dir.path() + "' is read-only"), std::string::npos)
+      << failure;
+  EXPECT_EQ(contents_now(), before);
 }
 
 }  // namespace
