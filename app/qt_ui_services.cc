@@ -1,5 +1,6 @@
 #include "app/qt_ui_services.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -47,7 +48,29 @@ class OpenFileDialog : public QFileDialog {
   }
 };
 
+struct ButtonCaption {
+  QMessageBox::StandardButton button;
+  const char* text;  // UTF-8
+};
+
+// The captions of the standard message-box buttons on a Chinese system.
+constexpr ButtonCaption kChineseCaptions[] = {
+    {QMessageBox::Ok, "确定"},         {QMessageBox::Cancel, "取消"},
+    {QMessageBox::Yes, "是(&Y)"},      {QMessageBox::No, "否(&N)"},
+    {QMessageBox::Abort, "中止(&A)"},  {QMessageBox::Retry, "重试(&R)"},
+    {QMessageBox::Ignore, "忽略(&I)"}, {QMessageBox::Close, "关闭"},
+    {QMessageBox::Help, "帮助"},
+};
+
 }  // namespace
+
+void SetChineseButtonTexts(QMessageBox& box) {
+  for (const ButtonCaption& caption : kChineseCaptions) {
+    if (QAbstractButton* button = box.button(caption.button)) {
+      button->setText(QString::fromUtf8(caption.text));
+    }
+  }
+}
 
 DialogFilter ParseDialogFilter(const QString& filter) {
   DialogFilter result;
@@ -64,6 +87,7 @@ void QtUiServices::ShowMessageBox(const MessageBoxRequest& request) {
       request.icon == MessageIcon::kError ? QMessageBox::Critical : QMessageBox::NoIcon,
       request.caption, request.text, QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
+  SetChineseButtonTexts(box);
   box.exec();
 }
 

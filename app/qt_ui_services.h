@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+class QMessageBox;
+
 #include "app/ui_services.h"
 
 namespace app {
@@ -12,6 +14,11 @@ class QtUiServices : public UiServices {
   void ShowMessageBox(const MessageBoxRequest& request) override;
   std::optional<QString> RunOpenDialog(const FileDialogRequest& request, QWidget* parent) override;
 };
+
+// Gives the box's standard buttons the captions a Chinese system shows
+// ("确定", "取消", "是(&Y)", ...) instead of the toolkit's English ones;
+// buttons it has no caption for keep theirs.
+void SetChineseButtonTexts(QMessageBox& box);
 
 // Splits a "description|patterns" filter into the dialog's name filter text
 // and its patterns: "Mdb Files (*.mdb)|*.MDB" shows as "Mdb Files (*.mdb)" and

@@ -37,6 +37,7 @@ TEST(QtUiServicesTest, MessageBoxHasNoIconOneOkButtonAndSitsMidScreen) {
     EXPECT_EQ(box->text(), QString::fromUtf8("表名不能为空"));
     EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(box->button(QMessageBox::Ok)->text(), QString::fromUtf8("确定"));
     const QPoint screen_centre = box->screen()->geometry().center();
     EXPECT_LE((box->frameGeometry().center() - screen_centre).manhattanLength(), 2);
     box->button(QMessageBox::Ok)->click();
@@ -51,10 +52,24 @@ TEST(QtUiServicesTest, ErrorBoxHasTheErrorIcon) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->button(QMessageBox::Ok)->text(), QString::fromUtf8("确定"));
     EXPECT_EQ(box->textFormat(), Qt::PlainText) << "messages are never read as markup";
     box->accept();
   });
   ui.ShowMessageBox({"t", "<b>Not a valid password.</b>", MessageIcon::kError});
+}
+
+TEST(QtUiServicesTest, StandardButtonsReadAsOnAChineseSystem) {
+  QMessageBox box(QMessageBox::NoIcon, "t", "x",
+                  QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No |
+                      QMessageBox::Retry | QMessageBox::Save);
+  SetChineseButtonTexts(box);
+  EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QString::fromUtf8("确定"));
+  EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QString::fromUtf8("取消"));
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QString::fromUtf8("是(&Y)"));
+  EXPECT_EQ(box.button(QMessageBox::No)->text(), QString::fromUtf8("否(&N)"));
+  EXPECT_EQ(box.button(QMessageBox::Retry)->text(), QString::fromUtf8("重试(&R)"));
+  EXPECT_EQ(box.button(QMessageBox::Save)->text(), "Save") << "no caption of ours: left alone";
 }
 
 class OpenDialogTest : public ::testing::Test {
