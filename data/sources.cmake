@@ -24,4 +24,3 @@ add_library(tarnquill_data
 )
 target_include_directories(tarnquill_data PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(tarnquill_data PUBLIC tarnquill_provider tarnquill_provider_jet)
-set_target_properties(tarnquill_data PROPERTIES AUTOMOC OFF)
