@@ -2,7 +2,6 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/help.h"
 #include "cli/open_database.h"
 #include "jet/value_text.h"
 
@@ -10,27 +9,19 @@ namespace cli {
 
 int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   Args args;
-  std::string error;
-  if (!ParseArgs(argv, &args, &error) || args.positional.size() != 2) {
-    err << (error.empty() ? "" : error + "\n") << UsageLine("export") << "\n";
-    return kExitUsage;
-  }
-  auto db = OpenOrReport(args, err);
-  if (!db) return kExitFailure;
-  auto table = db->FindTable(args.positional[1]);
-  if (!table.ok()) {
-    err << InFile(args.positional[0], table.status().message()) << "\n";
-    return kExitFailure;
-  }
-  auto cursor = db->Scan(*table);
+  if (!ParseCommandArgs("export", argv, 2, &args, err)) return kExitUsage;
+  auto opened = OpenTableOrReport(args, err);
+  if (!opened) return kExitFailure;
+  const jet::TableDef& table = opened->table;
+  auto cursor = opened->db->Scan(table);
   if (!cursor.ok()) {
     err << InFile(args.positional[0], cursor.status().message()) << "\n";
     return kExitFailure;
   }
   std::string line;
-  for (size_t i = 0; i < table->columns.size(); ++i) {
+  for (size_t i = 0; i < table.columns.size(); ++i) {
     if (i > 0) line.push_back(',');
-    line += jet::CsvName(table->columns[i].name);
+    line += jet::CsvName(table.columns[i].name);
   }
   out << line << "\n";
   // Rows are gathered into large blocks: one stream write per block, not per row.
@@ -47,7 +38,7 @@ int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     }
     if (!*more) break;
     const size_t row_start = block.size();
-    for (size_t i = 0; i < table->columns.size(); ++i) {
+    for (size_t i = 0; i < table.columns.size(); ++i) {
       auto v = (*cursor)->Get(i);
       if (!v.ok()) {
         block.resize(row_start);  // complete rows only

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/help.h"
 #include "cli/open_database.h"
 #include "data/db_error.h"
 #include "data/provider/ado.h"
@@ -58,11 +57,7 @@ std::string Shown(const std::string& message) {
 
 int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   Args args;
-  std::string error;
-  if (!ParseArgs(argv, &args, &error) || args.positional.size() != 2) {
-    err << (error.empty() ? "" : error + "\n") << UsageLine("query") << "\n";
-    return kExitUsage;
-  }
+  if (!ParseCommandArgs("query", argv, 2, &args, err)) return kExitUsage;
   data::TShareDataModule dm;
   data::TADOQuery& query = dm.ADOQueryTemp;
   try {

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/help.h"
 #include "cli/open_database.h"
 
 namespace cli {
@@ -29,28 +28,19 @@ std::string ColumnFlags(const jet::ColumnDef& c) {
 
 int RunSchema(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   Args args;
-  std::string error;
-  if (!ParseArgs(argv, &args, &error) || args.positional.size() != 2) {
-    err << (error.empty() ? "" : error + "\n") << UsageLine("schema") << "\n";
-    return kExitUsage;
-  }
-  auto db = OpenOrReport(args, err);
-  if (!db) return kExitFailure;
-  auto table = db->FindTable(args.positional[1]);
-  if (!table.ok()) {
-    err << InFile(args.positional[0], table.status().message()) << "\n";
-    return kExitFailure;
-  }
-  for (const jet::ColumnDef& c : table->columns) {
+  if (!ParseCommandArgs("schema", argv, 2, &args, err)) return kExitUsage;
+  auto opened = OpenTableOrReport(args, err);
+  if (!opened) return kExitFailure;
+  const jet::TableDef& table = opened->table;
+  for (const jet::ColumnDef& c : table.columns) {
     out << c.name << "\t" << jet::ColumnTypeName(c.type) << "\t" << ColumnSize(c) << "\t"
         << ColumnFlags(c) << "\n";
   }
-  for (const jet::IndexDef& x : table->indexes) {
+  for (const jet::IndexDef& x : table.indexes) {
     out << "index\t" << x.name << "\t";
     for (size_t i = 0; i < x.columns.size(); ++i) {
       if (i > 0) out << ", ";
-      out << table->columns[x.columns[i].column].name
-          << (x.columns[i].ascending ? " asc" : " desc");
+      out << table.columns[x.columns[i].column].name << (x.columns[i].ascending ? " asc" : " desc");
     }
     out << "\t";
     std::string flags;

@@ -1,5 +1,6 @@
 #include "cli/open_database.h"
 
+#include "cli/help.h"
 #include "data/provider/sql.h"
 #include "jet/update/writable_database.h"
 
@@ -21,6 +22,26 @@ std::string MissingFieldMessage(const std::string& statement, const std::string&
   } catch (const std::exception&) {
     return {};  // a parameter marker: the description stands as it is
   }
+}
+
+bool ParseCommandArgs(const std::string& command, const std::vector<std::string>& argv,
+                      size_t positional, Args* args, std::ostream& err) {
+  std::string error;
+  if (ParseArgs(argv, args, &error) && args->positional.size() == positional) return true;
+  if (!error.empty()) err << error << "\n";
+  err << UsageLine(command) << "\n";
+  return false;
+}
+
+std::optional<OpenedTable> OpenTableOrReport(const Args& args, std::ostream& err) {
+  auto db = OpenOrReport(args, err);
+  if (!db) return std::nullopt;
+  auto table = db->FindTable(args.positional[1]);
+  if (!table.ok()) {
+    err << InFile(args.positional[0], table.status().message()) << "\n";
+    return std::nullopt;
+  }
+  return OpenedTable{std::move(db), std::move(table).value()};
 }
 
 std::unique_ptr<jet::Database> OpenOrReport(const Args& args, std::ostream& err) {
