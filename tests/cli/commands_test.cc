@@ -5,29 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
+
+#include "tests/cli/cli_call.h"
 
 namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-Outcome Call(const std::vector<std::string>& argv) {
-  std::ostringstream out, err;
-  int code = Dispatch(argv, out, err);
-  return Outcome{code, out.str(), err.str()};
-}
-
-std::string Corpus(const std::string& rel) { return (fs::path(TARNQUILL_CORPUS) / rel).string(); }
-
-#define REQUIRE_CORPUS() \
-  if (!fs::is_directory(TARNQUILL_CORPUS)) GTEST_SKIP() << "no corpus at " << TARNQUILL_CORPUS
+using testing::Call;
+using testing::Corpus;
+using testing::Outcome;
 
 TEST(CliTest, UsageErrorsExitWithTwo) {
   const std::vector<std::vector<std::string>> cases = {

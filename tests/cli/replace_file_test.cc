@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "cli/commands.h"
+#include "tests/cli/cli_call.h"
 #include "tests/jet/create/mdbtools.h"
 #include "tests/support/fixture_db.h"
 
@@ -16,17 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 namespace tq = tarnquill::testing;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-Outcome Call(const std::vector<std::string>& argv) {
-  std::ostringstream out, err;
-  int code = Dispatch(argv, out, err);
-  return {code, out.str(), err.str()};
-}
+using testing::Call;
+using testing::Outcome;
 
 std::string Bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "cli/commands.h"
+#include "tests/cli/cli_call.h"
 #include "tests/data/core/memory_fixture.h"
 
 namespace cli {
@@ -15,11 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using provider::Variant;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
+using testing::Outcome;
 
 class CliReplaceTest : public ::testing::Test {
  protected:
@@ -43,9 +39,7 @@ class CliReplaceTest : public ::testing::Test {
 
   Outcome Run(std::vector<std::string> argv) {
     argv.insert(argv.begin(), "replace");
-    std::ostringstream out, err;
-    int code = Dispatch(argv, out, err);
-    return {code, out.str(), err.str()};
+    return testing::Call(argv);
   }
   std::vector<fs::path> Backups() {
     std::vector<fs::path> out;

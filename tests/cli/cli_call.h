@@ -1,0 +1,37 @@
+// Running tarnquill-cli's commands in-process in tests: the exit code and
+// what the command wrote to stdout and stderr.
+#pragma once
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace cli::testing {
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+// Runs the command line `argv` (without the program name).
+inline Outcome Call(const std::vector<std::string>& argv) {
+  std::ostringstream out, err;
+  const int code = Dispatch(argv, out, err);
+  return Outcome{code, out.str(), err.str()};
+}
+
+// A file of the shared corpus of real Access files.
+inline std::string Corpus(const std::string& rel) {
+  return (std::filesystem::path(TARNQUILL_CORPUS) / rel).string();
+}
+
+}  // namespace cli::testing
+
+// Skips the running test when the corpus is absent.
+#define REQUIRE_CORPUS()                                \
+  if (!std::filesystem::is_directory(TARNQUILL_CORPUS)) \
+  GTEST_SKIP() << "no corpus at " << TARNQUILL_CORPUS
