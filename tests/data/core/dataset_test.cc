@@ -4,6 +4,7 @@
 
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/core/numbers_query_fixture.h"
 
 namespace data {
 namespace {
@@ -11,30 +12,11 @@ namespace {
 using testing::AddNumbersTable;
 using testing::LogHandlers;
 using testing::MemoryCatalogScope;
-using testing::RecordingLink;
 using Log = std::vector<std::string>;
 
-class QueryTest : public ::testing::Test {
+class QueryTest : public testing::NumbersQueryFixture {
  protected:
-  void SetUp() override {
-    db_ = scope_.Add("nums.mdb");
-    AddNumbersTable(*db_, 20);
-    dm_.ADOConnection1.SetConnectionString(BuildConnectionString("nums.mdb", ""));
-    query_.SetConnection(&dm_.ADOConnection1);
-    query_.SQL().Add("Select * From Numbers");
-    source_.SetDataSet(&query_);
-    link_.SetDataSource(&source_);
-  }
-
-  int CurrentId() { return std::stoi(query_.FieldByName("ID").TextValue()); }
-
-  MemoryCatalogScope scope_;
-  std::shared_ptr<provider::MemoryDatabase> db_;
-  Log log_;  // outlives the query, whose handlers write to it when it closes
-  TShareDataModule dm_;
-  TADOQuery query_{"ADOQuery1"};
-  TDataSource source_{"DataSource1"};
-  RecordingLink link_{&log_};
+  QueryTest() : NumbersQueryFixture(20) {}
 };
 
 TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {

@@ -4,15 +4,13 @@
 #include "data/db_error.h"
 #include "data/filter_expression.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/core/numbers_query_fixture.h"
 
 namespace data {
 namespace {
 
 using provider::Variant;
-using testing::AddNumbersTable;
 using testing::LogHandlers;
-using testing::MemoryCatalogScope;
-using testing::RecordingLink;
 using Log = std::vector<std::string>;
 
 const std::vector<std::string> kColumns = {"Name", "Qty", "Unit Price"};
@@ -85,26 +83,9 @@ TEST(FilterExpressionTest, LikeBacktracks) {
   EXPECT_FALSE(LikeMatches("", "?"));
 }
 
-class FilteredQueryTest : public ::testing::Test {
+class FilteredQueryTest : public testing::NumbersQueryFixture {
  protected:
-  void SetUp() override {
-    db_ = scope_.Add("nums.mdb");
-    AddNumbersTable(*db_, 12);
-    dm_.ADOConnection1.SetConnectionString(BuildConnectionString("nums.mdb", ""));
-    query_.SetConnection(&dm_.ADOConnection1);
-    query_.SQL().Add("Select * From Numbers");
-    source_.SetDataSet(&query_);
-    link_.SetDataSource(&source_);
-  }
-  int CurrentId() { return std::stoi(query_.FieldByName("ID").TextValue()); }
-
-  MemoryCatalogScope scope_;
-  std::shared_ptr<provider::MemoryDatabase> db_;
-  Log log_;
-  TShareDataModule dm_;
-  TADOQuery query_{"ADOQuery1"};
-  TDataSource source_{"DataSource1"};
-  RecordingLink link_{&log_};
+  FilteredQueryTest() : NumbersQueryFixture(12) {}
 };
 
 TEST_F(FilteredQueryTest, FilterShowsOnlyPassingRecords) {

@@ -5,27 +5,18 @@
 
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/core/numbers_query_fixture.h"
 
 namespace data {
 namespace {
 
 using testing::AddNumbersTable;
 using testing::LogHandlers;
-using testing::MemoryCatalogScope;
-using testing::RecordingLink;
 using Log = std::vector<std::string>;
 
-class RecordChangesTest : public ::testing::Test {
+class RecordChangesTest : public testing::NumbersQueryFixture {
  protected:
-  void SetUp() override {
-    db_ = scope_.Add("nums.mdb");
-    AddNumbersTable(*db_, 6);
-    dm_.ADOConnection1.SetConnectionString(BuildConnectionString("nums.mdb", ""));
-    query_.SetConnection(&dm_.ADOConnection1);
-    query_.SQL().Add("Select * From Numbers");
-    source_.SetDataSet(&query_);
-    link_.SetDataSource(&source_);
-  }
+  RecordChangesTest() : NumbersQueryFixture(6) {}
 
   // The Name of every record in the window, "*" marking the current one
   // and "-" standing for an empty Name.
@@ -47,14 +38,6 @@ class RecordChangesTest : public ::testing::Test {
     }
     return names;
   }
-
-  MemoryCatalogScope scope_;
-  std::shared_ptr<provider::MemoryDatabase> db_;
-  Log log_;
-  TShareDataModule dm_;
-  TADOQuery query_{"ADOQuery1"};
-  TDataSource source_{"DataSource1"};
-  RecordingLink link_{&log_};
 };
 
 TEST_F(RecordChangesTest, InsertAndPostNotifyInOrder) {
