@@ -9,14 +9,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/dev}"
 out="$(realpath -m "${2:-docs/screenshot.png}")"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
 # The program keeps its settings beside itself: give it a folder of its own.
+work="$tmp/Tarnquill"
+mkdir "$work"
 cp "$build/app/tarnquill" "$work/"
-"$build/cli/tarnquill-cli" create-sample "$work/sample.mdb" >/dev/null
+"$build/cli/tarnquill-cli" create-sample "$work/示例.mdb" >/dev/null
 printf '[Tarnquill]\nFile=%s\nKey=\nTable=客户\nField=\nOldValue=\nNewValue=\n' \
-  "$work/sample.mdb" > "$work/Tarnquill.ini"
+  "$work/示例.mdb" > "$work/Tarnquill.ini"
 
 cat > "$work/shoot.sh" <<'INNER'
 #!/usr/bin/env bash

@@ -21,6 +21,7 @@
 #include "grid/view/canvas.h"
 #include "grid/view/font.h"
 #include "grid/view/options.h"
+#include "grid/view/paint_types.h"
 
 namespace grid {
 
@@ -194,6 +195,27 @@ class TDataGrid {
   std::function<void(TDataGridSumList&)> OnSumListRecalcAll;
   std::function<void(TDataGridSumList&)> OnSumListAfterRecalcAll;
 
+  // === Painting ================================================================================
+  // Paints every cell, grid line and background strip that touches `dirty`
+  // (client pixels) on `canvas`. Does nothing while a layout pass runs.
+  // Rows show the records already in the data link's window; painting moves
+  // the link's active row among them and puts it back, and reads nothing else.
+  void PaintAll(Canvas& canvas, const Rect& dirty);
+  // Whether the grid's window has the keyboard focus; the widget tells. A
+  // change repaints the current row, whose highlight follows the focus.
+  bool Focused() const { return focused_; }
+  void SetFocused(bool focused);
+  // The grid draws its cells' contents itself.
+  bool DefaultDrawing() const { return default_drawing_; }
+  void SetDefaultDrawing(bool value) { default_drawing_ = value; }
+  // Hooks around cell drawing; none is required.
+  std::function<void(TColCellParams&)> OnGetCellParams;
+  std::function<void(const Rect&, int col, TGridColumn&, TGridDrawState)> OnDrawColumnCell;
+  std::function<void(TFooterCellParams&)> OnGetFooterParams;
+  std::function<void(int col, TGridColumn&, int footer_row, const Rect&, TGridDrawState)>
+      OnDrawFooterCell;
+  // === End of painting ========================================================================
+
   // ===== Input: keys, mouse, wheel, scroll bars and focus ============================
   // The widget turns its platform's events into these calls. Failures of
   // the record source during a move go on to the caller; the grid state is
@@ -364,6 +386,9 @@ class TDataGrid {
   TScrollBarVisibleMode vert_bar_mode_ = TScrollBarVisibleMode::sbAutoShow;
   TScrollBarVisibleMode applied_bar_mode_ = TScrollBarVisibleMode::sbAlwaysShow;
   int left_scroll_col_ = 1;
+  // Painting state.
+  bool focused_ = false;
+  bool default_drawing_ = true;
   WindowHost* host_ = nullptr;
   Canvas* canvas_ = nullptr;
   FixedMetricsCanvas fallback_canvas_;

@@ -51,6 +51,9 @@ void DataGridWidget::Attach() {
   // Bars appear when the core gives them something to scroll.
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Row heights come from the fonts as they really are: measure them again.
+  grid_->SetCanvas(&measure_canvas_);
+  grid_->ColumnsReshaped();
   ConnectInput();
   grid_->SetHost(this);
 }
@@ -97,10 +100,10 @@ void DataGridWidget::UpdateNow() {
 void DataGridWidget::paintEvent(QPaintEvent* event) {
   // Areas marked before the client shrank lie outside it now.
   pending_ = pending_.intersected(viewport()->rect()) - event->region();
-  // The core's painting comes with the canvas; until then the client is
-  // only cleared to the grid's background.
   QPainter painter(viewport());
-  painter.fillRect(event->rect(), Qt::white);
+  QtCanvas canvas(painter);
+  const QRect dirty = event->rect();
+  grid_->PaintAll(canvas, Rect{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
   PaintOverlays(painter, event->rect());
 }
 

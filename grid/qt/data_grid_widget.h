@@ -22,6 +22,7 @@
 
 #include "grid/binding/window_host.h"
 #include "grid/data_grid.h"
+#include "grid/qt/qt_canvas.h"
 
 namespace grid {
 
@@ -96,6 +97,8 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
 
   std::unique_ptr<TDataGrid> owned_grid_;
   TDataGrid* grid_;
+  // Where the core measures text between paints: the real fonts.
+  QtCanvas measure_canvas_;
   // The bars' values as the core wrote them; the Qt bars show them mapped
   // to Qt's range, in which the last position is the maximum.
   ScrollInfo vert_info_;

@@ -136,6 +136,19 @@ TEST_F(FormGridTest, RenderShowsTheWindowWithItsRows) {
   EXPECT_EQ(window_image.size(), QSize(688, 467));
   // Opening changed what the grid shows.
   EXPECT_NE(before, grid_image);
+  // Every one of the 14 data rows and the footer carries text in the first
+  // column (client pixels start inside the 2-pixel border).
+  const auto dark_pixels = [&](const QImage& image, int row) {
+    const grid::Rect cell = Core().CellRect(1, row);
+    int dark = 0;
+    for (int y = cell.top; y < cell.bottom; ++y) {
+      for (int x = cell.left; x < cell.right; ++x) dark += qGray(image.pixel(x + 2, y + 2)) < 100;
+    }
+    return dark;
+  };
+  for (int row = 1; row <= 14; ++row) EXPECT_GE(dark_pixels(grid_image, row), 10) << row;
+  EXPECT_GE(dark_pixels(grid_image, Core().RowCount() - 1), 10);  // "40条"
+  EXPECT_EQ(dark_pixels(grid_image, 15), 0);                      // the filler row
 }
 
 }  // namespace
