@@ -201,8 +201,10 @@ TEST(WidgetFocusTest, TabLeavesTheGridForTheNextControl) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   grid.setFocus();
   ASSERT_TRUE(grid.hasFocus());
+  EXPECT_TRUE(grid.Grid().Focused());  // the current row shows the focused highlight
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_TRUE(next.hasFocus());
+  EXPECT_FALSE(grid.Grid().Focused());
   // A click on the grid takes the focus back.
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(50, 30));
   EXPECT_TRUE(grid.hasFocus());
