@@ -447,5 +447,32 @@ TEST_F(PaintTest, FramedDataCellsSinkWhenHighlighted) {
   EXPECT_EQ(pear->rect.Width(), grid.CellRect(1, 2).Width() - 2);
 }
 
+// A window that paints at once whenever something is invalidated.
+class EagerHost : public RecordingHost {
+ public:
+  void InvalidateAll() override {
+    RecordingHost::InvalidateAll();
+    if (!grid_) return;
+    RecordingCanvas canvas;
+    grid_->PaintAll(canvas, {0, 0, width, height});
+    (grid_->InLayoutPass() ? ops_in_pass : ops_outside) += static_cast<int>(canvas.ops.size());
+  }
+  grid::TDataGrid* grid_ = nullptr;
+  int ops_in_pass = 0;
+  int ops_outside = 0;
+};
+
+TEST_F(PaintTest, NoPaintWhileTheLayoutPassRuns) {
+  EagerHost eager;
+  eager.grid_ = &grid;
+  grid.SetHost(&eager);
+  query.Open();
+  grid.SetRowLines(2);  // a layout pass that invalidates the grid
+  grid.InvalidateGrid();
+  grid.SetHost(&host);
+  EXPECT_EQ(eager.ops_in_pass, 0);
+  EXPECT_GT(eager.ops_outside, 0);
+}
+
 }  // namespace
 }  // namespace grid_test
