@@ -1,8 +1,9 @@
 // tarnquill-cli import FILE TABLE CSVFILE [--create]: appends the rows of a
 // CSV file in the form `export` writes. With --create a missing database file
-// is created, and a missing table is created from the CSV header with text
-// columns (memo where a value is longer than 255 characters). The whole
-// import is one atomic change: it is stored completely or not at all.
+// is created, and a missing table (in a new or an existing Access 2000 or
+// later file) is created from the CSV header with text columns (memo where a
+// value is longer than 255 characters). The whole import, table included, is
+// one atomic change: it is stored completely or not at all.
 #include <sys/stat.h>
 
 #include <fstream>
@@ -10,6 +11,8 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/open_database.h"
 #include "jet/create/csv_values.h"
 #include "jet/create/database_builder.h"
 #include "jet/create/row_appender.h"
@@ -117,14 +120,12 @@ Status ImportIntoExistingFile(const std::string& path, const std::string& passwo
                               const std::vector<CsvRecord>& csv, size_t* imported) {
   JET_ASSIGN_OR_RETURN(auto appender, jet::create::FileAppender::Open(path, password));
   auto def = appender->FindTable(table);
-  if (!def.ok()) {
-    if (def.status().IsNotFound() && create) {
-      return Status::NotSupported("table '" + table +
-                                  "' does not exist; --create makes new tables only in a new "
-                                  "database file");
-    }
-    return def.status();
+  if (!def.ok() && def.status().IsNotFound() && create) {
+    // Created inside the same transaction as the rows: a failure below
+    // leaves no empty table behind.
+    def = appender->CreateTable(TextTableFor(table, csv));
   }
+  if (!def.ok()) return def.status();
   JET_ASSIGN_OR_RETURN(auto map, MapColumns(*def, csv[0]));
   JET_ASSIGN_OR_RETURN(auto rows, MakeRows(*def, csv, map));
   for (size_t at = 0; at < rows.size(); at += kBatchRows) {
@@ -157,10 +158,7 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
   Args args;
   std::string error;
   if (!ParseArgs(rest, &args, &error) || args.positional.size() != 3) {
-    err << (error.empty()
-                ? "usage: tarnquill-cli import [--password P] FILE TABLE CSVFILE [--create]"
-                : error)
-        << "\n";
+    err << (error.empty() ? "" : error + "\n") << UsageLine("import") << "\n";
     return kExitUsage;
   }
   const std::string& path = args.positional[0];
@@ -193,7 +191,7 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     s = ImportIntoExistingFile(path, args.password, table, create, *csv, &imported);
   }
   if (!s.ok()) {
-    err << s.message() << "\nNothing was imported.\n";
+    err << InFile(path, s.message()) << "\nNothing was imported.\n";
     return kExitFailure;
   }
   out << "Imported " << imported << " rows into " << table << "\n";
