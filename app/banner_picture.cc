@@ -57,10 +57,14 @@ QPixmap BannerPicture() {
   QPixmap picture(kBannerPictureSize, kBannerPictureSize);
   picture.fill(Qt::transparent);
   QPainter p(&picture);
-  p.setRenderHint(QPainter::Antialiasing);
-  DrawDrum(p);
-  DrawQuill(p);
+  PaintBannerPicture(p);
   return picture;
+}
+
+void PaintBannerPicture(QPainter& painter) {
+  painter.setRenderHint(QPainter::Antialiasing);
+  DrawDrum(painter);
+  DrawQuill(painter);
 }
 
 }  // namespace app

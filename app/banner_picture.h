@@ -4,11 +4,17 @@
 
 #include <QPixmap>
 
+class QPainter;
+
 namespace app {
 
 inline constexpr int kBannerPictureSize = 48;
 
 // Returns the picture; its background is transparent.
 QPixmap BannerPicture();
+
+// Draws the picture with `painter` in a 48 by 48 square at the origin;
+// scale the painter for other sizes (the desktop icons).
+void PaintBannerPicture(QPainter& painter);
 
 }  // namespace app

@@ -51,4 +51,12 @@ void TFormMainData::ReplaceRows(const std::string& field, const std::string& old
                    show_message_);
 }
 
+std::vector<std::string> TFormMainData::FieldNames() const {
+  std::vector<std::string> names;
+  const data::TADOQuery& query = view_.ADOQuery1;
+  if (!query.Active()) return names;
+  for (int i = 0; i < query.FieldCount(); ++i) names.push_back(query.Field(i)->FieldName());
+  return names;
+}
+
 }  // namespace app

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/form_database.h"
 #include "data/run_query.h"
@@ -36,6 +37,9 @@ class TFormMainData : public TFormMainDatabase {
   // changes them (see data::ModifyRows).
   void ReplaceRows(const std::string& field, const std::string& old_value,
                    const std::string& new_value) override;
+
+  // The fields of the view query in field order; empty while it is closed.
+  std::vector<std::string> FieldNames() const;
 
  private:
   data::TShareDataModule& Module();

@@ -9,6 +9,7 @@
 #include "app/app_title.h"
 #include "app/error_text.h"
 #include "data/profile/ini_value.h"
+#include "data/profile/profile_location.h"
 
 namespace app {
 
@@ -84,14 +85,18 @@ std::string TFormMain::ReadProfile(const char* key) const {
 
 void TFormMain::WriteProfile(const char* key, const QLineEdit& box) const {
   // A failed write is not reported: the settings of this run are not kept.
-  (void)data::WriteIniValue(kProfileSection, key, Text(box),
-                            QFile::encodeName(profile_path_).toStdString());
+  const std::string path = QFile::encodeName(profile_path_).toStdString();
+  (void)data::PrepareProfileFolder(path);
+  (void)data::WriteIniValue(kProfileSection, key, Text(box), path);
 }
 
 void TFormMain::FormCreate() {
   const qsizetype slash = executable_path_.lastIndexOf(u'/');
   app_dir_ = slash < 0 ? QStringLiteral("./") : executable_path_.left(slash + 1);
-  profile_path_ = app_dir_ + QString::fromUtf8(kProfileFileName);
+  // Beside the executable, unless an installed program cannot write there.
+  profile_path_ = QFile::decodeName(QByteArray::fromStdString(
+      data::ChooseProfilePath(QFile::encodeName(app_dir_).toStdString(), kProfileFileName,
+                              data::ProfileEnvironment::FromProcess())));
   for (QLineEdit* box : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6}) box->clear();
 }
 

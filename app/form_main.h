@@ -2,7 +2,9 @@
 // their four buttons (Choose, Refresh, Open, Modify), and the panel that holds
 // the data grid, stacked from top to bottom with two splitters between them.
 //
-// The boxes are remembered in the settings profile beside the executable.
+// The boxes are remembered in the settings profile beside the executable (in
+// the user's configuration folder when an installed program cannot write
+// its own folder).
 // The database steps go through TFormMainDatabase; message boxes and the
 // open-file dialog through UiServices. Every handler runs guarded: a failure
 // it does not catch ends it and shows the application's error box, and the

@@ -1,5 +1,7 @@
 // check FILE: the database's integrity, "OK" or the list of problems.
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/open_database.h"
 #include "jet/update/integrity_check.h"
 
 namespace cli {
@@ -8,12 +10,12 @@ int RunCheck(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   Args args;
   std::string error;
   if (!ParseArgs(argv, &args, &error) || args.positional.size() != 1) {
-    err << (error.empty() ? "usage: tarnquill-cli check [--password P] FILE" : error) << "\n";
+    err << (error.empty() ? "" : error + "\n") << UsageLine("check") << "\n";
     return kExitUsage;
   }
   auto report = jet::CheckDatabaseFile(args.positional[0], args.password);
   if (!report.ok()) {
-    err << report.status().message() << "\n";
+    err << InFile(args.positional[0], report.status().message()) << "\n";
     return kExitFailure;
   }
   for (const std::string& w : report->warnings) out << "warning: " << w << "\n";

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/open_database.h"
 #include "jet/create/database_builder.h"
 
 namespace cli {
@@ -164,8 +166,7 @@ int RunCreateSample(const std::vector<std::string>& argv, std::ostream& out, std
   Args args;
   std::string error;
   if (!ParseArgs(argv, &args, &error) || args.positional.size() != 1) {
-    err << (error.empty() ? "usage: tarnquill-cli create-sample [--password P] FILE" : error)
-        << "\n";
+    err << (error.empty() ? "" : error + "\n") << UsageLine("create-sample") << "\n";
     return kExitUsage;
   }
   const std::string& path = args.positional[0];
@@ -184,7 +185,7 @@ int RunCreateSample(const std::vector<std::string>& argv, std::ostream& out, std
   if (s.ok()) s = (*builder)->InsertRows("Orders", OrderRows());
   if (s.ok()) s = (*builder)->Save(path);
   if (!s.ok()) {
-    err << s.message() << "\n";
+    err << InFile(path, s.message()) << "\n";
     return kExitFailure;
   }
   out << "Created " << path << ": 客户 " << kCustomers << " rows, Orders " << kOrders << " rows\n";

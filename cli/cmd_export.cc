@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/open_database.h"
 #include "jet/value_text.h"
 
@@ -11,20 +12,19 @@ int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
   Args args;
   std::string error;
   if (!ParseArgs(argv, &args, &error) || args.positional.size() != 2) {
-    err << (error.empty() ? "usage: tarnquill-cli export [--password P] FILE TABLE" : error)
-        << "\n";
+    err << (error.empty() ? "" : error + "\n") << UsageLine("export") << "\n";
     return kExitUsage;
   }
   auto db = OpenOrReport(args, err);
   if (!db) return kExitFailure;
   auto table = db->FindTable(args.positional[1]);
   if (!table.ok()) {
-    err << table.status().message() << "\n";
+    err << InFile(args.positional[0], table.status().message()) << "\n";
     return kExitFailure;
   }
   auto cursor = db->Scan(*table);
   if (!cursor.ok()) {
-    err << cursor.status().message() << "\n";
+    err << InFile(args.positional[0], cursor.status().message()) << "\n";
     return kExitFailure;
   }
   std::string line;
@@ -42,7 +42,7 @@ int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     if (!more.ok()) {
       out << block;
       out.flush();
-      err << more.status().message() << "\n";
+      err << InFile(args.positional[0], more.status().message()) << "\n";
       return kExitFailure;
     }
     if (!*more) break;
@@ -53,7 +53,7 @@ int RunExport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
         block.resize(row_start);  // complete rows only
         out << block;
         out.flush();
-        err << v.status().message() << "\n";
+        err << InFile(args.positional[0], v.status().message()) << "\n";
         return kExitFailure;
       }
       if (i > 0) block.push_back(',');

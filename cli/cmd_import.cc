@@ -11,6 +11,8 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/open_database.h"
 #include "jet/create/csv_values.h"
 #include "jet/create/database_builder.h"
 #include "jet/create/row_appender.h"
@@ -156,10 +158,7 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
   Args args;
   std::string error;
   if (!ParseArgs(rest, &args, &error) || args.positional.size() != 3) {
-    err << (error.empty()
-                ? "usage: tarnquill-cli import [--password P] FILE TABLE CSVFILE [--create]"
-                : error)
-        << "\n";
+    err << (error.empty() ? "" : error + "\n") << UsageLine("import") << "\n";
     return kExitUsage;
   }
   const std::string& path = args.positional[0];
@@ -192,7 +191,7 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     s = ImportIntoExistingFile(path, args.password, table, create, *csv, &imported);
   }
   if (!s.ok()) {
-    err << s.message() << "\nNothing was imported.\n";
+    err << InFile(path, s.message()) << "\nNothing was imported.\n";
     return kExitFailure;
   }
   out << "Imported " << imported << " rows into " << table << "\n";

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/open_database.h"
 #include "data/db_error.h"
 #include "data/provider/ado.h"
 #include "data/share_dm.h"
@@ -58,8 +60,7 @@ int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   Args args;
   std::string error;
   if (!ParseArgs(argv, &args, &error) || args.positional.size() != 2) {
-    err << (error.empty() ? "usage: tarnquill-cli query [--password P] FILE STATEMENT" : error)
-        << "\n";
+    err << (error.empty() ? "" : error + "\n") << UsageLine("query") << "\n";
     return kExitUsage;
   }
   data::TShareDataModule dm;
@@ -89,7 +90,8 @@ int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostre
     }
   } catch (const std::exception& e) {
     out.flush();
-    err << Shown(e.what()) << "\n";
+    const std::string missing = MissingFieldMessage(args.positional[1], e.what());
+    err << InFile(args.positional[0], missing.empty() ? Shown(e.what()) : missing) << "\n";
     return kExitFailure;
   }
   out.flush();

@@ -13,15 +13,14 @@
 #include <stdexcept>
 
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/open_database.h"
 #include "data/bulk_replace.h"
 #include "data/share_dm.h"
 
 namespace cli {
 namespace {
 
-constexpr const char* kReplaceUsage =
-    "usage: tarnquill-cli replace FILE --table T --field F --find S --replace R\n"
-    "                             [--password P] [--dry-run] [--backup]";
 constexpr int kDryRunSamples = 10;
 
 struct ReplaceArgs {
@@ -119,7 +118,7 @@ int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ost
   std::string error;
   if (!ParseReplaceArgs(argv, &args, &error)) {
     if (!error.empty()) err << error << "\n";
-    err << kReplaceUsage << "\n";
+    err << UsageLine("replace") << "\n";
     return kExitUsage;
   }
   const bool show_progress = &err == &std::cerr && isatty(STDERR_FILENO) != 0;
@@ -160,7 +159,10 @@ int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ost
                                *args.replace, nullptr, options);
   } catch (const std::exception& e) {
     if (show_progress) err << "\n";
-    if (!open_failure.empty()) {
+    const std::string missing = MissingFieldMessage(statement, open_failure);
+    if (!missing.empty()) {
+      err << args.file << ": " << missing << "\n";
+    } else if (!open_failure.empty()) {
       err << args.file << ": cannot list table '" << *args.table << "' by field '" << *args.field
           << "': " << open_failure << "\n";
     } else {

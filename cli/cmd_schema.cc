@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/open_database.h"
 
 namespace cli {
@@ -30,15 +31,14 @@ int RunSchema(const std::vector<std::string>& argv, std::ostream& out, std::ostr
   Args args;
   std::string error;
   if (!ParseArgs(argv, &args, &error) || args.positional.size() != 2) {
-    err << (error.empty() ? "usage: tarnquill-cli schema [--password P] FILE TABLE" : error)
-        << "\n";
+    err << (error.empty() ? "" : error + "\n") << UsageLine("schema") << "\n";
     return kExitUsage;
   }
   auto db = OpenOrReport(args, err);
   if (!db) return kExitFailure;
   auto table = db->FindTable(args.positional[1]);
   if (!table.ok()) {
-    err << table.status().message() << "\n";
+    err << InFile(args.positional[0], table.status().message()) << "\n";
     return kExitFailure;
   }
   for (const jet::ColumnDef& c : table->columns) {

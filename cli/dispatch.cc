@@ -1,32 +1,34 @@
 #include "cli/commands.h"
+#include "cli/help.h"
 
 namespace cli {
 
 namespace {
-constexpr const char* kUsage =
-    "usage: tarnquill-cli COMMAND [--password P] ARGS\n"
-    "\n"
-    "  tables FILE          user table names, one per line\n"
-    "  schema FILE TABLE    columns (name, type, size, flags) and indexes\n"
-    "  export FILE TABLE    the table as CSV\n"
-    "  check FILE           integrity of pages, rows, long values and indexes\n"
-    "  create-sample FILE   a new demonstration database\n"
-    "  query FILE STATEMENT the rows of a select statement as CSV\n"
-    "  import FILE TABLE CSVFILE [--create]\n"
-    "                       append CSV rows (the export form); --create makes\n"
-    "                       the file and/or a table of text columns when missing\n"
-    "  replace FILE --table T --field F --find S --replace R [--dry-run] [--backup]\n";
+constexpr const char* kMoreHelp = "tarnquill-cli --help lists the commands with examples\n";
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   if (argv.empty()) {
-    err << kUsage;
+    err << "usage: tarnquill-cli COMMAND [ARGS]\n" << kMoreHelp;
     return kExitUsage;
   }
   const std::string& command = argv[0];
   std::vector<std::string> rest(argv.begin() + 1, argv.end());
   if (command == "--help" || command == "-h" || command == "help") {
-    out << kUsage;
+    // "help COMMAND" is "COMMAND --help".
+    if (!rest.empty()) {
+      if (const CommandHelp* help = FindCommandHelp(rest[0])) {
+        PrintCommandHelp(*help, out);
+        return kExitOk;
+      }
+      err << "unknown command '" << rest[0] << "'\n" << kMoreHelp;
+      return kExitUsage;
+    }
+    PrintOverview(out);
+    return kExitOk;
+  }
+  if (const CommandHelp* help = FindCommandHelp(command); help && WantsHelp(rest)) {
+    PrintCommandHelp(*help, out);
     return kExitOk;
   }
   if (command == "tables") return RunTables(rest, out, err);
@@ -37,7 +39,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "query") return RunQuery(rest, out, err);
   if (command == "import") return RunImport(rest, out, err);
   if (command == "replace") return RunReplace(rest, out, err);
-  err << "unknown command '" << command << "'\n" << kUsage;
+  err << "unknown command '" << command << "'\n" << kMoreHelp;
   return kExitUsage;
 }
 

@@ -1,15 +1,34 @@
 #include "cli/open_database.h"
 
+#include "data/provider/sql.h"
 #include "jet/update/writable_database.h"
 
 namespace cli {
+
+std::string InFile(const std::string& file, const std::string& message) {
+  if (file.empty() || message.find(file) != std::string::npos) return message;
+  return file + ": " + message;
+}
+
+std::string MissingFieldMessage(const std::string& statement, const std::string& failure) {
+  // The description may have lost or gained its full stop on the way.
+  const std::string expected = provider::kMissingParameter;
+  if (failure.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) != 0) return {};
+  try {
+    const provider::SelectStatement parsed = provider::ParseSelect(statement);
+    if (!parsed.where) return {};
+    return "table '" + parsed.table + "' has no field '" + parsed.where->field + "'";
+  } catch (const std::exception&) {
+    return {};  // a parameter marker: the description stands as it is
+  }
+}
 
 std::unique_ptr<jet::Database> OpenOrReport(const Args& args, std::ostream& err) {
   jet::OpenOptions options;
   options.password = args.password;
   auto db = jet::OpenDatabaseForReading(args.positional[0], options);
   if (!db.ok()) {
-    err << db.status().message() << "\n";
+    err << InFile(args.positional[0], db.status().message()) << "\n";
     return nullptr;
   }
   return std::move(db).value();

@@ -13,12 +13,14 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/field_classes.cc
   ${CMAKE_CURRENT_LIST_DIR}/field_factory.cc
   ${CMAKE_CURRENT_LIST_DIR}/field_types.cc
+  ${CMAKE_CURRENT_LIST_DIR}/filter_expression.cc
   ${CMAKE_CURRENT_LIST_DIR}/number_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/regional.cc
   ${CMAKE_CURRENT_LIST_DIR}/replace_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/run_query.cc
   ${CMAKE_CURRENT_LIST_DIR}/share_dm.cc
   ${CMAKE_CURRENT_LIST_DIR}/strings.cc
+  ${CMAKE_CURRENT_LIST_DIR}/table_names.cc
 )
 target_include_directories(tarnquill_data PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(tarnquill_data PUBLIC tarnquill_provider tarnquill_provider_jet)

@@ -233,6 +233,7 @@ void TDataGrid::SetColWidth(int col, int width) {
   if (col < 0 || col >= ColCount() || col_widths_[static_cast<std::size_t>(col)] == width) return;
   col_widths_[static_cast<std::size_t>(col)] = width;
   InvalidateGrid();
+  UpdateHorizontalBar();
 }
 
 void TDataGrid::SelectColumn(int col) {
@@ -265,87 +266,6 @@ void TDataGrid::InvalidateFooters() {
   for (int row = std::max(RowCount() - footer_row_count_, 0); row < RowCount(); ++row) {
     InvalidateGridRow(row);
   }
-}
-
-// --- Reactions
-// ----------------------------------------------------------------------------------------
-
-void TDataGrid::LinkToggled(bool /*live*/) {
-  TDataSource* source = DataSource();
-  sum_list_->SetRecordSource(source ? source->DataSet() : nullptr);
-  ColumnsReshaped();
-  RefreshVerticalBar();
-}
-
-void TDataGrid::RowsReloaded() {
-  if (!HasWindow()) return;
-  FitWindowToRows();
-  RefreshVerticalBar();
-  SyncCurrentRow();
-  InvalidateGrid();
-}
-
-void TDataGrid::RowsShifted(int distance) {
-  if (!HasWindow()) return;
-  Rect old_row = BoxRect(0, current_row_, ColCount() - 1, current_row_);
-  if (data_link_->ActiveRow() >= RowCount() - title_row_count_) FitWindowToRows();
-  RefreshVerticalBar();
-  SyncCurrentRow();
-  if (host_ && !old_row.Empty()) host_->Invalidate(old_row);
-  InvalidateGridRow(current_row_);
-  if (distance != 0) {
-    if (VisibleDataRows() < std::abs(distance)) {
-      InvalidateGrid();
-      return;
-    }
-    // The rows that stay on screen keep their pixels: move them by whole
-    // rows and repaint only the uncovered row, the indicator and footers.
-    int step = RowStep();
-    if (options_ & dgIndicator) InvalidateGridRow(indicator_row_);
-    int last_data_row = footer_row_count_ > 0 ? RowCount() - footer_row_count_ - 2 : RowCount() - 1;
-    Rect area = BoxRect(0, title_row_count_, ColCount() - 1, last_data_row);
-    area.left = 0;
-    area.right = host_->ClientWidth();
-    if (!area.Empty()) host_->Scroll(0, -step * distance, area, area);
-    if (options_ & dgIndicator) InvalidateGridRow(current_row_);
-  }
-  InvalidateFooters();
-  if (update_lock_ == 0) host_->UpdateNow();
-}
-
-void TDataGrid::RecordTouched(TField* field) {
-  if (!HasWindow()) return;
-  if (!field) {
-    InvalidateGrid();
-    return;
-  }
-  for (int i = 0; i < columns_->Count(); ++i) {
-    if ((*columns_)[i].BoundField() == field) InvalidateGridRow(current_row_);
-  }
-}
-
-void TDataGrid::EditStateToggled() {
-  // The indicator glyph shows the edit state.
-  if (HasWindow() && (options_ & dgIndicator) && host_) {
-    Rect r = CellRect(0, indicator_row_);
-    if (!r.Empty()) host_->Invalidate(r);
-  }
-}
-
-void TDataGrid::FocusField(TField** field) {
-  if (!field || !*field) return;
-  for (int i = 0; i < columns_->Count(); ++i) {
-    if ((*columns_)[i].BoundField() == *field) SelectColumn(i + indicator_columns_);
-  }
-}
-
-void TDataGrid::WriteBack() {
-  // This grid has no cell editor, so nothing is ever pending.
-  data_link_->EditPending = false;
-}
-
-void TDataGrid::FieldDestroyed(TField* field) {
-  for (int i = 0; i < columns_->Count(); ++i) (*columns_)[i].ForgetField(field);
 }
 
 // --- Summary list of the grid

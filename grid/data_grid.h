@@ -11,6 +11,8 @@
 
 #include "grid/binding/data_access.h"
 #include "grid/binding/grid_data_link.h"
+#include "grid/binding/input_state.h"
+#include "grid/binding/input_types.h"
 #include "grid/binding/window_host.h"
 #include "grid/columns/column_defaults.h"
 #include "grid/columns/columns.h"
@@ -19,6 +21,7 @@
 #include "grid/view/canvas.h"
 #include "grid/view/font.h"
 #include "grid/view/options.h"
+#include "grid/view/paint_types.h"
 
 namespace grid {
 
@@ -89,7 +92,8 @@ class TDataGrid {
 
   // --- Window and measuring -----------------------------------------------------------
   // The window showing the grid, or none; reactions do nothing without one.
-  void SetHost(WindowHost* host) { host_ = host; }
+  // A new window gets its rows, current row and vertical bar at once.
+  void SetHost(WindowHost* host);
   WindowHost* Host() const { return host_; }
   bool HasWindow() const { return host_ != nullptr; }
   // Where text is measured: the widget's canvas, else fixed metrics.
@@ -150,8 +154,6 @@ class TDataGrid {
   void RefreshVerticalBar();
   TScrollBarVisibleMode VertScrollBarVisibleMode() const { return vert_bar_mode_; }
   void SetVertScrollBarVisibleMode(TScrollBarVisibleMode mode);
-  // The window was resized.
-  void Resized();
   // The form is shown at another screen density: fonts and widths scale by
   // numerator / denominator.
   void ScaleForDensity(int numerator, int denominator);
@@ -185,11 +187,146 @@ class TDataGrid {
   virtual void WriteBack();
   // A field the grid watched is gone: no column may keep it.
   void FieldDestroyed(TField* field);
+  // The window was resized.
+  void Resized();
   // A column bound a field: watch it so the column forgets it in time.
   void WatchField(TField* field) { data_link_->WatchField(field); }
 
   std::function<void(TDataGridSumList&)> OnSumListRecalcAll;
   std::function<void(TDataGridSumList&)> OnSumListAfterRecalcAll;
+
+  // === Painting ================================================================================
+  // Paints every cell, grid line and background strip that touches `dirty`
+  // (client pixels) on `canvas`. Does nothing while a layout pass runs.
+  // Rows show the records already in the data link's window; painting moves
+  // the link's active row among them and puts it back, and reads nothing else.
+  void PaintAll(Canvas& canvas, const Rect& dirty);
+  // Whether the grid's window has the keyboard focus; the widget tells. A
+  // change repaints the current row, whose highlight follows the focus.
+  bool Focused() const { return focused_; }
+  void SetFocused(bool focused);
+  // The grid draws its cells' contents itself.
+  bool DefaultDrawing() const { return default_drawing_; }
+  void SetDefaultDrawing(bool value) { default_drawing_ = value; }
+  // Hooks around cell drawing; none is required.
+  std::function<void(TColCellParams&)> OnGetCellParams;
+  std::function<void(const Rect&, int col, TGridColumn&, TGridDrawState)> OnDrawColumnCell;
+  std::function<void(TFooterCellParams&)> OnGetFooterParams;
+  std::function<void(int col, TGridColumn&, int footer_row, const Rect&, TGridDrawState)>
+      OnDrawFooterCell;
+  // === End of painting ========================================================================
+
+  // ===== Input: keys, mouse, wheel, scroll bars and focus ============================
+  // The widget turns its platform's events into these calls. Failures of
+  // the record source during a move go on to the caller; the grid state is
+  // back to Idle and the update lock closed by then.
+
+  // The dialog codes (DLGC_*) the grid wants: only the arrows in row-select
+  // mode, so Tab and Shift+Tab move the focus within the window.
+  unsigned WantedKeys() const;
+  // A key press. OnKeyDown may change or clear the key; nothing else
+  // happens unless the data link is live.
+  void KeyDown(TGridKey key, TShiftState shift);
+  // A button press at (x, y). The grid first takes the focus and ignores
+  // the press entirely when the focus does not arrive.
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool double_click = false);
+  void MouseMove(TShiftState shift, int x, int y);
+  // A button release: ends drags, finishes a column sizing or move, raises
+  // the click events. The grid state is Idle afterwards, also on failure.
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  // A wheel turn; true when handled (always, unless OnMouseWheel says not).
+  bool MouseWheel(int delta, TShiftState shift);
+  // Notifications of the vertical and horizontal scroll bars.
+  void VerticalScroll(TScrollCode code, int pos);
+  void HorizontalScroll(TScrollCode code, int pos);
+  // A tick of a timer the grid started through its host.
+  void TimerTick(int id);
+  // The window focus arrived or left; DoExit is the exit handling before the
+  // focus moves to another control of the window (cancels an empty new
+  // record or writes back; on failure takes the focus back and rethrows).
+  void FocusEntered();
+  void DoExit();
+  void FocusLeft();
+  // Ends any drag without applying it: tracking, auto-scroll, sizing line,
+  // drop marker, capture.
+  void CancelMode();
+
+  TGridState GridState() const { return input_.state; }
+  bool DragTracking() const { return input_.drag_tracking; }
+  bool ThumbTrackPending() const { return input_.thumb_track_pending; }
+  // The running auto-scroll interval in ms, −1 when stopped.
+  int AutoScrollInterval() const { return input_.auto_scroll_interval; }
+  int WheelRemainder() const { return input_.wheel.Value(); }
+  int SizingIndex() const { return input_.sizing_index; }
+  int SizingPos() const { return input_.sizing_pos; }
+  int MoveIndex() const { return input_.move_index; }
+  int MovePos() const { return input_.move_pos; }
+  bool VertScrollTracking() const { return vert_tracking_; }
+  void SetVertScrollTracking(bool value) { vert_tracking_ = value; }
+  bool HorzScrollTracking() const { return horz_tracking_; }
+  void SetHorzScrollTracking(bool value) { horz_tracking_ = value; }
+  bool UseRightToLeft() const { return right_to_left_; }
+  void SetUseRightToLeft(bool value) { right_to_left_ = value; }
+
+  // The data rows from the first field column to the last column; empty
+  // when nothing is shown.
+  Rect DataArea();
+  // The cell under (x, y); false when there is none.
+  bool CellAt(int x, int y, int* col, int* row);
+  // Moves by n records one at a time under the update lock, stopping at
+  // either end, and paints once when the lock is back at 0. Returns the
+  // records moved.
+  int StepMove(int n);
+  // Makes `col` current (limited to the field columns; with a direction,
+  // skipping columns that take no pixels), then repaints the current row.
+  // In row-select mode the current column stays.
+  void ColumnRequest(int col, int direction);
+  // After the user sized or moved columns: under one layout batch, clamps
+  // grid widths to the columns' ranges, stores them as the columns' widths
+  // and raises OnColWidthsChanged.
+  void ColWidthsChanged();
+  // Writes the horizontal bar's range and position when they changed.
+  void UpdateHorizontalBar();
+
+  std::function<void(TGridKey&, TShiftState)> OnKeyDown;
+  std::function<void(TMouseButton, TShiftState, int, int)> OnMouseDown;
+  // Returns true when it handled the turn itself.
+  std::function<bool(int, TShiftState)> OnMouseWheel;
+  std::function<void(TDataGridColumn&)> OnTitleClick;
+  std::function<void(TDataGridColumn&)> OnCellClick;
+  std::function<void()> OnDblClick;
+  std::function<void(int, int)> OnColumnMoved;
+  std::function<void()> OnColWidthsChanged;
+
+ private:
+  bool TakeFocus();
+  bool LastDataRow(int* row) const;
+  void PressDataRow(int col, int row, int x, int y);
+  void DragTo(int x, int y);
+  void AutoScrollStep();
+  void StopAutoScroll();
+  void StopDragTracking();
+  void ScrollOneColumn(int direction);
+  // The column whose sizing zone holds (x, y), or −1.
+  int SizingZoneAt(int x, int y);
+  void BeginColumnSizing(int col, int x);
+  void TrackColumnSizing(int x);
+  void EndColumnSizing();
+  void BeginColumnMove(int col, int x, int y);
+  void TrackColumnMove(int x);
+  void EndColumnMove();
+  void MoveColumn(int from, int to);
+  Rect SizingLineRect(int x);
+  Rect DropMarkerRect();
+  void ShowLine(const Rect& rect);
+  void HideLine();
+  void ReleaseMouse();
+
+  GridInputState input_;
+  bool vert_tracking_ = false;
+  bool horz_tracking_ = false;
+  bool right_to_left_ = false;
+  // ===== End of input ===============================================================
 
  protected:
   // The layout pass: the column step, then the cell widths.
@@ -207,6 +344,10 @@ class TDataGrid {
   void LayoutGeometry();
   bool FrozenColsCounted();
   void SetRowCount(int count);
+  // Rows first..last across the whole client width (reactions repaint and
+  // scroll whole rows); empty without a window or when off screen.
+  Rect FullRowsRect(int first_row, int last_row);
+  void InvalidateFullRow(int row);
 
   // Plain state first: the parts below ask for it while being built.
   bool loading_ = false;
@@ -245,6 +386,9 @@ class TDataGrid {
   TScrollBarVisibleMode vert_bar_mode_ = TScrollBarVisibleMode::sbAutoShow;
   TScrollBarVisibleMode applied_bar_mode_ = TScrollBarVisibleMode::sbAlwaysShow;
   int left_scroll_col_ = 1;
+  // Painting state.
+  bool focused_ = false;
+  bool default_drawing_ = true;
   WindowHost* host_ = nullptr;
   Canvas* canvas_ = nullptr;
   FixedMetricsCanvas fallback_canvas_;

@@ -17,6 +17,12 @@ TColor ResolveColor(TColor c) {
       return RGB(212, 208, 200);
     case 16:  // button shadow
       return RGB(128, 128, 128);
+    case 20:  // button highlight
+      return RGB(255, 255, 255);
+    case 21:  // 3D dark shadow
+      return RGB(64, 64, 64);
+    case 22:  // 3D light
+      return RGB(212, 208, 200);
     default:
       return RGB(0, 0, 0);
   }

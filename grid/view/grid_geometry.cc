@@ -1,5 +1,5 @@
-// The grid's geometry: the geometry steps of the layout pass, fitting the
-// record window to the client height, axis layouts and rectangles.
+// The grid's geometry: the geometry steps of the layout pass, axis layouts
+// and rectangles, horizontal scrolling and scaling for screen density.
 #include <algorithm>
 
 #include "grid/data_grid.h"
@@ -77,58 +77,7 @@ void TDataGrid::LayoutGeometry() {
   if (current_col_ < fixed_col_count_ || (options_ & dgRowSelect)) current_col_ = fixed_col_count_;
   SyncCurrentRow();
   InvalidateGrid();
-}
-
-void TDataGrid::FitWindowToRows() {
-  int old_count = RowCount();
-  if (title_row_count_ >= RowCount()) SetRowCount(title_row_count_ + 1);
-  int line = (options_ & dgRowLines) ? LineWidth() : 0;
-  int step = data_row_height_ + line;
-  int fixed = FixedRowsHeight((options_ & dgTitles) != 0, title_row_count_, title_row_height_, step,
-                              line, footer_row_count_);
-  std::fill(row_heights_.begin(), row_heights_.end(), data_row_height_);
-  if ((options_ & dgTitles) && !row_heights_.empty()) row_heights_[0] = title_row_height_;
-  int client_height = host_ ? host_->ClientHeight() : 0;
-
-  TGridDataLink& link = *data_link_;
-  if (link.Active() && link.RowsInWindow() > 0 && HasWindow()) {
-    link.SetWindowSize(RecordsThatFit(client_height, fixed, step));
-    int d = link.RowsInWindow();
-    fixed += d * step;
-    if (footer_row_count_ == 0) {
-      SetRowCount(title_row_count_ + d);
-    } else {
-      SetRowCount(title_row_count_ + d + 1 + footer_row_count_);
-      row_heights_[static_cast<std::size_t>(title_row_count_ + d)] =
-          std::max(0, client_height - fixed);
-    }
-    SyncCurrentRow();
-  } else {
-    SetRowCount(title_row_count_ + 1);
-    fixed += step;
-    if (HasWindow() && footer_row_count_ > 0) {
-      SetRowCount(title_row_count_ + 2 + footer_row_count_);
-      row_heights_[static_cast<std::size_t>(title_row_count_ + 1)] =
-          std::max(0, client_height - fixed);
-    }
-  }
-  if ((options_ & dgTitles) && !row_heights_.empty()) row_heights_[0] = title_row_height_;
-  if (RowCount() != old_count) InvalidateGrid();
-}
-
-void TDataGrid::SyncCurrentRow() {
-  InvalidateGridRow(current_row_);
-  if (!data_link_->Active() || !HasWindow() || loading_) return;
-  int target = title_row_count_ + data_link_->ActiveRow();
-  if (target != current_row_ && target < RowCount()) current_row_ = target;
-}
-
-int TDataGrid::VisibleDataRows() {
-  AxisLayout horz, vert;
-  ComputeAxes(&horz, &vert);
-  int visible = vert.last_full_cell - vert.first_scroll_cell + 1;
-  if (footer_row_count_ == 0) return visible;
-  return std::max(visible - footer_row_count_ - 1, 1);
+  UpdateHorizontalBar();
 }
 
 void TDataGrid::ComputeAxes(AxisLayout* horz, AxisLayout* vert) {
@@ -171,6 +120,7 @@ void TDataGrid::SetLeftScrollCol(int col) {
   if (col == old) return;
   left_scroll_col_ = col;
   if (!host_) return;
+  UpdateHorizontalBar();
   AxisLayout horz, vert;
   ComputeAxes(&horz, &vert);
   int distance = 0;
@@ -188,60 +138,6 @@ void TDataGrid::SetLeftScrollCol(int col) {
   if ((old == fixed_col_count_) != (col == fixed_col_count_)) {
     for (int row = 0; row < title_row_count_; ++row) InvalidateGridRow(row);
   }
-}
-
-}  // namespace grid
-
-namespace grid {
-
-void TDataGrid::SetVertScrollBarVisibleMode(TScrollBarVisibleMode mode) {
-  if (vert_bar_mode_ == mode) return;
-  vert_bar_mode_ = mode;
-  RefreshVerticalBar();
-  ColumnsReshaped();
-}
-
-void TDataGrid::RefreshVerticalBar() {
-  if (!host_) return;
-  VerticalBarInput in;
-  in.current = host_->VerticalBar();
-  TGridDataLink& link = *data_link_;
-  in.live = link.Active();
-  if (in.live) {
-    TDataSet& source = *RecordSource();
-    in.sequenced = sum_list_->IsSequenced();
-    if (in.sequenced) {
-      in.visible_rows = VisibleDataRows();
-      in.record_count = sum_list_->RecordCount();
-      in.record_number = sum_list_->RecNo();
-      in.keep_position =
-          static_cast<int>(source.State()) >= static_cast<int>(TDataSetState::Inserting);
-    }
-    in.bof = link.Bof();
-    in.eof = link.Eof();
-  }
-  in.can_scroll = vert_bar_mode_ != TScrollBarVisibleMode::sbNeverShow;
-  ScrollInfo target = VerticalBarTarget(in);
-  if (target == in.current && vert_bar_mode_ == applied_bar_mode_) return;
-  if (vert_bar_mode_ == TScrollBarVisibleMode::sbAlwaysShow) {
-    if (NothingToScroll(target)) host_->EnableVerticalArrows(false);
-    host_->ShowVerticalBar(true);
-  } else if (NothingToScroll(target)) {
-    host_->EnableVerticalArrows(true);
-    host_->ShowVerticalBar(false);
-  }
-  host_->SetVerticalBar(target);
-  applied_bar_mode_ = vert_bar_mode_;
-}
-
-void TDataGrid::Resized() {
-  if (update_lock_ != 0) return;
-  if (auto_fit_col_widths_) {
-    ColumnsReshaped();
-    return;
-  }
-  FitWindowToRows();
-  RefreshVerticalBar();
 }
 
 namespace {

@@ -57,7 +57,7 @@ TEST(CliTest, FailuresExitWithOneAndTheMessage) {
   const std::string locked = Corpus("mdb-reader/password_V2003_with-password.mdb");
   Outcome bad = Call({"tables", locked});
   EXPECT_EQ(bad.code, kExitFailure);
-  EXPECT_EQ(bad.err, "Not a valid password.\n");
+  EXPECT_EQ(bad.err, locked + ": Not a valid password.\n");
   Outcome good = Call({"tables", "--password", "password", locked});
   EXPECT_EQ(good.code, kExitOk) << good.err;
   EXPECT_EQ(Call({"tables", "--password=password", locked}).out, good.out);

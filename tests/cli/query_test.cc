@@ -91,7 +91,7 @@ TEST_F(QueryCommandTest, InStrSelectsTheMatchingRows) {
   EXPECT_EQ(none.out, header + "\n");
   Result bad = Cli({"query", file, "Select * From Table1 Where InStr(A,'O'Brien')"});
   EXPECT_EQ(bad.code, kExitFailure);
-  EXPECT_EQ(bad.err, "Syntax error in string in query expression 'InStr(A,'O'Brien')'\n");
+  EXPECT_EQ(bad.err, file + ": Syntax error in string in query expression 'InStr(A,'O'Brien')'\n");
 }
 
 }  // namespace

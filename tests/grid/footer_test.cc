@@ -124,12 +124,13 @@ TEST_F(FooterTest, CountHonoursDisplayFormat) {
 
 TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {
   grid.SetHost(&host);
-  std::size_t before = host.rects.size();
+  // Either the footer rows or (after a reload) the whole grid repaint.
+  host.Reset();
   Col(0).Footers().Add();
-  EXPECT_GT(host.rects.size(), before);
-  before = host.rects.size();
+  EXPECT_TRUE(host.full > 0 || !host.rects.empty());
+  host.Reset();
   Col(2).Footer().SetValueType(TFooterValueType::fvtSum);  // recalculation
-  EXPECT_GT(host.rects.size(), before);
+  EXPECT_TRUE(host.full > 0 || !host.rects.empty());
   grid.SetHost(nullptr);
 }
 

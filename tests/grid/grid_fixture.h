@@ -13,33 +13,55 @@
 
 namespace grid_test {
 
-// Counts what the grid asks to repaint.
+// Records what the grid asks of its window, in order.
 class RecordingHost : public grid::WindowHost {
  public:
   void Invalidate(const grid::Rect& rect) override { rects.push_back(rect); }
   void InvalidateAll() override { ++full; }
-  void Scroll(int dx, int dy, const grid::Rect& area, const grid::Rect&) override {
-    scrolls.push_back({dx, dy, area});
+  // Validating drops the rectangles it covers (the whole list for all).
+  void Validate(const grid::Rect& rect) override {
+    std::erase_if(rects, [&](const grid::Rect& r) {
+      return r.left >= rect.left && r.top >= rect.top && r.right <= rect.right &&
+             r.bottom <= rect.bottom;
+    });
   }
+  void ValidateAll() override {
+    rects.clear();
+    full = 0;
+    ++validated_all;
+  }
+  void Scroll(int dx, int dy, const grid::Rect& area, const grid::Rect& clip) override {
+    scrolls.push_back({dx, dy, area, clip, rects.size()});
+  }
+  void UpdateNow() override { ++updates_now; }
   int ClientWidth() const override { return width; }
   int ClientHeight() const override { return height; }
 
   grid::ScrollInfo VerticalBar() const override { return bar; }
+  // As the window system does: a range that can scroll shows the bar and
+  // enables its arrows.
   void SetVerticalBar(const grid::ScrollInfo& info) override {
     bar = info;
     ++bar_writes;
+    if (!grid::NothingToScroll(info)) bar_shown = arrows_enabled = true;
   }
   void ShowVerticalBar(bool show) override { bar_shown = show; }
   void EnableVerticalArrows(bool enable) override { arrows_enabled = enable; }
+  grid::ScrollInfo HorizontalBar() const override { return hbar; }
+  void SetHorizontalBar(const grid::ScrollInfo& info) override { hbar = info; }
 
   struct ScrollCall {
     int dx, dy;
-    grid::Rect area;
+    grid::Rect area, clip;
+    std::size_t rects_before;  // how many invalidations came before the scroll
   };
   std::vector<grid::Rect> rects;
   std::vector<ScrollCall> scrolls;
   int full = 0;
+  int validated_all = 0;
+  int updates_now = 0;
   grid::ScrollInfo bar;
+  grid::ScrollInfo hbar;
   int bar_writes = 0;
   bool bar_shown = false;
   bool arrows_enabled = true;
@@ -48,6 +70,8 @@ class RecordingHost : public grid::WindowHost {
     rects.clear();
     scrolls.clear();
     full = 0;
+    validated_all = 0;
+    updates_now = 0;
   }
   int width = 686;
   int height = 293;

@@ -139,8 +139,8 @@ TEST_F(GridGeometryTest, OneRowMoveScrollsPixels) {
   ASSERT_EQ(host.scrolls.size(), 1u);
   EXPECT_EQ(host.scrolls[0].dx, 0);
   EXPECT_EQ(host.scrolls[0].dy, -17);
-  EXPECT_EQ(host.scrolls[0].area.top, 17);
-  EXPECT_EQ(host.scrolls[0].area.bottom, 17 + 13 * 17 - 1);
+  EXPECT_EQ(host.scrolls[0].clip.top, 17);
+  EXPECT_EQ(host.scrolls[0].clip.bottom, 17 + 13 * 17 - 1);
   EXPECT_EQ(host.full, 0);
   EXPECT_EQ(grid.CurrentRow(), 13);
   // Footer row repainted.

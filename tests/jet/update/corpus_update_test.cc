@@ -2,6 +2,7 @@
 // (in memory), then reads everything back: changed cells hold their new
 // values, every other cell reads as before.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -239,7 +240,9 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
         path.find("testIndexCodes") != std::string::npos) {
       continue;
     }
-    std::string copy = ::testing::TempDir() + "/corpus_update_copy.mdb";
+    // Named by process so that runs side by side never share the copy.
+    std::string copy =
+        ::testing::TempDir() + "/corpus_update_copy_" + std::to_string(getpid()) + ".mdb";
     {
       std::ofstream out(copy, std::ios::binary | std::ios::trunc);
       out.write(reinterpret_cast<const char*>(img->bytes->data()),

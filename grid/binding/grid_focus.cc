@@ -1,0 +1,47 @@
+// The grid and the input focus: the current row repaints in the focused or
+// unfocused highlight, leaving the grid settles the record, and cancel mode
+// ends every drag.
+#include "grid/data_grid.h"
+
+namespace grid {
+
+void TDataGrid::FocusEntered() {
+  if (options_ & dgRowSelect) InvalidateGridRow(current_row_);
+}
+
+void TDataGrid::DoExit() {
+  TGridDataLink& link = *data_link_;
+  try {
+    TDataSet* source = RecordSource();
+    if (link.Active() && (options_ & dgCancelOnExit) && source &&
+        source->State() == TDataSetState::Inserting && !source->Modified() && !link.EditPending) {
+      // A new record the user never typed into disappears again.
+      source->Cancel();
+    } else if (link.Active()) {
+      link.UpdateRecord();
+    }
+  } catch (...) {
+    if (host_) host_->SetFocus();
+    throw;
+  }
+}
+
+void TDataGrid::FocusLeft() {
+  if (options_ & dgRowSelect) InvalidateGridRow(current_row_);
+}
+
+void TDataGrid::CancelMode() {
+  StopDragTracking();
+  if (input_.state == TGridState::ColumnSizing || input_.state == TGridState::ColumnMoving) {
+    HideLine();
+  }
+  if (input_.column_move_timer) {
+    input_.column_move_timer = false;
+    if (host_) host_->StopTimer(kGridTimerId);
+  }
+  input_.state = TGridState::Idle;
+  input_.right_title_drag = false;
+  ReleaseMouse();
+}
+
+}  // namespace grid

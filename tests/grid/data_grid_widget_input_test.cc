@@ -1,0 +1,187 @@
+// The grid widget's input as a user gives it: keys, clicks, drags on the
+// title edges, the wheel and the scroll bars reach the core and move the
+// record or change the columns.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "data/data_source.h"
+#include "grid/qt/data_grid_widget.h"
+#include "memory_dataset.h"
+
+namespace grid_test {
+namespace {
+
+using V = provider::Variant;
+
+// 250 records in three 100-pixel columns: column 1 spans 12..111 with its
+// line at 112; 14 records fit the 289-pixel client.
+class WidgetInputTest : public ::testing::Test {
+ protected:
+  WidgetInputTest() {
+    std::vector<std::vector<V>> rows;
+    for (int i = 1; i <= 250; ++i) rows.push_back({V(std::string("r") + std::to_string(i))});
+    query = std::make_unique<MemoryDataSet>(
+        "ADOQuery1", std::vector<provider::ColumnInfo>{Column("Name", provider::adVarWChar, 20)},
+        std::move(rows));
+    source.SetDataSet(query.get());
+    grid::TDataGrid& grid = widget.Grid();
+    grid.SetFooterRowCount(1);
+    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
+                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
+                    grid::dgCancelOnExit);
+    grid.SetDataSource(&source);
+    for (int i = 0; i < 3; ++i) {
+      grid::TDataGridColumn& column = grid.Columns().Add();
+      column.SetFieldName("Name");
+      column.SetWidth(100);
+    }
+    widget.resize(686, 293);
+    widget.show();
+    // Presses and scroll-bar clicks are ignored unless the grid gets the focus.
+    widget.activateWindow();
+    active = QTest::qWaitForWindowActive(&widget);
+    query->Open();
+  }
+  void SetUp() override { ASSERT_TRUE(active); }
+  ~WidgetInputTest() override { widget.Grid().SetDataSource(nullptr); }
+
+  QWidget* Client() { return widget.viewport(); }
+  static QPoint Row(int row) { return QPoint(150, 17 * row + 8); }
+
+  std::unique_ptr<MemoryDataSet> query;
+  data::TDataSource source{"DataSource1"};
+  grid::DataGridWidget widget;
+  bool active = false;
+};
+
+TEST_F(WidgetInputTest, KeysMoveTheRecord) {
+  QTest::keyClick(&widget, Qt::Key_Down);
+  EXPECT_EQ(query->RecNo(), 2);
+  QTest::keyClick(&widget, Qt::Key_PageDown);
+  EXPECT_EQ(query->RecNo(), 16);
+  QTest::keyClick(&widget, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(query->RecNo(), 250);
+  EXPECT_EQ(widget.verticalScrollBar()->value(), 250);
+  QTest::keyClick(&widget, Qt::Key_Home);
+  EXPECT_EQ(query->RecNo(), 1);
+}
+
+TEST_F(WidgetInputTest, ClickFocusesAndMovesToTheRow) {
+  widget.clearFocus();
+  ASSERT_FALSE(widget.hasFocus());
+  QTest::mouseClick(Client(), Qt::LeftButton, {}, Row(6));
+  EXPECT_TRUE(widget.hasFocus());
+  EXPECT_EQ(query->RecNo(), 6);
+  EXPECT_FALSE(widget.HasCapture());
+}
+
+TEST_F(WidgetInputTest, WheelMovesOneRecordPerNotch) {
+  auto turn = [this](int delta) {
+    QPointF at(150, 100);
+    QWheelEvent event(at, Client()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Client(), &event);
+    return event.isAccepted();
+  };
+  EXPECT_TRUE(turn(-120));
+  EXPECT_EQ(query->RecNo(), 2);
+  turn(-40);
+  turn(-40);
+  EXPECT_EQ(query->RecNo(), 2);
+  turn(-40);
+  EXPECT_EQ(query->RecNo(), 3);
+  turn(120);
+  EXPECT_EQ(query->RecNo(), 2);
+}
+
+TEST_F(WidgetInputTest, ScrollBarArrowAndThumb) {
+  QScrollBar& bar = *widget.verticalScrollBar();
+  query->MoveBy(2);
+  bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(query->RecNo(), 15);  // just below the 14 rows on screen
+  EXPECT_EQ(widget.Grid().DataLink().ActiveRow(), 13);
+  EXPECT_EQ(bar.value(), 15);
+  // Dragging the thumb moves nothing until it is released.
+  bar.setSliderDown(true);
+  bar.setSliderPosition(120);
+  EXPECT_EQ(query->RecNo(), 15);
+  bar.setSliderDown(false);
+  EXPECT_EQ(query->RecNo(), 120);
+  EXPECT_EQ(bar.value(), 120);
+  // At the end the arrow moves nothing, and the thumb stays at the end.
+  QTest::keyClick(&widget, Qt::Key_End);
+  bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(query->RecNo(), 250);
+  EXPECT_EQ(bar.sliderPosition(), 250);
+}
+
+TEST_F(WidgetInputTest, DraggingATitleEdgeSizesTheColumn) {
+  QTest::mouseMove(Client(), QPoint(110, 5));
+  EXPECT_EQ(Client()->cursor().shape(), Qt::SplitHCursor);
+  QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(110, 5));
+  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::ColumnSizing);
+  QTest::mouseMove(Client(), QPoint(160, 40));
+  QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(160, 40));
+  EXPECT_EQ(widget.Grid().Columns()[0].Width(), 150);
+  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
+}
+
+TEST_F(WidgetInputTest, ColumnMoveTimerScrollsAndEscapeCancels) {
+  for (int i = 0; i < 3; ++i) widget.Grid().Columns()[i].SetWidth(400);
+  QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(150, 5));
+  ASSERT_EQ(widget.Grid().GridState(), grid::TGridState::ColumnMoving);
+  // Resting right of the last fully visible column: the timer scrolls.
+  QTest::mouseMove(Client(), QPoint(widget.ClientWidth() - 2, 5));
+  QTRY_COMPARE_WITH_TIMEOUT(widget.Grid().LeftScrollCol(), 3, 2000);
+  QTest::keyClick(&widget, Qt::Key_Escape);
+  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
+  int left = widget.Grid().LeftScrollCol();
+  QTest::qWait(150);
+  EXPECT_EQ(widget.Grid().LeftScrollCol(), left);  // the timer stopped
+  QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(widget.ClientWidth() - 2, 5));
+  EXPECT_EQ(widget.horizontalScrollBar()->value(), 127);
+}
+
+}  // namespace
+}  // namespace grid_test
+
+namespace grid_test {
+namespace {
+
+// Where the vertical bar's thumb is drawn.
+QRect ThumbOf(QScrollBar& bar) {
+  QStyleOptionSlider option;
+  option.initFrom(&bar);
+  option.subControls = QStyle::SC_All;
+  option.orientation = bar.orientation();
+  option.minimum = bar.minimum();
+  option.maximum = bar.maximum();
+  option.sliderPosition = bar.sliderPosition();
+  option.sliderValue = bar.value();
+  option.singleStep = bar.singleStep();
+  option.pageStep = bar.pageStep();
+  return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                     &bar);
+}
+
+TEST_F(WidgetInputTest, HoldingThePageAreaKeepsTheThumbOnTheRecord) {
+  QScrollBar& bar = *widget.verticalScrollBar();
+  query->MoveBy(19);
+  const QRect thumb = ThumbOf(bar);
+  const QPoint below(thumb.center().x(), thumb.bottom() + 3);
+  QTest::mousePress(&bar, Qt::LeftButton, {}, below);
+  QTest::qWait(700);  // long enough for the press to repeat
+  QTest::mouseRelease(&bar, Qt::LeftButton, {}, below);
+  EXPECT_GT(query->RecNo(), 20);
+  EXPECT_EQ(bar.value(), query->RecNo());
+  EXPECT_EQ(bar.sliderPosition(), query->RecNo());
+}
+
+}  // namespace
+}  // namespace grid_test

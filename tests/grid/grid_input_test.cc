@@ -1,0 +1,635 @@
+// The grid answering keys, clicks, drags, the wheel, its scroll bars and
+// the focus, through the core with a recording window host.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "input_fixture.h"
+
+namespace grid_test {
+namespace {
+
+using grid::SB_LINEDOWN;
+using grid::SB_LINERIGHT;
+using grid::SB_THUMBPOSITION;
+using grid::SB_THUMBTRACK;
+using grid::TGridKey;
+using grid::TGridState;
+using grid::TMouseButton;
+
+class GridKeysTest : public InputFixture {};
+
+TEST_F(GridKeysTest, PageDownMovesByTheVisibleRows) {
+  Open(100);
+  ASSERT_EQ(grid.VisibleDataRows(), 8);
+  query.MoveBy(2);
+  ASSERT_EQ(query.RecNo(), 3);
+  grid.KeyDown(TGridKey::PageDown, 0);
+  EXPECT_EQ(query.RecNo(), 11);
+  grid.KeyDown(TGridKey::PageUp, 0);
+  EXPECT_EQ(query.RecNo(), 3);
+}
+
+TEST_F(GridKeysTest, CtrlPageDownGoesToTheBottomRowWithoutScrolling) {
+  Open(100);
+  query.MoveBy(2);
+  ASSERT_EQ(grid.DataLink().ActiveRow(), 2);
+  host.Reset();
+  grid.KeyDown(TGridKey::PageDown, grid::ssCtrl);
+  EXPECT_EQ(query.RecNo(), 8);
+  EXPECT_EQ(grid.CurrentRow(), 8);  // the bottom data row
+  EXPECT_TRUE(host.scrolls.empty());
+  grid.KeyDown(TGridKey::Up, grid::ssCtrl);
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_EQ(grid.CurrentRow(), 1);
+}
+
+TEST_F(GridKeysTest, ArrowsStopAtTheEndsAndRepaintOnlyTheCurrentRow) {
+  Open(3);
+  grid.KeyDown(TGridKey::Up, 0);
+  EXPECT_EQ(query.RecNo(), 1);
+  grid.KeyDown(TGridKey::Down, 0);
+  grid.KeyDown(TGridKey::Down, 0);
+  EXPECT_EQ(query.RecNo(), 3);
+  host.Reset();
+  grid.KeyDown(TGridKey::Down, 0);
+  EXPECT_EQ(query.RecNo(), 3);
+  EXPECT_EQ(query.RecordCount(), 3);  // nothing appended
+  EXPECT_EQ(host.full, 0);
+  EXPECT_TRUE(host.scrolls.empty());
+  // The current row, and the footer that follows every move.
+  for (const grid::Rect& r : host.rects) EXPECT_TRUE(r.top == 17 * 3 || r.top == 154) << r.top;
+}
+
+TEST_F(GridKeysTest, HomeEndAndKeysThatDoNothing) {
+  Open(100);
+  grid.KeyDown(TGridKey::End, 0);
+  EXPECT_EQ(query.RecNo(), 100);
+  grid.KeyDown(TGridKey::Home, grid::ssCtrl);
+  EXPECT_EQ(query.RecNo(), 1);
+  query.MoveBy(4);
+  for (TGridKey key : {TGridKey::Enter, TGridKey::Insert, TGridKey::Delete, TGridKey::F2,
+                       TGridKey::Other, TGridKey::Escape}) {
+    grid.KeyDown(key, 0);
+  }
+  grid.KeyDown(TGridKey::Delete, grid::ssCtrl);
+  grid.KeyDown(TGridKey::C, grid::ssCtrl);
+  EXPECT_EQ(query.RecNo(), 5);
+  EXPECT_EQ(query.RecordCount(), 100);
+  EXPECT_EQ(query.State(), data::TDataSetState::Browsing);
+}
+
+TEST_F(GridKeysTest, KeyHandlerMayClearTheKey) {
+  Open(100);
+  grid.OnKeyDown = [](TGridKey& key, grid::TShiftState) {
+    if (key == TGridKey::Down) key = TGridKey::None;
+  };
+  grid.KeyDown(TGridKey::Down, 0);
+  EXPECT_EQ(query.RecNo(), 1);
+  grid.KeyDown(TGridKey::End, 0);
+  EXPECT_EQ(query.RecNo(), 100);
+}
+
+TEST_F(GridKeysTest, LeftAndRightScrollByColumns) {
+  Open(10);
+  for (int i = 0; i < 4; ++i) Col(i).SetWidth(300);
+  ASSERT_EQ(grid.MaxLeftScrollCol(), 3);
+  EXPECT_EQ(host.hbar, (grid::ScrollInfo{0, 127, 0, 0}));
+  grid.KeyDown(TGridKey::Left, 0);
+  EXPECT_EQ(grid.LeftScrollCol(), 1);
+  grid.KeyDown(TGridKey::Right, 0);
+  EXPECT_EQ(grid.LeftScrollCol(), 2);
+  EXPECT_EQ(host.hbar.pos, 64);
+  grid.KeyDown(TGridKey::Right, 0);
+  grid.KeyDown(TGridKey::Right, 0);
+  EXPECT_EQ(grid.LeftScrollCol(), 3);
+  EXPECT_EQ(host.hbar.pos, 127);
+  // Row selection keeps the current column on Ctrl+Left and Ctrl+Right.
+  grid.KeyDown(TGridKey::Right, grid::ssCtrl);
+  EXPECT_EQ(grid.CurrentCol(), 1);
+}
+
+class GridScrollBarTest : public InputFixture {};
+
+TEST_F(GridScrollBarTest, LineDownScrollsTheRowsByOne) {
+  Open(100);
+  query.MoveBy(2);
+  host.Reset();
+  grid.VerticalScroll(SB_LINEDOWN, 0);
+  EXPECT_EQ(query.RecNo(), 9);
+  EXPECT_EQ(grid.DataLink().ActiveRow(), 7);
+  ASSERT_EQ(host.scrolls.size(), 1u);
+  EXPECT_EQ(host.scrolls[0].dy, -17);
+  EXPECT_EQ(host.full, 0);
+  grid.VerticalScroll(grid::SB_LINEUP, 0);
+  EXPECT_EQ(query.RecNo(), 1);
+}
+
+TEST_F(GridScrollBarTest, ThumbReleaseGoesToTheTrackPosition) {
+  Open(250);
+  query.MoveBy(39);
+  host.track_pos = 120;
+  grid.VerticalScroll(SB_THUMBPOSITION, 3);  // the message's own position is ignored
+  EXPECT_EQ(query.RecNo(), 120);
+  int active = grid.DataLink().ActiveRow();
+  EXPECT_GT(active, 0);
+  EXPECT_LT(active, 7);
+  EXPECT_EQ(host.bar.pos, 120);
+  host.track_pos = 1;
+  grid.VerticalScroll(SB_THUMBPOSITION, 0);
+  EXPECT_EQ(query.RecNo(), 1);
+  host.track_pos = 250;
+  grid.VerticalScroll(SB_THUMBPOSITION, 0);
+  EXPECT_EQ(query.RecNo(), 250);
+}
+
+TEST_F(GridScrollBarTest, ThumbTrackingIsOffUnlessAskedFor) {
+  Open(250);
+  host.track_pos = 90;
+  grid.VerticalScroll(SB_THUMBTRACK, 90);
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_FALSE(grid.ThumbTrackPending());
+  grid.SetVertScrollTracking(true);
+  grid.VerticalScroll(SB_THUMBTRACK, 90);
+  EXPECT_EQ(query.RecNo(), 90);
+  EXPECT_TRUE(grid.ThumbTrackPending());
+  host.track_pos = 200;
+  grid.VerticalScroll(SB_THUMBPOSITION, 200);  // the release after a tracked drag
+  EXPECT_EQ(query.RecNo(), 90);
+  EXPECT_FALSE(grid.ThumbTrackPending());
+}
+
+class UnsequencedDataSet : public MemoryDataSet {
+ public:
+  using MemoryDataSet::MemoryDataSet;
+  bool IsSequenced() const override { return false; }
+};
+
+TEST(GridScrollBarPlainTest, ThreePositionBarOnAnUnsequencedSource) {
+  UnsequencedDataSet query("ADOQuery1", SampleColumns(), CountedRows(100));
+  data::TDataSource source("DataSource1");
+  grid::FixedMetricsCanvas canvas;
+  InputHost host;
+  host.height = 171;
+  grid::TDataGrid grid;
+  source.SetDataSet(&query);
+  grid.SetCanvas(&canvas);
+  grid.SetHost(&host);
+  grid.SetFooterRowCount(1);
+  grid.SetDataSource(&source);
+  query.Open();
+  grid.VerticalScroll(SB_THUMBPOSITION, 3);
+  EXPECT_EQ(query.RecNo(), 9);
+  grid.VerticalScroll(SB_THUMBPOSITION, 2);
+  EXPECT_EQ(query.RecNo(), 9);
+  grid.VerticalScroll(SB_THUMBPOSITION, 4);
+  EXPECT_EQ(query.RecNo(), 100);
+  grid.VerticalScroll(SB_THUMBPOSITION, 0);
+  EXPECT_EQ(query.RecNo(), 1);
+  grid.SetHost(nullptr);
+}
+
+TEST_F(GridScrollBarTest, HorizontalBarScrollsColumnsAndFollowsTheirWidths) {
+  Open(10);
+  EXPECT_EQ(host.hbar.max, 0);  // 4 × 100 pixels fit: nothing to scroll
+  for (int i = 0; i < 4; ++i) Col(i).SetWidth(300);
+  EXPECT_EQ(host.hbar.max, 127);
+  grid.HorizontalScroll(SB_LINERIGHT, 0);
+  EXPECT_EQ(grid.LeftScrollCol(), 2);
+  grid.HorizontalScroll(SB_THUMBPOSITION, 127);
+  EXPECT_EQ(grid.LeftScrollCol(), 3);
+  EXPECT_EQ(host.hbar.pos, 127);
+  grid.HorizontalScroll(grid::SB_LEFT, 0);
+  EXPECT_EQ(grid.LeftScrollCol(), 1);
+  EXPECT_EQ(host.hbar.pos, 0);
+  // A wider window needs no bar.
+  host.width = 2000;
+  grid.Resized();
+  EXPECT_EQ(host.hbar.max, 0);
+}
+
+class GridWheelTest : public InputFixture {};
+
+TEST_F(GridWheelTest, NotchesAndHighResolutionEvents) {
+  Open(100);
+  query.MoveBy(4);
+  EXPECT_TRUE(grid.MouseWheel(-120, 0));
+  EXPECT_EQ(query.RecNo(), 6);
+  grid.MouseWheel(-40, 0);
+  grid.MouseWheel(-40, grid::ssCtrl);
+  EXPECT_EQ(query.RecNo(), 6);
+  grid.MouseWheel(-40, grid::ssShift);
+  EXPECT_EQ(query.RecNo(), 7);
+  grid.MouseWheel(360, 0);
+  EXPECT_EQ(query.RecNo(), 4);
+  grid.OnMouseWheel = [](int, grid::TShiftState) { return true; };
+  grid.MouseWheel(-120, 0);
+  EXPECT_EQ(query.RecNo(), 4);
+}
+
+class GridMouseTest : public InputFixture {};
+
+TEST_F(GridMouseTest, ClickOnADataRowMovesThereAndRaisesCellClick) {
+  Open(100);
+  std::vector<std::string> clicked;
+  grid.OnCellClick = [&](grid::TDataGridColumn& c) { clicked.push_back(c.FieldName()); };
+  host.Reset();
+  Click(250, RowY(5));
+  EXPECT_TRUE(host.focused);
+  EXPECT_EQ(query.RecNo(), 5);
+  EXPECT_EQ(grid.CurrentRow(), 5);
+  EXPECT_EQ(host.full, 0);  // within the window: only rows repaint
+  ASSERT_EQ(clicked.size(), 1u);
+  EXPECT_EQ(clicked[0], "Name");  // row selection keeps the first column current
+  EXPECT_FALSE(host.captured);
+  // The indicator column moves too; the footer row does not.
+  Click(5, RowY(2));
+  EXPECT_EQ(query.RecNo(), 2);
+  EXPECT_EQ(clicked.size(), 2u);
+  Click(250, 160);
+  EXPECT_EQ(query.RecNo(), 2);
+  EXPECT_EQ(clicked.size(), 2u);
+}
+
+TEST_F(GridMouseTest, TitleClickAndDoubleClick) {
+  Open(10);
+  std::vector<std::string> titles;
+  int doubles = 0;
+  grid.OnTitleClick = [&](grid::TDataGridColumn& c) { titles.push_back(c.FieldName()); };
+  grid.OnDblClick = [&] { ++doubles; };
+  Click(150, 5);
+  ASSERT_EQ(titles.size(), 1u);
+  EXPECT_EQ(titles[0], "Qty");
+  EXPECT_EQ(Col(1).FieldName(), "Qty");  // nothing moved
+  Click(5, 5);                           // the indicator's title
+  EXPECT_EQ(titles.size(), 1u);
+  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(4), /*double_click=*/true);
+  grid.MouseUp(TMouseButton::Left, 0, 250, RowY(4));
+  EXPECT_EQ(doubles, 1);
+  EXPECT_EQ(query.RecNo(), 1);
+}
+
+TEST_F(GridMouseTest, PressIgnoredWhenTheFocusDoesNotArrive) {
+  Open(100);
+  host.focusable = false;
+  int downs = 0;
+  grid.OnMouseDown = [&](TMouseButton, grid::TShiftState, int, int) { ++downs; };
+  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(5));
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(host.captured);
+  EXPECT_EQ(downs, 0);
+  grid.MouseDown(TMouseButton::Left, 0, 150, 5);
+  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  grid.VerticalScroll(SB_LINEDOWN, 0);
+  EXPECT_EQ(query.RecNo(), 1);
+}
+
+TEST_F(GridMouseTest, EmptyOrClosedViewMovesNothingButAClickFocuses) {
+  Open(0);
+  grid.KeyDown(TGridKey::Down, 0);
+  grid.KeyDown(TGridKey::PageDown, 0);
+  grid.MouseWheel(-240, 0);
+  grid.VerticalScroll(SB_LINEDOWN, 0);
+  Click(250, RowY(1));
+  EXPECT_TRUE(host.focused);
+  EXPECT_TRUE(host.scrolls.empty());
+  query.Close();
+  host.focused = false;
+  grid.KeyDown(TGridKey::End, 0);
+  EXPECT_TRUE(grid.MouseWheel(-120, 0));
+  EXPECT_EQ(grid.WheelRemainder(), 0);
+  grid.VerticalScroll(SB_LINEDOWN, 0);
+  Click(250, RowY(1));
+  EXPECT_TRUE(host.focused);
+  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(host.captured);
+  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+}
+
+class GridSizingTest : public InputFixture {};
+
+TEST_F(GridSizingTest, ZoneBoundaries) {
+  Open(10);
+  // Column 1 ends at 111; its line is at 112.
+  grid.MouseMove(0, 109, 5);
+  EXPECT_EQ(host.cursor, grid::TCursor::crHSplit);
+  grid.MouseMove(0, 108, 5);
+  EXPECT_EQ(host.cursor, grid::TCursor::crDefault);
+  grid.MouseMove(0, 110, 20);  // below the title row
+  EXPECT_EQ(host.cursor, grid::TCursor::crDefault);
+
+  grid.MouseDown(TMouseButton::Left, 0, 109, 5);
+  EXPECT_EQ(grid.GridState(), TGridState::ColumnSizing);
+  EXPECT_EQ(grid.SizingIndex(), 1);
+  EXPECT_EQ(grid.SizingPos(), 112);
+  grid.CancelMode();
+  EXPECT_TRUE(host.ShownLines().empty());
+  EXPECT_FALSE(host.captured);
+
+  grid.MouseDown(TMouseButton::Left, 0, 108, 5);
+  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  EXPECT_EQ(grid.MoveIndex(), 1);
+  grid.MouseUp(TMouseButton::Left, 0, 108, 5);
+
+  grid.MouseDown(TMouseButton::Left, 0, 116, 5);  // 4 right of the edge: still column 1
+  EXPECT_EQ(grid.SizingIndex(), 1);
+  grid.MouseUp(TMouseButton::Left, 0, 116, 5);
+  EXPECT_EQ(Col(0).Width(), 100);
+  grid.MouseDown(TMouseButton::Left, 0, 117, 5);
+  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  EXPECT_EQ(grid.MoveIndex(), 2);
+  grid.MouseUp(TMouseButton::Left, 0, 117, 5);
+}
+
+TEST_F(GridSizingTest, DraggingTheEdgeSetsTheWidth) {
+  Open(10);
+  int changes = 0;
+  grid.OnColWidthsChanged = [&] { ++changes; };
+  std::vector<std::string> titles;
+  grid.OnTitleClick = [&](grid::TDataGridColumn& c) { titles.push_back(c.FieldName()); };
+  // Grabbed 2 pixels left of the line: the line keeps that distance.
+  grid.MouseDown(TMouseButton::Left, 0, 110, 5);
+  ASSERT_EQ(host.ShownLines().size(), 1u);
+  EXPECT_EQ(host.ShownLines()[0], (grid::Rect{112, 0, 113, 171}));
+  grid.MouseMove(0, 158, 40);
+  ASSERT_EQ(host.ShownLines().size(), 1u);
+  EXPECT_EQ(host.ShownLines()[0].left, 160);
+  grid.MouseUp(TMouseButton::Left, 0, 158, 40);
+  EXPECT_TRUE(host.ShownLines().empty());
+  EXPECT_EQ(Col(0).Width(), 148);
+  EXPECT_EQ(grid.ColWidth(1), 148);
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(titles.empty());  // ending a sizing is not a title click
+  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+}
+
+TEST_F(GridSizingTest, TooNarrowLeavesTheWidthAndMinWidthLimits) {
+  Open(10);
+  grid.MouseDown(TMouseButton::Left, 0, 112, 5);
+  grid.MouseMove(0, 13, 5);  // width 1
+  grid.MouseUp(TMouseButton::Left, 0, 13, 5);
+  EXPECT_EQ(Col(0).Width(), 100);
+  grid.MouseDown(TMouseButton::Left, 0, 112, 5);
+  grid.MouseMove(0, -200, 5);  // not limited while dragging
+  EXPECT_EQ(grid.SizingPos(), -200);
+  grid.MouseUp(TMouseButton::Left, 0, -200, 5);
+  EXPECT_EQ(Col(0).Width(), 100);
+  grid.MouseDown(TMouseButton::Left, 0, 112, 5);
+  grid.MouseMove(0, 14, 5);  // width 2
+  grid.MouseUp(TMouseButton::Left, 0, 14, 5);
+  EXPECT_EQ(Col(0).Width(), 2);
+  Col(1).SetMinWidth(30);
+  // Column 2 now spans 15..114, its line at 115.
+  grid.MouseDown(TMouseButton::Left, 0, 115, 5);
+  EXPECT_EQ(grid.SizingIndex(), 2);
+  grid.MouseMove(0, 20, 5);
+  grid.MouseUp(TMouseButton::Left, 0, 20, 5);
+  EXPECT_EQ(Col(1).Width(), 30);
+}
+
+TEST_F(GridSizingTest, EscapeCancelsASizing) {
+  Open(10);
+  grid.MouseDown(TMouseButton::Left, 0, 112, 5);
+  grid.MouseMove(0, 60, 5);
+  grid.KeyDown(TGridKey::Escape, 0);
+  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_TRUE(host.ShownLines().empty());
+  grid.MouseUp(TMouseButton::Left, 0, 60, 5);
+  EXPECT_EQ(Col(0).Width(), 100);
+}
+
+class GridColumnMoveTest : public InputFixture {
+ protected:
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int i = 0; i < grid.Columns().Count(); ++i) names.push_back(Col(i).FieldName());
+    return names;
+  }
+};
+
+TEST_F(GridColumnMoveTest, DragMovesTheColumnAndRaisesTheEvents) {
+  Open(10);
+  Col(1).SetWidth(80);
+  std::vector<std::pair<int, int>> moved;
+  grid.OnColumnMoved = [&](int from, int to) { moved.push_back({from, to}); };
+  std::vector<std::string> titles;
+  grid.OnTitleClick = [&](grid::TDataGridColumn& c) { titles.push_back(c.FieldName()); };
+  grid.MouseDown(TMouseButton::Left, 0, 130, 5);  // Qty's title
+  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  EXPECT_EQ(host.timers[grid::kGridTimerId], 60);
+  ASSERT_EQ(host.ShownLines().size(), 1u);
+  EXPECT_EQ(host.ShownLines()[0], (grid::Rect{110, 0, 115, 171}));  // left of Qty
+  grid.MouseMove(0, 350, 40);                                       // over Paid, column 4
+  EXPECT_EQ(grid.MovePos(), 4);
+  ASSERT_EQ(host.ShownLines().size(), 1u);
+  EXPECT_EQ(host.ShownLines()[0].left, 395 - 2);  // right of Paid: 295..394, line at 395
+  grid.MouseUp(TMouseButton::Left, 0, 350, 5);
+  EXPECT_TRUE(host.ShownLines().empty());
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Price", "Paid", "Qty"}));
+  EXPECT_EQ(Col(3).Width(), 80);  // the width went with it
+  EXPECT_EQ(grid.ColWidth(4), 80);
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0], (std::pair<int, int>{2, 4}));
+  ASSERT_EQ(titles.size(), 1u);
+  EXPECT_EQ(titles[0], "Qty");
+}
+
+TEST_F(GridColumnMoveTest, RightButtonTitleDragMovesAndReleasesTheCapture) {
+  Open(10);
+  grid.MouseDown(TMouseButton::Right, 0, 150, 5);
+  EXPECT_TRUE(host.captured);
+  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  grid.MouseMove(0, 20, 5);
+  grid.MouseUp(TMouseButton::Left, 0, 20, 5);  // only the right button ends it
+  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  grid.MouseUp(TMouseButton::Right, 0, 20, 5);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Qty", "Name", "Price", "Paid"}));
+  EXPECT_FALSE(host.captured);
+  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  // A right press on a data row captures too, and lets go on release.
+  grid.MouseDown(TMouseButton::Right, 0, 250, RowY(3));
+  EXPECT_TRUE(host.captured);
+  EXPECT_EQ(query.RecNo(), 3);
+  grid.MouseUp(TMouseButton::Right, 0, 250, RowY(3));
+  EXPECT_FALSE(host.captured);
+  EXPECT_FALSE(grid.DragTracking());
+}
+
+TEST_F(GridColumnMoveTest, EscapeCancelsTheMove) {
+  Open(10);
+  grid.MouseDown(TMouseButton::Left, 0, 150, 5);
+  grid.MouseMove(0, 350, 5);
+  grid.KeyDown(TGridKey::Escape, 0);
+  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_TRUE(host.ShownLines().empty());
+  EXPECT_FALSE(host.TimerRunning());
+  grid.MouseUp(TMouseButton::Left, 0, 350, 5);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
+}
+
+TEST_F(GridColumnMoveTest, TimerScrollsAtTheEdges) {
+  Open(10);
+  for (int i = 0; i < 4; ++i) Col(i).SetWidth(300);
+  grid.MouseDown(TMouseButton::Left, 0, 50, 5);  // Name
+  grid.MouseMove(0, 680, 5);                     // past the last fully visible column
+  EXPECT_EQ(grid.LeftScrollCol(), 2);
+  grid.TimerTick(grid::kGridTimerId);
+  EXPECT_EQ(grid.LeftScrollCol(), 3);
+  EXPECT_EQ(grid.MovePos(), 4);
+  EXPECT_EQ(host.ShownLines().size(), 1u);
+  grid.MouseMove(0, 5, 5);  // over the indicator
+  grid.TimerTick(grid::kGridTimerId);
+  EXPECT_EQ(grid.LeftScrollCol(), 1);
+  EXPECT_EQ(grid.MovePos(), 1);
+  grid.MouseUp(TMouseButton::Left, 0, 5, 5);
+  EXPECT_EQ(Col(0).FieldName(), "Name");
+}
+
+class GridDragTest : public InputFixture {};
+
+TEST_F(GridDragTest, AutoScrollSpeedFollowsTheDistanceBelow) {
+  Open(100);
+  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(1));
+  ASSERT_TRUE(grid.DragTracking());
+  // The data area ends at 152: d = y − 151.
+  grid.MouseMove(0, 250, 156);  // d = 5
+  EXPECT_EQ(host.timers[grid::kGridTimerId], 125);
+  EXPECT_EQ(query.RecNo(), 1);
+  grid.TimerTick(grid::kGridTimerId);
+  EXPECT_EQ(query.RecNo(), 1);
+  grid.MouseMove(0, 250, 157);  // d = 6
+  EXPECT_EQ(host.timers[grid::kGridTimerId], 110);
+  EXPECT_EQ(query.RecNo(), 2);
+  grid.MouseMove(0, 250, 165);  // d = 14
+  EXPECT_EQ(host.timers[grid::kGridTimerId], 0);
+  EXPECT_EQ(query.RecNo(), 4);
+  grid.MouseMove(0, 250, 199);  // d = 48
+  EXPECT_EQ(query.RecNo(), 12);
+  grid.TimerTick(grid::kGridTimerId);
+  EXPECT_EQ(query.RecNo(), 20);
+  // Restarted only when the interval changed: 125, 110, 0.
+  EXPECT_EQ(host.starts, (std::vector<int>{125, 110, 0}));
+  grid.MouseUp(TMouseButton::Left, 0, 250, 199);
+  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_FALSE(host.captured);
+}
+
+TEST_F(GridDragTest, DraggingInsideFollowsThePointerAndAboveMovesBack) {
+  Open(100);
+  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(2));
+  grid.MouseMove(0, 250, RowY(6));
+  EXPECT_EQ(query.RecNo(), 6);
+  EXPECT_FALSE(host.TimerRunning());
+  grid.MouseMove(0, 250, 17 - 12);  // 12 above the data rows: 2 records a step
+  EXPECT_EQ(query.RecNo(), 4);
+  EXPECT_EQ(host.timers[grid::kGridTimerId], 20);
+  grid.CancelMode();
+  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_FALSE(host.captured);
+}
+
+TEST_F(GridDragTest, ARowMoveRepaintsOncePerStep) {
+  Open(100);
+  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(1));
+  int paints_before = host.updates_now;
+  grid.MouseMove(0, 250, 199);  // 8 records in one step
+  EXPECT_EQ(query.RecNo(), 9);
+  EXPECT_EQ(host.updates_now - paints_before, 1);
+  grid.MouseUp(TMouseButton::Left, 0, 250, 199);
+}
+
+TEST_F(GridDragTest, TheMiddleButtonNeitherStartsNorEndsADrag) {
+  Open(100);
+  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(4));
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_FALSE(host.captured);
+  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(2));
+  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(3));
+  grid.MouseUp(TMouseButton::Middle, 0, 250, RowY(3));
+  EXPECT_TRUE(grid.DragTracking());
+  EXPECT_TRUE(host.captured);
+  grid.MouseUp(TMouseButton::Left, 0, 250, RowY(3));
+  EXPECT_FALSE(grid.DragTracking());
+}
+
+class GridFocusTest : public InputFixture {};
+
+TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
+  Open(10);
+  query.MoveBy(2);
+  host.Reset();
+  grid.FocusEntered();
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0].top, 17 * 3);
+  host.Reset();
+  grid.FocusLeft();
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0].top, 17 * 3);
+  query.Edit();
+  grid.DoExit();  // only an inserted, untouched record is cancelled
+  EXPECT_EQ(query.State(), data::TDataSetState::Editing);
+  query.Cancel();
+}
+
+TEST_F(GridFocusTest, GridAsksOnlyForArrowKeys) {
+  Open(10);
+  EXPECT_EQ(grid.WantedKeys(), grid::DLGC_WANTARROWS);
+}
+
+}  // namespace
+}  // namespace grid_test
+
+namespace grid_test {
+namespace {
+
+// Fails to read one record, as a broken file would.
+class FailingDataSet : public MemoryDataSet {
+ public:
+  using MemoryDataSet::MemoryDataSet;
+  int fail_at = -1;
+
+ protected:
+  std::vector<provider::Variant> InternalFetch(int64_t position) override {
+    if (position == fail_at) throw std::runtime_error("read failed");
+    return MemoryDataSet::InternalFetch(position);
+  }
+};
+
+TEST(GridInputFailureTest, AFailingMoveLeavesTheLocksAndStateClean) {
+  FailingDataSet query("ADOQuery1", SampleColumns(), CountedRows(100));
+  data::TDataSource source("DataSource1");
+  grid::FixedMetricsCanvas canvas;
+  InputHost host;
+  host.height = 171;
+  grid::TDataGrid grid;
+  source.SetDataSet(&query);
+  grid.SetCanvas(&canvas);
+  grid.SetHost(&host);
+  grid.SetFooterRowCount(1);
+  grid.SetDataSource(&source);
+  query.Open();
+  query.fail_at = 40;
+  grid.MouseDown(grid::TMouseButton::Left, 0, 250, 17 * 1 + 8);
+  ASSERT_TRUE(grid.DragTracking());
+  // 8 records a step: the fifth step needs record 41.
+  for (int i = 0; i < 4; ++i) grid.MouseMove(0, 250, 199);
+  EXPECT_EQ(query.RecNo(), 33);
+  EXPECT_THROW(grid.MouseMove(0, 250, 199), std::runtime_error);
+  EXPECT_EQ(grid.UpdateLock(), 0);
+  grid.MouseUp(grid::TMouseButton::Left, 0, 250, 199);
+  EXPECT_EQ(grid.GridState(), grid::TGridState::Idle);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_FALSE(host.captured);
+  EXPECT_THROW(grid.KeyDown(grid::TGridKey::PageDown, 0), std::runtime_error);
+  EXPECT_EQ(grid.UpdateLock(), 0);
+  grid.SetHost(nullptr);
+}
+
+}  // namespace
+}  // namespace grid_test
