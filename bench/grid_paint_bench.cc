@@ -26,16 +26,22 @@ class Host : public grid::WindowHost {
  public:
   void Invalidate(const grid::Rect& rect) override { dirty.push_back(rect); }
   void InvalidateAll() override { dirty.push_back({0, 0, ClientWidth(), ClientHeight()}); }
+  void Validate(const grid::Rect&) override {}
+  void ValidateAll() override {}
   void Scroll(int, int, const grid::Rect&, const grid::Rect&) override {}
+  void UpdateNow() override {}
   grid::ScrollInfo VerticalBar() const override { return bar; }
   void SetVerticalBar(const grid::ScrollInfo& info) override { bar = info; }
   void ShowVerticalBar(bool) override {}
   void EnableVerticalArrows(bool) override {}
+  grid::ScrollInfo HorizontalBar() const override { return horz_bar; }
+  void SetHorizontalBar(const grid::ScrollInfo& info) override { horz_bar = info; }
   int ClientWidth() const override { return 686; }
   int ClientHeight() const override { return 293; }
 
   std::vector<grid::Rect> dirty;
   grid::ScrollInfo bar;
+  grid::ScrollInfo horz_bar;
 };
 
 std::vector<provider::ColumnInfo> Columns() {

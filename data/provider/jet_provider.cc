@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "data/provider/ado.h"
 #include "data/provider/registry.h"
@@ -310,6 +311,8 @@ class JetStore : public Store {
     auto cursor = db_->Scan(*table);
     if (!cursor.ok()) throw ProviderError(cursor.status().message());
     std::vector<jet::RowId> rows;
+    std::optional<InStrMatcher> matcher;
+    if (st.where) matcher.emplace(st.where->start, st.where->text);
     for (;;) {
       auto more = (*cursor)->Next();
       if (!more.ok()) throw ProviderError(more.status().message());
@@ -318,7 +321,11 @@ class JetStore : public Store {
         // Only the condition's column is decoded here.
         auto value = (*cursor)->Get(field);
         if (!value.ok()) throw ProviderError(value.status().message());
-        if (!InStrSelects(*st.where, ToVariant(*value))) continue;
+        if (const auto* text = std::get_if<std::string>(&*value)) {
+          if (matcher->Find(*text) == 0) continue;
+        } else if (!InStrSelects(*st.where, ToVariant(*value))) {
+          continue;
+        }
       }
       rows.push_back((*cursor)->id());
     }
