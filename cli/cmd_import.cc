@@ -1,8 +1,9 @@
 // tarnquill-cli import FILE TABLE CSVFILE [--create]: appends the rows of a
 // CSV file in the form `export` writes. With --create a missing database file
-// is created, and a missing table is created from the CSV header with text
-// columns (memo where a value is longer than 255 characters). The whole
-// import is one atomic change: it is stored completely or not at all.
+// is created, and a missing table (in a new or an existing Access 2000 or
+// later file) is created from the CSV header with text columns (memo where a
+// value is longer than 255 characters). The whole import, table included, is
+// one atomic change: it is stored completely or not at all.
 #include <sys/stat.h>
 
 #include <fstream>
@@ -119,14 +120,12 @@ Status ImportIntoExistingFile(const std::string& path, const std::string& passwo
                               const std::vector<CsvRecord>& csv, size_t* imported) {
   JET_ASSIGN_OR_RETURN(auto appender, jet::create::FileAppender::Open(path, password));
   auto def = appender->FindTable(table);
-  if (!def.ok()) {
-    if (def.status().IsNotFound() && create) {
-      return Status::NotSupported("table '" + table +
-                                  "' does not exist; --create makes new tables only in a new "
-                                  "database file");
-    }
-    return def.status();
+  if (!def.ok() && def.status().IsNotFound() && create) {
+    // Created inside the same transaction as the rows: a failure below
+    // leaves no empty table behind.
+    def = appender->CreateTable(TextTableFor(table, csv));
   }
+  if (!def.ok()) return def.status();
   JET_ASSIGN_OR_RETURN(auto map, MapColumns(*def, csv[0]));
   JET_ASSIGN_OR_RETURN(auto rows, MakeRows(*def, csv, map));
   for (size_t at = 0; at < rows.size(); at += kBatchRows) {

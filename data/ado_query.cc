@@ -80,6 +80,27 @@ void TADOQuery::InternalPost(int64_t position, const provider::RowChanges& chang
   }
 }
 
+int64_t TADOQuery::InternalInsert(const provider::RowChanges& values) {
+  try {
+    recordset_->AddNew();
+    for (const auto& [column, value] : values) recordset_->SetValue(column, value);
+    recordset_->Update();
+    return recordset_->position();
+  } catch (const provider::ProviderError& e) {
+    recordset_->CancelUpdate();
+    throw EOleException(CleanProviderDescription(e.what(), e.code()), e.code());
+  }
+}
+
+void TADOQuery::InternalDelete(int64_t position) {
+  try {
+    recordset_->SetAbsolutePosition(position + 1);
+    recordset_->Delete();
+  } catch (const provider::ProviderError& e) {
+    throw EOleException(CleanProviderDescription(e.what(), e.code()), e.code());
+  }
+}
+
 bool TADOQuery::InternalCanModify() const {
   return recordset_ && lock_type_ != ltReadOnly && recordset_->updatable();
 }

@@ -75,6 +75,8 @@ class TADOQuery : public TDataSet {
   int64_t InternalRecordCount() const override;
   std::vector<provider::Variant> InternalFetch(int64_t position) override;
   void InternalPost(int64_t position, const provider::RowChanges& changes) override;
+  int64_t InternalInsert(const provider::RowChanges& values) override;
+  void InternalDelete(int64_t position) override;
   bool InternalCanModify() const override;
 
  private:

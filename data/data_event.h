@@ -12,6 +12,7 @@ enum class TDataSetState : uint8_t {
   Editing = 2,
   Inserting = 3,
   KeyEntry = 4,
+  Filtering = 6,  // a candidate record is being tested against the filter
   BlockReading = 10,
   Opening = 12,
 };

@@ -43,9 +43,14 @@ void TDataSource::SetDataSet(TDataSet* dataset) {
   if (dataset == dataset_) return;
   if (dataset && IsLinkedTo(dataset)) DatabaseError(kCircularDataLink, name_);
   if (dataset_) {
-    auto& list = dataset_->data_sources_;
+    TDataSet* old = dataset_;
+    auto& list = old->data_sources_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    dataset_->UpdateWindowCapacity();
+    old->UpdateWindowCapacity();
+    // Links let go of the old record source (its fields and records) before
+    // they see the new one, even when both are open.
+    dataset_ = nullptr;
+    UpdateState();
   }
   dataset_ = dataset;
   if (dataset_) {

@@ -6,6 +6,7 @@
 #include "data/data_source.h"
 #include "data/db_error.h"
 #include "data/field_factory.h"
+#include "data/filter_expression.h"
 #include "data/provider/text_case.h"
 
 namespace data {
@@ -14,8 +15,12 @@ TDataSet::TDataSet(std::string name)
     : name_(std::move(name)), regional_(DefaultRegionalSettings()) {}
 
 TDataSet::~TDataSet() {
-  // Concrete record sources close in their own destructors; here only the
-  // data sources are let go, so that none keeps a dangling reference.
+  // Concrete record sources close in their own destructors; here holders
+  // of plain references and the data sources are let go, so that none
+  // keeps a dangling reference.
+  auto notices = std::move(free_notices_);
+  free_notices_.clear();
+  for (auto& [key, notice] : notices) notice();
   std::vector<TDataSource*> sources = data_sources_;
   for (TDataSource* source : sources) source->SetDataSet(nullptr);
   DestroyFields();
@@ -46,6 +51,8 @@ void TDataSet::Open() {
   try {
     default_fields_ = fields_.empty();
     CreateFieldsFrom(InternalOpen());
+    view_.reset();
+    if (FilterActive()) view_ = ScanFilter(filter_, on_filter_record_);
     capacity_ = ComputeCapacity();
     ClearWindow();
     if (FetchNext()) {
@@ -57,6 +64,7 @@ void TDataSet::Open() {
   } catch (...) {
     ClearWindow();
     DestroyFields();
+    view_.reset();
     capacity_ = 0;
     try {
       InternalClose();
@@ -76,6 +84,7 @@ void TDataSet::Close() {
   edit_buffer_.clear();
   edit_changed_.clear();
   DestroyFields();
+  view_.reset();
   capacity_ = 0;
   InternalClose();
   DoEvent(AfterClose);
@@ -139,9 +148,12 @@ void TDataSet::ClearWindow() {
 }
 
 bool TDataSet::FetchNext() {
-  int64_t position = window_.empty() ? 0 : window_.back().position + 1;
-  if (position >= InternalRecordCount()) return false;
-  Record r{position, InternalFetch(position)};
+  // A record being inserted stands before the record at its position.
+  int64_t position = window_.empty()           ? 0
+                     : window_.back().inserted ? window_.back().position
+                                               : window_.back().position + 1;
+  if (position >= ViewCount()) return false;
+  Record r{position, ViewFetch(position)};
   if (static_cast<int>(window_.size()) >= capacity_) {
     window_.pop_front();
     if (current_ > 0) --current_;
@@ -151,9 +163,9 @@ bool TDataSet::FetchNext() {
 }
 
 bool TDataSet::FetchPrior() {
-  int64_t position = window_.empty() ? InternalRecordCount() - 1 : window_.front().position - 1;
+  int64_t position = window_.empty() ? ViewCount() - 1 : window_.front().position - 1;
   if (position < 0) return false;
-  Record r{position, InternalFetch(position)};
+  Record r{position, ViewFetch(position)};
   if (static_cast<int>(window_.size()) >= capacity_) window_.pop_back();
   window_.push_front(std::move(r));
   return true;
@@ -166,8 +178,8 @@ void TDataSet::FetchNextRecords() {
 
 void TDataSet::Resync(int64_t position, int before) {
   ClearWindow();
-  if (position < 0 || position >= InternalRecordCount()) return;
-  Record r{position, InternalFetch(position)};
+  if (position < 0 || position >= ViewCount()) return;
+  Record r{position, ViewFetch(position)};
   window_.push_back(std::move(r));
   bof_ = eof_ = false;
   int fetched = 0;
@@ -192,6 +204,8 @@ void TDataSet::UpdateWindowCapacity() {
     drop = std::max(drop, current_ - capacity + 1);
     for (int i = 0; i < drop; ++i) window_.pop_front();
     current_ -= drop;
+    // The record being edited or inserted moves with the others.
+    edit_index_ = std::max(0, edit_index_ - drop);
     for (TDataSource* source : data_sources_) {
       for (TDataLink* link : source->DataLinks()) {
         link->window_top_ = std::max(0, link->window_top_ - drop);
@@ -265,6 +279,10 @@ int TDataSet::MoveBy(int n) {
 
 void TDataSet::First() {
   CheckBrowseMode();
+  ReloadFromFirst();
+}
+
+void TDataSet::ReloadFromFirst() {
   DoEvent(BeforeScroll);
   ClearWindow();
   std::exception_ptr failure;
@@ -306,7 +324,7 @@ void TDataSet::Last() {
 
 int TDataSet::RecordCount() const {
   CheckActive();
-  return static_cast<int>(std::min<int64_t>(InternalRecordCount(), INT32_MAX));
+  return static_cast<int>(std::min<int64_t>(ViewCount(), INT32_MAX));
 }
 
 int TDataSet::RecNo() const {
@@ -317,7 +335,7 @@ int TDataSet::RecNo() const {
 
 void TDataSet::SetRecNo(int n) {
   CheckBrowseMode();
-  const int64_t count = InternalRecordCount();
+  const int64_t count = ViewCount();
   if (count == 0) return;
   n = static_cast<int>(std::clamp<int64_t>(n, 1, count));
   if (n == RecNo()) return;
@@ -334,13 +352,13 @@ void TDataSet::SetRecNo(int n) {
 }
 
 TBookmark TDataSet::GetBookmark() const {
-  if (!Active() || IsEmpty()) return -1;
+  if (!Active() || IsEmpty() || window_[current_].inserted) return -1;
   return window_[current_].position;
 }
 
 void TDataSet::GotoBookmark(TBookmark bookmark) {
   CheckBrowseMode();
-  if (bookmark < 0 || bookmark >= InternalRecordCount()) return;
+  if (bookmark < 0 || bookmark >= ViewCount()) return;
   DoEvent(BeforeScroll);
   std::exception_ptr failure;
   try {
@@ -391,12 +409,19 @@ void TDataSet::Post() {
   DataEvent(TDataEvent::SettleEdits, 0);
   DoEvent(BeforePost);
   current_ = edit_index_;
-  const int64_t position = window_[current_].position;
   provider::RowChanges changes;
   for (size_t i = 0; i < edit_changed_.size(); ++i) {
     if (edit_changed_[i]) changes.emplace_back(i, edit_buffer_[i]);
   }
-  if (!changes.empty()) InternalPost(position, changes);
+  int64_t position = window_[current_].position;
+  if (state_ == TDataSetState::Inserting) {
+    // A new record is stored even when no field was given a value.
+    const int64_t row = InternalInsert(changes);
+    if (view_) view_->push_back(row);
+    position = view_ ? ViewCount() - 1 : row;
+  } else if (!changes.empty()) {
+    InternalPost(ResultPosition(position), changes);
+  }
   edit_buffer_.clear();
   edit_changed_.clear();
   SetState(TDataSetState::Browsing);
@@ -407,20 +432,207 @@ void TDataSet::Post() {
 
 void TDataSet::Cancel() {
   if (state_ != TDataSetState::Editing && state_ != TDataSetState::Inserting) return;
+  const bool inserting = state_ == TDataSetState::Inserting;
   DataEvent(TDataEvent::SettleEdits, 0);
   DoEvent(BeforeCancel);
+  if (inserting) DoEvent(BeforeScroll);
   current_ = edit_index_;
-  const int64_t position = window_[current_].position;
+  // A dropped new record gives its place back to the record it stood
+  // before (the last one when it was appended).
+  const int64_t position = inserting ? std::min(window_[current_].position, ViewCount() - 1)
+                                     : window_[current_].position;
   edit_buffer_.clear();
   edit_changed_.clear();
   SetState(TDataSetState::Browsing);
   Resync(position, current_);
   DataEvent(TDataEvent::WindowReloaded, 0);
   DoEvent(AfterCancel);
+  if (inserting) DoEvent(AfterScroll);
+}
+
+void TDataSet::Insert() { BeginInsert(/*append=*/false); }
+
+void TDataSet::Append() { BeginInsert(/*append=*/true); }
+
+void TDataSet::BeginInsert(bool append) {
+  CheckBrowseMode();
+  if (!CanModify()) Error(kDataSetReadOnly);
+  DoEvent(BeforeInsert);
+  DoEvent(BeforeScroll);
+  Record fresh{0, std::vector<provider::Variant>(fields_.size()), true};
+  if (append) {
+    // The window ends with the last records and the new one after them.
+    ClearWindow();
+    if (capacity_ > 1 && FetchPrior()) {
+      while (static_cast<int>(window_.size()) < capacity_ - 1 && FetchPrior()) {
+      }
+    }
+    fresh.position = ViewCount();
+    window_.push_back(std::move(fresh));
+    current_ = static_cast<int>(window_.size()) - 1;
+    bof_ = false;
+    eof_ = true;
+  } else if (window_.empty()) {
+    window_.push_back(std::move(fresh));
+    current_ = 0;
+  } else {
+    fresh.position = window_[current_].position;
+    window_.insert(window_.begin() + current_, std::move(fresh));
+    if (static_cast<int>(window_.size()) > capacity_) window_.pop_back();
+  }
+  edit_index_ = current_;
+  edit_buffer_ = window_[current_].values;
+  edit_changed_.assign(edit_buffer_.size(), false);
+  SetState(TDataSetState::Inserting);
+  DataEvent(TDataEvent::WindowReloaded, 0);
+  DoEvent(AfterInsert);
+  DoEvent(AfterScroll);
+}
+
+void TDataSet::Delete() {
+  CheckActive();
+  if (state_ == TDataSetState::Inserting) {
+    Cancel();
+    return;
+  }
+  if (IsEmpty()) Error(kDataSetEmpty);
+  if (!CanModify()) Error(kDataSetReadOnly);
+  // Handlers of the delete must see the record as stored, not a change
+  // that is about to be thrown away with it.
+  if (state_ == TDataSetState::Editing) {
+    Cancel();
+  } else {
+    DataEvent(TDataEvent::SettleEdits, 0);
+  }
+  DoEvent(BeforeDelete);
+  DoEvent(BeforeScroll);
+  const int64_t position = window_[current_].position;
+  const int64_t row = ResultPosition(position);
+  InternalDelete(row);
+  if (view_) {
+    view_->erase(view_->begin() + position);
+    for (int64_t& r : *view_) {
+      if (r > row) --r;
+    }
+  }
+  Resync(std::min(position, ViewCount() - 1), current_);
+  DataEvent(TDataEvent::WindowReloaded, 0);
+  DoEvent(AfterDelete);
+  DoEvent(AfterScroll);
+}
+
+int64_t TDataSet::InternalInsert(const provider::RowChanges& /*values*/) {
+  Error("Records cannot be added to this dataset");
+}
+
+void TDataSet::InternalDelete(int64_t /*position*/) {
+  Error("Records cannot be deleted from this dataset");
+}
+
+// --- Filtering -------------------------------------------------------------------
+
+bool TDataSet::FilterActive() const { return filtered_ && (!filter_.empty() || on_filter_record_); }
+
+int64_t TDataSet::ViewCount() const {
+  return view_ ? static_cast<int64_t>(view_->size()) : InternalRecordCount();
+}
+
+int64_t TDataSet::ResultPosition(int64_t position) const {
+  return view_ ? view_->at(static_cast<size_t>(position)) : position;
+}
+
+std::vector<provider::Variant> TDataSet::ViewFetch(int64_t position) {
+  return InternalFetch(ResultPosition(position));
+}
+
+std::vector<int64_t> TDataSet::ScanFilter(const std::string& text,
+                                          const TFilterRecordEvent& handler) {
+  std::vector<std::string> names;
+  for (const auto& f : fields_) names.push_back(f->FieldName());
+  FilterExpression condition;
+  try {
+    condition = FilterExpression::Parse(text, names);
+  } catch (const EDatabaseError& e) {
+    Error(e.what());
+  }
+  // The handler reads the candidate through the fields, in a state of its
+  // own that no notification announces.
+  struct Restore {
+    TDataSet& ds;
+    TDataSetState state;
+    ~Restore() {
+      ds.state_ = state;
+      ds.filter_record_ = nullptr;
+    }
+  } restore{*this, state_};
+  state_ = TDataSetState::Filtering;
+  std::vector<int64_t> shown;
+  const int64_t count = InternalRecordCount();
+  for (int64_t row = 0; row < count; ++row) {
+    const std::vector<provider::Variant> values = InternalFetch(row);
+    bool accept = condition.Matches(values);
+    if (accept && handler) {
+      filter_record_ = &values;
+      handler(*this, accept);
+      filter_record_ = nullptr;
+    }
+    if (accept) shown.push_back(row);
+  }
+  return shown;
+}
+
+void TDataSet::Refilter(bool filtered, const std::string& text, TFilterRecordEvent handler) {
+  const bool was_active = FilterActive();
+  const bool active = filtered && (!text.empty() || handler);
+  if (!Active() || (!was_active && !active)) {
+    filtered_ = filtered;
+    filter_ = text;
+    on_filter_record_ = std::move(handler);
+    return;
+  }
+  CheckBrowseMode();
+  std::optional<std::vector<int64_t>> view;
+  if (active) view = ScanFilter(text, handler);
+  // From here on nothing fails before the new settings are in place.
+  filtered_ = filtered;
+  filter_ = text;
+  on_filter_record_ = std::move(handler);
+  view_ = std::move(view);
+  ++filter_changes_;
+  ReloadFromFirst();
+}
+
+void TDataSet::SetFiltered(bool filtered) {
+  if (filtered == filtered_) return;
+  Refilter(filtered, filter_, on_filter_record_);
+}
+
+void TDataSet::SetFilter(const std::string& text) {
+  if (text == filter_) return;
+  Refilter(filtered_, text, on_filter_record_);
+}
+
+void TDataSet::SetOnFilterRecord(TFilterRecordEvent handler) {
+  Refilter(filtered_, filter_, std::move(handler));
+}
+
+// --- Destruction notices -----------------------------------------------------------
+
+void TDataSet::AddFreeNotification(const void* key, std::function<void()> notice) {
+  RemoveFreeNotification(key);
+  free_notices_.emplace_back(key, std::move(notice));
+}
+
+void TDataSet::RemoveFreeNotification(const void* key) {
+  std::erase_if(free_notices_, [key](const auto& entry) { return entry.first == key; });
 }
 
 const provider::Variant& TDataSet::ReadField(int index) const {
   static const provider::Variant kNull;
+  if (state_ == TDataSetState::Filtering) {
+    if (!filter_record_ || index >= static_cast<int>(filter_record_->size())) return kNull;
+    return (*filter_record_)[index];
+  }
   if (state_ == TDataSetState::Closed) return kNull;
   if ((state_ == TDataSetState::Editing || state_ == TDataSetState::Inserting) &&
       index < static_cast<int>(edit_buffer_.size()) && current_ == edit_index_) {

@@ -13,6 +13,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +30,10 @@ class TDataLink;
 class TDataSet;
 
 using TDataSetNotifyEvent = std::function<void(TDataSet& dataset)>;
-// A saved position: the record's 0-based position in the result; -1 for none.
+// Decides whether the record being tested (its fields read it) is shown.
+using TFilterRecordEvent = std::function<void(TDataSet& dataset, bool& accept)>;
+// A saved position: the record's 0-based position among the records shown;
+// -1 for none.
 using TBookmark = int64_t;
 
 class TDataSet {
@@ -91,7 +95,25 @@ class TDataSet {
   // when storing fails the record source stays in Editing.
   void Post();
   // Drops the change in Editing or Inserting; does nothing otherwise.
+  // SettleEdits, before-cancel (and before-scroll when inserting), state
+  // Browsing, WindowReloaded, after-cancel (and after-scroll).
   void Cancel();
+  // Starts a new record before the current one (Insert) or after the last
+  // one (Append): the pending edit is settled, before-insert, before-scroll,
+  // an empty record enters the window, state Inserting, WindowReloaded,
+  // after-insert, after-scroll. Posting adds it after the last record of
+  // the result, where it becomes current. Fails with "Cannot modify a
+  // read-only dataset" when records cannot be changed.
+  void Insert();
+  void Append();
+  // Removes the current record from the store. While inserting it only
+  // cancels the new record; while editing the change is dropped first, so
+  // that before-delete handlers see the stored values. SettleEdits,
+  // before-delete, before-scroll, the record removed, state Browsing, the
+  // window reloaded at the same index (WindowReloaded), after-delete,
+  // after-scroll. Fails on an empty or read-only record source; when the
+  // store refuses, the record stays and the failure goes to the caller.
+  void Delete();
   // Whether a field of the record being edited changed.
   bool Modified() const { return modified_; }
   // Posts a pending change (when modified; cancels otherwise) after telling
@@ -130,8 +152,29 @@ class TDataSet {
   const std::vector<TDataSource*>& DataSources() const { return data_sources_; }
   // The data source this record source is fed from (a master); none here.
   virtual TDataSource* MasterSource() const { return nullptr; }
-  bool Filtered() const { return false; }
+  // --- Filtering ---
+  // While Filtered is on, only records that meet the Filter text (see
+  // filter_expression.h) and that OnFilterRecord accepts are shown. Turning
+  // it on or off, or changing the text or handler while it is on, reloads
+  // the window from the first record like First(). A text that does not
+  // parse or names a missing field fails and leaves everything as it was.
+  bool Filtered() const { return filtered_; }
+  void SetFiltered(bool filtered);
   const std::string& Filter() const { return filter_; }
+  void SetFilter(const std::string& text);
+  const TFilterRecordEvent& OnFilterRecord() const { return on_filter_record_; }
+  void SetOnFilterRecord(TFilterRecordEvent handler);
+  // Counts the times the filter was applied again to an open record source
+  // (whatever changed: flag, text or handler), so that observers can tell a
+  // new set of records from a plain move.
+  uint64_t FilterChanges() const { return filter_changes_; }
+
+  // --- Destruction notices ---
+  // `notice` runs when this record source is destroyed, before it lets go
+  // of its data sources, so that holders of plain references can forget
+  // it. A second call with the same key replaces the first.
+  void AddFreeNotification(const void* key, std::function<void()> notice);
+  void RemoveFreeNotification(const void* key);
 
   // --- Bookmarks ---
   TBookmark GetBookmark() const;
@@ -156,6 +199,12 @@ class TDataSet {
   virtual std::vector<provider::Variant> InternalFetch(int64_t position) = 0;
   // Stores the changed columns of the record at `position`.
   virtual void InternalPost(int64_t position, const provider::RowChanges& changes) = 0;
+  // Adds a record with `values` after the last one; returns its position.
+  // Fails by default: a record source that cannot add records.
+  virtual int64_t InternalInsert(const provider::RowChanges& values);
+  // Removes the record at `position`; later records move up by one. Fails
+  // by default.
+  virtual void InternalDelete(int64_t position);
   virtual bool InternalCanModify() const = 0;
   // Sets the component name (used by owners that name later).
   void SetName(std::string name) { name_ = std::move(name); }
@@ -168,13 +217,27 @@ class TDataSet {
   friend class TDataLink;
 
   struct Record {
+    // Position among the records shown. A record being inserted stands
+    // before the record at this position (the count when appended).
     int64_t position = 0;
     std::vector<provider::Variant> values;
+    bool inserted = false;
   };
 
   void SetState(TDataSetState state);
   void DoEvent(const TDataSetNotifyEvent& handler);
   void CreateFieldsFrom(const std::vector<provider::ColumnInfo>& columns);
+  void BeginInsert(bool append);
+  bool FilterActive() const;
+  // The positions in the result of the records that meet the filter.
+  std::vector<int64_t> ScanFilter(const std::string& text, const TFilterRecordEvent& handler);
+  // Applies new filter settings: scans when the filter is in force, then
+  // reloads from the first record. Nothing changes when it fails.
+  void Refilter(bool filtered, const std::string& text, TFilterRecordEvent handler);
+  // Records shown: all of the result, or those the filter let through.
+  int64_t ViewCount() const;
+  int64_t ResultPosition(int64_t position) const;
+  std::vector<provider::Variant> ViewFetch(int64_t position);
   void DestroyFields();
   int ComputeCapacity() const;
   // Window filling. Each returns false when no record exists there.
@@ -185,6 +248,8 @@ class TDataSet {
   // Empties the window and loads it around `position` with the current
   // record at index `before` (as far as records exist before it).
   void Resync(int64_t position, int before);
+  // First() after the pending edit was settled.
+  void ReloadFromFirst();
   void ClearWindow();
   // Field access for TField.
   const provider::Variant& ReadField(int index) const;
@@ -208,7 +273,14 @@ class TDataSet {
   TDataEvent enable_event_ = TDataEvent::WindowReloaded;
   bool closed_while_disabled_ = false;
   std::vector<TDataSource*> data_sources_;
+  bool filtered_ = false;
   std::string filter_;
+  TFilterRecordEvent on_filter_record_;
+  uint64_t filter_changes_ = 0;
+  // While a filter is in force: result positions of the records shown.
+  std::optional<std::vector<int64_t>> view_;
+  const std::vector<provider::Variant>* filter_record_ = nullptr;
+  std::vector<std::pair<const void*, std::function<void()>>> free_notices_;
   RegionalSettings regional_;
 };
 

@@ -13,6 +13,7 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/field_classes.cc
   ${CMAKE_CURRENT_LIST_DIR}/field_factory.cc
   ${CMAKE_CURRENT_LIST_DIR}/field_types.cc
+  ${CMAKE_CURRENT_LIST_DIR}/filter_expression.cc
   ${CMAKE_CURRENT_LIST_DIR}/number_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/regional.cc
   ${CMAKE_CURRENT_LIST_DIR}/replace_text.cc

@@ -89,10 +89,6 @@ class DatabaseImpl : public Database {
 
 Result<std::unique_ptr<Database>> OpenDatabase(std::unique_ptr<ByteSource> source,
                                                const OpenOptions& options) {
-  if (!options.read_only) {
-    return Status::NotSupported(source->name() +
-                                ": writable opens go through OpenDatabaseForUpdate (jet/update)");
-  }
   std::vector<uint8_t> raw(kHeaderReadSize);
   if (source->size() < raw.size()) {
     return Status::Corruption(source->name() + ": too short to be an Access database (" +

@@ -19,9 +19,10 @@ namespace jet {
 
 class ByteSource;
 
+// Database::Open only ever reads; writable opens are OpenDatabaseForUpdate's
+// (jet/update/writable_database.h), which takes the same options.
 struct OpenOptions {
-  std::string password;   // ignored for files without a database password
-  bool read_only = true;  // nothing is ever written to a file opened read-only
+  std::string password;  // ignored for files without a database password
 };
 
 struct TableInfo {
@@ -84,6 +85,10 @@ struct TableDef {
   uint32_t owned_map = 0;
   uint32_t free_map = 0;
   uint32_t definition_pages = 1;  // pages the definition spans
+  // Jet 4: row pointers of the usage maps of memo and OLE columns (owned and
+  // free-space map of each), when the definition lists them readably.
+  std::vector<uint32_t> long_value_maps;
+  bool long_value_maps_known = false;
 };
 
 // Where a row lives: its data page and slot. A row that moved keeps the id
@@ -111,9 +116,10 @@ class Database {
  public:
   virtual ~Database() = default;
 
-  // Opens `path`. Fails with NotFound ("Could not find file '<path>'."),
-  // BadPassword ("Not a valid password."), NotSupported (newer formats),
-  // Corruption (a damaged or foreign file), Locked or ReadOnly (writable opens).
+  // Opens `path` for reading; nothing is ever written to it (UpdateRow and
+  // batches fail with ReadOnly). Fails with NotFound ("Could not find file
+  // '<path>'."), BadPassword ("Not a valid password."), NotSupported (newer
+  // formats) or Corruption (a damaged or foreign file).
   static Result<std::unique_ptr<Database>> Open(const std::string& path,
                                                 const OpenOptions& options);
 

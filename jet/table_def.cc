@@ -176,6 +176,22 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
     def.indexes.push_back(std::move(x));
   }
   for (IndexDef& x : def.indexes) JET_RETURN_IF_ERROR(read_name(&x.name));
+  // Jet 4: the usage maps of memo and OLE columns (column number, owned-pages
+  // map, free-space map) up to a 0xFFFF column number. Only the write path
+  // uses them, so a list that does not end properly is dropped, not an error.
+  if (f.version == 4) {
+    std::vector<uint32_t> maps;
+    while (v.In(pos, 2) && v.U16(pos) != kNoColumn) {
+      if (!v.In(pos, 10)) break;
+      maps.push_back(v.U32(pos + 2));
+      maps.push_back(v.U32(pos + 6));
+      pos += 10;
+    }
+    if (v.In(pos, 2) && v.U16(pos) == kNoColumn) {
+      def.long_value_maps = std::move(maps);
+      def.long_value_maps_known = true;
+    }
+  }
   return def;
 }
 

@@ -384,7 +384,6 @@ class JetProvider : public Provider {
     // Writable unless the mode asks for reading only; a file or engine that
     // cannot be written falls back to reading, as the mode allows.
     if (access != adModeRead) {
-      options.read_only = false;
       auto db = jet::OpenDatabaseForUpdate(settings.data_source, options);
       if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), true);
       const jet::Status& s = db.status();

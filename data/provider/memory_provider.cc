@@ -1,5 +1,8 @@
 #include "data/provider/memory_provider.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include "data/provider/ado.h"
 #include "data/provider/sql.h"
 #include "data/provider/text_case.h"
@@ -7,10 +10,15 @@
 namespace provider {
 namespace {
 
-class MemoryRowset : public Rowset {
+class MemoryRowset : public Rowset, public MemoryDatabase::RowsetObserver {
  public:
   MemoryRowset(std::shared_ptr<MemoryDatabase> db, size_t table, std::vector<size_t> rows)
-      : db_(std::move(db)), table_(table), rows_(std::move(rows)) {}
+      : db_(std::move(db)), table_(table), rows_(std::move(rows)) {
+    db_->open_rowsets.push_back(this);
+  }
+  ~MemoryRowset() override { std::erase(db_->open_rowsets, this); }
+  MemoryRowset(const MemoryRowset&) = delete;
+  MemoryRowset& operator=(const MemoryRowset&) = delete;
 
   const std::vector<ColumnInfo>& columns() const override { return db_->tables[table_].columns; }
   int64_t size() const override { return static_cast<int64_t>(rows_.size()); }
@@ -21,6 +29,64 @@ class MemoryRowset : public Rowset {
   }
 
   void Write(int64_t row, const RowChanges& changes) override {
+    CheckWritable();
+    MemoryTable& t = db_->tables[table_];
+    std::vector<Variant>& values = t.rows.at(rows_.at(static_cast<size_t>(row)));
+    CheckColumns(t, changes);
+    for (const auto& [col, v] : changes) values[col] = v;
+    ++db_->rows_written;
+    if (!db_->in_batch) ++db_->rows_written_outside_batch;
+  }
+
+  int64_t Insert(const RowChanges& changes) override {
+    CheckWritable();
+    MemoryTable& t = db_->tables[table_];
+    CheckColumns(t, changes);
+    std::vector<Variant> values(t.columns.size());
+    for (const auto& [col, v] : changes) values[col] = v;
+    for (size_t col = 0; col < t.columns.size(); ++col) {
+      const ColumnInfo& c = t.columns[col];
+      if (c.auto_increment) {
+        // Numbered one past the largest number the table holds.
+        int64_t next = 1;
+        for (const auto& r : t.rows) {
+          if (auto* n = std::get_if<int64_t>(&r[col])) next = std::max(next, *n + 1);
+        }
+        values[col] = Variant(next);
+      } else if (IsNull(values[col]) && (c.attributes & adFldIsNullable) == 0) {
+        throw ProviderError("The field '" + t.name + "." + c.name +
+                            "' cannot contain a Null value because the Required property for "
+                            "this field is set to True.  Enter a value in this field.");
+      }
+    }
+    t.rows.push_back(std::move(values));
+    rows_.push_back(t.rows.size() - 1);
+    ++db_->rows_inserted;
+    return static_cast<int64_t>(rows_.size()) - 1;
+  }
+
+  void Delete(int64_t row) override {
+    CheckWritable();
+    const size_t table_row = rows_.at(static_cast<size_t>(row));
+    MemoryTable& t = db_->tables[table_];
+    t.rows.erase(t.rows.begin() + static_cast<std::ptrdiff_t>(table_row));
+    ++db_->rows_deleted;
+    std::vector<RowsetObserver*> rowsets = db_->open_rowsets;
+    for (RowsetObserver* rowset : rowsets) rowset->TableRowRemoved(table_, table_row);
+  }
+
+  void TableRowRemoved(size_t table, size_t row) override {
+    if (table != table_) return;
+    std::erase(rows_, row);
+    for (size_t& r : rows_) {
+      if (r > row) --r;
+    }
+  }
+
+  bool updatable() const override { return !db_->read_only; }
+
+ private:
+  void CheckWritable() {
     if (!updatable()) {
       throw ProviderError("Cannot update. Database or object is read-only.");
     }
@@ -29,8 +95,9 @@ class MemoryRowset : public Rowset {
       db_->fail_next_write.clear();
       throw ProviderError(message);
     }
-    MemoryTable& t = db_->tables[table_];
-    std::vector<Variant>& values = t.rows.at(rows_.at(static_cast<size_t>(row)));
+  }
+
+  static void CheckColumns(const MemoryTable& t, const RowChanges& changes) {
     for (const auto& [col, v] : changes) {
       if (col >= t.columns.size()) throw ProviderError("Item cannot be found in the collection.");
       const ColumnInfo& c = t.columns[col];
@@ -38,14 +105,8 @@ class MemoryRowset : public Rowset {
         throw ProviderError("Field '" + c.name + "' is not updatable.");
       }
     }
-    for (const auto& [col, v] : changes) values[col] = v;
-    ++db_->rows_written;
-    if (!db_->in_batch) ++db_->rows_written_outside_batch;
   }
 
-  bool updatable() const override { return !db_->read_only; }
-
- private:
   std::shared_ptr<MemoryDatabase> db_;
   size_t table_;
   std::vector<size_t> rows_;

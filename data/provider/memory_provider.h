@@ -35,8 +35,20 @@ struct MemoryDatabase {
   bool in_batch = false;
   int64_t batches_committed = 0;
   int64_t rows_written_outside_batch = 0;
-  // When set, the next Write fails with this description (and is cleared).
+  // Rows added and removed through rowsets.
+  int64_t rows_inserted = 0;
+  int64_t rows_deleted = 0;
+  // When set, the next Write, Insert or Delete fails with this description
+  // (and is cleared).
   std::string fail_next_write;
+
+  // Rowsets open over this database. A removed row is taken out of every
+  // one of them, so that their row numbers keep naming the same rows.
+  struct RowsetObserver {
+    virtual ~RowsetObserver() = default;
+    virtual void TableRowRemoved(size_t table, size_t row) = 0;
+  };
+  std::vector<RowsetObserver*> open_rowsets;
 
   MemoryTable& AddTable(std::string name, std::vector<ColumnInfo> columns);
   MemoryTable* Find(const std::string& name);

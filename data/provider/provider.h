@@ -61,6 +61,18 @@ class Rowset {
   virtual void Write(int64_t row, const RowChanges& changes) = 0;
   // Whether Write can succeed at all.
   virtual bool updatable() const = 0;
+  // Adds a row with `values` (columns not named are null or numbered by the
+  // store) after the last row; returns its index, which is size() - 1.
+  // Nothing is added when it fails. Throws ProviderError; providers that
+  // cannot add rows fail with kNotCapable.
+  virtual int64_t Insert(const RowChanges& values);
+  // Removes row `row`; later rows move up by one. Throws ProviderError;
+  // providers that cannot remove rows fail with kNotCapable.
+  virtual void Delete(int64_t row);
+
+  static constexpr const char* kNotCapable =
+      "Object or provider is not capable of performing requested operation.";
+  static constexpr int32_t kNotCapableCode = static_cast<int32_t>(0x800A0CB3u);
 };
 
 // Told now and then how far a statement's scan has got: rows read, and the

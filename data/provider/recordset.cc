@@ -11,6 +11,12 @@ const std::vector<ColumnInfo> kNoColumns;
 
 }  // namespace
 
+int64_t Rowset::Insert(const RowChanges& /*values*/) {
+  throw ProviderError(kNotCapable, kNotCapableCode);
+}
+
+void Rowset::Delete(int64_t /*row*/) { throw ProviderError(kNotCapable, kNotCapableCode); }
+
 void Recordset::Open(const std::string& statement, Connection& connection, int /*cursor_type*/,
                      int lock_type, int /*cache_size*/, int64_t max_records) {
   if (rows_) {
@@ -22,6 +28,7 @@ void Recordset::Open(const std::string& statement, Connection& connection, int /
   max_records_ = max_records;
   cached_position_.reset();
   pending_.clear();
+  adding_ = false;
   position_ = RecordCount() > 0 ? 0 : RecordCount();
 }
 
@@ -30,6 +37,7 @@ void Recordset::Close() {
   cached_position_.reset();
   cached_row_.clear();
   pending_.clear();
+  adding_ = false;
   position_ = -1;
 }
 
@@ -63,6 +71,7 @@ void Recordset::CheckCurrent() const {
 void Recordset::Goto(int64_t position) {
   CheckOpen();
   pending_.clear();
+  adding_ = false;
   position_ = std::clamp<int64_t>(position, -1, RecordCount());
 }
 
@@ -106,8 +115,18 @@ const std::vector<Variant>& Recordset::GetRow() {
 }
 
 const Variant& Recordset::GetValue(size_t column) {
+  static const Variant kNull;
   for (const auto& [col, value] : pending_) {
     if (col == column) return value;
+  }
+  if (adding_) {
+    if (column >= columns().size()) {
+      throw ProviderError(
+          "Item cannot be found in the collection corresponding to the requested "
+          "name or ordinal.",
+          static_cast<int32_t>(0x800A0CC1u));
+    }
+    return kNull;
   }
   const std::vector<Variant>& row = GetRow();
   if (column >= row.size()) {
@@ -120,7 +139,11 @@ const Variant& Recordset::GetValue(size_t column) {
 }
 
 void Recordset::SetValue(size_t column, Variant value) {
-  CheckCurrent();
+  if (adding_) {
+    CheckOpen();
+  } else {
+    CheckCurrent();
+  }
   if (column >= columns().size()) {
     throw ProviderError(
         "Item cannot be found in the collection corresponding to the requested "
@@ -136,20 +159,53 @@ void Recordset::SetValue(size_t column, Variant value) {
   pending_.emplace_back(column, std::move(value));
 }
 
-void Recordset::Update() {
-  CheckCurrent();
-  if (pending_.empty()) return;
+void Recordset::CheckUpdatable() const {
   if (!updatable()) {
     throw ProviderError(
         "Current Recordset does not support updating. This may be a limitation "
         "of the provider, or of the selected locktype.",
         static_cast<int32_t>(0x800A0CB3u));
   }
+}
+
+void Recordset::Update() {
+  if (adding_) {
+    CheckOpen();
+    CheckUpdatable();
+    const int64_t row = rows_->Insert(pending_);
+    adding_ = false;
+    pending_.clear();
+    cached_position_.reset();
+    position_ = row;
+    return;
+  }
+  CheckCurrent();
+  if (pending_.empty()) return;
+  CheckUpdatable();
   rows_->Write(position_, pending_);
   pending_.clear();
   cached_position_.reset();
 }
 
-void Recordset::CancelUpdate() { pending_.clear(); }
+void Recordset::CancelUpdate() {
+  pending_.clear();
+  adding_ = false;
+}
+
+void Recordset::AddNew() {
+  CheckOpen();
+  CheckUpdatable();
+  pending_.clear();
+  adding_ = true;
+}
+
+void Recordset::Delete() {
+  CheckCurrent();
+  CheckUpdatable();
+  rows_->Delete(position_);
+  pending_.clear();
+  cached_position_.reset();
+  position_ = std::min(position_, RecordCount());
+}
 
 }  // namespace provider

@@ -55,6 +55,15 @@ class Recordset {
   // Goes to the 1-based row `n`. Throws ProviderError when out of range.
   void SetAbsolutePosition(int64_t n);
 
+  // Starts a new row: SetValue collects its values and Update adds it after
+  // the last row, which becomes current. A move or CancelUpdate drops it.
+  void AddNew();
+  bool adding() const { return adding_; }
+  // Removes the current row; the row after it becomes current (EOF when it
+  // was the last). Throws ProviderError at BOF/EOF, on a rowset that cannot
+  // be updated, and when the provider cannot remove rows.
+  void Delete();
+
   // Value of `column` in the current row. Throws ProviderError at BOF/EOF.
   const Variant& GetValue(size_t column);
   // Every column of the current row.
@@ -62,10 +71,10 @@ class Recordset {
   // Remembers a new value for `column` of the current row until Update().
   void SetValue(size_t column, Variant value);
   bool editing() const { return !pending_.empty(); }
-  // Stores the pending values of the current row, all at once. When it
-  // fails nothing is stored and the values stay pending.
+  // Stores the pending values of the current row (or adds the new row), all
+  // at once. When it fails nothing is stored and the values stay pending.
   void Update();
-  // Drops pending values.
+  // Drops pending values and a row being added.
   void CancelUpdate();
   bool updatable() const { return rows_ && rows_->updatable() && lock_type_ != adLockReadOnly; }
 
@@ -73,6 +82,7 @@ class Recordset {
   void CheckOpen() const;
   void CheckCurrent() const;
   void Goto(int64_t position);
+  void CheckUpdatable() const;
 
   std::unique_ptr<Rowset> rows_;
   int lock_type_ = adLockOptimistic;
@@ -81,6 +91,7 @@ class Recordset {
   std::optional<int64_t> cached_position_;
   std::vector<Variant> cached_row_;
   RowChanges pending_;
+  bool adding_ = false;
 };
 
 }  // namespace provider

@@ -64,7 +64,46 @@ void TSumCollection::Changed() {
 
 TSumListProducer::TSumListProducer() : collection_(*this) {}
 
-TSumListProducer::~TSumListProducer() { DeactivateSummaries(/*reset=*/false); }
+TSumListProducer::~TSumListProducer() {
+  DeactivateSummaries(/*reset=*/false);
+  // Even when the owner's state kept the above from unhooking, nothing on
+  // the record source may keep calling into this list.
+  TSumListProducer::UnhookRecordSourceEvents();
+  SetSourceReference(nullptr);
+}
+
+void TSumListProducer::SetSourceReference(TDataSet* source) {
+  if (record_source_ == source) return;
+  if (record_source_) record_source_->RemoveFreeNotification(this);
+  record_source_ = source;
+  if (record_source_)
+    record_source_->AddFreeNotification(this, [this] { RecordSourceDestroyed(); });
+}
+
+void TSumListProducer::SetMasterReference(TDataSet* master) {
+  if (master_ == master) return;
+  if (master_) master_->RemoveFreeNotification(this);
+  master_ = master;
+  if (master_) {
+    master_->AddFreeNotification(this, [this] {
+      // The master goes first: its saved handler goes with it.
+      master_ = nullptr;
+      saved_.master_after_scroll = nullptr;
+    });
+  }
+}
+
+void TSumListProducer::RecordSourceDestroyed() {
+  // Nothing is put back on a record source that is going away; a master
+  // that stays gets its own handler back.
+  if (master_) master_->AfterScroll = std::move(saved_.master_after_scroll);
+  SetMasterReference(nullptr);
+  saved_ = SavedDataSetEvents();
+  hooked_ = false;
+  recalculating_ = false;
+  record_source_ = nullptr;  // its notice list is being run and dropped
+  ResetSummaryValues();
+}
 
 void TSumListProducer::Assign(const TSumListProducer& other) {
   if (&other == this) return;
@@ -99,12 +138,12 @@ void TSumListProducer::DeactivateSummaries(bool reset) {
 void TSumListProducer::SetRecordSource(TDataSet* source) {
   if (source == record_source_) return;
   if (OwnerLoading() || (DesignMode() && !work_at_design_time_)) {
-    record_source_ = source;
+    SetSourceReference(source);
     return;
   }
   bool was_active = active_;
   DeactivateSummaries(/*reset=*/true);
-  record_source_ = source;
+  SetSourceReference(source);
   if (was_active) ActivateSummaries(/*recalculate=*/true);
 }
 
@@ -160,6 +199,7 @@ void TSumListProducer::RecalculateAll() {
   auto finish = [&] {
     filtered_snapshot_ = source.Filtered();
     filter_snapshot_ = source.Filter();
+    filter_changes_snapshot_ = source.FilterChanges();
     recalculating_ = false;
     SendChanged();
   };
@@ -238,8 +278,9 @@ void TSumListProducer::SetRecNo(int value) {
 void TSumListProducer::HookRecordSourceEvents() {
   if (!record_source_ || hooked_) return;
   TDataSet& source = *record_source_;
-  master_ = nullptr;
-  if (TDataSource* master_source = source.MasterSource()) master_ = master_source->DataSet();
+  TDataSet* master = nullptr;
+  if (TDataSource* master_source = source.MasterSource()) master = master_source->DataSet();
+  SetMasterReference(master);
 
   saved_.after_edit = source.AfterEdit;
   saved_.after_insert = source.AfterInsert;
@@ -277,7 +318,7 @@ void TSumListProducer::UnhookRecordSourceEvents() {
   source.AfterCancel = std::move(saved_.after_cancel);
   if (master_) master_->AfterScroll = std::move(saved_.master_after_scroll);
   saved_ = SavedDataSetEvents();
-  master_ = nullptr;
+  SetMasterReference(nullptr);
   hooked_ = false;
 }
 
@@ -301,7 +342,8 @@ void TSumListProducer::DoAfterScroll(TDataSet& source) {
   if (auto saved = saved_.after_scroll) saved(source);
   if (!active_ || recalculating_) return;
   bool filtered = source.Filtered();
-  if (filtered != filtered_snapshot_ || (filtered && source.Filter() != filter_snapshot_)) {
+  if (filtered != filtered_snapshot_ || (filtered && source.Filter() != filter_snapshot_) ||
+      source.FilterChanges() != filter_changes_snapshot_) {
     RecalculateAll();
   }
 }

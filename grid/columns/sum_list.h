@@ -119,6 +119,8 @@ class TSumListProducer {
 
   TDataSet* RecordSource() const { return record_source_; }
   // Re-binds to another record source (or none), re-hooking when active.
+  // A record source destroyed while bound is forgotten (its handlers are
+  // not put back) and the list then has none.
   void SetRecordSource(TDataSet* source);
   // The owner finished loading: an active list over a source hooks now.
   void OwnerLoaded();
@@ -169,6 +171,11 @@ class TSumListProducer {
   friend class TSumCollection;
   void CollectionChanged();
   void SendChanged();
+  // Keeps record_source_ (and master_) from dangling: the list forgets a
+  // record source that is destroyed while it still refers to it.
+  void SetSourceReference(TDataSet* source);
+  void SetMasterReference(TDataSet* master);
+  void RecordSourceDestroyed();
   double FieldValue(const std::string& name, bool* is_null);
 
   TSumCollection collection_;
@@ -181,6 +188,9 @@ class TSumListProducer {
   TDataSet* master_ = nullptr;
   bool filtered_snapshot_ = false;
   std::string filter_snapshot_;
+  // A handler that decides which records pass changes neither the flag nor
+  // the text; the record source counts every change of its filter.
+  uint64_t filter_changes_snapshot_ = 0;
   SavedDataSetEvents saved_;
 };
 

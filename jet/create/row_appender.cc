@@ -5,7 +5,9 @@
 #include "jet/alloc/row_placer.h"
 #include "jet/catalog.h"
 #include "jet/create/bytes_out.h"
+#include "jet/create/header_writer.h"
 #include "jet/create/row_encoder.h"
+#include "jet/create/table_creator.h"
 #include "jet/rc4.h"
 #include "jet/table_def.h"
 #include "jet/text_codec.h"
@@ -38,13 +40,14 @@ RowAppender::RowAppender(PageStore* store, const Header& header, PageSink* sink)
     : store_(store),
       sink_(sink),
       database_key_(header.database_key),
+      code_page_(header.code_page),
       editor_(store),
       long_values_(&editor_),
       indexes_(&editor_, header.code_page) {}
 
 Status RowAppender::Append(TableDef* table, const std::vector<Row>& rows) {
   editor_.Clear();
-  Status s = AppendRows(table, rows);
+  Status s = AppendRows(table, rows, false);
   if (!s.ok()) {
     editor_.Clear();
     long_values_.Reset();
@@ -53,13 +56,38 @@ Status RowAppender::Append(TableDef* table, const std::vector<Row>& rows) {
   return Flush();
 }
 
-Status RowAppender::AppendRows(TableDef* table, const std::vector<Row>& rows) {
+Result<TableDef> RowAppender::CreateTable(const TableSpec& spec) {
+  editor_.Clear();
+  auto made = [&]() -> Result<TableDef> {
+    if (store_->format().version != 4) {
+      return Status::NotSupported(store_->file() +
+                                  ": creating tables in Access 97 databases is not supported");
+    }
+    TextDecoder text(store_->format().text_utf16, code_page_);
+    JET_ASSIGN_OR_RETURN(CatalogFacts facts, ReadCatalogFacts(*store_, text, spec.name));
+    JET_ASSIGN_OR_RETURN(TableDef def, WriteTableStructure(editor_, spec, facts));
+    JET_RETURN_IF_ERROR(AppendRows(&facts.catalog, {CatalogRowFor(facts, def, NowAsDays())}, true));
+    if (facts.aces) {
+      JET_RETURN_IF_ERROR(AppendRows(&*facts.aces, AceRowsFor(facts, def), true));
+    }
+    return def;
+  }();
+  if (!made.ok()) {
+    editor_.Clear();
+    long_values_.Reset();
+    return made.status();
+  }
+  JET_RETURN_IF_ERROR(Flush());
+  return made;
+}
+
+Status RowAppender::AppendRows(TableDef* table, const std::vector<Row>& rows, bool system_ok) {
   const TableDef& def = *table;
   if (store_->format().version != 4) {
     return Status::NotSupported(store_->file() +
                                 ": adding rows to Access 97 databases is not supported");
   }
-  if (def.system) {
+  if (def.system && !system_ok) {
     return Status::NotSupported(store_->file() + ": table '" + def.name +
                                 "' is a system table and is not changed");
   }
@@ -264,6 +292,10 @@ Result<TableDef> FileAppender::FindTable(std::string_view name) {
 
 Status FileAppender::Append(TableDef* table, const std::vector<Row>& rows) {
   return impl_->appender->Append(table, rows);
+}
+
+Result<TableDef> FileAppender::CreateTable(const TableSpec& spec) {
+  return impl_->appender->CreateTable(spec);
 }
 
 Status FileAppender::Commit() {

@@ -41,13 +41,21 @@ class RowAppender {
   // `table` is updated (row count) on success.
   Status Append(TableDef* table, const std::vector<Row>& rows);
 
+  // Adds the empty table `spec` to the database: definition, usage maps,
+  // index roots, its catalog row and the access rights the Tables container
+  // passes on (see table_creator.h). All or nothing, like Append. Returns its
+  // layout, ready for Append. InvalidArgument when the name is taken or the
+  // spec is bad; NotSupported for Access 97 files.
+  Result<TableDef> CreateTable(const TableSpec& spec);
+
  private:
-  Status AppendRows(TableDef* table, const std::vector<Row>& rows);
+  Status AppendRows(TableDef* table, const std::vector<Row>& rows, bool system_ok);
   Status Flush();
 
   PageStore* store_;
   PageSink* sink_;
   uint32_t database_key_;
+  uint16_t code_page_;
   PageEditor editor_;
   jet::LongValueWriter long_values_;
   jet::IndexWriter indexes_;
@@ -65,6 +73,9 @@ class FileAppender {
   Result<TableDef> FindTable(std::string_view name);
   // Appends a batch inside the open transaction (see RowAppender::Append).
   Status Append(TableDef* table, const std::vector<Row>& rows);
+  // Creates an empty table inside the open transaction (see
+  // RowAppender::CreateTable).
+  Result<TableDef> CreateTable(const TableSpec& spec);
   // Makes every appended batch durable; after a failure nothing of them stays.
   Status Commit();
 

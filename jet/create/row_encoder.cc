@@ -6,7 +6,11 @@
 #include <limits>
 
 #include "jet/create/bytes_out.h"
+#include "jet/format.h"
 #include "jet/text_codec.h"
+#include "jet/update/raw_row.h"
+#include "jet/update/text_encoder.h"
+#include "jet/update/value_encoder.h"
 
 namespace jet::create {
 
@@ -173,153 +177,48 @@ Result<Value> CoerceValue(const ColumnDef& c, Value v, const RowWhere& where) {
   return mismatch();
 }
 
-Bytes EncodeText(const std::string& utf8, bool compress) {
-  std::string u = Utf8ToUtf16Le(utf8);
-  size_t units = u.size() / 2;
-  bool compressible = compress && units > 2;
-  for (size_t i = 0; compressible && i < units; ++i) {
-    compressible = u[2 * i + 1] == 0 && u[2 * i] != 0;
-  }
-  Bytes out;
-  if (compressible) {
-    out.reserve(units + 2);
-    out.push_back(0xFF);
-    out.push_back(0xFE);
-    for (size_t i = 0; i < units; ++i) out.push_back(static_cast<uint8_t>(u[2 * i]));
-  } else {
-    out.assign(u.begin(), u.end());
-  }
-  return out;
-}
-
 Result<Bytes> EncodeRow(const TableDef& def, const std::vector<Value>& values, LongValueWriter* lv,
                         const RowWhere& where, bool* needs_long_values) {
-  const size_t ncols = def.max_columns;
-  size_t fixed_size = 0;
-  for (const ColumnDef& c : def.columns) {
-    if (c.fixed && c.type != ColumnType::kBoolean) {
-      fixed_size = std::max<size_t>(fixed_size, size_t{c.fixed_offset} + c.size);
-    }
-  }
-  std::vector<uint8_t> row(2 + fixed_size, 0);
-  Put16(row.data(), static_cast<uint32_t>(ncols));
-  std::vector<uint8_t> mask((ncols + 7) / 8, 0);
-  std::vector<const Value*> var_values(def.var_column_count, nullptr);
-  std::vector<size_t> var_columns(def.var_column_count, 0);
+  // Values go through the engine's one value encoder and the row is put
+  // together by the same code that rebuilds updated rows.
+  static const TextEncoder kJet4Text(/*utf16=*/true, 0);
+  const std::string where_text = where.Text();
+  RawRow raw;
+  raw.column_count = def.max_columns;
+  raw.mask.assign((raw.column_count + 7) / 8, 0);
+  raw.var_table = def.var_column_count > 0;
+  raw.var.resize(def.var_column_count);
   for (size_t k = 0; k < def.columns.size(); ++k) {
     const ColumnDef& c = def.columns[k];
-    const Value& v = values[k];
-    if (c.type == ColumnType::kBoolean) {
-      if (std::get<bool>(v)) mask[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
+    JET_ASSIGN_OR_RETURN(EncodedValue e, EncodeValue(c, values[k], kJet4Text, where_text));
+    if (e.null) {
+      SetRawColumn(c, std::nullopt, false, &raw);
       continue;
     }
-    if (IsNull(v)) continue;
-    mask[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
-    if (!c.fixed) {
-      var_values[c.var_index] = &v;
-      var_columns[c.var_index] = k;
-      continue;
-    }
-    uint8_t* p = row.data() + 2 + c.fixed_offset;
-    switch (c.type) {
-      case ColumnType::kByte:
-        p[0] = std::get<uint8_t>(v);
-        break;
-      case ColumnType::kInteger:
-        Put16(p, static_cast<uint16_t>(std::get<int16_t>(v)));
-        break;
-      case ColumnType::kLong:
-        Put32(p, static_cast<uint32_t>(std::get<int32_t>(v)));
-        break;
-      case ColumnType::kSingle: {
-        float f = std::get<float>(v);
-        uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        Put32(p, bits);
-        break;
+    if (c.type == ColumnType::kMemo || c.type == ColumnType::kOle) {
+      if (e.bytes.size() > 0x3FFFFFFF) {
+        return Status::InvalidArgument(where_text + ": column '" + c.name + "': value too long");
       }
-      case ColumnType::kDouble:
-        PutF64(p, std::get<double>(v));
-        break;
-      case ColumnType::kDateTime:
-        PutF64(p, std::get<DateTime>(v).days);
-        break;
-      case ColumnType::kCurrency:
-        Put64(p, static_cast<uint64_t>(std::get<Currency>(v).scaled));
-        break;
-      case ColumnType::kGuid:
-        std::memcpy(p, std::get<Guid>(v).bytes.data(), 16);
-        break;
-      case ColumnType::kNumeric: {
-        const Decimal& d = std::get<Decimal>(v);
-        p[0] = d.negative ? 0x80 : 0x00;
-        Put32(p + 1, 0);
-        Put32(p + 5, d.magnitude[2]);
-        Put32(p + 9, d.magnitude[1]);
-        Put32(p + 13, d.magnitude[0]);
-        break;
-      }
-      default:
-        break;
-    }
-  }
-  // Variable data in slot order, then the end offset and the offsets backwards.
-  std::vector<uint16_t> offsets;
-  for (size_t i = 0; i < var_values.size(); ++i) {
-    offsets.push_back(static_cast<uint16_t>(row.size()));
-    const Value* v = var_values[i];
-    if (!v) continue;
-    const ColumnDef& c = def.columns[var_columns[i]];
-    Bytes data;
-    if (c.type == ColumnType::kText) {
-      data = EncodeText(std::get<std::string>(*v), c.compressed_unicode);
-    } else if (c.type == ColumnType::kBinary) {
-      data = std::get<Bytes>(*v);
-    } else {
-      Bytes payload;
-      if (c.type == ColumnType::kMemo) {
-        const std::string& s = std::get<std::string>(*v);
-        payload = EncodeText(s, c.compressed_unicode && s.size() <= kMaxCompressedMemoChars &&
-                                    Utf16Units(s) <= kMaxCompressedMemoChars);
-      } else {
-        payload = std::get<Bytes>(*v);
-      }
-      if (payload.size() > 0x3FFFFFFF) {
-        return Status::InvalidArgument(where.Text() + ": column '" + c.name + "': value too long");
-      }
-      if (payload.size() <= kMaxInlineLongValue) {
+      Bytes field;
+      if (e.bytes.size() <= kMaxInlineLongValue) {
         // Empty values too keep their reference: readers expect one whenever
         // the column is not NULL.
-        data.assign(12, 0);
-        Put32(data.data(), kLongInline | static_cast<uint32_t>(payload.size()));
-        data.insert(data.end(), payload.begin(), payload.end());
+        field.assign(12, 0);
+        Put32(field.data(), kLongInline | static_cast<uint32_t>(e.bytes.size()));
+        field.insert(field.end(), e.bytes.begin(), e.bytes.end());
       } else if (lv) {
-        JET_ASSIGN_OR_RETURN(data, lv->Write(var_columns[i], payload));
+        JET_ASSIGN_OR_RETURN(field, lv->Write(k, e.bytes));
       } else {
-        data.assign(12, 0);
+        field.assign(12, 0);
         if (needs_long_values) *needs_long_values = true;
       }
+      e.bytes = std::move(field);
     }
-    row.insert(row.end(), data.begin(), data.end());
-    if (row.size() > 0xFFFF) {
-      return Status::InvalidArgument(where.Text() + ": the row is too long");
-    }
+    SetRawColumn(c, e.bytes, e.bit, &raw);
   }
-  if (def.var_column_count > 0) {
-    uint16_t eod = static_cast<uint16_t>(row.size());
-    size_t at = row.size();
-    row.resize(at + 2 * (offsets.size() + 1) + 2);
-    uint8_t* p = row.data() + at;
-    Put16(p, eod);
-    p += 2;
-    for (size_t i = offsets.size(); i-- > 0;) {
-      Put16(p, offsets[i]);
-      p += 2;
-    }
-    Put16(p, static_cast<uint32_t>(offsets.size()));
-  }
-  row.insert(row.end(), mask.begin(), mask.end());
-  return Bytes(std::move(row));
+  Bytes row = JoinRow(Jet4Format(), raw);
+  if (row.size() > 0xFFFF) return Status::InvalidArgument(where_text + ": the row is too long");
+  return row;
 }
 
 }  // namespace jet::create

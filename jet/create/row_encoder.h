@@ -1,6 +1,6 @@
-// Building stored rows (Jet 4 layout) from values: checking each value
-// against its column, encoding text, placing fixed and variable data, the
-// offset table and the null mask. Long values are handed to a writer.
+// Building stored rows (Jet 4 layout) from values: converting the caller's
+// values to what each column holds, then encoding them with the engine's
+// value encoder and raw-row joiner. Long values are handed to a writer.
 #pragma once
 
 #include <string>
@@ -14,8 +14,6 @@ namespace jet::create {
 
 // Long values no longer than this are stored inside the row.
 inline constexpr size_t kMaxInlineLongValue = 64;
-// Memo text longer than this (in characters) is never compressed.
-inline constexpr size_t kMaxCompressedMemoChars = 1024;
 
 // Names a row in messages; the text is built only when a message needs it.
 struct RowWhere {
@@ -38,12 +36,10 @@ class LongValueWriter {
 // within the column's size. InvalidArgument naming `where` otherwise.
 Result<Value> CoerceValue(const ColumnDef& c, Value value, const RowWhere& where);
 
-// Stored form of Jet 4 text: "FF FE" and one byte per character when every
-// character is in 1-255 and that is shorter (and `compress` allows), else UTF-16LE.
-Bytes EncodeText(const std::string& utf8, bool compress);
-
-// Encodes one row of `def` from coerced `values` (one per column). With
-// `lv` null only the size matters: long values stored outside the row get a
+// Encodes one row of `def` from coerced `values` (one per column), each
+// value through jet::EncodeValue (jet/update/value_encoder.h) and the row
+// through jet::JoinRow, so new and updated rows are built alike. With `lv`
+// null only the size matters: long values stored outside the row get a
 // blank reference, and *needs_long_values (when given) is set.
 Result<Bytes> EncodeRow(const TableDef& def, const std::vector<Value>& values, LongValueWriter* lv,
                         const RowWhere& where, bool* needs_long_values = nullptr);

@@ -222,7 +222,8 @@ Result<std::vector<uint8_t>> SerializeTableDef(const TableDef& def, const Defini
     Put16(p + f.col_var_index, c.var_index);
     Put16(p + f.col_index, c.number);
     if (c.type == ColumnType::kText || c.type == ColumnType::kMemo) {
-      Put16(p + f.col_precision, c.sort_order);  // sort order id; its version byte stays 0
+      Put16(p + f.col_precision, c.sort_order);
+      p[f.col_precision + 3] = c.sort_order_version;
     } else if (c.type == ColumnType::kNumeric) {
       p[f.col_precision] = c.precision;
       p[f.col_precision + 1] = c.scale;

@@ -80,6 +80,12 @@ Result<std::vector<uint8_t>> LongValueWriter::Write(const std::vector<uint8_t>& 
   return field;
 }
 
+std::vector<uint32_t> LongValueWriter::TakeFreedPages() {
+  std::vector<uint32_t> out;
+  out.swap(freed_);
+  return out;
+}
+
 Status LongValueWriter::Free(ByteView field, const std::string& where) {
   if (field.size < kLongValueRefSize) return Status::Ok();
   const uint32_t head = field.U32(0);
@@ -118,10 +124,10 @@ Status LongValueWriter::Free(ByteView field, const std::string& where) {
     slots[slot].bytes.clear();
     JET_ASSIGN_OR_RETURN(uint8_t * p, editor_->Edit(page));
     WriteDataPageSlots(f, slots, p);
-    // The page is not given back to the file: Jet 4 may list it in the
-    // column's own page maps, which a freed page would contradict. Its room
-    // goes to the next long value written instead.
+    // Its room goes to the next long value written; a page left empty is
+    // released by the owner, which knows the maps that list it.
     page_ = page;
+    if (freed_.empty() || freed_.back() != page) freed_.push_back(page);
     ptr = next;
   }
   return Status::Ok();

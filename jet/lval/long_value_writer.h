@@ -33,16 +33,31 @@ class LongValueWriter {
 
   // Deletes the out-of-row pieces of the long value whose field is `field`
   // (inline and empty ones have none); the room they leave is filled by the
-  // next values written. Corruption naming `where` on impossible pointers.
+  // next values written. The pages it deleted from are remembered for
+  // TakeFreedPages. Corruption naming `where` on impossible pointers.
   Status Free(ByteView field, const std::string& where);
 
-  // Forgets the page it was filling (after pending changes were dropped).
-  void Reset() { page_ = 0; }
+  // The pages Free deleted pieces from since the last call, for the owner to
+  // release those left empty once its writes are done.
+  std::vector<uint32_t> TakeFreedPages();
+
+  // Stops filling `page` (the owner released it).
+  void Forget(uint32_t page) {
+    if (page_ == page) page_ = 0;
+  }
+
+  // Forgets the page it was filling and the freed pages (after pending
+  // changes were dropped).
+  void Reset() {
+    page_ = 0;
+    freed_.clear();
+  }
 
  private:
   Result<uint32_t> PlacePiece(const std::vector<uint8_t>& row);
   PageEditor* editor_;
   uint32_t page_ = 0;
+  std::vector<uint32_t> freed_;
 };
 
 }  // namespace jet

@@ -95,6 +95,35 @@ class Checker {
       }
     }
     table_of_def_[t.definition_page] = t.name;
+    if (t.system || FoldCase(t.name).rfind("msys", 0) == 0) system_defs_.insert(t.definition_page);
+    structure_pages_[t.definition_page] = where + "'s definition";
+    for (const IndexDef& x : t.indexes) {
+      if (x.root_page != 0) structure_pages_[x.root_page] = where + "'s index '" + x.name + "'";
+    }
+    // Jet 4 lists the long-value pages of memo and OLE columns in maps of
+    // their own: they must hold long values, and only one table's.
+    for (uint32_t map : t.long_value_maps) {
+      if (map == 0) continue;  // a column without a map of its own
+      auto pages = ReadUsageMap(store_, map);
+      if (!pages.ok()) {
+        Problem(where + ": a long-value page map is unreadable: " + pages.status().message());
+        continue;
+      }
+      for (uint32_t p : *pages) {
+        auto page = p < store_.page_count() ? store_.Get(p) : Result<PageRef>(Status::NotFound(""));
+        if (!page.ok() || View(*page).U8(0) != kPageData ||
+            DataPageOwner(View(*page)) != kLongValueMarker) {
+          Problem(where + ": a long-value page map lists page " + std::to_string(p) +
+                  ", which is not a long-value page");
+          continue;
+        }
+        auto [it, fresh] = long_value_owner_.emplace(p, t.name);
+        if (!fresh && it->second != t.name) {
+          Problem("long-value page " + std::to_string(p) + " is listed by tables '" + it->second +
+                  "' and '" + t.name + "'");
+        }
+      }
+    }
     owned_pages_[t.definition_page] = std::set<uint32_t>(owned->begin(), owned->end());
     auto free_pages = ReadUsageMap(store_, t.free_map);
     if (!free_pages.ok()) {
@@ -250,6 +279,42 @@ class Checker {
                 "' is also marked free");
       }
     }
+    for (const auto& [page, table] : long_value_owner_) {
+      if (free_set.count(page)) {
+        Problem("long-value page " + std::to_string(page) + " of table '" + table +
+                "' is also marked free");
+      }
+    }
+    for (const auto& [page, what] : structure_pages_) {
+      if (free_set.count(page)) {
+        Problem("page " + std::to_string(page) + " (" + what + ") is marked free");
+      }
+    }
+    // A page given back must not hold rows of a table that still exists.
+    // (Pages of dropped tables keep their old rows; Access leaves them so.)
+    for (uint32_t p : free_set) {
+      if (p == 0 || p >= store_.page_count()) continue;
+      auto page = store_.Get(p);
+      if (!page.ok()) continue;
+      ByteView v = View(*page);
+      if (v.U8(0) != kPageData) continue;
+      auto table = table_of_def_.find(DataPageOwner(v));
+      if (table == table_of_def_.end()) continue;
+      std::vector<PageSlot> slots;
+      if (!ReadDataPageSlots(*header_.format, v, p, &slots).ok()) continue;
+      bool live = false;
+      for (const PageSlot& slot : slots) live = live || !(slot.flags & kSlotDeleted);
+      if (!live) continue;
+      const std::string what = "page " + std::to_string(p) +
+                               " is marked free but holds rows of table '" + table->second + "'";
+      // Access leaves such pages behind for its own system tables; scans
+      // never reach them.
+      if (system_defs_.count(DataPageOwner(v))) {
+        Warning(what + " (not in its page map; left by Access)");
+      } else {
+        Problem(what);
+      }
+    }
     for (uint32_t p = 1; p < store_.page_count(); ++p) {
       auto page = store_.Get(p);
       if (!page.ok()) {
@@ -283,6 +348,9 @@ class Checker {
   std::map<uint32_t, std::string> owner_;
   std::map<uint32_t, std::set<uint32_t>> owned_pages_;
   std::map<uint32_t, std::string> table_of_def_;
+  std::map<uint32_t, std::string> long_value_owner_;  // pages listed in long-value maps
+  std::map<uint32_t, std::string> structure_pages_;   // definitions and index roots
+  std::set<uint32_t> system_defs_;
 };
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <set>
 
 #include "jet/alloc/data_page.h"
+#include "jet/alloc/page_release.h"
 #include "jet/alloc/row_placer.h"
 #include "jet/row_layout.h"
+#include "jet/update/long_value_maps.h"
 #include "jet/update/raw_row.h"
 #include "jet/update/value_encoder.h"
 #include "jet/value_decoder.h"
@@ -258,6 +260,23 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   JET_RETURN_IF_ERROR(StoreRow(*editor_, table, id, loc, std::move(bytes), where));
   for (const IndexChange& change : index_changes) {
     JET_RETURN_IF_ERROR(indexes_->Apply(table, change));
+  }
+  return ReleaseEmptied(table, loc.moved ? loc.data.page : 0);
+}
+
+Status RowUpdater::ReleaseEmptied(const TableDef& table, uint32_t moved_from) {
+  if (moved_from != 0) {
+    JET_RETURN_IF_ERROR(ReleaseEmptyTablePage(*editor_, table, moved_from).status());
+  }
+  std::vector<uint32_t> freed = long_values_->TakeFreedPages();
+  if (freed.empty()) return Status::Ok();
+  if (!long_value_maps_) long_value_maps_ = AllLongValueMaps(editor_->store(), *decoder_);
+  // Without every map that might list them, emptied pages stay for reuse.
+  if (!*long_value_maps_) return Status::Ok();
+  for (uint32_t page : freed) {
+    JET_ASSIGN_OR_RETURN(bool released,
+                         ReleaseEmptyLongValuePage(*editor_, **long_value_maps_, page));
+    if (released) long_values_->Forget(page);
   }
   return Status::Ok();
 }

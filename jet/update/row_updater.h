@@ -6,13 +6,15 @@
 // with room, or to a new one, and its home slot keeps a pointer to it, so the
 // row keeps its id and its place in scans. Long values are rewritten inline,
 // on one page or as a chain, and their old pieces are freed. Every index over
-// a changed column gets its old entry replaced.
+// a changed column gets its old entry replaced. Pages the update leaves empty
+// (long-value pages, a page the row's moved data left) are given back.
 //
 // All changes go to a PageEditor; on failure the caller drops them, so
 // nothing of the row is written.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,11 +51,18 @@ class RowUpdater {
   Status Update(const TableDef& table, RowId id, const ColumnChanges& changes);
 
  private:
+  // Gives back the pages this update left empty: long-value pages it freed
+  // pieces from, and the page the row's data moved away from.
+  Status ReleaseEmptied(const TableDef& table, uint32_t moved_from);
+
   PageEditor* editor_;
   const TextEncoder* encoder_;
   const TextDecoder* decoder_;
   LongValueWriter* long_values_;
   IndexWriter* indexes_;
+  // Every long-value map of the database, read once when first needed
+  // (definitions do not change under updates); empty optional: unknown.
+  std::optional<std::optional<std::vector<uint32_t>>> long_value_maps_;
 };
 
 }  // namespace jet

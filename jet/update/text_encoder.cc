@@ -43,23 +43,42 @@ TextEncoder::~TextEncoder() {
 }
 
 Result<std::vector<uint8_t>> TextEncoder::Encode(const std::string& utf8, bool compress) const {
-  std::vector<uint16_t> units;
-  if (!Utf8ToUnits(utf8, &units)) return Status::InvalidArgument("the text is not valid UTF-8");
   std::vector<uint8_t> out;
   if (utf16_) {
-    bool narrow = compress && !units.empty();
-    for (uint16_t u : units) narrow = narrow && u != 0 && u < 0x100;
+    // Two passes over the UTF-8 (count and check, then write) spare a
+    // buffer of code units per value.
+    size_t units = 0;
+    bool narrow = compress;
+    for (size_t i = 0; i < utf8.size();) {
+      uint32_t cp = 0;
+      const size_t len = DecodeUtf8Char(utf8, i, &cp);
+      if (len == 0) return Status::InvalidArgument("the text is not valid UTF-8");
+      units += cp >= 0x10000 ? 2 : 1;
+      narrow = narrow && cp != 0 && cp < 0x100;
+      i += len;
+    }
+    // "FF FE" plus a byte per character saves room only from three on.
+    narrow = narrow && units > 2;
+    out.reserve(narrow ? units + 2 : units * 2);
     if (narrow) {
-      out.reserve(units.size() + 2);
       out.push_back(0xFF);
       out.push_back(0xFE);
-      for (uint16_t u : units) out.push_back(static_cast<uint8_t>(u));
-      return out;
     }
-    out.reserve(units.size() * 2);
-    for (uint16_t u : units) {
+    auto put = [&out](uint32_t u) {
       out.push_back(static_cast<uint8_t>(u));
       out.push_back(static_cast<uint8_t>(u >> 8));
+    };
+    for (size_t i = 0; i < utf8.size();) {
+      uint32_t cp = 0;
+      i += DecodeUtf8Char(utf8, i, &cp);
+      if (narrow) {
+        out.push_back(static_cast<uint8_t>(cp));
+      } else if (cp >= 0x10000) {
+        put(0xD800 + ((cp - 0x10000) >> 10));
+        put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+      } else {
+        put(cp);
+      }
     }
     return out;
   }
@@ -80,9 +99,12 @@ Result<std::vector<uint8_t>> TextEncoder::Encode(const std::string& utf8, bool c
 
 size_t TextEncoder::StoredLength(const std::string& utf8, const std::vector<uint8_t>& encoded) const {
   if (!utf16_) return encoded.size();
-  std::vector<uint16_t> units;
-  Utf8ToUnits(utf8, &units);
-  return units.size();
+  // Encode accepted the text, so it is valid UTF-8: count its code units.
+  size_t units = 0;
+  for (unsigned char ch : utf8) {
+    if ((ch & 0xC0) != 0x80) units += ch >= 0xF0 ? 2 : 1;
+  }
+  return units;
 }
 
 }  // namespace jet

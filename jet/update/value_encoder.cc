@@ -45,6 +45,15 @@ bool Rescale(Decimal d, uint8_t scale, Decimal* out) {
   return true;
 }
 
+// UTF-16 code units of UTF-8 text: one per lead byte, two for 4-byte sequences.
+size_t Utf16Length(const std::string& s) {
+  size_t n = 0;
+  for (unsigned char ch : s) {
+    if ((ch & 0xC0) != 0x80) n += ch >= 0xF0 ? 2 : 1;
+  }
+  return n;
+}
+
 }  // namespace
 
 std::string ValueKindName(const Value& v) {
@@ -56,18 +65,19 @@ std::string ValueKindName(const Value& v) {
 
 Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const TextEncoder& text,
                                  const std::string& where) {
-  const std::string who = where + ": column '" + c.name + "': ";
+  // Messages are built only when needed: rows are encoded by the million.
+  auto who = [&]() { return where + ": column '" + c.name + "': "; };
   EncodedValue out;
   if (IsNull(value)) {
     if (c.type == ColumnType::kBoolean) return out;  // a yes/no NULL is stored as No
     if (c.required) {
-      return Status::Constraint(who + "a value is required (the column cannot be NULL)");
+      return Status::Constraint(who() + "a value is required (the column cannot be NULL)");
     }
     out.null = true;
     return out;
   }
   auto mismatch = [&]() {
-    return Status::InvalidArgument(who + "a " + ValueKindName(value) +
+    return Status::InvalidArgument(who() + "a " + ValueKindName(value) +
                                    " value does not fit a column of type " +
                                    ColumnTypeName(c.type));
   };
@@ -116,7 +126,7 @@ Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const T
       Decimal d;
       if (!Rescale(std::get<Decimal>(value), c.scale, &d) ||
           (c.precision != 0 && DecimalDigits(d) > c.precision)) {
-        return Status::InvalidArgument(who + "the number does not fit precision " +
+        return Status::InvalidArgument(who() + "the number does not fit precision " +
                                        std::to_string(c.precision) + " and scale " +
                                        std::to_string(c.scale));
       }
@@ -131,12 +141,15 @@ Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const T
     case ColumnType::kMemo: {
       if (!std::holds_alternative<std::string>(value)) return mismatch();
       const std::string& s = std::get<std::string>(value);
-      auto bytes = text.Encode(s, c.compressed_unicode);
+      // Long memos are kept uncompressed, as Access writes them.
+      const bool compress = c.compressed_unicode && (c.type != ColumnType::kMemo ||
+                                                     Utf16Length(s) <= kMaxCompressedMemoChars);
+      auto bytes = text.Encode(s, compress);
       if (!bytes.ok()) return bytes.status().WithContext(where + ": column '" + c.name + "'");
       if (c.type == ColumnType::kText) {
         size_t length = text.StoredLength(s, *bytes);
         if (length > c.max_chars) {
-          return Status::InvalidArgument(who + "a text of " + std::to_string(length) +
+          return Status::InvalidArgument(who() + "a text of " + std::to_string(length) +
                                          " characters is longer than the column's size of " +
                                          std::to_string(c.max_chars));
         }
@@ -154,7 +167,7 @@ Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const T
           if (wide) out.bytes.push_back(0x00);
         }
         if (out.bytes.size() > c.size) {
-          return Status::InvalidArgument(who + "the text does not fit the column's " +
+          return Status::InvalidArgument(who() + "the text does not fit the column's " +
                                          std::to_string(c.size) + " bytes");
         }
       }
@@ -165,7 +178,7 @@ Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const T
       if (!std::holds_alternative<Bytes>(value)) return mismatch();
       const Bytes& b = std::get<Bytes>(value);
       if (c.type == ColumnType::kBinary && b.size() > c.size) {
-        return Status::InvalidArgument(who + "a binary value of " + std::to_string(b.size()) +
+        return Status::InvalidArgument(who() + "a binary value of " + std::to_string(b.size()) +
                                        " bytes is longer than the column's size of " +
                                        std::to_string(c.size));
       }
@@ -173,7 +186,7 @@ Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const T
       return out;
     }
   }
-  return Status::NotSupported(who + "columns of type " + std::to_string(int(c.type)) +
+  return Status::NotSupported(who() + "columns of type " + std::to_string(int(c.type)) +
                               " cannot be written");
 }
 

@@ -13,6 +13,9 @@
 
 namespace jet {
 
+// Memo text longer than this (in characters) is never compressed.
+inline constexpr size_t kMaxCompressedMemoChars = 1024;
+
 struct EncodedValue {
   bool null = false;  // store NULL (the null-mask bit clear)
   bool bit = false;   // the null-mask bit (yes/no: the value)
@@ -21,7 +24,10 @@ struct EncodedValue {
   std::vector<uint8_t> bytes;
 };
 
-// Checks `value` against `column` and encodes it. InvalidArgument, with a
+// Checks `value` against `column` and encodes it. This is the one value
+// encoder of the engine: new rows (jet/create) and updated ones go through it.
+// Text is compressed to one byte per character when the column allows it and
+// that is shorter (memos only up to kMaxCompressedMemoChars characters). InvalidArgument, with a
 // message starting "<where>: column '<name>': ", when the value's type does
 // not match the column, a text or binary value is longer than the column
 // allows, or a decimal does not fit its precision and scale; Constraint when

@@ -144,11 +144,9 @@ Result<std::unique_ptr<Database>> OpenDatabaseForUpdate(const std::string& path,
   JournaledFileSource probe(file.get(), path);
   JET_RETURN_IF_ERROR(probe.ReadAt(0, raw.size(), raw.data()));
   JET_ASSIGN_OR_RETURN(Header header, ParseHeader(raw, path));
-  OpenOptions read_only = options;
-  read_only.read_only = true;
   JET_ASSIGN_OR_RETURN(auto reader,
                        OpenDatabase(std::make_unique<JournaledFileSource>(file.get(), path),
-                                    read_only));
+                                    options));
   return std::unique_ptr<Database>(new WritableDatabase(std::move(lock), std::move(file), path,
                                                         std::move(header), std::move(reader)));
 }
@@ -162,9 +160,7 @@ Result<std::unique_ptr<Database>> OpenDatabaseForReading(const std::string& path
                            "-journal' beside it; open the file for writing once to restore it "
                            "before reading");
   }
-  OpenOptions read_only = options;
-  read_only.read_only = true;
-  return Database::Open(path, read_only);
+  return Database::Open(path, options);
 }
 
 }  // namespace jet

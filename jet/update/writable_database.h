@@ -23,7 +23,7 @@ struct UpdateOpenOptions {
   JournalOptions journal;
 };
 
-// Opens `path` for reading and writing. `options.read_only` is ignored.
+// Opens `path` for reading and writing.
 // Fails before anything is changed: NotFound, Locked (another writer, or the
 // file is open in Access), ReadOnly (the file or its folder cannot be
 // written), BadPassword, Corruption, or the failure of a needed rollback.

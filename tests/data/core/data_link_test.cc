@@ -223,5 +223,25 @@ TEST_F(LinkTest, FieldsTellObserversWhenDestroyed) {
   EXPECT_EQ(observer.gone[0], f);
 }
 
+TEST_F(LinkTest, SwitchingBetweenOpenRecordSourcesPassesThroughClosed) {
+  std::vector<TDataSetState> states;  // outlives `other`, whose close is still heard
+  TADOQuery other("ADOQueryTemp");
+  other.SetConnection(&dm_.ADOConnection1);
+  other.SQL().Add("Select * From Numbers Where InStr(Name,'2')");
+  RecordingLink link(&log_);
+  link.SetDataSource(&source_);
+  query_.Open();
+  other.Open();
+  source_.OnStateChange = [&](TDataSource& s) { states.push_back(s.State()); };
+  log_.clear();
+  source_.SetDataSet(&other);
+  // Links drop what they hold of the old record source before binding the
+  // new one, although both are open.
+  EXPECT_EQ(log_, (Log{"link:LiveChanged(0)", "link:LiveChanged(1)"}));
+  EXPECT_EQ(states, (std::vector<TDataSetState>{TDataSetState::Closed, TDataSetState::Browsing}));
+  EXPECT_TRUE(query_.DataSources().empty());
+  EXPECT_EQ(other.DataSources().size(), 1u);
+}
+
 }  // namespace
 }  // namespace data

@@ -96,6 +96,10 @@ inline void LogHandlers(TDataSet& ds, TDataSource& source, std::vector<std::stri
   ds.AfterPost = h("AfterPost");
   ds.BeforeCancel = h("BeforeCancel");
   ds.AfterCancel = h("AfterCancel");
+  ds.BeforeInsert = h("BeforeInsert");
+  ds.AfterInsert = h("AfterInsert");
+  ds.BeforeDelete = h("BeforeDelete");
+  ds.AfterDelete = h("AfterDelete");
   source.OnStateChange = [log](TDataSource&) { log->push_back("OnStateChange"); };
   source.OnDataChange = [log](TDataSource&, TField* f) {
     log->push_back(std::string("OnDataChange(") + (f ? f->FieldName() : "-") + ")");

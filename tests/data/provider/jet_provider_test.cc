@@ -204,5 +204,30 @@ TEST_F(JetProviderTest, PostStoresTheRowInTheFile) {
   EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), 1);
 }
 
+TEST_F(JetProviderTest, AddingAndRemovingRowsIsRefusedAndChangesNothing) {
+  REQUIRE_CORPUS();
+  const std::string file = Copy("mdb-reader/data_V2003_test.mdb");
+  OpenStatement(file, "Select * From Table1");
+  TADOQuery& q = dm_.ADOQueryTemp;
+  if (!q.CanModify()) GTEST_SKIP() << "the engine opens this file read-only";
+  const int count = q.RecordCount();
+  const auto before = fs::file_size(file);
+  q.Append();
+  q.FieldByName("A").SetTextValue("new");
+  try {
+    q.Post();
+    FAIL() << "no failure";
+  } catch (const EOleException& e) {
+    EXPECT_STREQ(e.what(), "Object or provider is not capable of performing requested operation");
+  }
+  EXPECT_EQ(q.State(), TDataSetState::Inserting);
+  q.Cancel();
+  EXPECT_THROW(q.Delete(), EOleException);
+  EXPECT_EQ(q.RecordCount(), count);
+  OpenStatement(file, "Select * From Table1");
+  EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), count);
+  EXPECT_EQ(fs::file_size(file), before);
+}
+
 }  // namespace
 }  // namespace data

@@ -133,5 +133,58 @@ TEST_F(RecordsetTest, ConditionLooksAtOneColumnAndUnknownNamesFail) {
   EXPECT_EQ(rs_.state(), adStateClosed);
 }
 
+TEST_F(RecordsetTest, AddNewAppendsAndDeleteRemoves) {
+  rs_.Open("Select * From People Where InStr(Name,'an')", connection_);
+  ASSERT_EQ(rs_.RecordCount(), 2);
+  rs_.AddNew();
+  EXPECT_TRUE(IsNull(rs_.GetValue(0)));
+  rs_.SetValue(0, Variant(std::string("Zed")));
+  EXPECT_EQ(std::get<std::string>(rs_.GetValue(0)), "Zed");
+  rs_.Update();
+  EXPECT_FALSE(rs_.adding());
+  // Kept in the result although it does not meet the condition.
+  EXPECT_EQ(rs_.RecordCount(), 3);
+  EXPECT_EQ(rs_.AbsolutePosition(), 3);
+  EXPECT_EQ(std::get<std::string>(rs_.GetValue(0)), "Zed");
+  EXPECT_TRUE(IsNull(rs_.GetValue(1)));
+  EXPECT_EQ(db_->tables[0].rows.size(), 4u);
+
+  rs_.SetAbsolutePosition(1);
+  rs_.Delete();
+  EXPECT_EQ(rs_.RecordCount(), 2);
+  EXPECT_EQ(std::get<std::string>(rs_.GetValue(0)), "anna");  // the next row is current
+  rs_.MoveLast();
+  rs_.Delete();
+  EXPECT_TRUE(rs_.eof());
+  EXPECT_THROW(rs_.Delete(), ProviderError);
+  ASSERT_EQ(db_->tables[0].rows.size(), 2u);
+  EXPECT_EQ(std::get<std::string>(db_->tables[0].rows[0][0]), "Bob");
+
+  // A move drops a row being added.
+  rs_.AddNew();
+  rs_.SetValue(0, Variant(std::string("Never")));
+  rs_.MoveFirst();
+  EXPECT_FALSE(rs_.adding());
+  EXPECT_EQ(db_->tables[0].rows.size(), 2u);
+}
+
+TEST_F(RecordsetTest, AddNewRefusals) {
+  rs_.Open("Select * From People", connection_);
+  rs_.AddNew();
+  EXPECT_THROW(rs_.SetValue(5, Variant(int64_t{1})), ProviderError);
+  db_->fail_next_write = "Disk full.";
+  EXPECT_THROW(rs_.Update(), ProviderError);
+  EXPECT_TRUE(rs_.adding());  // still pending after a failure
+  rs_.Update();
+  EXPECT_EQ(db_->tables[0].rows.size(), 4u);
+  rs_.Close();
+
+  db_->read_only = true;
+  rs_.Open("Select * From People", connection_);
+  EXPECT_THROW(rs_.AddNew(), ProviderError);
+  EXPECT_THROW(rs_.Delete(), ProviderError);
+  EXPECT_EQ(db_->rows_deleted, 0);
+}
+
 }  // namespace
 }  // namespace provider
