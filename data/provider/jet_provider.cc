@@ -1,5 +1,6 @@
 #include "data/provider/jet_provider.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -289,12 +290,20 @@ class JetRowset : public Rowset {
   std::vector<ColumnInfo> columns_;
 };
 
+// Rows read between two reports of a scan's progress.
+constexpr int64_t kScanProgressRows = 1024;
+
 class JetStore : public Store {
  public:
   JetStore(std::shared_ptr<jet::Database> db, bool writable)
       : db_(std::move(db)), writable_(writable) {}
 
   std::unique_ptr<Rowset> Execute(const std::string& statement) override {
+    return ExecuteWithProgress(statement, nullptr);
+  }
+
+  std::unique_ptr<Rowset> ExecuteWithProgress(const std::string& statement,
+                                              const ScanProgressFn& progress) override {
     SelectStatement st = ParseSelect(statement);
     auto table = db_->FindTable(st.table);
     if (!table.ok()) {
@@ -313,10 +322,17 @@ class JetStore : public Store {
     std::vector<jet::RowId> rows;
     std::optional<InStrMatcher> matcher;
     if (st.where) matcher.emplace(st.where->start, st.where->text);
+    // The count in the definition is what Access last recorded: a guide for
+    // the progress shown, never trusted below the rows actually read.
+    const int64_t recorded = table->row_count;
+    int64_t scanned = 0;
     for (;;) {
       auto more = (*cursor)->Next();
       if (!more.ok()) throw ProviderError(more.status().message());
       if (!*more) break;
+      if (progress && ++scanned % kScanProgressRows == 0) {
+        progress(scanned, std::max(recorded, scanned));
+      }
       if (st.where) {
         // Only the condition's column is decoded here.
         auto value = (*cursor)->Get(field);
@@ -329,6 +345,7 @@ class JetStore : public Store {
       }
       rows.push_back((*cursor)->id());
     }
+    if (progress) progress(scanned, scanned);
     return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), writable_);
   }
 
