@@ -39,16 +39,40 @@ void TFormMainData::Connect(const std::string& file, const std::string& password
   connection.SetConnected(true);
 }
 
+void TFormMainData::WithProgress(const std::function<void()>& work) {
+  data::TADOConnection& connection = Module().ADOConnection1;
+  ProgressStep step(progress_);
+  if (progress_ != nullptr) {
+    connection.SetScanProgress([sink = progress_](int64_t done, int64_t total) {
+      sink->Report(ProgressPhase::kReading, done, total);
+    });
+  }
+  // The connection outlives this step: it must not keep calling into it.
+  struct Unhook {
+    data::TADOConnection& connection;
+    ~Unhook() { connection.SetScanProgress(nullptr); }
+  } unhook{connection};
+  work();
+}
+
 void TFormMainData::RefreshView(const std::string& table, const std::string& field,
                                 const std::string& search) {
   Module();
-  view_.RefreshView(table, field, search, show_message_);
+  WithProgress([&] { view_.RefreshView(table, field, search, show_message_); });
 }
 
 void TFormMainData::ReplaceRows(const std::string& field, const std::string& old_value,
                                 const std::string& new_value) {
-  data::ModifyRows(Module().ADOQueryTemp, view_.LastStatement(), field, old_value, new_value,
-                   show_message_);
+  data::ModifyOptions options;
+  if (progress_ != nullptr) {
+    options.progress = [sink = progress_](int64_t done, int64_t total) {
+      sink->Report(ProgressPhase::kModifying, done, total);
+    };
+  }
+  WithProgress([&] {
+    data::ModifyRows(Module().ADOQueryTemp, view_.LastStatement(), field, old_value, new_value,
+                     show_message_, options);
+  });
 }
 
 std::vector<std::string> TFormMainData::FieldNames() const {

@@ -4,11 +4,13 @@
 // query; the view query takes the module's connection from that moment.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/form_database.h"
+#include "app/progress.h"
 #include "data/run_query.h"
 #include "data/share_dm.h"
 #include "view/table_view.h"
@@ -23,6 +25,9 @@ class TFormMainData : public TFormMainDatabase {
   // Where the program's own messages go ("数据库打开失败"): the window's
   // message box.
   void SetShowMessage(data::ShowMessageFn show_message) { show_message_ = std::move(show_message); }
+  // Where the view's rebuild and Modify report how far they have got; null
+  // for nowhere. Each of them is one step of the sink.
+  void SetProgressSink(ProgressSink* sink) { progress_ = sink; }
 
   // Creates ShareDataModule and points ADOQuery1 at its ADOConnection1.
   // Nothing touches the view query before.
@@ -44,7 +49,12 @@ class TFormMainData : public TFormMainDatabase {
  private:
   data::TShareDataModule& Module();
 
+  // Runs `work` as one progress step, with the connection's scans reported
+  // as reading.
+  void WithProgress(const std::function<void()>& work);
+
   data::ShowMessageFn show_message_;
+  ProgressSink* progress_ = nullptr;
   view::TTableView view_;
   // Destroyed before the view: the view query leaves the connection first.
   std::unique_ptr<data::TShareDataModule> share_dm_;

@@ -9,6 +9,7 @@
 #include "app/form_grid.h"
 #include "app/form_main.h"
 #include "app/look_and_feel.h"
+#include "app/progress.h"
 #include "app/qt_ui_services.h"
 #include "app/tarnquill_application.h"
 #include "data/regional.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     form_main.ShowMessage(QString::fromStdString(text));
   });
   database.CreateShareDataModule();  // after the window, as its view query expects
+  app::TProgressGate progress(ui, &form_main, form_main.Title());
+  database.SetProgressSink(&progress);
   app::TBoxCompletions completions(form_main, data::ListTableNames,
                                    [&database] { return database.FieldNames(); });
   application.SetErrorHandler(

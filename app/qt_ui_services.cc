@@ -1,6 +1,7 @@
 #include "app/qt_ui_services.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -82,7 +83,11 @@ DialogFilter ParseDialogFilter(const QString& filter) {
   return result;
 }
 
+QtUiServices::QtUiServices() = default;
+QtUiServices::~QtUiServices() = default;
+
 void QtUiServices::ShowMessageBox(const MessageBoxRequest& request) {
+  HideProgress();  // a box never sits beside a progress window
   ScreenCentredMessageBox box(
       request.icon == MessageIcon::kError ? QMessageBox::Critical : QMessageBox::NoIcon,
       request.caption, request.text, QMessageBox::Ok);
@@ -119,5 +124,16 @@ std::optional<QString> QtUiServices::RunOpenDialog(const FileDialogRequest& requ
   if (chosen.isEmpty()) return std::nullopt;
   return QDir::toNativeSeparators(chosen.front());
 }
+
+void QtUiServices::ShowProgress(const ProgressRequest& request, QWidget* parent) {
+  if (!progress_) progress_ = std::make_unique<TProgressWindow>(parent);
+  progress_->SetProgress(request.caption, request.text, request.done, request.total);
+  progress_->show();
+  // Paint and expose events only: a click or key press waits in the queue
+  // until the command has ended, as it would without the progress window.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtUiServices::HideProgress() { progress_.reset(); }
 
 }  // namespace app

@@ -2,17 +2,32 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
+
+#include "app/progress_window.h"
+#include "app/ui_services.h"
 
 class QMessageBox;
-
-#include "app/ui_services.h"
 
 namespace app {
 
 class QtUiServices : public UiServices {
  public:
+  QtUiServices();
+  ~QtUiServices() override;
+
   void ShowMessageBox(const MessageBoxRequest& request) override;
   std::optional<QString> RunOpenDialog(const FileDialogRequest& request, QWidget* parent) override;
+  // A TProgressWindow over `parent`, updated in place; the windows repaint
+  // but user input waits for the command to end.
+  void ShowProgress(const ProgressRequest& request, QWidget* parent) override;
+  void HideProgress() override;
+
+  // The progress window while one is shown (tests).
+  TProgressWindow* ProgressWindow() const { return progress_.get(); }
+
+ private:
+  std::unique_ptr<TProgressWindow> progress_;
 };
 
 // Gives the box's standard buttons the captions a Chinese system shows

@@ -69,6 +69,12 @@ class TADOConnection {
   void BeginBatch();
   void CommitBatch();
 
+  // Told how far the scan of each statement run over this connection has
+  // got: rows read of the rows in the table. Empty for none.
+  void SetScanProgress(provider::ScanProgressFn progress) {
+    connection_.set_scan_progress(std::move(progress));
+  }
+
   // The connection object behind the component.
   provider::Connection& ConnectionObject() { return connection_; }
 

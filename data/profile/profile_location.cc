@@ -41,11 +41,27 @@ ProfileEnvironment ProfileEnvironment::FromProcess() {
   return env;
 }
 
+bool IsSystemProgramFolder(const std::string& app_dir) {
+  const std::string dir = WithSlash(app_dir);
+  for (const char* folder : {"/bin/", "/sbin/", "/usr/bin/", "/usr/sbin/", "/usr/games/",
+                             "/usr/local/bin/", "/usr/local/sbin/", "/usr/local/games/"}) {
+    if (dir == folder) return true;
+  }
+  // /opt/NAME/bin/
+  const std::string opt = "/opt/";
+  if (dir.compare(0, opt.size(), opt) == 0) {
+    const size_t slash = dir.find('/', opt.size());
+    return slash != std::string::npos && slash > opt.size() && dir.substr(slash) == "/bin/";
+  }
+  return false;
+}
+
 std::string ChooseProfilePath(const std::string& app_dir, const std::string& file_name,
                               const ProfileEnvironment& env) {
   const std::string beside = app_dir + file_name;
   if (env.file_exists && env.file_exists(beside)) return beside;
-  if (!env.folder_writable || env.folder_writable(app_dir)) return beside;
+  const bool writable = !env.folder_writable || env.folder_writable(app_dir);
+  if (writable && !IsSystemProgramFolder(app_dir)) return beside;
   std::string config;
   // Relative values are to be ignored, as the base directory rules say.
   if (!env.xdg_config_home.empty() && env.xdg_config_home.front() == '/') {

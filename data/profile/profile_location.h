@@ -1,7 +1,8 @@
 // Where the settings file lives. Normally beside the executable; when the
-// program is installed in a folder the user cannot write (system-wide, under
-// /usr/bin), a file there could never be created and the settings of every
-// run would be lost, so the user's configuration folder takes its place.
+// program is installed system-wide (a folder the user cannot write, or a
+// system program folder such as /usr/bin), a file there could never be
+// created or does not belong there, so the user's configuration folder takes
+// its place.
 #pragma once
 
 #include <functional>
@@ -25,10 +26,15 @@ struct ProfileEnvironment {
   static ProfileEnvironment FromProcess();
 };
 
+// Whether `app_dir` is one of the system's program folders (/usr/bin,
+// /usr/local/bin, /bin, /opt/NAME/bin and the like), where files other than
+// programs do not belong even when the superuser could write them.
+bool IsSystemProgramFolder(const std::string& app_dir);
+
 // The settings file for a program in `app_dir` (ending in '/'), named
 // `file_name`:
 //  - app_dir + file_name when that file exists (an existing file always
-//    wins) or when app_dir is writable;
+//    wins) or when app_dir is writable and not a system program folder;
 //  - otherwise $XDG_CONFIG_HOME/Tarnquill/file_name when XDG_CONFIG_HOME is
 //    an absolute path, else $HOME/.config/Tarnquill/file_name;
 //  - app_dir + file_name again when neither variable gives a folder.

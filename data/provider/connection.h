@@ -42,6 +42,11 @@ class Connection {
   // The open store. Throws ProviderError when the connection is closed.
   Store& store();
 
+  // Told how far the scan of each statement run over this connection has got
+  // (see Store::ExecuteWithProgress); empty for none.
+  void set_scan_progress(ScanProgressFn progress) { scan_progress_ = std::move(progress); }
+  const ScanProgressFn& scan_progress() const { return scan_progress_; }
+
   // Row writes between the two go to disk as one step (see Store). Throw
   // ProviderError when closed or when the store fails.
   void BeginBatch() { store().BeginBatch(); }
@@ -53,6 +58,7 @@ class Connection {
   int cursor_location_ = adUseServer;
   std::string connection_string_;
   std::unique_ptr<Store> store_;
+  ScanProgressFn scan_progress_;
 };
 
 }  // namespace provider

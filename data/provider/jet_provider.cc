@@ -1,8 +1,10 @@
 #include "data/provider/jet_provider.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "data/provider/ado.h"
 #include "data/provider/registry.h"
@@ -292,6 +294,9 @@ class JetRowset : public Rowset {
   std::vector<ColumnInfo> columns_;
 };
 
+// Rows read between two reports of a scan's progress.
+constexpr int64_t kScanProgressRows = 1024;
+
 class JetStore : public Store {
  public:
   // `read_only_reason` as for JetRowset: empty for a file open for writing.
@@ -301,6 +306,11 @@ class JetStore : public Store {
         read_only_reason_(std::move(read_only_reason)) {}
 
   std::unique_ptr<Rowset> Execute(const std::string& statement) override {
+    return ExecuteWithProgress(statement, nullptr);
+  }
+
+  std::unique_ptr<Rowset> ExecuteWithProgress(const std::string& statement,
+                                              const ScanProgressFn& progress) override {
     SelectStatement st = ParseSelect(statement);
     auto table = db_->FindTable(st.table);
     if (!table.ok()) {
@@ -317,18 +327,32 @@ class JetStore : public Store {
     auto cursor = db_->Scan(*table);
     if (!cursor.ok()) throw ProviderError(cursor.status().message());
     std::vector<jet::RowId> rows;
+    std::optional<InStrMatcher> matcher;
+    if (st.where) matcher.emplace(st.where->start, st.where->text);
+    // The count in the definition is what Access last recorded: a guide for
+    // the progress shown, never trusted below the rows actually read.
+    const int64_t recorded = table->row_count;
+    int64_t scanned = 0;
     for (;;) {
       auto more = (*cursor)->Next();
       if (!more.ok()) throw ProviderError(more.status().message());
       if (!*more) break;
+      if (progress && ++scanned % kScanProgressRows == 0) {
+        progress(scanned, std::max(recorded, scanned));
+      }
       if (st.where) {
         // Only the condition's column is decoded here.
         auto value = (*cursor)->Get(field);
         if (!value.ok()) throw ProviderError(value.status().message());
-        if (!InStrSelects(*st.where, ToVariant(*value))) continue;
+        if (const auto* text = std::get_if<std::string>(&*value)) {
+          if (matcher->Find(*text) == 0) continue;
+        } else if (!InStrSelects(*st.where, ToVariant(*value))) {
+          continue;
+        }
       }
       rows.push_back((*cursor)->id());
     }
+    if (progress) progress(scanned, scanned);
     return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), read_only_reason_);
   }
 

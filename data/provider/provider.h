@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -76,6 +77,10 @@ class Rowset {
   static constexpr int32_t kNotCapableCode = static_cast<int32_t>(0x800A0CB3u);
 };
 
+// Told now and then how far a statement's scan has got: rows read, and the
+// rows the table holds (as far as the store knows).
+using ScanProgressFn = std::function<void(int64_t done, int64_t total)>;
+
 // An open store (one database file).
 class Store {
  public:
@@ -83,6 +88,12 @@ class Store {
   // Runs a statement of the provider's dialect. Throws ProviderError with a
   // syntax, unknown-table or missing-parameter description.
   virtual std::unique_ptr<Rowset> Execute(const std::string& statement) = 0;
+  // Execute, reporting to `progress` (when set) while it reads the table.
+  // Stores that find their rows without a long scan just run Execute.
+  virtual std::unique_ptr<Rowset> ExecuteWithProgress(const std::string& statement,
+                                                      const ScanProgressFn& /*progress*/) {
+    return Execute(statement);
+  }
   // Groups the row writes that follow into one durable step, ended by
   // CommitBatch, so that a run of updates is not made durable row by row.
   // Writes that succeeded before a failed one stay in the batch and are kept

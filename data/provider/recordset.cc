@@ -23,7 +23,7 @@ void Recordset::Open(const std::string& statement, Connection& connection, int /
     throw ProviderError("Operation is not allowed when the object is open.",
                         static_cast<int32_t>(0x800A0E79u));
   }
-  rows_ = connection.store().Execute(statement);
+  rows_ = connection.store().ExecuteWithProgress(statement, connection.scan_progress());
   lock_type_ = lock_type;
   max_records_ = max_records;
   cached_position_.reset();

@@ -25,11 +25,11 @@ char32_t Lower(char32_t c) {
   return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc));
 }
 
-// Decodes UTF-8; invalid bytes become U+DC80+byte so that they still match
-// only themselves.
-std::vector<char32_t> Decode(std::string_view s) {
-  std::vector<char32_t> out;
-  out.reserve(s.size());
+// Decodes UTF-8 into `out` (replacing its contents); invalid bytes become
+// U+DC80+byte so that they still match only themselves.
+void DecodeInto(std::string_view s, std::vector<char32_t>* out) {
+  out->clear();
+  out->reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
     unsigned char c = static_cast<unsigned char>(s[i]);
@@ -42,14 +42,44 @@ std::vector<char32_t> Decode(std::string_view s) {
       cp = (cp << 6) | (cc & 0x3F);
     }
     if (!ok) {
-      out.push_back(0xDC00 + c);
+      out->push_back(0xDC00 + c);
       ++i;
       continue;
     }
-    out.push_back(cp);
+    out->push_back(cp);
     i += static_cast<size_t>(len);
   }
+}
+
+std::vector<char32_t> Decode(std::string_view s) {
+  std::vector<char32_t> out;
+  DecodeInto(s, &out);
   return out;
+}
+
+// The search behind InStrIgnoreCase on decoded text `t` (folded here, in
+// place) for the folded pattern `p`; `unit_of` is scratch.
+int64_t FindFolded(int64_t start, std::vector<char32_t>& t, const std::vector<char32_t>& p,
+                   std::vector<size_t>& unit_of) {
+  // Positions are in UTF-16 units: map each unit position to its index.
+  unit_of.clear();  // unit position (0 based) of each character
+  unit_of.reserve(t.size() + 1);
+  size_t units = 0;
+  for (char32_t c : t) {
+    unit_of.push_back(units);
+    units += c >= 0x10000 ? 2 : 1;
+  }
+  unit_of.push_back(units);
+  if (units == 0 || start < 1 || static_cast<uint64_t>(start) > units) return 0;
+  if (p.empty()) return start;
+  for (char32_t& c : t) c = Lower(c);
+  for (size_t i = 0; i + p.size() <= t.size(); ++i) {
+    if (static_cast<int64_t>(unit_of[i]) + 1 < start) continue;
+    bool match = true;
+    for (size_t k = 0; k < p.size() && match; ++k) match = t[i + k] == p[k];
+    if (match) return static_cast<int64_t>(unit_of[i]) + 1;
+  }
+  return 0;
 }
 
 void Encode(char32_t cp, std::string& out) {
@@ -110,26 +140,19 @@ size_t Utf16Length(std::string_view utf8) {
 
 int64_t InStrIgnoreCase(int64_t start, std::string_view text, std::string_view pattern) {
   std::vector<char32_t> t = Decode(text), p = Decode(pattern);
-  // Positions are in UTF-16 units: map each unit position to its index.
-  std::vector<size_t> unit_of;  // unit position (0 based) of each character
-  unit_of.reserve(t.size() + 1);
-  size_t units = 0;
-  for (char32_t c : t) {
-    unit_of.push_back(units);
-    units += c >= 0x10000 ? 2 : 1;
-  }
-  unit_of.push_back(units);
-  if (units == 0 || start < 1 || static_cast<uint64_t>(start) > units) return 0;
-  if (p.empty()) return start;
-  for (char32_t& c : t) c = Lower(c);
   for (char32_t& c : p) c = Lower(c);
-  for (size_t i = 0; i + p.size() <= t.size(); ++i) {
-    if (static_cast<int64_t>(unit_of[i]) + 1 < start) continue;
-    bool match = true;
-    for (size_t k = 0; k < p.size() && match; ++k) match = t[i + k] == p[k];
-    if (match) return static_cast<int64_t>(unit_of[i]) + 1;
-  }
-  return 0;
+  std::vector<size_t> unit_of;
+  return FindFolded(start, t, p, unit_of);
+}
+
+InStrMatcher::InStrMatcher(int64_t start, std::string_view pattern)
+    : start_(start), pattern_(Decode(pattern)) {
+  for (char32_t& c : pattern_) c = Lower(c);
+}
+
+int64_t InStrMatcher::Find(std::string_view text) {
+  DecodeInto(text, &text_);
+  return FindFolded(start_, text_, pattern_, unit_of_);
 }
 
 }  // namespace provider

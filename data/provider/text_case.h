@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace provider {
 
@@ -24,5 +25,21 @@ size_t Utf16Length(std::string_view utf8);
 // position `start` (1-based), ignoring letter case; 0 when absent. An empty
 // pattern gives `start` when text is non-empty and start is within it.
 int64_t InStrIgnoreCase(int64_t start, std::string_view text, std::string_view pattern);
+
+// InStrIgnoreCase with one start and pattern over many texts (a filter over
+// a table): the pattern is folded once and each text reuses the buffers of
+// the last, so a scan does not allocate per row.
+class InStrMatcher {
+ public:
+  InStrMatcher(int64_t start, std::string_view pattern);
+  // Same result as InStrIgnoreCase(start, text, pattern).
+  int64_t Find(std::string_view text);
+
+ private:
+  int64_t start_;
+  std::vector<char32_t> pattern_;  // decoded and folded
+  std::vector<char32_t> text_;
+  std::vector<size_t> unit_of_;
+};
 
 }  // namespace provider

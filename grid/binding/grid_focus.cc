@@ -6,6 +6,8 @@
 namespace grid {
 
 void TDataGrid::FocusEntered() {
+  // The current row is highlighted differently with and without the focus.
+  focused_ = true;
   if (options_ & dgRowSelect) InvalidateGridRow(current_row_);
 }
 
@@ -27,6 +29,7 @@ void TDataGrid::DoExit() {
 }
 
 void TDataGrid::FocusLeft() {
+  focused_ = false;
   if (options_ & dgRowSelect) InvalidateGridRow(current_row_);
 }
 

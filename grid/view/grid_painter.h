@@ -27,9 +27,10 @@ class GridPainter {
   void PaintCell(int col, int row, Rect rect, TGridDrawState state);
   void PaintIndicatorCell(int row, const Rect& rect, int margin);
   void PaintTitleCell(int c, const Rect& rect, int margin, int top_margin);
-  // Returns true when the cell was drawn highlighted.
+  // Returns true when the cell was drawn highlighted; `brush` gets the
+  // background it was drawn with.
   bool PaintDataCell(int col, int row, const Rect& rect, TGridDrawState& state, int margin,
-                     int top_margin);
+                     int top_margin, TColor* brush);
   void PaintFooterCell(int c, int row, const Rect& rect, TGridDrawState state, int margin,
                        int top_margin);
   void DrawFrame(const Rect& rect, bool sunken, TColor brush);

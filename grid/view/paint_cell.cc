@@ -87,7 +87,7 @@ void GridPainter::PaintCell(int col, int row, Rect rect, TGridDrawState state) {
     if (!link.Active()) {
       canvas_.FillRect(inner, brush);
     } else if (r < link.RowsInWindow() && !frame_in.filler && !frame_in.footer) {
-      highlighted = PaintDataCell(col, row, inner, state, margin, top_margin);
+      highlighted = PaintDataCell(col, row, inner, state, margin, top_margin, &brush);
     } else if (frame_in.footer) {
       brush = column.FooterForRow(row - (grid_.RowCount() - grid_.FooterRowCount())).Color();
       PaintFooterCell(c, row, inner, state, margin, top_margin);
@@ -147,7 +147,7 @@ void GridPainter::PaintTitleCell(int c, const Rect& rect, int margin, int top_ma
 }
 
 bool GridPainter::PaintDataCell(int col, int row, const Rect& rect, TGridDrawState& state,
-                                int margin, int top_margin) {
+                                int margin, int top_margin, TColor* brush) {
   const int c = col - grid_.IndicatorColumns();
   const int r = row - grid_.TitleRowCount();
   TGridColumn& column = grid_.Columns()[c];
@@ -195,6 +195,7 @@ bool GridPainter::PaintDataCell(int col, int row, const Rect& rect, TGridDrawSta
   if (lit.highlighted) state |= gdSelected;
   params.background = lit.background;
   params.font.color = lit.font_color;
+  *brush = params.background;
   canvas_.SetFont(params.font);
 
   if (kind == TColumnKind::CheckBoxKind) {

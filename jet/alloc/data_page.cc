@@ -15,8 +15,8 @@ void Put32(uint8_t* p, size_t off, uint32_t v) {
 }
 }  // namespace
 
-Status ReadDataPageSlots(const Format& f, ByteView page, uint32_t page_number,
-                         std::vector<PageSlot>* out) {
+Status ReadDataPageSpans(const Format& f, ByteView page, uint32_t page_number,
+                         std::vector<SlotSpan>* out) {
   out->clear();
   auto bad = [&](const std::string& what) {
     return Status::Corruption("page " + std::to_string(page_number) + ": " + what);
@@ -25,24 +25,73 @@ Status ReadDataPageSlots(const Format& f, ByteView page, uint32_t page_number,
   uint16_t count = page.U16(f.data_row_count);
   size_t table_end = f.data_first_slot + size_t{count} * 2;
   if (table_end > page.size) return bad("slot count " + std::to_string(count) + " too large");
+  out->reserve(count);
   size_t prev = page.size;
   for (uint16_t s = 0; s < count; ++s) {
     uint16_t raw = page.U16(f.data_first_slot + 2 * size_t{s});
     size_t start = raw & kSlotOffsetMask;
-    PageSlot slot;
-    slot.flags = raw & (kSlotDeleted | kSlotLookup);
+    SlotSpan span;
+    span.flags = raw & (kSlotDeleted | kSlotLookup);
     if (start < table_end || start > prev) {
       // Deleted rows may keep stale bounds; they hold nothing worth keeping.
       if ((raw & kSlotDeleted) == 0) {
         return bad("row " + std::to_string(s) + " has impossible bounds");
       }
     } else {
-      slot.bytes.assign(page.data + start, page.data + prev);
+      span.offset = static_cast<uint32_t>(start);
+      span.length = static_cast<uint32_t>(prev - start);
       prev = start;
     }
+    out->push_back(span);
+  }
+  return Status::Ok();
+}
+
+Status ReadDataPageSlots(const Format& f, ByteView page, uint32_t page_number,
+                         std::vector<PageSlot>* out) {
+  std::vector<SlotSpan> spans;
+  JET_RETURN_IF_ERROR(ReadDataPageSpans(f, page, page_number, &spans));
+  out->clear();
+  out->reserve(spans.size());
+  for (const SlotSpan& span : spans) {
+    PageSlot slot;
+    slot.flags = span.flags;
+    slot.bytes.assign(page.data + span.offset, page.data + span.offset + span.length);
     out->push_back(std::move(slot));
   }
   return Status::Ok();
+}
+
+Result<bool> RebuildDataPageWithSlot(const Format& f, ByteView page, uint32_t page_number,
+                                     const std::vector<SlotSpan>& spans, uint16_t slot,
+                                     ByteView bytes, uint16_t flags, std::vector<uint8_t>* out) {
+  if (slot >= spans.size()) {
+    return Status::Corruption("page " + std::to_string(page_number) + ": no row " +
+                              std::to_string(slot));
+  }
+  size_t needed = f.data_first_slot + 2 * spans.size() + bytes.size;
+  for (size_t s = 0; s < spans.size(); ++s) {
+    if (s != slot) needed += spans[s].length;
+  }
+  if (needed > f.page_size || page.size < f.page_size) return false;
+  // The same layout as WriteDataPageSlots: rows packed from the end of the
+  // page in slot order, the rest of the body zeroed, the header kept.
+  out->assign(f.page_size, 0);
+  uint8_t* p = out->data();
+  std::memcpy(p, page.data, f.data_first_slot);
+  size_t end = f.page_size;
+  Put16(p, f.data_row_count, static_cast<uint16_t>(spans.size()));
+  for (size_t s = 0; s < spans.size(); ++s) {
+    const uint8_t* from = s == slot ? bytes.data : page.data + spans[s].offset;
+    const size_t length = s == slot ? bytes.size : spans[s].length;
+    end -= length;
+    if (length != 0) std::memcpy(p + end, from, length);
+    Put16(p, f.data_first_slot + 2 * s,
+          static_cast<uint16_t>(end | (s == slot ? flags : spans[s].flags)));
+  }
+  size_t table_end = f.data_first_slot + 2 * spans.size();
+  Put16(p, 2, static_cast<uint16_t>(end - table_end));
+  return true;
 }
 
 size_t DataPageFreeSpace(const Format& f, ByteView page) {

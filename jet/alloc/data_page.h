@@ -30,10 +30,32 @@ struct PageSlot {
   std::vector<uint8_t> bytes;
 };
 
-// The slots of a data page (copies of each row's bytes). Corruption, with
+// Where one slot's bytes lie on a page, without copying them.
+struct SlotSpan {
+  uint16_t flags = 0;   // kSlotDeleted | kSlotLookup
+  uint32_t offset = 0;  // start of the row on the page
+  uint32_t length = 0;  // 0 for deleted rows whose stale bounds hold nothing
+};
+
+// The slots of a data page as spans into `page`. Corruption, with
 // `page_number` in the message, when the slot table or a bound is impossible.
+Status ReadDataPageSpans(const Format& format, ByteView page, uint32_t page_number,
+                         std::vector<SlotSpan>* out);
+
+// The slots of a data page (copies of each row's bytes), with the same
+// checks as ReadDataPageSpans.
 Status ReadDataPageSlots(const Format& format, ByteView page, uint32_t page_number,
                          std::vector<PageSlot>* out);
+
+// Builds in `out` (resized to a page) the page `page` with slot `slot`
+// replaced by `bytes` and `flags`, laid out exactly as WriteDataPageSlots
+// lays out the page's slots with that one changed, without copying the
+// other rows one by one. `spans` are the page's, from ReadDataPageSpans.
+// Returns false, leaving `out` unspecified, when the rows no longer fit;
+// Corruption when there is no such slot. `bytes` may point into `page`.
+Result<bool> RebuildDataPageWithSlot(const Format& format, ByteView page, uint32_t page_number,
+                                     const std::vector<SlotSpan>& spans, uint16_t slot,
+                                     ByteView bytes, uint16_t flags, std::vector<uint8_t>* out);
 
 // Free bytes of a data page: between the end of the slot table and the
 // lowest row.

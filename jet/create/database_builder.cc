@@ -159,6 +159,14 @@ class LongValueStore : public LongValueWriter {
 Result<TableState*> DatabaseBuilder::State::AddTable(const TableSpec& spec, bool system,
                                                      uint32_t definition_page) {
   JET_ASSIGN_OR_RETURN(TableDef def, LayoutTable(spec));
+  // Text columns record the order their keys are built in; readers and the
+  // update path encode keys by what the column says.
+  for (ColumnDef& c : def.columns) {
+    if (c.type == ColumnType::kText || c.type == ColumnType::kMemo) {
+      c.sort_order = options.sort_order.id;
+      c.sort_order_version = options.sort_order.version;
+    }
+  }
   auto t = std::make_unique<TableState>();
   t->def = std::move(def);
   t->def.system = system;

@@ -1,6 +1,7 @@
 #include "jet/update/row_updater.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -22,10 +23,16 @@ namespace {
 size_t InlineLimit(const Format& f) { return f.page_size / 16; }
 
 struct Located {
-  std::vector<PageSlot> home_slots;  // the home page's slots
   bool moved = false;
-  RowId data;                        // where the data lives (the home slot unless moved)
-  std::vector<uint8_t> bytes;        // the row's data
+  RowId data;                  // where the data lives (the home slot unless moved)
+  std::vector<uint8_t> bytes;  // the row's data
+};
+
+// Buffers reused by the page edits of one update, so that a row rewrite does
+// not copy every row of its page one by one.
+struct PageScratch {
+  std::vector<SlotSpan> spans;
+  std::vector<uint8_t> page;
 };
 
 std::string DescribeRow(const PageStore& store, const TableDef& table, RowId id) {
@@ -34,7 +41,7 @@ std::string DescribeRow(const PageStore& store, const TableDef& table, RowId id)
 }
 
 Result<Located> Locate(PageEditor& editor, const TableDef& table, RowId id,
-                       const std::string& where) {
+                       const std::string& where, PageScratch& scratch) {
   const Format& f = editor.format();
   Located loc;
   if (id.page == 0 || id.page >= editor.page_count()) {
@@ -44,18 +51,19 @@ Result<Located> Locate(PageEditor& editor, const TableDef& table, RowId id,
   if (home.U8(0) != kPageData || DataPageOwner(home) != table.definition_page) {
     return Status::NotFound(where + " does not exist (not a data page of the table)");
   }
-  JET_RETURN_IF_ERROR(ReadDataPageSlots(f, home, id.page, &loc.home_slots));
-  if (id.slot >= loc.home_slots.size() || (loc.home_slots[id.slot].flags & kSlotDeleted)) {
+  std::vector<SlotSpan>& spans = scratch.spans;
+  JET_RETURN_IF_ERROR(ReadDataPageSpans(f, home, id.page, &spans));
+  if (id.slot >= spans.size() || (spans[id.slot].flags & kSlotDeleted)) {
     return Status::NotFound(where + " does not exist or is deleted");
   }
-  const PageSlot& slot = loc.home_slots[id.slot];
+  const SlotSpan slot = spans[id.slot];
   loc.data = id;
   if (!(slot.flags & kSlotLookup)) {
-    loc.bytes = slot.bytes;
+    loc.bytes.assign(home.data + slot.offset, home.data + slot.offset + slot.length);
     return loc;
   }
-  if (slot.bytes.size() < 4) return Status::Corruption(where + ": moved-row pointer too short");
-  uint32_t raw = ByteView{slot.bytes.data(), 4}.U32(0);
+  if (slot.length < 4) return Status::Corruption(where + ": moved-row pointer too short");
+  uint32_t raw = home.U32(slot.offset);
   loc.moved = true;
   loc.data = RowId{raw >> 8, static_cast<uint16_t>(raw & 0xFF)};
   if (loc.data.page == 0 || loc.data.page >= editor.page_count() || loc.data.page == id.page) {
@@ -67,73 +75,78 @@ Result<Located> Locate(PageEditor& editor, const TableDef& table, RowId id,
     return Status::Corruption(where + ": moved to page " + std::to_string(loc.data.page) +
                               ", which is not a data page of the table");
   }
-  std::vector<PageSlot> slots;
-  JET_RETURN_IF_ERROR(ReadDataPageSlots(f, target, loc.data.page, &slots));
-  if (loc.data.slot >= slots.size() || (slots[loc.data.slot].flags & kSlotLookup)) {
+  JET_RETURN_IF_ERROR(ReadDataPageSpans(f, target, loc.data.page, &spans));
+  if (loc.data.slot >= spans.size() || (spans[loc.data.slot].flags & kSlotLookup)) {
     return Status::Corruption(where + ": moved to a missing row on page " +
                               std::to_string(loc.data.page));
   }
-  loc.bytes = slots[loc.data.slot].bytes;
+  const SlotSpan& data = spans[loc.data.slot];
+  loc.bytes.assign(target.data + data.offset, target.data + data.offset + data.length);
   return loc;
 }
 
 // Replaces slot `slot` of `page` with `bytes`/`flags`; false when it no longer fits.
-Result<bool> RewriteSlot(PageEditor& editor, uint32_t page, uint16_t slot,
-                         std::vector<uint8_t> bytes, uint16_t flags) {
+Result<bool> RewriteSlot(PageEditor& editor, uint32_t page, uint16_t slot, ByteView bytes,
+                         uint16_t flags, PageScratch& scratch) {
   const Format& f = editor.format();
   JET_ASSIGN_OR_RETURN(ByteView v, editor.Read(page));
-  std::vector<PageSlot> slots;
-  JET_RETURN_IF_ERROR(ReadDataPageSlots(f, v, page, &slots));
-  if (slot >= slots.size()) return Status::Corruption("page " + std::to_string(page) + ": no row " + std::to_string(slot));
-  slots[slot].bytes = std::move(bytes);
-  slots[slot].flags = flags;
-  if (DataPageBytesNeeded(f, slots) > f.page_size) return false;
+  JET_RETURN_IF_ERROR(ReadDataPageSpans(f, v, page, &scratch.spans));
+  JET_ASSIGN_OR_RETURN(bool fits, RebuildDataPageWithSlot(f, v, page, scratch.spans, slot, bytes,
+                                                          flags, &scratch.page));
+  if (!fits) return false;
   JET_ASSIGN_OR_RETURN(uint8_t * p, editor.Edit(page));
-  return WriteDataPageSlots(f, slots, p);
+  std::memcpy(p, scratch.page.data(), f.page_size);
+  return true;
 }
 
 std::vector<uint8_t> Pointer(RowId to) {
   uint32_t raw = (to.page << 8) | to.slot;
-  return {static_cast<uint8_t>(raw), static_cast<uint8_t>(raw >> 8), static_cast<uint8_t>(raw >> 16),
-          static_cast<uint8_t>(raw >> 24)};
+  return {static_cast<uint8_t>(raw), static_cast<uint8_t>(raw >> 8),
+          static_cast<uint8_t>(raw >> 16), static_cast<uint8_t>(raw >> 24)};
 }
 
 // Puts the row's new bytes where they belong and keeps the home slot
 // pointing at them.
 Status StoreRow(PageEditor& editor, const TableDef& table, RowId id, const Located& loc,
-                std::vector<uint8_t> bytes, const std::string& where) {
+                const std::vector<uint8_t>& bytes, const std::string& where, PageScratch& scratch) {
+  const ByteView row{bytes.data(), bytes.size()};
   // Back home when the data fits there, moved or not.
-  JET_ASSIGN_OR_RETURN(bool home, RewriteSlot(editor, id.page, id.slot, bytes, 0));
+  JET_ASSIGN_OR_RETURN(bool home, RewriteSlot(editor, id.page, id.slot, row, 0, scratch));
   if (home) {
     if (loc.moved) {
-      JET_ASSIGN_OR_RETURN(bool freed,
-                           RewriteSlot(editor, loc.data.page, loc.data.slot, {}, kSlotDeleted));
+      JET_ASSIGN_OR_RETURN(
+          bool freed, RewriteSlot(editor, loc.data.page, loc.data.slot, {}, kSlotDeleted, scratch));
       (void)freed;  // an emptier page always fits
     }
     return Status::Ok();
   }
   if (loc.moved) {
-    JET_ASSIGN_OR_RETURN(bool there, RewriteSlot(editor, loc.data.page, loc.data.slot, bytes,
-                                                 kSlotDeleted));
+    JET_ASSIGN_OR_RETURN(
+        bool there, RewriteSlot(editor, loc.data.page, loc.data.slot, row, kSlotDeleted, scratch));
     if (there) return Status::Ok();
   }
   RowPlacer placer(&editor, &table);
-  auto placed = placer.Place(ByteView{bytes.data(), bytes.size()}, kSlotDeleted, id.page);
+  auto placed = placer.Place(row, kSlotDeleted, id.page);
   if (!placed.ok()) return placed.status().WithContext(where);
-  JET_ASSIGN_OR_RETURN(bool pointer, RewriteSlot(editor, id.page, id.slot, Pointer(*placed),
-                                                 kSlotLookup));
-  if (!pointer) {
-    return Status::InvalidArgument(where + ": no room on its page for the pointer to its new place");
+  const std::vector<uint8_t> pointer = Pointer(*placed);
+  JET_ASSIGN_OR_RETURN(
+      bool pointed, RewriteSlot(editor, id.page, id.slot, ByteView{pointer.data(), pointer.size()},
+                                kSlotLookup, scratch));
+  if (!pointed) {
+    return Status::InvalidArgument(where +
+                                   ": no room on its page for the pointer to its new place");
   }
   if (loc.moved && !(loc.data == *placed)) {
-    JET_ASSIGN_OR_RETURN(bool freed,
-                         RewriteSlot(editor, loc.data.page, loc.data.slot, {}, kSlotDeleted));
+    JET_ASSIGN_OR_RETURN(
+        bool freed, RewriteSlot(editor, loc.data.page, loc.data.slot, {}, kSlotDeleted, scratch));
     (void)freed;
   }
   return Status::Ok();
 }
 
-bool IsLong(const ColumnDef& c) { return c.type == ColumnType::kMemo || c.type == ColumnType::kOle; }
+bool IsLong(const ColumnDef& c) {
+  return c.type == ColumnType::kMemo || c.type == ColumnType::kOle;
+}
 
 }  // namespace
 
@@ -158,9 +171,11 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   }
 
   // 2. The row as stored now, and its current values.
-  JET_ASSIGN_OR_RETURN(Located loc, Locate(*editor_, table, id, where));
+  PageScratch scratch;
+  JET_ASSIGN_OR_RETURN(Located loc, Locate(*editor_, table, id, where, scratch));
   RawRow raw;
-  JET_RETURN_IF_ERROR(SplitRow(f, table, ByteView{loc.bytes.data(), loc.bytes.size()}, where, &raw));
+  JET_RETURN_IF_ERROR(
+      SplitRow(f, table, ByteView{loc.bytes.data(), loc.bytes.size()}, where, &raw));
   std::vector<ColumnSlice> slices;
   ByteView old_view{loc.bytes.data(), loc.bytes.size()};
   JET_RETURN_IF_ERROR(CrackRow(f, table, old_view, where.c_str(), &slices));
@@ -257,7 +272,7 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
 
   // 5. The row itself, then its index entries.
   std::vector<uint8_t> bytes = JoinRow(f, build(false));
-  JET_RETURN_IF_ERROR(StoreRow(*editor_, table, id, loc, std::move(bytes), where));
+  JET_RETURN_IF_ERROR(StoreRow(*editor_, table, id, loc, bytes, where, scratch));
   for (const IndexChange& change : index_changes) {
     JET_RETURN_IF_ERROR(indexes_->Apply(table, change));
   }

@@ -35,13 +35,15 @@ Status UpdateSession::Flush() {
   std::vector<uint8_t> raw;
   // Ascending page order: appended pages extend the file without holes.
   for (const auto& [page, decoded] : editor_.changes()) {
-    raw = decoded;
+    const uint8_t* bytes = decoded.data();
     if (database_key_ != 0 && page != 0) {
+      raw = decoded;
       uint8_t key[4];
       PageKey(database_key_, page, key);
       Rc4Apply(key, sizeof key, raw.data(), raw.size());
+      bytes = raw.data();
     }
-    Status s = sink_->WritePage(page, raw.data());
+    Status s = sink_->WritePage(page, bytes);
     if (!s.ok()) {
       sink_failed_ = true;
       editor_.Clear();

@@ -21,17 +21,25 @@ uint32_t Get32(const uint8_t* p) {
 
 uint64_t Get64(const uint8_t* p) { return uint64_t{Get32(p)} | uint64_t{Get32(p + 4)} << 32; }
 
-const std::array<uint32_t, 256>& CrcTable() {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
+// Tables for CRC-32 eight bytes at a time ("slicing by 8"): table k maps a
+// byte to its contribution k bytes further on. Journals of large batches run
+// to tens of megabytes, so the byte-at-a-time loop showed in profiles.
+using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+
+const CrcTables& Tables() {
+  static const CrcTables tables = [] {
+    CrcTables t{};
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
+      t[0][i] = c;
+    }
+    for (uint32_t i = 0; i < 256; ++i) {
+      for (size_t k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
     }
     return t;
   }();
-  return table;
+  return tables;
 }
 
 }  // namespace
@@ -39,9 +47,16 @@ const std::array<uint32_t, 256>& CrcTable() {
 std::string PathFor(const std::string& database_path) { return database_path + "-journal"; }
 
 uint32_t Crc32(const uint8_t* data, size_t n, uint32_t crc) {
-  const auto& table = CrcTable();
+  const CrcTables& t = Tables();
   crc = ~crc;
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const uint32_t lo = crc ^ Get32(data + i);
+    const uint32_t hi = Get32(data + i + 4);
+    crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
+          t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+  }
+  for (; i < n; ++i) crc = t[0][(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
   return ~crc;
 }
 

@@ -1,5 +1,6 @@
 #include "jet/write/journaled_file.h"
 
+#include <algorithm>
 #include <random>
 
 #include "jet/write/journal_format.h"
@@ -200,31 +201,63 @@ Status JournaledFile::StartJournal() {
 
 Status JournaledFile::WritePending() {
   if (pending_.empty()) return Status::Ok();
+  // Consecutive pages are read, journaled and written with one call per run
+  // (up to kRunPages pages), not one per page: a large batch touches tens of
+  // thousands of pages.
+  constexpr size_t kRunPages = 256;
   // 1. Save the originals of existing pages not yet saved in this
   //    transaction, and the old size; flush the journal.
   const bool first = !journal_started_;
   if (first) JET_RETURN_IF_ERROR(StartJournal());
+  auto needs_original = [&](uint32_t page) {
+    return uint64_t{page} * page_size_ < original_size_ && journaled_.count(page) == 0;
+  };
   bool added = false;
-  std::vector<uint8_t> original(page_size_);
-  for (const auto& [page, data] : pending_) {
-    const uint64_t offset = uint64_t{page} * page_size_;
-    if (offset >= original_size_ || journaled_.count(page) != 0) continue;
-    const size_t have =
-        static_cast<size_t>(std::min<uint64_t>(page_size_, original_size_ - offset));
-    std::fill(original.begin(), original.end(), 0);
-    JET_RETURN_IF_ERROR(db_->ReadAt(offset, have, original.data()));
-    const auto record = journal::EncodeRecord(salt_, page, original.data(), page_size_);
-    JET_RETURN_IF_ERROR(journal_->WriteAt(journal_end_, record.data(), record.size()));
-    journal_end_ += record.size();
-    journaled_.insert(page);
-    ++stats_.pages_journaled;
+  std::vector<uint8_t> originals;
+  std::vector<uint8_t> records;
+  for (auto it = pending_.begin(); it != pending_.end();) {
+    if (!needs_original(it->first)) {
+      ++it;
+      continue;
+    }
+    const uint32_t run_start = it->first;
+    uint32_t run_pages = 0;
+    while (it != pending_.end() && it->first == run_start + run_pages &&
+           needs_original(it->first) && run_pages < kRunPages) {
+      ++run_pages;
+      ++it;
+    }
+    const uint64_t offset = uint64_t{run_start} * page_size_;
+    const size_t have = static_cast<size_t>(
+        std::min<uint64_t>(uint64_t{run_pages} * page_size_, original_size_ - offset));
+    originals.assign(size_t{run_pages} * page_size_, 0);
+    JET_RETURN_IF_ERROR(db_->ReadAt(offset, have, originals.data()));
+    records.clear();
+    for (uint32_t i = 0; i < run_pages; ++i) {
+      const auto record = journal::EncodeRecord(
+          salt_, run_start + i, originals.data() + size_t{i} * page_size_, page_size_);
+      records.insert(records.end(), record.begin(), record.end());
+    }
+    JET_RETURN_IF_ERROR(journal_->WriteAt(journal_end_, records.data(), records.size()));
+    journal_end_ += records.size();
+    for (uint32_t i = 0; i < run_pages; ++i) journaled_.insert(run_start + i);
+    stats_.pages_journaled += run_pages;
     added = true;
   }
   if (first || added) JET_RETURN_IF_ERROR(Sync(journal_.get()));
   // 2. Only now touch the database.
-  for (const auto& [page, data] : pending_) {
-    JET_RETURN_IF_ERROR(db_->WriteAt(uint64_t{page} * page_size_, data.data(), data.size()));
-    ++stats_.pages_written;
+  std::vector<uint8_t> run;
+  for (auto it = pending_.begin(); it != pending_.end();) {
+    const uint32_t run_start = it->first;
+    uint32_t run_pages = 0;
+    run.clear();
+    while (it != pending_.end() && it->first == run_start + run_pages && run_pages < kRunPages) {
+      run.insert(run.end(), it->second.begin(), it->second.end());
+      ++run_pages;
+      ++it;
+    }
+    JET_RETURN_IF_ERROR(db_->WriteAt(uint64_t{run_start} * page_size_, run.data(), run.size()));
+    stats_.pages_written += run_pages;
   }
   pending_.clear();
   return Status::Ok();

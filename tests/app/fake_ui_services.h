@@ -26,6 +26,7 @@ class FakeUiServices : public UiServices {
  public:
   void ShowMessageBox(const MessageBoxRequest& request) override {
     boxes.push_back(request);
+    events.push_back("box " + request.text.toStdString());
     if (on_box) on_box(request);
   }
   std::optional<QString> RunOpenDialog(const FileDialogRequest& request, QWidget*) override {
@@ -36,7 +37,17 @@ class FakeUiServices : public UiServices {
     return answer;
   }
 
+  void ShowProgress(const ProgressRequest& request, QWidget*) override {
+    progress.push_back(request);
+    if (events.empty() || events.back() != "progress") events.push_back("progress");
+  }
+  void HideProgress() override { events.push_back("hide progress"); }
+
   std::vector<MessageBoxRequest> boxes;
+  std::vector<ProgressRequest> progress;
+  // Boxes and progress in the order they came: "box TEXT", "progress" (for a
+  // run of updates), "hide progress".
+  std::vector<std::string> events;
   std::vector<FileDialogRequest> dialogs;
   std::deque<std::optional<QString>> answers;  // nullopt: the user cancels
   std::function<void(const MessageBoxRequest&)> on_box;

@@ -2,16 +2,17 @@
 # Installs the build into a fresh prefix and checks what a desktop and a
 # shell will look for there: the two programs, the desktop entry and the
 # icon at each size. Then starts the installed programs.
-#   install_test.sh BUILD_DIR
+#   install_test.sh BUILD_DIR [CMAKE]
 set -euo pipefail
 build="$1"
+cmake="${2:-cmake}"
 tmp="$(mktemp -d)"
 cleanup() { chmod -R u+w "$tmp" 2>/dev/null || true; rm -rf "$tmp"; }
 trap cleanup EXIT
 prefix="$tmp/prefix"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || {
+"$cmake" --install "$build" --prefix "$prefix" >"$tmp/install.log" || {
   cat "$tmp/install.log" >&2
   fail "cmake --install"
 }

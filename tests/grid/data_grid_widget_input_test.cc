@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -181,6 +182,32 @@ TEST_F(WidgetInputTest, HoldingThePageAreaKeepsTheThumbOnTheRecord) {
   EXPECT_GT(query->RecNo(), 20);
   EXPECT_EQ(bar.value(), query->RecNo());
   EXPECT_EQ(bar.sliderPosition(), query->RecNo());
+}
+
+}  // namespace
+}  // namespace grid_test
+
+namespace grid_test {
+namespace {
+
+TEST(WidgetFocusTest, TabLeavesTheGridForTheNextControl) {
+  QWidget window;
+  grid::DataGridWidget grid(&window);
+  QLineEdit next(&window);
+  grid.setGeometry(0, 0, 300, 200);
+  next.setGeometry(0, 210, 100, 20);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  grid.setFocus();
+  ASSERT_TRUE(grid.hasFocus());
+  EXPECT_TRUE(grid.Grid().Focused());  // the current row shows the focused highlight
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_TRUE(next.hasFocus());
+  EXPECT_FALSE(grid.Grid().Focused());
+  // A click on the grid takes the focus back.
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(50, 30));
+  EXPECT_TRUE(grid.hasFocus());
 }
 
 }  // namespace

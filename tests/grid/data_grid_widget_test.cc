@@ -144,6 +144,14 @@ TEST_F(DataGridWidgetTest, ScrollCarriesMarkedAreasAndUpdateNowPaintsThem) {
   widget.UpdateNow();
   EXPECT_GT(counter.paints, paints);
   EXPECT_TRUE(widget.PendingRepaint().isEmpty());
+
+  // Rows move only inside the clip: the footer below it stays untouched and
+  // the clip's own uncovered row is what gets painted.
+  const int width = widget.ClientWidth();
+  Rect all_rows{0, 17, width, widget.ClientHeight()};
+  Rect data_rows{0, 17, width, 17 + 14 * 17};
+  widget.Scroll(0, -17, all_rows, data_rows);
+  EXPECT_EQ(widget.PendingRepaint(), QRegion(0, 17 + 13 * 17, width, 17));
   widget.viewport()->removeEventFilter(&counter);
 }
 

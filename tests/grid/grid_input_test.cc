@@ -565,10 +565,12 @@ TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
   query.MoveBy(2);
   host.Reset();
   grid.FocusEntered();
+  EXPECT_TRUE(grid.Focused());
   ASSERT_EQ(host.rects.size(), 1u);
   EXPECT_EQ(host.rects[0].top, 17 * 3);
   host.Reset();
   grid.FocusLeft();
+  EXPECT_FALSE(grid.Focused());
   ASSERT_EQ(host.rects.size(), 1u);
   EXPECT_EQ(host.rects[0].top, 17 * 3);
   query.Edit();

@@ -423,5 +423,56 @@ TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {
   EXPECT_EQ(silver.front().from.x, 312);
 }
 
+TEST_F(PaintTest, FramedDataCellsSinkWhenHighlighted) {
+  query.Open();
+  grid.SetExtOptions(grid::dgxFixed3D | grid::dgxHighlightFocus | grid::dgxData3D);
+  grid.SetFocused(true);
+  PaintAll();
+  auto edge_of = [&](const Rect& r) -> const RecordingCanvas::Op* {
+    for (const auto* op : out.Of(Kind::Edge)) {
+      if (op->rect == r) return op;
+    }
+    return nullptr;
+  };
+  const auto* current = edge_of(grid.CellRect(1, 1));
+  const auto* other = edge_of(grid.CellRect(1, 2));
+  ASSERT_NE(current, nullptr);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(current->edge, grid::EdgeStyle::SunkenInner);
+  EXPECT_EQ(other->edge, grid::EdgeStyle::RaisedInner);
+  // Inside the frame the text keeps its place: one pixel frame, one margin.
+  const auto* pear = out.TextOp("pear");
+  ASSERT_NE(pear, nullptr);
+  EXPECT_EQ(pear->x, grid.CellRect(1, 2).left + 2);
+  EXPECT_EQ(pear->rect.Width(), grid.CellRect(1, 2).Width() - 2);
+}
+
+// A window that paints at once whenever something is invalidated.
+class EagerHost : public RecordingHost {
+ public:
+  void InvalidateAll() override {
+    RecordingHost::InvalidateAll();
+    if (!grid_) return;
+    RecordingCanvas canvas;
+    grid_->PaintAll(canvas, {0, 0, width, height});
+    (grid_->InLayoutPass() ? ops_in_pass : ops_outside) += static_cast<int>(canvas.ops.size());
+  }
+  grid::TDataGrid* grid_ = nullptr;
+  int ops_in_pass = 0;
+  int ops_outside = 0;
+};
+
+TEST_F(PaintTest, NoPaintWhileTheLayoutPassRuns) {
+  EagerHost eager;
+  eager.grid_ = &grid;
+  grid.SetHost(&eager);
+  query.Open();
+  grid.SetRowLines(2);  // a layout pass that invalidates the grid
+  grid.InvalidateGrid();
+  grid.SetHost(&host);
+  EXPECT_EQ(eager.ops_in_pass, 0);
+  EXPECT_GT(eager.ops_outside, 0);
+}
+
 }  // namespace
 }  // namespace grid_test

@@ -60,6 +60,26 @@ TEST(ProfileLocationTest, ChoosesBesideTheExecutableUnlessItsFolderIsReadOnly) {
   }
 }
 
+TEST(ProfileLocationTest, SystemProgramFoldersCountAsNotWritableAlsoForTheSuperuser) {
+  FakeFiles fs;
+  for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/", "/opt/tarnquill/bin/",
+                          "/opt/tarnquill/bin", "/usr/games/"}) {
+    EXPECT_TRUE(IsSystemProgramFolder(dir)) << dir;
+    fs.writable.insert(dir);
+    EXPECT_EQ(ChooseProfilePath(dir, "Tarnquill.ini", fs.Env("", "/root")),
+              "/root/.config/Tarnquill/Tarnquill.ini")
+        << dir;
+  }
+  for (const char* dir : {"/home/u/tq/", "/usr/", "/usr/bin/x/", "/opt/bin/", "/opt//bin/",
+                          "/tmp/prefix/bin/", "/usr/local/"}) {
+    EXPECT_FALSE(IsSystemProgramFolder(dir)) << dir;
+  }
+  // An administrator's file beside the program still wins there.
+  fs.files.insert("/usr/bin/Tarnquill.ini");
+  EXPECT_EQ(ChooseProfilePath("/usr/bin/", "Tarnquill.ini", fs.Env("", "/root")),
+            "/usr/bin/Tarnquill.ini");
+}
+
 TEST(ProfileLocationTest, ReadOnlyFolderOnDiskSendsTheProfileToTheConfigFolder) {
   TempDir tmp;
   const fs::path bin = tmp.path() / "bin";

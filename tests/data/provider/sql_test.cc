@@ -83,6 +83,38 @@ TEST(InStr, IgnoresCaseOfEveryScript) {
   EXPECT_EQ(InStrIgnoreCase(1, "😀a", "A"), 3);
 }
 
+// A filter reuses one matcher over every row: each answer must be the
+// one-off search's, whatever the texts before it left in its buffers.
+TEST(InStr, AReusedMatcherAnswersLikeTheOneOffSearch) {
+  const std::vector<std::string> texts = {"客户 ABC 123456789012345678901234567890",
+                                          "abc",
+                                          "",
+                                          "xAbC",
+                                          "😀abc😀ABC",
+                                          "ab\xff\xfe"
+                                          "c",
+                                          "\xff"
+                                          "ABC",
+                                          "ÄbC",
+                                          "ab",
+                                          "客户 xyz 12",
+                                          "ABCabc"};
+  for (int64_t start : {1, 2, 4, 40}) {
+    for (const std::string pattern : {"abc", "ABC", "", "\xff", "😀a", "c"}) {
+      InStrMatcher matcher(start, pattern);
+      for (int pass = 0; pass < 2; ++pass) {
+        for (const std::string& text : texts) {
+          EXPECT_EQ(matcher.Find(text), InStrIgnoreCase(start, text, pattern))
+              << "start " << start << ", pattern '" << pattern << "', text '" << text << "'";
+        }
+      }
+    }
+  }
+  InStrMatcher matcher(1, "ＡＢＣ");
+  EXPECT_EQ(matcher.Find("数据库ａｂｃ"), 4);
+  EXPECT_EQ(matcher.Find("ａｂ"), 0);
+}
+
 TEST(InStr, EmptyTextsAndNulls) {
   InStrCondition c;
   c.field = "F";

@@ -10,6 +10,7 @@
 #include "jet/create/database_builder.h"
 #include "jet/database.h"
 #include "jet/keys/index_key.h"
+#include "jet/update/integrity_check.h"
 #include "tests/jet/create/index_walker.h"
 #include "tests/jet/create/mdbtools.h"
 #include "tests/support/fixture_db.h"
@@ -342,6 +343,47 @@ TEST(CreateIndexes, EveryIndexListsEveryRowInKeyOrder) {
       ASSERT_TRUE(key.ok());
       EXPECT_EQ(*key, e.key) << "entry " << i;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Text columns say which order their index keys are in, so that later
+// updates and checks encode keys the same way.
+TEST(CreateIndexes, TextColumnsRecordTheSortOrderTheirKeysUse) {
+  for (const jet::keys::SortOrder& order :
+       {jet::keys::GeneralLegacyOrder(), jet::keys::GeneralOrder()}) {
+    SCOPED_TRACE(int{order.version});
+    TempDir dir;
+    jet::create::NewDatabaseOptions options;
+    options.sort_order = order;
+    auto builder = jet::create::DatabaseBuilder::New(options);
+    ASSERT_TRUE(builder.ok());
+    ASSERT_TRUE((*builder)
+                    ->CreateTable(Table("T", {TextColumn("Name"), Column("Memo", ColumnType::kMemo)},
+                                        {Index("ByName", {"Name"})}))
+                    .ok());
+    std::vector<Row> rows;
+    for (const char* s : {"北京", "Ärger", "arg", "-x", "x-", "ＡＢＣ", "œuvre", "ß", "10", "9",
+                          "¿qué?", "ǅ", "ﬁ", "Ω", "ω"}) {
+      rows.push_back({std::string(s), std::string(s)});
+    }
+    ASSERT_TRUE((*builder)->InsertRows("T", rows).ok());
+    ASSERT_TRUE((*builder)->Save(dir.File("o.mdb")).ok());
+    auto db = jet::Database::Open(dir.File("o.mdb"), {});
+    ASSERT_TRUE(db.ok());
+    auto def = (*db)->FindTable("T");
+    ASSERT_TRUE(def.ok());
+    for (const jet::ColumnDef& c : def->columns) {
+      EXPECT_EQ(c.sort_order, order.id);
+      EXPECT_EQ(c.sort_order_version, order.version);
+    }
+    auto report = jet::CheckDatabaseFile(dir.File("o.mdb"), "");
+    ASSERT_TRUE(report.ok());
+    for (const auto& p : report->problems) ADD_FAILURE() << p;
+    for (const auto& w : report->warnings) ADD_FAILURE() << w;
   }
 }
 

@@ -75,6 +75,10 @@ TEST(ValueEncoder, NullsAndLimits) {
   EXPECT_EQ(too_long.status().code(), Status::Code::kInvalidArgument);
   EXPECT_NE(too_long.status().message().find("T: row 7: column 'c'"), std::string::npos);
   EXPECT_TRUE(EncodeValue(text, std::string("北京市"), kJet4, "T").ok());  // characters, not bytes
+  // Bytes that are not UTF-8 are refused, never stored as replacement marks.
+  auto gbk = EncodeValue(text, std::string("\xC4\xE3"), kJet4, "T: row 2");
+  EXPECT_EQ(gbk.status().code(), Status::Code::kInvalidArgument);
+  EXPECT_NE(gbk.status().message().find("row 2"), std::string::npos) << gbk.status().ToString();
 }
 
 std::vector<uint8_t> Slurp(const std::string& path) {

@@ -227,5 +227,33 @@ TEST(JournaledFilePosix, CommitsToARealFile) {
   EXPECT_EQ(std::filesystem::file_size(path), 3u * kPage);
 }
 
+// The checksum must stay the standard CRC-32 (journals written by earlier
+// builds are read back with it), whatever the length and alignment.
+TEST(JournalChecksum, IsStandardCrc32AtEveryLengthAndAlignment) {
+  const std::string check = "123456789";
+  EXPECT_EQ(journal::Crc32(reinterpret_cast<const uint8_t*>(check.data()), check.size()),
+            0xCBF43926u);
+  auto bitwise = [](const uint8_t* data, size_t n, uint32_t crc) {
+    crc = ~crc;
+    for (size_t i = 0; i < n; ++i) {
+      crc ^= data[i];
+      for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+  };
+  Bytes data(300);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 151 + 17);
+  for (size_t start = 0; start < 9; ++start) {
+    for (size_t n = 0; start + n <= data.size(); n += (n < 40 ? 1 : 13)) {
+      ASSERT_EQ(journal::Crc32(data.data() + start, n, 0x5EED),
+                bitwise(data.data() + start, n, 0x5EED))
+          << "start " << start << ", length " << n;
+    }
+  }
+  // Chaining over pieces equals one pass.
+  const uint32_t whole = journal::Crc32(data.data(), data.size());
+  EXPECT_EQ(journal::Crc32(data.data() + 100, 200, journal::Crc32(data.data(), 100)), whole);
+}
+
 }  // namespace
 }  // namespace jet
