@@ -7,26 +7,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "cli/commands.h"
+#include "tests/cli/cli_call.h"
 
 namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-Outcome Call(const std::vector<std::string>& argv) {
-  std::ostringstream out, err;
-  int code = Dispatch(argv, out, err);
-  return Outcome{code, out.str(), err.str()};
-}
+using testing::Call;
+using testing::Outcome;
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
