@@ -137,7 +137,12 @@ void DataGridWidget::paintEvent(QPaintEvent* event) {
 }
 
 void DataGridWidget::HandlerFailed(std::exception_ptr failure) {
-  // A failed press must not leave the grid holding the mouse.
+  // Whatever the handler had started (a column drag, the mouse capture)
+  // ends here, as when another window takes over.
+  try {
+    grid_->CancelMode();
+  } catch (...) {
+  }
   captured_ = false;
   const std::string message = MessageOf(failure);
   if (!reporter_) {

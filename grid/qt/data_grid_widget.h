@@ -76,11 +76,12 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   // A failure of the core inside one of this widget's key, mouse, wheel,
   // focus, timer, scroll-bar or resize handlers never leaves the handler
   // (Qt cannot unwind through its event dispatch): the handler ends, any
-  // capture is released, and `reporter` gets the message from the event
-  // loop afterwards, so it may show a box. Without a reporter the message
-  // goes to the terminal. A failure while painting only ever goes to the
-  // terminal, once until a paint succeeds again; the area is left in the
-  // grid's colour, since a box over the grid would ask for the same paint.
+  // drag it started is cancelled, and `reporter` gets the message from the
+  // event loop afterwards, so it may show a box. Without a reporter the
+  // message goes to the terminal. A failure while painting only ever goes
+  // to the terminal, once until a paint succeeds again; the area is left in
+  // the grid's colour, since a box over the grid would ask for the same
+  // paint again.
   using ErrorReporter = std::function<void(const std::string& message)>;
   void SetErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
   // Paints that failed so far (for tests).
