@@ -45,9 +45,18 @@ class PaintingUiServices : public testing::FakeUiServices {
     grid->viewport()->update();
     grid->viewport()->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (resize_grid) {
+      // The window system may resize the window meanwhile: the grid then
+      // loads records or lets them go while the command runs.
+      grid->resize(grid->width(), grid->height() + (taller ? 60 : -60));
+      taller = !taller;
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
   }
 
   grid::DataGridWidget* grid = nullptr;
+  bool resize_grid = false;
+  bool taller = false;
 };
 
 class GridDuringCommandTest : public ::testing::Test {
@@ -122,12 +131,18 @@ TEST_F(GridDuringCommandTest, OpenRefreshAndModifyPaintSafelyAndEndAsUsual) {
   EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), std::to_string(kRows / 2) + "条");
   EXPECT_EQ(OnScreen(), FreshPaint());
 
-  // Modify: the listed rows are stored while the grid still shows them,
+  // Modify: the listed rows are stored, longer than they were, while the
+  // grid still shows them from the last record and changes its height;
   // then the view is rebuilt.
   const int before_modify = counter.paints;
+  database.View().ADOQuery1.Last();
   ui.events.clear();
-  form.Edit6.setText(QString::fromUtf8("上海"));
+  ui.resize_grid = true;
+  const std::string longer = "上海市浦东新区陆家嘴环路一千号";
+  form.Edit6.setText(QString::fromStdString(longer));
   form.Button4.click();
+  ui.resize_grid = false;
+  widget->resize(form.DataGrid1Host.size());
   EXPECT_GT(counter.paints, before_modify);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, QString::fromUtf8("修改完毕"));
@@ -136,9 +151,10 @@ TEST_F(GridDuringCommandTest, OpenRefreshAndModifyPaintSafelyAndEndAsUsual) {
   EXPECT_NE(std::find(ui.events.begin(), ui.events.end(), "box 修改完毕"), ui.events.end());
   // Nothing holds 北京 any more.
   EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), "0条");
-  form.Edit5.setText(QString::fromUtf8("上海"));
+  form.Edit5.setText(QString::fromStdString(longer));
   form.Button3.click();
   EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), std::to_string(kRows / 2) + "条");
+  EXPECT_EQ(database.View().ADOQuery1.FieldByName("地址").TextValue(), longer + "市朝阳区");
   EXPECT_EQ(OnScreen(), FreshPaint());
   EXPECT_EQ(widget->PaintFailures(), 0);
 }
