@@ -9,7 +9,8 @@
 namespace app {
 
 // Makes the widget showing `core` (which must outlive the window) and puts
-// it into `form`'s grid area, which owns it from then on.
+// it into `form`'s grid area, which owns it from then on. Failures of the
+// grid's input handlers are shown in `form`'s error box.
 grid::DataGridWidget& PlaceDataGrid1(TFormMain& form, grid::TDataGrid& core);
 
 }  // namespace app

@@ -215,6 +215,17 @@ void TDataSet::UpdateWindowCapacity() {
   }
   capacity_ = capacity;
   FetchNextRecords();
+  // Near the end there is nothing more to load after the window: the room
+  // left goes to the records before it, or a taller grid would show empty
+  // rows under the last record until the next move. Every slice keeps the
+  // records it had; the links clamp their slices afterwards.
+  while (!window_.empty() && static_cast<int>(window_.size()) < capacity_ && FetchPrior()) {
+    ++current_;
+    ++edit_index_;
+    for (TDataSource* source : data_sources_) {
+      for (TDataLink* link : source->DataLinks()) ++link->window_top_;
+    }
+  }
 }
 
 void TDataSet::SetCurrentIndex(int index) {

@@ -1,14 +1,30 @@
 #include "grid/qt/data_grid_widget.h"
 
+#include <QMetaObject>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <stdexcept>
 
 namespace grid {
 namespace {
+
+// The message of a failure that is no std::exception.
+constexpr const char* kUnknownFailure = "未知错误";
+
+std::string MessageOf(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return kUnknownFailure;
+  }
+}
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
@@ -101,10 +117,45 @@ void DataGridWidget::paintEvent(QPaintEvent* event) {
   // Areas marked before the client shrank lie outside it now.
   pending_ = pending_.intersected(viewport()->rect()) - event->region();
   QPainter painter(viewport());
-  QtCanvas canvas(painter);
   const QRect dirty = event->rect();
-  grid_->PaintAll(canvas, Rect{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
+  try {
+    QtCanvas canvas(painter);
+    grid_->PaintAll(canvas, Rect{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
+    last_paint_failure_.clear();
+  } catch (...) {
+    ++paint_failures_;
+    // Whatever the core drew before it failed is covered up: no half rows.
+    // (The canvas has put back the clips it pushed.)
+    painter.fillRect(dirty, ToQColor(grid_->Color()));
+    const std::string message = MessageOf(std::current_exception());
+    if (message != last_paint_failure_) {
+      qWarning("DataGrid: painting failed: %s", message.c_str());
+      last_paint_failure_ = message;
+    }
+  }
   PaintOverlays(painter, event->rect());
+}
+
+void DataGridWidget::HandlerFailed(std::exception_ptr failure) {
+  // Whatever the handler had started (a column drag, the mouse capture)
+  // ends here, as when another window takes over.
+  try {
+    grid_->CancelMode();
+  } catch (...) {
+  }
+  captured_ = false;
+  const std::string message = MessageOf(failure);
+  if (!reporter_) {
+    qWarning("DataGrid: %s", message.c_str());
+    return;
+  }
+  // After the event: the handler that failed may be inside Qt's own code.
+  QMetaObject::invokeMethod(
+      this,
+      [widget = QPointer<DataGridWidget>(this), message] {
+        if (widget && widget->reporter_) widget->reporter_(message);
+      },
+      Qt::QueuedConnection);
 }
 
 // --- Scroll bars ------------------------------------------------------------------------------
@@ -141,7 +192,8 @@ int DataGridWidget::ClientHeight() const { return viewport()->height(); }
 void DataGridWidget::resizeEvent(QResizeEvent* event) {
   // Called for the area and for the viewport; the client is the viewport.
   QAbstractScrollArea::resizeEvent(event);
-  grid_->Resized();
+  // A taller window may load records, which can fail.
+  Guarded([&] { grid_->Resized(); });
 }
 
 }  // namespace grid

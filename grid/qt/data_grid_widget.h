@@ -16,8 +16,11 @@
 #include <QBasicTimer>
 #include <QPainter>
 #include <QRegion>
+#include <exception>
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "grid/binding/window_host.h"
@@ -70,6 +73,20 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   // What is marked for repainting and not painted yet (for tests).
   const QRegion& PendingRepaint() const { return pending_; }
 
+  // A failure of the core inside one of this widget's key, mouse, wheel,
+  // focus, timer, scroll-bar or resize handlers never leaves the handler
+  // (Qt cannot unwind through its event dispatch): the handler ends, any
+  // drag it started is cancelled, and `reporter` gets the message from the
+  // event loop afterwards, so it may show a box. Without a reporter the
+  // message goes to the terminal. A failure while painting only ever goes
+  // to the terminal, once until a paint succeeds again; the area is left in
+  // the grid's colour, since a box over the grid would ask for the same
+  // paint again.
+  using ErrorReporter = std::function<void(const std::string& message)>;
+  void SetErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
+  // Paints that failed so far (for tests).
+  int PaintFailures() const { return paint_failures_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -94,6 +111,17 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   void HorizontalBarAction(int action);
   // Draws the inverted lines (sizing line, drop marker) over a paint.
   void PaintOverlays(QPainter& painter, const QRect& area);
+  // Runs `work`, a call into the core from an event handler, catching its
+  // failure (see SetErrorReporter).
+  template <typename Work>
+  void Guarded(Work&& work) {
+    try {
+      work();
+    } catch (...) {
+      HandlerFailed(std::current_exception());
+    }
+  }
+  void HandlerFailed(std::exception_ptr failure);
 
   std::unique_ptr<TDataGrid> owned_grid_;
   TDataGrid* grid_;
@@ -112,6 +140,9 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   bool captured_ = false;
   std::vector<QRect> overlays_;
   int vert_track_pos_ = 0;
+  ErrorReporter reporter_;
+  int paint_failures_ = 0;
+  std::string last_paint_failure_;  // reported already; empty after a good paint
 };
 
 }  // namespace grid

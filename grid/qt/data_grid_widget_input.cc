@@ -1,8 +1,8 @@
 // The widget's input: Qt's key, mouse, wheel, focus, timer and scroll-bar
 // events turned into the grid core's calls, and the window services the
 // core asks for while handling them (timers, capture, focus, cursor,
-// inverted lines). Failures of the core go on to the application's error
-// display, which catches them around every event.
+// inverted lines). A failure of the core ends the handler and goes to the
+// widget's error reporter (see Guarded).
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -139,10 +139,10 @@ void DataGridWidget::ConnectInput() {
     bar->setFocusPolicy(Qt::NoFocus);
   }
   connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-          [this](int action) { VerticalBarAction(action); });
+          [this](int action) { Guarded([&] { VerticalBarAction(action); }); });
   connect(verticalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
     vert_track_pos_ = verticalScrollBar()->sliderPosition();
-    grid_->VerticalScroll(SB_THUMBPOSITION, vert_track_pos_);
+    Guarded([&] { grid_->VerticalScroll(SB_THUMBPOSITION, vert_track_pos_); });
     ResetThumb(*verticalScrollBar(), vert_info_);
   });
   // The bars show the core's values only. Qt may still change a value on
@@ -155,9 +155,11 @@ void DataGridWidget::ConnectInput() {
     if (!horizontalScrollBar()->isSliderDown()) ResetThumb(*horizontalScrollBar(), horz_info_);
   });
   connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-          [this](int action) { HorizontalBarAction(action); });
+          [this](int action) { Guarded([&] { HorizontalBarAction(action); }); });
   connect(horizontalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
-    grid_->HorizontalScroll(SB_THUMBPOSITION, horizontalScrollBar()->sliderPosition());
+    Guarded([&] {
+      grid_->HorizontalScroll(SB_THUMBPOSITION, horizontalScrollBar()->sliderPosition());
+    });
     ResetThumb(*horizontalScrollBar(), horz_info_);
   });
 }
@@ -194,7 +196,7 @@ void DataGridWidget::HorizontalBarAction(int action) {
 // --- Keys, mouse, wheel ---------------------------------------------------------------------
 
 void DataGridWidget::keyPressEvent(QKeyEvent* event) {
-  grid_->KeyDown(KeyOf(event->key()), ShiftOf(event->modifiers()));
+  Guarded([&] { grid_->KeyDown(KeyOf(event->key()), ShiftOf(event->modifiers())); });
   event->accept();
 }
 
@@ -202,7 +204,7 @@ void DataGridWidget::mousePressEvent(QMouseEvent* event) {
   TMouseButton button;
   if (!ButtonOf(event->button(), &button)) return;
   const QPoint p = event->position().toPoint();
-  grid_->MouseDown(button, ShiftOf(event->modifiers()), p.x(), p.y());
+  Guarded([&] { grid_->MouseDown(button, ShiftOf(event->modifiers()), p.x(), p.y()); });
   event->accept();
 }
 
@@ -210,13 +212,15 @@ void DataGridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   TMouseButton button;
   if (!ButtonOf(event->button(), &button)) return;
   const QPoint p = event->position().toPoint();
-  grid_->MouseDown(button, ShiftOf(event->modifiers()), p.x(), p.y(), /*double_click=*/true);
+  Guarded([&] {
+    grid_->MouseDown(button, ShiftOf(event->modifiers()), p.x(), p.y(), /*double_click=*/true);
+  });
   event->accept();
 }
 
 void DataGridWidget::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  grid_->MouseMove(ShiftOf(event->modifiers()), p.x(), p.y());
+  Guarded([&] { grid_->MouseMove(ShiftOf(event->modifiers()), p.x(), p.y()); });
   event->accept();
 }
 
@@ -224,7 +228,7 @@ void DataGridWidget::mouseReleaseEvent(QMouseEvent* event) {
   TMouseButton button;
   if (!ButtonOf(event->button(), &button)) return;
   const QPoint p = event->position().toPoint();
-  grid_->MouseUp(button, ShiftOf(event->modifiers()), p.x(), p.y());
+  Guarded([&] { grid_->MouseUp(button, ShiftOf(event->modifiers()), p.x(), p.y()); });
   event->accept();
 }
 
@@ -236,7 +240,9 @@ void DataGridWidget::wheelEvent(QWheelEvent* event) {
     event->ignore();
     return;
   }
-  if (grid_->MouseWheel(delta, ShiftOf(event->modifiers()))) {
+  bool used = true;
+  Guarded([&] { used = grid_->MouseWheel(delta, ShiftOf(event->modifiers())); });
+  if (used) {
     event->accept();
   } else {
     event->ignore();
@@ -255,18 +261,20 @@ bool DataGridWidget::HasFocus() const { return hasFocus(); }
 
 void DataGridWidget::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
-  grid_->FocusEntered();
+  Guarded([&] { grid_->FocusEntered(); });
 }
 
 void DataGridWidget::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
   const Qt::FocusReason reason = event->reason();
   const bool window_left = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-  // Another window taking over cancels any drag, as the window system does.
-  if (window_left) grid_->CancelMode();
-  grid_->FocusLeft();
-  // Moving to another control of the window is the grid's exit.
-  if (!window_left) grid_->DoExit();
+  Guarded([&] {
+    // Another window taking over cancels any drag, as the window system does.
+    if (window_left) grid_->CancelMode();
+    grid_->FocusLeft();
+    // Moving to another control of the window is the grid's exit.
+    if (!window_left) grid_->DoExit();
+  });
 }
 
 // --- Timers, cursor, inverted lines -------------------------------------------------------------
@@ -285,7 +293,8 @@ void DataGridWidget::StopTimer(int id) {
 void DataGridWidget::timerEvent(QTimerEvent* event) {
   for (const auto& [id, timer] : timers_) {
     if (timer.timerId() == event->timerId()) {
-      grid_->TimerTick(id);
+      const int tick = id;  // the tick may stop this very timer
+      Guarded([&] { grid_->TimerTick(tick); });
       return;
     }
   }

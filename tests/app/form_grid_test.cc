@@ -58,6 +58,16 @@ class FormGridTest : public ::testing::Test {
     form.Button2.click();
   }
   grid::TDataGrid& Core() { return database.View().DataGrid1; }
+  // Dark pixels of the first column's cell in `row` of a render of the
+  // widget (client pixels start inside the 2-pixel border): text leaves many.
+  int DarkPixels(const QImage& image, int row) {
+    const grid::Rect cell = Core().CellRect(1, row);
+    int dark = 0;
+    for (int y = cell.top; y < cell.bottom; ++y) {
+      for (int x = cell.left; x < cell.right; ++x) dark += qGray(image.pixel(x + 2, y + 2)) < 100;
+    }
+    return dark;
+  }
 
   tq::TempDir tmp;
   std::string path;
@@ -124,6 +134,27 @@ TEST_F(FormGridTest, DraggingASplitterRefitsTheRows) {
   EXPECT_EQ(widget->VerticalBar(), (grid::ScrollInfo{1, 51, 12, 1}));
 }
 
+// Made taller again while the last record is current, the grid fills the
+// new rows with the records before it at once, and paints them.
+TEST_F(FormGridTest, GrowingOnTheLastRecordFillsAndPaintsEveryRow) {
+  Open();
+  ASSERT_TRUE(ui.boxes.empty());
+  database.View().ADOQuery1.Last();
+  QTest::mousePress(&form.Splitter1, Qt::LeftButton, {}, QPoint(100, 1));
+  QTest::mouseRelease(&form.Splitter1, Qt::LeftButton, {}, QPoint(100, 41));
+  ASSERT_EQ(Core().DataLink().RowsInWindow(), 12);
+  QTest::mousePress(&form.Splitter1, Qt::LeftButton, {}, QPoint(100, 41));
+  QTest::mouseRelease(&form.Splitter1, Qt::LeftButton, {}, QPoint(100, 1));
+  ASSERT_EQ(widget->ClientHeight(), 289);
+  EXPECT_EQ(Core().DataLink().RowsInWindow(), 14);
+  EXPECT_EQ(Core().RowCount(), 1 + 14 + 2);
+  EXPECT_EQ(Core().CurrentRow(), 14);
+  EXPECT_EQ(widget->VerticalBar(), (grid::ScrollInfo{1, 53, 14, 40}));
+  const QImage image = widget->grab().toImage();
+  for (int row = 1; row <= 14; ++row) EXPECT_GE(DarkPixels(image, row), 10) << row;
+  EXPECT_EQ(DarkPixels(image, 15), 0);  // the filler row
+}
+
 TEST_F(FormGridTest, RenderShowsTheWindowWithItsRows) {
   const QImage before = widget->grab().toImage();
   Open();
@@ -137,18 +168,10 @@ TEST_F(FormGridTest, RenderShowsTheWindowWithItsRows) {
   // Opening changed what the grid shows.
   EXPECT_NE(before, grid_image);
   // Every one of the 14 data rows and the footer carries text in the first
-  // column (client pixels start inside the 2-pixel border).
-  const auto dark_pixels = [&](const QImage& image, int row) {
-    const grid::Rect cell = Core().CellRect(1, row);
-    int dark = 0;
-    for (int y = cell.top; y < cell.bottom; ++y) {
-      for (int x = cell.left; x < cell.right; ++x) dark += qGray(image.pixel(x + 2, y + 2)) < 100;
-    }
-    return dark;
-  };
-  for (int row = 1; row <= 14; ++row) EXPECT_GE(dark_pixels(grid_image, row), 10) << row;
-  EXPECT_GE(dark_pixels(grid_image, Core().RowCount() - 1), 10);  // "40条"
-  EXPECT_EQ(dark_pixels(grid_image, 15), 0);                      // the filler row
+  // column.
+  for (int row = 1; row <= 14; ++row) EXPECT_GE(DarkPixels(grid_image, row), 10) << row;
+  EXPECT_GE(DarkPixels(grid_image, Core().RowCount() - 1), 10);  // "40条"
+  EXPECT_EQ(DarkPixels(grid_image, 15), 0);                      // the filler row
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
+#include <stdexcept>
 
 #include "data/data_source.h"
 #include "grid/qt/data_grid_widget.h"
@@ -131,6 +132,35 @@ TEST_F(WidgetInputTest, DraggingATitleEdgeSizesTheColumn) {
   QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(160, 40));
   EXPECT_EQ(widget.Grid().Columns()[0].Width(), 150);
   EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
+}
+
+// A press the core fails on ends its handler: the sizing it had begun is
+// cancelled, the mouse is free again, and the failure is reported from the
+// event loop afterwards.
+TEST_F(WidgetInputTest, APressTheCoreFailsOnLeavesNoDragBehind) {
+  std::vector<std::string> reported;
+  widget.SetErrorReporter([&](const std::string& message) { reported.push_back(message); });
+  widget.Grid().OnMouseDown = [](grid::TMouseButton, grid::TShiftState, int, int) {
+    throw std::runtime_error("no such record");
+  };
+  const int width = widget.Grid().Columns()[0].Width();
+  QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(110, 5));
+  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
+  EXPECT_FALSE(widget.HasCapture());
+  EXPECT_TRUE(reported.empty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(reported, std::vector<std::string>{"no such record"});
+  QTest::mouseMove(Client(), QPoint(160, 40));
+  QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(160, 40));
+  EXPECT_EQ(widget.Grid().Columns()[0].Width(), width);
+
+  // Once the core answers again, the same drag sizes the column.
+  widget.Grid().OnMouseDown = nullptr;
+  QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(110, 5));
+  QTest::mouseMove(Client(), QPoint(160, 40));
+  QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(160, 40));
+  EXPECT_EQ(widget.Grid().Columns()[0].Width(), 150);
+  EXPECT_EQ(reported.size(), 1u);
 }
 
 TEST_F(WidgetInputTest, ColumnMoveTimerScrollsAndEscapeCancels) {

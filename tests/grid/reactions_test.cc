@@ -177,6 +177,34 @@ TEST_F(ReactionsTest, OneRowPastTheBottomScrollsThePixelsUp) {
   EXPECT_EQ(host.bar.pos, 14);
 }
 
+// A window made taller while the last record is current (a splitter drag,
+// a resize) fills the new room with the records before it at once.
+TEST_F(ReactionsTest, GrowingOnTheLastRecordFillsTheNewRows) {
+  Configure(272, 40);
+  query.Open();
+  query.Last();
+  host.height = 272 - 3 * 17;  // room for 10 records
+  grid.Resized();
+  ASSERT_EQ(grid.DataLink().RowsInWindow(), 10);
+  ASSERT_EQ(grid.CurrentRow(), 10);
+  host.Reset();
+  host.height = 272;
+  grid.Resized();
+  EXPECT_EQ(grid.DataLink().WindowSize(), 13);
+  EXPECT_EQ(grid.DataLink().RowsInWindow(), 13);
+  EXPECT_EQ(grid.RowCount(), 1 + 13 + 2);
+  // The last record on the bottom data row, the footer
+  // on the bottom edge, and the whole grid painted anew.
+  EXPECT_EQ(grid.CurrentRow(), 13);
+  EXPECT_EQ(query.Field(0)->TextValue(), "row39");
+  grid.DataLink().SetActiveRow(0);
+  EXPECT_EQ(query.Field(0)->TextValue(), "row27");
+  grid.DataLink().SetActiveRow(12);
+  EXPECT_EQ(grid.CellRect(1, 15).bottom, 271);
+  EXPECT_GE(host.full, 1);
+  EXPECT_EQ(host.bar.pos, 40);
+}
+
 TEST_F(ReactionsTest, OneRowAboveTheTopScrollsThePixelsDown) {
   Configure(272, 40);
   query.Open();

@@ -80,6 +80,48 @@ TEST_F(LinkTest, ShrinkingKeepsTheCurrentRecordInTheSlice) {
   EXPECT_LT(link.ActiveRow(), 4);
 }
 
+// A window that grows while the source sits on its last records fills
+// itself with the records before them, so a taller grid is full at once.
+TEST_F(LinkTest, GrowingAtTheEndLoadsEarlierRecords) {
+  RecordingLink link(&log_);
+  link.SetDataSource(&source_);
+  link.SetWindowSize(10);
+  query_.Open();
+  query_.Last();  // records 21..30, the last one current
+  ASSERT_EQ(query_.CurrentIndex(), 9);
+  ASSERT_EQ(link.WindowTop(), 0);
+  log_.clear();
+  link.SetWindowSize(14);
+  EXPECT_EQ(query_.LoadedCount(), 14);
+  EXPECT_EQ(query_.CurrentIndex(), 13);
+  EXPECT_EQ(link.WindowTop(), 0);
+  EXPECT_EQ(link.RowsInWindow(), 14);
+  EXPECT_EQ(link.ActiveRow(), 13);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "30");
+  EXPECT_EQ(query_.RecNo(), 30);
+  link.SetActiveRow(0);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "17");
+  link.SetActiveRow(13);
+  // Still without a notification: the grid asks for the rows itself.
+  EXPECT_TRUE(log_.empty()) << log_.front();
+  // Moving keeps working over the grown window: back to the top of the
+  // slice moves inside it, then one more scrolls.
+  EXPECT_EQ(query_.MoveBy(-13), -13);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "17");
+  EXPECT_EQ(query_.MoveBy(-1), -1);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "16");
+
+  // More room than records: every record, the current one still last.
+  query_.Last();
+  link.SetWindowSize(40);
+  EXPECT_EQ(query_.LoadedCount(), 30);
+  EXPECT_EQ(link.ActiveRow(), 29);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "30");
+  EXPECT_FALSE(query_.Bof());
+  EXPECT_EQ(query_.MoveBy(-29), -29);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "1");
+}
+
 TEST_F(LinkTest, ActiveRowReadsNeighbours) {
   RecordingLink link(&log_);
   link.SetDataSource(&source_);
