@@ -16,6 +16,7 @@
 #include "grid/data_grid.h"
 #include "grid/qt/qt_canvas.h"
 #include "tests/grid/memory_dataset.h"
+#include "tests/grid/window_grid.h"
 
 namespace {
 
@@ -67,11 +68,7 @@ struct Scene {
     source.SetDataSet(&query);
     grid.SetCanvas(measure);
     grid.SetHost(&host);
-    grid.SetFooterRowCount(1);
-    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
-                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
-                    grid::dgCancelOnExit);
-    grid.SetReadOnly(true);
+    grid_test::UseWindowSettings(grid);
     grid.SetDataSource(&source);
     query.Open();
     grid.SetFocused(true);

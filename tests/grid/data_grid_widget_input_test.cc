@@ -15,6 +15,7 @@
 #include "data/data_source.h"
 #include "grid/qt/data_grid_widget.h"
 #include "memory_dataset.h"
+#include "window_grid.h"
 
 namespace grid_test {
 namespace {
@@ -33,10 +34,7 @@ class WidgetInputTest : public ::testing::Test {
         std::move(rows));
     source.SetDataSet(query.get());
     grid::TDataGrid& grid = widget.Grid();
-    grid.SetFooterRowCount(1);
-    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
-                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
-                    grid::dgCancelOnExit);
+    UseWindowSettings(grid);
     grid.SetDataSource(&source);
     for (int i = 0; i < 3; ++i) {
       grid::TDataGridColumn& column = grid.Columns().Add();

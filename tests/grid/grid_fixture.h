@@ -10,6 +10,7 @@
 #include "data/data_source.h"
 #include "grid/data_grid.h"
 #include "memory_dataset.h"
+#include "window_grid.h"
 
 namespace grid_test {
 

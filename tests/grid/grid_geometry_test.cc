@@ -23,10 +23,7 @@ class GridGeometryTest : public GridFixture {
   void SetUp() override {
     host.height = 272;
     grid.SetHost(&host);
-    grid.SetFooterRowCount(1);
-    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
-                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
-                    grid::dgCancelOnExit);
+    UseWindowSettings(grid);
   }
   void TearDown() override { grid.SetHost(nullptr); }
 };

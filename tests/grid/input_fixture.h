@@ -79,11 +79,7 @@ class InputFixture : public GridFixture {
   void Open(int records, int height = 171) {
     host.height = height;
     grid.SetHost(&host);
-    grid.SetFooterRowCount(1);
-    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
-                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
-                    grid::dgCancelOnExit);
-    grid.SetReadOnly(true);
+    UseWindowSettings(grid);
     query.Rows() = CountedRows(records);
     query.Open();
     grid.Columns().AddFieldColumns(true);

@@ -34,11 +34,7 @@ class PaintTest : public GridFixture {
  protected:
   void SetUp() override {
     grid.SetHost(&host);
-    grid.SetFooterRowCount(1);
-    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
-                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
-                    grid::dgCancelOnExit);
-    grid.SetReadOnly(true);
+    UseWindowSettings(grid);
   }
   void TearDown() override { grid.SetHost(nullptr); }
 

@@ -21,11 +21,7 @@ class QtPaintTest : public GridFixture {
   void SetUp() override {
     grid.SetCanvas(&measure_);
     grid.SetHost(&host);
-    grid.SetFooterRowCount(1);
-    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
-                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
-                    grid::dgCancelOnExit);
-    grid.SetReadOnly(true);
+    UseWindowSettings(grid);
     query.Rows().push_back({V(std::string("苹果")), V(int64_t{12}), V(0.5), V(true)});
     query.Open();
   }

@@ -14,11 +14,7 @@ using grid::TAlignment;
 class TableViewTest : public GridFixture {
  protected:
   void SetUp() override {
-    grid.SetFooterRowCount(1);
-    grid.SetReadOnly(true);
-    grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
-                    grid::dgRowLines | grid::dgTabs | grid::dgRowSelect | grid::dgConfirmDelete |
-                    grid::dgCancelOnExit);
+    UseWindowSettings(grid);
     grid.SumList().SetActive(true);
     grid.SetHost(&host);
   }
