@@ -90,6 +90,17 @@ inline std::vector<std::vector<provider::Variant>> SampleRows() {
           {V(std::string("plum")), V(int64_t{3}), V(2.25), V()}};
 }
 
+// `n` rows of the sample columns: "row0" with 0, "row1" with 1, ..., no
+// price, not paid.
+inline std::vector<std::vector<provider::Variant>> NumberedRows(int n) {
+  using V = provider::Variant;
+  std::vector<std::vector<V>> rows;
+  for (int i = 0; i < n; ++i) {
+    rows.push_back({V(std::string("row") + std::to_string(i)), V(int64_t{i}), V(), V(false)});
+  }
+  return rows;
+}
+
 class GridFixture : public ::testing::Test {
  protected:
   GridFixture() : query("ADOQuery1", SampleColumns(), SampleRows()), source("DataSource1") {

@@ -9,14 +9,6 @@ namespace {
 
 using V = provider::Variant;
 
-std::vector<std::vector<V>> NumberedRows(int n) {
-  std::vector<std::vector<V>> rows;
-  for (int i = 0; i < n; ++i) {
-    rows.push_back({V(std::string("row") + std::to_string(i)), V(int64_t{i}), V(), V(false)});
-  }
-  return rows;
-}
-
 // The main window's grid: 272 pixels high, one footer row, read-only rows.
 class GridGeometryTest : public GridFixture {
  protected:

@@ -17,14 +17,6 @@ using grid::Rect;
 using Kind = RecordingCanvas::Kind;
 using V = provider::Variant;
 
-std::vector<std::vector<V>> NumberedRows(int n) {
-  std::vector<std::vector<V>> rows;
-  for (int i = 0; i < n; ++i) {
-    rows.push_back({V(std::string("row") + std::to_string(i)), V(int64_t{i}), V(), V(false)});
-  }
-  return rows;
-}
-
 bool Intersects(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }

@@ -14,14 +14,6 @@ using V = provider::Variant;
 using grid::Rect;
 using grid::ScrollInfo;
 
-std::vector<std::vector<V>> NumberedRows(int n) {
-  std::vector<std::vector<V>> rows;
-  for (int i = 0; i < n; ++i) {
-    rows.push_back({V(std::string("row") + std::to_string(i)), V(int64_t{i}), V(), V(false)});
-  }
-  return rows;
-}
-
 // A record source that cannot number its records.
 class UnnumberedDataSet : public MemoryDataSet {
  public:
