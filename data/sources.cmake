@@ -7,6 +7,7 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/data_link.cc
   ${CMAKE_CURRENT_LIST_DIR}/data_source.cc
   ${CMAKE_CURRENT_LIST_DIR}/dataset.cc
+  ${CMAKE_CURRENT_LIST_DIR}/dataset_filter.cc
   ${CMAKE_CURRENT_LIST_DIR}/date_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/db_error.cc
   ${CMAKE_CURRENT_LIST_DIR}/field.cc

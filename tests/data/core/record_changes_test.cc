@@ -232,5 +232,18 @@ TEST_F(RecordChangesTest, DeleteInOneQueryLeavesAnotherPointingAtItsOwnRows) {
   EXPECT_EQ(other.RecordCount(), 5);
 }
 
+TEST_F(RecordChangesTest, ShrinkingTheWindowWhileEditingStoresTheRightRecord) {
+  link_.SetWindowSize(5);
+  query_.Open();
+  query_.MoveBy(4);  // row5, last in the window
+  query_.Edit();
+  query_.FieldByName("Name").SetTextValue("five");
+  link_.SetWindowSize(2);  // the records before it leave the window
+  EXPECT_EQ(Window(), "row4 five*");
+  query_.Post();
+  EXPECT_EQ(StoredNames(),
+            (std::vector<std::string>{"row1", "row2", "row3", "row4", "five", "row6"}));
+}
+
 }  // namespace
 }  // namespace data
