@@ -21,6 +21,20 @@ TextAlign ToTextAlign(TAlignment alignment) {
   }
 }
 
+// The text of a title, data or footer cell, drawn from `margin` and
+// `top_margin` in, on `background`.
+CellTextInput CellText(const Rect& rect, int margin, int top_margin, std::string_view text,
+                       TAlignment alignment, TColor background) {
+  CellTextInput in;
+  in.rect = rect;
+  in.left_margin = margin;
+  in.top_margin = top_margin;
+  in.text = text;
+  in.align = ToTextAlign(alignment);
+  in.background = background;
+  return in;
+}
+
 Rect Shrink(const Rect& r, int by) {
   return {r.left + by, r.top + by, r.right - by, r.bottom - by};
 }
@@ -131,14 +145,8 @@ void GridPainter::PaintTitleCell(int c, const Rect& rect, int margin, int top_ma
   TColumnTitle& title = column.Title();
   canvas_.SetFont(title.Font().Spec());
   const std::string caption = title.Caption();
-  CellTextInput in;
-  in.rect = rect;
-  in.left_margin = margin;
-  in.top_margin = top_margin;
-  in.text = caption;
-  in.align = ToTextAlign(title.Alignment());
+  CellTextInput in = CellText(rect, margin, top_margin, caption, title.Alignment(), title.Color());
   in.end_ellipsis = title.EndEllipsis();
-  in.background = title.Color();
   if (grid_.TitleHeight() != 0 || grid_.TitleLines() != 0) {
     in.wrap = true;
     in.layout = TextLayout::Center;
@@ -208,15 +216,10 @@ bool GridPainter::PaintDataCell(int col, int row, const Rect& rect, TGridDrawSta
     b.bottom = rect.Height() >= box.height ? b.top + box.height : rect.bottom;
     canvas_.DrawCheckBox(b, params.check_state, grid_.Flat());
   } else {
-    CellTextInput in;
-    in.rect = rect;
-    in.left_margin = margin;
-    in.top_margin = top_margin;
-    in.text = params.text;
-    in.align = ToTextAlign(params.alignment);
+    CellTextInput in =
+        CellText(rect, margin, top_margin, params.text, params.alignment, params.background);
     in.wrap = column.WordWrap() && grid_.CanWrapText();
     in.end_ellipsis = column.EndEllipsis();
-    in.background = params.background;
     DrawCellText(canvas_, in);
   }
   if (grid_.OnDrawColumnCell) grid_.OnDrawColumnCell(rect, c, column, state);
@@ -238,15 +241,10 @@ void GridPainter::PaintFooterCell(int c, int row, const Rect& rect, TGridDrawSta
   params.text = grid_.FooterValueText(k, column);
   if (grid_.OnGetFooterParams) grid_.OnGetFooterParams(params);
   canvas_.SetFont(params.font);
-  CellTextInput in;
-  in.rect = rect;
-  in.left_margin = margin;
-  in.top_margin = top_margin;
-  in.text = params.text;
-  in.align = ToTextAlign(params.alignment);
+  CellTextInput in =
+      CellText(rect, margin, top_margin, params.text, params.alignment, params.background);
   in.wrap = footer.WordWrap() && grid_.CanWrapText();
   in.end_ellipsis = footer.EndEllipsis();
-  in.background = params.background;
   DrawCellText(canvas_, in);
   if (grid_.OnDrawFooterCell) grid_.OnDrawFooterCell(c, column, k, rect, state);
 }
