@@ -43,10 +43,7 @@ std::vector<std::vector<std::pair<size_t, ColumnChanges>>> Transactions() {
 
 // Runs the transactions; returns how many committed without error.
 int RunWorkload(FileSystem* fs, const std::vector<RowId>& ids) {
-  UpdateOpenOptions more;
-  more.fs = fs;
-  more.lock = false;
-  auto db = OpenDatabaseForUpdate(kPath, OpenOptions{}, more);
+  auto db = OpenForUpdateOn(fs, kPath);
   if (!db.ok()) return 0;
   auto t = (*db)->FindTable("People");
   if (!t.ok()) return 0;
@@ -115,10 +112,7 @@ TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
     mem.LoseUnsyncedChanges();
     {
       // Reopening rolls back whatever the cut left half done.
-      UpdateOpenOptions more;
-      more.fs = &mem;
-      more.lock = false;
-      auto db = OpenDatabaseForUpdate(kPath, OpenOptions{}, more);
+      auto db = OpenForUpdateOn(&mem, kPath);
       ASSERT_TRUE(db.ok()) << db.status().ToString();
     }
     std::vector<uint8_t> image = mem.Contents(kPath);

@@ -36,10 +36,7 @@ TEST_P(PropertyTest, RandomUpdatesMatchTheModel) {
   ASSERT_TRUE(bytes.ok()) << bytes.status().ToString();
   MemoryFileSystem mem;
   mem.Put(kPath, *bytes);
-  UpdateOpenOptions more;
-  more.fs = &mem;
-  more.lock = false;
-  auto opened = OpenDatabaseForUpdate(kPath, OpenOptions{}, more);
+  auto opened = OpenForUpdateOn(&mem, kPath);
   ASSERT_TRUE(opened.ok()) << opened.status().ToString();
   Database& db = **opened;
   auto t = db.FindTable("People");

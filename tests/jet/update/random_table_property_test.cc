@@ -181,10 +181,7 @@ TEST_P(RandomTableTest, UpdatesMatchTheModel) {
   }
   MemoryFileSystem mem;
   mem.Put(kPath, image);
-  UpdateOpenOptions more;
-  more.fs = &mem;
-  more.lock = false;
-  auto opened = OpenDatabaseForUpdate(kPath, OpenOptions{}, more);
+  auto opened = OpenForUpdateOn(&mem, kPath);
   ASSERT_TRUE(opened.ok()) << opened.status().ToString();
   Database& db = **opened;
   auto t = db.FindTable("R");

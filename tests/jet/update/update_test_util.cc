@@ -71,4 +71,11 @@ std::vector<std::vector<Value>> AllRows(Database& db, const TableDef& table,
   return rows;
 }
 
+Result<std::unique_ptr<Database>> OpenForUpdateOn(FileSystem* fs, const std::string& path) {
+  UpdateOpenOptions more;
+  more.fs = fs;
+  more.lock = false;
+  return OpenDatabaseForUpdate(path, OpenOptions{}, more);
+}
+
 }  // namespace jet::testing

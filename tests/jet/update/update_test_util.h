@@ -12,6 +12,7 @@
 #include "jet/io/byte_source.h"
 #include "jet/page_store.h"
 #include "jet/update/update_session.h"
+#include "jet/update/writable_database.h"
 
 namespace jet::testing {
 
@@ -72,6 +73,10 @@ struct WritableImage {
 
 // Reads a whole file; empty when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+// Opens `path` on `fs` for updating, without the other-writer lock (tests
+// work on in-memory or fault-injecting file systems).
+Result<std::unique_ptr<Database>> OpenForUpdateOn(FileSystem* fs, const std::string& path);
 
 // Every row of `table` (each a vector of values), in scan order.
 std::vector<std::vector<Value>> AllRows(Database& db, const TableDef& table,
