@@ -10,6 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   fonts-arphic-uming
   mdbtools
+  default-jre-headless libcommons-lang3-java libcommons-logging-java
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,7 +10,7 @@
 #include "jet/database.h"
 #include "jet/update/integrity_check.h"
 #include "tests/app/fake_ui_services.h"
-#include "tests/jet/create/mdbtools.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace app {

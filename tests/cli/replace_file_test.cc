@@ -7,7 +7,7 @@
 
 #include "cli/commands.h"
 #include "tests/cli/cli_call.h"
-#include "tests/jet/create/mdbtools.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace cli {

@@ -16,12 +16,16 @@
 #include "jet/table_def.h"
 #include "jet/table_scan.h"
 #include "tests/jet/corpus.h"
+#include "tests/support/external_readers.h"
 
 namespace jet {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::CorpusFiles;
+using tarnquill::testing::HaveMdbTools;
+using tarnquill::testing::Quote;
+using tarnquill::testing::RunCommand;
 
 struct Field {
   std::string text;
@@ -29,30 +33,6 @@ struct Field {
 };
 using Row = std::vector<Field>;
 
-bool HaveMdbExport() { return std::system("command -v mdb-export >/dev/null 2>&1") == 0; }
-
-std::string ShellQuote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out + "'";
-}
-
-std::string RunCommand(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
 
 // RFC 4180 records, remembering which fields were quoted.
 std::vector<Row> ParseCsv(const std::string& s) {
@@ -271,7 +251,7 @@ class ConformanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus at " << testing::CorpusDir();
-    if (!HaveMdbExport()) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
+    if (!HaveMdbTools()) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
     dir_ = fs::temp_directory_path() / ("tarnquill_conformance_" + std::to_string(getpid()));
     fs::create_directories(dir_);
   }
@@ -298,7 +278,7 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
     // The table list: mdb-tables lists the catalog where its rows' data lies.
     std::vector<std::string> ours_names, their_names;
     for (const auto& t : *tables) ours_names.push_back(t.name);
-    for (const Row& r : ParseCsv(RunCommand("mdb-tables -1 " + ShellQuote(copy.string())))) {
+    for (const Row& r : ParseCsv(RunCommand("mdb-tables -1 " + Quote(copy.string())))) {
       their_names.push_back(r[0].text);
     }
     if (ours_names != their_names) {
@@ -339,7 +319,7 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
       }
       std::vector<Row> theirs =
           ParseCsv(RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
-                              ShellQuote(copy.string()) + " " + ShellQuote(t.name)));
+                              Quote(copy.string()) + " " + Quote(t.name)));
       ASSERT_FALSE(theirs.empty()) << "mdb-export printed nothing";
       Row header = theirs.front();
       theirs.erase(theirs.begin());

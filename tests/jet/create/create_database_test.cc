@@ -12,7 +12,7 @@
 #include "jet/keys/index_key.h"
 #include "jet/update/integrity_check.h"
 #include "tests/jet/create/index_walker.h"
-#include "tests/jet/create/mdbtools.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace {

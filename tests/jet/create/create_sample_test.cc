@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "jet/database.h"
-#include "tests/jet/create/mdbtools.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "jet/database.h"
 #include "jet/update/integrity_check.h"
 #include "tests/jet/corpus.h"
-#include "tests/jet/create/mdbtools.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace {

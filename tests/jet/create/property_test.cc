@@ -9,7 +9,7 @@
 #include "jet/create/database_builder.h"
 #include "jet/database.h"
 #include "jet/update/integrity_check.h"
-#include "tests/jet/create/mdbtools.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace {

@@ -1,0 +1,52 @@
+// The independent readers that judge files our engine wrote: the Access-file
+// checker beside the repository (../shared/oracle/access-oracle) and Debian's
+// mdbtools. Our reader, writer and check share one reading of the format, so
+// a test that writes a file hands the result to one of these too. Tests skip
+// with a message when a reader is not installed.
+//
+//   if (!HaveOracle()) GTEST_SKIP() << kNoOracle;
+//   EXPECT_TRUE(OracleCheck(path));
+//   EXPECT_EQ(OracleDump(path, "People"), our_export);
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tarnquill::testing {
+
+inline constexpr const char* kNoOracle =
+    "access-oracle needs Java (default-jre-headless, libcommons-lang3-java, "
+    "libcommons-logging-java): skipped";
+inline constexpr const char* kNoMdbTools = "mdb-export is not installed: skipped";
+
+// Standard output of the shell command `command`; *status gets its exit code
+// (-1 when it could not be started).
+std::string RunCommand(const std::string& command, int* status = nullptr);
+
+// `s` quoted for the shell.
+std::string Quote(const std::string& s);
+
+bool HaveMdbTools();
+
+// True when access-oracle and everything it needs to run are present.
+bool HaveOracle();
+
+// Path of the access-oracle script.
+std::string OraclePath();
+
+// Success when `access-oracle check` finds nothing wrong with `path`;
+// otherwise a failure carrying every line it printed.
+::testing::AssertionResult OracleCheck(const std::string& path);
+
+// `access-oracle dump`: the table as CSV in storage order (empty with a
+// test failure when the oracle refuses the table).
+std::string OracleDump(const std::string& path, const std::string& table);
+
+// access-oracle create-table: a database at `path` holding the table People
+// written by the independent implementation (`version` is 2000, 2003, 2007
+// or 2010). Success, or a failure naming what the oracle printed.
+::testing::AssertionResult OracleCreateTable(const std::string& path, int rows, int seed,
+                                             int version = 2000);
+
+}  // namespace tarnquill::testing
