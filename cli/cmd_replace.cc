@@ -16,6 +16,7 @@
 #include "cli/help.h"
 #include "cli/open_database.h"
 #include "data/bulk_replace.h"
+#include "data/provider/jet_provider.h"
 #include "data/share_dm.h"
 
 namespace cli {
@@ -123,6 +124,7 @@ int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ost
   }
   const bool show_progress = &err == &std::cerr && isatty(STDERR_FILENO) != 0;
 
+  provider::RegisterJetProvider();  // the engine serves the connection
   data::TShareDataModule module;
   data::TADOConnection& connection = module.ADOConnection1;
   try {
