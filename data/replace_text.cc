@@ -3,6 +3,7 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <utility>
 #include <vector>
 
 namespace data {
@@ -63,15 +64,13 @@ std::vector<Char> Decode(std::string_view s, bool fold) {
 
 }  // namespace
 
-std::string ReplaceText(std::string_view source, std::string_view old_pattern,
-                        std::string_view new_pattern, TReplaceFlags flags) {
-  if (source.empty() || old_pattern.empty()) return std::string(source);
+std::vector<TextSpan> FindMatches(std::string_view source, std::string_view old_pattern,
+                                  TReplaceFlags flags) {
+  std::vector<TextSpan> matches;
+  if (source.empty() || old_pattern.empty()) return matches;
   const bool fold = (flags & rfIgnoreCase) != 0;
   const std::vector<Char> text = Decode(source, fold);
   const std::vector<Char> pattern = Decode(old_pattern, fold);
-  std::string result;
-  result.reserve(source.size());
-  size_t copied = 0;  // bytes of the source already in the result
   size_t i = 0;
   while (i + pattern.size() <= text.size()) {
     bool match = true;
@@ -81,17 +80,48 @@ std::string ReplaceText(std::string_view source, std::string_view old_pattern,
       ++i;
       continue;
     }
-    const size_t start = text[i].offset;
     const size_t end =
         i + pattern.size() < text.size() ? text[i + pattern.size()].offset : source.size();
-    result.append(source.substr(copied, start - copied));
-    result.append(new_pattern);
-    copied = end;
+    matches.push_back({text[i].offset, end});
     i += pattern.size();
     if ((flags & rfReplaceAll) == 0) break;
   }
-  result.append(source.substr(copied));
-  return result;
+  return matches;
+}
+
+template <typename ReplacementOf>
+Replacement SpliceWith(std::string_view source, std::vector<TextSpan> matches,
+                       const ReplacementOf& replacement_of) {
+  Replacement out;
+  out.text.reserve(source.size());
+  out.inserted.reserve(matches.size());
+  size_t copied = 0;  // bytes of the source already in the result
+  for (size_t i = 0; i < matches.size(); ++i) {
+    out.text.append(source.substr(copied, matches[i].begin - copied));
+    const size_t at = out.text.size();
+    out.text.append(replacement_of(i));
+    out.inserted.push_back({at, out.text.size()});
+    copied = matches[i].end;
+  }
+  out.text.append(source.substr(copied));
+  out.matched = std::move(matches);
+  return out;
+}
+
+Replacement Splice(std::string_view source, std::vector<TextSpan> matches,
+                   std::string_view replacement) {
+  return SpliceWith(source, std::move(matches), [&](size_t) { return replacement; });
+}
+
+Replacement Splice(std::string_view source, std::vector<TextSpan> matches,
+                   const std::vector<std::string>& replacements) {
+  return SpliceWith(source, std::move(matches),
+                    [&](size_t i) { return std::string_view(replacements[i]); });
+}
+
+std::string ReplaceText(std::string_view source, std::string_view old_pattern,
+                        std::string_view new_pattern, TReplaceFlags flags) {
+  return Splice(source, FindMatches(source, old_pattern, flags), new_pattern).text;
 }
 
 }  // namespace data
