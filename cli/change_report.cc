@@ -71,7 +71,15 @@ void ReportWriter::BeforeStore(const data::RowChange& row) {
     records += key + "," + Cell(f.field) + "," + Cell(f.old_text) + "," + Cell(f.change.text) +
                "\r\n";
   }
-  Write(records);
+  try {
+    Write(records);
+  } catch (...) {
+    // A record cut short would spoil the report for undo: the row goes
+    // unstored and unrecorded.
+    if (::ftruncate(fd_, before_row_) == 0) size_ = before_row_;
+    ::lseek(fd_, before_row_, SEEK_SET);
+    throw;
+  }
   ++rows_;
 }
 

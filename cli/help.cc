@@ -87,7 +87,9 @@ const std::vector<CommandHelp>& AllCommandHelp() {
        "is still the one the report says was stored, puts the old value back. Rows changed\n"
        "since are listed and left alone, as are rows no longer found. Prints the counts:\n"
        "N restored, M changed since, K not found. Writes through the same journal as\n"
-       "replace, so an interrupted undo leaves the file whole.\n"
+       "replace, so an interrupted undo leaves the file whole. In a table without a primary\n"
+       "key rows are found by their place, which rows added or deleted since can shift:\n"
+       "only values that still equal what was stored are put back.\n"
        "  --dry-run  list and count, write nothing\n"
        "Examples of each option:\n"
        "  tarnquill-cli undo demo.mdb changes.csv --dry-run\n",
