@@ -15,6 +15,7 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/field_types.cc
   ${CMAKE_CURRENT_LIST_DIR}/filter_expression.cc
   ${CMAKE_CURRENT_LIST_DIR}/regional.cc
+  ${CMAKE_CURRENT_LIST_DIR}/replace_rule.cc
   ${CMAKE_CURRENT_LIST_DIR}/replace_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/run_query.cc
   ${CMAKE_CURRENT_LIST_DIR}/share_dm.cc

@@ -252,6 +252,13 @@ class JetRowset : public Rowset {
     for (const jet::ColumnDef& c : table_.columns) {
       columns_.push_back(Describe(c, db_->jet_version()));
     }
+    // The primary key's columns are marked, so that callers can name a row.
+    for (const jet::IndexDef& index : table_.indexes) {
+      if (!index.primary) continue;
+      for (const jet::IndexColumn& k : index.columns) {
+        if (k.column < columns_.size()) columns_[k.column].attributes |= adFldKeyColumn;
+      }
+    }
   }
 
   const std::vector<ColumnInfo>& columns() const override { return columns_; }
