@@ -56,7 +56,7 @@ TEST_F(TableViewTest, OpenQueryGivesCentredColumnsAndACountFooter) {
   EXPECT_EQ(Col(0).Footer().Alignment(), TAlignment::taCenter);
   EXPECT_EQ(Col(0).Footer().Font().Color(), grid::clBlack);
   EXPECT_EQ(Col(0).Footer().Font().Name(), grid.FooterFont().Name());
-  EXPECT_TRUE(Col(0).Footer().FontAssigned());
+  EXPECT_TRUE(Col(0).Footer().IsExplicit(grid::TFooterValue::fvFont));
   EXPECT_EQ(grid.FooterValueText(0, Col(1)), "");
   EXPECT_EQ(grid.SumList().SumCollection().Count(), 0);
   EXPECT_EQ(Col(0).DisplayText(), "apple");
