@@ -224,12 +224,6 @@ TEST_F(WidgetInputTest, ScrollHereInTheBarsMenuMovesThere) {
   EXPECT_EQ(hbar.value(), 127);
 }
 
-}  // namespace
-}  // namespace grid_test
-
-namespace grid_test {
-namespace {
-
 // Where the vertical bar's thumb is drawn.
 QRect ThumbOf(QScrollBar& bar) {
   QStyleOptionSlider option;
@@ -270,12 +264,6 @@ TEST_F(WidgetInputTest, HoldingThePageAreaPagesUntilThePointer) {
     EXPECT_EQ(bar.sliderPosition(), c.record);
   }
 }
-
-}  // namespace
-}  // namespace grid_test
-
-namespace grid_test {
-namespace {
 
 TEST(WidgetFocusTest, TabLeavesTheGridForTheNextControl) {
   QWidget window;
