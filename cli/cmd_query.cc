@@ -8,7 +8,6 @@
 #include "cli/open_database.h"
 #include "data/db_error.h"
 #include "data/provider/ado.h"
-#include "data/provider/jet_provider.h"
 #include "data/share_dm.h"
 #include "jet/value_text.h"
 
@@ -59,7 +58,6 @@ std::string Shown(const std::string& message) {
 int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   Args args;
   if (!ParseCommandArgs("query", argv, 2, &args, err)) return kExitUsage;
-  provider::RegisterJetProvider();  // the engine serves the connection
   data::TShareDataModule dm;
   data::TADOQuery& query = dm.ADOQueryTemp;
   try {

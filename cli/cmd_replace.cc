@@ -21,7 +21,6 @@
 #include "cli/open_database.h"
 #include "cli/regex_rule.h"
 #include "data/bulk_replace.h"
-#include "data/provider/jet_provider.h"
 #include "data/share_dm.h"
 #include "text/case_fold.h"
 
@@ -92,7 +91,7 @@ bool ParseReplaceArgs(const std::vector<std::string>& argv, ReplaceArgs* out, st
     if (a == "--report") out->report = *value;
     if (a == "--field") {
       for (const std::string& f : out->fields) {
-        if (text::FoldCase(f) == text::FoldCase(*value)) {
+        if (text::EqualsIgnoreCase(f, *value)) {
           *error = "--field " + *value + " is given twice";
           return false;
         }
@@ -208,7 +207,6 @@ class FileReplace {
  private:
   bool Replace() {
     const bool show_progress = &err_ == &std::cerr && isatty(STDERR_FILENO) != 0;
-    provider::RegisterJetProvider();  // the engine serves the connection
     data::TShareDataModule module;
     data::TADOConnection& connection = module.ADOConnection1;
     try {

@@ -20,7 +20,7 @@ namespace cli {
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
-  return text::FoldCase(a) == text::FoldCase(b);
+  return text::EqualsIgnoreCase(a, b);
 }
 
 struct UndoCounts {
