@@ -39,6 +39,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "query") return RunQuery(rest, out, err);
   if (command == "import") return RunImport(rest, out, err);
   if (command == "replace") return RunReplace(rest, out, err);
+  if (command == "undo") return RunUndo(rest, out, err);
   err << "unknown command '" << command << "'\n" << kMoreHelp;
   return kExitUsage;
 }

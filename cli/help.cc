@@ -10,7 +10,8 @@ constexpr const char* kProgram = "tarnquill-cli";
 // Options whose next argument is their value, whatever it looks like.
 bool TakesValue(const std::string& option) {
   return option == "--password" || option == "--table" || option == "--field" ||
-         option == "--find" || option == "--replace";
+         option == "--find" || option == "--replace" || option == "--show" ||
+         option == "--report";
 }
 
 }  // namespace
@@ -41,17 +42,58 @@ const std::vector<CommandHelp>& AllCommandHelp() {
        "InStr ignores letter case; a quote inside TEXT is doubled.\n",
        "tarnquill-cli query demo.mdb \"Select * From 客户 Where InStr(地址,'北京')\""},
       {"replace",
-       "FILE --table T --field F --find S --replace R [--password P] [--dry-run] [--backup]",
-       "the window's Modify: replace a text in one field of the matching rows",
-       "Lists the rows of table T whose field F contains S (ignoring letter case), then in\n"
-       "each of them replaces every occurrence of S in F by R, ignoring letter case, and\n"
-       "stores the row. Rows whose value does not change are not written. Prints how many\n"
-       "rows were listed and changed.\n"
-       "  --dry-run  show the first changes and the counts; write nothing\n"
-       "  --backup   copy FILE to FILE.bak-YYYYMMDD-HHMMSS before the first write\n"
-       "There is no undo: keep a copy of a database you cannot afford to lose.\n",
+       "FILE... --table T --field F [--field F2 ...] --find S --replace R [OPTIONS]",
+       "the window's Modify: replace a text in fields of the matching rows",
+       "In every row of table T whose field F contains S (ignoring letter case), replaces\n"
+       "every occurrence of S in F by R (ignoring letter case) and stores the row, as the\n"
+       "window's Modify does. Rows whose value does not change are not written. Prints how\n"
+       "many rows matched and changed; with several files, one line for each and a total,\n"
+       "and the exit status is 1 when any file failed (the others are still done).\n"
+       "  --field F        may be given several times: all are replaced in the same pass\n"
+       "  --match-case     match letter case exactly\n"
+       "  --whole-field    replace values that are S as a whole, not texts inside them\n"
+       "  --regex          S is a regular expression (PCRE2, Unicode); $1 or ${name} in R\n"
+       "                   inserts what its group matched, $$ a dollar sign\n"
+       "  --dry-run        write nothing: print the counts, then the first changes as\n"
+       "                   KEY: \"old\" → \"new\" (KEY is the primary key, or \"row N\",\n"
+       "                   the row's place in the table; colours mark the change on a\n"
+       "                   terminal unless NO_COLOR is set)\n"
+       "  --show N         how many changes to print (20 on a dry run, none otherwise)\n"
+       "  --report F.csv   record every change stored in the new file F.csv, as it is\n"
+       "                   stored (table, key, field, old value, new value); undo takes\n"
+       "                   it back. With several files, each gets F-NAME.csv\n"
+       "  --backup         copy FILE to FILE.bak-YYYYMMDD-HHMMSS before the first write\n"
+       "  --password P     the database password, for every FILE\n"
+       "Examples of each option:\n"
+       "  tarnquill-cli replace demo.mdb --table 客户 --field 地址 --find beijing --replace 北京 "
+       "--dry-run --show 5\n"
+       "  tarnquill-cli replace demo.mdb --table 客户 --field 地址 --find BEIJING --replace "
+       "Beijing --match-case\n"
+       "  tarnquill-cli replace demo.mdb --table Orders --field Product --find \"usb cable\" "
+       "--replace \"USB-C Cable\" --whole-field\n"
+       "  tarnquill-cli replace demo.mdb --table 客户 --field 电话 --find \"^010-(\\d{4})(\\d{4})$\" "
+       "--replace \"(010) $1 $2\" --regex\n"
+       "  tarnquill-cli replace demo.mdb --table 客户 --field 地址 --field 备注 --find shanghai "
+       "--replace 上海\n"
+       "  tarnquill-cli replace demo.mdb copy.mdb --password 秘密 --table Orders --field Notes "
+       "--find 仓库 --replace 库房\n"
+       "  tarnquill-cli replace demo.mdb --table 客户 --field 备注 --find 北京 --replace 北京市 "
+       "--report changes.csv\n",
        "tarnquill-cli replace demo.mdb --table 客户 --field 地址 --find 北京 --replace 上海 "
        "--backup"},
+      {"undo", "FILE REPORT.csv [--password P] [--dry-run]",
+       "put back the old values a replace --report recorded",
+       "Reads the report written by replace --report and, in every row it names whose value\n"
+       "is still the one the report says was stored, puts the old value back. Rows changed\n"
+       "since are listed and left alone, as are rows no longer found. Prints the counts:\n"
+       "N restored, M changed since, K not found. Writes through the same journal as\n"
+       "replace, so an interrupted undo leaves the file whole. In a table without a primary\n"
+       "key rows are found by their place, which rows added or deleted since can shift:\n"
+       "only values that still equal what was stored are put back.\n"
+       "  --dry-run  list and count, write nothing\n"
+       "Examples of each option:\n"
+       "  tarnquill-cli undo demo.mdb changes.csv --dry-run\n",
+       "tarnquill-cli undo demo.mdb changes.csv"},
       {"import", "[--password P] FILE TABLE CSVFILE [--create]",
        "append the rows of a CSV file to a table",
        "Appends the rows of CSVFILE, in the form export writes, to TABLE: the header names\n"

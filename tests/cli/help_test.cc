@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "cli/commands.h"
 #include "tests/cli/cli_call.h"
@@ -73,10 +74,11 @@ TEST_F(CliHelpTest, OverviewListsEveryCommandWithAnExample) {
   }
   // Every command the dispatcher runs has an entry, and no entry is a stray.
   for (const char* name :
-       {"tables", "schema", "export", "query", "replace", "import", "check", "create-sample"}) {
+       {"tables", "schema", "export", "query", "replace", "undo", "import", "check",
+        "create-sample"}) {
     EXPECT_NE(FindCommandHelp(name), nullptr) << name;
   }
-  EXPECT_EQ(AllCommandHelp().size(), 8u);
+  EXPECT_EQ(AllCommandHelp().size(), 9u);
   for (const CommandHelp& h : AllCommandHelp()) {
     EXPECT_NE(Call({h.name}).code, kExitOk) << h.name << " without arguments is a usage error";
   }
@@ -132,15 +134,26 @@ TEST_F(CliHelpTest, EveryExampleWorksOnTheSampleDatabase) {
       order.push_back(&h);
   }
   for (const CommandHelp* h : order) {
-    std::vector<std::string> words = Words(h->example);
-    ASSERT_GE(words.size(), 2u);
-    EXPECT_EQ(words[0], "tarnquill-cli");
-    words.erase(words.begin());
-    for (std::string& w : words) {
-      if (w == "demo.mdb" || w == "more-customers.csv") w = Path(w);
+    // The examples of each option in the details first, then the command's own.
+    std::vector<std::string> examples;
+    std::istringstream details(h->details);
+    for (std::string line; std::getline(details, line);) {
+      if (line.rfind("  tarnquill-cli ", 0) == 0) examples.push_back(line.substr(2));
     }
-    Outcome o = Call(words);
-    EXPECT_EQ(o.code, kExitOk) << h->example << "\n" << o.err;
+    examples.push_back(h->example);
+    for (const std::string& example : examples) {
+      std::vector<std::string> words = Words(example);
+      ASSERT_GE(words.size(), 2u);
+      EXPECT_EQ(words[0], "tarnquill-cli");
+      words.erase(words.begin());
+      for (std::string& w : words) {
+        const std::string ext = fs::path(w).extension().string();
+        if (ext == ".mdb" || ext == ".csv") w = Path(w);
+      }
+      Outcome o = Call(words);
+      EXPECT_EQ(o.code, kExitOk) << example << "\n" << o.err;
+    }
+    if (std::string(h->name) == "create-sample") fs::copy_file(demo, Path("copy.mdb"));
   }
   // The replace example changed the rows the query example lists.
   Outcome left = Call({"query", demo, "Select * From 客户 Where InStr(地址,'北京')"});

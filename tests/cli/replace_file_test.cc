@@ -1,9 +1,16 @@
-// tarnquill-cli replace on real files: fixtures built by our engine and
-// copies of corpus files, each checked afterwards by `check` and `export`.
+// tarnquill-cli replace and undo end to end on files built by our engine
+// (and copies of corpus files): matching options, previews, reports, undo,
+// several fields and files, failures part-way; every file written is
+// checked by `check`.
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "cli/commands.h"
 #include "tests/cli/cli_call.h"
@@ -24,83 +31,375 @@ std::string Bytes(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::string Export(const std::string& path, const std::string& table) {
+  Outcome o = Call({"export", path, table});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  return o.out;
+}
+
+// The exported line of the row whose first column is `id`, without its end.
+std::string Line(const std::string& csv, int id) {
+  const std::string start = "\n" + std::to_string(id) + ",";
+  const size_t at = csv.find(start);
+  if (at == std::string::npos) return "";
+  return csv.substr(at + 1, csv.find('\n', at + 1) - at - 1);
+}
+
+void ExpectSound(const std::string& path, const std::string& password = "") {
+  Outcome check = Call({"check", "--password", password, path});
+  EXPECT_EQ(check.code, kExitOk) << check.out << check.err;
+}
+
+// Orders: ID (key), Ship (text 40, indexed), Note; Parts: key (Bin, Code);
+// Log: no key.
+std::string MakeShop(const std::string& dir, const std::string& name,
+                     const std::string& password = "") {
+  std::vector<jet::create::Row> orders, parts, log;
+  for (int i = 1; i <= 300; ++i) {
+    jet::Value ship = std::string(i % 3 == 0 ? "Via 北京 Road" : "via Shanghai");
+    if (i % 10 == 0) ship = std::monostate{};
+    if (i == 1) ship = std::string("via Shanghai 1");
+    if (i == 150) ship = "via " + std::string(34, 'x');  // 38 of 40 characters
+    orders.push_back({int32_t{i}, ship, std::string(i % 7 ? "plain" : "says \"via\", twice,\nvia")});
+  }
+  for (int i = 1; i <= 12; ++i) {
+    parts.push_back({int32_t{i % 3}, std::string(i < 10 ? "A-0" : "A-") + std::to_string(i),
+                     "part " + std::to_string(i)});
+  }
+  for (int i = 1; i <= 40; ++i) {
+    log.push_back({"entry " + std::to_string(i) + (i % 2 ? "" : " via log")});
+  }
+  jet::create::IndexSpec part_key = tq::Index("PrimaryKey", {"Bin", "Code"});
+  part_key.primary = true;
+  auto made = tq::MakeFixtureDatabase(
+      dir,
+      {{tq::Table("Orders",
+                  {tq::Column("ID", jet::ColumnType::kLong), tq::TextColumn("Ship", 40),
+                   tq::TextColumn("Note", 60)},
+                  {tq::PrimaryKey("ID"), tq::Index("ByShip", {"Ship"})}),
+        orders},
+       {tq::Table("Parts",
+                  {tq::Column("Bin", jet::ColumnType::kLong), tq::TextColumn("Code", 10),
+                   tq::TextColumn("Name", 20)},
+                  {part_key}),
+        parts},
+       {tq::Table("Log", {tq::TextColumn("Entry", 30)}), log}},
+      password, name);
+  EXPECT_TRUE(made.ok()) << made.status().ToString();
+  return made.ok() ? *made : "";
+}
+
+// What the built tarnquill-cli prints on a terminal, with or without
+// NO_COLOR set.
+std::string OnTerminal(const std::vector<std::string>& args, bool no_colour) {
+  std::string program = std::string(TARNQUILL_BINARY_DIR) + "/cli/tarnquill-cli";
+  std::vector<char*> argv = {program.data()};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  int terminal = -1;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (pid == 0) {
+    no_colour ? setenv("NO_COLOR", "1", 1) : unsetenv("NO_COLOR");
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  std::string out;
+  char buffer[4096];
+  for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) out.append(buffer, n);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(terminal);
+  return out;
+}
+
 class ReplaceFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::vector<jet::create::Row> rows;
-    for (int i = 1; i <= 300; ++i) {
-      jet::Value ship = std::string(i % 3 == 0 ? "Via 北京 Road" : "via Shanghai");
-      if (i % 10 == 0) ship = std::monostate{};
-      rows.push_back({int32_t{i}, ship});
-    }
-    auto made = tq::MakeFixtureDatabase(
-        tmp.path(),
-        {{tq::Table("Orders",
-                    {tq::Column("ID", jet::ColumnType::kLong), tq::TextColumn("Ship", 40)},
-                    {tq::PrimaryKey("ID"), tq::Index("ByShip", {"Ship"})}),
-          rows}});
-    ASSERT_TRUE(made.ok()) << made.status().ToString();
-    path = *made;
+  void SetUp() override { path = MakeShop(tmp.path(), "shop.mdb"); }
+  Outcome Replace(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {"replace", path});
+    return Call(argv);
   }
 
   tq::TempDir tmp;
   std::string path;
 };
 
-TEST_F(ReplaceFileTest, ReplacesStoresAndPassesTheCheck) {
-  Outcome o = Call({"replace", path, "--table", "orders", "--field", "SHIP", "--find", "VIA",
-                    "--replace", "By"});
-  ASSERT_EQ(o.code, kExitOk) << o.err;
-  EXPECT_EQ(o.out, "270 rows listed, 270 rows changed\n");
-  Outcome check = Call({"check", path});
-  EXPECT_EQ(check.code, kExitOk) << check.out << check.err;
-  Outcome csv = Call({"export", path, "Orders"});
-  ASSERT_EQ(csv.code, kExitOk) << csv.err;
-  EXPECT_EQ(csv.out.find("ia "), std::string::npos);
-  EXPECT_NE(csv.out.find("3,\"By 北京 Road\""), std::string::npos) << csv.out.substr(0, 200);
-  EXPECT_NE(csv.out.find("1,\"By Shanghai\""), std::string::npos);
-  EXPECT_NE(csv.out.find("10,\n"), std::string::npos);  // NULL stays NULL
-  // Through the view's condition only the Chinese rows are listed now.
-  o = Call({"replace", path, "--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
-            "京"});
-  EXPECT_EQ(o.out, "90 rows listed, 90 rows changed\n");
-  EXPECT_EQ(Call({"check", path}).code, kExitOk);
+TEST_F(ReplaceFileTest, MatchOptionsChooseTheRows) {
+  const std::string original = Bytes(path);
+  const struct {
+    std::vector<std::string> args;
+    const char* summary;
+    const char* row1;
+    const char* row2;
+    const char* row3;
+  } cases[] = {
+      {{"--find", "VIA", "--replace", "By"}, "271 rows matched, 271 rows changed\n",
+       "By Shanghai 1", "By Shanghai", "By 北京 Road"},
+      {{"--find", "via", "--replace", "By", "--match-case"}, "181 rows matched, 181 rows changed\n",
+       "By Shanghai 1", "By Shanghai", "Via 北京 Road"},
+      {{"--find", "VIA SHANGHAI", "--replace", "Sea", "--whole-field"},
+       "179 rows matched, 179 rows changed\n", "via Shanghai 1", "Sea", "Via 北京 Road"},
+      {{"--find", "via shanghai", "--replace", "Sea", "--whole-field", "--match-case"},
+       "0 rows matched, 0 rows changed\n", "via Shanghai 1", "via Shanghai", "Via 北京 Road"},
+      {{"--find", "^via (\\w+)$", "--replace", "$1 via", "--regex"},
+       "180 rows matched, 180 rows changed\n", "via Shanghai 1", "Shanghai via", "Via 北京 Road"},
+      {{"--find", "^V(ia)", "--replace", "v$1", "--regex", "--match-case"},
+       "90 rows matched, 90 rows changed\n", "via Shanghai 1", "via Shanghai", "via 北京 Road"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[1] + " " + (c.args.size() > 4 ? c.args[4] : ""));
+    std::ofstream(path, std::ios::binary) << original;
+    std::vector<std::string> argv = {"--table", "orders", "--field", "SHIP"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    Outcome o = Replace(argv);
+    ASSERT_EQ(o.code, kExitOk) << o.err;
+    EXPECT_EQ(o.out, c.summary);
+    const std::string csv = Export(path, "Orders");
+    EXPECT_EQ(Line(csv, 1), std::string("1,\"") + c.row1 + "\",\"plain\"");
+    EXPECT_EQ(Line(csv, 2), std::string("2,\"") + c.row2 + "\",\"plain\"");
+    EXPECT_EQ(Line(csv, 3), std::string("3,\"") + c.row3 + "\",\"plain\"");
+    EXPECT_EQ(Line(csv, 10), "10,,\"plain\"");  // NULL stays NULL
+  }
+  ExpectSound(path);
 }
 
-TEST_F(ReplaceFileTest, DryRunLeavesTheFileAsItWas) {
+TEST_F(ReplaceFileTest, DryRunShowsTheFirstChangesByKeyAndWritesNothing) {
   const std::string before = Bytes(path);
-  Outcome o = Call({"replace", path, "--table", "Orders", "--field", "Ship", "--find", "北京",
-                    "--replace", "", "--dry-run"});
-  ASSERT_EQ(o.code, kExitOk) << o.err;
-  EXPECT_NE(o.out.find("row 1: \"Via 北京 Road\" -> \"Via  Road\"\n"), std::string::npos) << o.out;
-  EXPECT_NE(o.out.find("90 rows listed, 90 rows would change (dry run, nothing written)\n"),
-            std::string::npos)
-      << o.out;
+  const struct {
+    std::vector<std::string> args;
+    const char* out;
+  } cases[] = {
+      {{"--table", "Orders", "--field", "Ship", "--find", "road", "--replace", "Rd", "--show", "2"},
+       "90 rows matched, 90 rows would change (dry run, nothing written)\n"
+       "  ID=3: \"Via 北京 Road\" → \"Via 北京 Rd\"\n"
+       "  ID=6: \"Via 北京 Road\" → \"Via 北京 Rd\"\n"
+       "  … and 88 more\n"},
+      {{"--table", "Orders", "--field", "Ship", "--field", "Note", "--find", "via\"", "--replace",
+        "X", "--show", "1"},
+       "42 rows matched, 42 rows would change (dry run, nothing written)\n"
+       "  ID=7 Note: \"says \\\"via\\\", twice,\\nvia\" → \"says \\\"X, twice,\\nvia\"\n"
+       "  … and 41 more\n"},
+      {{"--table", "Parts", "--field", "Name", "--find", "PART 1", "--replace", "P"},
+       "4 rows matched, 4 rows would change (dry run, nothing written)\n"
+       "  Bin=1 Code=A-01: \"part 1\" → \"P\"\n"
+       "  Bin=1 Code=A-10: \"part 10\" → \"P0\"\n"
+       "  Bin=2 Code=A-11: \"part 11\" → \"P1\"\n"
+       "  Bin=0 Code=A-12: \"part 12\" → \"P2\"\n"},
+      {{"--table", "Log", "--field", "Entry", "--find", "VIA LOG", "--replace", "-", "--show",
+        "1"},
+       "20 rows matched, 20 rows would change (dry run, nothing written)\n"
+       "  row 2: \"entry 2 via log\" → \"entry 2 -\"\n"
+       "  … and 19 more\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = c.args;
+    argv.push_back("--dry-run");
+    Outcome o = Replace(argv);
+    EXPECT_EQ(o.code, kExitOk) << o.err;
+    EXPECT_EQ(o.out, c.out);
+  }
   EXPECT_EQ(Bytes(path), before);
+}
+
+TEST_F(ReplaceFileTest, TerminalsSeeTheChangeInColourUnlessNoColorIsSet) {
+  const std::vector<std::string> args = {"replace", path,    "--table",   "Orders",
+                                         "--field", "Ship",  "--find",    "road",
+                                         "--replace", "Rd",  "--dry-run", "--show", "1"};
+  const std::string coloured = OnTerminal(args, false);
+  EXPECT_NE(coloured.find("ID=3: \"Via 北京 \x1b[1;31mRoad\x1b[0m\" → \"Via 北京 \x1b[1;32mRd\x1b[0m\""),
+            std::string::npos)
+      << coloured;
+  const std::string plain = OnTerminal(args, true);
+  EXPECT_NE(plain.find("ID=3: \"Via 北京 Road\" → \"Via 北京 Rd\""), std::string::npos) << plain;
+  EXPECT_EQ(plain.find('\x1b'), std::string::npos);
+}
+
+TEST_F(ReplaceFileTest, ReportAndUndoGiveBackTheOriginal) {
+  const std::string orders = Export(path, "Orders"), parts = Export(path, "Parts"),
+                    log = Export(path, "Log");
+  const std::string r1 = tmp.File("r1.csv"), r2 = tmp.File("r2.csv");
+  Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--field", "Note", "--find", "via",
+                       "--replace", "By", "--report", r1});
+  ASSERT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(o.out, "report: " + r1 + " (275 rows)\n275 rows matched, 275 rows changed\n");
+  const std::string report = Bytes(r1);
+  EXPECT_EQ(report.rfind("table,ID,field,old value,new value\r\n", 0), 0u);
+  size_t records = 0;
+  for (size_t at = report.find("\r\n"); at != std::string::npos; at = report.find("\r\n", at + 2))
+    ++records;
+  EXPECT_EQ(records, 1u + 271 + 42);
+  EXPECT_NE(report.find("\r\n\"Orders\",\"7\",\"Note\",\"says \"\"via\"\", twice,\nvia\","
+                        "\"says \"\"By\"\", twice,\nBy\"\r\n"),
+            std::string::npos);
+  ExpectSound(path);
+
+  // A row changed since is left alone; a row gone is not found.
+  ASSERT_EQ(Replace({"--table", "Orders", "--field", "Ship", "--find", "Shanghai 1", "--replace",
+                     "Hangzhou", "--report", r2})
+                .code,
+            kExitOk);
+  const std::string r1x = tmp.File("r1x.csv");
+  std::ofstream(r1x, std::ios::binary) << report << "Orders,999,Ship,a,b\r\n";
+  const std::string before = Bytes(path);
+  o = Call({"undo", path, r1x, "--dry-run"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(o.out,
+            "ID=1 Ship: changed since, now \"By Hangzhou\", the report stored \"By Shanghai 1\"; "
+            "left alone\n"
+            "ID=999 Ship: not found\n"
+            "312 restored, 1 changed since, 1 not found (dry run, nothing written)\n");
+  EXPECT_EQ(Bytes(path), before);
+  // Undoing the later change first, then the earlier, gives the original.
+  EXPECT_EQ(Call({"undo", path, r2}).out, "1 restored, 0 changed since, 0 not found\n");
+  EXPECT_EQ(Call({"undo", path, r1}).out, "313 restored, 0 changed since, 0 not found\n");
+  EXPECT_EQ(Export(path, "Orders"), orders);
+  ExpectSound(path);
+
+  // A key that is itself replaced, and a table without a key.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--table", "Parts", "--field", "Code", "--field", "Name", "--find", "A", "--replace",
+            "Z"},
+           {"--table", "Log", "--field", "Entry", "--find", "via", "--replace", "by way of"}}) {
+    const std::string r = tmp.File(args[1] + ".csv");
+    std::vector<std::string> argv = args;
+    argv.insert(argv.end(), {"--report", r});
+    ASSERT_EQ(Replace(argv).code, kExitOk);
+    EXPECT_NE(Export(path, args[1]), args[1] == "Parts" ? parts : log);
+    o = Call({"undo", path, r});
+    EXPECT_EQ(o.out, args[1] == "Parts" ? "24 restored, 0 changed since, 0 not found\n"
+                                        : "20 restored, 0 changed since, 0 not found\n");
+    EXPECT_EQ(Export(path, args[1]), args[1] == "Parts" ? parts : log);
+  }
+  ExpectSound(path);
+}
+
+TEST_F(ReplaceFileTest, FailurePartWayNamesTheRowAndReportsExactlyTheRowsStored) {
+  const std::string original = Export(path, "Orders");
+  const std::string report = tmp.File("r.csv");
+  // "via " + 34 characters becomes 44 characters in a 40-character field.
+  Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "VIA", "--replace",
+                       "by way of", "--report", report});
+  EXPECT_EQ(o.code, kExitFailure);
+  EXPECT_EQ(o.err.rfind(path + ": table 'Orders', field 'Ship', row ID=150: ", 0), 0u) << o.err;
+  EXPECT_NE(o.err.find("the 135 rows stored are in " + report), std::string::npos) << o.err;
+  std::set<std::string> changed, reported;
+  const std::string csv = Export(path, "Orders");
+  for (int id = 1; id <= 300; ++id) {
+    if (Line(csv, id).find("by way of") != std::string::npos) changed.insert(std::to_string(id));
+  }
+  const std::string text = Bytes(report);
+  for (size_t at = text.find("\"Orders\",\""); at != std::string::npos;
+       at = text.find("\"Orders\",\"", at + 1)) {
+    reported.insert(text.substr(at + 10, text.find('"', at + 10) - at - 10));
+  }
+  EXPECT_EQ(changed.size(), 135u);
+  EXPECT_EQ(reported, changed);
+  ExpectSound(path);
+  EXPECT_EQ(Call({"undo", path, report}).out, "135 restored, 0 changed since, 0 not found\n");
+  EXPECT_EQ(Export(path, "Orders"), original);
+}
+
+TEST_F(ReplaceFileTest, SeveralFilesEachGetALineAndAReport) {
+  fs::create_directories(tmp.File("a"));
+  fs::create_directories(tmp.File("b"));
+  const std::string a = MakeShop(tmp.File("a"), "a.mdb", "pw");
+  const std::string b = MakeShop(tmp.File("b"), "b.mdb", "pw");
+  const std::string missing = tmp.File("missing.mdb");
+  const std::string report = tmp.File("rep.csv");
+  Outcome o = Call({"replace", a, missing, b, "--password", "pw", "--table", "Orders", "--field",
+                    "Ship", "--find", "北京", "--replace", "京", "--report", report});
+  EXPECT_EQ(o.code, kExitFailure);
+  EXPECT_EQ(o.out, "report: " + tmp.File("rep-a.csv") + " (90 rows)\n" + a +
+                       ": 90 rows matched, 90 rows changed\n" + missing + ": failed\n" +
+                       "report: " + tmp.File("rep-b.csv") + " (90 rows)\n" + b +
+                       ": 90 rows matched, 90 rows changed\n" +
+                       "total: 180 rows changed in 2 files, 1 file failed\n");
+  EXPECT_NE(o.err.find(missing), std::string::npos) << o.err;
+  EXPECT_FALSE(fs::exists(tmp.File("rep-missing.csv")));
+  for (const std::string& f : {a, b}) {
+    EXPECT_EQ(Line(Call({"export", "--password", "pw", f, "Orders"}).out, 3),
+              "3,\"Via 京 Road\",\"plain\"");
+  }
+  ExpectSound(b, "pw");
+  // Two files of one name cannot share the report's name.
+  fs::copy_file(a, tmp.File("b/a.mdb"));
+  o = Call({"replace", a, tmp.File("b/a.mdb"), "--table", "Orders", "--field", "Ship", "--find",
+            "x", "--replace", "y", "--report", report});
+  EXPECT_EQ(o.code, kExitUsage);
+}
+
+TEST_F(ReplaceFileTest, UsageErrorsAndFailuresNameWhatIsWrong) {
+  const std::string before = Bytes(path);
+  std::ofstream(tmp.File("old.csv")) << "kept";
+  const std::vector<std::string> base = {"--table", "Orders", "--field", "Ship"};
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    const char* err;
+  } cases[] = {
+      {{"--find", "a"}, kExitUsage, "usage: tarnquill-cli replace"},
+      {{"--find", "a", "--replace"}, kExitUsage, "--replace needs a value"},
+      {{"--find", "a", "--replace", "b", "-x"}, kExitUsage, "unknown option -x"},
+      {{"--find", "a", "--replace", "b", "--show", "x"}, kExitUsage, "--show needs a number"},
+      {{"--find", "a", "--replace", "b", "--dry-run", "--report", "r.csv"}, kExitUsage,
+       "a dry run stores none"},
+      {{"--field", "SHIP", "--find", "a", "--replace", "b"}, kExitUsage, "given twice"},
+      {{"--find", "(a", "--replace", "b", "--regex"}, kExitUsage,
+       "--regex: missing closing parenthesis at the end of '(a'"},
+      {{"--field", "Colour", "--find", "a", "--replace", "b"}, kExitFailure,
+       "table 'Orders' has no field 'Colour'"},
+      {{"--find", "a", "--replace", "b", "--report", tmp.File("old.csv")}, kExitFailure,
+       "exists already"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = base;
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    Outcome o = Replace(argv);
+    EXPECT_EQ(o.code, c.code) << o.err;
+    EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+  }
+  Outcome o = Call({"replace", tmp.File("none.mdb"), "--table", "Orders", "--field", "Ship",
+                    "--find", "a", "--replace", "b"});
+  EXPECT_NE(o.err.find("none.mdb"), std::string::npos) << o.err;
+  o = Replace({"--table", "Stock", "--field", "Ship", "--find", "a", "--replace", "b"});
+  EXPECT_NE(o.err.find("'Stock'"), std::string::npos) << o.err;
+  EXPECT_EQ(o.err.find("数据库打开失败"), std::string::npos) << o.err;
+  EXPECT_EQ(Bytes(path), before);
+  EXPECT_EQ(Bytes(tmp.File("old.csv")), "kept");
 }
 
 TEST_F(ReplaceFileTest, BackupHoldsTheFileBeforeTheFirstWrite) {
   const std::string before = Bytes(path);
-  Outcome o = Call({"replace", path, "--table", "Orders", "--field", "Ship", "--find", "road",
-                    "--replace", "Rd", "--backup"});
+  auto backups = [&] {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(tmp.path())) {
+      if (e.path().filename().string().rfind("shop.mdb.bak-", 0) == 0) found.push_back(e.path());
+    }
+    return found;
+  };
+  // Nothing to write, nothing to back up.
+  EXPECT_EQ(Replace({"--table", "Orders", "--field", "Ship", "--find", "kiwi", "--replace", "x",
+                     "--backup"})
+                .out,
+            "0 rows matched, 0 rows changed\n");
+  EXPECT_TRUE(backups().empty());
+  Outcome o = Replace(
+      {"--table", "Orders", "--field", "Ship", "--find", "road", "--replace", "Rd", "--backup"});
   ASSERT_EQ(o.code, kExitOk) << o.err;
-  std::vector<fs::path> backups;
-  for (const auto& e : fs::directory_iterator(tmp.path())) {
-    if (e.path().filename().string().rfind("fixture.mdb.bak-", 0) == 0) backups.push_back(e.path());
-  }
-  ASSERT_EQ(backups.size(), 1u);
-  EXPECT_EQ(Bytes(backups[0].string()), before);
+  ASSERT_EQ(backups().size(), 1u);
+  const std::string backup = backups()[0].string();
+  EXPECT_EQ(backup.size(), path.size() + std::string(".bak-YYYYMMDD-HHMMSS").size());
+  EXPECT_EQ(o.out.rfind("backup: " + backup + "\n", 0), 0u) << o.out;
+  EXPECT_EQ(Bytes(backup), before);
   EXPECT_NE(Bytes(path), before);
-  EXPECT_EQ(Call({"check", backups[0].string()}).code, kExitOk);
-  EXPECT_EQ(Call({"check", path}).code, kExitOk);
+  ExpectSound(path);
 }
 
 TEST_F(ReplaceFileTest, ReadOnlyFileIsReportedByNameAndLeftAlone) {
   const std::string before = Bytes(path);
   fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
-  Outcome o = Call({"replace", path, "--table", "Orders", "--field", "Ship", "--find", "北京",
-                    "--replace", "京"});
+  Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace", "京"});
   EXPECT_EQ(o.code, kExitFailure);
   EXPECT_EQ(o.out, "");
   EXPECT_NE(o.err.find("Database or object is read-only. The file '" + path + "' is read-only"),
@@ -108,9 +407,9 @@ TEST_F(ReplaceFileTest, ReadOnlyFileIsReportedByNameAndLeftAlone) {
       << o.err;
   EXPECT_EQ(Bytes(path), before);
   // Counting what would change needs no writing.
-  o = Call({"replace", path, "--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
-            "京", "--dry-run"});
-  EXPECT_EQ(o.code, kExitOk) << o.err;
+  o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace", "京",
+               "--dry-run", "--show", "0"});
+  EXPECT_EQ(o.out, "90 rows matched, 90 rows would change (dry run, nothing written)\n") << o.err;
 }
 
 TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
@@ -124,7 +423,7 @@ TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
   Outcome o = Call({"replace", copy, "--table", "Table1", "--field", "A", "--find", "A",
                     "--replace", "Zz", "--backup"});
   ASSERT_EQ(o.code, kExitOk) << o.err;
-  EXPECT_NE(o.out.find(" rows listed, 2 rows changed\n"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find(" rows matched, 2 rows changed\n"), std::string::npos) << o.out;
   EXPECT_EQ(Call({"check", copy}).code, kExitOk);
   Outcome csv = Call({"export", copy, "Table1"});
   EXPECT_NE(csv.out.find("\"Zzbcdefg\""), std::string::npos) << csv.out;

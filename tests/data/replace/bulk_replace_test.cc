@@ -108,16 +108,17 @@ TEST_F(BulkReplaceTest, DryRunReportsAndStoresNothing) {
   ModifyOptions options;
   options.dry_run = true;
   std::vector<std::string> seen;
-  options.on_change = [&](int64_t row, const std::string& o, const std::string& n) {
-    seen.push_back(std::to_string(row) + ":" + o + ">" + n);
+  options.on_change = [&](const RowChange& row) {
+    seen.push_back(std::to_string(row.position) + ":" + row.fields[0].old_text + ">" +
+                   row.fields[0].change.text);
   };
   bool wrote = false;
   options.before_first_write = [&] { wrote = true; };
   ModifyOutcome outcome = Modify(ViewStatement("People", "", ""), "Name", "ABC", "-", options);
   EXPECT_EQ(outcome.listed, 6);
   EXPECT_EQ(outcome.changed, 3);
-  EXPECT_EQ(seen, (std::vector<std::string>{"0:ABCabcAbC>---", "3:abc and ABC>- and -",
-                                            "4:张三abc>张三-"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"1:ABCabcAbC>---", "4:abc and ABC>- and -",
+                                            "5:张三abc>张三-"}));
   EXPECT_EQ(db->rows_written, 0);
   EXPECT_FALSE(wrote);
   EXPECT_EQ(db->batches_committed, 0);
@@ -150,8 +151,8 @@ TEST_F(BulkReplaceTest, MissingFieldNamesIt) {
 
 TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
   ModifyOptions options;
-  options.on_change = [&](int64_t row, const std::string&, const std::string&) {
-    if (row == 3) db->fail_next_write = "Record is too large.";
+  options.on_change = [&](const RowChange& row) {
+    if (row.position == 4) db->fail_next_write = "Record is too large.";
   };
   bool wrote_first = false;
   options.before_first_write = [&] { wrote_first = true; };
