@@ -14,13 +14,13 @@
 #include "cli/open_database.h"
 #include "data/bulk_replace.h"
 #include "data/share_dm.h"
-#include "jet/text_codec.h"
+#include "text/case_fold.h"
 
 namespace cli {
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
-  return jet::FoldCase(a) == jet::FoldCase(b);
+  return text::EqualsIgnoreCase(a, b);
 }
 
 struct UndoCounts {

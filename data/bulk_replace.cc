@@ -185,7 +185,15 @@ ModifyOutcome ReplaceInFields(TADOQuery& query, const std::string& statement,
     for (TField* target : targets) {
       if (target->IsNull()) continue;
       std::string old_text = target->TextValue();
-      if (!rule.Apply(old_text, &replaced)) continue;
+      bool matched = false;
+      try {
+        matched = rule.Apply(old_text, &replaced);
+      } catch (...) {
+        // The failure is about this field alone.
+        row->fields.assign(1, {target->FieldName(), std::move(old_text), {}});
+        throw;
+      }
+      if (!matched) continue;
       row->fields.push_back({target->FieldName(), std::move(old_text), std::move(replaced)});
     }
   };

@@ -79,8 +79,8 @@ struct ModifyOptions {
   // Receives the failure's own text when the statement does not open.
   std::string* open_failure = nullptr;
   // Receives the row at hand when a failure ends the run, with its key and
-  // the fields changed so far (its position stays 0 when the failure came
-  // before any row).
+  // the fields the failure is about: those being stored, or the one a rule
+  // failed on (its position stays 0 when the failure came before any row).
   RowChange* failed_row = nullptr;
 };
 

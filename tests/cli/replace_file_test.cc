@@ -346,6 +346,9 @@ TEST_F(ReplaceFileTest, UsageErrorsAndFailuresNameWhatIsWrong) {
       {{"--field", "SHIP", "--find", "a", "--replace", "b"}, kExitUsage, "given twice"},
       {{"--find", "(a", "--replace", "b", "--regex"}, kExitUsage,
        "--regex: missing closing parenthesis at the end of '(a'"},
+      // Backtracking without end over "via " + 34 x's gives up on that row.
+      {{"--find", "(x+x+)+[^x]", "--replace", "b", "--regex"}, kExitFailure,
+       "table 'Orders', field 'Ship', row ID=150: --regex: "},
       {{"--field", "Colour", "--find", "a", "--replace", "b"}, kExitFailure,
        "table 'Orders' has no field 'Colour'"},
       {{"--find", "a", "--replace", "b", "--report", tmp.File("old.csv")}, kExitFailure,
