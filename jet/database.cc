@@ -10,9 +10,22 @@
 #include "jet/table_def.h"
 #include "jet/table_scan.h"
 #include "jet/text_codec.h"
+#include "jet/value_text.h"
 #include "text/case_fold.h"
 
 namespace jet {
+
+Result<bool> TableCursor::AppendText(size_t column, std::string* out) {
+  JET_ASSIGN_OR_RETURN(Value v, Get(column));
+  if (IsNull(v)) return false;
+  AppendValue(v, out);
+  return true;
+}
+
+Result<std::unique_ptr<TableCursor>> Database::ScanPart(const TableDef& table, uint32_t, uint32_t) {
+  return Status::NotSupported(path() + ": table '" + table.name +
+                              "': this database cannot share a scan");
+}
 
 namespace {
 
@@ -58,6 +71,12 @@ class DatabaseImpl : public Database {
 
   Result<std::unique_ptr<TableCursor>> Scan(const TableDef& table) override {
     JET_ASSIGN_OR_RETURN(auto scan, TableScan::Open(&store_, &text_, table));
+    return std::unique_ptr<TableCursor>(std::move(scan));
+  }
+
+  Result<std::unique_ptr<TableCursor>> ScanPart(const TableDef& table, uint32_t index,
+                                                uint32_t count) override {
+    JET_ASSIGN_OR_RETURN(auto scan, TableScan::Open(&store_, &text_, table, index, count));
     return std::unique_ptr<TableCursor>(std::move(scan));
   }
 

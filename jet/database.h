@@ -99,6 +99,10 @@ struct RowId {
   friend bool operator==(const RowId&, const RowId&) = default;
 };
 
+// Scans split a table's pages into runs of this many consecutive entries of
+// its page map; several readers can share the runs (Database::ScanPart).
+inline constexpr size_t kScanRunPages = 64;
+
 // Walks the live rows of one table in storage order.
 class TableCursor {
  public:
@@ -110,6 +114,13 @@ class TableCursor {
   // The current row's value of column `column` (a position in TableDef::columns).
   // Decoded on demand, so a scan that reads one column decodes only that one.
   virtual Result<Value> Get(size_t column) = 0;
+  // Appends the text form of the current row's value of `column` (FormatValue
+  // in jet/value_text.h) to `out`. Returns false, appending nothing, for
+  // NULL. A scan decodes text straight into `out`, without a Value.
+  virtual Result<bool> AppendText(size_t column, std::string* out);
+  // The run of pages (kScanRunPages) the current row was found in, counting
+  // every run of the table from 0.
+  virtual uint64_t run() const { return 0; }
 };
 
 class Database {
@@ -133,6 +144,13 @@ class Database {
   virtual Result<TableDef> FindTable(std::string_view name) = 0;
   // A cursor over the live rows of `table`. The database must outlive it.
   virtual Result<std::unique_ptr<TableCursor>> Scan(const TableDef& table) = 0;
+  // One share of Scan's rows, for `count` readers working side by side,
+  // each with a Database of its own over the same file: the rows of runs
+  // `index`, `index` + `count`, `index` + 2 × `count`, ... in storage order.
+  // Put together run by run, the shares give Scan's rows in Scan's order.
+  // NotSupported where the database cannot share its scans.
+  virtual Result<std::unique_ptr<TableCursor>> ScanPart(const TableDef& table, uint32_t index,
+                                                        uint32_t count);
   // Every column of one row.
   virtual Result<std::vector<Value>> ReadRow(const TableDef& table, RowId row) = 0;
 

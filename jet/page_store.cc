@@ -1,5 +1,8 @@
 #include "jet/page_store.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "jet/header.h"
 #include "jet/rc4.h"
 
@@ -29,7 +32,7 @@ void PageStore::Reset() {
 
 void PageStore::Replace(uint32_t page, std::vector<uint8_t> decoded) {
   if (page >= page_count_) page_count_ = page + 1;
-  auto ref = std::make_shared<const std::vector<uint8_t>>(std::move(decoded));
+  PageRef ref = std::make_shared<std::vector<uint8_t>>(std::move(decoded));
   auto it = index_.find(page);
   if (it != index_.end()) {
     it->second->second = std::move(ref);
@@ -38,10 +41,17 @@ void PageStore::Replace(uint32_t page, std::vector<uint8_t> decoded) {
   }
   lru_.emplace_front(page, std::move(ref));
   index_[page] = lru_.begin();
-  if (lru_.size() > capacity_) {
-    index_.erase(lru_.back().first);
-    lru_.pop_back();
+  if (lru_.size() > capacity_) Evict();
+}
+
+void PageStore::Evict() {
+  auto& [number, ref] = lru_.back();
+  index_.erase(number);
+  if (ref.use_count() == 1) {
+    // Every page here was made as a mutable vector (see Get and Replace).
+    spare_ = std::const_pointer_cast<std::vector<uint8_t>>(std::move(ref));
   }
+  lru_.pop_back();
 }
 
 Result<PageRef> PageStore::Get(uint32_t page) {
@@ -55,9 +65,39 @@ Result<PageRef> PageStore::Get(uint32_t page) {
                               " beyond the end of the file (" + std::to_string(page_count_) +
                               " pages)");
   }
-  auto buf = std::make_shared<std::vector<uint8_t>>(format_.page_size);
+  if (lru_.size() >= capacity_) Evict();
+  std::shared_ptr<std::vector<uint8_t>> buf = TakeBuffer();
   JET_RETURN_IF_ERROR(source_->ReadAt(static_cast<uint64_t>(page) * format_.page_size,
                                       format_.page_size, buf->data()));
+  return Insert(page, std::move(buf));
+}
+
+void PageStore::ReadAhead(uint32_t first, uint32_t count) {
+  count = std::min({count, static_cast<uint32_t>(capacity_ / 4),
+                    first < page_count_ ? page_count_ - first : 0u});
+  uint32_t n = 0;
+  while (n < count && index_.find(first + n) == index_.end()) ++n;
+  if (n < 2) return;
+  const size_t size = format_.page_size;
+  ahead_.resize(size_t{n} * size);
+  if (!source_->ReadAt(uint64_t{first} * size, ahead_.size(), ahead_.data()).ok()) return;
+  for (uint32_t i = 0; i < n; ++i) {
+    if (lru_.size() >= capacity_) Evict();
+    std::shared_ptr<std::vector<uint8_t>> buf = TakeBuffer();
+    std::memcpy(buf->data(), ahead_.data() + size_t{i} * size, size);
+    (void)Insert(first + i, std::move(buf));
+  }
+}
+
+std::shared_ptr<std::vector<uint8_t>> PageStore::TakeBuffer() {
+  std::shared_ptr<std::vector<uint8_t>> buf = std::move(spare_);
+  if (!buf || buf->size() != format_.page_size) {
+    buf = std::make_shared<std::vector<uint8_t>>(format_.page_size);
+  }
+  return buf;
+}
+
+PageRef PageStore::Insert(uint32_t page, std::shared_ptr<std::vector<uint8_t>> buf) {
   ++reads_;
   if (database_key_ != 0 && page != 0) {
     uint8_t key[4];
@@ -67,10 +107,6 @@ Result<PageRef> PageStore::Get(uint32_t page) {
   PageRef ref = std::move(buf);
   lru_.emplace_front(page, ref);
   index_[page] = lru_.begin();
-  if (lru_.size() > capacity_) {
-    index_.erase(lru_.back().first);
-    lru_.pop_back();
-  }
   return ref;
 }
 

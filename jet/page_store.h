@@ -37,6 +37,12 @@ class PageStore {
   // The key pages are RC4-encoded with (0: not encoded).
   uint32_t database_key() const { return database_key_; }
 
+  // Reads up to `count` pages from `first` on with one read of the source
+  // and caches them, stopping before a page already cached, past the end of
+  // the file, or at a quarter of the cache. For scans that walk consecutive
+  // pages; a failure is left for Get to report, page by page.
+  void ReadAhead(uint32_t first, uint32_t count);
+
   // After the write side stored `page`: caches its decoded contents, so later
   // reads see them, and grows page_count() when the page was appended.
   void Replace(uint32_t page, std::vector<uint8_t> decoded);
@@ -59,8 +65,20 @@ class PageStore {
   size_t capacity_;
   uint32_t page_count_;
   uint64_t reads_ = 0;
+  // Decodes `buffer`, page `page` as read from the source, counts the read
+  // and caches it.
+  PageRef Insert(uint32_t page, std::shared_ptr<std::vector<uint8_t>> buffer);
+  // A page buffer: the spare one when there is one.
+  std::shared_ptr<std::vector<uint8_t>> TakeBuffer();
+
+  // Drops the least recently used page; keeps its buffer for the next read
+  // when nobody else holds it, so a scan neither allocates nor clears pages.
+  void Evict();
+
   std::list<std::pair<uint32_t, PageRef>> lru_;  // most recent first
   std::unordered_map<uint32_t, std::list<std::pair<uint32_t, PageRef>>::iterator> index_;
+  std::shared_ptr<std::vector<uint8_t>> spare_;
+  std::vector<uint8_t> ahead_;  // ReadAhead's buffer
 };
 
 inline ByteView View(const PageRef& page) { return ByteView{page->data(), page->size()}; }

@@ -1,13 +1,17 @@
 #include "jet/table_scan.h"
 
+#include <algorithm>
+
 #include "jet/usage_map.h"
 #include "jet/value_decoder.h"
+#include "jet/value_text.h"
 
 namespace jet {
 
 namespace {
-constexpr int kMaxMoves = 8;  // a moved row is moved again at most a few times
-}
+constexpr int kMaxMoves = 8;              // a moved row is moved again at most a few times
+constexpr uint32_t kReadAheadPages = 32;  // pages of the file read in one go
+}  // namespace
 
 namespace {
 // Follows a row whose slot holds a pointer to where its data now lives.
@@ -69,8 +73,14 @@ Result<std::vector<Value>> ReadRowAt(PageStore& store, const TextDecoder& text,
 }
 
 Result<std::unique_ptr<TableScan>> TableScan::Open(PageStore* store, const TextDecoder* text,
-                                                   TableDef table) {
+                                                   TableDef table, uint32_t index, uint32_t count) {
+  if (index >= count) {
+    return Status::InvalidArgument("table '" + table.name + "': scan share " +
+                                   std::to_string(index) + " of " + std::to_string(count));
+  }
   std::unique_ptr<TableScan> scan(new TableScan(store, text, std::move(table)));
+  scan->share_ = index;
+  scan->shares_ = count;
   auto pages = ReadUsageMap(*store, scan->table_.owned_map);
   if (!pages.ok()) {
     return pages.status().WithContext("table '" + scan->table_.name + "': owned-page map");
@@ -82,7 +92,25 @@ Result<std::unique_ptr<TableScan>> TableScan::Open(PageStore* store, const TextD
 Status TableScan::AdvancePage(bool* done) {
   page_.reset();
   while (next_page_ < pages_.size()) {
+    if ((next_page_ / kScanRunPages) % shares_ != share_) {
+      // The start of this cursor's next run.
+      const size_t run = next_page_ / kScanRunPages;
+      next_page_ = (run + (share_ + shares_ - run % shares_) % shares_) * kScanRunPages;
+      continue;
+    }
     uint32_t number = pages_[next_page_++];
+    if (next_page_ > ahead_) {
+      // The next pages of this run that lie close behind in the file come in
+      // one read, with whatever lies between them (often their long values).
+      const size_t run_end =
+          std::min(pages_.size(), (next_page_ - 1) / kScanRunPages * kScanRunPages + kScanRunPages);
+      ahead_ = next_page_;
+      while (ahead_ < run_end && pages_[ahead_] > pages_[ahead_ - 1] &&
+             pages_[ahead_] - number < kReadAheadPages) {
+        ++ahead_;
+      }
+      store_->ReadAhead(number, pages_[ahead_ - 1] - number + 1);
+    }
     JET_ASSIGN_OR_RETURN(PageRef p, store_->Get(number));
     ByteView v = View(p);
     // The map also marks the table's index and long-value pages; rows live
@@ -127,6 +155,55 @@ Result<Value> TableScan::Get(size_t column) {
   }
   return DecodeValue(table_.columns[column], slices_[column], row_.bytes(), *text_, *store_,
                      RowWhere(*store_, table_, id_.page, id_.slot));
+}
+
+Result<bool> TableScan::AppendText(size_t column, std::string* out) {
+  if (column >= table_.columns.size() || !row_.page) return TableCursor::AppendText(column, out);
+  // The common types go straight from the row's bytes to text; the rest, and
+  // values too short for their type (reported by Get), take the Value path.
+  const ColumnDef& c = table_.columns[column];
+  const ColumnSlice& s = slices_[column];
+  if (c.type == ColumnType::kBoolean) {
+    out->push_back(s.bit ? '1' : '0');
+    return true;
+  }
+  if (!s.present) return false;
+  const ByteView v = row_.bytes().Sub(s.offset, s.length);
+  switch (c.type) {
+    case ColumnType::kText:
+      text_->Append(v, out);
+      return true;
+    case ColumnType::kMemo: {
+      PageRef page;
+      const Where where = RowWhere(*store_, table_, id_.page, id_.slot).Column(c.name);
+      JET_ASSIGN_OR_RETURN(ByteView data, LongValueData(*store_, v, where, &page, &long_value_));
+      text_->Append(data, out);
+      return true;
+    }
+    case ColumnType::kByte:
+      if (v.size < 1) break;
+      AppendInteger(v.U8(0), out);
+      return true;
+    case ColumnType::kInteger:
+      if (v.size < 2) break;
+      AppendInteger(static_cast<int16_t>(v.U16(0)), out);
+      return true;
+    case ColumnType::kLong:
+      if (v.size < 4) break;
+      AppendInteger(static_cast<int32_t>(v.U32(0)), out);
+      return true;
+    case ColumnType::kSingle:
+      if (v.size < 4) break;
+      AppendFloating(v.F32(0), 7, out);
+      return true;
+    case ColumnType::kDouble:
+      if (v.size < 8) break;
+      AppendFloating(v.F64(0), 15, out);
+      return true;
+    default:
+      break;
+  }
+  return TableCursor::AppendText(column, out);
 }
 
 }  // namespace jet

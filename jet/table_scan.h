@@ -17,12 +17,17 @@ namespace jet {
 class TableScan : public TableCursor {
  public:
   // Reads the table's usage map; `store` and `text` must outlive the cursor.
+  // With `count` > 1 the cursor visits only share `index` of the table's runs
+  // of pages (see Database::ScanPart). InvalidArgument for index >= count.
   static Result<std::unique_ptr<TableScan>> Open(PageStore* store, const TextDecoder* text,
-                                                 TableDef table);
+                                                 TableDef table, uint32_t index = 0,
+                                                 uint32_t count = 1);
 
   Result<bool> Next() override;
   RowId id() const override { return id_; }
   Result<Value> Get(size_t column) override;
+  Result<bool> AppendText(size_t column, std::string* out) override;
+  uint64_t run() const override { return (next_page_ - 1) / kScanRunPages; }
 
   const TableDef& table() const { return table_; }
 
@@ -36,6 +41,9 @@ class TableScan : public TableCursor {
   TableDef table_;
   std::vector<uint32_t> pages_;
   size_t next_page_ = 0;
+  size_t ahead_ = 0;     // pages_ before this were read ahead (or asked for)
+  uint32_t share_ = 0;   // the runs of pages this cursor visits: share_,
+  uint32_t shares_ = 1;  // share_ + shares_, ...
   uint32_t page_number_ = 0;
   PageRef page_;
   uint16_t slot_count_ = 0;
@@ -44,6 +52,7 @@ class TableScan : public TableCursor {
   RowSpan row_;  // the current row's data (after following a move)
   std::vector<ColumnSlice> slices_;
   std::vector<size_t> offsets_;  // scratch for CrackRow
+  Bytes long_value_;             // scratch for long values in chains
 };
 
 // The row data for `id`: the slot itself, or where it moved to. Corruption when

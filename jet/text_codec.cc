@@ -1,6 +1,12 @@
 #include "jet/text_codec.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <bit>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,78 +20,184 @@ namespace {
 constexpr uint32_t kReplacement = text::kReplacementChar;
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
-// Feeds UTF-16 code units one at a time, pairing surrogates.
-class Utf16Sink {
+// Writes `cp`, a code point that is neither a surrogate nor beyond U+10FFFF,
+// as UTF-8 at `p` and returns the end.
+inline char* PutUtf8(uint32_t cp, char* p) {
+  if (cp < 0x80) {
+    *p++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *p++ = static_cast<char>(0xC0 | (cp >> 6));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *p++ = static_cast<char>(0xE0 | (cp >> 12));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *p++ = static_cast<char>(0xF0 | (cp >> 18));
+    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return p;
+}
+
+// Turns UTF-16 code units into UTF-8 written straight into a buffer the
+// caller sized: at most three bytes per unit (a surrogate pair gives four; a
+// high surrogate left waiting gives its U+FFFD later, within its own share)
+// and two per byte of compressed text.
+class Utf16Writer {
  public:
-  explicit Utf16Sink(std::string* out) : out_(out) {}
-  void Put(uint16_t unit) {
+  explicit Utf16Writer(char* p) : p_(p) {}
+
+  void Put(uint32_t unit) {
     if (pending_ != 0) {
       if (unit >= 0xDC00 && unit <= 0xDFFF) {
-        AppendUtf8(0x10000 + ((pending_ - 0xD800) << 10) + (unit - 0xDC00), out_);
+        p_ = PutUtf8(0x10000 + ((pending_ - 0xD800) << 10) + (unit - 0xDC00), p_);
         pending_ = 0;
         return;
       }
-      AppendUtf8(kReplacement, out_);
+      p_ = PutUtf8(kReplacement, p_);
       pending_ = 0;
     }
     if (unit >= 0xD800 && unit <= 0xDBFF) {
       pending_ = unit;
     } else {
-      AppendUtf8(unit, out_);  // a lone low surrogate becomes U+FFFD there
+      // A lone low surrogate becomes U+FFFD.
+      p_ = PutUtf8(unit >= 0xDC00 && unit <= 0xDFFF ? kReplacement : unit, p_);
     }
   }
-  void Finish() {
-    if (pending_ != 0) AppendUtf8(kReplacement, out_);
+
+  // `units` little-endian code units at `in`. Most text is ASCII, or runs of
+  // it between runs of other characters: after an ASCII unit the ones that
+  // follow go eight (or four) at a time, the rest one by one.
+  void PutUnits(const uint8_t* in, size_t units) {
+    char* p = p_;  // a local: stores through p_ itself could alias p_
+    size_t i = 0;
+    while (i < units) {
+      const uint32_t u =
+          static_cast<uint32_t>(in[2 * i]) | (static_cast<uint32_t>(in[2 * i + 1]) << 8);
+      ++i;
+      if (pending_ == 0 && u < 0x80) {
+        *p++ = static_cast<char>(u);
+        // More ASCII is likely to follow.
+        const size_t run = AsciiRun(in + 2 * i, units - i, p);
+        p += run;
+        i += run;
+      } else if (pending_ == 0 && (u < 0xD800 || u > 0xDFFF)) {
+        p = PutUtf8(u, p);
+      } else {
+        p_ = p;
+        Put(u);
+        p = p_;
+      }
+    }
+    p_ = p;
+  }
+
+  // Copies the ASCII units at the start of `in` (at most `units`) to `p` a
+  // block at a time and returns how many it copied (a multiple of the block;
+  // the units after them may still be ASCII).
+  static size_t AsciiRun(const uint8_t* in, size_t units, char* p) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i high = _mm_set1_epi16(static_cast<int16_t>(0xFF80));
+    for (; units - i >= 8; i += 8) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * i));
+      const __m128i narrow = _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128());
+      if (_mm_movemask_epi8(narrow) != 0xFFFF) break;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(p + i), _mm_packus_epi16(v, v));
+    }
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+      for (; units - i >= 4; i += 4) {
+        uint64_t x;
+        std::memcpy(&x, in + 2 * i, 8);
+        if ((x & 0xFF80FF80FF80FF80ull) != 0) break;
+        p[i] = static_cast<char>(x);
+        p[i + 1] = static_cast<char>(x >> 16);
+        p[i + 2] = static_cast<char>(x >> 32);
+        p[i + 3] = static_cast<char>(x >> 48);
+      }
+    }
+    return i;
+  }
+
+  // A byte of compressed text: a Latin-1 code point. A high surrogate left
+  // waiting before it has no partner.
+  void PutNarrow(uint8_t b) {
+    Finish();
+    if (b < 0x80) {
+      *p_++ = static_cast<char>(b);
+    } else {
+      *p_++ = static_cast<char>(0xC0 | (b >> 6));
+      *p_++ = static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+
+  char* Finish() {
+    if (pending_ != 0) p_ = PutUtf8(kReplacement, p_);
     pending_ = 0;
+    return p_;
   }
 
  private:
-  std::string* out_;
+  char* p_;
   uint32_t pending_ = 0;
 };
+
+// Makes room for `n` more bytes at the end of `out`; returns where to write.
+char* Grow(std::string* out, size_t n) {
+  const size_t old = out->size();
+  out->resize(old + n);
+  return out->data() + old;
+}
+
 }  // namespace
+
+void AppendUtf16Le(ByteView bytes, std::string* out) {
+  Utf16Writer w(Grow(out, 3 * (bytes.size / 2)));
+  w.PutUnits(bytes.data, bytes.size / 2);
+  out->resize(static_cast<size_t>(w.Finish() - out->data()));
+}
+
+void AppendJet4Text(ByteView bytes, std::string* out) {
+  if (bytes.size < 2 || bytes.U8(0) != 0xFF || bytes.U8(1) != 0xFE) {
+    AppendUtf16Le(bytes, out);
+    return;
+  }
+  Utf16Writer w(Grow(out, 2 * bytes.size));
+  bool compressed = true;
+  size_t i = 2;
+  while (i < bytes.size) {
+    // A zero byte switches between one byte per character and plain UTF-16,
+    // in either mode: text holding a character whose low byte is zero is
+    // never stored compressed.
+    if (compressed) {
+      for (; i < bytes.size && bytes.data[i] != 0; ++i) w.PutNarrow(bytes.data[i]);
+    } else {
+      size_t j = i;
+      while (j + 1 < bytes.size && bytes.data[j] != 0) j += 2;
+      w.PutUnits(bytes.data + i, (j - i) / 2);
+      i = j;
+      if (i < bytes.size && bytes.data[i] != 0) break;  // an odd trailing byte
+    }
+    if (i < bytes.size) {
+      compressed = !compressed;
+      ++i;
+    }
+  }
+  out->resize(static_cast<size_t>(w.Finish() - out->data()));
+}
 
 std::string Utf16LeToUtf8(ByteView bytes) {
   std::string out;
-  out.reserve(bytes.size / 2);
-  Utf16Sink sink(&out);
-  for (size_t i = 0; i + 1 < bytes.size; i += 2) sink.Put(bytes.U16(i));
-  sink.Finish();
+  AppendUtf16Le(bytes, &out);
   return out;
 }
 
 std::string DecodeJet4Text(ByteView bytes) {
-  if (bytes.size < 2 || bytes.U8(0) != 0xFF || bytes.U8(1) != 0xFE) return Utf16LeToUtf8(bytes);
   std::string out;
-  out.reserve(bytes.size);
-  Utf16Sink sink(&out);
-  bool compressed = true;
-  size_t i = 2;
-  while (i < bytes.size) {
-    if (bytes.U8(i) == 0) {
-      compressed = !compressed;
-      ++i;
-    } else if (compressed) {
-      // Runs of ASCII go straight through; other bytes are Latin-1 code points.
-      uint8_t b = bytes.U8(i);
-      if (b < 0x80) {
-        size_t j = i;
-        while (j < bytes.size && bytes.U8(j) != 0 && bytes.U8(j) < 0x80) ++j;
-        sink.Finish();  // a dangling high surrogate goes out before the run
-        out.append(reinterpret_cast<const char*>(bytes.data) + i, j - i);
-        i = j;
-      } else {
-        sink.Put(b);
-        ++i;
-      }
-    } else if (i + 1 < bytes.size) {
-      sink.Put(bytes.U16(i));
-      i += 2;
-    } else {
-      break;  // odd trailing byte
-    }
-  }
-  sink.Finish();
+  AppendJet4Text(bytes, &out);
   return out;
 }
 

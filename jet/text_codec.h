@@ -14,11 +14,15 @@ namespace jet {
 
 // UTF-16LE to UTF-8, pairing surrogates; a trailing odd byte is ignored.
 std::string Utf16LeToUtf8(ByteView bytes);
+// Same, appended to `out`.
+void AppendUtf16Le(ByteView bytes, std::string* out);
 
 // Jet 4 stored text: compressed when it starts with FF FE (one byte per
 // character with the high byte zero, a zero byte switching between that and
 // plain UTF-16), otherwise plain UTF-16LE.
 std::string DecodeJet4Text(ByteView bytes);
+// Same, appended to `out` (the fast path of a scan: no string per value).
+void AppendJet4Text(ByteView bytes, std::string* out);
 
 // UTF-8 to UTF-16LE bytes (used to compare passwords and build test images).
 std::string Utf8ToUtf16Le(const std::string& utf8);
@@ -51,6 +55,14 @@ class TextDecoder {
   TextDecoder(bool utf16, uint16_t code_page) : utf16_(utf16), code_page_(code_page) {}
   std::string Decode(ByteView bytes) const {
     return utf16_ ? DecodeJet4Text(bytes) : code_page_.Decode(bytes);
+  }
+  // Decode(bytes) appended to `out`.
+  void Append(ByteView bytes, std::string* out) const {
+    if (utf16_) {
+      AppendJet4Text(bytes, out);
+    } else {
+      out->append(code_page_.Decode(bytes));
+    }
   }
   bool utf16() const { return utf16_; }
 

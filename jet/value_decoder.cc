@@ -24,8 +24,9 @@ Result<RowSpan> LongValueRow(PageStore& store, uint32_t raw, const Where& where)
 }
 }  // namespace
 
-Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where) {
-  if (field.size == 0) return Bytes{};
+Result<ByteView> LongValueData(PageStore& store, ByteView field, const Where& where, PageRef* page,
+                               Bytes* scratch) {
+  if (field.size == 0) return ByteView{};
   if (field.size < kLongValueHeader) {
     return Status::Corruption(where.str() + ": long value reference of " +
                               std::to_string(field.size) + " bytes (12 expected)");
@@ -37,7 +38,7 @@ Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where
       return Status::Corruption(where.str() + ": inline long value of " + std::to_string(length) +
                                 " bytes overruns its field of " + std::to_string(field.size));
     }
-    return Bytes(field.data + kLongValueHeader, field.data + kLongValueHeader + length);
+    return field.Sub(kLongValueHeader, length);
   }
   if (head & kLongSingle) {
     JET_ASSIGN_OR_RETURN(RowSpan row, LongValueRow(store, field.U32(4), where));
@@ -46,10 +47,11 @@ Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where
                                 " bytes is longer than its row of " +
                                 std::to_string(row.end - row.start));
     }
-    const uint8_t* p = row.page->data() + row.start;
-    return Bytes(p, p + length);
+    *page = row.page;
+    return ByteView{row.page->data() + row.start, length};
   }
-  Bytes out;
+  Bytes& out = *scratch;
+  out.clear();
   out.reserve(length < (1u << 20) ? length : (1u << 20));
   std::unordered_set<uint32_t> seen;
   uint32_t next = field.U32(4);
@@ -72,7 +74,15 @@ Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where
     if (take > length - out.size()) take = length - out.size();
     out.insert(out.end(), v.data + 4, v.data + 4 + take);
   }
-  return out;
+  return ByteView{out.data(), out.size()};
+}
+
+Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where) {
+  PageRef page;
+  Bytes scratch;
+  JET_ASSIGN_OR_RETURN(ByteView data, LongValueData(store, field, where, &page, &scratch));
+  if (data.data == scratch.data()) return scratch;  // gathered from a chain
+  return Bytes(data.data, data.data + data.size);
 }
 
 Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, ByteView row,

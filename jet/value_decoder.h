@@ -16,6 +16,12 @@ namespace jet {
 // loops is caught.
 Result<Bytes> ReadLongValue(PageStore& store, ByteView field, const Where& where);
 
+// The same data without a copy where it lies in one piece: a view of `field`
+// itself (inline), or of its long-value page, which `*page` then keeps alive.
+// A chain is gathered into `*scratch` and the view is of that.
+Result<ByteView> LongValueData(PageStore& store, ByteView field, const Where& where, PageRef* page,
+                               Bytes* scratch);
+
 // The value of `column` in `row`, given its slice. Long values are fetched
 // through `store`; text is decoded with `text`.
 Result<Value> DecodeValue(const ColumnDef& column, const ColumnSlice& slice, ByteView row,

@@ -1,8 +1,11 @@
 #include "jet/value_text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace jet {
 
@@ -62,37 +65,109 @@ std::string ScaledDigits(std::string digits, int scale, bool negative) {
   return digits;
 }
 
+// Amounts and measures have a few decimals: when `value` reads back from an
+// integer of at most 15 digits over a power of ten up to 10^8, that decimal
+// is the value's 15-digit rounding (every decimal of 15 digits survives the
+// trip through a double). Appends it and returns true; false otherwise.
+bool AppendShortDecimal(double value, std::string* out) {
+  const double magnitude = std::fabs(value);
+  double scale = 1;
+  for (int decimals = 0; decimals <= 8; ++decimals, scale *= 10) {
+    const double scaled = magnitude * scale;
+    if (scaled >= 1e15) return false;
+    const double whole = std::nearbyint(scaled);
+    if (whole / scale != magnitude) continue;
+    char digits[24];
+    const char* end =
+        std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(whole)).ptr;
+    // The fewest decimals that read back: the last digit after the point is
+    // never a zero.
+    const auto n = static_cast<size_t>(end - digits);
+    const auto point = static_cast<size_t>(decimals);
+    if (value < 0) out->push_back('-');
+    if (n <= point) {
+      out->append("0.");
+      out->append(point - n, '0');
+      out->append(digits, n);
+    } else {
+      out->append(digits, n - point);
+      if (point > 0) {
+        out->push_back('.');
+        out->append(digits + (n - point), point);
+      }
+    }
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-std::string FormatFloating(double value, int digits) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
-  if (value == 0) return "0";
+void AppendInteger(int64_t value, std::string* out) {
+  char buf[24];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  (void)ec;  // 24 bytes hold any 64-bit integer
+  out->append(buf, end);
+}
+
+void AppendFloating(double value, int digits, std::string* out) {
+  if (std::isnan(value)) {
+    out->append("NaN");
+    return;
+  }
+  if (std::isinf(value)) {
+    out->append(value < 0 ? "-Infinity" : "Infinity");
+    return;
+  }
+  if (value == 0) {
+    out->push_back('0');
+    return;
+  }
+  if (digits == 15 && AppendShortDecimal(value, out)) return;
+  // [-]d.ddddde[+-]xx, correctly rounded to `digits` significant digits.
+  // The shortest form that reads back as `value` is much cheaper to find;
+  // with at most 15 digits it is also the 15-digit rounding, since every
+  // decimal of 15 digits survives the trip through a double.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*e", digits - 1, value);
-  // buf: [-]d.ddddde[+-]xx
-  std::string s(buf);
-  bool negative = s[0] == '-';
-  if (negative) s.erase(0, 1);
-  size_t e = s.find('e');
-  int exponent = std::atoi(s.c_str() + e + 1);
-  std::string mantissa;
-  for (size_t i = 0; i < e; ++i) {
-    if (s[i] != '.') mantissa.push_back(s[i]);
+  // 64 bytes hold any double with up to 17 digits.
+  char* end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific).ptr;
+  if (digits != 15 || std::find(buf, end, 'e') - buf > (buf[0] == '-' ? 17 : 16)) {
+    end =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1).ptr;
   }
-  while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+  const char* p = buf;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  const char* e = std::find(p, static_cast<const char*>(end), 'e');
+  int exponent = 0;
+  std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), end, exponent);
+  char mantissa[32];
+  size_t n = 0;
+  for (const char* q = p; q < e; ++q) {
+    if (*q != '.') mantissa[n++] = *q;
+  }
+  while (n > 1 && mantissa[n - 1] == '0') --n;
   // value = 0.mantissa * 10^(exponent + 1)
-  int point = exponent + 1;  // digits before the decimal point
-  std::string out;
+  const int point = exponent + 1;  // digits before the decimal point
+  if (negative) out->push_back('-');
   if (point <= 0) {
-    out = "0." + std::string(static_cast<size_t>(-point), '0') + mantissa;
-  } else if (static_cast<size_t>(point) >= mantissa.size()) {
-    out = mantissa + std::string(static_cast<size_t>(point) - mantissa.size(), '0');
+    out->append("0.");
+    out->append(static_cast<size_t>(-point), '0');
+    out->append(mantissa, n);
+  } else if (static_cast<size_t>(point) >= n) {
+    out->append(mantissa, n);
+    out->append(static_cast<size_t>(point) - n, '0');
   } else {
-    out = mantissa.substr(0, static_cast<size_t>(point)) + "." +
-          mantissa.substr(static_cast<size_t>(point));
+    out->append(mantissa, static_cast<size_t>(point));
+    out->push_back('.');
+    out->append(mantissa + point, n - static_cast<size_t>(point));
   }
-  return negative ? "-" + out : out;
+}
+
+std::string FormatFloating(double value, int digits) {
+  std::string out;
+  AppendFloating(value, digits, &out);
+  return out;
 }
 
 std::string FormatDateTime(double days) {
@@ -120,11 +195,11 @@ void AppendValue(const Value& value, std::string* out) {
     std::string* out;
     void operator()(std::monostate) const {}
     void operator()(bool b) const { out->push_back(b ? '1' : '0'); }
-    void operator()(uint8_t v) const { out->append(std::to_string(v)); }
-    void operator()(int16_t v) const { out->append(std::to_string(v)); }
-    void operator()(int32_t v) const { out->append(std::to_string(v)); }
-    void operator()(float v) const { out->append(FormatFloating(v, 7)); }
-    void operator()(double v) const { out->append(FormatFloating(v, 15)); }
+    void operator()(uint8_t v) const { AppendInteger(v, out); }
+    void operator()(int16_t v) const { AppendInteger(v, out); }
+    void operator()(int32_t v) const { AppendInteger(v, out); }
+    void operator()(float v) const { AppendFloating(v, 7, out); }
+    void operator()(double v) const { AppendFloating(v, 15, out); }
     void operator()(const Currency& c) const {
       bool negative = c.scaled < 0;
       uint64_t mag =
@@ -163,13 +238,36 @@ std::string FormatValue(const Value& value) {
   return out;
 }
 
+bool CsvQuoted(ColumnType type) {
+  return type == ColumnType::kText || type == ColumnType::kMemo || type == ColumnType::kGuid;
+}
+
+void DoubleCsvQuotes(std::string* out, size_t start) {
+  // Quotes are rare: look for one with memchr before counting them.
+  if (start >= out->size() ||
+      std::memchr(out->data() + start, '"', out->size() - start) == nullptr) {
+    return;
+  }
+  size_t quotes = std::count(out->begin() + static_cast<std::ptrdiff_t>(start), out->end(), '"');
+  size_t from = out->size();
+  out->resize(from + quotes);
+  // Back to front, so each byte moves once.
+  for (size_t to = out->size(); quotes > 0;) {
+    const char c = (*out)[--from];
+    (*out)[--to] = c;
+    if (c == '"') {
+      (*out)[--to] = '"';
+      --quotes;
+    }
+  }
+}
+
 void AppendCsvField(const Value& value, std::string* out) {
   if (const auto* s = std::get_if<std::string>(&value)) {
     out->push_back('"');
-    for (char c : *s) {
-      if (c == '"') out->push_back('"');
-      out->push_back(c);
-    }
+    const size_t start = out->size();
+    out->append(*s);
+    DoubleCsvQuotes(out, start);
     out->push_back('"');
   } else if (std::holds_alternative<Guid>(value)) {
     out->push_back('"');

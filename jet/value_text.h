@@ -12,6 +12,11 @@ namespace jet {
 // `value` with up to `digits` significant digits in plain decimal notation,
 // no exponent and no trailing zeros ("12.5", "-3", "0.0001").
 std::string FormatFloating(double value, int digits);
+// Appends `value` in decimal to `out`.
+void AppendInteger(int64_t value, std::string* out);
+
+// Appends FormatFloating(value, digits) to `out`.
+void AppendFloating(double value, int digits, std::string* out);
 
 // The value's text without quoting: "" for NULL, "1"/"0" for yes/no, numbers
 // as FormatFloating (doubles 15 digits, singles 7), currency and decimal
@@ -29,6 +34,13 @@ std::string CsvField(const Value& value);
 
 // Appends CsvField(value) to `out` (the fast path of an export).
 void AppendCsvField(const Value& value, std::string* out);
+
+// Whether CsvField quotes values of a column of `type` (text, memo, GUID).
+bool CsvQuoted(ColumnType type);
+
+// Doubles every quote in `out` from `start` on: the inside of a quoted CSV
+// field appended there (the caller adds the quotes around it).
+void DoubleCsvQuotes(std::string* out, size_t start);
 
 // Appends FormatValue(value) to `out`.
 void AppendValue(const Value& value, std::string* out);

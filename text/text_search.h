@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -48,6 +49,13 @@ class TextSearch {
   // inside a multi-byte character.
   size_t Find(size_t from) const;
 
+  // Whether the pattern occurs in `text`: Find(0) != kNone after
+  // SetText(text), but without decoding where that cannot change the
+  // answer. A pattern of ASCII characters is looked for byte by byte, a
+  // block of bytes at a time, in text that holds no character whose case
+  // folds into ASCII. For filters over many rows. Leaves chars() undefined.
+  bool Contains(std::string_view text);
+
   // The current text's characters, and the pattern's length in characters.
   const std::vector<Char>& chars() const { return text_; }
   size_t pattern_size() const { return pattern_.size(); }
@@ -55,6 +63,11 @@ class TextSearch {
  private:
   CaseMode mode_;
   std::vector<Char> pattern_;
+  // The pattern as bytes when all its characters are ASCII (folded under
+  // kIgnoreCase), else empty; `ascii_case_` has 0x20 where a byte is a
+  // letter whose case is ignored.
+  std::string ascii_;
+  std::string ascii_case_;
   std::vector<Char> text_;
 };
 

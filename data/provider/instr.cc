@@ -9,6 +9,13 @@ int64_t InStrIgnoreCase(int64_t start, std::string_view text, std::string_view p
 InStrMatcher::InStrMatcher(int64_t start, std::string_view pattern)
     : start_(start), search_(pattern, text::CaseMode::kIgnoreCase) {}
 
+bool InStrMatcher::Matches(std::string_view text) {
+  // From the first position any match will do; an empty pattern needs the
+  // length of the text.
+  if (start_ == 1 && search_.pattern_size() > 0) return search_.Contains(text);
+  return Find(text) != 0;
+}
+
 int64_t InStrMatcher::Find(std::string_view text) {
   search_.SetText(text);
   const std::vector<text::Char>& chars = search_.chars();

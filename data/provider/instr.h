@@ -26,6 +26,8 @@ class InStrMatcher {
   InStrMatcher(int64_t start, std::string_view pattern);
   // Same result as InStrIgnoreCase(start, text, pattern).
   int64_t Find(std::string_view text);
+  // Find(text) != 0, found faster where the position does not matter.
+  bool Matches(std::string_view text);
 
  private:
   int64_t start_;

@@ -338,6 +338,9 @@ class JetStore : public Store {
     std::vector<jet::RowId> rows;
     std::optional<InStrMatcher> matcher;
     if (st.where) matcher.emplace(st.where->start, st.where->text);
+    const bool text_field = st.where && (table->columns[field].type == jet::ColumnType::kText ||
+                                         table->columns[field].type == jet::ColumnType::kMemo);
+    std::string field_text;
     // The count in the definition is what Access last recorded: a guide for
     // the progress shown, never trusted below the rows actually read.
     const int64_t recorded = table->row_count;
@@ -349,15 +352,17 @@ class JetStore : public Store {
       if (progress && ++scanned % kScanProgressRows == 0) {
         progress(scanned, std::max(recorded, scanned));
       }
-      if (st.where) {
-        // Only the condition's column is decoded here.
+      if (st.where && text_field) {
+        // Only the condition's column is decoded here, into one buffer for
+        // every row. NULL is never selected.
+        field_text.clear();
+        auto present = (*cursor)->AppendText(field, &field_text);
+        if (!present.ok()) throw ProviderError(present.status().message());
+        if (!*present || !matcher->Matches(field_text)) continue;
+      } else if (st.where) {
         auto value = (*cursor)->Get(field);
         if (!value.ok()) throw ProviderError(value.status().message());
-        if (const auto* text = std::get_if<std::string>(&*value)) {
-          if (matcher->Find(*text) == 0) continue;
-        } else if (!InStrSelects(*st.where, ToVariant(*value))) {
-          continue;
-        }
+        if (!InStrSelects(*st.where, ToVariant(*value))) continue;
       }
       rows.push_back((*cursor)->id());
     }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text/utf8.h"
+
 namespace jet {
 namespace {
 
@@ -29,6 +31,59 @@ TEST(TextCodecTest, Jet4PlainAndCompressedText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(DecodeJet4Text(V(c.bytes)), c.expected);
+  }
+}
+
+// The decoder copies ASCII a block of code units at a time: around those
+// blocks every kind of unit (ASCII, two- and three-byte, paired and lone
+// surrogates, a compression switch) must come out as a plain unit-by-unit
+// reading gives.
+TEST(TextCodecTest, WordAtATimeDecodingMatchesUnitByUnitReading) {
+  const uint16_t kinds[] = {'a', '"', 0x7F, 0x80, 0xE9, 0x4E2D, 0xFFFF, 0xD83D, 0xDE00, 0x100};
+  auto reference = [](const std::vector<uint16_t>& units) {
+    std::string out;
+    for (size_t i = 0; i < units.size(); ++i) {
+      uint32_t u = units[i];
+      if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+          units[i + 1] <= 0xDFFF) {
+        u = 0x10000 + ((u - 0xD800) << 10) + (units[++i] - 0xDC00);
+      }
+      text::AppendUtf8(u, &out);  // a lone surrogate becomes U+FFFD
+    }
+    return out;
+  };
+  uint32_t seed = 7;
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<uint16_t> units;
+    const size_t length = round % 23;
+    for (size_t i = 0; i < length; ++i) {
+      seed = seed * 1103515245 + 12345;
+      // Mostly ASCII, so that runs of four and more are common.
+      units.push_back((seed >> 16) % 3 != 0 ? static_cast<uint16_t>('A' + (seed >> 20) % 26)
+                                            : kinds[(seed >> 18) % std::size(kinds)]);
+    }
+    std::vector<uint8_t> plain;
+    for (uint16_t u : units)
+      plain.insert(plain.end(), {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8)});
+    std::string appended = "prefix";
+    AppendJet4Text(V(plain), &appended);
+    ASSERT_EQ(appended, "prefix" + reference(units)) << "round " << round;
+    // The same text compressed: narrow characters one byte each, runs of
+    // wide ones (none with a zero low byte) between switches.
+    std::vector<uint8_t> packed = {0xFF, 0xFE};
+    bool narrow = true;
+    std::vector<uint16_t> kept;
+    for (uint16_t u : units) {
+      if ((u & 0xFF) == 0) continue;  // would read as a switch
+      kept.push_back(u);
+      if ((u < 0x100) != narrow) {
+        packed.push_back(0);
+        narrow = !narrow;
+      }
+      packed.push_back(static_cast<uint8_t>(u));
+      if (!narrow) packed.push_back(static_cast<uint8_t>(u >> 8));
+    }
+    ASSERT_EQ(DecodeJet4Text(V(packed)), reference(kept)) << "round " << round;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 namespace jet {
 namespace {
@@ -34,6 +35,24 @@ TEST(ValueTextTest, FloatingValuesArePlainDecimals) {
   }
   EXPECT_EQ(FormatValue(Value(1.1f)), "1.1");  // a single printed with 7 digits
   EXPECT_EQ(FormatValue(Value(1.1)), "1.1");
+}
+
+// Doubles take a shortcut when their shortest form has at most 15 digits.
+// Where printf's "%.15g" writes no exponent the two forms agree, so it checks
+// both ways on values with few digits (amounts) and with all 17.
+TEST(ValueTextTest, DoublesRoundTo15DigitsLikePrintf) {
+  uint64_t seed = 99;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    const double amount = static_cast<double>(static_cast<int64_t>(seed >> 20) % 100000000) / 100;
+    const double any = std::ldexp(static_cast<double>(seed >> 11), -static_cast<int>(seed % 60));
+    for (double v : {amount, -amount, any, amount + 0.1, 1 / (amount + 1)}) {
+      if (std::fabs(v) < 1e-4 || std::fabs(v) >= 1e15) continue;
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "%.15g", v);
+      ASSERT_EQ(FormatFloating(v, 15), expected) << i;
+    }
+  }
 }
 
 TEST(ValueTextTest, ExactTypes) {

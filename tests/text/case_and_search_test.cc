@@ -125,5 +125,35 @@ TEST(TextSearchTest, FindsWholeCharactersWithOrWithoutCase) {
   EXPECT_EQ(offsets, (std::vector<size_t>{0, 1, 4, 5}));
 }
 
+// Contains looks for ASCII patterns byte by byte, sixteen places at a time:
+// on texts of every kind of character, near and across those blocks, it
+// must answer as decoding and Find do.
+TEST(TextSearchTest, ContainsAnswersAsFindDoes) {
+  const std::string pieces[] = {"a", "B", "x", "Y", "@", "`", "-", " ", "中", "É", "é",
+                                "\xC4\xB0", "\u212A", "\xff", "\xE4\xB8", "😀", "ab", "AB"};
+  const std::string patterns[] = {"ab", "AB", "b", "xy", "i", "k", "a-b", "@", "é", "中b", ""};
+  uint32_t seed = 11;
+  int found = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int length = round % 40;
+    for (int i = 0; i < length; ++i) {
+      seed = seed * 1103515245 + 12345;
+      text += pieces[(seed >> 16) % std::size(pieces)];
+    }
+    for (const std::string& pattern : patterns) {
+      for (CaseMode mode : {CaseMode::kIgnoreCase, CaseMode::kExact}) {
+        TextSearch reference(pattern, mode);
+        reference.SetText(text);
+        const bool expected = reference.Find(0) != TextSearch::kNone;
+        TextSearch search(pattern, mode);
+        ASSERT_EQ(search.Contains(text), expected) << text << " / " << pattern;
+        found += expected ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(found, 10000);  // the texts hold the patterns often
+}
+
 }  // namespace
 }  // namespace text
