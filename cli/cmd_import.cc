@@ -17,6 +17,7 @@
 #include "jet/create/database_builder.h"
 #include "jet/create/row_appender.h"
 #include "jet/text_codec.h"
+#include "text/case_fold.h"
 
 namespace cli {
 
@@ -45,7 +46,7 @@ jet::Result<std::vector<size_t>> MapColumns(const jet::TableDef& table, const Cs
   for (const auto& field : header) {
     size_t found = table.columns.size();
     for (size_t k = 0; k < table.columns.size(); ++k) {
-      if (jet::FoldCase(table.columns[k].name) == jet::FoldCase(field.text)) found = k;
+      if (text::FoldCase(table.columns[k].name) == text::FoldCase(field.text)) found = k;
     }
     if (found == table.columns.size()) {
       return Status::InvalidArgument("table '" + table.name + "' has no column '" + field.text +

@@ -22,7 +22,7 @@
 #include "cli/regex_rule.h"
 #include "data/bulk_replace.h"
 #include "data/share_dm.h"
-#include "jet/text_codec.h"
+#include "text/case_fold.h"
 
 namespace cli {
 namespace {
@@ -91,7 +91,7 @@ bool ParseReplaceArgs(const std::vector<std::string>& argv, ReplaceArgs* out, st
     if (a == "--report") out->report = *value;
     if (a == "--field") {
       for (const std::string& f : out->fields) {
-        if (jet::FoldCase(f) == jet::FoldCase(*value)) {
+        if (text::EqualsIgnoreCase(f, *value)) {
           *error = "--field " + *value + " is given twice";
           return false;
         }

@@ -6,7 +6,7 @@
 #include "data/data_source.h"
 #include "data/db_error.h"
 #include "data/field_factory.h"
-#include "data/provider/text_case.h"
+#include "text/case_fold.h"
 
 namespace data {
 
@@ -97,7 +97,7 @@ void TDataSet::CreateFieldsFrom(const std::vector<provider::ColumnInfo>& columns
     std::string name = c.name;
     auto taken = [&](const std::string& n) {
       return std::any_of(names.begin(), names.end(), [&](const std::string& other) {
-        return provider::EqualsIgnoreCase(other, n);
+        return text::EqualsIgnoreCase(other, n);
       });
     };
     for (int n = 1; name.empty() || taken(name); ++n) {
@@ -119,7 +119,7 @@ void TDataSet::DestroyFields() {
 
 TField* TDataSet::FindField(std::string_view name) const {
   for (const auto& f : fields_) {
-    if (provider::EqualsIgnoreCase(f->FieldName(), name)) return f.get();
+    if (text::EqualsIgnoreCase(f->FieldName(), name)) return f.get();
   }
   return nullptr;
 }

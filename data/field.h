@@ -13,12 +13,12 @@
 
 #include "data/field_types.h"
 #include "data/provider/variant.h"
+#include "data/regional.h"
 
 namespace data {
 
 class TDataSet;
 class TField;
-struct RegionalSettings;
 
 // Told when a field is destroyed.
 class TFieldFreeObserver {

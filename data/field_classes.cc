@@ -4,9 +4,11 @@
 
 #include "data/db_error.h"
 #include "data/field.h"
-#include "data/provider/text_case.h"
 #include "data/regional.h"
-#include "data/text_format.h"
+#include "text/case_fold.h"
+#include "text/date_text.h"
+#include "text/number_text.h"
+#include "text/utf8.h"
 
 namespace data {
 namespace {
@@ -33,7 +35,7 @@ std::optional<double> AsDouble(const Variant& v) {
   if (auto* c = std::get_if<provider::Currency>(&v)) return static_cast<double>(c->scaled) / 10000;
   if (auto* t = std::get_if<provider::DateTime>(&v)) return t->days;
   if (auto* d = std::get_if<provider::Decimal>(&v)) {
-    return std::strtod(provider::DecimalToString(*d).c_str(), nullptr);
+    return text::ParseFloat(provider::DecimalToString(*d), '.');
   }
   return std::nullopt;
 }
@@ -43,7 +45,7 @@ std::optional<double> AsDouble(const Variant& v) {
 std::optional<int64_t> DecimalToFixed4(const provider::Decimal& d) {
   std::string text = provider::DecimalToString(d);
   bool overflow = false;
-  return ParseFixed4(text, '.', &overflow);
+  return text::ParseFixed4(text, '.', &overflow);
 }
 
 std::optional<int64_t> AsFixed4(const Variant& v) {
@@ -65,8 +67,8 @@ std::optional<int64_t> AsFixed4(const Variant& v) {
                              char sep) {
   throw EDatabaseError(
       Format("%s is not a valid value for field '%s'. The allowed range is %s to %s",
-             FormatGeneral(value, 15, sep).c_str(), field.c_str(),
-             FormatGeneral(min, 15, sep).c_str(), FormatGeneral(max, 15, sep).c_str()));
+             text::FormatGeneral(value, 15, sep).c_str(), field.c_str(),
+             text::FormatGeneral(min, 15, sep).c_str(), text::FormatGeneral(max, 15, sep).c_str()));
 }
 
 [[noreturn]] void TooLong(const std::string& field, size_t length, int size, const char* unit) {
@@ -134,7 +136,7 @@ std::string TWideStringField::TextValue() const {
 }
 
 void TWideStringField::SetTextValue(const std::string& text) {
-  const size_t length = provider::Utf16Length(text);
+  const size_t length = text::Utf16Length(text);
   // Cutting the text to the size would lose data silently: refuse instead.
   if (static_cast<int64_t>(length) > Size()) TooLong(DisplayName(), length, Size(), "characters");
   StoreValue(text);
@@ -166,7 +168,7 @@ void TIntegerField::SetTextValue(const std::string& text) {
     StoreValue(std::monostate{});
     return;
   }
-  std::optional<int64_t> v = ParseInteger(text, 32);
+  std::optional<int64_t> v = text::ParseInteger(text, 32);
   if (!v) {
     throw EDatabaseError(Format("'%s' is not a valid integer value for field '%s'", text.c_str(),
                                 DisplayName().c_str()));
@@ -195,7 +197,7 @@ void TLargeintField::SetTextValue(const std::string& text) {
     StoreValue(std::monostate{});
     return;
   }
-  std::optional<int64_t> v = ParseInteger(text, 64);
+  std::optional<int64_t> v = text::ParseInteger(text, 64);
   if (!v) {
     throw EDatabaseError(Format("'%s' is not a valid integer value for field '%s'", text.c_str(),
                                 DisplayName().c_str()));
@@ -210,7 +212,7 @@ TFloatField::TFloatField() : TField(ftFloat, 0) { set_alignment_default(taRightJ
 std::string TFloatField::TextValue() const {
   Variant v = Value();
   if (provider::IsNull(v)) return {};
-  if (auto d = AsDouble(v)) return FormatGeneral(*d, 15, Regional().decimal_separator);
+  if (auto d = AsDouble(v)) return text::FormatGeneral(*d, 15, Regional().decimal_separator);
   return provider::VariantToText(v);
 }
 
@@ -219,7 +221,7 @@ void TFloatField::SetTextValue(const std::string& text) {
     StoreValue(std::monostate{});
     return;
   }
-  std::optional<double> v = ParseFloat(text, Regional().decimal_separator);
+  std::optional<double> v = text::ParseFloat(text, Regional().decimal_separator);
   if (!v) {
     throw EDatabaseError(Format("'%s' is not a valid floating point value for field '%s'",
                                 text.c_str(), DisplayName().c_str()));
@@ -249,7 +251,7 @@ std::string TBCDField::TextValue() const {
   Variant v = Value();
   if (provider::IsNull(v)) return {};
   if (auto exact = ExactDecimalText(v, Regional().decimal_separator)) return *exact;
-  if (auto f = AsFixed4(v)) return FormatFixed4(*f, Regional().decimal_separator);
+  if (auto f = AsFixed4(v)) return text::FormatFixed4(*f, Regional().decimal_separator);
   // Too large for the fixed-point form: the exact digits rather than nothing.
   return provider::VariantToText(v);
 }
@@ -270,7 +272,7 @@ void TBCDField::SetTextValue(const std::string& text) {
   bool overflow = false;
   if (Size() > 4 && Size() <= 28) {
     // Columns with more than four places keep every place they hold.
-    std::optional<__int128> scaled = ParseScaled(text, sep, Size(), &overflow);
+    std::optional<__int128> scaled = text::ParseScaled(text, sep, Size(), &overflow);
     const unsigned __int128 limit = static_cast<unsigned __int128>(1) << 96;
     if (scaled) {
       const bool negative = *scaled < 0;
@@ -287,16 +289,16 @@ void TBCDField::SetTextValue(const std::string& text) {
       overflow = true;
     }
     if (overflow) {
-      RangeError(ParseFloat(text, sep).value_or(0), DisplayName(),
+      RangeError(text::ParseFloat(text, sep).value_or(0), DisplayName(),
                  -7.9228162514264337593543950335E28, 7.9228162514264337593543950335E28, sep);
     }
     throw EDatabaseError(Format("'%s' is not a valid floating point value for field '%s'",
                                 text.c_str(), DisplayName().c_str()));
   }
-  std::optional<int64_t> v = ParseFixed4(text, sep, &overflow);
+  std::optional<int64_t> v = text::ParseFixed4(text, sep, &overflow);
   if (!v) {
     if (overflow) {
-      RangeError(ParseFloat(text, sep).value_or(0), DisplayName(), -922337203685477.5808,
+      RangeError(text::ParseFloat(text, sep).value_or(0), DisplayName(), -922337203685477.5808,
                  922337203685477.5807, sep);
     }
     throw EDatabaseError(Format("'%s' is not a valid floating point value for field '%s'",
@@ -321,7 +323,7 @@ void TBooleanField::SetTextValue(const std::string& text) {
   static const std::string kTrue = "True", kFalse = "False";
   auto prefix_of = [&](const std::string& word) {
     return text.size() <= word.size() &&
-           provider::EqualsIgnoreAsciiCase(text, std::string_view(word).substr(0, text.size()));
+           text::EqualsIgnoreAsciiCase(text, std::string_view(word).substr(0, text.size()));
   };
   if (text.empty()) {
     StoreValue(std::monostate{});
@@ -350,7 +352,7 @@ std::string TDateTimeField::TextValue() const {
   std::optional<double> days = AsDouble(v);
   if (!days) return provider::VariantToText(v);
   const char* pattern = DataType() == ftDate ? "ddddd" : DataType() == ftTime ? "tt" : "c";
-  return FormatDateTime(pattern, *days, Regional());
+  return text::FormatDateTime(pattern, *days, Regional());
 }
 
 void TDateTimeField::SetTextValue(const std::string& text) {
@@ -362,15 +364,15 @@ void TDateTimeField::SetTextValue(const std::string& text) {
   const char* message;
   switch (DataType()) {
     case ftDate:
-      v = ParseDate(text, Regional());
+      v = text::ParseDate(text, Regional());
       message = "'%s' is not a valid date";
       break;
     case ftTime:
-      v = ParseTime(text, Regional());
+      v = text::ParseTime(text, Regional());
       message = "'%s' is not a valid time";
       break;
     default:
-      v = ParseDateTime(text, Regional());
+      v = text::ParseDateTime(text, Regional());
       message = "'%s' is not a valid date and time";
       break;
   }
@@ -440,10 +442,10 @@ std::string TVariantField::TextValue() const {
   Variant v = Value();
   const RegionalSettings& r = Regional();
   if (auto* b = std::get_if<bool>(&v)) return *b ? "True" : "False";
-  if (auto* d = std::get_if<double>(&v)) return FormatGeneral(*d, 15, r.decimal_separator);
+  if (auto* d = std::get_if<double>(&v)) return text::FormatGeneral(*d, 15, r.decimal_separator);
   if (auto* c = std::get_if<provider::Currency>(&v))
-    return FormatFixed4(c->scaled, r.decimal_separator);
-  if (auto* t = std::get_if<provider::DateTime>(&v)) return FormatDateTime("c", t->days, r);
+    return text::FormatFixed4(c->scaled, r.decimal_separator);
+  if (auto* t = std::get_if<provider::DateTime>(&v)) return text::FormatDateTime("c", t->days, r);
   return provider::VariantToText(v);
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "data/db_error.h"
-#include "data/provider/text_case.h"
+#include "text/case_fold.h"
 
 namespace data {
 
@@ -86,7 +86,7 @@ class Parser {
   bool Keyword(std::string_view word) {
     SkipBlanks();
     if (text_.size() - pos_ < word.size()) return false;
-    if (!provider::EqualsIgnoreAsciiCase(text_.substr(pos_, word.size()), word)) return false;
+    if (!text::EqualsIgnoreAsciiCase(text_.substr(pos_, word.size()), word)) return false;
     size_t end = pos_ + word.size();
     if (end < text_.size() && IsWordChar(text_[end])) return false;
     pos_ = end;
@@ -147,7 +147,7 @@ class Parser {
 
   size_t Column(const std::string& name) const {
     for (size_t i = 0; i < columns_.size(); ++i) {
-      if (provider::EqualsIgnoreCase(columns_[i], name)) return i;
+      if (text::EqualsIgnoreCase(columns_[i], name)) return i;
     }
     throw EDatabaseError(Format(kFieldNotFound, name.c_str()));
   }
@@ -248,9 +248,8 @@ int Compare(const provider::Variant& value, const Literal& lit) {
   std::optional<double> other =
       lit.is_number ? std::optional<double>(lit.number) : ParseNumber(lit.text);
   if (number && other) return *number < *other ? -1 : (*number > *other ? 1 : 0);
-  std::string a = provider::FoldCase(provider::VariantToText(value));
-  std::string b =
-      provider::FoldCase(lit.is_number ? provider::VariantToText(lit.number) : lit.text);
+  std::string a = text::FoldCase(provider::VariantToText(value));
+  std::string b = text::FoldCase(lit.is_number ? provider::VariantToText(lit.number) : lit.text);
   return a < b ? -1 : (a > b ? 1 : 0);
 }
 
@@ -322,8 +321,8 @@ bool FilterExpression::Matches(const std::vector<provider::Variant>& row) const 
 }
 
 bool LikeMatches(std::string_view text, std::string_view pattern) {
-  const std::string folded_text = provider::FoldCase(text);
-  const std::string folded_pattern = provider::FoldCase(pattern);
+  const std::string folded_text = text::FoldCase(text);
+  const std::string folded_pattern = text::FoldCase(pattern);
   std::vector<std::string_view> t = Characters(folded_text);
   std::vector<std::string_view> p = Characters(folded_pattern);
   // Greedy match with backtracking to the last run wildcard.

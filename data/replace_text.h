@@ -13,7 +13,7 @@ namespace data {
 
 enum TReplaceFlag : unsigned {
   rfReplaceAll = 1u << 0,  // every occurrence, not only the first
-  rfIgnoreCase = 1u << 1,  // letters of every script match their other case
+  rfIgnoreCase = 1u << 1,  // letters match by text::FoldCase, as in InStr
 };
 using TReplaceFlags = unsigned;
 

@@ -8,14 +8,12 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/data_source.cc
   ${CMAKE_CURRENT_LIST_DIR}/dataset.cc
   ${CMAKE_CURRENT_LIST_DIR}/dataset_filter.cc
-  ${CMAKE_CURRENT_LIST_DIR}/date_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/db_error.cc
   ${CMAKE_CURRENT_LIST_DIR}/field.cc
   ${CMAKE_CURRENT_LIST_DIR}/field_classes.cc
   ${CMAKE_CURRENT_LIST_DIR}/field_factory.cc
   ${CMAKE_CURRENT_LIST_DIR}/field_types.cc
   ${CMAKE_CURRENT_LIST_DIR}/filter_expression.cc
-  ${CMAKE_CURRENT_LIST_DIR}/number_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/regional.cc
   ${CMAKE_CURRENT_LIST_DIR}/replace_rule.cc
   ${CMAKE_CURRENT_LIST_DIR}/replace_text.cc

@@ -2,6 +2,7 @@
 
 #include "jet/table_def.h"
 #include "jet/table_scan.h"
+#include "text/case_fold.h"
 
 namespace jet {
 
@@ -12,7 +13,7 @@ constexpr int kLocalTable = 1;
 
 Result<size_t> FindColumn(const TableDef& def, const std::string& name, const std::string& file) {
   for (size_t i = 0; i < def.columns.size(); ++i) {
-    if (FoldCase(def.columns[i].name) == FoldCase(name)) return i;
+    if (text::FoldCase(def.columns[i].name) == text::FoldCase(name)) return i;
   }
   return Status::Corruption(file + ": page 2: the catalog has no column '" + name + "'");
 }
@@ -46,7 +47,7 @@ Result<std::vector<CatalogEntry>> ReadCatalog(PageStore& store, const TextDecode
     e.type = static_cast<int>(AsInt(type) & 0x7FFF);
     e.flags = static_cast<uint32_t>(AsInt(flags));
     e.definition_page = static_cast<uint32_t>(AsInt(id)) & kIdPageMask;
-    e.system = (e.flags & kSystemFlags) != 0 || FoldCase(e.name).rfind("msys", 0) == 0;
+    e.system = (e.flags & kSystemFlags) != 0 || text::FoldCase(e.name).rfind("msys", 0) == 0;
     if (e.type == kLocalTable && e.definition_page == 0) {
       return store.Corrupt(kCatalogPage, "catalog entry '" + e.name + "' has no definition page");
     }

@@ -10,6 +10,7 @@
 #include "jet/table_def.h"
 #include "jet/table_scan.h"
 #include "jet/text_codec.h"
+#include "text/case_fold.h"
 
 namespace jet {
 
@@ -38,9 +39,9 @@ class DatabaseImpl : public Database {
 
   Result<TableDef> FindTable(std::string_view name) override {
     JET_RETURN_IF_ERROR(LoadCatalog());
-    std::string folded = FoldCase(std::string(name));
+    std::string folded = text::FoldCase(std::string(name));
     for (const CatalogEntry& e : *catalog_) {
-      if (!(e.table() || e.linked()) || FoldCase(e.name) != folded) continue;
+      if (!(e.table() || e.linked()) || text::FoldCase(e.name) != folded) continue;
       if (e.linked()) {
         return Status::NotSupported(path() + ": table '" + e.name +
                                     "' is linked to another database");

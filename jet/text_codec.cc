@@ -4,33 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "text/utf8.h"
+
 namespace jet {
 
+using text::AppendUtf8;
+
 namespace {
-constexpr uint32_t kReplacement = 0xFFFD;
+constexpr uint32_t kReplacement = text::kReplacementChar;
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
-}  // namespace
 
-void AppendUtf8(uint32_t cp, std::string* out) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-namespace {
 // Feeds UTF-16 code units one at a time, pairing surrogates.
 class Utf16Sink {
  public:
@@ -106,34 +89,6 @@ std::string DecodeJet4Text(ByteView bytes) {
   return out;
 }
 
-size_t DecodeUtf8Char(std::string_view s, size_t i, uint32_t* cp) {
-  const auto b = static_cast<uint8_t>(s[i]);
-  size_t len;
-  uint32_t v;
-  if (b < 0x80) {
-    *cp = b;
-    return 1;
-  } else if ((b & 0xE0) == 0xC0) {
-    len = 2, v = b & 0x1F;
-  } else if ((b & 0xF0) == 0xE0) {
-    len = 3, v = b & 0x0F;
-  } else if ((b & 0xF8) == 0xF0) {
-    len = 4, v = b & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    const auto c = static_cast<uint8_t>(s[i + k]);
-    if ((c & 0xC0) != 0x80) return 0;
-    v = (v << 6) | (c & 0x3F);
-  }
-  static constexpr uint32_t kMinForLength[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (v < kMinForLength[len] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-  *cp = v;
-  return len;
-}
-
 std::string Utf8ToUtf16Le(const std::string& utf8) {
   std::string out;
   size_t i = 0;
@@ -142,8 +97,8 @@ std::string Utf8ToUtf16Le(const std::string& utf8) {
     out.push_back(static_cast<char>(unit >> 8));
   };
   while (i < utf8.size()) {
-    uint32_t cp = kReplacement;
-    size_t len = DecodeUtf8Char(utf8, i, &cp);
+    char32_t cp = kReplacement;
+    size_t len = text::DecodeUtf8Char(utf8, i, &cp);
     if (len == 0) cp = kReplacement, len = 1;  // one bad byte, one replacement
     if (cp >= 0x10000) {
       put(0xD800 + ((cp - 0x10000) >> 10));
@@ -203,67 +158,6 @@ std::string CodePageDecoder::Decode(ByteView bytes) const {
     ++in;
     --in_left;
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-  }
-  return out;
-}
-
-}  // namespace jet
-
-#include <locale.h>
-#include <wctype.h>
-
-namespace jet {
-
-namespace {
-// Decodes UTF-8 into code points; malformed bytes become U+FFFD.
-std::u32string Utf8ToCodePoints(const std::string& s) {
-  std::u32string out;
-  size_t i = 0;
-  while (i < s.size()) {
-    auto c = static_cast<uint8_t>(s[i]);
-    size_t len = c < 0x80             ? 1
-                 : (c & 0xE0) == 0xC0 ? 2
-                 : (c & 0xF0) == 0xE0 ? 3
-                 : (c & 0xF8) == 0xF0 ? 4
-                                      : 0;
-    if (len == 0 || i + len > s.size()) {
-      out.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    uint32_t cp = len == 1 ? c : c & (0x7F >> len);
-    bool ok = true;
-    for (size_t k = 1; k < len; ++k) {
-      auto cc = static_cast<uint8_t>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    out.push_back(ok ? cp : kReplacement);
-    i += ok ? len : 1;
-  }
-  return out;
-}
-
-locale_t Utf8Locale() {
-  static locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-  return loc;
-}
-}  // namespace
-
-std::string FoldCase(const std::string& utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  locale_t loc = Utf8Locale();
-  for (char32_t cp : Utf8ToCodePoints(utf8)) {
-    uint32_t lower = cp;
-    if (cp < 0x80) {
-      if (cp >= 'A' && cp <= 'Z') lower = cp + 32;
-    } else if (loc != static_cast<locale_t>(nullptr)) {
-      lower = static_cast<uint32_t>(towlower_l(static_cast<wint_t>(cp), loc));
-    } else if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) {
-      lower = cp + 32;  // Latin-1 letters when no Unicode locale is available
-    }
-    AppendUtf8(lower, &out);
   }
   return out;
 }

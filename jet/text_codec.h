@@ -8,20 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include <string_view>
-
 #include "jet/bytes_view.h"
 
 namespace jet {
-
-// Appends `cp` (any value; invalid code points become U+FFFD) as UTF-8.
-void AppendUtf8(uint32_t cp, std::string* out);
-
-// Decodes the UTF-8 character at byte `i` of `s` into *cp and returns its
-// length in bytes; returns 0 when the bytes there are not valid UTF-8 (a bad
-// lead or continuation byte, a cut sequence, an overlong form, a surrogate or
-// a value beyond U+10FFFF).
-size_t DecodeUtf8Char(std::string_view s, size_t i, uint32_t* cp);
 
 // UTF-16LE to UTF-8, pairing surrogates; a trailing odd byte is ignored.
 std::string Utf16LeToUtf8(ByteView bytes);
@@ -69,13 +58,5 @@ class TextDecoder {
   bool utf16_;
   CodePageDecoder code_page_;
 };
-
-}  // namespace jet
-
-namespace jet {
-
-// `utf8` with every letter in lower case (Unicode simple case mapping), for
-// comparing names the way Access does: ignoring case, accented letters included.
-std::string FoldCase(const std::string& utf8);
 
 }  // namespace jet

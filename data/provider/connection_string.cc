@@ -1,7 +1,7 @@
 #include "data/provider/connection_string.h"
 
 #include "data/provider/provider.h"
-#include "data/provider/text_case.h"
+#include "text/case_fold.h"
 
 namespace provider {
 namespace {
@@ -75,7 +75,7 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
     }
     bool replaced = false;
     for (auto& [k, v] : result.pairs_) {
-      if (EqualsIgnoreAsciiCase(k, key)) {
+      if (text::EqualsIgnoreAsciiCase(k, key)) {
         v = value;
         replaced = true;
       }
@@ -87,7 +87,7 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
 
 std::optional<std::string> ConnectionString::Get(std::string_view key) const {
   for (const auto& [k, v] : pairs_) {
-    if (EqualsIgnoreAsciiCase(k, key)) return v;
+    if (text::EqualsIgnoreAsciiCase(k, key)) return v;
   }
   return std::nullopt;
 }

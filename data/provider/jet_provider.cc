@@ -7,11 +7,13 @@
 #include <optional>
 
 #include "data/provider/ado.h"
+#include "data/provider/instr.h"
 #include "data/provider/registry.h"
 #include "data/provider/sql.h"
-#include "data/provider/text_case.h"
 #include "jet/database.h"
 #include "jet/update/writable_database.h"
+#include "text/case_fold.h"
+#include "text/number_text.h"
 
 namespace provider {
 namespace {
@@ -112,7 +114,7 @@ std::optional<double> NumberOf(const Variant& v) {
   if (auto* b = std::get_if<bool>(&v)) return *b ? -1.0 : 0.0;
   if (auto* c = std::get_if<Currency>(&v)) return static_cast<double>(c->scaled) / 10000;
   if (auto* d = std::get_if<DateTime>(&v)) return d->days;
-  if (auto* d = std::get_if<Decimal>(&v)) return std::strtod(DecimalToString(*d).c_str(), nullptr);
+  if (auto* d = std::get_if<Decimal>(&v)) return text::ParseFloat(DecimalToString(*d), '.');
   return std::nullopt;
 }
 
@@ -327,7 +329,7 @@ class JetStore : public Store {
     size_t field = table->columns.size();
     if (st.where) {
       for (size_t i = 0; i < table->columns.size(); ++i) {
-        if (EqualsIgnoreCase(table->columns[i].name, st.where->field)) field = i;
+        if (text::EqualsIgnoreCase(table->columns[i].name, st.where->field)) field = i;
       }
       if (field == table->columns.size()) throw ProviderError(kMissingParameter);
     }

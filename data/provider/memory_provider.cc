@@ -5,7 +5,7 @@
 
 #include "data/provider/ado.h"
 #include "data/provider/sql.h"
-#include "data/provider/text_case.h"
+#include "text/case_fold.h"
 
 namespace provider {
 namespace {
@@ -130,7 +130,7 @@ class MemoryStore : public Store {
     SelectStatement st = ParseSelect(statement);
     size_t table = db_->tables.size();
     for (size_t i = 0; i < db_->tables.size(); ++i) {
-      if (EqualsIgnoreCase(db_->tables[i].name, st.table)) table = i;
+      if (text::EqualsIgnoreCase(db_->tables[i].name, st.table)) table = i;
     }
     if (table == db_->tables.size()) throw ProviderError(UnknownTableMessage(st.table));
     const MemoryTable& t = db_->tables[table];
@@ -140,7 +140,7 @@ class MemoryStore : public Store {
     } else {
       size_t column = t.columns.size();
       for (size_t c = 0; c < t.columns.size(); ++c) {
-        if (EqualsIgnoreCase(t.columns[c].name, st.where->field)) column = c;
+        if (text::EqualsIgnoreCase(t.columns[c].name, st.where->field)) column = c;
       }
       if (column == t.columns.size()) throw ProviderError(kMissingParameter);
       for (size_t r = 0; r < t.rows.size(); ++r) {
@@ -164,7 +164,7 @@ MemoryTable& MemoryDatabase::AddTable(std::string name, std::vector<ColumnInfo> 
 
 MemoryTable* MemoryDatabase::Find(const std::string& name) {
   for (MemoryTable& t : tables) {
-    if (EqualsIgnoreCase(t.name, name)) return &t;
+    if (text::EqualsIgnoreCase(t.name, name)) return &t;
   }
   return nullptr;
 }

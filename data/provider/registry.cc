@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/provider/text_case.h"
+#include "text/case_fold.h"
 
 namespace provider {
 namespace {
@@ -29,7 +29,7 @@ std::mutex& Lock() {
 void RegisterProvider(const std::string& name, ProviderFactory factory) {
   std::lock_guard<std::mutex> lock(Lock());
   for (Entry& e : Entries()) {
-    if (EqualsIgnoreAsciiCase(e.name, name)) {
+    if (text::EqualsIgnoreAsciiCase(e.name, name)) {
       e.factory = std::move(factory);
       return;
     }
@@ -40,7 +40,7 @@ void RegisterProvider(const std::string& name, ProviderFactory factory) {
 void RegisterProviderIfAbsent(const std::string& name, ProviderFactory factory) {
   std::lock_guard<std::mutex> lock(Lock());
   for (const Entry& e : Entries()) {
-    if (EqualsIgnoreAsciiCase(e.name, name)) return;
+    if (text::EqualsIgnoreAsciiCase(e.name, name)) return;
   }
   Entries().push_back({name, std::move(factory)});
 }
@@ -49,7 +49,7 @@ void UnregisterProvider(std::string_view name) {
   std::lock_guard<std::mutex> lock(Lock());
   auto& entries = Entries();
   for (auto it = entries.begin(); it != entries.end(); ++it) {
-    if (EqualsIgnoreAsciiCase(it->name, name)) {
+    if (text::EqualsIgnoreAsciiCase(it->name, name)) {
       entries.erase(it);
       return;
     }
@@ -61,7 +61,7 @@ std::unique_ptr<Provider> CreateProvider(std::string_view name) {
   {
     std::lock_guard<std::mutex> lock(Lock());
     for (const Entry& e : Entries()) {
-      if (EqualsIgnoreAsciiCase(e.name, name)) factory = e.factory;
+      if (text::EqualsIgnoreAsciiCase(e.name, name)) factory = e.factory;
     }
   }
   if (!factory) {

@@ -3,8 +3,9 @@
 #include <cctype>
 #include <vector>
 
+#include "data/provider/instr.h"
 #include "data/provider/provider.h"
-#include "data/provider/text_case.h"
+#include "text/case_fold.h"
 
 namespace provider {
 namespace {
@@ -143,7 +144,7 @@ class Parser {
     return Peek().kind == Tok::kEnd;
   }
   static bool IsKeyword(const Token& t, const char* word) {
-    return t.kind == Tok::kName && EqualsIgnoreAsciiCase(t.text, word);
+    return t.kind == Tok::kName && text::EqualsIgnoreAsciiCase(t.text, word);
   }
   static bool IsPunct(const Token& t, const char* p) {
     return t.kind == Tok::kPunct && t.text == p;
@@ -151,7 +152,7 @@ class Parser {
   static bool IsReserved(const std::string& word) {
     for (const char* r : {"SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "ORDER", "BY", "GROUP",
                           "HAVING", "AS", "ON", "IN", "IS", "NULL", "LIKE", "BETWEEN"}) {
-      if (EqualsIgnoreAsciiCase(word, r)) return true;
+      if (text::EqualsIgnoreAsciiCase(word, r)) return true;
     }
     return false;
   }

@@ -38,24 +38,3 @@ std::string DecimalToString(const Decimal& d);
 std::string GuidToString(const Guid& g);
 
 }  // namespace provider
-
-namespace provider {
-
-// A date and time broken into its parts.
-struct CivilDateTime {
-  int year = 1899, month = 12, day = 30;
-  int hour = 0, minute = 0, second = 0, millisecond = 0;
-};
-
-// Parts of an automation date, the time rounded to the millisecond. The
-// whole part counts days (negative before 1899-12-30); the fraction's
-// magnitude is the time of day.
-CivilDateTime DecodeDateTime(double days);
-// Days since 1899-12-30 of a valid date (year 1..9999).
-double EncodeDate(int year, int month, int day);
-// Fraction of a day.
-double EncodeTime(int hour, int minute, int second, int millisecond);
-bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);
-
-}  // namespace provider

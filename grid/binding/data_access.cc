@@ -3,7 +3,8 @@
 #include <type_traits>
 #include <variant>
 
-#include "grid/columns/number_format.h"
+#include "text/date_text.h"
+#include "text/number_text.h"
 
 namespace grid {
 namespace {
@@ -79,14 +80,12 @@ bool IsDateTimeField(const TField& field) {
 std::string FormatFieldValue(const TField& field, const std::string& pattern) {
   if (field.IsNull()) return std::string();
   if (IsNumericField(field)) {
-    return FormatFloatPattern(pattern, FieldAsFloat(field), DecimalSeparatorOf(field));
+    return text::FormatNumberPattern(pattern, FieldAsFloat(field), DecimalSeparatorOf(field));
   }
   if (IsDateTimeField(field)) {
-    const data::RegionalSettings* regional =
-        field.DataSet() ? &field.DataSet()->Regional() : nullptr;
-    return FormatDateTimePattern(pattern, FieldAsFloat(field),
-                                 regional ? regional->date_separator : '/',
-                                 regional ? regional->time_separator : ':');
+    static const text::RegionalSettings kNoSource;
+    return text::FormatDateTime(pattern, FieldAsFloat(field),
+                                field.DataSet() ? field.DataSet()->Regional() : kNoSource);
   }
   return std::string();
 }

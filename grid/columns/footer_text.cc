@@ -1,6 +1,7 @@
 // The text of a footer cell.
-#include "grid/columns/number_format.h"
+#include "grid/columns/fixed_point.h"
 #include "grid/data_grid.h"
+#include "text/number_text.h"
 
 namespace grid {
 namespace {
@@ -15,16 +16,22 @@ std::string SummaryText(const TField& field, const std::string& pattern, TFixed 
     case TFieldType::ftInteger:
     case TFieldType::ftWord:
     case TFieldType::ftAutoInc:
-      if (!pattern.empty()) return FormatFloatPattern(pattern, FixedToDouble(value), separator);
+      if (!pattern.empty()) {
+        return text::FormatNumberPattern(pattern, FixedToDouble(value), separator);
+      }
       // The full value, also when it no longer fits 32 bits.
       return std::to_string(FixedRoundToInteger(value));
     case TFieldType::ftFloat:
     case TFieldType::ftCurrency:
-      if (!pattern.empty()) return FormatFloatPattern(pattern, FixedToDouble(value), separator);
-      return FormatGeneralFloat(FixedToDouble(value), 15, separator);
+      if (!pattern.empty()) {
+        return text::FormatNumberPattern(pattern, FixedToDouble(value), separator);
+      }
+      return text::FormatGeneral(FixedToDouble(value), 15, separator);
     case TFieldType::ftBCD:
-      if (!pattern.empty()) return FormatFloatPattern(pattern, FixedToDouble(value), separator);
-      return FormatFixedGeneral(value, separator);
+      if (!pattern.empty()) {
+        return text::FormatNumberPattern(pattern, FixedToDouble(value), separator);
+      }
+      return text::FormatFixed4(value, separator);
     default:
       return "0";
   }
@@ -55,9 +62,9 @@ std::string TDataGrid::FooterValueText(int row, TGridColumn& column) {
       TFixed value = summary ? summary->ResultValue : 0;
       char separator = source ? DecimalSeparator(*source) : '.';
       if (!footer.DisplayFormat().empty()) {
-        return FormatFloatPattern(footer.DisplayFormat(), FixedToDouble(value), separator);
+        return text::FormatNumberPattern(footer.DisplayFormat(), FixedToDouble(value), separator);
       }
-      return FormatGeneralFloat(FixedToDouble(value), 15, separator);
+      return text::FormatGeneral(FixedToDouble(value), 15, separator);
     }
     case TFooterValueType::fvtFieldValue: {
       if (!source || !source->Active() || footer.FieldName().empty()) return std::string();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "data/provider/text_case.h"
+#include "text/case_fold.h"
 
 namespace grid {
 
@@ -43,7 +43,7 @@ void TSumCollection::Remove(TSumItem* item) {
 TSumItem* TSumCollection::FindSummary(TGroupOperation operation, const std::string& field_name) {
   for (auto& item : items_) {
     if (item->GroupOperation() == operation &&
-        provider::EqualsIgnoreCase(item->FieldName(), field_name)) {
+        text::EqualsIgnoreCase(item->FieldName(), field_name)) {
       return item.get();
     }
   }

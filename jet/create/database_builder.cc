@@ -21,6 +21,7 @@
 #include "jet/format.h"
 #include "jet/keys/index_key.h"
 #include "jet/text_codec.h"
+#include "text/case_fold.h"
 
 namespace jet::create {
 
@@ -90,9 +91,9 @@ struct DatabaseBuilder::State {
   }
 
   TableState* Find(std::string_view name) {
-    std::string folded = FoldCase(std::string(name));
+    std::string folded = text::FoldCase(std::string(name));
     for (auto& t : tables) {
-      if (FoldCase(t->def.name) == folded) return t.get();
+      if (text::FoldCase(t->def.name) == folded) return t.get();
     }
     return nullptr;
   }
@@ -404,7 +405,7 @@ Status DatabaseBuilder::CreateTable(const TableSpec& spec) {
   if (s.Find(spec.name)) {
     return Status::InvalidArgument("table '" + spec.name + "' already exists");
   }
-  if (FoldCase(spec.name).rfind("msys", 0) == 0) {
+  if (text::FoldCase(spec.name).rfind("msys", 0) == 0) {
     return Status::InvalidArgument("table name '" + spec.name + "' is reserved for system tables");
   }
   JET_RETURN_IF_ERROR(LayoutTable(spec).status());  // check before allocating anything

@@ -14,6 +14,7 @@
 #include "jet/write/file_system.h"
 #include "jet/write/journaled_file.h"
 #include "jet/write/write_lock.h"
+#include "text/case_fold.h"
 
 namespace jet::create {
 
@@ -277,9 +278,9 @@ Result<std::unique_ptr<FileAppender>> FileAppender::Open(const std::string& path
 
 Result<TableDef> FileAppender::FindTable(std::string_view name) {
   JET_ASSIGN_OR_RETURN(auto catalog, ReadCatalog(*impl_->store, *impl_->text));
-  std::string folded = FoldCase(std::string(name));
+  std::string folded = text::FoldCase(std::string(name));
   for (const CatalogEntry& e : catalog) {
-    if (!e.table() || FoldCase(e.name) != folded) continue;
+    if (!e.table() || text::FoldCase(e.name) != folded) continue;
     auto def = ReadTableDef(*impl_->store, *impl_->text, e.definition_page);
     if (!def.ok()) return def.status().WithContext("table '" + e.name + "'");
     def->name = e.name;

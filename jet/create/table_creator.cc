@@ -11,6 +11,7 @@
 #include "jet/index/index_page.h"
 #include "jet/table_def.h"
 #include "jet/table_scan.h"
+#include "text/case_fold.h"
 
 namespace jet::create {
 
@@ -22,7 +23,7 @@ constexpr uint32_t kIdPageMask = 0x00FFFFFF;
 // Position of column `name` (ignoring case) in `def`, or -1.
 int ColumnOf(const TableDef& def, const std::string& name) {
   for (size_t i = 0; i < def.columns.size(); ++i) {
-    if (FoldCase(def.columns[i].name) == FoldCase(name)) return static_cast<int>(i);
+    if (text::FoldCase(def.columns[i].name) == text::FoldCase(name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -74,7 +75,7 @@ Result<CatalogFacts> ReadCatalogFacts(PageStore& store, const TextDecoder& text,
   facts.sort_order = name_column.sort_order;
   facts.sort_order_version = name_column.sort_order_version;
 
-  const std::string folded = FoldCase(name);
+  const std::string folded = text::FoldCase(name);
   bool taken = false;
   uint32_t aces_page = 0;
   Bytes table_owner, database_owner;
@@ -94,7 +95,7 @@ Result<CatalogFacts> ReadCatalogFacts(PageStore& store, const TextDecoder& text,
       table_owner = *owner;
     }
     // Tables, queries and links share one name space.
-    if (type != kContainerType && type != 2 && FoldCase(*n) == folded) taken = true;
+    if (type != kContainerType && type != 2 && text::FoldCase(*n) == folded) taken = true;
   }));
   if (taken) {
     return Status::InvalidArgument("an object named '" + name + "' already exists in " +
@@ -130,7 +131,7 @@ Result<TableDef> WriteTableStructure(PageEditor& editor, const TableSpec& spec,
     return Status::NotSupported(editor.store().file() +
                                 ": creating tables in Access 97 databases is not supported");
   }
-  if (FoldCase(spec.name).rfind("msys", 0) == 0) {
+  if (text::FoldCase(spec.name).rfind("msys", 0) == 0) {
     return Status::InvalidArgument("table name '" + spec.name + "' is reserved for system tables");
   }
   JET_ASSIGN_OR_RETURN(TableDef def, LayoutTable(spec));

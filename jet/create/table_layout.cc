@@ -6,6 +6,7 @@
 #include "jet/format.h"
 #include "jet/row_layout.h"
 #include "jet/text_codec.h"
+#include "text/case_fold.h"
 
 namespace jet::create {
 
@@ -79,7 +80,7 @@ Result<TableDef> LayoutTable(const TableSpec& spec) {
     if (s.name.empty() || Utf16Units(s.name) > kMaxNameChars) {
       return bad("column name '" + s.name + "' must have 1 to 64 characters");
     }
-    if (!names.insert(FoldCase(s.name)).second)
+    if (!names.insert(text::FoldCase(s.name)).second)
       return bad("column '" + s.name + "' is listed twice");
     if (!KnownType(s.type)) return bad("column '" + s.name + "' has an unknown type");
     ColumnDef c;
@@ -149,7 +150,7 @@ Result<TableDef> LayoutTable(const TableSpec& spec) {
     if (s.name.empty() || Utf16Units(s.name) > kMaxNameChars) {
       return bad("index name '" + s.name + "' must have 1 to 64 characters");
     }
-    if (!index_names.insert(FoldCase(s.name)).second)
+    if (!index_names.insert(text::FoldCase(s.name)).second)
       return bad("index '" + s.name + "' is listed twice");
     if (s.columns.empty() || s.columns.size() > kMaxIndexColumns) {
       return bad("index '" + s.name + "' must have 1 to 10 columns");
@@ -167,7 +168,7 @@ Result<TableDef> LayoutTable(const TableSpec& spec) {
     for (const IndexColumnSpec& ic : s.columns) {
       size_t found = def.columns.size();
       for (size_t k = 0; k < def.columns.size(); ++k) {
-        if (FoldCase(def.columns[k].name) == FoldCase(ic.column)) found = k;
+        if (text::FoldCase(def.columns[k].name) == text::FoldCase(ic.column)) found = k;
       }
       if (found == def.columns.size()) {
         return bad("index '" + s.name + "' names unknown column '" + ic.column + "'");

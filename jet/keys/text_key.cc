@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "jet/keys/char_rules.h"
-#include "jet/text_codec.h"
+#include "text/utf8.h"
 
 namespace jet::keys {
 
@@ -25,8 +25,8 @@ Result<std::u16string> ToUtf16(std::string_view s, size_t max_units) {
   out.reserve(std::min(s.size(), max_units + 1));
   size_t i = 0;
   while (i < s.size() && out.size() < max_units) {
-    uint32_t cp = 0;
-    const size_t len = DecodeUtf8Char(s, i, &cp);
+    char32_t cp = 0;
+    const size_t len = text::DecodeUtf8Char(s, i, &cp);
     if (len == 0) {
       return Status::InvalidArgument("text for an index key is not valid UTF-8 (byte " +
                                      std::to_string(i) + ")");

@@ -16,6 +16,7 @@
 #include "jet/table_scan.h"
 #include "jet/text_codec.h"
 #include "jet/usage_map.h"
+#include "text/case_fold.h"
 
 namespace jet {
 
@@ -95,7 +96,9 @@ class Checker {
       }
     }
     table_of_def_[t.definition_page] = t.name;
-    if (t.system || FoldCase(t.name).rfind("msys", 0) == 0) system_defs_.insert(t.definition_page);
+    if (t.system || text::FoldCase(t.name).rfind("msys", 0) == 0) {
+      system_defs_.insert(t.definition_page);
+    }
     structure_pages_[t.definition_page] = where + "'s definition";
     for (const IndexDef& x : t.indexes) {
       if (x.root_page != 0) structure_pages_[x.root_page] = where + "'s index '" + x.name + "'";

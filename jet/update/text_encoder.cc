@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "jet/text_codec.h"
+#include "text/utf8.h"
 
 namespace jet {
 
@@ -14,8 +14,8 @@ bool Utf8ToUnits(const std::string& s, std::vector<uint16_t>* units) {
   units->clear();
   size_t i = 0;
   while (i < s.size()) {
-    uint32_t cp = 0;
-    const size_t len = DecodeUtf8Char(s, i, &cp);
+    char32_t cp = 0;
+    const size_t len = text::DecodeUtf8Char(s, i, &cp);
     if (len == 0) return false;
     if (cp >= 0x10000) {
       cp -= 0x10000;
@@ -50,8 +50,8 @@ Result<std::vector<uint8_t>> TextEncoder::Encode(const std::string& utf8, bool c
     size_t units = 0;
     bool narrow = compress;
     for (size_t i = 0; i < utf8.size();) {
-      uint32_t cp = 0;
-      const size_t len = DecodeUtf8Char(utf8, i, &cp);
+      char32_t cp = 0;
+      const size_t len = text::DecodeUtf8Char(utf8, i, &cp);
       if (len == 0) return Status::InvalidArgument("the text is not valid UTF-8");
       units += cp >= 0x10000 ? 2 : 1;
       narrow = narrow && cp != 0 && cp < 0x100;
@@ -69,8 +69,8 @@ Result<std::vector<uint8_t>> TextEncoder::Encode(const std::string& utf8, bool c
       out.push_back(static_cast<uint8_t>(u >> 8));
     };
     for (size_t i = 0; i < utf8.size();) {
-      uint32_t cp = 0;
-      i += DecodeUtf8Char(utf8, i, &cp);
+      char32_t cp = 0;
+      i += text::DecodeUtf8Char(utf8, i, &cp);
       if (narrow) {
         out.push_back(static_cast<uint8_t>(cp));
       } else if (cp >= 0x10000) {

@@ -1,5 +1,5 @@
 // Text decoding: Jet 4 UTF-16 with and without compression, Jet 3 code pages
-// (1252 and 936), and the case folding used to find tables by name.
+// (1252 and 936).
 #include "jet/text_codec.h"
 
 #include <gtest/gtest.h>
@@ -53,49 +53,6 @@ TEST(TextCodecTest, Utf8ToUtf16RoundTrips) {
   std::string u = Utf8ToUtf16Le(s);
   EXPECT_EQ(u.size(), 10u);
   EXPECT_EQ(Utf16LeToUtf8(ByteView{reinterpret_cast<const uint8_t*>(u.data()), u.size()}), s);
-}
-
-TEST(TextCodecTest, FoldCaseCoversAccentedAndNonLatinLetters) {
-  EXPECT_EQ(FoldCase("Table1"), "table1");
-  EXPECT_EQ(FoldCase("\xC3\x89T\xC3\x89"), "\xC3\xA9t\xC3\xA9");  // ÉTÉ
-  EXPECT_EQ(FoldCase("\xD0\x91\xD0\xB0\xD0\x97\xD0\x90"),
-            "\xD0\xB1\xD0\xB0\xD0\xB7\xD0\xB0");        // БаЗА
-  EXPECT_EQ(FoldCase("\xE4\xB8\xAD"), "\xE4\xB8\xAD");  // no case: unchanged
-}
-
-}  // namespace
-}  // namespace jet
-
-namespace jet {
-namespace {
-
-// One decoder serves index keys, row encoding and passwords: it must accept
-// exactly the well-formed sequences and say how many bytes each takes.
-TEST(DecodeUtf8CharTest, AcceptsWellFormedCharactersAndRejectsTheRest) {
-  struct Case {
-    std::string bytes;
-    size_t len;
-    uint32_t cp;
-  };
-  const Case cases[] = {
-      {"A", 1, 0x41},
-      {"\xC3\xA9", 2, 0xE9},              // é
-      {"\xE4\xB8\xAD", 3, 0x4E2D},        // 中
-      {"\xF0\x9F\x98\x80", 4, 0x1F600},   // emoji, outside the BMP
-      {"\xC0\x80", 0, 0},                 // overlong NUL
-      {"\xED\xA0\x80", 0, 0},             // a surrogate written as UTF-8
-      {"\xE4\xB8", 0, 0},                 // cut short
-      {"\xE4\x41\xAD", 0, 0},             // bad continuation byte
-      {"\x80", 0, 0},                     // stray continuation byte
-      {"\xF4\x90\x80\x80", 0, 0},         // beyond U+10FFFF
-  };
-  for (const Case& c : cases) {
-    uint32_t cp = 0;
-    EXPECT_EQ(DecodeUtf8Char(c.bytes, 0, &cp), c.len) << c.bytes;
-    if (c.len != 0) {
-      EXPECT_EQ(cp, c.cp) << c.bytes;
-    }
-  }
 }
 
 }  // namespace

@@ -6,8 +6,9 @@
 
 #include "data/db_error.h"
 #include "data/field_factory.h"
-#include "data/text_format.h"
 #include "tests/data/core/memory_fixture.h"
+#include "text/calendar.h"
+#include "text/date_text.h"
 
 namespace data {
 namespace {
@@ -73,7 +74,7 @@ class FieldTest : public ::testing::Test {
     values[6] = 0.1 + 0.2;
     values[7] = Currency{125000};
     values[9] = true;
-    values[10] = DateTime{EncodeDate(2024, 3, 5) + EncodeTime(13, 4, 5, 0)};
+    values[10] = DateTime{text::EncodeDate(2024, 3, 5) + text::EncodeTime(13, 4, 5, 0)};
     values[13] = std::string("memo text");
     values[19] = int64_t{7};
     t.rows.push_back(values);
@@ -206,11 +207,12 @@ TEST_F(FieldTest, ReadForms) {
 }
 
 TEST_F(FieldTest, DateTimeAtMidnightReadsAsTheDate) {
-  db_->tables[0].rows[0][10] = DateTime{EncodeDate(2024, 12, 31)};
+  db_->tables[0].rows[0][10] = DateTime{text::EncodeDate(2024, 12, 31)};
   query_.Close();
   query_.Open();
   EXPECT_EQ(F("DT").TextValue(), "2024/12/31");
-  db_->tables[0].rows[0][10] = DateTime{EncodeDate(2024, 12, 31) + EncodeTime(0, 0, 0, 500)};
+  db_->tables[0].rows[0][10] =
+      DateTime{text::EncodeDate(2024, 12, 31) + text::EncodeTime(0, 0, 0, 500)};
   query_.Close();
   query_.Open();
   EXPECT_EQ(F("DT").TextValue(), "2024/12/31");
@@ -265,20 +267,6 @@ TEST_F(FieldTest, FloatAndDecimalWrites) {
   EXPECT_EQ(Write("N", "99.125"), "99.125");
 }
 
-TEST(GeneralFormat, Rules) {
-  EXPECT_EQ(FormatGeneral(0, 15, '.'), "0");
-  EXPECT_EQ(FormatGeneral(0.0001, 15, '.'), "0.0001");
-  EXPECT_EQ(FormatGeneral(0.00005, 15, '.'), "5E-5");
-  EXPECT_EQ(FormatGeneral(1e20, 15, '.'), "1E20");
-  EXPECT_EQ(FormatGeneral(1.5e-7, 15, '.'), "1.5E-7");
-  EXPECT_EQ(FormatGeneral(-1234.5, 15, ','), "-1234,5");
-  EXPECT_EQ(FormatGeneral(123456789012345.0, 15, '.'), "123456789012345");
-  EXPECT_EQ(FormatGeneral(1234567890123456.0, 15, '.'), "1.23456789012346E15");
-  EXPECT_EQ(FormatGeneral(1.0 / 3, 15, '.'), "0.333333333333333");
-  EXPECT_EQ(FormatFixed4(-1, '.'), "-0.0001");
-  EXPECT_EQ(FormatFixed4(120000, '.'), "12");
-}
-
 TEST_F(FieldTest, BooleanWrites) {
   struct Case {
     const char* text;
@@ -310,23 +298,6 @@ TEST_F(FieldTest, DateTimeWrites) {
   EXPECT_EQ(Write("D", "2023/2/29"), "!'2023/2/29' is not a valid date");
   EXPECT_EQ(Write("Tm", "10:00 x"), "!'10:00 x' is not a valid time");
   EXPECT_EQ(Write("Tm", "10:60"), "!'10:60' is not a valid time");
-}
-
-TEST(DateOrder, FromTheShortDateFormat) {
-  RegionalSettings r = TestRegional();
-  r.short_date_format = "dd.MM.yyyy";
-  r.date_separator = '.';
-  EXPECT_EQ(ParseDate("5.3.2024", r), EncodeDate(2024, 3, 5));
-  EXPECT_EQ(ParseDate("5.3", r), EncodeDate(2026, 3, 5));
-  r.short_date_format = "M/d/yy";
-  r.date_separator = '/';
-  EXPECT_EQ(ParseDate("3/5/24", r), EncodeDate(2024, 3, 5));
-  EXPECT_EQ(ParseDate("3/5/24/", r), EncodeDate(2024, 3, 5));
-  EXPECT_FALSE(ParseDate("3/5/", r).has_value());
-  r.short_date_format = "";  // no letter at all: month first
-  EXPECT_EQ(ParseDate("3/5/2024", r), EncodeDate(2024, 3, 5));
-  // Digits are read while the number is below 1000.
-  EXPECT_FALSE(ParseDate("3/5/20245", r).has_value());
 }
 
 TEST_F(FieldTest, TextWritesRefuseTooLongTexts) {
@@ -386,8 +357,8 @@ TEST(SystemRegional, PatternsThatReadBackOrTheDefaults) {
   EXPECT_EQ(r.decimal_separator, '.');
   // What it writes, it reads.
   r.current_year = 2026;
-  const double when = provider::EncodeDate(1890, 7, 4) + provider::EncodeTime(8, 9, 10, 0);
-  EXPECT_EQ(ParseDateTime(FormatDateTime("c", when, r), r), when);
+  const double when = text::EncodeDate(1890, 7, 4) + text::EncodeTime(8, 9, 10, 0);
+  EXPECT_EQ(text::ParseDateTime(text::FormatDateTime("c", when, r), r), when);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "data/provider/instr.h"
+
 namespace data {
 namespace {
 
@@ -82,6 +84,23 @@ TEST(ReplaceTextTest, FlagsSelectFirstOnlyAndExactCase) {
   EXPECT_EQ(ReplaceText("abcABCabc", "abc", "X", rfIgnoreCase), "XABCabc");
   EXPECT_EQ(ReplaceText("ABCabcABC", "abc", "X", rfReplaceAll), "ABCXABC");
   EXPECT_EQ(ReplaceText("ABCabc", "abc", "X", 0), "ABCX");
+}
+
+// Modify rewrites the rows the view's InStr condition listed: for every
+// text and pattern, the replace must change the text exactly when the
+// condition selects it.
+TEST(ReplaceTextTest, ChangesExactlyTheTextsTheFilterSelects) {
+  const std::string texts[] = {
+      "ABCabc", "xİy",       "ÄPFEL", "Straße", "ǅ", "ΣΟΦΟΣ σοφος ς", "\u212Aelvin", "ＡＢＣ",
+      "亭中亭", "a\xff\xfe", "😀Ab",   "",       "ﬁ"};
+  const std::string patterns[] = {"abc",    "i",  "äpfel",    "SS",   "ǆ",  "ς", "σ",  "k",
+                                  "ａｂｃ", "中", "\xB8\xAD", "\xfe", "😀a", "İ", "fi", "é"};
+  for (const std::string& t : texts) {
+    for (const std::string& p : patterns) {
+      const bool selected = provider::InStrIgnoreCase(1, t, p) != 0;
+      EXPECT_EQ(ReplaceText(t, p, "\x01", kModify) != t, selected) << t << " / " << p;
+    }
+  }
 }
 
 }  // namespace

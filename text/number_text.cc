@@ -1,12 +1,15 @@
-// Number texts: integer and decimal parsing, the general number form.
+#include "text/number_text.h"
+
+#include <locale.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "data/text_format.h"
-
-namespace data {
+namespace text {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -62,6 +65,13 @@ std::optional<NumberParts> SplitNumber(std::string_view s, char sep) {
 
 }  // namespace
 
+std::string FormatScientific(double value, int decimals) {
+  char buf[64];
+  const std::to_chars_result r =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, decimals);
+  return std::string(buf, r.ptr);
+}
+
 std::optional<int64_t> ParseInteger(std::string_view s, int bits) {
   size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;
@@ -105,7 +115,10 @@ std::optional<double> ParseFloat(std::string_view text, char sep) {
   if (!p) return std::nullopt;
   std::string normal = (p->negative ? "-0" : "0") + p->digits.substr(0, p->point) + "." +
                        p->digits.substr(p->point) + "e" + std::to_string(p->exponent);
-  double v = std::strtod(normal.c_str(), nullptr);
+  // The "C" locale's reading, whatever locale the program runs in: the text
+  // above always has "." as its separator.
+  static const locale_t c_locale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  double v = strtod_l(normal.c_str(), nullptr, c_locale);
   if (!std::isfinite(v)) return std::nullopt;
   return v;
 }
@@ -152,9 +165,8 @@ std::string FormatGeneral(double value, int precision, char sep) {
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
     return "0";
   }
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*e", precision - 1, value);
-  std::string s = buf;
+  precision = std::clamp(precision, 1, 18);
+  std::string s = FormatScientific(value, precision - 1);
   bool negative = s[0] == '-';
   if (negative) s.erase(0, 1);
   size_t e = s.find('e');
@@ -205,4 +217,4 @@ std::string FormatFixed4(int64_t scaled, char sep) {
   return out;
 }
 
-}  // namespace data
+}  // namespace text

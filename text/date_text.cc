@@ -1,16 +1,16 @@
-// Date and time texts: the pattern formatter and the date, time and
-// date-with-time readers.
+#include "text/date_text.h"
+
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
 
-#include "data/provider/text_case.h"
-#include "data/provider/variant.h"
-#include "data/text_format.h"
+#include "text/calendar.h"
+#include "text/case_fold.h"
 
-namespace data {
+namespace text {
 namespace {
 
 constexpr const char* kShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -24,7 +24,7 @@ constexpr const char* kLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday
 
 bool StartsWithNoCase(std::string_view s, size_t i, std::string_view word) {
   if (i + word.size() > s.size()) return false;
-  return provider::EqualsIgnoreAsciiCase(s.substr(i, word.size()), word);
+  return EqualsIgnoreAsciiCase(s.substr(i, word.size()), word);
 }
 
 size_t RunLength(std::string_view s, size_t i) {
@@ -56,7 +56,7 @@ bool PatternHasAmPm(std::string_view p) {
 
 void Append(std::string& out, std::string_view pattern, double value, const RegionalSettings& r,
             int depth) {
-  const provider::CivilDateTime t = provider::DecodeDateTime(value);
+  const CivilDateTime t = DecodeDateTime(value);
   const bool twelve = PatternHasAmPm(pattern);
   bool last_was_hour = false;
   for (size_t i = 0; i < pattern.size();) {
@@ -198,7 +198,7 @@ class Scanner {
   bool Word(std::string_view w) {
     if (w.empty()) return false;
     Blanks();
-    if (pos + w.size() <= s_.size() && provider::EqualsIgnoreCase(s_.substr(pos, w.size()), w)) {
+    if (pos + w.size() <= s_.size() && EqualsIgnoreCase(s_.substr(pos, w.size()), w)) {
       pos += w.size();
       return true;
     }
@@ -257,10 +257,10 @@ class Scanner {
     }
     Char(r_.date_separator);
     Blanks();
-    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > provider::DaysInMonth(y, m)) {
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) {
       return false;
     }
-    *out = provider::EncodeDate(y, m, d);
+    *out = EncodeDate(y, m, d);
     return true;
   }
 
@@ -295,7 +295,7 @@ class Scanner {
     }
     Blanks();
     if (hour >= 24 || minute >= 60 || second >= 60 || ms >= 1000) return false;
-    *out = provider::EncodeTime(hour, minute, second, ms);
+    *out = EncodeTime(hour, minute, second, ms);
     return true;
   }
 
@@ -343,4 +343,4 @@ std::optional<double> ParseDateTime(std::string_view text, const RegionalSetting
   return ParseTime(text, r);
 }
 
-}  // namespace data
+}  // namespace text
