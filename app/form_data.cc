@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "data/bulk_replace.h"
+#include "data/provider/jet_provider.h"
 
 namespace app {
 
@@ -16,6 +17,9 @@ TFormMainData::~TFormMainData() {
 
 void TFormMainData::CreateShareDataModule() {
   if (share_dm_) return;
+  // The connection opens files through our engine, unless a test has put
+  // its own provider under the engine's name.
+  provider::RegisterJetProvider();
   share_dm_ = std::make_unique<data::TShareDataModule>();
   view_.ADOQuery1.SetConnection(&share_dm_->ADOConnection1);
 }

@@ -19,9 +19,11 @@
 #include <functional>
 #include <string>
 
+#include "app/bevelled_panel.h"
 #include "app/form_database.h"
+#include "app/shape.h"
+#include "app/splitter.h"
 #include "app/ui_services.h"
-#include "app/vcl_controls.h"
 
 namespace app {
 

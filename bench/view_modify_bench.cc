@@ -24,6 +24,7 @@
 #include <string>
 
 #include "data/bulk_replace.h"
+#include "data/provider/jet_provider.h"
 #include "data/share_dm.h"
 #include "jet/create/database_builder.h"
 #include "jet/update/integrity_check.h"
@@ -145,6 +146,7 @@ int main(int argc, char** argv) {
     code = 1;
   };
   try {
+    provider::RegisterJetProvider();
     data::TShareDataModule module;
     view::TTableView view;
     view.ADOQuery1.SetConnection(&module.ADOConnection1);

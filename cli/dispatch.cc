@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "data/provider/jet_provider.h"
 
 namespace cli {
 
@@ -31,6 +32,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
     PrintCommandHelp(*help, out);
     return kExitOk;
   }
+  provider::RegisterJetProvider();  // our engine serves every connection the commands open
   if (command == "tables") return RunTables(rest, out, err);
   if (command == "schema") return RunSchema(rest, out, err);
   if (command == "export") return RunExport(rest, out, err);

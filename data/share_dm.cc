@@ -1,7 +1,6 @@
 #include "data/share_dm.h"
 
 #include "data/provider/connection_string.h"
-#include "data/provider/jet_provider.h"
 #include "data/provider/registry.h"
 
 namespace data {
@@ -15,7 +14,6 @@ std::string BuildConnectionString(const std::string& file, const std::string& pa
 }
 
 TShareDataModule::TShareDataModule() {
-  provider::RegisterJetProvider();
   ADOConnection1.SetConnectionString(
       "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=Tarnquill.mdb;Persist Security Info=False");
   ADOConnection1.SetMode(cmShareDenyNone);

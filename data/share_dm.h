@@ -17,7 +17,8 @@ std::string BuildConnectionString(const std::string& file, const std::string& pa
 class TShareDataModule {
  public:
   // Sets the connection up as the module's definition does: stored default
-  // string, share mode deny-none, the Jet provider, client cursors, no
+  // string, share mode deny-none, the Jet provider (which the program
+  // registers: provider::RegisterJetProvider), client cursors, no
   // log-in prompt, not connected; the scratch query names the connection.
   TShareDataModule();
   TShareDataModule(const TShareDataModule&) = delete;

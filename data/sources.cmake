@@ -23,4 +23,4 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/table_names.cc
 )
 target_include_directories(tarnquill_data PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(tarnquill_data PUBLIC tarnquill_provider tarnquill_provider_jet)
+target_link_libraries(tarnquill_data PUBLIC tarnquill_provider)

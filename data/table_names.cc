@@ -1,27 +1,23 @@
 #include "data/table_names.h"
 
-#include "jet/update/writable_database.h"
+#include "data/provider/ado.h"
+#include "data/provider/registry.h"
 
 namespace data {
 
 std::vector<std::string> ListTableNames(const std::string& path, const std::string& password) {
-  std::vector<std::string> names;
-  if (path.empty()) return names;
+  if (path.empty()) return {};
   try {
-    jet::OpenOptions options;
-    options.password = password;
-    auto db = jet::OpenDatabaseForReading(path, options);
-    if (!db.ok()) return names;
-    auto tables = (*db)->ListTables();
-    if (!tables.ok()) return names;
-    for (const jet::TableInfo& t : *tables) {
-      if (!t.linked) names.push_back(t.name);
-    }
+    provider::ConnectionSettings settings;
+    settings.data_source = path;
+    settings.password = password;
+    settings.mode = provider::adModeRead;
+    return provider::CreateProvider(provider::kJetProviderName)->Open(settings)->TableNames();
   } catch (...) {
-    // Out of memory or the like: the user simply types the name.
-    names.clear();
+    // Unreadable, the wrong password, no provider, out of memory: the user
+    // simply types the name.
+    return {};
   }
-  return names;
 }
 
 }  // namespace data

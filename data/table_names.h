@@ -7,10 +7,11 @@
 
 namespace data {
 
-// The user tables of the Access file at `path` (opened for reading only,
-// with `password`), in catalog order, links to tables in other files left
-// out as they cannot be listed. Returns an empty list when the file cannot
-// be opened or read, for whatever reason; never throws.
+// The user tables of the database file at `path`, opened for reading only
+// with `password` by the provider the connection uses (kJetProviderName), in
+// the file's order, links to tables in other files left out as they cannot
+// be listed. Returns an empty list when the file cannot be opened or read,
+// for whatever reason; never throws.
 std::vector<std::string> ListTableNames(const std::string& path, const std::string& password);
 
 }  // namespace data

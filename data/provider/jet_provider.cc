@@ -365,6 +365,16 @@ class JetStore : public Store {
     return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), read_only_reason_);
   }
 
+  std::vector<std::string> TableNames() override {
+    auto tables = db_->ListTables();
+    if (!tables.ok()) throw ProviderError(tables.status().message());
+    std::vector<std::string> names;
+    for (const jet::TableInfo& t : *tables) {
+      if (!t.linked) names.push_back(t.name);
+    }
+    return names;
+  }
+
   // A batch is one journaled transaction of the engine: one flush for all
   // its rows instead of one per row.
   void BeginBatch() override {

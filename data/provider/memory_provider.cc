@@ -126,6 +126,12 @@ class MemoryStore : public Store {
     ++db_->batches_committed;
   }
 
+  std::vector<std::string> TableNames() override {
+    std::vector<std::string> names;
+    for (const MemoryTable& t : db_->tables) names.push_back(t.name);
+    return names;
+  }
+
   std::unique_ptr<Rowset> Execute(const std::string& statement) override {
     SelectStatement st = ParseSelect(statement);
     size_t table = db_->tables.size();

@@ -94,6 +94,10 @@ class Store {
                                                       const ScanProgressFn& /*progress*/) {
     return Execute(statement);
   }
+  // The names of the user's tables, in the store's own order; links to
+  // tables elsewhere, which cannot be read here, left out. Throws
+  // ProviderError.
+  virtual std::vector<std::string> TableNames() = 0;
   // Groups the row writes that follow into one durable step, ended by
   // CommitBatch, so that a run of updates is not made durable row by row.
   // Writes that succeeded before a failed one stay in the batch and are kept

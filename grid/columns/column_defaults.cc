@@ -5,27 +5,27 @@
 namespace grid {
 
 TAlignment TColumnTitleDefValues::Alignment() const {
-  if (alignment_assigned_) return alignment_;
+  if (explicit_.Has(TTitleDefValue::tdvAlignment)) return alignment_;
   if (grid_ && grid_->UseMultiTitle()) return TAlignment::taCenter;
   return TAlignment::taLeftJustify;
 }
 
 void TColumnTitleDefValues::SetAlignment(TAlignment value) {
-  if (alignment_assigned_ && alignment_ == value) return;
+  if (explicit_.Has(TTitleDefValue::tdvAlignment) && alignment_ == value) return;
   alignment_ = value;
-  alignment_assigned_ = true;
+  explicit_.Include(TTitleDefValue::tdvAlignment);
   Changed();
 }
 
 TColor TColumnTitleDefValues::Color() const {
-  if (color_assigned_) return color_;
+  if (explicit_.Has(TTitleDefValue::tdvColor)) return color_;
   return grid_ ? grid_->FixedColor() : clBtnFace;
 }
 
 void TColumnTitleDefValues::SetColor(TColor value) {
-  if (color_assigned_ && color_ == value) return;
+  if (explicit_.Has(TTitleDefValue::tdvColor) && color_ == value) return;
   color_ = value;
-  color_assigned_ = true;
+  explicit_.Include(TTitleDefValue::tdvColor);
   Changed();
 }
 

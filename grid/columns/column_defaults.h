@@ -3,6 +3,7 @@
 #pragma once
 
 #include "grid/binding/data_access.h"
+#include "grid/columns/column_values.h"
 #include "grid/view/color.h"
 
 namespace grid {
@@ -20,11 +21,9 @@ class TColumnTitleDefValues {
   // else taLeftJustify.
   TAlignment Alignment() const;
   void SetAlignment(TAlignment value);
-  bool AlignmentAssigned() const { return alignment_assigned_; }
   // Assigned value, else the grid's FixedColor (clBtnFace without a grid).
   TColor Color() const;
   void SetColor(TColor value);
-  bool ColorAssigned() const { return color_assigned_; }
 
   bool EndEllipsis() const { return end_ellipsis_; }
   void SetEndEllipsis(bool value);
@@ -34,15 +33,15 @@ class TColumnTitleDefValues {
   void SetTitleButton(bool value);
   TTextOrientation Orientation() const { return orientation_; }
   void SetOrientation(TTextOrientation value);
+  bool IsExplicit(TTitleDefValue v) const { return explicit_.Has(v); }
 
  private:
   void Changed();
 
   TDataGrid* grid_;
+  ExplicitSet<TTitleDefValue> explicit_;
   TAlignment alignment_ = TAlignment::taLeftJustify;
-  bool alignment_assigned_ = false;
   TColor color_ = clBtnFace;
-  bool color_assigned_ = false;
   bool end_ellipsis_ = false;
   bool tool_tips_ = false;
   bool title_button_ = false;

@@ -33,33 +33,33 @@ TColumnFooter::~TColumnFooter() {
 }
 
 TAlignment TColumnFooter::Alignment() const {
-  if (explicit_ & kAlignmentBit) return alignment_;
+  if (explicit_.Has(TFooterValue::fvAlignment)) return alignment_;
   TField* field = column_.BoundField();
   return field ? field->Alignment() : TAlignment::taLeftJustify;
 }
 
 void TColumnFooter::SetAlignment(TAlignment value) {
-  if ((explicit_ & kAlignmentBit) && alignment_ == value) return;
+  if (explicit_.Has(TFooterValue::fvAlignment) && alignment_ == value) return;
   alignment_ = value;
-  explicit_ |= kAlignmentBit;
+  explicit_.Include(TFooterValue::fvAlignment);
   Changed();
 }
 
 TColor TColumnFooter::Color() const {
-  if (explicit_ & kColorBit) return color_;
+  if (explicit_.Has(TFooterValue::fvColor)) return color_;
   TDataGrid* grid = column_.Grid();
   return grid ? grid->FooterColor() : clWindow;
 }
 
 void TColumnFooter::SetColor(TColor value) {
-  if ((explicit_ & kColorBit) && color_ == value) return;
+  if (explicit_.Has(TFooterValue::fvColor) && color_ == value) return;
   color_ = value;
-  explicit_ |= kColorBit;
+  explicit_.Include(TFooterValue::fvColor);
   Changed();
 }
 
 TFont& TColumnFooter::Font() {
-  if (!(explicit_ & kFontBit)) {
+  if (!explicit_.Has(TFooterValue::fvFont)) {
     TDataGrid* grid = column_.Grid();
     FontSpec source = grid ? grid->FooterFont().Spec() : column_.Font().Spec();
     if (!(font_.Spec() == source)) font_.AssignSilently(source);
@@ -68,13 +68,13 @@ TFont& TColumnFooter::Font() {
 }
 
 void TColumnFooter::RefreshDefaultFont() {
-  if (explicit_ & kFontBit) return;
+  if (explicit_.Has(TFooterValue::fvFont)) return;
   TDataGrid* grid = column_.Grid();
   font_.AssignSilently(grid ? grid->FooterFont().Spec() : column_.Font().Spec());
 }
 
 void TColumnFooter::FontChanged() {
-  explicit_ |= kFontBit;
+  explicit_.Include(TFooterValue::fvFont);
   column_.Changed(/*whole_set=*/true);
 }
 
@@ -167,8 +167,8 @@ void TColumnFooter::DestroySummary() {
 }
 
 void TColumnFooter::RestoreDefaults() {
-  bool font_was_explicit = explicit_ & kFontBit;
-  explicit_ = 0;
+  bool font_was_explicit = explicit_.Has(TFooterValue::fvFont);
+  explicit_.Clear();
   RefreshDefaultFont();
   column_.Changed(font_was_explicit);
 }

@@ -3,12 +3,12 @@
 // field's value in the current record.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "grid/binding/data_access.h"
+#include "grid/columns/column_values.h"
 #include "grid/view/font.h"
 
 namespace grid {
@@ -48,9 +48,7 @@ class TColumnFooter {
   TFont& Font();
   void SetFont(const TFont& value) { font_.Assign(value); }
   void RefreshDefaultFont();
-  bool AlignmentAssigned() const { return explicit_ & kAlignmentBit; }
-  bool ColorAssigned() const { return explicit_ & kColorBit; }
-  bool FontAssigned() const { return explicit_ & kFontBit; }
+  bool IsExplicit(TFooterValue v) const { return explicit_.Has(v); }
 
   const std::string& DisplayFormat() const { return display_format_; }
   void SetDisplayFormat(const std::string& value);
@@ -75,10 +73,6 @@ class TColumnFooter {
   void RestoreDefaults();
 
  private:
-  static constexpr std::uint8_t kAlignmentBit = 1;
-  static constexpr std::uint8_t kFontBit = 2;
-  static constexpr std::uint8_t kColorBit = 4;
-
   std::string SummaryFieldName() const;
   void DestroySummary();
   void Changed();
@@ -86,7 +80,7 @@ class TColumnFooter {
 
   TGridColumn& column_;
   TAlignment alignment_ = TAlignment::taLeftJustify;
-  std::uint8_t explicit_ = 0;
+  ExplicitSet<TFooterValue> explicit_;
   TColor color_ = 0;
   std::string display_format_;
   bool end_ellipsis_ = false;

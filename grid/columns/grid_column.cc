@@ -371,7 +371,7 @@ std::string TGridColumn::DisplayText() {
 void TGridColumn::RestoreColumnDefaults() {
   bool font_was_explicit = IsExplicit(TColumnValue::cvFont);
   title_->RestoreDefaults();
-  explicit_ = TColumnValues();
+  explicit_.Clear();
   RefreshDefaultFont();
   Changed(font_was_explicit);
 }

@@ -129,8 +129,8 @@ void DataGridWidget::paintEvent(QPaintEvent* event) {
     painter.fillRect(dirty, ToQColor(grid_->Color()));
     const std::string message = MessageOf(std::current_exception());
     if (message != last_paint_failure_) {
-      qWarning("DataGrid: painting failed: %s", message.c_str());
       last_paint_failure_ = message;
+      Report(message);
     }
   }
   PaintOverlays(painter, event->rect());
@@ -144,12 +144,16 @@ void DataGridWidget::HandlerFailed(std::exception_ptr failure) {
   } catch (...) {
   }
   captured_ = false;
-  const std::string message = MessageOf(failure);
+  Report(MessageOf(failure));
+}
+
+void DataGridWidget::Report(const std::string& message) {
   if (!reporter_) {
     qWarning("DataGrid: %s", message.c_str());
     return;
   }
-  // After the event: the handler that failed may be inside Qt's own code.
+  // After the event: the handler or paint that failed may be inside Qt's
+  // own code.
   QMetaObject::invokeMethod(
       this,
       [widget = QPointer<DataGridWidget>(this), message] {

@@ -78,10 +78,9 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
   // (Qt cannot unwind through its event dispatch): the handler ends, any
   // drag it started is cancelled, and `reporter` gets the message from the
   // event loop afterwards, so it may show a box. Without a reporter the
-  // message goes to the terminal. A failure while painting only ever goes
-  // to the terminal, once until a paint succeeds again; the area is left in
-  // the grid's colour, since a box over the grid would ask for the same
-  // paint again.
+  // message goes to the terminal. A failure while painting leaves the area
+  // in the grid's colour and is reported the same way, but only once until
+  // a paint succeeds again: the box over the grid asks for the same paint.
   using ErrorReporter = std::function<void(const std::string& message)>;
   void SetErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
   // Paints that failed so far (for tests).
@@ -122,6 +121,13 @@ class DataGridWidget : public QAbstractScrollArea, public WindowHost {
     }
   }
   void HandlerFailed(std::exception_ptr failure);
+  // Hands `message` to the reporter once the current event is over, or to
+  // the terminal without one.
+  void Report(const std::string& message);
+  // The bars' values changed without an action: Qt's own correction, or the
+  // context menu's "Scroll here".
+  void VerticalBarMoved(int value);
+  void HorizontalBarMoved(int value);
 
   std::unique_ptr<TDataGrid> owned_grid_;
   TDataGrid* grid_;

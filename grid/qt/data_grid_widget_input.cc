@@ -3,6 +3,7 @@
 // core asks for while handling them (timers, capture, focus, cursor,
 // inverted lines). A failure of the core ends the handler and goes to the
 // widget's error reporter (see Guarded).
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -11,6 +12,7 @@
 #include <QTimerEvent>
 #include <QWheelEvent>
 #include <algorithm>
+#include <memory>
 
 #include "grid/qt/data_grid_widget.h"
 
@@ -128,11 +130,44 @@ void ResetThumb(QScrollBar& bar, const ScrollInfo& info) {
   if (bar.value() != pos) bar.setValue(pos);
 }
 
+// A scroll bar that knows when its context menu is being answered (the
+// menu's "Scroll here" sets the value directly, with no action, as Qt's own
+// corrections do; only the menu's is a request to move), and whose thumb
+// stays on its value outside a drag.
+class GridScrollBar : public QScrollBar {
+ public:
+  explicit GridScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
+  bool AnsweringMenu() const { return answering_menu_; }
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    answering_menu_ = true;
+    QScrollBar::contextMenuEvent(event);
+    answering_menu_ = false;
+  }
+  // A held page area repeats on a timer, and Qt stops the repeat by moving
+  // the thumb under the pointer without changing the value.
+  void timerEvent(QTimerEvent* event) override {
+    QScrollBar::timerEvent(event);
+    if (!isSliderDown() && sliderPosition() != value()) setSliderPosition(value());
+  }
+
+ private:
+  bool answering_menu_ = false;
+};
+
+bool AnsweringMenu(QScrollBar* bar) {
+  auto* ours = dynamic_cast<GridScrollBar*>(bar);
+  return ours != nullptr && ours->AnsweringMenu();
+}
+
 }  // namespace
 
 void DataGridWidget::ConnectInput() {
   // Pointer moves without a button show the sizing cursor over title edges.
   viewport()->setMouseTracking(true);
+  setVerticalScrollBar(std::make_unique<GridScrollBar>(Qt::Vertical).release());
+  setHorizontalScrollBar(std::make_unique<GridScrollBar>(Qt::Horizontal).release());
   for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
     // Dragging the thumb moves nothing until it is released.
     bar->setTracking(false);
@@ -145,15 +180,10 @@ void DataGridWidget::ConnectInput() {
     Guarded([&] { grid_->VerticalScroll(SB_THUMBPOSITION, vert_track_pos_); });
     ResetThumb(*verticalScrollBar(), vert_info_);
   });
-  // The bars show the core's values only. Qt may still change a value on
-  // its own (holding a page area stops the repeat "under the pointer"):
-  // put the core's value back.
-  connect(verticalScrollBar(), &QAbstractSlider::valueChanged, this, [this] {
-    if (!verticalScrollBar()->isSliderDown()) ResetThumb(*verticalScrollBar(), vert_info_);
-  });
-  connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, this, [this] {
-    if (!horizontalScrollBar()->isSliderDown()) ResetThumb(*horizontalScrollBar(), horz_info_);
-  });
+  connect(verticalScrollBar(), &QAbstractSlider::valueChanged, this,
+          &DataGridWidget::VerticalBarMoved);
+  connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, this,
+          &DataGridWidget::HorizontalBarMoved);
   connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
           [this](int action) { Guarded([&] { HorizontalBarAction(action); }); });
   connect(horizontalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
@@ -162,6 +192,24 @@ void DataGridWidget::ConnectInput() {
     });
     ResetThumb(*horizontalScrollBar(), horz_info_);
   });
+}
+
+// The bars show the core's values only: a value Qt changes on its own goes
+// back to the core's. "Scroll here" from the bar's menu is a thumb dropped
+// at that position.
+void DataGridWidget::VerticalBarMoved(int value) {
+  QScrollBar& bar = *verticalScrollBar();
+  if (AnsweringMenu(&bar)) {
+    vert_track_pos_ = value;
+    Guarded([&] { grid_->VerticalScroll(SB_THUMBPOSITION, value); });
+  }
+  if (!bar.isSliderDown()) ResetThumb(bar, vert_info_);
+}
+
+void DataGridWidget::HorizontalBarMoved(int value) {
+  QScrollBar& bar = *horizontalScrollBar();
+  if (AnsweringMenu(&bar)) Guarded([&] { grid_->HorizontalScroll(SB_THUMBPOSITION, value); });
+  if (!bar.isSliderDown()) ResetThumb(bar, horz_info_);
 }
 
 void DataGridWidget::VerticalBarAction(int action) {

@@ -171,7 +171,7 @@ void TDataGrid::ScaleForDensity(int numerator, int denominator) {
       if (column.IsExplicit(TColumnValue::cvTitleFont)) {
         ScaleFont(column.Title().Font(), numerator, denominator);
       }
-      if (column.Footer().FontAssigned()) ScaleFont(column.Footer().Font(), numerator, denominator);
+      if (column.Footer().IsExplicit(grid::TFooterValue::fvFont)) ScaleFont(column.Footer().Font(), numerator, denominator);
       if (column.IsExplicit(TColumnValue::cvWidth)) {
         // Cumulative scaling, so that rounding does not add up along the row.
         int width = column.Width();

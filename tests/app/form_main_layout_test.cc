@@ -22,60 +22,67 @@ TEST(FormMainLayoutTest, WindowIsFixedSizeWithItsCaption) {
   EXPECT_TRUE(f.form.windowFlags() & Qt::WindowSystemMenuHint);
 }
 
-TEST(FormMainLayoutTest, ControlsSitWhereTheWindowWasDesigned) {
+// The panels and splitters are stacked without gaps over the whole width,
+// the grid's panel takes what is left, and every control of a panel lies
+// inside its bevel without covering another.
+TEST(FormMainLayoutTest, PanelsStackAndControlsFitWithoutOverlapping) {
   FormFixture f;
   TFormMain& w = f.form;
-  const struct {
-    const QWidget* widget;
-    const QWidget* parent;
-    QRect rect;
-  } cases[] = {
-      {&w.Panel1, &w, {0, 0, 688, 81}},           {&w.Splitter1, &w, {0, 81, 688, 3}},
-      {&w.Panel2, &w, {0, 84, 688, 85}},          {&w.Splitter2, &w, {0, 169, 688, 3}},
-      {&w.Panel3, &w, {0, 172, 688, 295}},        {&w.DataGrid1Host, &w.Panel3, {1, 1, 686, 293}},
-      {&w.Image1, &w.Panel1, {32, 16, 48, 48}},   {&w.Shape1, &w.Panel1, {104, 16, 313, 49}},
-      {&w.Label5, &w.Panel1, {112, 24, 297, 17}}, {&w.Label6, &w.Panel1, {112, 40, 297, 17}},
-      {&w.Label1, &w.Panel2, {16, 16, 81, 20}},   {&w.Edit1, &w.Panel2, {104, 16, 177, 20}},
-      {&w.Button1, &w.Panel2, {288, 16, 41, 20}}, {&w.Label3, &w.Panel2, {352, 16, 81, 20}},
-      {&w.Edit4, &w.Panel2, {440, 16, 177, 20}},  {&w.Button3, &w.Panel2, {624, 16, 41, 20}},
-      {&w.Label2, &w.Panel2, {16, 48, 81, 20}},   {&w.Edit2, &w.Panel2, {104, 48, 81, 20}},
-      {&w.Edit3, &w.Panel2, {200, 48, 81, 20}},   {&w.Button2, &w.Panel2, {288, 48, 41, 20}},
-      {&w.Label4, &w.Panel2, {352, 48, 81, 20}},  {&w.Edit5, &w.Panel2, {440, 48, 65, 20}},
-      {&w.Label7, &w.Panel2, {512, 48, 33, 20}},  {&w.Edit6, &w.Panel2, {552, 48, 65, 20}},
-      {&w.Button4, &w.Panel2, {624, 48, 41, 20}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.widget->parentWidget(), c.parent) << c.widget->metaObject()->className();
-    EXPECT_EQ(c.widget->geometry(), c.rect)
-        << c.widget->metaObject()->className() << " at " << c.rect.x() << "," << c.rect.y();
+  int top = 0;
+  for (const QWidget* band : std::initializer_list<const QWidget*>{
+           &w.Panel1, &w.Splitter1, &w.Panel2, &w.Splitter2, &w.Panel3}) {
+    EXPECT_EQ(band->geometry(), QRect(0, top, w.width(), band->height()))
+        << band->metaObject()->className();
+    top += band->height();
   }
+  EXPECT_EQ(top, w.height());
+  EXPECT_EQ(w.DataGrid1Host.geometry(), w.Panel3.rect().adjusted(1, 1, -1, -1));
+  for (const QWidget* panel : {&w.Panel1, &w.Panel2}) {
+    const QList<QWidget*> controls = panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_GE(controls.size(), 4);
+    for (const QWidget* a : controls) {
+      EXPECT_TRUE(panel->rect().adjusted(1, 1, -1, -1).contains(a->geometry()))
+          << a->metaObject()->className() << " at " << a->x() << "," << a->y();
+      for (const QWidget* b : controls) {
+        // The banner's two lines of text lie on its shape, one pixel apart.
+        const QRect shape = w.Shape1.geometry();
+        const bool on_shape = shape.contains(a->geometry()) && shape.contains(b->geometry());
+        EXPECT_TRUE(a == b || on_shape || !a->geometry().intersects(b->geometry()))
+            << a->metaObject()->className() << " over " << b->metaObject()->className();
+      }
+    }
+  }
+  EXPECT_TRUE(w.Shape1.geometry().contains(w.Label5.geometry()));
+  EXPECT_FALSE(w.Label5.autoFillBackground()) << "the labels show the shape behind them";
 }
 
-TEST(FormMainLayoutTest, CaptionsAndAlignment) {
+// Each box's label stands right-aligned on its line just left of it, and no
+// caption is cut at the window's 12-pixel font.
+TEST(FormMainLayoutTest, LabelsLeadTheirBoxesAndCaptionsFit) {
   FormFixture f;
   TFormMain& w = f.form;
-  EXPECT_EQ(w.Label5.text(), QString::fromUtf8("　　Tarnquill是一个实用的数据库记录修改工"));
-  EXPECT_EQ(w.Label6.text(), QString::fromUtf8("具，它能够打开所有ＭＤＢ数据库文件，快速修改数据"));
-  EXPECT_EQ(w.Label1.text(), QString::fromUtf8("数据库文件："));
-  EXPECT_EQ(w.Label2.text(), QString::fromUtf8("密码和表名："));
-  EXPECT_EQ(w.Label3.text(), QString::fromUtf8("要修改字段："));
-  EXPECT_EQ(w.Label4.text(), QString::fromUtf8("要替换字符："));
-  EXPECT_EQ(w.Label7.text(), QString::fromUtf8("换成"));
-  EXPECT_EQ(w.Button1.text(), QString::fromUtf8("选择"));
-  EXPECT_EQ(w.Button2.text(), QString::fromUtf8("打开"));
-  EXPECT_EQ(w.Button3.text(), QString::fromUtf8("刷新"));
-  EXPECT_EQ(w.Button4.text(), QString::fromUtf8("修改"));
-  for (const QLabel* l : {&w.Label1, &w.Label2, &w.Label3, &w.Label4}) {
-    EXPECT_EQ(l->alignment(), Qt::AlignRight | Qt::AlignVCenter);
+  for (const auto& [label, box] : {std::pair<QLabel*, QLineEdit*>{&w.Label1, &w.Edit1},
+                                   {&w.Label2, &w.Edit2},
+                                   {&w.Label3, &w.Edit4},
+                                   {&w.Label4, &w.Edit5},
+                                   {&w.Label7, &w.Edit6}}) {
+    EXPECT_EQ(label->y(), box->y());
+    EXPECT_TRUE(label->geometry().right() < box->x() && label->geometry().right() > box->x() - 10);
+    EXPECT_TRUE(label->alignment() & (Qt::AlignRight | Qt::AlignHCenter));
   }
-  EXPECT_EQ(w.Label7.alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
-  EXPECT_EQ(w.Label5.alignment(), Qt::AlignLeft | Qt::AlignVCenter);
-  EXPECT_FALSE(w.Label5.autoFillBackground()) << "the labels show the shape behind them";
-  EXPECT_EQ(w.Image1.pixmap().size(), QSize(48, 48));
-  EXPECT_EQ(w.Edit2.echoMode(), QLineEdit::Normal) << "the password is shown in plain text";
+  const QFontMetrics metrics(w.font());
+  for (const QLabel* label :
+       {&w.Label1, &w.Label2, &w.Label3, &w.Label4, &w.Label5, &w.Label6, &w.Label7}) {
+    EXPECT_FALSE(label->text().isEmpty());
+    EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width())
+        << label->text().toStdString();
+  }
   for (const QPushButton* b : {&w.Button1, &w.Button2, &w.Button3, &w.Button4}) {
+    EXPECT_LE(metrics.horizontalAdvance(b->text()), b->width() - 8) << b->text().toStdString();
     EXPECT_EQ(b->cursor().shape(), Qt::PointingHandCursor);
   }
+  EXPECT_EQ(w.Image1.pixmap().size(), QSize(48, 48));
+  EXPECT_EQ(w.Edit2.echoMode(), QLineEdit::Normal) << "the password is shown in plain text";
   EXPECT_EQ(w.Splitter1.cursor().shape(), Qt::SplitVCursor);
 }
 

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "app/vcl_controls.h"
+#include "app/splitter.h"
 #include "tests/app/fake_ui_services.h"
 
 namespace app {

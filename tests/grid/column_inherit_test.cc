@@ -123,7 +123,7 @@ TEST_F(OpenGridTest, FooterFontAndColourFollowTheGrid) {
   EXPECT_EQ(Col(0).Footer().Font().Color(), clGray);
   int passes = grid.LayoutPassCount();
   Col(0).Footer().Font().SetColor(clBlack);
-  EXPECT_TRUE(Col(0).Footer().FontAssigned());
+  EXPECT_TRUE(Col(0).Footer().IsExplicit(grid::TFooterValue::fvFont));
   EXPECT_EQ(grid.LayoutPassCount(), passes + 1);  // a whole-set change
   grid.FooterFont().SetColor(clSilver);
   EXPECT_EQ(Col(0).Footer().Font().Color(), clBlack);

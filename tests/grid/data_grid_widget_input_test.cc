@@ -3,12 +3,16 @@
 // record or change the columns.
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
+#include <QTimerEvent>
 #include <QWheelEvent>
 #include <stdexcept>
 
@@ -21,6 +25,17 @@ namespace grid_test {
 namespace {
 
 using V = provider::Variant;
+
+// Delivers a tick of every timer `object` runs, as the event loop does when
+// they expire; returns how many it runs.
+int FireTimers(QObject* object) {
+  const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(object);
+  for (const auto& timer : timers) {
+    QTimerEvent tick(timer.timerId);
+    QCoreApplication::sendEvent(object, &tick);
+  }
+  return static_cast<int>(timers.size());
+}
 
 // 250 records in three 100-pixel columns: column 1 spans 12..111 with its
 // line at 112; 14 records fit the 289-pixel client.
@@ -161,27 +176,53 @@ TEST_F(WidgetInputTest, APressTheCoreFailsOnLeavesNoDragBehind) {
   EXPECT_EQ(reported.size(), 1u);
 }
 
-TEST_F(WidgetInputTest, ColumnMoveTimerScrollsAndEscapeCancels) {
+TEST_F(WidgetInputTest, ColumnMoveTimerScrollsAndEscapeStopsIt) {
   for (int i = 0; i < 3; ++i) widget.Grid().Columns()[i].SetWidth(400);
   QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(150, 5));
   ASSERT_EQ(widget.Grid().GridState(), grid::TGridState::ColumnMoving);
-  // Resting right of the last fully visible column: the timer scrolls.
+  // Resting right of the last fully visible column: the move scrolls one
+  // column, and so does every tick of the timer.
   QTest::mouseMove(Client(), QPoint(widget.ClientWidth() - 2, 5));
-  QTRY_COMPARE_WITH_TIMEOUT(widget.Grid().LeftScrollCol(), 3, 2000);
+  ASSERT_EQ(widget.Grid().LeftScrollCol(), 2);
+  ASSERT_EQ(FireTimers(&widget), 1);
+  EXPECT_EQ(widget.Grid().LeftScrollCol(), 3);
+  EXPECT_EQ(widget.horizontalScrollBar()->value(), 127);
   QTest::keyClick(&widget, Qt::Key_Escape);
   EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
-  int left = widget.Grid().LeftScrollCol();
-  QTest::qWait(150);
-  EXPECT_EQ(widget.Grid().LeftScrollCol(), left);  // the timer stopped
+  EXPECT_EQ(FireTimers(&widget), 0);
   QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(widget.ClientWidth() - 2, 5));
-  EXPECT_EQ(widget.horizontalScrollBar()->value(), 127);
+  EXPECT_EQ(widget.Grid().Columns()[0].Width(), 400);
 }
 
-}  // namespace
-}  // namespace grid_test
-
-namespace grid_test {
-namespace {
+// "Scroll here" in a bar's context menu moves the records or the columns to
+// the place clicked.
+TEST_F(WidgetInputTest, ScrollHereInTheBarsMenuMovesThere) {
+  for (int i = 0; i < 3; ++i) widget.Grid().Columns()[i].SetWidth(400);
+  auto scroll_here = [](QScrollBar& bar, QPoint at) {
+    // Picks the menu's first entry as soon as the menu is up. Closing it
+    // leaves no window active offscreen; a desktop keeps the grid's window
+    // active, so the test gives it back.
+    QTimer::singleShot(0, [window = bar.window()] {
+      QWidget* menu = QApplication::activePopupWidget();
+      ASSERT_NE(menu, nullptr);
+      QObject::connect(menu, &QObject::destroyed,
+                       [window] { QApplication::setActiveWindow(window); });
+      QTest::keyClick(menu, Qt::Key_Down);
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar.mapToGlobal(at));
+    QApplication::sendEvent(&bar, &event);
+  };
+  QScrollBar& vbar = *widget.verticalScrollBar();
+  scroll_here(vbar, QPoint(vbar.width() / 2, vbar.height() * 3 / 4));
+  EXPECT_GT(query->RecNo(), 150);
+  EXPECT_LT(query->RecNo(), 250);
+  EXPECT_EQ(vbar.value(), query->RecNo());
+  QScrollBar& hbar = *widget.horizontalScrollBar();
+  scroll_here(hbar, QPoint(hbar.width() - 30, hbar.height() / 2));
+  EXPECT_EQ(widget.Grid().LeftScrollCol(), 3);
+  EXPECT_EQ(hbar.value(), 127);
+}
 
 // Where the vertical bar's thumb is drawn.
 QRect ThumbOf(QScrollBar& bar) {
@@ -199,24 +240,30 @@ QRect ThumbOf(QScrollBar& bar) {
                                      &bar);
 }
 
-TEST_F(WidgetInputTest, HoldingThePageAreaKeepsTheThumbOnTheRecord) {
+// A press on the page area pages at once and, held, again on every tick of
+// the bar's repeat timer, until the thumb reaches the pointer; the thumb
+// stays on the record throughout.
+TEST_F(WidgetInputTest, HoldingThePageAreaPagesUntilThePointer) {
   QScrollBar& bar = *widget.verticalScrollBar();
-  query->MoveBy(19);
-  const QRect thumb = ThumbOf(bar);
-  const QPoint below(thumb.center().x(), thumb.bottom() + 3);
-  QTest::mousePress(&bar, Qt::LeftButton, {}, below);
-  QTest::qWait(700);  // long enough for the press to repeat
-  QTest::mouseRelease(&bar, Qt::LeftButton, {}, below);
-  EXPECT_GT(query->RecNo(), 20);
-  EXPECT_EQ(bar.value(), query->RecNo());
-  EXPECT_EQ(bar.sliderPosition(), query->RecNo());
+  const struct {
+    int below_thumb;  // pixels from the thumb's bottom edge to the press
+    int record;       // after the press and one tick
+  } cases[] = {{3, 20 + 14}, {100, 20 + 2 * 14}};
+  for (const auto& c : cases) {
+    query->First();
+    query->MoveBy(19);
+    const QRect thumb = ThumbOf(bar);
+    const QPoint at(thumb.center().x(), thumb.bottom() + c.below_thumb);
+    QTest::mousePress(&bar, Qt::LeftButton, {}, at);
+    EXPECT_EQ(query->RecNo(), 20 + 14);
+    ASSERT_EQ(FireTimers(&bar), 1);
+    EXPECT_EQ(query->RecNo(), c.record) << c.below_thumb;
+    EXPECT_EQ(bar.sliderPosition(), c.record);
+    QTest::mouseRelease(&bar, Qt::LeftButton, {}, at);
+    EXPECT_EQ(bar.value(), c.record);
+    EXPECT_EQ(bar.sliderPosition(), c.record);
+  }
 }
-
-}  // namespace
-}  // namespace grid_test
-
-namespace grid_test {
-namespace {
 
 TEST(WidgetFocusTest, TabLeavesTheGridForTheNextControl) {
   QWidget window;

@@ -21,54 +21,49 @@ using grid::TMouseButton;
 
 class GridKeysTest : public InputFixture {};
 
-TEST_F(GridKeysTest, PageDownMovesByTheVisibleRows) {
-  Open(100);
-  ASSERT_EQ(grid.VisibleDataRows(), 8);
-  query.MoveBy(2);
-  ASSERT_EQ(query.RecNo(), 3);
-  grid.KeyDown(TGridKey::PageDown, 0);
-  EXPECT_EQ(query.RecNo(), 11);
-  grid.KeyDown(TGridKey::PageUp, 0);
-  EXPECT_EQ(query.RecNo(), 3);
+// Each key from a given record of 100 (8 rows on screen), or of 3 for the
+// arrows at the ends: where the record and the current row end up, and
+// whether the move stays on screen (no pixels scroll; only the old and the
+// new current row and the footer repaint).
+TEST_F(GridKeysTest, KeysMoveTheRecord) {
+  const struct {
+    int records, from;
+    TGridKey key;
+    grid::TShiftState shift;
+    int record, row;
+    bool on_screen;
+  } cases[] = {
+      {100, 3, TGridKey::PageDown, 0, 11, 8, false},  // by the visible rows
+      {100, 11, TGridKey::PageUp, 0, 3, 1, false},
+      {100, 3, TGridKey::PageDown, grid::ssCtrl, 8, 8, true},  // to the bottom row
+      {100, 8, TGridKey::Up, grid::ssCtrl, 1, 1, true},        // to the top row
+      {100, 5, TGridKey::End, 0, 100, 8, false},
+      {100, 100, TGridKey::Home, grid::ssCtrl, 1, 1, false},
+      {3, 1, TGridKey::Up, 0, 1, 1, true},  // nothing before the first
+      {3, 2, TGridKey::Down, 0, 3, 3, true},
+      {3, 3, TGridKey::Down, 0, 3, 3, true},  // nor after the last: nothing is appended
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.from << " key " << static_cast<int>(c.key));
+    query.Close();
+    Open(c.records);
+    query.MoveBy(c.from - 1);
+    host.Reset();
+    grid.KeyDown(c.key, c.shift);
+    EXPECT_EQ(query.RecNo(), c.record);
+    EXPECT_EQ(grid.CurrentRow(), c.row);
+    EXPECT_EQ(query.RecordCount(), c.records);
+    if (!c.on_screen) continue;
+    EXPECT_EQ(host.full, 0);
+    EXPECT_TRUE(host.scrolls.empty());
+    for (const grid::Rect& r : host.rects) {
+      EXPECT_TRUE(r.top == 17 * c.from || r.top == 17 * c.row || r.top == 154) << r.top;
+    }
+  }
 }
 
-TEST_F(GridKeysTest, CtrlPageDownGoesToTheBottomRowWithoutScrolling) {
+TEST_F(GridKeysTest, KeysThatDoNothing) {
   Open(100);
-  query.MoveBy(2);
-  ASSERT_EQ(grid.DataLink().ActiveRow(), 2);
-  host.Reset();
-  grid.KeyDown(TGridKey::PageDown, grid::ssCtrl);
-  EXPECT_EQ(query.RecNo(), 8);
-  EXPECT_EQ(grid.CurrentRow(), 8);  // the bottom data row
-  EXPECT_TRUE(host.scrolls.empty());
-  grid.KeyDown(TGridKey::Up, grid::ssCtrl);
-  EXPECT_EQ(query.RecNo(), 1);
-  EXPECT_EQ(grid.CurrentRow(), 1);
-}
-
-TEST_F(GridKeysTest, ArrowsStopAtTheEndsAndRepaintOnlyTheCurrentRow) {
-  Open(3);
-  grid.KeyDown(TGridKey::Up, 0);
-  EXPECT_EQ(query.RecNo(), 1);
-  grid.KeyDown(TGridKey::Down, 0);
-  grid.KeyDown(TGridKey::Down, 0);
-  EXPECT_EQ(query.RecNo(), 3);
-  host.Reset();
-  grid.KeyDown(TGridKey::Down, 0);
-  EXPECT_EQ(query.RecNo(), 3);
-  EXPECT_EQ(query.RecordCount(), 3);  // nothing appended
-  EXPECT_EQ(host.full, 0);
-  EXPECT_TRUE(host.scrolls.empty());
-  // The current row, and the footer that follows every move.
-  for (const grid::Rect& r : host.rects) EXPECT_TRUE(r.top == 17 * 3 || r.top == 154) << r.top;
-}
-
-TEST_F(GridKeysTest, HomeEndAndKeysThatDoNothing) {
-  Open(100);
-  grid.KeyDown(TGridKey::End, 0);
-  EXPECT_EQ(query.RecNo(), 100);
-  grid.KeyDown(TGridKey::Home, grid::ssCtrl);
-  EXPECT_EQ(query.RecNo(), 1);
   query.MoveBy(4);
   for (TGridKey key : {TGridKey::Enter, TGridKey::Insert, TGridKey::Delete, TGridKey::F2,
                        TGridKey::Other, TGridKey::Escape}) {
@@ -130,19 +125,17 @@ TEST_F(GridScrollBarTest, LineDownScrollsTheRowsByOne) {
 TEST_F(GridScrollBarTest, ThumbReleaseGoesToTheTrackPosition) {
   Open(250);
   query.MoveBy(39);
+  // The message's own position is ignored; the bar's track position counts.
+  for (int track : {120, 1, 250}) {
+    host.track_pos = track;
+    grid.VerticalScroll(SB_THUMBPOSITION, 3);
+    EXPECT_EQ(query.RecNo(), track);
+    EXPECT_EQ(host.bar.pos, track);
+  }
   host.track_pos = 120;
-  grid.VerticalScroll(SB_THUMBPOSITION, 3);  // the message's own position is ignored
-  EXPECT_EQ(query.RecNo(), 120);
-  int active = grid.DataLink().ActiveRow();
-  EXPECT_GT(active, 0);
-  EXPECT_LT(active, 7);
-  EXPECT_EQ(host.bar.pos, 120);
-  host.track_pos = 1;
   grid.VerticalScroll(SB_THUMBPOSITION, 0);
-  EXPECT_EQ(query.RecNo(), 1);
-  host.track_pos = 250;
-  grid.VerticalScroll(SB_THUMBPOSITION, 0);
-  EXPECT_EQ(query.RecNo(), 250);
+  EXPECT_GT(grid.DataLink().ActiveRow(), 0);  // the record lands inside the rows
+  EXPECT_LT(grid.DataLink().ActiveRow(), 7);
 }
 
 TEST_F(GridScrollBarTest, ThumbTrackingIsOffUnlessAskedFor) {
@@ -180,14 +173,11 @@ TEST(GridScrollBarPlainTest, ThreePositionBarOnAnUnsequencedSource) {
   grid.SetFooterRowCount(1);
   grid.SetDataSource(&source);
   query.Open();
-  grid.VerticalScroll(SB_THUMBPOSITION, 3);
-  EXPECT_EQ(query.RecNo(), 9);
-  grid.VerticalScroll(SB_THUMBPOSITION, 2);
-  EXPECT_EQ(query.RecNo(), 9);
-  grid.VerticalScroll(SB_THUMBPOSITION, 4);
-  EXPECT_EQ(query.RecNo(), 100);
-  grid.VerticalScroll(SB_THUMBPOSITION, 0);
-  EXPECT_EQ(query.RecNo(), 1);
+  // Dropped at 0..4: first, a page up, nothing, a page down, last.
+  for (auto [pos, record] : {std::pair{3, 9}, {2, 9}, {4, 100}, {1, 92}, {0, 1}}) {
+    grid.VerticalScroll(SB_THUMBPOSITION, pos);
+    EXPECT_EQ(query.RecNo(), record) << pos;
+  }
   grid.SetHost(nullptr);
 }
 
@@ -313,35 +303,37 @@ class GridSizingTest : public InputFixture {};
 
 TEST_F(GridSizingTest, ZoneBoundaries) {
   Open(10);
-  // Column 1 ends at 111; its line is at 112.
-  grid.MouseMove(0, 109, 5);
-  EXPECT_EQ(host.cursor, grid::TCursor::crHSplit);
-  grid.MouseMove(0, 108, 5);
-  EXPECT_EQ(host.cursor, grid::TCursor::crDefault);
-  grid.MouseMove(0, 110, 20);  // below the title row
-  EXPECT_EQ(host.cursor, grid::TCursor::crDefault);
-
-  grid.MouseDown(TMouseButton::Left, 0, 109, 5);
-  EXPECT_EQ(grid.GridState(), TGridState::ColumnSizing);
-  EXPECT_EQ(grid.SizingIndex(), 1);
-  EXPECT_EQ(grid.SizingPos(), 112);
-  grid.CancelMode();
-  EXPECT_TRUE(host.ShownLines().empty());
-  EXPECT_FALSE(host.captured);
-
-  grid.MouseDown(TMouseButton::Left, 0, 108, 5);
-  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
-  EXPECT_EQ(grid.MoveIndex(), 1);
-  grid.MouseUp(TMouseButton::Left, 0, 108, 5);
-
-  grid.MouseDown(TMouseButton::Left, 0, 116, 5);  // 4 right of the edge: still column 1
-  EXPECT_EQ(grid.SizingIndex(), 1);
-  grid.MouseUp(TMouseButton::Left, 0, 116, 5);
-  EXPECT_EQ(Col(0).Width(), 100);
-  grid.MouseDown(TMouseButton::Left, 0, 117, 5);
-  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
-  EXPECT_EQ(grid.MoveIndex(), 2);
-  grid.MouseUp(TMouseButton::Left, 0, 117, 5);
+  // Column 1 ends at 111; its line is at 112. The zone runs from 3 left of
+  // the line to 4 right of it, in the title row only.
+  const struct {
+    int x, y;
+    grid::TCursor cursor;
+    TGridState press;
+    int index;  // the column sized or moved
+  } cases[] = {
+      {109, 5, grid::TCursor::crHSplit, TGridState::ColumnSizing, 1},
+      {108, 5, grid::TCursor::crDefault, TGridState::ColumnMoving, 1},
+      {116, 5, grid::TCursor::crHSplit, TGridState::ColumnSizing, 1},
+      {117, 5, grid::TCursor::crDefault, TGridState::ColumnMoving, 2},
+      {110, 20, grid::TCursor::crDefault, TGridState::Idle, -1},  // below the titles
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.x);
+    grid.MouseMove(0, c.x, c.y);
+    EXPECT_EQ(host.cursor, c.cursor);
+    grid.MouseDown(TMouseButton::Left, 0, c.x, c.y);
+    EXPECT_EQ(grid.GridState(), c.press);
+    if (c.press == TGridState::ColumnSizing) {
+      EXPECT_EQ(grid.SizingIndex(), c.index);
+      EXPECT_EQ(grid.SizingPos(), 112);
+    } else if (c.press == TGridState::ColumnMoving) {
+      EXPECT_EQ(grid.MoveIndex(), c.index);
+    }
+    grid.CancelMode();
+    EXPECT_TRUE(host.ShownLines().empty());
+    EXPECT_FALSE(host.captured);
+    EXPECT_EQ(Col(0).Width(), 100);
+  }
 }
 
 TEST_F(GridSizingTest, DraggingTheEdgeSetsTheWidth) {
@@ -577,11 +569,6 @@ TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
   grid.DoExit();  // only an inserted, untouched record is cancelled
   EXPECT_EQ(query.State(), data::TDataSetState::Editing);
   query.Cancel();
-}
-
-TEST_F(GridFocusTest, GridAsksOnlyForArrowKeys) {
-  Open(10);
-  EXPECT_EQ(grid.WantedKeys(), grid::DLGC_WANTARROWS);
 }
 
 }  // namespace

@@ -52,11 +52,14 @@ TEST_F(TableViewTest, WholeTableGivesCentredColumnsAndTheCount) {
   EXPECT_EQ(view.LastStatement(), "Select * From Goods");
   ASSERT_EQ(view.DataGrid1.Columns().Count(), 3);
   for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(Col(i).IsPersistent());
     EXPECT_EQ(Col(i).Width(), 100);
+    EXPECT_EQ(view.DataGrid1.ColWidth(i + 1), 100);
     EXPECT_EQ(Col(i).Alignment(), grid::TAlignment::taCenter);
     EXPECT_EQ(Col(i).Title().Alignment(), grid::TAlignment::taCenter);
   }
   EXPECT_EQ(Col(1).Title().Caption(), "Name");
+  EXPECT_EQ(Col(1).DisplayText(), "苹果汁1");
   EXPECT_EQ(Footer(0), "37条");
   EXPECT_EQ(Col(0).Footer().Alignment(), grid::TAlignment::taCenter);
   EXPECT_EQ(Col(0).Footer().Font().Color(), grid::clBlack);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/provider/jet_provider.h"
 #include "data/share_dm.h"
 #include "tests/support/fixture_db.h"
 
@@ -22,6 +23,7 @@ TEST(ScanProgressTest, ReportsRowsReadOfTheTableUpToTheLastRow) {
       dir.path(), {{Table("T", {TextColumn("City", 20)}), rows}});
   ASSERT_TRUE(path.ok()) << path.status().ToString();
 
+  provider::RegisterJetProvider();
   TShareDataModule dm;
   dm.ADOConnection1.SetConnectionString(BuildConnectionString(*path, ""));
   std::vector<std::pair<int64_t, int64_t>> reports;

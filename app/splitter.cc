@@ -1,36 +1,10 @@
-#include "app/vcl_controls.h"
+#include "app/splitter.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
 namespace app {
-
-TPanel::TPanel(QWidget* parent) : QWidget(parent) {}
-
-void TPanel::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  const QPalette& pal = palette();
-  p.fillRect(rect(), pal.color(QPalette::Window));
-  if (width() < 1 || height() < 1) return;
-  const int r = width() - 1, b = height() - 1;
-  p.setPen(pal.color(QPalette::Light));
-  p.drawLine(0, 0, r, 0);
-  p.drawLine(0, 0, 0, b);
-  p.setPen(pal.color(QPalette::Dark));
-  p.drawLine(0, b, r, b);
-  p.drawLine(r, 0, r, b);
-}
-
-TShape::TShape(QWidget* parent) : QWidget(parent) {}
-
-void TShape::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.fillRect(rect(), Qt::white);
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(0, 0, width() - 1, height() - 1);
-}
 
 SplitSize CalcSplitSize(int control_size, int delta, int min_size, int max_size, bool auto_snap) {
   const int wanted = control_size + delta;

@@ -1,36 +1,11 @@
-// Small classic controls the main window is built from: a panel with a
-// raised one-pixel bevel, a plain rectangle shape, and a splitter that drags
-// the lower edge of the panel above it.
+// TSplitter: the bar between two stacked panels of the main window; dragging
+// it moves the lower edge of the panel above it.
 #pragma once
 
 #include <QWidget>
 #include <functional>
 
 namespace app {
-
-// A panel in the button face colour with a raised one-pixel frame (white top
-// and left, grey bottom and right). Children placed at (1, 1) sit inside it.
-class TPanel : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit TPanel(QWidget* parent);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-};
-
-// A rectangle with a white fill and a black one-pixel frame on its outermost
-// pixels.
-class TShape : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit TShape(QWidget* parent);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-};
 
 // Where a drag of a top-aligned splitter leaves things: the new height of the
 // control above it and the offset of the splitter's line from where it was.

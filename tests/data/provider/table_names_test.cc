@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "data/provider/jet_provider.h"
 #include "tests/support/fixture_db.h"
 
 namespace data {
@@ -15,6 +16,7 @@ using tarnquill::testing::TempDir;
 using tarnquill::testing::TextColumn;
 
 TEST(TableNamesTest, ListsTheUserTablesInCatalogOrder) {
+  provider::RegisterJetProvider();
   TempDir dir;
   auto path = MakeFixtureDatabase(dir.path(),
                                   {{Table("客户", {TextColumn("姓名", 50)}), {}},
@@ -25,6 +27,7 @@ TEST(TableNamesTest, ListsTheUserTablesInCatalogOrder) {
 }
 
 TEST(TableNamesTest, AnythingUnreadableGivesNoNames) {
+  provider::RegisterJetProvider();
   TempDir dir;
   auto path = MakeFixtureDatabase(dir.path(), {{Table("T", {TextColumn("A", 5)}), {}}}, "secret");
   ASSERT_TRUE(path.ok()) << path.status().ToString();
