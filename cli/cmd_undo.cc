@@ -19,10 +19,6 @@
 namespace cli {
 namespace {
 
-bool SameName(const std::string& a, const std::string& b) {
-  return text::EqualsIgnoreCase(a, b);
-}
-
 struct UndoCounts {
   int64_t restored = 0;
   int64_t changed_since = 0;
@@ -71,7 +67,7 @@ class TableUndo {
     for (const data::TField* k : keys_) key_names_.push_back(k->FieldName());
     bool same = keys_.empty() ? Positions() : key_names_.size() == report_.key_names.size();
     for (size_t i = 0; same && i < keys_.size(); ++i) {
-      same = SameName(key_names_[i], report_.key_names[i]);
+      same = text::EqualsIgnoreCase(key_names_[i], report_.key_names[i]);
     }
     if (same) return;
     std::string has = keys_.empty() ? "no primary key" : "the primary key";
@@ -105,7 +101,7 @@ class TableUndo {
       data::TField* field = query.FindField(entries[i]->field);
       std::vector<const ReportEntry*> same_field;
       for (size_t j = i; j < entries.size(); ++j) {
-        if (!done[j] && SameName(entries[j]->field, entries[i]->field)) {
+        if (!done[j] && text::EqualsIgnoreCase(entries[j]->field, entries[i]->field)) {
           same_field.push_back(entries[j]);
           done[j] = true;
         }
@@ -187,7 +183,7 @@ int RunUndo(const std::vector<std::string>& argv, std::ostream& out, std::ostrea
   // The tables in the order the report first names them.
   std::vector<std::vector<const ReportEntry*>> tables;
   for (const ReportEntry& e : report.entries) {
-    auto same = [&](const auto& t) { return SameName(t.front()->table, e.table); };
+    auto same = [&](const auto& t) { return text::EqualsIgnoreCase(t.front()->table, e.table); };
     auto it = std::find_if(tables.begin(), tables.end(), same);
     if (it == tables.end()) {
       tables.push_back({&e});
