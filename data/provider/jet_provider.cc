@@ -11,7 +11,7 @@
 #include "data/provider/registry.h"
 #include "data/provider/sql.h"
 #include "jet/database.h"
-#include "jet/update/writable_database.h"
+#include "jet/jet.h"
 #include "text/case_fold.h"
 #include "text/number_text.h"
 
@@ -435,7 +435,9 @@ class JetProvider : public Provider {
     std::string read_only_reason =
         "The database '" + settings.data_source + "' was opened for reading only.";
     if (access != adModeRead) {
-      auto db = jet::OpenDatabaseForUpdate(settings.data_source, options);
+      jet::WriteOptions write;
+      write.password = settings.password;
+      auto db = jet::OpenDatabaseForUpdate(settings.data_source, write);
       if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), std::string());
       const jet::Status& s = db.status();
       const bool fall_back = s.code() == jet::Status::Code::kReadOnly ||
