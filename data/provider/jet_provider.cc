@@ -440,7 +440,10 @@ class JetProvider : public Provider {
       auto db = jet::OpenDatabaseForUpdate(settings.data_source, write);
       if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), std::string());
       const jet::Status& s = db.status();
+      // Another writer (Access, another window of this program) leaves the
+      // file readable: show it, and say why Modify is refused.
       const bool fall_back = s.code() == jet::Status::Code::kReadOnly ||
+                             (s.code() == jet::Status::Code::kLocked && access != adModeWrite) ||
                              (s.code() == jet::Status::Code::kNotSupported && access == 0);
       if (!fall_back) throw ProviderError(OpenFailure(s, settings.data_source));
       read_only_reason = ReadOnlyReason(s, settings.data_source);

@@ -160,8 +160,14 @@ Status JournaledFile::Sync(File* file) {
   return file->Sync();
 }
 
+Status JournaledFile::RecoverIfFailed() {
+  if (failed_.ok()) return Status::Ok();
+  if (!Recover().ok()) return Usable();
+  return Status::Ok();
+}
+
 Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
-  JET_RETURN_IF_ERROR(Usable());
+  JET_RETURN_IF_ERROR(RecoverIfFailed());
   auto it = pending_.find(page);
   if (it != pending_.end()) {
     std::copy(it->second.begin(), it->second.end(), out);
@@ -176,7 +182,7 @@ Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
 }
 
 Status JournaledFile::Begin() {
-  JET_RETURN_IF_ERROR(Usable());
+  JET_RETURN_IF_ERROR(RecoverIfFailed());
   if (in_transaction_) return Status::InvalidArgument("a transaction is already open");
   in_transaction_ = true;
   journal_started_ = false;
@@ -320,8 +326,29 @@ Status JournaledFile::Commit() {
   return Status::Ok();
 }
 
+Status JournaledFile::Recover() {
+  if (failed_.ok()) return Status::Ok();
+  journal_.reset();
+  db_.reset();
+  JET_RETURN_IF_ERROR(HoldStep());
+  Status s = RecoverJournal(fs_, path_);
+  ReleaseStep();
+  JET_RETURN_IF_ERROR(s);
+  JET_ASSIGN_OR_RETURN(db_, fs_->Open(path_, OpenMode::kExisting));
+  JET_ASSIGN_OR_RETURN(size_, db_->Size());
+  JET_ASSIGN_OR_RETURN(journal_, fs_->Open(journal_path_, OpenMode::kCreateOrReuse));
+  original_size_ = size_;
+  in_transaction_ = false;
+  journal_started_ = false;
+  journaled_.clear();
+  pending_.clear();
+  failed_ = Status::Ok();
+  return Status::Ok();
+}
+
 Status JournaledFile::Rollback() {
-  JET_RETURN_IF_ERROR(Usable());
+  // After a failure the journal does the undoing.
+  if (!failed_.ok()) return RecoverIfFailed();
   if (!in_transaction_) return Status::InvalidArgument("rollback without a transaction");
   pending_.clear();
   if (journal_started_) {

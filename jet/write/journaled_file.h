@@ -69,12 +69,14 @@ class JournaledFile {
   const JournalStats& stats() const { return stats_; }
   bool in_transaction() const { return in_transaction_; }
 
+  // After a failure that left the file needing recovery, ReadPage, Begin and
+  // Rollback first recover it (see Recover); they fail as long as that fails.
+
   // Reads page `page`, as changed by the open transaction. Fails with
   // Corruption past the end of the file.
   Status ReadPage(uint32_t page, uint8_t* out);
 
-  // Starts a transaction. Fails if one is open or an earlier failure left the
-  // file needing recovery (reopen it).
+  // Starts a transaction. Fails if one is open.
   Status Begin();
   // Replaces page `page` (page_count() appends a page). InvalidArgument
   // outside a transaction or beyond the end.
@@ -84,6 +86,13 @@ class JournaledFile {
   Status Commit();
   // Undoes every change of the transaction.
   Status Rollback();
+  // Whether an earlier failure left the file needing recovery.
+  bool failed() const { return !failed_.ok(); }
+  // After such a failure: rolls back what the journal holds (exclusively,
+  // under the step lock) and starts afresh, as closing and opening again
+  // would; a change whose commit had emptied the journal stays. Ok at once
+  // when nothing failed.
+  Status Recover();
 
  private:
   JournaledFile(FileSystem* fs, std::string path, uint32_t page_size, JournalOptions options,
@@ -93,6 +102,7 @@ class JournaledFile {
   Status StartJournal();
   Status Sync(File* file);
   Status Fail(Status status);
+  Status RecoverIfFailed();
   Status HoldStep();
   void ReleaseStep();
 

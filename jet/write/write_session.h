@@ -68,7 +68,9 @@ class WriteSession {
   Status RefreshReader();
 
   bool in_transaction() const { return file_->in_transaction(); }
-  // Starts a transaction (see JournaledFile::Begin).
+  // Starts a transaction (see JournaledFile::Begin: it first recovers from a
+  // failure that left the file needing it, so the next change works once
+  // the disk has room again).
   Status Begin();
   // Makes the transaction durable. On failure nothing of it stays and the
   // cached pages are forgotten.
