@@ -10,6 +10,7 @@ function(tarnquill_add_test)
   include(GoogleTest)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  tarnquill_layer(${T_NAME} tests)
   target_compile_definitions(${T_NAME} PRIVATE
     TARNQUILL_CORPUS="${TARNQUILL_CORPUS_DIR}"
     TARNQUILL_BINARY_DIR="${PROJECT_BINARY_DIR}")

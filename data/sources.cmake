@@ -22,5 +22,5 @@ add_library(tarnquill_data
   ${CMAKE_CURRENT_LIST_DIR}/strings.cc
   ${CMAKE_CURRENT_LIST_DIR}/table_names.cc
 )
-target_include_directories(tarnquill_data PUBLIC ${PROJECT_SOURCE_DIR})
+tarnquill_layer(tarnquill_data data)
 target_link_libraries(tarnquill_data PUBLIC tarnquill_provider)
