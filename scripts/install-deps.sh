@@ -13,9 +13,12 @@ packages=(
   mdbtools
   default-jre-headless libcommons-lang3-java libcommons-logging-java
 )
+# One query for all of them: a second run finds everything installed at once.
+installed="$( (dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true) |
+  awk '/ install ok installed$/ {print $1}')"
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  grep -qx "$p" <<< "$installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq

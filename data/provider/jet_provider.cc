@@ -274,9 +274,8 @@ class JetRowset : public Rowset {
   }
 
   void Write(int64_t row, const RowChanges& changes) override {
-    if (!read_only_reason_.empty()) {
-      throw ProviderError("Cannot update. Database or object is read-only. " + read_only_reason_,
-                          static_cast<int32_t>(0x80004005u));
+    if (std::string refusal = WriteRefusal(); !refusal.empty()) {
+      throw ProviderError(refusal, static_cast<int32_t>(0x80004005u));
     }
     std::vector<std::pair<size_t, jet::Value>> jet_changes;
     for (const auto& [column, value] : changes) {
@@ -294,6 +293,11 @@ class JetRowset : public Rowset {
   // Rows of a file opened for reading still take edits: the file refuses
   // them when a row is stored, with a message that says which file and why.
   bool updatable() const override { return true; }
+
+  std::string WriteRefusal() const override {
+    if (read_only_reason_.empty()) return {};
+    return "Cannot update. Database or object is read-only. " + read_only_reason_;
+  }
 
  private:
   std::shared_ptr<jet::Database> db_;
