@@ -263,6 +263,7 @@ Result<std::unique_ptr<FileAppender>> FileAppender::Open(const std::string& path
     JET_ASSIGN_OR_RETURN(impl->header, ParseHeader(raw, path));
   }
   JET_RETURN_IF_ERROR(CheckPassword(impl->header, password));
+  JET_RETURN_IF_ERROR(CheckWritableFormat(impl->header, path));
   JET_ASSIGN_OR_RETURN(
       impl->file, JournaledFile::Open(PosixFileSystem(), path, impl->header.format->page_size));
   JET_RETURN_IF_ERROR(impl->file->Begin());

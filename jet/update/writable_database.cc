@@ -137,6 +137,7 @@ Result<std::unique_ptr<Database>> OpenDatabaseForUpdate(const std::string& path,
     JET_RETURN_IF_ERROR(f->ReadAt(0, raw.size(), raw.data()));
     JET_ASSIGN_OR_RETURN(Header h, ParseHeader(raw, path));
     JET_RETURN_IF_ERROR(CheckPassword(h, options.password));
+    JET_RETURN_IF_ERROR(CheckWritableFormat(h, path));
     page_size = h.format->page_size;
   }
   JET_ASSIGN_OR_RETURN(auto file, JournaledFile::Open(fs, path, page_size, more.journal));
