@@ -76,7 +76,10 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
   if (!v.In(pos, size_t{column_count} * f.column_size)) {
     return bad(std::to_string(column_count) + " column descriptors run past its end");
   }
-  std::vector<uint16_t> display;  // the order a "Select *" lists columns in
+  // "Select *" lists columns by their number. The descriptor's other index
+  // follows it except after columns were deleted and re-added, where the
+  // readers we compare with (and the rows' own numbering) take the number.
+  std::vector<uint16_t> display;
   for (uint16_t i = 0; i < column_count; ++i, pos += f.column_size) {
     ColumnDef c;
     c.type = static_cast<ColumnType>(v.U8(pos + f.col_type));
@@ -109,7 +112,7 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
       uint16_t bytes = c.calculated && c.size >= kCalculatedExtra ? c.size - kCalculatedExtra : c.size;
       c.max_chars = f.text_utf16 ? bytes / 2 : bytes;
     }
-    display.push_back(v.U16(pos + f.col_index));
+    display.push_back(v.U16(pos + f.col_number));
     def.columns.push_back(std::move(c));
   }
   auto read_name = [&](std::string* out) -> Status {
