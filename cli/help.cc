@@ -131,7 +131,7 @@ const CommandHelp* FindCommandHelp(const std::string& command) {
 void PrintOverview(std::ostream& out) {
   out << "usage: " << kProgram << " COMMAND [ARGS]\n"
       << "       " << kProgram << " COMMAND --help\n\n"
-      << "Reads and changes Access (.mdb) databases with Tarnquill's own engine.\n"
+      << "Reads and changes Access (.mdb, .accdb) databases with Tarnquill's own engine.\n"
       << "--password P gives the database password of a protected file (any command that\n"
       << "opens one). Exit status: 0 success, 1 failure (the message on standard error),\n"
       << "2 wrong usage.\n\n"

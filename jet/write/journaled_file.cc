@@ -1,6 +1,7 @@
 #include "jet/write/journaled_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 
 #include "jet/write/journal_format.h"
@@ -15,29 +16,28 @@ uint32_t NewSalt() {
   return device() ^ (++counter * 0x9E3779B9u);
 }
 
-// Copies the journal's original pages back into `db` and restores its size.
-// Sets `*valid` to whether the journal had a valid header (otherwise the
+// Copies the journal's original pages back into `db` and restores its size,
+// once the whole journal has been checked (nothing is written otherwise).
+// Sets `*valid` to whether the journal had been started (otherwise the
 // database was never touched and nothing is done).
 Status ApplyJournal(File* journal, File* db, bool* valid) {
   *valid = false;
   JET_ASSIGN_OR_RETURN(uint64_t journal_size, journal->Size());
-  if (journal_size < journal::kHeaderSize) return Status::Ok();
-  std::vector<uint8_t> head(journal::kHeaderSize);
-  JET_RETURN_IF_ERROR(journal->ReadAt(0, head.size(), head.data()));
-  auto header = journal::DecodeHeader(head.data(), head.size());
-  if (!header.ok()) return Status::Ok();
+  JET_ASSIGN_OR_RETURN(uint64_t database_size, db->Size());
+  JET_ASSIGN_OR_RETURN(
+      journal::RecoveryPlan plan,
+      journal::PlanRecovery(
+          [journal](uint64_t at, size_t n, uint8_t* out) { return journal->ReadAt(at, n, out); },
+          journal_size, database_size));
+  if (plan.nothing_to_do) return Status::Ok();
   *valid = true;
-  const uint32_t page_size = header->page_size;
-  const size_t record_size = journal::RecordSize(page_size);
-  std::vector<uint8_t> record(record_size);
-  for (uint64_t at = journal::kHeaderSize; at + record_size <= journal_size; at += record_size) {
-    JET_RETURN_IF_ERROR(journal->ReadAt(at, record_size, record.data()));
-    uint32_t page;
-    if (!journal::DecodeRecord(record.data(), header->salt, page_size, &page)) break;
-    if (uint64_t{page} * page_size >= header->original_size) break;  // never journaled so
-    JET_RETURN_IF_ERROR(db->WriteAt(uint64_t{page} * page_size, record.data() + 4, page_size));
+  const uint32_t page_size = plan.header.page_size;
+  std::vector<uint8_t> record(journal::RecordSize(page_size));
+  for (const journal::RecoveryPlan::Record& r : plan.records) {
+    JET_RETURN_IF_ERROR(journal->ReadAt(r.offset, record.size(), record.data()));
+    JET_RETURN_IF_ERROR(db->WriteAt(uint64_t{r.page} * page_size, record.data() + 4, page_size));
   }
-  JET_RETURN_IF_ERROR(db->Resize(header->original_size));
+  JET_RETURN_IF_ERROR(db->Resize(plan.header.original_size));
   return db->Sync();
 }
 
@@ -59,7 +59,15 @@ Status RecoverJournal(FileSystem* fs, const std::string& path) {
       return db.status().WithContext("Cannot roll back the interrupted change of '" + path + "'");
     }
     bool valid = false;
-    JET_RETURN_IF_ERROR(ApplyJournal(journal->get(), db->get(), &valid));
+    Status applied = ApplyJournal(journal->get(), db->get(), &valid);
+    if (applied.code() == Status::Code::kCorruption) {
+      return Status::Corruption("'" + journal_path + "' beside '" + path +
+                                "' is damaged or was not written for this file (" +
+                                applied.message() +
+                                "); neither file was changed. Move that journal away only if "
+                                "the file is known to be whole.");
+    }
+    JET_RETURN_IF_ERROR(applied);
     if (valid) {
       // Empty the journal durably before removing it, so a crash now cannot
       // bring back a journal that would roll back again over later changes.
@@ -78,10 +86,15 @@ Result<bool> HasHotJournal(FileSystem* fs, const std::string& path) {
   if (!exists) return false;
   JET_ASSIGN_OR_RETURN(auto journal, fs->Open(journal_path, OpenMode::kExisting));
   JET_ASSIGN_OR_RETURN(uint64_t size, journal->Size());
-  if (size < journal::kHeaderSize) return false;
-  std::vector<uint8_t> head(journal::kHeaderSize);
-  JET_RETURN_IF_ERROR(journal->ReadAt(0, head.size(), head.data()));
-  return journal::DecodeHeader(head.data(), head.size()).ok();
+  // Any journal but one never started makes the file untrustworthy: a valid
+  // one until it is rolled back, a damaged or foreign one because nothing
+  // can tell what it would have restored. The header decides; records are
+  // left to recovery.
+  auto plan = journal::PlanRecovery(
+      [&journal](uint64_t at, size_t n, uint8_t* out) { return journal->ReadAt(at, n, out); },
+      std::min<uint64_t>(size, journal::kHeaderSize), UINT64_MAX);
+  if (!plan.ok() && plan.status().code() != Status::Code::kCorruption) return plan.status();
+  return !plan.ok() || !plan->nothing_to_do;
 }
 
 Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const std::string& path,
@@ -95,7 +108,8 @@ Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const
   JET_ASSIGN_OR_RETURN(auto db, fs->Open(path, OpenMode::kExisting));
   JET_ASSIGN_OR_RETURN(bool hot, HasHotJournal(fs, path));
   if (hot) {
-    return Status::IOError("'" + path + "' has an interrupted change to roll back first");
+    return Status::IOError("'" + path + "' has an interrupted change in '" +
+                           journal::PathFor(path) + "' to roll back first");
   }
   JET_ASSIGN_OR_RETURN(uint64_t size, db->Size());
   std::unique_ptr<JournaledFile> file(

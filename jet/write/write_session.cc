@@ -51,6 +51,7 @@ Result<std::unique_ptr<WriteSession>> WriteSession::Open(const std::string& path
   probe.reset();
   JET_ASSIGN_OR_RETURN(Header header, ParseHeader(raw, path));
   JET_RETURN_IF_ERROR(CheckPassword(header, options.password));
+  JET_RETURN_IF_ERROR(CheckWritableFormat(header, path));
   JournalOptions journal = options.journal;
   if (lock) journal.step_lock = lock.get();
   JET_ASSIGN_OR_RETURN(auto file, JournaledFile::Open(fs, real, header.format->page_size, journal));

@@ -2,6 +2,7 @@
 // they are about.
 #include "cli/help.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -52,7 +53,7 @@ class CliHelpTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("tarnquill_help_" +
+           ("tarnquill_help_" + std::to_string(::getpid()) + "_" +
             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
