@@ -33,6 +33,7 @@ int RunCreateSample(const std::vector<std::string>& argv, std::ostream& out, std
 int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunUndo(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunRepair(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 
 // Runs the whole command line (argv without the program name).
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
