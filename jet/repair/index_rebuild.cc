@@ -50,7 +50,8 @@ void CollectTreePages(PageEditor& editor, uint32_t root, uint32_t owner,
 }
 
 // Packs `items` (in order) bottom-up into a tree whose root is `root`; new
-// pages come from the end of the file. Returns the pages used, root included.
+// pages come from the end of the file. Each item of a node level carries the
+// last entry under its child. Returns the pages used, root included.
 Result<size_t> WriteTree(PageEditor& editor, const std::string& where, uint32_t owner,
                          uint32_t root, std::vector<IndexEntry> items) {
   const Format& f = editor.format();
@@ -87,15 +88,22 @@ Result<size_t> WriteTree(PageEditor& editor, const std::string& where, uint32_t 
       p.prev = k == 0 ? 0 : numbers[k - 1];
       p.next = k + 1 == ranges.size() ? 0 : numbers[k + 1];
       p.entries.assign(items.begin() + ranges[k].first, items.begin() + ranges[k].second);
+      // As Access lays out nodes: the last child is the tail, without an
+      // entry; the parent's bound for this page still names its last entry.
+      IndexEntry last;
+      if (!p.entries.empty()) last = p.entries.back();
+      if (type == kPageIndexNode && !p.entries.empty()) {
+        p.tail = p.entries.back().child;
+        p.entries.pop_back();
+      }
       JET_ASSIGN_OR_RETURN(uint8_t * out, editor.Edit(numbers[k]));
       // Start from a clean page: the root may still carry an older layout.
       std::fill(out, out + editor.page_size(), uint8_t{0});
       if (!WriteIndexPage(f, p, out)) {
         return Status::NotSupported(where + ": an entry does not fit on an index page");
       }
-      if (!p.entries.empty()) {
-        const IndexEntry& last = p.entries.back();
-        up.push_back(IndexEntry{last.key, last.row, numbers[k]});
+      if (ranges[k].second > ranges[k].first) {
+        up.push_back(IndexEntry{std::move(last.key), last.row, numbers[k]});
       }
     }
     pages += ranges.size();

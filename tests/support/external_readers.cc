@@ -1,12 +1,14 @@
 #include "tests/support/external_readers.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "jet/database.h"
@@ -136,8 +138,9 @@ bool SameNumber(const std::string& a, const std::string& b) {
   const double x = std::strtod(a.c_str(), &end_a);
   const double y = std::strtod(b.c_str(), &end_b);
   if (a.empty() || b.empty() || *end_a != 0 || *end_b != 0) return false;
-  // Our text keeps 15 significant digits, the oracle's the shortest exact one.
-  return x == y || std::abs(x - y) <= 1e-13 * std::max(std::abs(x), std::abs(y));
+  // Our text keeps 15 significant digits (singles 7), the oracle's the
+  // shortest that reads back exactly.
+  return x == y || std::abs(x - y) <= 1e-6 * std::max(std::abs(x), std::abs(y));
 }
 
 // The table as our export writes it (header names, then rows in storage order).
@@ -214,6 +217,22 @@ jet::Result<std::string> OurExport(jet::Database& db, const jet::TableDef& table
   }
   if (failures.empty()) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << failures;
+}
+
+::testing::AssertionResult ReadersAgree(const std::vector<uint8_t>& image,
+                                        const std::string& name) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("tarnquill-agree-" + std::to_string(::getpid()) + "-" + name);
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(image.size()));
+    if (!out) return ::testing::AssertionFailure() << "cannot write " << path;
+  }
+  auto result = ReadersAgree(path.string());
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  return result;
 }
 
 }  // namespace tarnquill::testing

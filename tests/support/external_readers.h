@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarnquill::testing {
 
@@ -49,6 +51,11 @@ std::string OracleDump(const std::string& path, const std::string& table);
 // the same through access-oracle dump as through our export (floating
 // values compared as numbers). Skips nothing: call it after HaveOracle().
 ::testing::AssertionResult ReadersAgree(const std::string& path);
+
+// The same for a database image held in memory (written to a temporary file
+// named after `name` for the oracle, removed afterwards).
+::testing::AssertionResult ReadersAgree(const std::vector<uint8_t>& image,
+                                        const std::string& name);
 
 // access-oracle create-table: a database at `path` holding the table People
 // written by the independent implementation (`version` is 2000, 2003, 2007
