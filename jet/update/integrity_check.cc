@@ -189,13 +189,6 @@ class Checker {
       const std::string where = "table '" + t.name + "': index '" + x.name + "'";
       if (x.root_page == 0) continue;
       editor_.Clear();
-      // A tree with misplaced sibling links otherwise shows as one problem
-      // per leaf; what fixes it is the same for all of them.
-      auto legacy = HasAccess97Layout(editor_, x);
-      if (legacy.ok() && *legacy) {
-        Problem(Access97LayoutMessage(t.name, x.name));
-        continue;
-      }
       auto entries = indexes_.Entries(x);
       if (!entries.ok()) {
         Problem(where + ": " + entries.status().message());
@@ -204,6 +197,15 @@ class Checker {
       report_.index_entries += entries->size();
       std::vector<std::string> shape;
       Status walked = indexes_.Validate(x, &shape);
+      if (!shape.empty()) {
+        // A tree with misplaced sibling links otherwise shows as a problem
+        // per leaf and per row; what fixes it is the same for all of them.
+        auto legacy = HasAccess97Layout(editor_, x);
+        if (legacy.ok() && *legacy) {
+          Problem(Access97LayoutMessage(t.name, x.name));
+          continue;
+        }
+      }
       if (!walked.ok()) Problem(where + ": " + walked.message());
       for (const std::string& s : shape) Problem("table '" + t.name + "': " + s);
       for (size_t i = 1; i < entries->size(); ++i) {
