@@ -2,7 +2,7 @@
 // user tables when none is named) from their rows, in one transaction.
 #include "cli/commands.h"
 #include "cli/open_database.h"
-#include "jet/repair/repair.h"
+#include "jet/jet.h"
 
 namespace cli {
 
@@ -24,11 +24,10 @@ int RunRepair(const std::vector<std::string>& argv, std::ostream& out, std::ostr
   }
   Args args;
   if (!ParseCommandArgs("repair", rest, 1, &args, err)) return kExitUsage;
-  jet::RepairOptions options;
+  jet::WriteOptions options;
   options.password = args.password;
-  options.tables = tables;
   const std::string& path = args.positional[0];
-  auto repaired = jet::RepairIndexes(path, options);
+  auto repaired = jet::RepairIndexes(path, tables, options);
   if (!repaired.ok()) {
     err << InFile(path, repaired.status().message()) << "\n";
     return kExitFailure;
