@@ -398,21 +398,42 @@ TEST_F(ReplaceFileTest, BackupHoldsTheFileBeforeTheFirstWrite) {
   ExpectSound(path);
 }
 
-TEST_F(ReplaceFileTest, ReadOnlyFileIsReportedByNameAndLeftAlone) {
+TEST_F(ReplaceFileTest, ReadOnlyFileOrFolderIsRefusedBeforeAnythingIsWritten) {
   const std::string before = Bytes(path);
-  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace", "京"});
-  EXPECT_EQ(o.code, kExitFailure);
-  EXPECT_EQ(o.out, "");
-  EXPECT_NE(o.err.find("Database or object is read-only. The file '" + path + "' is read-only"),
-            std::string::npos)
-      << o.err;
-  EXPECT_EQ(Bytes(path), before);
-  // Counting what would change needs no writing.
-  o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace", "京",
-               "--dry-run", "--show", "0"});
-  EXPECT_EQ(o.out, "90 rows matched, 90 rows would change (dry run, nothing written)\n") << o.err;
+  const fs::perms no_write =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  struct Case {
+    const char* what;
+    fs::path made_read_only;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"file", path, "Database or object is read-only. The file '" + path + "' is read-only"},
+      {"folder", tmp.path(), "read-only"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::permissions(c.made_read_only, no_write, fs::perm_options::remove);
+    // With a backup asked for: no backup, no journal, no change.
+    Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
+                         "京", "--backup"});
+    EXPECT_EQ(o.code, kExitFailure);
+    EXPECT_EQ(o.out, "");
+    EXPECT_NE(o.err.find(c.reason), std::string::npos) << o.err;
+    EXPECT_EQ(o.err.find("backup"), std::string::npos) << o.err;
+    EXPECT_EQ(Bytes(path), before);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(tmp.path())) {
+      names.push_back(e.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"shop.mdb"});
+    // Counting what would change needs no writing.
+    o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace", "京",
+                 "--dry-run", "--show", "0"});
+    EXPECT_EQ(o.out, "90 rows matched, 90 rows would change (dry run, nothing written)\n")
+        << o.err;
+    fs::permissions(c.made_read_only, fs::perms::owner_write, fs::perm_options::add);
+  }
 }
 
 TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
