@@ -13,6 +13,7 @@
 #include <set>
 
 #include "cli/commands.h"
+#include "jet/write/journal_format.h"
 #include "tests/cli/cli_call.h"
 #include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
@@ -434,6 +435,33 @@ TEST_F(ReplaceFileTest, ReadOnlyFileOrFolderIsRefusedBeforeAnythingIsWritten) {
         << o.err;
     fs::permissions(c.made_read_only, fs::perms::owner_write, fs::perm_options::add);
   }
+}
+
+TEST_F(ReplaceFileTest, JournalThatCannotBeVerifiedIsRefusedAndBothFilesKept) {
+  const std::string before = Bytes(path);
+  const std::string journal = path + "-journal";
+  // A valid header whose file was larger than this one: not this file's.
+  const std::vector<uint8_t> larger =
+      jet::journal::EncodeHeader({4096, before.size() + 4096 * 8, 1234});
+  std::string bad_checksum(larger.begin(), larger.end());
+  bad_checksum[20] ^= 1;
+  for (const std::string& content :
+       {std::string("SQLite format 3") + std::string(600, '\0'),
+        std::string(larger.begin(), larger.end()), bad_checksum}) {
+    std::ofstream(journal, std::ios::binary) << content;
+    Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
+                         "京", "--backup"});
+    EXPECT_EQ(o.code, kExitFailure);
+    EXPECT_NE(o.err.find("shop.mdb-journal' beside"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("neither file was changed"), std::string::npos) << o.err;
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(Bytes(journal), content);
+  }
+  // Without the journal the file opens for writing again.
+  fs::remove(journal);
+  EXPECT_EQ(Replace({"--table", "Log", "--field", "Entry", "--find", "via", "--replace", "by"}).code,
+            kExitOk);
+  ExpectSound(path);
 }
 
 TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
