@@ -464,6 +464,41 @@ TEST_F(ReplaceFileTest, JournalThatCannotBeVerifiedIsRefusedAndBothFilesKept) {
   ExpectSound(path);
 }
 
+TEST(ReplaceRecoveryTest, VerifiedJournalIsRolledBackBeforeTheReplace) {
+  tq::TempDir tmp;
+  std::vector<jet::create::Row> rows;
+  for (int i = 1; i <= 200; ++i) rows.push_back({"entry " + std::to_string(i)});
+  auto made = tq::MakeFixtureDatabase(tmp.path(),
+                                      {{tq::Table("Log", {tq::TextColumn("Entry", 30)}), rows}});
+  ASSERT_TRUE(made.ok()) << made.status().ToString();
+  const std::string path = *made;
+  const std::string pristine = Bytes(path);
+  constexpr uint32_t kPage = 4096;
+  ASSERT_EQ(pristine.size() % kPage, 0u);
+  // An interrupted change: every page after the first journaled, then
+  // overwritten, and a page appended.
+  const auto* bytes = reinterpret_cast<const uint8_t*>(pristine.data());
+  std::vector<uint8_t> journal = jet::journal::EncodeHeader({kPage, pristine.size(), 42});
+  std::string torn = pristine;
+  for (uint32_t page = 1; page * kPage < pristine.size(); ++page) {
+    const auto record = jet::journal::EncodeRecord(42, page, bytes + page * kPage, kPage);
+    journal.insert(journal.end(), record.begin(), record.end());
+    std::fill(torn.begin() + page * kPage, torn.begin() + (page + 1) * kPage, '\x5A');
+  }
+  torn.append(kPage, '\x5A');
+  std::ofstream(path + "-journal", std::ios::binary)
+      << std::string(journal.begin(), journal.end());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << torn;
+
+  Outcome o = Call({"replace", path, "--table", "Log", "--field", "Entry", "--find", "zzz",
+                    "--replace", "y"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(Bytes(path), pristine);
+  EXPECT_FALSE(fs::exists(path + "-journal"));
+  if (!tq::HaveOracle()) GTEST_SKIP() << tq::kNoOracle;
+  EXPECT_TRUE(tq::OracleCheck(path));
+}
+
 TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
   const fs::path corpus = fs::path(TARNQUILL_CORPUS) / "mdb-reader";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
