@@ -33,6 +33,13 @@ const std::vector<provider::ColumnInfo>& TADOQuery::Columns() const {
   return recordset_ ? recordset_->columns() : kNone;
 }
 
+void TADOQuery::CheckWritable() const {
+  const std::string refusal = recordset_ ? recordset_->WriteRefusal() : std::string();
+  if (refusal.empty()) return;
+  const int32_t code = provider::ProviderError::kGenericCode;
+  throw EOleException(CleanProviderDescription(refusal, code), code);
+}
+
 bool TADOQuery::IsSequenced() const {
   return recordset_ && recordset_->Supports(provider::adApproxPosition) &&
          cursor_location_ == clUseClient && !Filtered();
@@ -106,42 +113,53 @@ bool TADOQuery::InternalCanModify() const {
 }
 
 std::string ScanParameters(const std::string& text, std::vector<std::string>* names) {
-  auto is_literal = [](char c) { return c == '\'' || c == '"' || c == '`'; };
+  auto is_quote = [](char c) { return c == '\'' || c == '"' || c == '`'; };
   auto is_delimiter = [](char c) {
     return c == ' ' || c == ',' || c == ';' || c == ')' || c == '\r' || c == '\n';
   };
+  // A literal ends only at the quote that opened it: a double quote or a
+  // backquote inside a single-quoted search text is text, and so is any
+  // colon after it (a doubled quote closes and reopens, which is the same).
   std::string out;
   out.reserve(text.size());
-  bool literal = false;
+  char quote = 0;
   size_t i = 0;
   while (i < text.size()) {
     const char c = text[i];
-    if (c == ':' && !literal && !(i + 1 < text.size() && text[i + 1] == ':')) {
-      // A parameter: its name runs to a delimiter outside quotes.
-      size_t j = i + 1;
-      bool name_literal = false;
-      bool embedded = false;
-      while (j < text.size() && (name_literal || !is_delimiter(text[j]))) {
-        if (is_literal(text[j])) {
-          name_literal = !name_literal;
-          if (j == i + 1) embedded = true;
-        }
-        ++j;
-      }
-      std::string name = text.substr(i + 1, j - i - 1);
-      if (embedded && name.size() >= 2) name = name.substr(1, name.size() - 2);
-      if (names) names->push_back(name);
-      out += '?';
-      literal = name_literal;
-      i = j;
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+      out += c;
+      ++i;
       continue;
     }
-    if (c == ':' && !literal) {
+    if (c == ':' && i + 1 < text.size() && text[i + 1] == ':') {
       out += ':';  // "::" stands for one colon
       i += 2;
       continue;
     }
-    if (is_literal(c)) literal = !literal;
+    if (c == ':') {
+      // A parameter: its name runs to a delimiter outside quotes; a name
+      // that starts with a quote is written without its quotes.
+      size_t j = i + 1;
+      char name_quote = 0;
+      while (j < text.size() && (name_quote != 0 || !is_delimiter(text[j]))) {
+        if (name_quote == 0 && is_quote(text[j])) {
+          name_quote = text[j];
+        } else if (text[j] == name_quote) {
+          name_quote = 0;
+        }
+        ++j;
+      }
+      std::string name = text.substr(i + 1, j - i - 1);
+      if (name.size() >= 2 && is_quote(name.front()) && name.back() == name.front()) {
+        name = name.substr(1, name.size() - 2);
+      }
+      if (names) names->push_back(name);
+      out += '?';
+      i = j;
+      continue;
+    }
+    if (is_quote(c)) quote = c;
     out += c;
     ++i;
   }

@@ -63,6 +63,12 @@ class TADOQuery : public TDataSet {
   // The result's column descriptions while open (empty when closed).
   const std::vector<provider::ColumnInfo>& Columns() const;
 
+  // Throws EOleException, as storing a row would, when the file behind the
+  // open query refuses every write (it was opened for reading only); does
+  // nothing otherwise. Callers about to write check before they touch
+  // anything else (a backup, a report).
+  void CheckWritable() const;
+
   // Client-side cursor with approximate positioning and no filter.
   bool IsSequenced() const override;
 
@@ -97,7 +103,8 @@ class TADOQuery : public TDataSet {
 };
 
 // Replaces parameter markers (":name" outside quoted literals) by "?" and
-// "::" by ":"; the names found are appended to `names`.
+// "::" by ":"; the names found are appended to `names`. A literal opened by
+// ', " or ` runs to the same quote, so nothing inside it is ever a marker.
 std::string ScanParameters(const std::string& text, std::vector<std::string>* names);
 
 }  // namespace data

@@ -144,7 +144,12 @@ ModifyOutcome RewriteRows(TADOQuery& query, const std::string& statement,
         if (!options.dry_run) {
           if (!wrote) {
             wrote = true;
-            if (options.before_first_write) options.before_first_write();
+            if (options.before_first_write) {
+              // A file that refuses writes is refused before the caller
+              // makes a backup or whatever else it does for a write.
+              query.CheckWritable();
+              options.before_first_write();
+            }
           }
           batch.Begin();
           EditRow(query, row, keys, options.observer);

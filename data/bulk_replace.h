@@ -72,7 +72,9 @@ struct ModifyOptions {
   // Called for every row that changes, before it is stored (also on a dry run).
   std::function<void(const RowChange&)> on_change;
   StoreObserver* observer = nullptr;
-  // Called once, before the first row is stored (not on a dry run).
+  // Called once, before the first row is stored (not on a dry run), and
+  // only when the file takes writes: when this is set, a file opened for
+  // reading only fails first, with the message storing a row would give.
   std::function<void()> before_first_write;
   // Called now and then with the rows done and the rows listed.
   std::function<void(int64_t done, int64_t total)> progress;

@@ -6,16 +6,19 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev
-  libpcre2-dev
+  libpcre2-dev libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-arphic-uming
   mdbtools
   default-jre-headless libcommons-lang3-java libcommons-logging-java
 )
+# One query for all of them: a second run finds everything installed at once.
+installed="$( (dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true) |
+  awk '/ install ok installed$/ {print $1}')"
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  grep -qx "$p" <<< "$installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq

@@ -13,7 +13,8 @@ if [ ! -f "$sample" ]; then
   build/release/cli/tarnquill-cli create-sample "$sample"
 fi
 if [ ! -f "$app_dir/Tarnquill.ini" ]; then
-  printf '[Tarnquill]\nFile=%s\nKey=\nTable=客户\nField=地址\nOldValue=北京\nNewValue=上海\n' \
-    "$sample" > "$app_dir/Tarnquill.ini"
+  # The program later stores the password here: the file is the user's alone.
+  (umask 077 && printf '[Tarnquill]\nFile=%s\nKey=\nTable=客户\nField=地址\nOldValue=北京\nNewValue=上海\n' \
+    "$sample" > "$app_dir/Tarnquill.ini")
 fi
 exec "$app_dir/tarnquill" "$@"

@@ -16,6 +16,9 @@ namespace {
 // Permission bits only; set-id bits are not carried over to a new inode.
 constexpr mode_t kPermissionBits = 0777;
 constexpr int kTempNameAttempts = 100;
+// The settings file holds the database password in plain text: a file we
+// create is the user's alone. An existing file keeps the mode it has.
+constexpr mode_t kNewFileMode = 0600;
 
 bool HasWriteBits(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
 
@@ -61,15 +64,15 @@ bool SyncFile(int fd) {
 // rewrite. A failure part-way loses the old content, which is why it is only
 // the fallback.
 bool WriteInPlace(const std::string& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
   if (fd < 0) return false;
   const bool ok = WriteAll(fd, bytes) && SyncFile(fd);
   return ::close(fd) == 0 && ok;
 }
 
 // Creates a new, empty temporary file beside `target`, named after it and
-// hidden (".NAME.tmp-PID-N"); the mode asks for 0666 so that the umask
-// applies as it does to any new file. Returns -1 when none can be made.
+// hidden (".NAME.tmp-PID-N"), readable by the user only until it takes the
+// old file's mode. Returns -1 when none can be made.
 int CreateTempBeside(const std::string& target, std::string* temp_path) {
   const std::string folder = FolderOf(target);
   const std::string stem = folder + "/." + NameOf(target) + ".tmp-" + std::to_string(::getpid());
@@ -77,7 +80,8 @@ int CreateTempBeside(const std::string& target, std::string* temp_path) {
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
     seed = seed * 1103515245u + 12345u;
     *temp_path = stem + "-" + std::to_string(seed % 1000000u);
-    const int fd = ::open(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
     if (fd >= 0) return fd;
     if (errno != EEXIST && errno != EINTR) return -1;
   }

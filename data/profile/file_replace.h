@@ -8,7 +8,8 @@
 
 namespace data::profile {
 
-// Makes `bytes` the content of the file `path`, creating it when missing.
+// Makes `bytes` the content of the file `path`, creating it when missing
+// with mode 0600 (less when the umask says so), as it may hold a password.
 // An existing file keeps its permission bits, owner and group; a symbolic
 // link keeps pointing where it did and its target gets the new content.
 // Returns true on success. On failure the file is as it was and no

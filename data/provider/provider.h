@@ -63,6 +63,10 @@ class Rowset {
   // Whether the rowset takes changes at all. A rowset over a file that was
   // opened for reading takes them and fails at Write, naming the file.
   virtual bool updatable() const = 0;
+  // Why every Write would fail before one is tried (a file opened for
+  // reading only), in the words Write would use; empty when writes can be
+  // tried. Lets a caller refuse before it does anything else on the file.
+  virtual std::string WriteRefusal() const { return {}; }
   // Adds a row with `values` (columns not named are null or numbered by the
   // store) after the last row; returns its index, which is size() - 1.
   // Nothing is added when it fails. Throws ProviderError; providers that

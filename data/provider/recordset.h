@@ -77,6 +77,8 @@ class Recordset {
   // Drops pending values and a row being added.
   void CancelUpdate();
   bool updatable() const { return rows_ && rows_->updatable() && lock_type_ != adLockReadOnly; }
+  // Why the provider would refuse every change (see Rowset::WriteRefusal).
+  std::string WriteRefusal() const { return rows_ ? rows_->WriteRefusal() : std::string(); }
 
  private:
   void CheckOpen() const;

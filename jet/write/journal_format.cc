@@ -1,7 +1,9 @@
 #include "jet/write/journal_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <unordered_set>
 
 namespace jet::journal {
 
@@ -113,6 +115,68 @@ bool DecodeRecord(const uint8_t* data, uint32_t salt, uint32_t page_size, uint32
   if (crc != Get32(data + 4 + page_size)) return false;
   *page = Get32(data);
   return true;
+}
+
+Result<RecoveryPlan> PlanRecovery(const JournalReader& read, uint64_t journal_size,
+                                  uint64_t database_size) {
+  RecoveryPlan plan;
+  std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(journal_size, kHeaderSize)));
+  if (!head.empty()) JET_RETURN_IF_ERROR(read(0, head.size(), head.data()));
+  // A header never written (the file just made, or its data lost in a crash
+  // before the flush that precedes every database write): nothing happened.
+  if (std::all_of(head.begin(), head.end(), [](uint8_t b) { return b == 0; })) return plan;
+  // Shorter than a header: the header's own write was cut off, which happens
+  // only before that flush. Its first bytes must still be our signature.
+  if (head.size() < kHeaderSize) {
+    for (size_t i = 0; i < head.size() && i < sizeof kMagic; ++i) {
+      if (head[i] != 0 && head[i] != static_cast<uint8_t>(kMagic[i])) {
+        return Status::Corruption("journal of " + std::to_string(head.size()) +
+                                  " bytes does not start with a journal signature");
+      }
+    }
+    return plan;
+  }
+  auto header = DecodeHeader(head.data(), head.size());
+  if (!header.ok()) return header.status();
+  const Header& h = *header;
+  if (h.original_size == 0 || h.original_size % h.page_size != 0) {
+    return Status::Corruption("journal gives an original size of " +
+                              std::to_string(h.original_size) + " bytes, not whole pages of " +
+                              std::to_string(h.page_size));
+  }
+  if (h.original_size > database_size) {
+    return Status::Corruption("journal gives an original size of " +
+                              std::to_string(h.original_size) + " bytes, more than the " +
+                              std::to_string(database_size) + " bytes of the file beside it");
+  }
+  plan.nothing_to_do = false;
+  plan.header = h;
+  const size_t record_size = RecordSize(h.page_size);
+  const uint64_t original_pages = h.original_size / h.page_size;
+  std::vector<uint8_t> record(record_size);
+  std::unordered_set<uint32_t> pages;
+  bool ended = false;  // a record failed: only a torn tail may follow
+  for (uint64_t at = kHeaderSize; at + record_size <= journal_size; at += record_size) {
+    JET_RETURN_IF_ERROR(read(at, record_size, record.data()));
+    uint32_t page = 0;
+    if (!DecodeRecord(record.data(), h.salt, h.page_size, &page)) {
+      ended = true;
+      continue;
+    }
+    auto refuse = [at](const std::string& why) {
+      return Status::Corruption("journal record at byte " + std::to_string(at) + " " + why);
+    };
+    if (ended) return refuse("follows a damaged record");
+    if (page >= original_pages) {
+      return refuse("is for page " + std::to_string(page) + ", beyond the file's original " +
+                    std::to_string(original_pages) + " pages");
+    }
+    if (!pages.insert(page).second) {
+      return refuse("saves page " + std::to_string(page) + " a second time");
+    }
+    plan.records.push_back({at, page});
+  }
+  return plan;
 }
 
 }  // namespace jet::journal

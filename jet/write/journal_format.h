@@ -18,14 +18,19 @@
 //     4  n  the page as it was before the transaction
 //   4+n  4  CRC-32 of the salt, the page number and the page bytes
 //
-// A header whose magic or CRC does not match means the database was never
-// touched by that transaction (the header is flushed before any database
-// write), so the journal is ignored. Records are read in order up to the
-// first incomplete one or one whose CRC fails — a record from an older
-// transaction fails because its salt differs.
+// An empty journal, one whose header is still all zeros, or one cut off
+// within its header means the database was never touched by that transaction (the header is flushed
+// before any database write), so the journal is ignored. Records are read in
+// order up to the first incomplete one or one whose CRC fails — a record from
+// an older transaction fails because its salt differs.
+//
+// Recovery writes only what it can verify: a journal whose header does not
+// decode, that cannot belong to the database beside it, or whose records are
+// damaged before its end is refused, and both files are left as they are.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,5 +62,30 @@ std::vector<uint8_t> EncodeRecord(uint32_t salt, uint32_t page, const uint8_t* i
                                   uint32_t page_size);
 // True when `data` (RecordSize bytes) is a valid record for `salt`; sets `page`.
 bool DecodeRecord(const uint8_t* data, uint32_t salt, uint32_t page_size, uint32_t* page);
+
+// What rolling a journal back would do, decided before anything is written.
+struct RecoveryPlan {
+  bool nothing_to_do = true;  // never started: the journal is just removed
+  Header header;
+  // Each valid record: where it starts in the journal and the page it holds.
+  struct Record {
+    uint64_t offset = 0;
+    uint32_t page = 0;
+  };
+  std::vector<Record> records;
+};
+
+// Reads `n` bytes of the journal at `offset` into `out`.
+using JournalReader = std::function<Status(uint64_t offset, size_t n, uint8_t* out)>;
+
+// Checks a journal of `journal_size` bytes found beside a database of
+// `database_size` bytes and returns what rolling it back would write. Fails
+// with Corruption (the message says why) when the journal is damaged or
+// cannot be this database's: a header that does not decode, an original size
+// that is not whole pages or exceeds the file (a change only ever grows it),
+// a record for a page beyond that size or for a page already restored, or a
+// valid record after a damaged one. Read failures are passed on.
+Result<RecoveryPlan> PlanRecovery(const JournalReader& read, uint64_t journal_size,
+                                  uint64_t database_size);
 
 }  // namespace jet::journal

@@ -1,6 +1,7 @@
 #include "jet/write/journaled_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 
 #include "jet/write/journal_format.h"
@@ -15,29 +16,28 @@ uint32_t NewSalt() {
   return device() ^ (++counter * 0x9E3779B9u);
 }
 
-// Copies the journal's original pages back into `db` and restores its size.
-// Sets `*valid` to whether the journal had a valid header (otherwise the
+// Copies the journal's original pages back into `db` and restores its size,
+// once the whole journal has been checked (nothing is written otherwise).
+// Sets `*valid` to whether the journal had been started (otherwise the
 // database was never touched and nothing is done).
-Status ApplyJournal(WritableFile* journal, WritableFile* db, bool* valid) {
+Status ApplyJournal(File* journal, File* db, bool* valid) {
   *valid = false;
   JET_ASSIGN_OR_RETURN(uint64_t journal_size, journal->Size());
-  if (journal_size < journal::kHeaderSize) return Status::Ok();
-  std::vector<uint8_t> head(journal::kHeaderSize);
-  JET_RETURN_IF_ERROR(journal->ReadAt(0, head.size(), head.data()));
-  auto header = journal::DecodeHeader(head.data(), head.size());
-  if (!header.ok()) return Status::Ok();
+  JET_ASSIGN_OR_RETURN(uint64_t database_size, db->Size());
+  JET_ASSIGN_OR_RETURN(
+      journal::RecoveryPlan plan,
+      journal::PlanRecovery(
+          [journal](uint64_t at, size_t n, uint8_t* out) { return journal->ReadAt(at, n, out); },
+          journal_size, database_size));
+  if (plan.nothing_to_do) return Status::Ok();
   *valid = true;
-  const uint32_t page_size = header->page_size;
-  const size_t record_size = journal::RecordSize(page_size);
-  std::vector<uint8_t> record(record_size);
-  for (uint64_t at = journal::kHeaderSize; at + record_size <= journal_size; at += record_size) {
-    JET_RETURN_IF_ERROR(journal->ReadAt(at, record_size, record.data()));
-    uint32_t page;
-    if (!journal::DecodeRecord(record.data(), header->salt, page_size, &page)) break;
-    if (uint64_t{page} * page_size >= header->original_size) break;  // never journaled so
-    JET_RETURN_IF_ERROR(db->WriteAt(uint64_t{page} * page_size, record.data() + 4, page_size));
+  const uint32_t page_size = plan.header.page_size;
+  std::vector<uint8_t> record(journal::RecordSize(page_size));
+  for (const journal::RecoveryPlan::Record& r : plan.records) {
+    JET_RETURN_IF_ERROR(journal->ReadAt(r.offset, record.size(), record.data()));
+    JET_RETURN_IF_ERROR(db->WriteAt(uint64_t{r.page} * page_size, record.data() + 4, page_size));
   }
-  JET_RETURN_IF_ERROR(db->Resize(header->original_size));
+  JET_RETURN_IF_ERROR(db->Resize(plan.header.original_size));
   return db->Sync();
 }
 
@@ -59,7 +59,17 @@ Status RecoverJournal(FileSystem* fs, const std::string& path) {
       return db.status().WithContext("Cannot roll back the interrupted change of '" + path + "'");
     }
     bool valid = false;
-    JET_RETURN_IF_ERROR(ApplyJournal(journal->get(), db->get(), &valid));
+    Status applied = ApplyJournal(journal->get(), db->get(), &valid);
+    if (applied.code() == Status::Code::kCorruption) {
+      // Not Corruption: the database itself may be whole, and callers that
+      // say "unrecognized format" for that would hide what is wrong.
+      return Status::IOError("'" + journal_path + "' beside '" + path +
+                                "' is damaged or was not written for this file (" +
+                                applied.message() +
+                                "); neither file was changed. Move that journal away only if "
+                                "the file is known to be whole.");
+    }
+    JET_RETURN_IF_ERROR(applied);
     if (valid) {
       // Empty the journal durably before removing it, so a crash now cannot
       // bring back a journal that would roll back again over later changes.
@@ -78,10 +88,15 @@ Result<bool> HasHotJournal(FileSystem* fs, const std::string& path) {
   if (!exists) return false;
   JET_ASSIGN_OR_RETURN(auto journal, fs->Open(journal_path, OpenMode::kExisting));
   JET_ASSIGN_OR_RETURN(uint64_t size, journal->Size());
-  if (size < journal::kHeaderSize) return false;
-  std::vector<uint8_t> head(journal::kHeaderSize);
-  JET_RETURN_IF_ERROR(journal->ReadAt(0, head.size(), head.data()));
-  return journal::DecodeHeader(head.data(), head.size()).ok();
+  // Any journal but one never started makes the file untrustworthy: a valid
+  // one until it is rolled back, a damaged or foreign one because nothing
+  // can tell what it would have restored. The header decides; records are
+  // left to recovery.
+  auto plan = journal::PlanRecovery(
+      [&journal](uint64_t at, size_t n, uint8_t* out) { return journal->ReadAt(at, n, out); },
+      std::min<uint64_t>(size, journal::kHeaderSize), UINT64_MAX);
+  if (!plan.ok() && plan.status().code() != Status::Code::kCorruption) return plan.status();
+  return !plan.ok() || !plan->nothing_to_do;
 }
 
 Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const std::string& path,
@@ -93,9 +108,10 @@ Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const
   // Open the database first so that a missing or read-only file is reported
   // as such rather than as a recovery failure.
   JET_ASSIGN_OR_RETURN(auto db, fs->Open(path, OpenMode::kExisting));
-  db.reset();
-  JET_RETURN_IF_ERROR(RecoverJournal(fs, path));
-  JET_ASSIGN_OR_RETURN(db, fs->Open(path, OpenMode::kExisting));
+  JET_ASSIGN_OR_RETURN(bool hot, HasHotJournal(fs, path));
+  if (hot) {
+    return Status::IOError("'" + path + "' has an interrupted change to roll back first");
+  }
   JET_ASSIGN_OR_RETURN(uint64_t size, db->Size());
   std::unique_ptr<JournaledFile> file(
       new JournaledFile(fs, path, page_size, options, std::move(db), size));
@@ -108,7 +124,7 @@ Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const
 }
 
 JournaledFile::JournaledFile(FileSystem* fs, std::string path, uint32_t page_size,
-                             JournalOptions options, std::unique_ptr<WritableFile> db,
+                             JournalOptions options, std::unique_ptr<File> db,
                              uint64_t size)
     : fs_(fs),
       path_(std::move(path)),
@@ -121,6 +137,7 @@ JournaledFile::JournaledFile(FileSystem* fs, std::string path, uint32_t page_siz
 
 JournaledFile::~JournaledFile() {
   if (in_transaction_ && failed_.ok()) (void)Rollback();
+  ReleaseStep();
   if (journal_ != nullptr && failed_.ok()) {
     journal_.reset();
     (void)fs_->Remove(journal_path_);
@@ -140,13 +157,32 @@ Status JournaledFile::Fail(Status status) {
   return status;
 }
 
-Status JournaledFile::Sync(WritableFile* file) {
+Status JournaledFile::HoldStep() {
+  if (holding_step_ || options_.step_lock == nullptr) return Status::Ok();
+  JET_RETURN_IF_ERROR(options_.step_lock->BeginStep());
+  holding_step_ = true;
+  return Status::Ok();
+}
+
+void JournaledFile::ReleaseStep() {
+  if (!holding_step_) return;
+  holding_step_ = false;
+  options_.step_lock->EndStep();
+}
+
+Status JournaledFile::Sync(File* file) {
   ++stats_.syncs;
   return file->Sync();
 }
 
+Status JournaledFile::RecoverIfFailed() {
+  if (failed_.ok()) return Status::Ok();
+  if (!Recover().ok()) return Usable();
+  return Status::Ok();
+}
+
 Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
-  JET_RETURN_IF_ERROR(Usable());
+  JET_RETURN_IF_ERROR(RecoverIfFailed());
   auto it = pending_.find(page);
   if (it != pending_.end()) {
     std::copy(it->second.begin(), it->second.end(), out);
@@ -161,7 +197,7 @@ Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
 }
 
 Status JournaledFile::Begin() {
-  JET_RETURN_IF_ERROR(Usable());
+  JET_RETURN_IF_ERROR(RecoverIfFailed());
   if (in_transaction_) return Status::InvalidArgument("a transaction is already open");
   in_transaction_ = true;
   journal_started_ = false;
@@ -183,6 +219,8 @@ Status JournaledFile::WritePage(uint32_t page, const uint8_t* data) {
   if (offset + page_size_ > size_) size_ = offset + page_size_;
   if (pending_.size() > options_.max_pending_pages) {
     Status s = WritePending();
+    // Refused access leaves the file untouched: the caller rolls back.
+    if (s.code() == Status::Code::kLocked) return s;
     if (!s.ok()) return Fail(s);
   }
   return Status::Ok();
@@ -201,6 +239,7 @@ Status JournaledFile::StartJournal() {
 
 Status JournaledFile::WritePending() {
   if (pending_.empty()) return Status::Ok();
+  JET_RETURN_IF_ERROR(HoldStep());
   // Consecutive pages are read, journaled and written with one call per run
   // (up to kRunPages pages), not one per page: a large batch touches tens of
   // thousands of pages.
@@ -281,6 +320,7 @@ Status JournaledFile::Commit() {
       // The originals are gone, so there is nothing left to roll back to;
       // whether the change survives a crash now is unknown.
       if (!s.ok()) {
+        ReleaseStep();
         return Fail(Status::IOError("the change to '" + path_ +
                                     "' was written but may not be durable: " + s.message()));
       }
@@ -288,17 +328,42 @@ Status JournaledFile::Commit() {
   }
   if (!s.ok()) {
     Status undo = Rollback();
-    if (!undo.ok()) return Fail(s);
+    if (!undo.ok()) {
+      ReleaseStep();
+      return Fail(s);
+    }
     return s;
   }
+  ReleaseStep();
   in_transaction_ = false;
   journal_started_ = false;
   original_size_ = size_;
   return Status::Ok();
 }
 
+Status JournaledFile::Recover() {
+  if (failed_.ok()) return Status::Ok();
+  journal_.reset();
+  db_.reset();
+  JET_RETURN_IF_ERROR(HoldStep());
+  Status s = RecoverJournal(fs_, path_);
+  ReleaseStep();
+  JET_RETURN_IF_ERROR(s);
+  JET_ASSIGN_OR_RETURN(db_, fs_->Open(path_, OpenMode::kExisting));
+  JET_ASSIGN_OR_RETURN(size_, db_->Size());
+  JET_ASSIGN_OR_RETURN(journal_, fs_->Open(journal_path_, OpenMode::kCreateOrReuse));
+  original_size_ = size_;
+  in_transaction_ = false;
+  journal_started_ = false;
+  journaled_.clear();
+  pending_.clear();
+  failed_ = Status::Ok();
+  return Status::Ok();
+}
+
 Status JournaledFile::Rollback() {
-  JET_RETURN_IF_ERROR(Usable());
+  // After a failure the journal does the undoing.
+  if (!failed_.ok()) return RecoverIfFailed();
   if (!in_transaction_) return Status::InvalidArgument("rollback without a transaction");
   pending_.clear();
   if (journal_started_) {
@@ -306,8 +371,12 @@ Status JournaledFile::Rollback() {
     Status s = ApplyJournal(journal_.get(), db_.get(), &valid);
     if (s.ok()) s = journal_->Resize(0);
     if (s.ok()) s = Sync(journal_.get());
-    if (!s.ok()) return Fail(s);
+    if (!s.ok()) {
+      ReleaseStep();
+      return Fail(s);
+    }
   }
+  ReleaseStep();
   in_transaction_ = false;
   journal_started_ = false;
   size_ = original_size_;

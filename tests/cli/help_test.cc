@@ -2,6 +2,7 @@
 // they are about.
 #include "cli/help.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -52,7 +53,7 @@ class CliHelpTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("tarnquill_help_" +
+           ("tarnquill_help_" + std::to_string(::getpid()) + "_" +
             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -74,11 +75,11 @@ TEST_F(CliHelpTest, OverviewListsEveryCommandWithAnExample) {
   }
   // Every command the dispatcher runs has an entry, and no entry is a stray.
   for (const char* name :
-       {"tables", "schema", "export", "query", "replace", "undo", "import", "check",
-        "create-sample"}) {
+       {"tables", "schema", "export", "query", "replace", "undo", "import", "check", "repair",
+        "create-sample", "recover"}) {
     EXPECT_NE(FindCommandHelp(name), nullptr) << name;
   }
-  EXPECT_EQ(AllCommandHelp().size(), 9u);
+  EXPECT_EQ(AllCommandHelp().size(), 11u);
   for (const CommandHelp& h : AllCommandHelp()) {
     EXPECT_NE(Call({h.name}).code, kExitOk) << h.name << " without arguments is a usage error";
   }

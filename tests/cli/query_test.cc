@@ -1,4 +1,5 @@
 // tarnquill-cli query: the data layer's read path against export.
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,7 +20,7 @@ class QueryCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("tarnquill_query_" +
+           ("tarnquill_query_" + std::to_string(::getpid()) + "_" +
             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::create_directories(dir_);
   }

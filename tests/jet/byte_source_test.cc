@@ -1,5 +1,6 @@
 #include "jet/io/byte_source.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,7 +32,8 @@ TEST(ByteSourceTest, FileOpenReportsMissingFilesInTheProviderWording) {
 }
 
 TEST(ByteSourceTest, FileReadsWhatWasWritten) {
-  auto path = std::filesystem::temp_directory_path() / "tarnquill_byte_source_test.bin";
+  auto path = std::filesystem::temp_directory_path() /
+              ("tarnquill_byte_source_test_" + std::to_string(::getpid()) + ".bin");
   {
     std::ofstream out(path, std::ios::binary);
     out << "abcdefgh";

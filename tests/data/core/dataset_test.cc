@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/db_error.h"
+#include "data/run_query.h"
 #include "tests/data/core/memory_fixture.h"
 #include "tests/data/core/numbers_query_fixture.h"
 
@@ -380,38 +381,56 @@ TEST_F(QueryTest, BigResultKeepsOnlyTheWindowDecoded) {
 namespace data {
 namespace {
 
-TEST(ParameterScan, MarkersOutsideLiterals) {
-  std::vector<std::string> names;
-  EXPECT_EQ(ScanParameters("Select * From T Where InStr(F,:p)\r\n", &names),
-            "Select * From T Where InStr(F,?)\r\n");
-  EXPECT_EQ(names, std::vector<std::string>{"p"});
-  names.clear();
-  EXPECT_EQ(ScanParameters("Select * From a::b", &names), "Select * From a:b");
-  EXPECT_TRUE(names.empty());
-  EXPECT_EQ(ScanParameters("InStr(F,'10:30') `x:y` \"u:v\"", &names),
-            "InStr(F,'10:30') `x:y` \"u:v\"");
-  EXPECT_TRUE(names.empty());
-  // A double quote inside a single-quoted text also toggles, so a later
-  // colon counts as a marker; its name, itself inside a literal by then,
-  // runs to the end, and the statement will not open.
-  EXPECT_EQ(ScanParameters("InStr(F,'say \"hi :there')\r\n", &names), "InStr(F,'say \"hi ?");
-  EXPECT_EQ(names, std::vector<std::string>{"there')\r\n"});
-  names.clear();
-  EXPECT_EQ(ScanParameters("From 表:名,x", &names), "From 表?,x");
-  EXPECT_EQ(names, std::vector<std::string>{"名"});
+TEST(ParameterScan, MarkersOnlyOutsideLiterals) {
+  struct Case {
+    const char* text;
+    const char* command;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {"Select * From T Where InStr(F,:p)\r\n", "Select * From T Where InStr(F,?)\r\n", {"p"}},
+      {"Select * From a::b", "Select * From a:b", {}},
+      {"InStr(F,'10:30') `x:y` \"u:v\"", "InStr(F,'10:30') `x:y` \"u:v\"", {}},
+      // Another kind of quote inside a literal is text: the colon after it too.
+      {"InStr(F,'say \"hi :there')\r\n", "InStr(F,'say \"hi :there')\r\n", {}},
+      {"InStr(F,'a`b:c') And :p", "InStr(F,'a`b:c') And ?", {"p"}},
+      {"InStr(F,'it''s \":x') :y", "InStr(F,'it''s \":x') ?", {"y"}},
+      {"InStr(F,\"a'b:c\")", "InStr(F,\"a'b:c\")", {}},
+      {"From 表:名,x", "From 表?,x", {"名"}},
+      {"Where F=:'a b',x", "Where F=?,x", {"a b"}},
+      // A literal never closed keeps everything after it.
+      {"InStr(F,'a:b", "InStr(F,'a:b", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> names;
+    EXPECT_EQ(ScanParameters(c.text, &names), c.command) << c.text;
+    EXPECT_EQ(names, c.names) << c.text;
+  }
 }
 
-TEST(ParameterScan, QueryWithAMarkerFailsToOpen) {
+TEST(ParameterScan, TypedSearchTextOpensAndOnlyARealMarkerFails) {
   testing::MemoryCatalogScope scope;
-  testing::AddNumbersTable(*scope.Add("n.mdb"), 2);
+  provider::MemoryTable& t = scope.Add("n.mdb")->AddTable(
+      "Words", {provider::MemoryColumn("Name", provider::adVarWChar, 50)});
+  for (const char* w : {"a\"b:c", "x`y:z and more", "it's \":q", "plain"}) {
+    t.rows.push_back({provider::Variant(w)});
+  }
   TShareDataModule dm;
   dm.ADOConnection1.SetConnectionString(BuildConnectionString("n.mdb", ""));
-  TADOQuery q("ADOQuery1");
-  q.SetConnection(&dm.ADOConnection1);
-  q.SQL().Add("Select * From Numbers Where InStr(Name,'a\"b:c')");
-  EXPECT_EQ(q.Parameters().size(), 1u);
-  EXPECT_THROW(q.Open(), EOleException);
-  EXPECT_FALSE(q.Active());
+  for (const char* search : {"a\"b:c", "`y:z", "'s \":q"}) {
+    TADOQuery q("ADOQuery1");
+    q.SetConnection(&dm.ADOConnection1);
+    q.SQL().Add(ViewStatement("Words", "Name", search));
+    EXPECT_TRUE(q.Parameters().empty()) << search;
+    ASSERT_NO_THROW(q.Open()) << search;
+    EXPECT_EQ(q.RecordCount(), 1) << search;
+  }
+  TADOQuery marker("ADOQuery1");
+  marker.SetConnection(&dm.ADOConnection1);
+  marker.SQL().Add("Select * From Words Where InStr(Name,:p)");
+  EXPECT_EQ(marker.Parameters(), std::vector<std::string>{"p"});
+  EXPECT_THROW(marker.Open(), EOleException);
+  EXPECT_FALSE(marker.Active());
 }
 
 }  // namespace

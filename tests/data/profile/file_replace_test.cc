@@ -71,15 +71,24 @@ TEST(FileReplaceTest, NewContentArrivesByRenameKeepingModeAndOwnership) {
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"}) << "a temporary file was left";
 }
 
-TEST(FileReplaceTest, NewFileGetsTheUsualModeForNewFiles) {
-  TempDir dir;
-  const std::string file = dir.File("new.ini");
-  const mode_t saved = ::umask(027);
-  const bool ok = ReplaceFileContents(file.c_str(), "x");
-  ::umask(saved);
-  ASSERT_TRUE(ok);
-  EXPECT_EQ(ReadBytes(file), "x");
-  EXPECT_EQ(StatOf(file).st_mode & 07777, 0640u);
+TEST(FileReplaceTest, NewFileIsTheUsersAloneWhateverTheUmask) {
+  // It may hold the password: never readable by others, even under umask 0,
+  // also when it is made through a link that points nowhere yet.
+  for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{077}}) {
+    TempDir dir;
+    const std::string file = dir.File("new.ini");
+    const std::string dangling = dir.File("link.ini");
+    ASSERT_EQ(::symlink("target.ini", dangling.c_str()), 0);
+    const mode_t saved = ::umask(mask);
+    const bool made = ReplaceFileContents(file.c_str(), "x");
+    const bool made_through_link = ReplaceFileContents(dangling.c_str(), "y");
+    ::umask(saved);
+    ASSERT_TRUE(made && made_through_link) << "umask " << mask;
+    EXPECT_EQ(ReadBytes(file), "x");
+    EXPECT_EQ(StatOf(file).st_mode & 07777, 0600u) << "umask " << mask;
+    EXPECT_EQ(ReadBytes(dir.File("target.ini")), "y");
+    EXPECT_EQ(StatOf(dir.File("target.ini")).st_mode & 07777, 0600u) << "umask " << mask;
+  }
 }
 
 TEST(FileReplaceTest, ReadOnlyFileIsRefusedAndKept) {

@@ -2,6 +2,7 @@
 // Access files (skipped when the corpus is absent).
 #include "data/provider/jet_provider.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,7 +31,7 @@ class JetProviderTest : public ::testing::Test {
     provider::RegisterJetProvider();
     dir_ =
         fs::temp_directory_path() /
-        ("tarnquill_jetprov_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+        ("tarnquill_jetprov_" + std::to_string(::getpid()) +
          "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }

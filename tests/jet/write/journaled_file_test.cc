@@ -163,23 +163,77 @@ TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournal) {
   EXPECT_FALSE(*HasHotJournal(&fs_, "db.mdb"));
 }
 
-TEST_F(JournaledFileTest, TornOrForeignJournalsAreIgnored) {
-  for (Bytes junk : {Bytes{}, Bytes(100, 0x11), Bytes(600, 0)}) {
+TEST_F(JournaledFileTest, UnstartedJournalsAreRemoved) {
+  // Made at open and never written, or its header lost before the flush
+  // that comes before any database write: the file was never touched.
+  Bytes cut = journal::EncodeHeader({kPage, 4 * kPage, 3});
+  cut.resize(61);
+  for (const Bytes& junk : {Bytes{}, Bytes(100, 0), Bytes(600, 0), cut}) {
     fs_.Put("db.mdb-journal", junk);
-    EXPECT_FALSE(*HasHotJournal(&fs_, "db.mdb"));
     auto db = OpenDb();
     EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
   }
-  // A valid header with a damaged record restores nothing from that record on.
+  // A damaged last record is a torn tail: the records before it are restored.
   journal::Header header{kPage, 4 * kPage, 5};
   Bytes j = journal::EncodeHeader(header);
-  Bytes other = PageOf(0x55);
-  Bytes rec = journal::EncodeRecord(5, 2, other.data(), kPage);
-  rec[10] ^= 1;
-  j.insert(j.end(), rec.begin(), rec.end());
+  for (uint32_t page : {1u, 2u}) {
+    Bytes rec = journal::EncodeRecord(5, page, PageOf(0x50 + page).data(), kPage);
+    if (page == 2) rec[10] ^= 1;
+    j.insert(j.end(), rec.begin(), rec.end());
+  }
   fs_.Put("db.mdb-journal", j);
   auto db = OpenDb();
-  EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
+  Bytes expect = Image(4, 1);
+  std::fill(expect.begin() + kPage, expect.begin() + 2 * kPage, 0x51);
+  EXPECT_EQ(fs_.Contents("db.mdb"), expect);
+}
+
+TEST_F(JournaledFileTest, DamagedOrForeignJournalIsRefusedAndNothingWritten) {
+  auto with_records = [](journal::Header h, std::vector<uint32_t> pages, int damaged = -1) {
+    Bytes j = journal::EncodeHeader(h);
+    for (size_t i = 0; i < pages.size(); ++i) {
+      Bytes rec = journal::EncodeRecord(h.salt, pages[i], PageOf(0x77).data(), h.page_size);
+      if (static_cast<int>(i) == damaged) rec[6] ^= 0x40;
+      j.insert(j.end(), rec.begin(), rec.end());
+    }
+    return j;
+  };
+  Bytes bad_crc = with_records({kPage, 4 * kPage, 9}, {1});
+  bad_crc[33] ^= 1;
+  Bytes old_layout = with_records({kPage, 4 * kPage, 9}, {1});
+  old_layout[8] = 7;
+  struct Case {
+    const char* what;
+    Bytes journal;
+  };
+  const Case cases[] = {
+      {"another program's file", Bytes(100, 0x11)},
+      {"header checksum fails", bad_crc},
+      {"unknown layout", old_layout},
+      {"larger than the file", with_records({kPage, 8 * kPage, 9}, {1})},
+      {"cuts the file to nothing", with_records({kPage, 0, 9}, {})},
+      {"size not whole pages", with_records({kPage, 4 * kPage - 100, 9}, {1})},
+      {"page beyond the original size", with_records({kPage, 2 * kPage, 9}, {0, 3})},
+      {"page saved twice", with_records({kPage, 4 * kPage, 9}, {1, 2, 1})},
+      {"damage before the end", with_records({kPage, 4 * kPage, 9}, {1, 2, 3}, 1)},
+  };
+  // Appended pages the interrupted change made, which a rollback would cut.
+  Bytes grown = Image(4, 1);
+  grown.resize(6 * kPage, 0xEE);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs_.Put("db.mdb", grown);
+    fs_.Put("db.mdb-journal", c.journal);
+    EXPECT_TRUE(*HasHotJournal(&fs_, "db.mdb")) << "readers must not trust the file";
+    auto opened = JournaledFile::Open(&fs_, "db.mdb", kPage);
+    ASSERT_FALSE(opened.ok());
+    EXPECT_EQ(opened.status().code(), Status::Code::kIOError);
+    EXPECT_NE(opened.status().message().find("db.mdb-journal"), std::string::npos)
+        << opened.status().message();
+    EXPECT_EQ(RecoverJournal(&fs_, "db.mdb").code(), Status::Code::kIOError);
+    EXPECT_EQ(fs_.Contents("db.mdb"), grown);
+    EXPECT_EQ(fs_.Contents("db.mdb-journal"), c.journal);
+  }
 }
 
 TEST_F(JournaledFileTest, HotJournalOnAReadOnlyFileIsReportedNotIgnored) {
