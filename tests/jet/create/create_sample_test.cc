@@ -73,6 +73,9 @@ TEST(CreateSample, WritesCustomersAndOrdersMadeForTheReplaceDemo) {
   std::ostringstream out2, err2;
   EXPECT_EQ(cli::Dispatch({"create-sample", path}, out2, err2), cli::kExitFailure);
   EXPECT_NE(err2.str().find("already exists"), std::string::npos);
+  if (HaveOracle()) {
+    EXPECT_TRUE(ReadersAgree(path));
+  }
 
   if (!HaveMdbTools()) GTEST_SKIP() << "mdbtools not installed";
   std::string csv = RunCommand("mdb-export " + Quote(path) + " 客户");

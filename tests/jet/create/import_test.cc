@@ -41,8 +41,8 @@ void ExpectCheckPasses(const std::string& path) {
   auto report = jet::CheckDatabaseFile(path, "");
   ASSERT_TRUE(report.ok()) << report.status().ToString();
   for (const auto& p : report->problems) ADD_FAILURE() << p;
-  if (HaveOracle()) {
-    EXPECT_TRUE(OracleCheck(path));
+  if (tarnquill::testing::HaveOracle()) {
+    EXPECT_TRUE(tarnquill::testing::ReadersAgree(path));
   }
 }
 
