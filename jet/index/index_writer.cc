@@ -273,8 +273,14 @@ Result<std::optional<IndexChange>> IndexWriter::Prepare(const TableDef& table,
 Status IndexWriter::Apply(const TableDef& table, const IndexChange& change) {
   const std::string where = IndexWhere(editor_->store(), table, *change.index);
   if (change.old_key) {
-    JET_RETURN_IF_ERROR(Remove(*change.index, IndexEntry{*change.old_key, change.row, 0}, where,
-                               change.old_all_null));
+    Status removed = Remove(*change.index, IndexEntry{*change.old_key, change.row, 0}, where,
+                            change.old_all_null);
+    if (removed.IsCorruption()) {
+      // Say how to get out of it: the refusal is all the user sees.
+      return Status::Corruption(removed.message() + ": run tarnquill-cli repair " +
+                                editor_->store().file() + " --table " + table.name);
+    }
+    JET_RETURN_IF_ERROR(removed);
   }
   if (change.new_key) {
     JET_RETURN_IF_ERROR(Insert(*change.index, IndexEntry{*change.new_key, change.row, 0}));

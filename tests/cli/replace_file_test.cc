@@ -13,6 +13,7 @@
 #include <set>
 
 #include "cli/commands.h"
+#include "jet/write/journal_format.h"
 #include "tests/cli/cli_call.h"
 #include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
@@ -434,6 +435,68 @@ TEST_F(ReplaceFileTest, ReadOnlyFileOrFolderIsRefusedBeforeAnythingIsWritten) {
         << o.err;
     fs::permissions(c.made_read_only, fs::perms::owner_write, fs::perm_options::add);
   }
+}
+
+TEST_F(ReplaceFileTest, JournalThatCannotBeVerifiedIsRefusedAndBothFilesKept) {
+  const std::string before = Bytes(path);
+  const std::string journal = path + "-journal";
+  // A valid header whose file was larger than this one: not this file's.
+  const std::vector<uint8_t> larger =
+      jet::journal::EncodeHeader({4096, before.size() + 4096 * 8, 1234});
+  std::string bad_checksum(larger.begin(), larger.end());
+  bad_checksum[20] ^= 1;
+  for (const std::string& content :
+       {std::string("SQLite format 3") + std::string(600, '\0'),
+        std::string(larger.begin(), larger.end()), bad_checksum}) {
+    std::ofstream(journal, std::ios::binary) << content;
+    Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
+                         "京", "--backup"});
+    EXPECT_EQ(o.code, kExitFailure);
+    EXPECT_NE(o.err.find("shop.mdb-journal' beside"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("neither file was changed"), std::string::npos) << o.err;
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(Bytes(journal), content);
+  }
+  // Without the journal the file opens for writing again.
+  fs::remove(journal);
+  EXPECT_EQ(Replace({"--table", "Log", "--field", "Entry", "--find", "via", "--replace", "by"}).code,
+            kExitOk);
+  ExpectSound(path);
+}
+
+TEST(ReplaceRecoveryTest, VerifiedJournalIsRolledBackBeforeTheReplace) {
+  tq::TempDir tmp;
+  std::vector<jet::create::Row> rows;
+  for (int i = 1; i <= 200; ++i) rows.push_back({"entry " + std::to_string(i)});
+  auto made = tq::MakeFixtureDatabase(tmp.path(),
+                                      {{tq::Table("Log", {tq::TextColumn("Entry", 30)}), rows}});
+  ASSERT_TRUE(made.ok()) << made.status().ToString();
+  const std::string path = *made;
+  const std::string pristine = Bytes(path);
+  constexpr uint32_t kPage = 4096;
+  ASSERT_EQ(pristine.size() % kPage, 0u);
+  // An interrupted change: every page after the first journaled, then
+  // overwritten, and a page appended.
+  const auto* bytes = reinterpret_cast<const uint8_t*>(pristine.data());
+  std::vector<uint8_t> journal = jet::journal::EncodeHeader({kPage, pristine.size(), 42});
+  std::string torn = pristine;
+  for (uint32_t page = 1; page * kPage < pristine.size(); ++page) {
+    const auto record = jet::journal::EncodeRecord(42, page, bytes + page * kPage, kPage);
+    journal.insert(journal.end(), record.begin(), record.end());
+    std::fill(torn.begin() + page * kPage, torn.begin() + (page + 1) * kPage, '\x5A');
+  }
+  torn.append(kPage, '\x5A');
+  std::ofstream(path + "-journal", std::ios::binary)
+      << std::string(journal.begin(), journal.end());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << torn;
+
+  Outcome o = Call({"replace", path, "--table", "Log", "--field", "Entry", "--find", "zzz",
+                    "--replace", "y"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(Bytes(path), pristine);
+  EXPECT_FALSE(fs::exists(path + "-journal"));
+  if (!tq::HaveOracle()) GTEST_SKIP() << tq::kNoOracle;
+  EXPECT_TRUE(tq::OracleCheck(path));
 }
 
 TEST(ReplaceCorpusTest, CopiesOfRealFiles) {

@@ -7,11 +7,14 @@
 //   if (!HaveOracle()) GTEST_SKIP() << kNoOracle;
 //   EXPECT_TRUE(OracleCheck(path));
 //   EXPECT_EQ(OracleDump(path, "People"), our_export);
+//   EXPECT_TRUE(ReadersAgree(path));  // all of the above, every table
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarnquill::testing {
 
@@ -42,6 +45,17 @@ std::string OraclePath();
 // `access-oracle dump`: the table as CSV in storage order (empty with a
 // test failure when the oracle refuses the table).
 std::string OracleDump(const std::string& path, const std::string& table);
+
+// The verdict of both checkers on a file a test wrote: our integrity check
+// and `access-oracle check` find nothing wrong, and every user table reads
+// the same through access-oracle dump as through our export (floating
+// values compared as numbers). Skips nothing: call it after HaveOracle().
+::testing::AssertionResult ReadersAgree(const std::string& path);
+
+// The same for a database image held in memory (written to a temporary file
+// named after `name` for the oracle, removed afterwards).
+::testing::AssertionResult ReadersAgree(const std::vector<uint8_t>& image,
+                                        const std::string& name);
 
 // access-oracle create-table: a database at `path` holding the table People
 // written by the independent implementation (`version` is 2000, 2003, 2007
