@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "fixture.h"
+#include "tests/jet/corpus.h"
 #include "tests/support/external_readers.h"
 #include "jet/alloc/usage_map_edit.h"
 #include "jet/update/integrity_check.h"
@@ -190,6 +191,19 @@ TEST_F(WritableDatabaseTest, OtherWritersAndReadOnlyFilesAreRefusedBeforeAnyChan
   ASSERT_TRUE(reader.ok());
   auto t = (*reader)->FindTable("People");
   EXPECT_EQ((*reader)->UpdateRow(*t, RowId{1, 0}, {}).code(), Status::Code::kReadOnly);
+
+  // Access 2007+ files are refused for writing (for now) with a reason, the
+  // file untouched and no lock file left beside it.
+  if (!testing::HaveCorpus()) return;
+  const std::string accdb = dir_ + "/t.accdb";
+  const auto image = testing::ReadCorpusFile("jackcess/V2010/testV2010.accdb");
+  ASSERT_TRUE(WriteFile(accdb, image));
+  auto ace = OpenDatabaseForUpdate(accdb);
+  ASSERT_FALSE(ace.ok());
+  EXPECT_TRUE(ace.status().IsNotSupported()) << ace.status().ToString();
+  EXPECT_NE(ace.status().message().find(".accdb) open read-only"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(accdb), image);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/t.laccdb"));
 }
 
 TEST_F(WritableDatabaseTest, GrowingRowsMoveKeepTheirPlaceAndShrinkBack) {
