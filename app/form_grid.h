@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/form_main.h"
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 #include "grid/qt/data_grid_widget.h"
 
 namespace app {

@@ -114,7 +114,7 @@ void TFormMain::Button1Click() {
   request.file_name = QStringLiteral("*.mdb");
   request.initial_dir = app_dir_;
   request.default_ext = QStringLiteral(".mdb");
-  request.filter = QStringLiteral("Mdb Files (*.mdb)|*.MDB");
+  request.filter = QStringLiteral("Access Files (*.mdb;*.accdb)|*.mdb;*.accdb");
   if (std::optional<QString> chosen = ui_.RunOpenDialog(request, this)) Edit1.setText(*chosen);
 }
 

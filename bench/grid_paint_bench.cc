@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "data/data_source.h"
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 #include "grid/qt/qt_canvas.h"
 #include "tests/grid/memory_dataset.h"
 #include "tests/grid/window_grid.h"

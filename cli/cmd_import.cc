@@ -119,7 +119,9 @@ Status ImportIntoNewFile(const std::string& path, const std::string& password,
 Status ImportIntoExistingFile(const std::string& path, const std::string& password,
                               const std::string& table, bool create,
                               const std::vector<CsvRecord>& csv, size_t* imported) {
-  JET_ASSIGN_OR_RETURN(auto appender, jet::create::FileAppender::Open(path, password));
+  jet::WriteOptions options;
+  options.password = password;
+  JET_ASSIGN_OR_RETURN(auto appender, jet::create::FileAppender::Open(path, options));
   auto def = appender->FindTable(table);
   if (!def.ok() && def.status().IsNotFound() && create) {
     // Created inside the same transaction as the rows: a failure below

@@ -32,6 +32,7 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
 int RunCreateSample(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunRecover(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunUndo(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 
 // Runs the whole command line (argv without the program name).

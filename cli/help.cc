@@ -105,6 +105,12 @@ const std::vector<CommandHelp>& AllCommandHelp() {
        "Reads every page, row, long value and index and checks that they agree. Prints\n"
        "\"OK\", or one line per problem and exits with 1. Warnings do not fail the check.\n",
        "tarnquill-cli check demo.mdb"},
+      {"recover", "FILE", "roll back a change a crash left half done",
+       "When a write was cut off (power cut, killed process) it leaves FILE-journal\n"
+       "beside the file. Any open that can write the file rolls it back by itself;\n"
+       "recover does only that, for a file that was found on a read-only medium and\n"
+       "has been made writable. Prints what it did; changes nothing else.\n",
+       "tarnquill-cli recover demo.mdb"},
       {"create-sample", "[--password P] FILE", "make a new demonstration database",
        "Creates FILE (which must not exist yet) with a customer table 客户 (Chinese\n"
        "column names, text in mixed letter case, some NULLs) and an Orders table, made\n"
@@ -125,7 +131,7 @@ const CommandHelp* FindCommandHelp(const std::string& command) {
 void PrintOverview(std::ostream& out) {
   out << "usage: " << kProgram << " COMMAND [ARGS]\n"
       << "       " << kProgram << " COMMAND --help\n\n"
-      << "Reads and changes Access (.mdb) databases with Tarnquill's own engine.\n"
+      << "Reads and changes Access (.mdb, .accdb) databases with Tarnquill's own engine.\n"
       << "--password P gives the database password of a protected file (any command that\n"
       << "opens one). Exit status: 0 success, 1 failure (the message on standard error),\n"
       << "2 wrong usage.\n\n"

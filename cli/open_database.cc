@@ -2,7 +2,7 @@
 
 #include "cli/help.h"
 #include "data/provider/sql.h"
-#include "jet/update/writable_database.h"
+#include "jet/jet.h"
 
 namespace cli {
 

@@ -12,7 +12,7 @@
 #include "fuzz/fuzz_check.h"
 #include "jet/write/journal_format.h"
 #include "jet/write/journaled_file.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/memory_file_system.h"
 
 namespace {
 

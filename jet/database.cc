@@ -1,9 +1,13 @@
 // The read side of Database: opening, the catalog, definitions and rows.
 #include "jet/database.h"
 
+#include <map>
 #include <optional>
 
+#include "jet/calculated_types.h"
 #include "jet/catalog.h"
+#include "jet/complex_values.h"
+#include "jet/crypto/office_cipher.h"
 #include "jet/header.h"
 #include "jet/io/byte_source.h"
 #include "jet/page_store.h"
@@ -31,11 +35,14 @@ namespace {
 
 class DatabaseImpl : public Database {
  public:
-  DatabaseImpl(std::unique_ptr<ByteSource> source, Header header)
+  DatabaseImpl(std::unique_ptr<ByteSource> source, Header header,
+               std::shared_ptr<const PageCipher> cipher)
       : source_(std::move(source)),
         header_(std::move(header)),
         store_(source_.get(), *header_.format, header_.database_key),
-        text_(header_.format->text_utf16, header_.code_page) {}
+        text_(header_.format->text_utf16, header_.code_page) {
+    store_.SetCipher(std::move(cipher));
+  }
 
   const std::string& path() const override { return source_->name(); }
   int jet_version() const override { return header_.format->version; }
@@ -62,6 +69,8 @@ class DatabaseImpl : public Database {
       auto def = ReadTableDef(store_, text_, e.definition_page);
       if (!def.ok()) return def.status().WithContext("table '" + e.name + "'");
       def->name = e.name;
+      Status types = ApplyResultTypes(store_, text_, &*def);
+      if (!types.ok()) return types.WithContext("table '" + e.name + "'");
       return def;
     }
     return Status::NotFound("The database engine cannot find the input table or query '" +
@@ -70,18 +79,22 @@ class DatabaseImpl : public Database {
   }
 
   Result<std::unique_ptr<TableCursor>> Scan(const TableDef& table) override {
-    JET_ASSIGN_OR_RETURN(auto scan, TableScan::Open(&store_, &text_, table));
-    return std::unique_ptr<TableCursor>(std::move(scan));
+    return ScanPart(table, 0, 1);
   }
 
   Result<std::unique_ptr<TableCursor>> ScanPart(const TableDef& table, uint32_t index,
                                                 uint32_t count) override {
+    JET_ASSIGN_OR_RETURN(auto summaries, ComplexOf(table));
     JET_ASSIGN_OR_RETURN(auto scan, TableScan::Open(&store_, &text_, table, index, count));
-    return std::unique_ptr<TableCursor>(std::move(scan));
+    if (summaries.empty()) return std::unique_ptr<TableCursor>(std::move(scan));
+    return WithComplexSummaries(std::move(scan), std::move(summaries));
   }
 
   Result<std::vector<Value>> ReadRow(const TableDef& table, RowId row) override {
-    return ReadRowAt(store_, text_, table, row);
+    JET_ASSIGN_OR_RETURN(auto summaries, ComplexOf(table));
+    JET_ASSIGN_OR_RETURN(auto values, ReadRowAt(store_, text_, table, row));
+    ReplaceComplexKeys(summaries, &values);
+    return values;
   }
 
   Status UpdateRow(const TableDef& table, RowId,
@@ -98,11 +111,32 @@ class DatabaseImpl : public Database {
     return Status::Ok();
   }
 
+  // Per column of `table`, the summaries of its complex values (read once per
+  // column and kept); empty when the table has no complex column.
+  Result<std::vector<const ComplexSummaries*>> ComplexOf(const TableDef& table) {
+    std::vector<const ComplexSummaries*> out;
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+      const ColumnDef& c = table.columns[i];
+      if (c.type != ColumnType::kComplex) continue;
+      out.resize(table.columns.size());
+      auto key = std::make_pair(table.definition_page, c.complex_id);
+      auto it = complex_.find(key);
+      if (it == complex_.end()) {
+        JET_RETURN_IF_ERROR(LoadCatalog());
+        JET_ASSIGN_OR_RETURN(auto map, ReadComplexSummaries(store_, text_, *catalog_, table, c));
+        it = complex_.emplace(key, std::move(map)).first;
+      }
+      out[i] = &it->second;
+    }
+    return out;
+  }
+
   std::unique_ptr<ByteSource> source_;
   Header header_;
   PageStore store_;
   TextDecoder text_;
   std::optional<std::vector<CatalogEntry>> catalog_;
+  std::map<std::pair<uint32_t, uint32_t>, ComplexSummaries> complex_;
 };
 
 }  // namespace
@@ -120,8 +154,9 @@ Result<std::unique_ptr<Database>> OpenDatabase(std::unique_ptr<ByteSource> sourc
     return Status::Corruption(source->name() + ": file of " + std::to_string(source->size()) +
                               " bytes is too short to hold the catalog");
   }
-  JET_RETURN_IF_ERROR(CheckPassword(header, options.password));
-  return std::unique_ptr<Database>(new DatabaseImpl(std::move(source), std::move(header)));
+  JET_ASSIGN_OR_RETURN(auto cipher, UnlockPages(*source, header, options.password));
+  return std::unique_ptr<Database>(
+      new DatabaseImpl(std::move(source), std::move(header), std::move(cipher)));
 }
 
 Result<std::unique_ptr<Database>> Database::Open(const std::string& path,

@@ -43,6 +43,12 @@ struct ColumnDef {
   bool auto_number = false;
   bool compressed_unicode = false;
   bool hyperlink = false;
+  // Access 2010 and later: the value is an expression's stored result (with
+  // a 20-byte prefix in the row); read-only here.
+  bool calculated = false;
+  // Complex columns (attachments, multi-value): their ComplexID in
+  // MSysComplexColumns.
+  uint32_t complex_id = 0;
   // Maximum characters for text columns (size in characters), 0 otherwise.
   uint16_t max_chars = 0;
   // Where the value sits in a row: the byte offset among the fixed-length

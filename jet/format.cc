@@ -100,4 +100,29 @@ const Format& Jet4Format() {
   return f;
 }
 
+namespace {
+// Table definitions, rows and pages of ACE files are laid out as in Jet 4;
+// the release number rides along for messages and for what depends on it.
+Format AceOf(int ace_version) {
+  Format f = Jet4Format();
+  f.ace_version = ace_version;
+  f.col_complex_id = 11;
+  f.office_crypto = true;
+  return f;
+}
+}  // namespace
+
+const Format* AceFormat(uint8_t version_byte) {
+  static const Format k12 = AceOf(12), k14 = AceOf(14), k15 = AceOf(15), k16 = AceOf(16),
+                      k17 = AceOf(17);
+  switch (version_byte) {
+    case 2: return &k12;
+    case 3: return &k14;
+    case 4: return &k15;
+    case 5: return &k16;
+    case 6: return &k17;
+    default: return nullptr;
+  }
+}
+
 }  // namespace jet

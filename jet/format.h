@@ -64,10 +64,18 @@ struct Format {
 
   // Rows.
   size_t row_count_size;  // column count, variable count and offsets: 1 or 2 bytes
+
+  // Access 2007 and later (.accdb): Jet 4's layout plus these. Zero elsewhere.
+  int ace_version = 0;       // 12, 14, 15, 16 or 17; 0 for .mdb formats
+  size_t col_complex_id = 0;  // complex columns: their id in MSysComplexColumns
+  bool office_crypto = false;  // a database password means Office document encryption
 };
 
 const Format& Jet3Format();
 const Format& Jet4Format();
+// The format for the version byte of an ACE header (2: 2007 ... 6: 2019), or
+// nullptr for a byte no Access release writes.
+const Format* AceFormat(uint8_t version_byte);
 
 // Page types (first byte of a page).
 inline constexpr uint8_t kPageData = 0x01;
@@ -88,5 +96,6 @@ inline constexpr uint8_t kColAutoLong = 0x04;
 inline constexpr uint8_t kColAutoGuid = 0x40;
 inline constexpr uint8_t kColHyperlink = 0x80;
 inline constexpr uint8_t kColCompressed = 0x01;  // in the extra flags byte
+inline constexpr uint8_t kColCalculated = 0xC0;  // in the extra flags byte (ACE)
 
 }  // namespace jet

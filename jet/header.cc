@@ -30,12 +30,18 @@ Result<Header> ParseHeader(const std::vector<uint8_t>& raw, const std::string& f
     return Status::Corruption(file + ": not an Access database (page 0 has no Jet signature)");
   }
   uint8_t version = raw[kVersionOffset];
-  if (ace || version > 1) {
-    return Status::NotSupported(file +
-                                ": Access 2007 and later databases (.accdb) are not supported yet");
-  }
   Header h;
-  h.format = version == 0 ? &Jet3Format() : &Jet4Format();
+  if (ace) {
+    h.format = AceFormat(version);
+    if (h.format == nullptr) {
+      return Status::NotSupported(file + ": unknown Access database version " +
+                                  std::to_string(version) + " (Access 2007 to 2019 are known)");
+    }
+  } else if (version <= 1) {
+    h.format = version == 0 ? &Jet3Format() : &Jet4Format();
+  } else {
+    return Status::NotSupported(file + ": unknown Jet database version " + std::to_string(version));
+  }
   std::vector<uint8_t> plain(raw.begin(), raw.begin() + kHeaderReadSize);
   Rc4Apply(kHeaderKey, sizeof kHeaderKey, plain.data() + kHeaderMaskStart,
            h.format->header_mask_length);
@@ -44,6 +50,12 @@ Result<Header> ParseHeader(const std::vector<uint8_t>& raw, const std::string& f
   h.database_key = v.U32(kDatabaseKeyOffset);
   h.sort_order = h.format->sort_order_size == 2 ? v.U16(h.format->sort_order_offset)
                                                 : v.U32(h.format->sort_order_offset);
+  if (h.format->office_crypto && h.database_key != 0) {
+    // The password lives in the Office encryption description, not here.
+    h.office_key = h.database_key;
+    h.database_key = 0;
+    return h;
+  }
   std::vector<uint8_t> pw(plain.begin() + kPasswordOffset,
                           plain.begin() + kPasswordOffset + h.format->password_length);
   if (h.format->password_date_mask) {
@@ -69,6 +81,12 @@ Result<Header> ParseHeader(const std::vector<uint8_t>& raw, const std::string& f
 Status CheckPassword(const Header& header, const std::string& given) {
   if (header.password.empty() || header.password == given) return Status::Ok();
   return Status::BadPassword("Not a valid password.");
+}
+
+Status CheckWritableFormat(const Header& header, const std::string& file) {
+  if (header.format->ace_version == 0) return Status::Ok();
+  return Status::NotSupported(file + ": Access 2007-2019 databases (.accdb) open read-only; "
+                                     "changing them is not supported yet");
 }
 
 void PageKey(uint32_t database_key, uint32_t page, uint8_t key[4]) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "jet/crypto/office_cipher.h"
 #include "jet/header.h"
 #include "jet/rc4.h"
 
@@ -104,6 +105,7 @@ PageRef PageStore::Insert(uint32_t page, std::shared_ptr<std::vector<uint8_t>> b
     PageKey(database_key_, page, key);
     Rc4Apply(key, sizeof key, buf->data(), buf->size());
   }
+  if (cipher_ && page != 0) cipher_->Decode(page, buf->data(), buf->size());
   PageRef ref = std::move(buf);
   lru_.emplace_front(page, ref);
   index_[page] = lru_.begin();

@@ -17,6 +17,7 @@
 namespace jet {
 
 using PageRef = std::shared_ptr<const std::vector<uint8_t>>;
+class PageCipher;
 
 class PageStore {
  public:
@@ -36,6 +37,11 @@ class PageStore {
 
   // The key pages are RC4-encoded with (0: not encoded).
   uint32_t database_key() const { return database_key_; }
+
+  // Files under Office encryption: every page but page 0 is decrypted with
+  // `cipher` as it is read. Set before the first read.
+  void SetCipher(std::shared_ptr<const PageCipher> cipher) { cipher_ = std::move(cipher); }
+  const PageCipher* cipher() const { return cipher_.get(); }
 
   // Reads up to `count` pages from `first` on with one read of the source
   // and caches them, stopping before a page already cached, past the end of
@@ -62,6 +68,7 @@ class PageStore {
   const std::string* file_;
   const Format& format_;
   uint32_t database_key_;
+  std::shared_ptr<const PageCipher> cipher_;
   size_t capacity_;
   uint32_t page_count_;
   uint64_t reads_ = 0;

@@ -24,6 +24,12 @@ size_t FixedSize(ColumnType type) {
       return 16;
     case ColumnType::kNumeric:
       return 17;
+    case ColumnType::kComplex:
+      return 4;
+    case ColumnType::kBigInt:
+      return 8;
+    case ColumnType::kExtendedDateTime:
+      return 42;
     default:
       return 0;
   }
@@ -122,9 +128,10 @@ Status CrackRow(const Format& f, const TableDef& table, ByteView row, const Wher
     ColumnSlice& s = (*out)[i];
     s = ColumnSlice{};
     s.bit = bit(c.number);
-    if (c.type == ColumnType::kBoolean || !s.bit) continue;
+    // A calculated yes/no keeps its value in the row, not in the null mask.
+    if ((c.type == ColumnType::kBoolean && !c.calculated) || !s.bit) continue;
     if (c.fixed) {
-      size_t size = FixedSize(c.type);
+      size_t size = c.calculated ? 0 : FixedSize(c.type);
       if (size == 0) size = c.size;
       size_t start = n + size_t{c.fixed_offset};
       if (start + size > data_end) {

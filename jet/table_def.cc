@@ -17,6 +17,7 @@ constexpr uint8_t kIndexRequired = 0x08;
 constexpr uint8_t kLogicalPrimary = 0x01;
 constexpr uint8_t kLogicalForeign = 0x02;
 constexpr uint8_t kSystemTable = 0x53;
+constexpr uint16_t kCalculatedExtra = 23;  // bytes a calculated value adds to its column's size
 
 // The definition's pages joined: the first whole, later ones without their header.
 Status LoadChain(PageStore& store, uint32_t first, std::vector<uint8_t>* out, uint32_t* pages) {
@@ -75,7 +76,10 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
   if (!v.In(pos, size_t{column_count} * f.column_size)) {
     return bad(std::to_string(column_count) + " column descriptors run past its end");
   }
-  std::vector<uint16_t> display;  // the order a "Select *" lists columns in
+  // "Select *" lists columns by their number. The descriptor's other index
+  // follows it except after columns were deleted and re-added, where the
+  // readers we compare with (and the rows' own numbering) take the number.
+  std::vector<uint16_t> display;
   for (uint16_t i = 0; i < column_count; ++i, pos += f.column_size) {
     ColumnDef c;
     c.type = static_cast<ColumnType>(v.U8(pos + f.col_type));
@@ -90,6 +94,10 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
     c.hyperlink = (flags & kColHyperlink) != 0 && c.type == ColumnType::kMemo;
     c.compressed_unicode =
         f.col_extra_flags != 0 && (v.U8(pos + f.col_extra_flags) & kColCompressed);
+    c.calculated = f.ace_version != 0 && (v.U8(pos + f.col_extra_flags) & kColCalculated) != 0;
+    if (f.col_complex_id != 0 && c.type == ColumnType::kComplex) {
+      c.complex_id = v.U32(pos + f.col_complex_id);
+    }
     c.fixed_offset = v.U16(pos + f.col_fixed_offset);
     c.size = v.U16(pos + f.col_length);
     if (c.type == ColumnType::kText || c.type == ColumnType::kMemo) {
@@ -99,8 +107,12 @@ Result<TableDef> ReadTableDef(PageStore& store, const TextDecoder& text, uint32_
     } else if (c.type != ColumnType::kNumeric) {
       c.precision = c.scale = 0;
     }
-    if (c.type == ColumnType::kText) c.max_chars = f.text_utf16 ? c.size / 2 : c.size;
-    display.push_back(v.U16(pos + f.col_index));
+    if (c.type == ColumnType::kText) {
+      // A calculated text column's size counts the prefix of its stored value.
+      uint16_t bytes = c.calculated && c.size >= kCalculatedExtra ? c.size - kCalculatedExtra : c.size;
+      c.max_chars = f.text_utf16 ? bytes / 2 : bytes;
+    }
+    display.push_back(v.U16(pos + f.col_number));
     def.columns.push_back(std::move(c));
   }
   auto read_name = [&](std::string* out) -> Status {

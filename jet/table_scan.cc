@@ -163,6 +163,7 @@ Result<bool> TableScan::AppendText(size_t column, std::string* out) {
   // values too short for their type (reported by Get), take the Value path.
   const ColumnDef& c = table_.columns[column];
   const ColumnSlice& s = slices_[column];
+  if (c.calculated) return TableCursor::AppendText(column, out);  // its value is wrapped
   if (c.type == ColumnType::kBoolean) {
     out->push_back(s.bit ? '1' : '0');
     return true;

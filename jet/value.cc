@@ -32,6 +32,12 @@ const char* ColumnTypeName(ColumnType type) {
       return "Replication ID";
     case ColumnType::kNumeric:
       return "Decimal";
+    case ColumnType::kComplex:
+      return "Attachment or multiple values";
+    case ColumnType::kBigInt:
+      return "Large Number";
+    case ColumnType::kExtendedDateTime:
+      return "Date/Time Extended";
   }
   return "Unknown";
 }

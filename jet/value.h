@@ -28,6 +28,10 @@ enum class ColumnType : uint8_t {
   kMemo = 0x0C,      // long text
   kGuid = 0x0F,      // 16 bytes, replication id
   kNumeric = 0x10,   // decimal with precision and scale
+  // Access 2007 and later.
+  kComplex = 0x12,           // attachments, multi-value: a key into a hidden table
+  kBigInt = 0x13,            // signed 64 bit
+  kExtendedDateTime = 0x14,  // date and time to 100 ns, stored as 42 ASCII bytes
 };
 
 // Human name of a column type ("Text", "Long Integer", ...); "Unknown" otherwise.
@@ -52,6 +56,12 @@ struct DateTime {
   friend bool operator==(const DateTime&, const DateTime&) = default;
 };
 
+// A Date/Time Extended value: 100-nanosecond ticks since 0001-01-01 00:00.
+struct ExtendedDateTime {
+  int64_t ticks = 0;
+  friend bool operator==(const ExtendedDateTime&, const ExtendedDateTime&) = default;
+};
+
 // A GUID in the byte order of the file (first three groups little-endian).
 struct Guid {
   std::array<uint8_t, 16> bytes{};
@@ -70,9 +80,11 @@ using Value = std::variant<std::monostate,  // NULL
                            Currency,        // kCurrency
                            Decimal,         // kNumeric
                            DateTime,        // kDateTime
-                           std::string,     // kText, kMemo (UTF-8)
+                           std::string,     // kText, kMemo (UTF-8); kComplex summaries
                            Bytes,           // kBinary, kOle
-                           Guid>;           // kGuid
+                           Guid,            // kGuid
+                           int64_t,         // kBigInt
+                           ExtendedDateTime>;  // kExtendedDateTime
 
 inline bool IsNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
 

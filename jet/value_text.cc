@@ -190,6 +190,29 @@ std::string FormatDateTime(double days) {
   return buf;
 }
 
+std::string FormatExtendedDateTime(const ExtendedDateTime& value) {
+  constexpr int64_t kTicksPerSecond = 10'000'000;
+  constexpr int64_t kTicksPerDay = kTicksPerSecond * 86400;
+  // Day 0 of the extended type is 0001-01-01, 693593 days before 1899-12-30.
+  constexpr int64_t kDaysToAutomationEpoch = 693593;
+  int64_t day = value.ticks / kTicksPerDay;
+  int64_t rest = value.ticks % kTicksPerDay;
+  if (rest < 0) {
+    rest += kTicksPerDay;
+    --day;
+  }
+  int64_t y;
+  unsigned m, d;
+  CivilFromDays(day - kDaysToAutomationEpoch + kAutomationEpoch, &y, &m, &d);
+  int64_t seconds = rest / kTicksPerSecond;
+  char buf[80];
+  std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02d:%02d:%02d.%07lld",
+                static_cast<long long>(y), m, d, static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
+                static_cast<long long>(rest % kTicksPerSecond));
+  return buf;
+}
+
 void AppendValue(const Value& value, std::string* out) {
   struct Visitor {
     std::string* out;
@@ -198,6 +221,8 @@ void AppendValue(const Value& value, std::string* out) {
     void operator()(uint8_t v) const { AppendInteger(v, out); }
     void operator()(int16_t v) const { AppendInteger(v, out); }
     void operator()(int32_t v) const { AppendInteger(v, out); }
+    void operator()(int64_t v) const { AppendInteger(v, out); }
+    void operator()(const ExtendedDateTime& t) const { out->append(FormatExtendedDateTime(t)); }
     void operator()(float v) const { AppendFloating(v, 7, out); }
     void operator()(double v) const { AppendFloating(v, 15, out); }
     void operator()(const Currency& c) const {
@@ -239,7 +264,8 @@ std::string FormatValue(const Value& value) {
 }
 
 bool CsvQuoted(ColumnType type) {
-  return type == ColumnType::kText || type == ColumnType::kMemo || type == ColumnType::kGuid;
+  return type == ColumnType::kText || type == ColumnType::kMemo || type == ColumnType::kGuid ||
+         type == ColumnType::kComplex;
 }
 
 void DoubleCsvQuotes(std::string* out, size_t start) {

@@ -20,9 +20,13 @@ void AppendFloating(double value, int digits, std::string* out);
 
 // The value's text without quoting: "" for NULL, "1"/"0" for yes/no, numbers
 // as FormatFloating (doubles 15 digits, singles 7), currency and decimal
-// exactly, dates "YYYY-MM-DD HH:MM:SS", binary as lowercase hex, GUIDs as
+// exactly, dates "YYYY-MM-DD HH:MM:SS" (extended ones with seven decimals of
+// the second), big integers in decimal, binary as lowercase hex, GUIDs as
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", text as is.
 std::string FormatValue(const Value& value);
+
+// "YYYY-MM-DD HH:MM:SS.fffffff" for a Date/Time Extended value.
+std::string FormatExtendedDateTime(const ExtendedDateTime& value);
 
 // "YYYY-MM-DD HH:MM:SS" for an automation date (days since 1899-12-30),
 // rounded to the second.

@@ -6,7 +6,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev
-  libpcre2-dev
+  libpcre2-dev libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-arphic-uming

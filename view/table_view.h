@@ -12,7 +12,7 @@
 #include "data/ado_query.h"
 #include "data/data_source.h"
 #include "data/run_query.h"
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 
 namespace view {
 

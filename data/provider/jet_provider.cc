@@ -11,7 +11,8 @@
 #include "data/provider/registry.h"
 #include "data/provider/sql.h"
 #include "jet/database.h"
-#include "jet/update/writable_database.h"
+#include "jet/jet.h"
+#include "jet/value_text.h"
 #include "text/case_fold.h"
 #include "text/number_text.h"
 
@@ -78,6 +79,20 @@ ColumnInfo Describe(const jet::ColumnDef& c, int jet_version) {
       info.type = adNumeric, info.defined_size = 19;
       info.precision = c.precision, info.scale = c.scale;
       break;
+    case ColumnType::kBigInt:
+      info.type = adBigInt, info.defined_size = 8, info.precision = 19;
+      break;
+    case ColumnType::kExtendedDateTime:  // shown as its text, to the 100 ns
+      info.type = adVarWChar, info.defined_size = 27;
+      break;
+    case ColumnType::kComplex:  // a read-only summary of the attached rows
+      info.type = adLongVarWChar, info.defined_size = std::numeric_limits<int32_t>::max() / 2;
+      attributes |= adFldLong;
+      break;
+  }
+  // Expression results and complex values are not the field's own to change.
+  if (c.calculated || c.type == ColumnType::kComplex) {
+    attributes &= ~static_cast<uint32_t>(adFldUpdatable);
   }
   info.attributes = attributes;
   return info;
@@ -100,6 +115,10 @@ Variant ToVariant(const jet::Value& v) {
     Variant operator()(const std::string& s) const { return s; }
     Variant operator()(const jet::Bytes& b) const { return b; }
     Variant operator()(const jet::Guid& g) const { return g; }
+    Variant operator()(int64_t i) const { return i; }
+    Variant operator()(const jet::ExtendedDateTime& d) const {
+      return jet::FormatExtendedDateTime(d);
+    }
   };
   return std::visit(Visitor{}, v);
 }
@@ -169,6 +188,12 @@ jet::Value ToJet(const Variant& v, const jet::ColumnDef& c) {
       return static_cast<int16_t>(IntegerOf(v, c, INT16_MIN, INT16_MAX));
     case ColumnType::kLong:
       return static_cast<int32_t>(IntegerOf(v, c, INT32_MIN, INT32_MAX));
+    case ColumnType::kBigInt:
+      if (auto* i = std::get_if<int64_t>(&v)) return *i;
+      return IntegerOf(v, c, INT64_MIN, INT64_MAX);
+    case ColumnType::kComplex:
+    case ColumnType::kExtendedDateTime:
+      throw ProviderError("Field '" + c.name + "' cannot be updated.");
     case ColumnType::kSingle: {
       std::optional<double> n = NumberOf(v);
       if (!n) Mismatch(c);
@@ -439,10 +464,15 @@ class JetProvider : public Provider {
     std::string read_only_reason =
         "The database '" + settings.data_source + "' was opened for reading only.";
     if (access != adModeRead) {
-      auto db = jet::OpenDatabaseForUpdate(settings.data_source, options);
+      jet::WriteOptions write;
+      write.password = settings.password;
+      auto db = jet::OpenDatabaseForUpdate(settings.data_source, write);
       if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), std::string());
       const jet::Status& s = db.status();
+      // Another writer (Access, another window of this program) leaves the
+      // file readable: show it, and say why Modify is refused.
       const bool fall_back = s.code() == jet::Status::Code::kReadOnly ||
+                             (s.code() == jet::Status::Code::kLocked && access != adModeWrite) ||
                              (s.code() == jet::Status::Code::kNotSupported && access == 0);
       if (!fall_back) throw ProviderError(OpenFailure(s, settings.data_source));
       read_only_reason = ReadOnlyReason(s, settings.data_source);

@@ -3,7 +3,7 @@
 // moves and how often the timer ticks.
 #pragma once
 
-#include "grid/view/rect.h"
+#include "grid/base/rect.h"
 
 namespace grid {
 

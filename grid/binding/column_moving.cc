@@ -3,8 +3,8 @@
 // the move in the column collection on release.
 #include <algorithm>
 
+#include "grid/binding/data_grid.h"
 #include "grid/binding/hit_test.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 

@@ -3,8 +3,8 @@
 // in the column model afterwards.
 #include <algorithm>
 
+#include "grid/binding/data_grid.h"
 #include "grid/binding/hit_test.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 

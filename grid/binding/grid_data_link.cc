@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 
 namespace grid {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/binding/data_access.h"
+#include "grid/base/data_access.h"
 
 namespace grid {
 

@@ -1,7 +1,7 @@
 // The grid and the input focus: the current row repaints in the focused or
 // unfocused highlight, leaving the grid settles the record, and cancel mode
 // ends every drag.
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 
 namespace grid {
 

@@ -1,7 +1,7 @@
 // The grid's key handling: the key table's actions carried out on the
 // record source and the horizontal scroll position.
+#include "grid/binding/data_grid.h"
 #include "grid/binding/key_actions.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 

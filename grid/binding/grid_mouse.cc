@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "grid/binding/auto_scroll.h"
+#include "grid/binding/data_grid.h"
 #include "grid/binding/hit_test.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 

@@ -3,8 +3,8 @@
 // move one record per notch.
 #include <cstdlib>
 
+#include "grid/binding/data_grid.h"
 #include "grid/binding/scroll_bar_codes.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 

@@ -2,9 +2,9 @@
 // the auto-scroll timer, the pending thumb release and the wheel remainder.
 #pragma once
 
+#include "grid/base/rect.h"
 #include "grid/binding/input_types.h"
 #include "grid/binding/wheel.h"
-#include "grid/view/rect.h"
 
 namespace grid {
 

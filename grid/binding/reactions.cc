@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 #include "grid/view/row_metrics.h"
 
 namespace grid {

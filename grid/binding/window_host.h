@@ -4,8 +4,8 @@
 // recording fake.
 #pragma once
 
+#include "grid/base/rect.h"
 #include "grid/binding/input_types.h"
-#include "grid/view/rect.h"
 #include "grid/view/scroll_bar.h"
 
 namespace grid {

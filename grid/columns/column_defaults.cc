@@ -1,12 +1,13 @@
 #include "grid/columns/column_defaults.h"
 
-#include "grid/data_grid.h"
+#include "grid/columns/column_host.h"
+#include "grid/columns/columns.h"
 
 namespace grid {
 
 TAlignment TColumnTitleDefValues::Alignment() const {
   if (explicit_.Has(TTitleDefValue::tdvAlignment)) return alignment_;
-  if (grid_ && grid_->UseMultiTitle()) return TAlignment::taCenter;
+  if (host_ && host_->UseMultiTitle()) return TAlignment::taCenter;
   return TAlignment::taLeftJustify;
 }
 
@@ -19,7 +20,7 @@ void TColumnTitleDefValues::SetAlignment(TAlignment value) {
 
 TColor TColumnTitleDefValues::Color() const {
   if (explicit_.Has(TTitleDefValue::tdvColor)) return color_;
-  return grid_ ? grid_->FixedColor() : clBtnFace;
+  return host_ ? host_->FixedColor() : clBtnFace;
 }
 
 void TColumnTitleDefValues::SetColor(TColor value) {
@@ -56,7 +57,7 @@ void TColumnTitleDefValues::SetOrientation(TTextOrientation value) {
 // Every column that inherits a default shows it differently now: one
 // whole-set change covers them all.
 void TColumnTitleDefValues::Changed() {
-  if (grid_) grid_->Columns().Changed(nullptr);
+  if (host_) host_->Columns().Changed(nullptr);
 }
 
 void TColumnDefValues::SetAlwaysShowEditButton(bool value) {
@@ -78,7 +79,7 @@ void TColumnDefValues::SetToolTips(bool value) {
 }
 
 void TColumnDefValues::Changed() {
-  if (grid_) grid_->Columns().Changed(nullptr);
+  if (host_) host_->Columns().Changed(nullptr);
 }
 
 }  // namespace grid

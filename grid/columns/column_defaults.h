@@ -2,20 +2,20 @@
 // drawing options while it has not set them itself.
 #pragma once
 
-#include "grid/binding/data_access.h"
+#include "grid/base/color.h"
+#include "grid/base/data_access.h"
 #include "grid/columns/column_values.h"
-#include "grid/view/color.h"
 
 namespace grid {
 
-class TDataGrid;
+class ColumnHost;
 
 enum class TTextOrientation { tohHorizontal, tohVertical };
 
 // Defaults for titles. Alignment and Color follow the grid until assigned.
 class TColumnTitleDefValues {
  public:
-  explicit TColumnTitleDefValues(TDataGrid* grid) : grid_(grid) {}
+  explicit TColumnTitleDefValues(ColumnHost* host) : host_(host) {}
 
   // Assigned value, else taCenter when the grid shows multi-line titles,
   // else taLeftJustify.
@@ -38,7 +38,7 @@ class TColumnTitleDefValues {
  private:
   void Changed();
 
-  TDataGrid* grid_;
+  ColumnHost* host_;
   ExplicitSet<TTitleDefValue> explicit_;
   TAlignment alignment_ = TAlignment::taLeftJustify;
   TColor color_ = clBtnFace;
@@ -51,7 +51,7 @@ class TColumnTitleDefValues {
 // Defaults for the columns' own drawing options, and the title defaults.
 class TColumnDefValues {
  public:
-  explicit TColumnDefValues(TDataGrid* grid) : grid_(grid), title_(grid) {}
+  explicit TColumnDefValues(ColumnHost* host) : host_(host), title_(host) {}
   virtual ~TColumnDefValues() = default;
 
   TColumnTitleDefValues& Title() { return title_; }
@@ -67,7 +67,7 @@ class TColumnDefValues {
  private:
   void Changed();
 
-  TDataGrid* grid_;
+  ColumnHost* host_;
   TColumnTitleDefValues title_;
   bool always_show_edit_button_ = false;
   bool end_ellipsis_ = false;

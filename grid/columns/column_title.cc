@@ -1,7 +1,8 @@
 #include "grid/columns/column_title.h"
 
+#include "grid/columns/column_defaults.h"
+#include "grid/columns/column_host.h"
 #include "grid/columns/grid_column.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 
@@ -10,7 +11,7 @@ TColumnTitle::TColumnTitle(TGridColumn& column) : column_(column) {
 }
 
 const TColumnTitleDefValues* TColumnTitle::Defaults() const {
-  TDataGrid* grid = column_.Grid();
+  ColumnHost* grid = column_.Host();
   return grid ? &grid->ColumnDefValues().Title() : nullptr;
 }
 
@@ -63,7 +64,7 @@ void TColumnTitle::SetColor(TColor value) {
 }
 
 FontSpec TColumnTitle::DefaultFont() const {
-  TDataGrid* grid = column_.Grid();
+  ColumnHost* grid = column_.Host();
   return grid ? grid->TitleFont().Spec() : column_.Font().Spec();
 }
 

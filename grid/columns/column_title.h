@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "grid/binding/data_access.h"
+#include "grid/base/data_access.h"
+#include "grid/base/font.h"
 #include "grid/columns/column_defaults.h"
-#include "grid/view/font.h"
 
 namespace grid {
 

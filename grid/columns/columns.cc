@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "grid/data_grid.h"
+#include "grid/columns/column_host.h"
 
 namespace grid {
 
@@ -34,7 +34,7 @@ TDataGridColumn& TDataGridColumns::Add() { return Append(/*persistent=*/true); }
 TDataGridColumn& TDataGridColumns::AddFieldDrivenColumn() { return Append(/*persistent=*/false); }
 
 void TDataGridColumns::AddFieldColumns(bool clear_first) {
-  TDataGrid* grid = grid_;
+  ColumnHost* grid = host_;
   if (!grid || !grid->RecordSource()) {
     if (clear_first) Clear();
     return;
@@ -104,36 +104,7 @@ void TDataGridColumns::Changed(TGridColumn* column) {
 }
 
 void TDataGridColumns::ColumnChanged(TGridColumn* column) {
-  TDataGrid* grid = grid_;
-  if (!grid || grid->Loading() || grid->Destroying()) return;
-  if (column) {
-    int grid_col = IndexOf(column) + grid->IndicatorColumns();
-    if (grid_col < grid->IndicatorColumns()) return;
-    grid->InvalidateGridColumn(grid_col);
-    if (!grid->AutoFitColWidths() && grid_col < grid->ColCount()) {
-      int width = column->Width();
-      if (grid->ColWidth(grid_col) == width) {
-        if (grid->UseMultiTitle()) grid->ColumnsReshaped();
-      } else {
-        grid->SetColWidth(grid_col, column->Visible() ? width : grid->HiddenColumnWidth());
-      }
-    }
-  } else {
-    grid->ColumnsReshaped();
-  }
-  // The current cell must stay on a visible column.
-  if (!items_.empty()) {
-    int current = grid->CurrentCol() - grid->IndicatorColumns();
-    if (current >= 0 && current < Count() &&
-        !items_[static_cast<std::size_t>(current)]->Visible()) {
-      for (int i = 0; i < Count(); ++i) {
-        if (items_[static_cast<std::size_t>(i)]->Visible()) {
-          grid->SelectColumn(i + grid->IndicatorColumns());
-          break;
-        }
-      }
-    }
-  }
+  if (host_) host_->ColumnChanged(column);
 }
 
 }  // namespace grid

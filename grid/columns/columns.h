@@ -10,19 +10,19 @@
 
 namespace grid {
 
-class TDataGrid;
+class ColumnHost;
 
 enum class TColumnSetState { Persistent, FieldDriven };
 
 class TDataGridColumns {
  public:
   // `grid` owns the collection; none for a free-standing collection.
-  explicit TDataGridColumns(TDataGrid* grid) : grid_(grid) {}
+  explicit TDataGridColumns(ColumnHost* host) : host_(host) {}
   ~TDataGridColumns();
   TDataGridColumns(const TDataGridColumns&) = delete;
   TDataGridColumns& operator=(const TDataGridColumns&) = delete;
 
-  TDataGrid* Grid() const { return grid_; }
+  ColumnHost* Host() const { return host_; }
   int Count() const { return static_cast<int>(items_.size()); }
   // The column at `index`; throws std::out_of_range for a bad index.
   TDataGridColumn& operator[](int index) const {
@@ -65,7 +65,7 @@ class TDataGridColumns {
  private:
   TDataGridColumn& Append(bool persistent);
 
-  TDataGrid* grid_;
+  ColumnHost* host_;
   std::vector<std::unique_ptr<TDataGridColumn>> items_;
   int update_count_ = 0;
   // True while items_ is being changed, so that destructors of columns being

@@ -1,16 +1,16 @@
 #include "grid/columns/footer.h"
 
+#include "grid/columns/column_host.h"
 #include "grid/columns/columns.h"
 #include "grid/columns/grid_column.h"
 #include "grid/columns/sum_list.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 namespace {
 
 // The grid of a column when it can still take requests.
-TDataGrid* LiveGrid(const TGridColumn& column) {
-  TDataGrid* grid = column.Grid();
+ColumnHost* LiveGrid(const TGridColumn& column) {
+  ColumnHost* grid = column.Host();
   return grid && !grid->Destroying() ? grid : nullptr;
 }
 
@@ -19,14 +19,14 @@ TDataGrid* LiveGrid(const TGridColumn& column) {
 TColumnFooter::TColumnFooter(TGridColumn& column, bool in_collection) : column_(column) {
   font_.SetOnChange([this] { FontChanged(); });
   if (in_collection) {
-    if (TDataGrid* grid = LiveGrid(column_)) grid->InvalidateFooters();
+    if (ColumnHost* grid = LiveGrid(column_)) grid->InvalidateFooters();
   }
 }
 
 TColumnFooter::~TColumnFooter() {
   // The summary list belongs to the grid; during the grid's destruction it
   // goes away on its own.
-  if (TDataGrid* grid = LiveGrid(column_)) {
+  if (ColumnHost* grid = LiveGrid(column_)) {
     DestroySummary();
     grid->InvalidateFooters();
   }
@@ -47,7 +47,7 @@ void TColumnFooter::SetAlignment(TAlignment value) {
 
 TColor TColumnFooter::Color() const {
   if (explicit_.Has(TFooterValue::fvColor)) return color_;
-  TDataGrid* grid = column_.Grid();
+  ColumnHost* grid = column_.Host();
   return grid ? grid->FooterColor() : clWindow;
 }
 
@@ -60,7 +60,7 @@ void TColumnFooter::SetColor(TColor value) {
 
 TFont& TColumnFooter::Font() {
   if (!explicit_.Has(TFooterValue::fvFont)) {
-    TDataGrid* grid = column_.Grid();
+    ColumnHost* grid = column_.Host();
     FontSpec source = grid ? grid->FooterFont().Spec() : column_.Font().Spec();
     if (!(font_.Spec() == source)) font_.AssignSilently(source);
   }
@@ -69,7 +69,7 @@ TFont& TColumnFooter::Font() {
 
 void TColumnFooter::RefreshDefaultFont() {
   if (explicit_.Has(TFooterValue::fvFont)) return;
-  TDataGrid* grid = column_.Grid();
+  ColumnHost* grid = column_.Host();
   font_.AssignSilently(grid ? grid->FooterFont().Spec() : column_.Font().Spec());
 }
 
@@ -117,7 +117,7 @@ std::string TColumnFooter::SummaryFieldName() const {
 }
 
 void TColumnFooter::SyncFooterSummary() {
-  TDataGrid* grid = LiveGrid(column_);
+  ColumnHost* grid = LiveGrid(column_);
   if (!grid) return;
   TGroupOperation op = TGroupOperation::goSum;
   bool wants_summary = true;
@@ -163,7 +163,7 @@ void TColumnFooter::DestroySummary() {
   TSumItem* item = summary_;
   summary_ = nullptr;
   if (!item) return;
-  if (TDataGrid* grid = column_.Grid()) grid->SumList().SumCollection().Remove(item);
+  if (ColumnHost* grid = column_.Host()) grid->SumList().SumCollection().Remove(item);
 }
 
 void TColumnFooter::RestoreDefaults() {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "grid/binding/data_access.h"
+#include "grid/base/data_access.h"
+#include "grid/base/font.h"
 #include "grid/columns/column_values.h"
-#include "grid/view/font.h"
 
 namespace grid {
 
@@ -108,5 +108,12 @@ class TColumnFooters {
   TGridColumn& column_;
   std::vector<std::unique_ptr<TColumnFooter>> items_;
 };
+
+class TDataGridSumList;
+
+// The text of the footer cell of `column` in footer row `row`: a summary of
+// `source` kept by `sums`, the current record's field value, a static text
+// or nothing, by the footer's value type.
+std::string FooterCellText(int row, TGridColumn& column, TDataSet* source, TDataGridSumList& sums);
 
 }  // namespace grid

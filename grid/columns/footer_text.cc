@@ -1,6 +1,8 @@
 // The text of a footer cell.
 #include "grid/columns/fixed_point.h"
-#include "grid/data_grid.h"
+#include "grid/columns/footer.h"
+#include "grid/columns/grid_column.h"
+#include "grid/columns/sum_list.h"
 #include "text/number_text.h"
 
 namespace grid {
@@ -39,9 +41,8 @@ std::string SummaryText(const TField& field, const std::string& pattern, TFixed 
 
 }  // namespace
 
-std::string TDataGrid::FooterValueText(int row, TGridColumn& column) {
+std::string FooterCellText(int row, TGridColumn& column, TDataSet* source, TDataGridSumList& sums) {
   TColumnFooter& footer = column.FooterForRow(row);
-  TDataSet* source = RecordSource();
   switch (footer.ValueType()) {
     case TFooterValueType::fvtSum:
     case TFooterValueType::fvtAvg: {
@@ -52,13 +53,13 @@ std::string TDataGrid::FooterValueText(int row, TGridColumn& column) {
       if (!field) return "0";
       TGroupOperation op = footer.ValueType() == TFooterValueType::fvtSum ? TGroupOperation::goSum
                                                                           : TGroupOperation::goAvg;
-      TSumItem* summary = sum_list_->FindSummary(op, field->FieldName());
+      TSumItem* summary = sums.FindSummary(op, field->FieldName());
       if (!summary) return "0";
       return SummaryText(*field, footer.DisplayFormat(), summary->ResultValue,
                          DecimalSeparator(*source));
     }
     case TFooterValueType::fvtCount: {
-      TSumItem* summary = sum_list_->FindSummary(TGroupOperation::goCount, std::string());
+      TSumItem* summary = sums.FindSummary(TGroupOperation::goCount, std::string());
       TFixed value = summary ? summary->ResultValue : 0;
       char separator = source ? DecimalSeparator(*source) : '.';
       if (!footer.DisplayFormat().empty()) {

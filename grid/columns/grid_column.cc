@@ -1,7 +1,8 @@
 #include "grid/columns/grid_column.h"
 
+#include "grid/columns/column_defaults.h"
+#include "grid/columns/column_host.h"
 #include "grid/columns/columns.h"
-#include "grid/data_grid.h"
 
 namespace grid {
 
@@ -22,7 +23,7 @@ TGridColumn::~TGridColumn() {
   footer_.reset();
 }
 
-TDataGrid* TGridColumn::Grid() const { return collection_.Grid(); }
+ColumnHost* TGridColumn::Host() const { return collection_.Host(); }
 
 int TGridColumn::Index() const { return collection_.IndexOf(this); }
 
@@ -34,7 +35,7 @@ std::string TGridColumn::DisplayName() const {
 
 TField* TGridColumn::BoundField() {
   if (field_ == nullptr && !field_name_.empty() && !resolving_) {
-    TDataGrid* grid = Grid();
+    ColumnHost* grid = Host();
     TDataSet* source = grid ? grid->RecordSource() : nullptr;
     if (source && (source->Active() || !source->DefaultFields())) {
       TField* found = source->FindField(field_name_);
@@ -61,7 +62,7 @@ void TGridColumn::BindField(TField* field) {
   field_ = field;
   if (field) {
     field_name_ = field->FieldName();
-    if (TDataGrid* grid = Grid()) grid->WatchField(field);
+    if (ColumnHost* grid = Host()) grid->WatchField(field);
   }
   if (IsFieldDriven()) {
     if (!field) field_name_.clear();
@@ -73,7 +74,7 @@ void TGridColumn::BindField(TField* field) {
 
 void TGridColumn::SetFieldName(const std::string& name) {
   TField* found = nullptr;
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   if (grid && !grid->Loading() && !name.empty()) {
     if (TDataSet* source = grid->RecordSource()) found = source->FindField(name);
   }
@@ -83,7 +84,7 @@ void TGridColumn::SetFieldName(const std::string& name) {
 }
 
 int TGridColumn::FieldBasedWidth() {
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   if (!grid) return 64;
   TField* field = BoundField();
   if (!field) return grid->DefaultColWidth();
@@ -96,8 +97,8 @@ int TGridColumn::FieldBasedWidth() {
 
 bool TGridColumn::LiveGeneratedColumn() {
   if (is_persistent_) return false;
-  TDataGrid* grid = Grid();
-  return grid && grid->DataLink().Active() && BoundField() != nullptr;
+  ColumnHost* grid = Host();
+  return grid && grid->LinkActive() && BoundField() != nullptr;
 }
 
 // --- Presentation -------------------------------------------------------------
@@ -128,7 +129,7 @@ void TGridColumn::SetAlignment(TAlignment value) {
 
 TColor TGridColumn::Color() const {
   if (IsExplicit(TColumnValue::cvColor)) return color_;
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   return grid ? grid->Color() : clWindow;
 }
 
@@ -140,7 +141,7 @@ void TGridColumn::SetColor(TColor value) {
 }
 
 FontSpec TGridColumn::DefaultFont() const {
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   return grid ? grid->Font().Spec() : font_.Spec();
 }
 
@@ -164,7 +165,7 @@ void TGridColumn::FontChanged() {
 }
 
 bool TGridColumn::DefaultReadOnly() {
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   if (grid && grid->ReadOnly()) return true;
   TField* field = BoundField();
   return field && field->ReadOnly();
@@ -191,7 +192,7 @@ int TGridColumn::Width() { return IsExplicit(TColumnValue::cvWidth) ? width_ : F
 void TGridColumn::SetWidth(int value) {
   bool store = true;
   if (IsFieldDriven()) {
-    if (TDataGrid* grid = Grid()) {
+    if (ColumnHost* grid = Host()) {
       // A generated column tells its field how many characters now fit, so
       // that the next generated column for it keeps this width.
       TField* field = BoundField();
@@ -227,7 +228,7 @@ void TGridColumn::SetVisible(bool value) {
 }
 
 bool TGridColumn::DefaultWordWrap() {
-  if (!Grid()) return false;
+  if (!Host()) return false;
   TField* field = BoundField();
   if (!field) return false;
   switch (field->DataType()) {
@@ -245,7 +246,7 @@ bool TGridColumn::WordWrap() {
 }
 
 void TGridColumn::SetWordWrap(bool value) {
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   if (IsExplicit(TColumnValue::cvWordWrap) || value != DefaultWordWrap() ||
       (grid && grid->Loading())) {
     word_wrap_ = value;
@@ -282,7 +283,7 @@ void TGridColumn::SetCheckboxes(bool value) {
 
 bool TGridColumn::EndEllipsis() const {
   if (IsExplicit(TColumnValue::cvEndEllipsis)) return end_ellipsis_;
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   return grid && grid->ColumnDefValues().EndEllipsis();
 }
 
@@ -294,7 +295,7 @@ void TGridColumn::SetEndEllipsis(bool value) {
 
 bool TGridColumn::ToolTips() const {
   if (IsExplicit(TColumnValue::cvToolTips)) return tool_tips_;
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   return grid && grid->ColumnDefValues().ToolTips();
 }
 
@@ -306,7 +307,7 @@ void TGridColumn::SetToolTips(bool value) {
 
 bool TGridColumn::AlwaysShowEditButton() const {
   if (IsExplicit(TColumnValue::cvAlwaysShowEditButton)) return always_show_edit_button_;
-  TDataGrid* grid = Grid();
+  ColumnHost* grid = Host();
   return grid && grid->ColumnDefValues().AlwaysShowEditButton();
 }
 

@@ -7,15 +7,15 @@
 #include <memory>
 #include <string>
 
-#include "grid/binding/data_access.h"
+#include "grid/base/data_access.h"
+#include "grid/base/font.h"
 #include "grid/columns/column_title.h"
 #include "grid/columns/column_values.h"
 #include "grid/columns/footer.h"
-#include "grid/view/font.h"
 
 namespace grid {
 
-class TDataGrid;
+class ColumnHost;
 class TDataGridColumns;
 
 enum class TColumnKind {
@@ -39,7 +39,7 @@ class TGridColumn {
 
   TDataGridColumns& Collection() const { return collection_; }
   // The grid that owns the collection, or none.
-  TDataGrid* Grid() const;
+  ColumnHost* Host() const;
   int Index() const;
   // Moves the column to `index` (a whole-set change).
   virtual void SetIndex(int index);

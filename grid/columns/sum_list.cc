@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "grid/columns/column_host.h"
 #include "text/case_fold.h"
 
 namespace grid {
@@ -452,5 +453,22 @@ void TSumListProducer::DoBeforeDelete(TDataSet& source) {
 void TSumListProducer::DoAfterCancel(TDataSet& source) {
   if (auto saved = saved_.after_cancel) saved(source);
 }
+
+// The grid's summary list.
+
+TDataGridSumList::TDataGridSumList(ColumnHost& host) : host_(host) {
+  work_at_design_time_ = true;
+  SetActive(false);
+}
+
+TDataGridSumList::~TDataGridSumList() { DeactivateSummaries(/*reset=*/false); }
+
+bool TDataGridSumList::OwnerLoading() const { return host_.Loading(); }
+
+bool TDataGridSumList::OwnerDestroying() const { return host_.Destroying(); }
+
+void TDataGridSumList::HookRecordSourceEvents() { TSumListProducer::HookRecordSourceEvents(); }
+
+void TDataGridSumList::UnhookRecordSourceEvents() { TSumListProducer::UnhookRecordSourceEvents(); }
 
 }  // namespace grid

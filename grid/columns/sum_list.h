@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "grid/binding/data_access.h"
+#include "grid/base/data_access.h"
 #include "grid/columns/fixed_point.h"
 
 namespace grid {
 
-class TDataGrid;
+class ColumnHost;
 class TSumCollection;
 
 // The record source's handlers that were installed before the list hooked
@@ -198,7 +198,7 @@ class TSumListProducer {
 // being loaded or destroyed.
 class TDataGridSumList : public TSumListProducer {
  public:
-  explicit TDataGridSumList(TDataGrid& grid);
+  explicit TDataGridSumList(ColumnHost& host);
   ~TDataGridSumList() override;
 
  protected:
@@ -208,7 +208,7 @@ class TDataGridSumList : public TSumListProducer {
   void UnhookRecordSourceEvents() override;
 
  private:
-  TDataGrid& grid_;
+  ColumnHost& host_;
 };
 
 }  // namespace grid

@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "grid/binding/data_grid.h"
 #include "grid/binding/window_host.h"
-#include "grid/data_grid.h"
 #include "grid/qt/qt_canvas.h"
 
 namespace grid {

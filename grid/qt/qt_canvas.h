@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/view/canvas.h"
+#include "grid/base/canvas.h"
 
 namespace grid {
 

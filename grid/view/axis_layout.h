@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "grid/view/rect.h"
+#include "grid/base/rect.h"
 
 namespace grid {
 

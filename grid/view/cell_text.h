@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/view/canvas.h"
+#include "grid/base/canvas.h"
 
 namespace grid {
 

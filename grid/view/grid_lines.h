@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "grid/base/canvas.h"
 #include "grid/view/axis_layout.h"
-#include "grid/view/canvas.h"
 
 namespace grid {
 

@@ -1,19 +1,19 @@
 // One paint of a grid: walks the areas of the grid (fixed corner, titles,
 // fixed columns, data), draws their lines and the cells that touch the
 // dirty rectangle, then the background beyond the cells and the row's focus
-// frame. Lives only for the duration of TDataGrid::PaintAll.
+// frame. Lives only for the duration of one paint.
 #pragma once
 
-#include "grid/data_grid.h"
+#include "grid/base/canvas.h"
 #include "grid/view/axis_layout.h"
-#include "grid/view/canvas.h"
 #include "grid/view/paint_types.h"
+#include "grid/view/painted_grid.h"
 
 namespace grid {
 
 class GridPainter {
  public:
-  GridPainter(TDataGrid& grid, Canvas& canvas, const Rect& dirty);
+  GridPainter(PaintedGrid& grid, Canvas& canvas, const Rect& dirty);
   GridPainter(const GridPainter&) = delete;
   GridPainter& operator=(const GridPainter&) = delete;
 
@@ -38,7 +38,7 @@ class GridPainter {
   bool IsFillerRow(int row) const;
   bool IsFooterRow(int row) const;
 
-  TDataGrid& grid_;
+  PaintedGrid& grid_;
   Canvas& canvas_;
   Rect dirty_;
   AxisLayout horz_;

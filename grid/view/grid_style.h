@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "grid/view/canvas.h"
-#include "grid/view/color.h"
+#include "grid/base/canvas.h"
+#include "grid/base/color.h"
 #include "grid/view/options.h"
 
 namespace grid {

@@ -2,7 +2,7 @@
 // record source's state next to the current record.
 #pragma once
 
-#include "grid/view/canvas.h"
+#include "grid/base/canvas.h"
 
 namespace grid {
 

@@ -42,15 +42,15 @@ Rect Shrink(const Rect& r, int by) {
 // Puts the link's active row back when a cell is done, also on failure.
 class ActiveRowScope {
  public:
-  ActiveRowScope(TGridDataLink& link, int row) : link_(link), saved_(link.ActiveRow()) {
-    link_.SetActiveRow(row);
+  ActiveRowScope(PaintedGrid& grid, int row) : grid_(grid), saved_(grid.ActiveRow()) {
+    grid_.SetActiveRow(row);
   }
-  ~ActiveRowScope() { link_.SetActiveRow(saved_); }
+  ~ActiveRowScope() { grid_.SetActiveRow(saved_); }
   ActiveRowScope(const ActiveRowScope&) = delete;
   ActiveRowScope& operator=(const ActiveRowScope&) = delete;
 
  private:
-  TGridDataLink& link_;
+  PaintedGrid& grid_;
   int saved_;
 };
 
@@ -97,10 +97,9 @@ void GridPainter::PaintCell(int col, int row, Rect rect, TGridDrawState state) {
   } else {
     TGridColumn& column = grid_.Columns()[c];
     brush = column.Color();
-    TGridDataLink& link = grid_.DataLink();
-    if (!link.Active()) {
+    if (!grid_.LinkActive()) {
       canvas_.FillRect(inner, brush);
-    } else if (r < link.RowsInWindow() && !frame_in.filler && !frame_in.footer) {
+    } else if (r < grid_.RowsInWindow() && !frame_in.filler && !frame_in.footer) {
       highlighted = PaintDataCell(col, row, inner, state, margin, top_margin, &brush);
     } else if (frame_in.footer) {
       brush = column.FooterForRow(row - (grid_.RowCount() - grid_.FooterRowCount())).Color();
@@ -118,10 +117,9 @@ void GridPainter::PaintCell(int col, int row, Rect rect, TGridDrawState state) {
 }
 
 void GridPainter::PaintIndicatorCell(int row, const Rect& rect, int margin) {
-  TGridDataLink& link = grid_.DataLink();
-  if (!link.Active()) return;
+  if (!grid_.LinkActive()) return;
   const int r = row - grid_.TitleRowCount();
-  if (r < 0 || r != link.ActiveRow() || IsFillerRow(row) || IsFooterRow(row)) return;
+  if (r < 0 || r != grid_.ActiveRow() || IsFillerRow(row) || IsFooterRow(row)) return;
   grid_.SetIndicatorRow(row);
   TDataSet* source = grid_.RecordSource();
   if (!source) return;
@@ -159,7 +157,7 @@ bool GridPainter::PaintDataCell(int col, int row, const Rect& rect, TGridDrawSta
   const int c = col - grid_.IndicatorColumns();
   const int r = row - grid_.TitleRowCount();
   TGridColumn& column = grid_.Columns()[c];
-  ActiveRowScope scope(grid_.DataLink(), r);
+  ActiveRowScope scope(grid_, r);
 
   TColCellParams params;
   params.col = col;
@@ -184,7 +182,7 @@ bool GridPainter::PaintDataCell(int col, int row, const Rect& rect, TGridDrawSta
   } else {
     params.text = column.DisplayText();
   }
-  if (grid_.OnGetCellParams) grid_.OnGetCellParams(params);
+  grid_.GetCellParams(params);
 
   const TDataGridStyle& style = TDataGridStyle::Default();
   HighlightInput h;
@@ -222,7 +220,7 @@ bool GridPainter::PaintDataCell(int col, int row, const Rect& rect, TGridDrawSta
     in.end_ellipsis = column.EndEllipsis();
     DrawCellText(canvas_, in);
   }
-  if (grid_.OnDrawColumnCell) grid_.OnDrawColumnCell(rect, c, column, state);
+  grid_.DrawColumnCell(rect, c, column, state);
   return lit.highlighted;
 }
 
@@ -239,14 +237,14 @@ void GridPainter::PaintFooterCell(int c, int row, const Rect& rect, TGridDrawSta
   params.background = footer.Color();
   params.alignment = footer.Alignment();
   params.text = grid_.FooterValueText(k, column);
-  if (grid_.OnGetFooterParams) grid_.OnGetFooterParams(params);
+  grid_.GetFooterParams(params);
   canvas_.SetFont(params.font);
   CellTextInput in =
       CellText(rect, margin, top_margin, params.text, params.alignment, params.background);
   in.wrap = footer.WordWrap() && grid_.CanWrapText();
   in.end_ellipsis = footer.EndEllipsis();
   DrawCellText(canvas_, in);
-  if (grid_.OnDrawFooterCell) grid_.OnDrawFooterCell(c, column, k, rect, state);
+  grid_.DrawFooterCell(c, column, k, rect, state);
 }
 
 void GridPainter::DrawFrame(const Rect& rect, bool sunken, TColor brush) {

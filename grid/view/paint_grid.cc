@@ -14,18 +14,7 @@ bool Intersects(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-void TDataGrid::PaintAll(Canvas& canvas, const Rect& dirty) {
-  if (in_layout_pass_ || dirty.Empty()) return;
-  GridPainter(*this, canvas, dirty).PaintAll();
-}
-
-void TDataGrid::SetFocused(bool focused) {
-  if (focused_ == focused) return;
-  focused_ = focused;
-  InvalidateGridRow(current_row_);
-}
-
-GridPainter::GridPainter(TDataGrid& grid, Canvas& canvas, const Rect& dirty)
+GridPainter::GridPainter(PaintedGrid& grid, Canvas& canvas, const Rect& dirty)
     : grid_(grid), canvas_(canvas), dirty_(dirty) {}
 
 void GridPainter::PaintAll() {

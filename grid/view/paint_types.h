@@ -6,9 +6,9 @@
 #include <string>
 
 #include "data/field_types.h"
-#include "grid/view/canvas.h"
-#include "grid/view/color.h"
-#include "grid/view/rect.h"
+#include "grid/base/canvas.h"
+#include "grid/base/color.h"
+#include "grid/base/rect.h"
 
 namespace grid {
 

@@ -2,7 +2,7 @@
 // fonts' metrics, the options and the client height.
 #pragma once
 
-#include "grid/view/canvas.h"
+#include "grid/base/canvas.h"
 
 namespace grid {
 

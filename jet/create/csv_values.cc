@@ -220,6 +220,12 @@ Result<Value> ParseFieldValue(const ColumnDef& c, const CsvField& field) {
     case ColumnType::kLong:
       if (!ParseInt(s, &i) || i < INT32_MIN || i > INT32_MAX) return bad();
       return Value(static_cast<int32_t>(i));  // range per column is checked on insert
+    case ColumnType::kBigInt:
+      if (!ParseInt(s, &i)) return bad();
+      return Value(i);
+    case ColumnType::kComplex:
+    case ColumnType::kExtendedDateTime:
+      return bad();
     case ColumnType::kSingle:
     case ColumnType::kDouble:
       if (!ParseDouble(s, &d)) return bad();

@@ -1,11 +1,6 @@
 #include "jet/create/database_builder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <random>
@@ -19,6 +14,7 @@
 #include "jet/create/system_tables.h"
 #include "jet/create/table_layout.h"
 #include "jet/format.h"
+#include "jet/io/atomic_write.h"
 #include "jet/keys/index_key.h"
 #include "jet/text_codec.h"
 #include "text/case_fold.h"
@@ -444,64 +440,9 @@ Result<std::vector<uint8_t>> DatabaseBuilder::Finish() {
   return std::move(s.image.mutable_bytes());
 }
 
-Status DatabaseBuilder::Save(const std::string& path) {
+Status DatabaseBuilder::Save(const std::string& path, FileSystem* fs) {
   JET_ASSIGN_OR_RETURN(auto bytes, Finish());
-  return WriteFileAtomically(path, bytes);
-}
-
-Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-  auto slash = path.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  // A file or folder without any write permission bit counts as read-only
-  // even for the superuser: that is how a read-only attribute shows on shares.
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 &&
-      ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
-    return Status::ReadOnly("Cannot write '" + path + "': the file is read-only.");
-  }
-  struct stat dst;
-  if (::stat(dir.c_str(), &dst) != 0 || (dst.st_mode & 0222) == 0 ||
-      ::access(dir.c_str(), W_OK) != 0) {
-    return Status::ReadOnly("Cannot write '" + path + "': its folder is read-only or missing.");
-  }
-  std::string tmp = path + ".tmp-XXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0)
-    return Status::IOError("Cannot create a file beside '" + path + "': " + std::strerror(errno));
-  auto fail = [&](const std::string& what) {
-    int e = errno;
-    ::close(fd);
-    ::unlink(name.data());
-    return Status::IOError(what + " '" + path + "': " + std::strerror(e));
-  };
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) return fail("Cannot set the permissions of");
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail("Cannot write");
-    done += static_cast<size_t>(n);
-  }
-  if (::fsync(fd) != 0) return fail("Cannot flush");
-  if (::close(fd) != 0) {
-    ::unlink(name.data());
-    return Status::IOError("Cannot write '" + path + "': " + std::strerror(errno));
-  }
-  if (::rename(name.data(), path.c_str()) != 0) {
-    int e = errno;
-    ::unlink(name.data());
-    return Status::IOError("Cannot replace '" + path + "': " + std::strerror(e));
-  }
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return Status::Ok();
+  return WriteFileAtomically(fs != nullptr ? fs : PosixFileSystem(), path, bytes);
 }
 
 }  // namespace jet::create

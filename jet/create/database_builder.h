@@ -23,6 +23,7 @@
 
 #include "jet/create/spec.h"
 #include "jet/database.h"
+#include "jet/io/file_system.h"
 #include "jet/status.h"
 
 namespace jet::create {
@@ -55,19 +56,16 @@ class DatabaseBuilder {
   // the file's bytes. The builder cannot be used afterwards.
   Result<std::vector<uint8_t>> Finish();
 
-  // Finish, then write the bytes to `path` atomically (temporary file,
-  // flush, rename). ReadOnly when the target or its folder cannot be
-  // written; IOError on other failures (the target is then unchanged).
-  Status Save(const std::string& path);
+  // Finish, then write the bytes to `path` atomically (WriteFileAtomically
+  // in jet/io/atomic_write.h) through `fs`, the operating system's files
+  // when null. ReadOnly when the target or its folder cannot be written;
+  // IOError on other failures (the target is then unchanged).
+  Status Save(const std::string& path, FileSystem* fs = nullptr);
 
  private:
   struct State;
   explicit DatabaseBuilder(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;
 };
-
-// Writes `bytes` to `path` through a temporary file in the same folder, with
-// fsync before and after the rename.
-Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace jet::create

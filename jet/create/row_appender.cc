@@ -11,10 +11,6 @@
 #include "jet/rc4.h"
 #include "jet/table_def.h"
 #include "jet/text_codec.h"
-#include "jet/write/file_system.h"
-#include "jet/write/journaled_file.h"
-#include "jet/write/write_lock.h"
-#include "text/case_fold.h"
 
 namespace jet::create {
 
@@ -188,57 +184,8 @@ Status RowAppender::Flush() {
   return Status::Ok();
 }
 
-namespace {
-
-// Reads the database through its journaled file, so pages written in the
-// open transaction are seen.
-class JournalSource : public ByteSource {
- public:
-  JournalSource(JournaledFile* file, std::string name) : file_(file), name_(std::move(name)) {}
-  uint64_t size() const override { return uint64_t{file_->page_count()} * file_->page_size(); }
-  Status ReadAt(uint64_t offset, size_t n, uint8_t* out) const override {
-    const uint32_t ps = file_->page_size();
-    std::vector<uint8_t> page(ps);
-    while (n > 0) {
-      auto number = static_cast<uint32_t>(offset / ps);
-      size_t within = offset % ps;
-      size_t take = std::min(n, ps - within);
-      JET_RETURN_IF_ERROR(file_->ReadPage(number, page.data()));
-      std::memcpy(out, page.data() + within, take);
-      out += take;
-      offset += take;
-      n -= take;
-    }
-    return Status::Ok();
-  }
-  const std::string& name() const override { return name_; }
-
- private:
-  JournaledFile* file_;
-  std::string name_;
-};
-
-class JournalSink : public PageSink {
- public:
-  explicit JournalSink(JournaledFile* file) : file_(file) {}
-  Status WritePage(uint32_t page, const uint8_t* data) override {
-    return file_->WritePage(page, data);
-  }
-
- private:
-  JournaledFile* file_;
-};
-
-}  // namespace
-
 struct FileAppender::Impl {
-  std::unique_ptr<WriteLock> lock;
-  std::unique_ptr<JournaledFile> file;
-  std::unique_ptr<JournalSource> source;
-  std::unique_ptr<JournalSink> sink;
-  Header header;
-  std::unique_ptr<PageStore> store;
-  std::unique_ptr<TextDecoder> text;
+  std::unique_ptr<WriteSession> write;
   std::unique_ptr<RowAppender> appender;
 };
 
@@ -246,49 +193,19 @@ FileAppender::FileAppender(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) 
 FileAppender::~FileAppender() = default;
 
 Result<std::unique_ptr<FileAppender>> FileAppender::Open(const std::string& path,
-                                                         const std::string& password) {
+                                                         const WriteOptions& options) {
   auto impl = std::make_unique<Impl>();
-  JET_ASSIGN_OR_RETURN(impl->lock, WriteLock::Acquire(path));
-  JET_RETURN_IF_ERROR(CheckAccessLockFile(path));
-  {
-    // The page size decides how the journal reads; a first look at the header
-    // (after any interrupted write was rolled back) tells it.
-    JET_RETURN_IF_ERROR(RecoverJournal(PosixFileSystem(), path));
-    JET_ASSIGN_OR_RETURN(auto probe, FileByteSource::Open(path));
-    std::vector<uint8_t> raw(kHeaderReadSize);
-    if (probe->size() < raw.size()) {
-      return Status::Corruption(path + ": too short to be an Access database");
-    }
-    JET_RETURN_IF_ERROR(probe->ReadAt(0, raw.size(), raw.data()));
-    JET_ASSIGN_OR_RETURN(impl->header, ParseHeader(raw, path));
-  }
-  JET_RETURN_IF_ERROR(CheckPassword(impl->header, password));
-  JET_ASSIGN_OR_RETURN(
-      impl->file, JournaledFile::Open(PosixFileSystem(), path, impl->header.format->page_size));
-  JET_RETURN_IF_ERROR(impl->file->Begin());
-  impl->source = std::make_unique<JournalSource>(impl->file.get(), path);
-  impl->sink = std::make_unique<JournalSink>(impl->file.get());
-  impl->store = std::make_unique<PageStore>(impl->source.get(), *impl->header.format,
-                                            impl->header.database_key);
-  impl->text =
-      std::make_unique<TextDecoder>(impl->header.format->text_utf16, impl->header.code_page);
-  impl->appender = std::make_unique<RowAppender>(impl->store.get(), impl->header, impl->sink.get());
+  JET_ASSIGN_OR_RETURN(impl->write, WriteSession::Open(path, options));
+  JET_RETURN_IF_ERROR(impl->write->Begin());
+  impl->appender = std::make_unique<RowAppender>(&impl->write->store(), impl->write->header(),
+                                                 &impl->write->sink());
   return std::unique_ptr<FileAppender>(new FileAppender(std::move(impl)));
 }
 
 Result<TableDef> FileAppender::FindTable(std::string_view name) {
-  JET_ASSIGN_OR_RETURN(auto catalog, ReadCatalog(*impl_->store, *impl_->text));
-  std::string folded = text::FoldCase(std::string(name));
-  for (const CatalogEntry& e : catalog) {
-    if (!e.table() || text::FoldCase(e.name) != folded) continue;
-    auto def = ReadTableDef(*impl_->store, *impl_->text, e.definition_page);
-    if (!def.ok()) return def.status().WithContext("table '" + e.name + "'");
-    def->name = e.name;
-    return def;
-  }
-  return Status::NotFound("The database engine cannot find the input table or query '" +
-                          std::string(name) +
-                          "'. Make sure it exists and that its name is spelled correctly.");
+  // Definitions change as rows and tables are added: read them afresh.
+  JET_RETURN_IF_ERROR(impl_->write->RefreshReader());
+  return impl_->write->reader().FindTable(name);
 }
 
 Status FileAppender::Append(TableDef* table, const std::vector<Row>& rows) {
@@ -300,9 +217,8 @@ Result<TableDef> FileAppender::CreateTable(const TableSpec& spec) {
 }
 
 Status FileAppender::Commit() {
-  Status s = impl_->file->Commit();
-  if (!s.ok()) return s;
-  return impl_->file->Begin();
+  JET_RETURN_IF_ERROR(impl_->write->Commit());
+  return impl_->write->Begin();
 }
 
 }  // namespace jet::create

@@ -6,9 +6,9 @@
 // index writer (page splits included). A batch is all or nothing: its page
 // changes are handed to the sink only when every row was checked and placed.
 //
-// FileAppender wraps that for a file on disk: the write lock, the rollback
-// journal (one transaction per Commit), and a page store reading through the
-// journal so appended pages are visible at once.
+// FileAppender wraps that for a file on disk through WriteSession: one
+// transaction per Commit, pages read through the journal so appended pages
+// are visible at once.
 #pragma once
 
 #include <memory>
@@ -25,6 +25,7 @@
 #include "jet/page_store.h"
 #include "jet/status.h"
 #include "jet/update/update_session.h"
+#include "jet/write/write_session.h"
 
 namespace jet::create {
 
@@ -63,11 +64,11 @@ class RowAppender {
 
 class FileAppender {
  public:
-  // Opens `path` for appending: takes the write lock, rolls back a journal an
-  // interrupted write left, checks the password. Locked, ReadOnly, NotFound,
-  // BadPassword as the case may be.
+  // Opens `path` for appending through WriteSession (the write lock, the
+  // rollback of an interrupted write, the password). Locked, ReadOnly,
+  // NotFound, BadPassword as the case may be.
   static Result<std::unique_ptr<FileAppender>> Open(const std::string& path,
-                                                    const std::string& password);
+                                                    const WriteOptions& options = {});
   ~FileAppender();
 
   Result<TableDef> FindTable(std::string_view name);

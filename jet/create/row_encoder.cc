@@ -23,6 +23,7 @@ bool AsInteger(const Value& v, int64_t* out) {
   if (auto p = std::get_if<uint8_t>(&v)) return *out = *p, true;
   if (auto p = std::get_if<int16_t>(&v)) return *out = *p, true;
   if (auto p = std::get_if<int32_t>(&v)) return *out = *p, true;
+  if (auto p = std::get_if<int64_t>(&v)) return *out = *p, true;
   return false;
 }
 
@@ -172,6 +173,12 @@ Result<Value> CoerceValue(const ColumnDef& c, Value v, const RowWhere& where) {
     }
     case ColumnType::kOle:
       if (std::holds_alternative<Bytes>(v)) return v;
+      return mismatch();
+    case ColumnType::kBigInt:
+      if (!AsInteger(v, &i)) return mismatch();
+      return Value(i);
+    case ColumnType::kComplex:
+    case ColumnType::kExtendedDateTime:
       return mismatch();
   }
   return mismatch();

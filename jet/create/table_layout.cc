@@ -48,6 +48,10 @@ bool KnownType(ColumnType t) {
     case ColumnType::kGuid:
     case ColumnType::kNumeric:
       return true;
+    case ColumnType::kComplex:  // Access 2007 and later only; .mdb files cannot hold them
+    case ColumnType::kBigInt:
+    case ColumnType::kExtendedDateTime:
+      return false;
   }
   return false;
 }

@@ -1,10 +1,5 @@
 #include "jet/io/byte_source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 namespace jet {
@@ -17,45 +12,25 @@ Status PastEnd(const std::string& name, uint64_t offset, size_t n, uint64_t size
 }
 }  // namespace
 
-Result<std::unique_ptr<FileByteSource>> FileByteSource::Open(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) {
-      return Status::NotFound("Could not find file '" + path + "'.");
-    }
-    return Status::IOError(path + ": " + std::strerror(errno));
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    int err = errno;
-    ::close(fd);
-    return Status::IOError(path + ": " + std::strerror(err));
-  }
-  if (S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return Status::NotFound("Could not find file '" + path + "'.");
-  }
+Result<std::unique_ptr<FileByteSource>> FileByteSource::Open(FileSystem* fs,
+                                                             const std::string& path,
+                                                             std::string name) {
+  JET_ASSIGN_OR_RETURN(auto file, fs->Open(path, OpenMode::kReadOnly));
+  JET_ASSIGN_OR_RETURN(uint64_t size, file->Size());
   return std::unique_ptr<FileByteSource>(
-      new FileByteSource(path, fd, static_cast<uint64_t>(st.st_size)));
+      new FileByteSource(std::move(file), name.empty() ? path : std::move(name), size));
 }
 
-FileByteSource::~FileByteSource() {
-  if (fd_ >= 0) ::close(fd_);
+Result<std::unique_ptr<FileByteSource>> FileByteSource::Open(const std::string& path) {
+  return Open(PosixFileSystem(), path);
 }
 
 Status FileByteSource::ReadAt(uint64_t offset, size_t n, uint8_t* out) const {
-  if (offset > size_ || n > size_ - offset) return PastEnd(path_, offset, n, size_);
-  size_t done = 0;
-  while (done < n) {
-    ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return Status::IOError(path_ + ": " + std::strerror(errno));
-    }
-    if (got == 0) return PastEnd(path_, offset, n, offset + done);  // shrank under us
-    done += static_cast<size_t>(got);
-  }
-  return Status::Ok();
+  if (offset > size_ || n > size_ - offset) return PastEnd(name_, offset, n, size_);
+  Status s = file_->ReadAt(offset, n, out);
+  // A file that shrank under us reads short: say so in the reader's words.
+  if (s.IsCorruption()) return PastEnd(name_, offset, n, size_);
+  return s;
 }
 
 Status MemoryByteSource::ReadAt(uint64_t offset, size_t n, uint8_t* out) const {

@@ -1,8 +1,9 @@
 // ByteSource: the one way the engine reads a file.
 //
 // Everything above this layer asks for "n bytes at offset x" and never touches
-// a file descriptor, so tests can hand the engine an in-memory image and the
-// writable side can put its own file and journal beside the read-only one.
+// a file descriptor: files come through the FileSystem (file_system.h), tests
+// and fuzzing hand the engine an in-memory image, and the writable side reads
+// through its journal.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/io/file_system.h"
 #include "jet/status.h"
 
 namespace jet {
@@ -31,25 +33,31 @@ class ByteSource {
   virtual const std::string& name() const = 0;
 };
 
-// A read-only file. Open fails with NotFound ("Could not find file '<path>'.")
-// when the path does not exist and IOError when it cannot be read.
+// A file read through a FileSystem, sized as of opening. Open fails with
+// NotFound ("Could not find file '<path>'.") when the path does not exist and
+// IOError when it cannot be read. `name` (the path when empty) is what
+// messages show: the name the user gave, when `path` is the real file behind
+// a link.
 class FileByteSource : public ByteSource {
  public:
+  static Result<std::unique_ptr<FileByteSource>> Open(FileSystem* fs, const std::string& path,
+                                                      std::string name = {});
+  // Opens through the operating system's files.
   static Result<std::unique_ptr<FileByteSource>> Open(const std::string& path);
-  ~FileByteSource() override;
-  FileByteSource(const FileByteSource&) = delete;
-  FileByteSource& operator=(const FileByteSource&) = delete;
 
   uint64_t size() const override { return size_; }
   Status ReadAt(uint64_t offset, size_t n, uint8_t* out) const override;
-  const std::string& name() const override { return path_; }
+  const std::string& name() const override { return name_; }
+  // Keeps `companion` (a lock, say) alive as long as this source.
+  void Keep(std::shared_ptr<void> companion) { companion_ = std::move(companion); }
 
  private:
-  FileByteSource(std::string path, int fd, uint64_t size)
-      : path_(std::move(path)), fd_(fd), size_(size) {}
-  std::string path_;
-  int fd_ = -1;
+  FileByteSource(std::unique_ptr<File> file, std::string name, uint64_t size)
+      : file_(std::move(file)), name_(std::move(name)), size_(size) {}
+  std::unique_ptr<File> file_;
+  std::string name_;
   uint64_t size_ = 0;
+  std::shared_ptr<void> companion_;
 };
 
 // Bytes held in memory (tests, fuzzing, images built on the fly).

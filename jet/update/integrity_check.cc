@@ -8,6 +8,7 @@
 #include "jet/alloc/page_editor.h"
 #include "jet/alloc/usage_map_edit.h"
 #include "jet/catalog.h"
+#include "jet/crypto/office_cipher.h"
 #include "jet/header.h"
 #include "jet/index/index_writer.h"
 #include "jet/page_store.h"
@@ -43,6 +44,9 @@ class Checker {
         text_(header_.format->text_utf16, header_.code_page),
         editor_(&store_),
         indexes_(&editor_, header_.code_page) {}
+
+  // Pages of encrypted files are decrypted with `cipher` (null: not encrypted).
+  void SetCipher(std::shared_ptr<const PageCipher> cipher) { store_.SetCipher(std::move(cipher)); }
 
   CheckReport Run() {
     report_.pages = store_.page_count();
@@ -365,8 +369,9 @@ Result<CheckReport> CheckDatabase(std::unique_ptr<ByteSource> source, const std:
   }
   JET_RETURN_IF_ERROR(source->ReadAt(0, raw.size(), raw.data()));
   JET_ASSIGN_OR_RETURN(Header header, ParseHeader(raw, source->name()));
-  JET_RETURN_IF_ERROR(CheckPassword(header, password));
+  JET_ASSIGN_OR_RETURN(auto cipher, UnlockPages(*source, header, password));
   Checker checker(std::move(source), std::move(header));
+  checker.SetCipher(std::move(cipher));
   return checker.Run();
 }
 

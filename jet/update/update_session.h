@@ -20,16 +20,9 @@
 #include "jet/text_codec.h"
 #include "jet/update/row_updater.h"
 #include "jet/update/text_encoder.h"
+#include "jet/write/page_sink.h"
 
 namespace jet {
-
-// Where finished pages go.
-class PageSink {
- public:
-  virtual ~PageSink() = default;
-  // Stores the on-disk bytes of `page` (`page` may be the next page past the end).
-  virtual Status WritePage(uint32_t page, const uint8_t* data) = 0;
-};
 
 class UpdateSession {
  public:

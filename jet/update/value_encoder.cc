@@ -1,6 +1,7 @@
 #include "jet/update/value_encoder.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace jet {
 
@@ -59,7 +60,9 @@ size_t Utf16Length(const std::string& s) {
 std::string ValueKindName(const Value& v) {
   static const char* const kNames[] = {"Null",     "Yes/No", "Byte",     "Integer", "Long Integer",
                                        "Single",   "Double", "Currency", "Decimal", "Date/Time",
-                                       "Text",     "Binary", "GUID"};
+                                       "Text",     "Binary", "GUID",    "Large Number",
+                                       "Date/Time Extended"};
+  static_assert(std::size(kNames) == std::variant_size_v<Value>);
   return kNames[v.index()];
 }
 
@@ -99,6 +102,14 @@ Result<EncodedValue> EncodeValue(const ColumnDef& c, const Value& value, const T
       if (!std::holds_alternative<int32_t>(value)) return mismatch();
       PutLe(std::get<int32_t>(value), &out.bytes);
       return out;
+    case ColumnType::kBigInt:
+      if (!std::holds_alternative<int64_t>(value)) return mismatch();
+      PutLe(std::get<int64_t>(value), &out.bytes);
+      return out;
+    case ColumnType::kComplex:
+    case ColumnType::kExtendedDateTime:
+      return Status::InvalidArgument(who() + "columns of type " + ColumnTypeName(c.type) +
+                                     " cannot be changed");
     case ColumnType::kCurrency:
       if (!std::holds_alternative<Currency>(value)) return mismatch();
       PutLe(std::get<Currency>(value).scaled, &out.bytes);

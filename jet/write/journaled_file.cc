@@ -20,7 +20,7 @@ uint32_t NewSalt() {
 // once the whole journal has been checked (nothing is written otherwise).
 // Sets `*valid` to whether the journal had been started (otherwise the
 // database was never touched and nothing is done).
-Status ApplyJournal(WritableFile* journal, WritableFile* db, bool* valid) {
+Status ApplyJournal(File* journal, File* db, bool* valid) {
   *valid = false;
   JET_ASSIGN_OR_RETURN(uint64_t journal_size, journal->Size());
   JET_ASSIGN_OR_RETURN(uint64_t database_size, db->Size());
@@ -108,9 +108,10 @@ Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const
   // Open the database first so that a missing or read-only file is reported
   // as such rather than as a recovery failure.
   JET_ASSIGN_OR_RETURN(auto db, fs->Open(path, OpenMode::kExisting));
-  db.reset();
-  JET_RETURN_IF_ERROR(RecoverJournal(fs, path));
-  JET_ASSIGN_OR_RETURN(db, fs->Open(path, OpenMode::kExisting));
+  JET_ASSIGN_OR_RETURN(bool hot, HasHotJournal(fs, path));
+  if (hot) {
+    return Status::IOError("'" + path + "' has an interrupted change to roll back first");
+  }
   JET_ASSIGN_OR_RETURN(uint64_t size, db->Size());
   std::unique_ptr<JournaledFile> file(
       new JournaledFile(fs, path, page_size, options, std::move(db), size));
@@ -123,7 +124,7 @@ Result<std::unique_ptr<JournaledFile>> JournaledFile::Open(FileSystem* fs, const
 }
 
 JournaledFile::JournaledFile(FileSystem* fs, std::string path, uint32_t page_size,
-                             JournalOptions options, std::unique_ptr<WritableFile> db,
+                             JournalOptions options, std::unique_ptr<File> db,
                              uint64_t size)
     : fs_(fs),
       path_(std::move(path)),
@@ -136,6 +137,7 @@ JournaledFile::JournaledFile(FileSystem* fs, std::string path, uint32_t page_siz
 
 JournaledFile::~JournaledFile() {
   if (in_transaction_ && failed_.ok()) (void)Rollback();
+  ReleaseStep();
   if (journal_ != nullptr && failed_.ok()) {
     journal_.reset();
     (void)fs_->Remove(journal_path_);
@@ -155,13 +157,32 @@ Status JournaledFile::Fail(Status status) {
   return status;
 }
 
-Status JournaledFile::Sync(WritableFile* file) {
+Status JournaledFile::HoldStep() {
+  if (holding_step_ || options_.step_lock == nullptr) return Status::Ok();
+  JET_RETURN_IF_ERROR(options_.step_lock->BeginStep());
+  holding_step_ = true;
+  return Status::Ok();
+}
+
+void JournaledFile::ReleaseStep() {
+  if (!holding_step_) return;
+  holding_step_ = false;
+  options_.step_lock->EndStep();
+}
+
+Status JournaledFile::Sync(File* file) {
   ++stats_.syncs;
   return file->Sync();
 }
 
+Status JournaledFile::RecoverIfFailed() {
+  if (failed_.ok()) return Status::Ok();
+  if (!Recover().ok()) return Usable();
+  return Status::Ok();
+}
+
 Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
-  JET_RETURN_IF_ERROR(Usable());
+  JET_RETURN_IF_ERROR(RecoverIfFailed());
   auto it = pending_.find(page);
   if (it != pending_.end()) {
     std::copy(it->second.begin(), it->second.end(), out);
@@ -176,7 +197,7 @@ Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
 }
 
 Status JournaledFile::Begin() {
-  JET_RETURN_IF_ERROR(Usable());
+  JET_RETURN_IF_ERROR(RecoverIfFailed());
   if (in_transaction_) return Status::InvalidArgument("a transaction is already open");
   in_transaction_ = true;
   journal_started_ = false;
@@ -198,6 +219,8 @@ Status JournaledFile::WritePage(uint32_t page, const uint8_t* data) {
   if (offset + page_size_ > size_) size_ = offset + page_size_;
   if (pending_.size() > options_.max_pending_pages) {
     Status s = WritePending();
+    // Refused access leaves the file untouched: the caller rolls back.
+    if (s.code() == Status::Code::kLocked) return s;
     if (!s.ok()) return Fail(s);
   }
   return Status::Ok();
@@ -216,6 +239,7 @@ Status JournaledFile::StartJournal() {
 
 Status JournaledFile::WritePending() {
   if (pending_.empty()) return Status::Ok();
+  JET_RETURN_IF_ERROR(HoldStep());
   // Consecutive pages are read, journaled and written with one call per run
   // (up to kRunPages pages), not one per page: a large batch touches tens of
   // thousands of pages.
@@ -296,6 +320,7 @@ Status JournaledFile::Commit() {
       // The originals are gone, so there is nothing left to roll back to;
       // whether the change survives a crash now is unknown.
       if (!s.ok()) {
+        ReleaseStep();
         return Fail(Status::IOError("the change to '" + path_ +
                                     "' was written but may not be durable: " + s.message()));
       }
@@ -303,17 +328,42 @@ Status JournaledFile::Commit() {
   }
   if (!s.ok()) {
     Status undo = Rollback();
-    if (!undo.ok()) return Fail(s);
+    if (!undo.ok()) {
+      ReleaseStep();
+      return Fail(s);
+    }
     return s;
   }
+  ReleaseStep();
   in_transaction_ = false;
   journal_started_ = false;
   original_size_ = size_;
   return Status::Ok();
 }
 
+Status JournaledFile::Recover() {
+  if (failed_.ok()) return Status::Ok();
+  journal_.reset();
+  db_.reset();
+  JET_RETURN_IF_ERROR(HoldStep());
+  Status s = RecoverJournal(fs_, path_);
+  ReleaseStep();
+  JET_RETURN_IF_ERROR(s);
+  JET_ASSIGN_OR_RETURN(db_, fs_->Open(path_, OpenMode::kExisting));
+  JET_ASSIGN_OR_RETURN(size_, db_->Size());
+  JET_ASSIGN_OR_RETURN(journal_, fs_->Open(journal_path_, OpenMode::kCreateOrReuse));
+  original_size_ = size_;
+  in_transaction_ = false;
+  journal_started_ = false;
+  journaled_.clear();
+  pending_.clear();
+  failed_ = Status::Ok();
+  return Status::Ok();
+}
+
 Status JournaledFile::Rollback() {
-  JET_RETURN_IF_ERROR(Usable());
+  // After a failure the journal does the undoing.
+  if (!failed_.ok()) return RecoverIfFailed();
   if (!in_transaction_) return Status::InvalidArgument("rollback without a transaction");
   pending_.clear();
   if (journal_started_) {
@@ -321,8 +371,12 @@ Status JournaledFile::Rollback() {
     Status s = ApplyJournal(journal_.get(), db_.get(), &valid);
     if (s.ok()) s = journal_->Resize(0);
     if (s.ok()) s = Sync(journal_.get());
-    if (!s.ok()) return Fail(s);
+    if (!s.ok()) {
+      ReleaseStep();
+      return Fail(s);
+    }
   }
+  ReleaseStep();
   in_transaction_ = false;
   journal_started_ = false;
   size_ = original_size_;

@@ -19,14 +19,27 @@
 #include <vector>
 
 #include "jet/status.h"
-#include "jet/write/file_system.h"
+#include "jet/io/file_system.h"
 
 namespace jet {
+
+// Exclusive access to the file for the span of one step: taken before a
+// transaction first writes, given back when it has ended.
+class StepLock {
+ public:
+  virtual ~StepLock() = default;
+  // Locked when the file cannot be had; nothing has been written then.
+  virtual Status BeginStep() = 0;
+  virtual void EndStep() = 0;
+};
 
 struct JournalOptions {
   // Pending pages kept in memory before they are written ahead of the commit
   // (their originals journaled first). 8192 pages is 32 MB of 4 KB pages.
   size_t max_pending_pages = 8192;
+  // Held while a transaction writes; none when null (the caller keeps other
+  // writers away by other means).
+  StepLock* step_lock = nullptr;
 };
 
 struct JournalStats {
@@ -37,11 +50,11 @@ struct JournalStats {
 
 class JournaledFile {
  public:
-  // Opens `path` for writing with pages of `page_size` bytes. A journal left
-  // by an interrupted transaction is rolled back first; then an empty journal
-  // is created, which stays beside the file until it is closed. Fails with
-  // NotFound, ReadOnly (the file, or its folder where the journal must go),
-  // or the failure of the rollback.
+  // Opens `path` for writing with pages of `page_size` bytes and creates an
+  // empty journal, which stays beside the file until it is closed. A journal
+  // left by an interrupted transaction must have been rolled back before
+  // (RecoverJournal, under the lock): it is refused with IOError. Fails with
+  // NotFound or ReadOnly (the file, or its folder where the journal must go).
   static Result<std::unique_ptr<JournaledFile>> Open(FileSystem* fs, const std::string& path,
                                                      uint32_t page_size,
                                                      JournalOptions options = {});
@@ -56,12 +69,14 @@ class JournaledFile {
   const JournalStats& stats() const { return stats_; }
   bool in_transaction() const { return in_transaction_; }
 
+  // After a failure that left the file needing recovery, ReadPage, Begin and
+  // Rollback first recover it (see Recover); they fail as long as that fails.
+
   // Reads page `page`, as changed by the open transaction. Fails with
   // Corruption past the end of the file.
   Status ReadPage(uint32_t page, uint8_t* out);
 
-  // Starts a transaction. Fails if one is open or an earlier failure left the
-  // file needing recovery (reopen it).
+  // Starts a transaction. Fails if one is open.
   Status Begin();
   // Replaces page `page` (page_count() appends a page). InvalidArgument
   // outside a transaction or beyond the end.
@@ -71,23 +86,33 @@ class JournaledFile {
   Status Commit();
   // Undoes every change of the transaction.
   Status Rollback();
+  // Whether an earlier failure left the file needing recovery.
+  bool failed() const { return !failed_.ok(); }
+  // After such a failure: rolls back what the journal holds (exclusively,
+  // under the step lock) and starts afresh, as closing and opening again
+  // would; a change whose commit had emptied the journal stays. Ok at once
+  // when nothing failed.
+  Status Recover();
 
  private:
   JournaledFile(FileSystem* fs, std::string path, uint32_t page_size, JournalOptions options,
-                std::unique_ptr<WritableFile> db, uint64_t size);
+                std::unique_ptr<File> db, uint64_t size);
   Status Usable() const;
   Status WritePending();
   Status StartJournal();
-  Status Sync(WritableFile* file);
+  Status Sync(File* file);
   Status Fail(Status status);
+  Status RecoverIfFailed();
+  Status HoldStep();
+  void ReleaseStep();
 
   FileSystem* fs_;
   std::string path_;
   std::string journal_path_;
   uint32_t page_size_;
   JournalOptions options_;
-  std::unique_ptr<WritableFile> db_;
-  std::unique_ptr<WritableFile> journal_;
+  std::unique_ptr<File> db_;
+  std::unique_ptr<File> journal_;
   uint64_t size_;           // logical size, with the transaction's appends
   uint64_t original_size_;  // size when the transaction began
   bool in_transaction_ = false;
@@ -96,6 +121,7 @@ class JournaledFile {
   uint64_t journal_end_ = 0;
   std::set<uint32_t> journaled_;
   std::map<uint32_t, std::vector<uint8_t>> pending_;
+  bool holding_step_ = false;
   Status failed_;
   JournalStats stats_;
 };

@@ -230,7 +230,7 @@ TEST_F(FormMainHandlersTest, ChooseOffersTheSameDialogEveryTimeAndKeepsTheBoxOnC
     EXPECT_EQ(d.file_name, "*.mdb");
     EXPECT_EQ(d.initial_dir, w.AppDir());
     EXPECT_EQ(d.default_ext, ".mdb");
-    EXPECT_EQ(d.filter, "Mdb Files (*.mdb)|*.MDB");
+    EXPECT_EQ(d.filter, "Access Files (*.mdb;*.accdb)|*.mdb;*.accdb");
   }
   EXPECT_FALSE(QFileInfo::exists(f.ProfileFile())) << "Open saves the choice, not Choose";
 }

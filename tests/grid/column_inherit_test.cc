@@ -19,7 +19,7 @@ TEST(FreeColumnTest, FallbacksWithoutAGrid) {
   grid::TDataGridColumns columns(nullptr);
   grid::TDataGridColumn& column = columns.Add();
   column.SetFieldName("Qty");
-  EXPECT_EQ(column.Grid(), nullptr);
+  EXPECT_EQ(column.Host(), nullptr);
   EXPECT_EQ(column.Color(), clWindow);
   EXPECT_EQ(column.Width(), 64);
   EXPECT_EQ(column.Alignment(), TAlignment::taLeftJustify);

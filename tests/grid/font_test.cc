@@ -1,8 +1,8 @@
-#include "grid/view/font.h"
+#include "grid/base/font.h"
 
 #include <gtest/gtest.h>
 
-#include "grid/view/canvas.h"
+#include "grid/base/canvas.h"
 
 namespace grid {
 namespace {

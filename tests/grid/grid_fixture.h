@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/data_source.h"
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 #include "memory_dataset.h"
 #include "window_grid.h"
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "grid/view/color.h"
+#include "grid/base/color.h"
 #include "grid/view/indicator_glyphs.h"
 #include "grid_fixture.h"
 #include "recording_canvas.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/view/canvas.h"
+#include "grid/base/canvas.h"
 
 namespace grid_test {
 

@@ -13,7 +13,7 @@
 
 #include "data/ado_query.h"
 #include "data/db_error.h"
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 #include "grid_fixture.h"
 #include "tests/data/core/memory_fixture.h"
 
@@ -370,7 +370,7 @@ TEST_F(SumListTest, ProgramHandlersRunAroundTheListsWork) {
   log.clear();
   query.Open();
   EXPECT_EQ(log.back(), "open 100000/0");  // after the pass
-  EXPECT_EQ(scrolls, 5);                  // the pass's own moves reach the program too
+  EXPECT_EQ(scrolls, 5);                   // the pass's own moves reach the program too
   query.Edit();
   query.Cancel();
   query.Edit();

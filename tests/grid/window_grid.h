@@ -2,7 +2,7 @@
 // for the window: its options, one footer row and read-only rows.
 #pragma once
 
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 
 namespace grid_test {
 

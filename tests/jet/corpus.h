@@ -21,12 +21,12 @@ inline std::filesystem::path CorpusDir() { return TARNQUILL_CORPUS; }
 
 inline bool HaveCorpus() { return std::filesystem::is_directory(CorpusDir()); }
 
-// Every .mdb file of the corpus, sorted, as paths relative to it.
-inline std::vector<std::string> CorpusFiles() {
+// Every file of the corpus with `extension`, sorted, as paths relative to it.
+inline std::vector<std::string> CorpusFiles(const std::string& extension = ".mdb") {
   std::vector<std::string> out;
   if (!HaveCorpus()) return out;
   for (const auto& e : std::filesystem::recursive_directory_iterator(CorpusDir())) {
-    if (e.is_regular_file() && e.path().extension() == ".mdb") {
+    if (e.is_regular_file() && e.path().extension() == extension) {
       out.push_back(std::filesystem::relative(e.path(), CorpusDir()).string());
     }
   }

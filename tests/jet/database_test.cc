@@ -61,20 +61,39 @@ TEST(DatabaseTest, ForeignAndShortFilesAreCorruptionNamingTheFile) {
   EXPECT_NE(foreign.status().message().find("notes.txt"), std::string::npos);
 }
 
-TEST(DatabaseTest, NewerFormatsAreNotSupportedYet) {
+TEST(DatabaseTest, AceVersionBytesChooseTheirFormat) {
   REQUIRE_CORPUS();
-  auto image = ReadCorpusFile("jackcess/emptyJet4.mdb");
-  image[0x14] = 2;  // the version of Access 2007 files
-  auto db = OpenImage(image, "new.accdb");
-  ASSERT_FALSE(db.ok());
-  EXPECT_TRUE(db.status().IsNotSupported());
-  EXPECT_NE(db.status().message().find("not supported yet"), std::string::npos);
+  auto base = ReadCorpusFile("mdb-reader/data_V2016_empty.accdb");
+  // Version byte: the release it names (0: refused as unknown).
+  const std::pair<uint8_t, int> cases[] = {{2, 12}, {3, 14}, {4, 15}, {5, 16}, {6, 17},
+                                           {1, 0},  {7, 0},  {0xFF, 0}};
+  for (auto [byte, release] : cases) {
+    SCOPED_TRACE(int{byte});
+    auto image = base;
+    image[0x14] = byte;
+    std::vector<uint8_t> raw(image.begin(), image.begin() + kHeaderReadSize);
+    auto header = ParseHeader(raw, "x.accdb");
+    if (release == 0) {
+      ASSERT_FALSE(header.ok());
+      EXPECT_TRUE(header.status().IsNotSupported()) << header.status().ToString();
+      continue;
+    }
+    ASSERT_TRUE(header.ok()) << header.status().ToString();
+    EXPECT_EQ(header->format->ace_version, release);
+    auto db = OpenImage(image, "x.accdb");
+    ASSERT_TRUE(db.ok()) << db.status().ToString();
+    EXPECT_TRUE((*db)->ListTables().ok());
+  }
 }
 
-TEST(DatabaseTest, Jet4PasswordIsRequiredExactly) {
+// Jet 4 header passwords, RC4 CryptoAPI (the 4.2 file) and agile AES.
+TEST(DatabaseTest, PasswordIsRequiredExactly) {
   REQUIRE_CORPUS();
-  for (const char* file : {"mdb-reader/password_V2000_with-password.mdb",
-                           "mdb-reader/password_V2003_with-password.mdb"}) {
+  for (const char* file :
+       {"mdb-reader/password_V2000_with-password.mdb", "mdb-reader/password_V2003_with-password.mdb",
+        "mdb-reader/password_V2010_with-password.accdb",
+        "mdb-reader/encryption_office-agile-4.2.accdb",
+        "mdb-reader/encryption_office-agile-4.4.accdb"}) {
     SCOPED_TRACE(file);
     auto image = ReadCorpusFile(file);
     for (const char* wrong : {"", "Password", "password ", "pass"}) {
@@ -94,7 +113,8 @@ TEST(DatabaseTest, Jet4PasswordIsRequiredExactly) {
 TEST(DatabaseTest, FilesWithoutPasswordOpenWithAnyPassword) {
   REQUIRE_CORPUS();
   for (const char* file :
-       {"mdb-reader/password_V1997_no-password.mdb", "mdb-reader/password_V2000_no-password.mdb"}) {
+       {"mdb-reader/password_V1997_no-password.mdb", "mdb-reader/password_V2000_no-password.mdb",
+        "mdb-reader/password_V2010_no-password.accdb"}) {
     auto db = OpenImage(ReadCorpusFile(file), file, "whatever");
     EXPECT_TRUE(db.ok()) << file << ": " << db.status().ToString();
   }

@@ -193,7 +193,7 @@ TEST(ImportCreate, TheNewTableTakesIndexesAndKeepsThemExact) {
   TempDir dir;
   auto path = MakeFixtureDatabase(dir.path(), {{Table("Old", {TextColumn("A")}), {}}});
   ASSERT_TRUE(path.ok()) << path.status().ToString();
-  auto appender = jet::create::FileAppender::Open(*path, "");
+  auto appender = jet::create::FileAppender::Open(*path);
   ASSERT_TRUE(appender.ok()) << appender.status().ToString();
   auto def = (*appender)->CreateTable(
       Table("Indexed",

@@ -120,6 +120,10 @@ Value RandomValue(Random& r, const ColumnSpec& c, bool indexed) {
       d.magnitude = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32), 0};
       return d;
     }
+    case ColumnType::kComplex:  // not in .mdb files
+    case ColumnType::kBigInt:
+    case ColumnType::kExtendedDateTime:
+      break;
   }
   return Value();
 }

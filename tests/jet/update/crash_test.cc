@@ -8,8 +8,8 @@
 #include "fixture.h"
 #include "jet/update/integrity_check.h"
 #include "jet/update/writable_database.h"
-#include "jet/write/fault_injection.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/fault_injection.h"
+#include "jet/io/memory_file_system.h"
 #include "update_test_util.h"
 
 namespace jet::testing {

@@ -10,7 +10,7 @@
 #include "fixture.h"
 #include "jet/update/integrity_check.h"
 #include "jet/update/writable_database.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/memory_file_system.h"
 #include "update_test_util.h"
 
 namespace jet::testing {

@@ -14,7 +14,7 @@
 #include "jet/create/database_builder.h"
 #include "jet/update/integrity_check.h"
 #include "jet/update/writable_database.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/memory_file_system.h"
 #include "update_test_util.h"
 
 namespace jet::testing {
@@ -94,6 +94,10 @@ class Random {
         return Chance(25)
                    ? std::string(static_cast<size_t>(Int(900, 30000)), "xy"[Int(0, 1)]) + Text(3)
                    : Text(300);
+      case ColumnType::kComplex:  // not in .mdb files
+      case ColumnType::kBigInt:
+      case ColumnType::kExtendedDateTime:
+        break;
     }
     return Value();
   }

@@ -72,10 +72,9 @@ std::vector<std::vector<Value>> AllRows(Database& db, const TableDef& table,
 }
 
 Result<std::unique_ptr<Database>> OpenForUpdateOn(FileSystem* fs, const std::string& path) {
-  UpdateOpenOptions more;
-  more.fs = fs;
-  more.lock = false;
-  return OpenDatabaseForUpdate(path, OpenOptions{}, more);
+  WriteOptions options;
+  options.fs = fs;
+  return OpenDatabaseForUpdate(path, options);
 }
 
 }  // namespace jet::testing

@@ -8,9 +8,10 @@
 #include <filesystem>
 
 #include "fixture.h"
+#include "tests/support/external_readers.h"
 #include "jet/alloc/usage_map_edit.h"
 #include "jet/update/integrity_check.h"
-#include "jet/update/writable_database.h"
+#include "jet/jet.h"
 #include "update_test_util.h"
 
 namespace jet::testing {
@@ -47,7 +48,7 @@ class WritableDatabaseTest : public ::testing::Test {
   }
 
   std::unique_ptr<Database> OpenForUpdate() {
-    auto db = OpenDatabaseForUpdate(path_, OpenOptions{});
+    auto db = OpenDatabaseForUpdate(path_);
     EXPECT_TRUE(db.ok()) << db.status().ToString();
     return db.ok() ? std::move(db).value() : nullptr;
   }
@@ -170,12 +171,12 @@ TEST_F(WritableDatabaseTest, OtherWritersAndReadOnlyFilesAreRefusedBeforeAnyChan
   {
     auto first = OpenForUpdate();
     ASSERT_TRUE(first);
-    auto second = OpenDatabaseForUpdate(path_, OpenOptions{});
+    auto second = OpenDatabaseForUpdate(path_);
     ASSERT_FALSE(second.ok());
     EXPECT_EQ(second.status().code(), Status::Code::kLocked) << second.status().ToString();
   }
   ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
-  auto ro = OpenDatabaseForUpdate(path_, OpenOptions{});
+  auto ro = OpenDatabaseForUpdate(path_);
   ASSERT_FALSE(ro.ok());
   EXPECT_EQ(ro.status().code(), Status::Code::kReadOnly) << ro.status().ToString();
   EXPECT_EQ(ReadFileBytes(path_), original);
@@ -311,11 +312,13 @@ TEST_F(WritableDatabaseTest, TablesOutgrowingTheirInlinePageMapGetAReferenceMap)
 }
 
 // A file caught half-way through a transaction, its journal still beside it,
-// holds a mix of old and new pages: reading must wait until a writable open
-// has rolled it back, and that rollback restores the file exactly.
-TEST_F(WritableDatabaseTest, ReadingWaitsUntilAnInterruptedWriteIsRolledBack) {
+// holds a mix of old and new pages. Any open that may write the file rolls
+// it back first, restoring it exactly, whatever name it is opened under;
+// one that may not says how to recover it.
+TEST_F(WritableDatabaseTest, AnyOpenRollsBackAnInterruptedWrite) {
   const std::string crashed = dir_ + "/crashed.mdb";
-  {
+  const std::string link = dir_ + "/link.mdb";
+  auto crash = [&] {
     JournalOptions spill_early;
     spill_early.max_pending_pages = 1;
     auto file = JournaledFile::Open(PosixFileSystem(), path_, 4096, spill_early);
@@ -324,21 +327,47 @@ TEST_F(WritableDatabaseTest, ReadingWaitsUntilAnInterruptedWriteIsRolledBack) {
     std::vector<uint8_t> junk(4096, 0xAB);
     for (uint32_t page = 2; page <= 4; ++page) ASSERT_TRUE((*file)->WritePage(page, junk.data()).ok());
     // The moment of the crash: pages written ahead of the commit, journal hot.
+    std::filesystem::remove(crashed);
     std::filesystem::copy_file(path_, crashed);
-    std::filesystem::copy_file(path_ + "-journal", crashed + "-journal");
-  }  // the original is rolled back when its transaction is abandoned
+    std::filesystem::copy_file(path_ + "-journal", crashed + "-journal",
+                               std::filesystem::copy_options::overwrite_existing);
+  };  // the original is rolled back when its transaction is abandoned
+  std::filesystem::create_symlink(crashed, link);
+
+  crash();
   ASSERT_NE(ReadFileBytes(crashed), ReadFileBytes(path_)) << "nothing reached the file early";
+  chmod(crashed.c_str(), 0444);
+  auto refused = OpenDatabaseForReading(link, OpenOptions{});
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.status().message().find("crashed.mdb-journal"), std::string::npos)
+      << refused.status().message();
+  EXPECT_NE(refused.status().message().find("tarnquill-cli recover '" + link + "'"),
+            std::string::npos)
+      << refused.status().message();
+  chmod(crashed.c_str(), 0644);
 
-  auto read = OpenDatabaseForReading(crashed, OpenOptions{});
-  ASSERT_FALSE(read.ok());
-  EXPECT_EQ(read.status().code(), Status::Code::kIOError);
-  EXPECT_NE(read.status().message().find("crashed.mdb-journal"), std::string::npos)
-      << read.status().message();
-
-  ASSERT_TRUE(OpenDatabaseForUpdate(crashed, OpenOptions{}).ok());
-  auto again = OpenDatabaseForReading(crashed, OpenOptions{});
-  ASSERT_TRUE(again.ok()) << again.status().ToString();
+  // Through the link: the journal beside the real file is found and used.
+  auto read = OpenDatabaseForReading(link, OpenOptions{});
+  ASSERT_TRUE(read.ok()) << read.status().ToString();
+  EXPECT_EQ((*read)->path(), link);
   EXPECT_EQ(ReadFileBytes(crashed), ReadFileBytes(path_));
+  EXPECT_FALSE(std::filesystem::exists(crashed + "-journal"));
+  EXPECT_FALSE(std::filesystem::exists(link + "-journal"));
+  read->reset();
+
+  crash();
+  ASSERT_TRUE(OpenDatabaseForUpdate(link).ok());
+  EXPECT_EQ(ReadFileBytes(crashed), ReadFileBytes(path_));
+
+  crash();
+  auto recovered = RecoverDatabase(crashed);
+  ASSERT_TRUE(recovered.ok()) << recovered.status().ToString();
+  EXPECT_TRUE(*recovered);
+  EXPECT_EQ(ReadFileBytes(crashed), ReadFileBytes(path_));
+  recovered = RecoverDatabase(crashed);
+  ASSERT_TRUE(recovered.ok());
+  EXPECT_FALSE(*recovered) << "nothing left to roll back";
+  EXPECT_TRUE(tarnquill::testing::OracleCheck(crashed));
 }
 
 }  // namespace

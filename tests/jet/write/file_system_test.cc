@@ -1,7 +1,7 @@
 // The file layer under the journal: POSIX and in-memory files behave alike,
 // the memory model loses exactly what was not flushed, and the fault
 // injector cuts writes where it is told to.
-#include "jet/write/file_system.h"
+#include "jet/io/file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "jet/write/fault_injection.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/fault_injection.h"
+#include "jet/io/memory_file_system.h"
 #include "temp_dir.h"
 
 namespace jet {
@@ -29,7 +29,7 @@ class FileSystemTest : public ::testing::TestWithParam<bool> {
 TEST_P(FileSystemTest, WritesReadsResizesAndReportsSize) {
   auto file = fs()->Open(Path("a.mdb"), OpenMode::kCreateOrReuse);
   ASSERT_TRUE(file.ok()) << file.status().ToString();
-  WritableFile& f = **file;
+  File& f = **file;
   const Bytes hello = {'h', 'e', 'l', 'l', 'o'};
   ASSERT_TRUE(f.WriteAt(10, hello.data(), hello.size()).ok());
   EXPECT_EQ(*f.Size(), 15u);

@@ -5,9 +5,9 @@
 // the transactions, and never lose a transaction whose commit succeeded.
 #include <gtest/gtest.h>
 
-#include "jet/write/fault_injection.h"
+#include "jet/io/fault_injection.h"
 #include "jet/write/journaled_file.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/memory_file_system.h"
 
 namespace jet {
 namespace {
@@ -97,8 +97,8 @@ Outcome CrashAndRecover(bool by_bytes, uint64_t budget, size_t max_pending, Powe
     });
   }
   {
-    auto reopened = JournaledFile::Open(&base, kDb, kPage);
-    EXPECT_TRUE(reopened.ok()) << reopened.status().ToString();
+    Status recovered = RecoverJournal(&base, kDb);
+    EXPECT_TRUE(recovered.ok()) << recovered.ToString();
   }
   EXPECT_FALSE(*HasHotJournal(&base, kDb));
   return {committed, base.Contents(kDb)};
@@ -191,7 +191,7 @@ TEST(JournalCrashLongRuns, EveryCutInsideMultiPageWritesRecovers) {
           committed = run(&faulty);
         }
         if (flushed_only) base.LoseUnsyncedChanges();
-        ASSERT_TRUE(JournaledFile::Open(&base, kDb, kPage).ok());
+        ASSERT_TRUE(RecoverJournal(&base, kDb).ok());
         const Bytes file = base.Contents(kDb);
         const char* what = by_bytes ? "byte" : "call";
         if (committed) {

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/write/fault_injection.h"
+#include "jet/io/fault_injection.h"
 #include "jet/write/journal_format.h"
 #include "jet/write/journaled_source.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/memory_file_system.h"
 #include "temp_dir.h"
 
 namespace jet {
@@ -28,7 +28,9 @@ Bytes PageOf(uint8_t fill) { return Bytes(kPage, fill); }
 class JournaledFileTest : public ::testing::Test {
  protected:
   void SetUp() override { fs_.Put("db.mdb", Image(4, 1)); }
+  // Recovers first, as every writer's open does.
   std::unique_ptr<JournaledFile> OpenDb(JournalOptions options = {}) {
+    EXPECT_TRUE(RecoverJournal(&fs_, "db.mdb").ok());
     auto f = JournaledFile::Open(&fs_, "db.mdb", kPage, options);
     EXPECT_TRUE(f.ok()) << f.status().ToString();
     return f.ok() ? std::move(*f) : nullptr;
@@ -242,7 +244,11 @@ TEST_F(JournaledFileTest, HotJournalOnAReadOnlyFileIsReportedNotIgnored) {
   fs_.SetReadOnly("db.mdb", true);
   auto db = JournaledFile::Open(&fs_, "db.mdb", kPage);
   ASSERT_EQ(db.status().code(), Status::Code::kReadOnly);
+  EXPECT_EQ(RecoverJournal(&fs_, "db.mdb").code(), Status::Code::kReadOnly);
   EXPECT_TRUE(*HasHotJournal(&fs_, "db.mdb"));
+  // Left unrecovered, the journal keeps writers away.
+  fs_.SetReadOnly("db.mdb", false);
+  EXPECT_EQ(JournaledFile::Open(&fs_, "db.mdb", kPage).status().code(), Status::Code::kIOError);
 }
 
 TEST(JournaledFilePosix, ReadOnlyFolderFailsAtOpenLeavingTheFileAlone) {

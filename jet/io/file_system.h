@@ -1,8 +1,9 @@
-// The files the write path touches: the database and its journal.
+// The files the engine touches: the database, its journal, temporary files.
 //
-// Everything that changes a database goes through these two interfaces, so
-// tests can run the same code on memory, and crash tests can cut it off at any
-// write. POSIX, in-memory and fault-injecting implementations live beside it.
+// Every read and every change goes through this one interface, so tests can
+// run the same code on memory, crash tests can cut it off at any write, and
+// fault tests can make any single call fail. POSIX, in-memory and
+// fault-injecting implementations live beside it.
 #pragma once
 
 #include <cstddef>
@@ -14,10 +15,11 @@
 
 namespace jet {
 
-// A file opened for reading and writing at arbitrary offsets.
-class WritableFile {
+// A file opened for reading (and, unless opened read-only, writing) at
+// arbitrary offsets.
+class File {
  public:
-  virtual ~WritableFile() = default;
+  virtual ~File() = default;
 
   // Copies exactly `n` bytes at `offset` into `out`. Fails with Corruption
   // when the range runs past the end, IOError when the system fails.
@@ -36,6 +38,7 @@ class WritableFile {
 };
 
 enum class OpenMode {
+  kReadOnly,       // read an existing file; writes fail; NotFound if absent
   kExisting,       // read and write an existing file; NotFound if absent
   kCreateOrReuse,  // open, creating an empty file when absent
 };
@@ -46,18 +49,29 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // Opens `path` for reading and writing. Fails with NotFound ("Could not
-  // find file '<path>'."), ReadOnly when the file or its folder cannot be
+  // Opens `path`. Fails with NotFound ("Could not find file '<path>'."),
+  // ReadOnly when writing was asked for and the file or its folder cannot be
   // written, IOError otherwise.
-  virtual Result<std::unique_ptr<WritableFile>> Open(const std::string& path, OpenMode mode) = 0;
+  virtual Result<std::unique_ptr<File>> Open(const std::string& path, OpenMode mode) = 0;
   virtual Result<bool> Exists(const std::string& path) = 0;
   // Removes `path`; removing a missing file succeeds.
   virtual Status Remove(const std::string& path) = 0;
-  // Makes creations and removals in the folder of `path` durable.
+  // Replaces `to` with `from` in one step (both in the same folder).
+  virtual Status Rename(const std::string& from, const std::string& to) = 0;
+  // Makes creations, renames and removals in the folder of `path` durable.
   virtual Status SyncDirectoryOf(const std::string& path) = 0;
+  // The path of the file `path` names once symbolic links are followed, so
+  // that files kept beside it (journal, lock file) are found under any name.
+  // A missing file keeps its path.
+  virtual Result<std::string> RealPath(const std::string& path) { return path; }
+  // Whether the program may write `path` and create files in its folder.
+  virtual bool CanWrite(const std::string& path) = 0;
 };
 
 // The operating system's files.
 FileSystem* PosixFileSystem();
+
+// "dir/x.mdb" -> "dir"; "x.mdb" -> "."; "/x.mdb" -> "/".
+std::string DirectoryOf(const std::string& path);
 
 }  // namespace jet

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/view/color.h"
-#include "grid/view/font.h"
-#include "grid/view/rect.h"
+#include "grid/base/color.h"
+#include "grid/base/font.h"
+#include "grid/base/rect.h"
 
 namespace grid {
 

@@ -1,7 +1,8 @@
 // TDataGrid: the data grid's core, without any window system. It owns the
 // columns, the column defaults, the summary list and the data link, runs the
-// layout pass, and answers the link's reactions. The widget in grid/qt
-// gives it a WindowHost and a Canvas.
+// layout pass, and answers the link's reactions. The column model reaches it
+// only as a ColumnHost and painting only as a PaintedGrid. The widget in
+// grid/qt gives it a WindowHost and a Canvas.
 #pragma once
 
 #include <functional>
@@ -9,23 +10,25 @@
 #include <string>
 #include <vector>
 
-#include "grid/binding/data_access.h"
+#include "grid/base/canvas.h"
+#include "grid/base/data_access.h"
+#include "grid/base/font.h"
 #include "grid/binding/grid_data_link.h"
 #include "grid/binding/input_state.h"
 #include "grid/binding/input_types.h"
 #include "grid/binding/window_host.h"
 #include "grid/columns/column_defaults.h"
+#include "grid/columns/column_host.h"
 #include "grid/columns/columns.h"
 #include "grid/columns/sum_list.h"
 #include "grid/view/axis_layout.h"
-#include "grid/view/canvas.h"
-#include "grid/view/font.h"
 #include "grid/view/options.h"
 #include "grid/view/paint_types.h"
+#include "grid/view/painted_grid.h"
 
 namespace grid {
 
-class TDataGrid {
+class TDataGrid : private ColumnHost, private PaintedGrid {
  public:
   TDataGrid();
   virtual ~TDataGrid();
@@ -33,9 +36,9 @@ class TDataGrid {
   TDataGrid& operator=(const TDataGrid&) = delete;
 
   // --- Parts ---------------------------------------------------------------------
-  TDataGridColumns& Columns() { return *columns_; }
-  TDataGridColumnDefValues& ColumnDefValues() { return *col_def_values_; }
-  TDataGridSumList& SumList() { return *sum_list_; }
+  TDataGridColumns& Columns() override { return *columns_; }
+  TDataGridColumnDefValues& ColumnDefValues() override { return *col_def_values_; }
+  TDataGridSumList& SumList() override { return *sum_list_; }
   TGridDataLink& DataLink() { return *data_link_; }
 
   TDataSource* DataSource() const { return data_link_->DataSource(); }
@@ -43,39 +46,39 @@ class TDataGrid {
   // summary list is given its record source.
   void SetDataSource(TDataSource* source);
   // The data source's record source, or none.
-  TDataSet* RecordSource() const { return data_link_->DataSet(); }
+  TDataSet* RecordSource() const override { return data_link_->DataSet(); }
 
   // --- Grid-level properties ---------------------------------------------------------
-  TColor Color() const { return color_; }
+  TColor Color() const override { return color_; }
   void SetColor(TColor value);
-  TColor FixedColor() const { return fixed_color_; }
+  TColor FixedColor() const override { return fixed_color_; }
   void SetFixedColor(TColor value);
   // Data cell font; a change refreshes every column's inherited font.
-  TFont& Font() { return font_; }
-  TFont& TitleFont() { return title_font_; }
-  TFont& FooterFont() { return footer_font_; }
-  TColor FooterColor() const { return footer_color_; }
+  TFont& Font() override { return font_; }
+  TFont& TitleFont() override { return title_font_; }
+  TFont& FooterFont() override { return footer_font_; }
+  TColor FooterColor() const override { return footer_color_; }
   void SetFooterColor(TColor value);
-  int FooterRowCount() const { return footer_row_count_; }
+  int FooterRowCount() const override { return footer_row_count_; }
   // Negative values and the current value are ignored.
   void SetFooterRowCount(int value);
-  bool ReadOnly() const { return read_only_; }
+  bool ReadOnly() const override { return read_only_; }
   void SetReadOnly(bool value);
-  bool UseMultiTitle() const { return use_multi_title_; }
+  bool UseMultiTitle() const override { return use_multi_title_; }
   void SetUseMultiTitle(bool value);
   bool AutoFitColWidths() const { return auto_fit_col_widths_; }
-  TDBGridOptions Options() const { return options_; }
+  TDBGridOptions Options() const override { return options_; }
   void SetOptions(TDBGridOptions value);
-  TDataGridExtOptions ExtOptions() const { return ext_options_; }
+  TDataGridExtOptions ExtOptions() const override { return ext_options_; }
   void SetExtOptions(TDataGridExtOptions value);
-  bool Flat() const { return flat_; }
+  bool Flat() const override { return flat_; }
   void SetFlat(bool value);
-  int FrozenCols() const { return frozen_cols_; }
+  int FrozenCols() const override { return frozen_cols_; }
   // Negative values are ignored; any other value runs a layout pass.
   void SetFrozenCols(int value);
-  int TitleHeight() const { return title_height_; }
+  int TitleHeight() const override { return title_height_; }
   void SetTitleHeight(int value);
-  int TitleLines() const { return title_lines_; }
+  int TitleLines() const override { return title_lines_; }
   void SetTitleLines(int value);
   int RowHeight() const { return row_height_; }
   // Negative values are stored as 0.
@@ -85,31 +88,31 @@ class TDataGrid {
 
   // The grid is being filled from its stored definition: no layout passes,
   // no summaries. EndLoading runs what was held back.
-  bool Loading() const { return loading_; }
+  bool Loading() const override { return loading_; }
   void BeginLoading() { loading_ = true; }
   void EndLoading();
-  bool Destroying() const { return destroying_; }
+  bool Destroying() const override { return destroying_; }
 
   // --- Window and measuring -----------------------------------------------------------
   // The window showing the grid, or none; reactions do nothing without one.
   // A new window gets its rows, current row and vertical bar at once.
   void SetHost(WindowHost* host);
   WindowHost* Host() const { return host_; }
-  bool HasWindow() const { return host_ != nullptr; }
+  bool HasWindow() const override { return host_ != nullptr; }
   // Where text is measured: the widget's canvas, else fixed metrics.
   void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
-  Canvas& MeasureCanvas() { return canvas_ ? *canvas_ : fallback_canvas_; }
+  Canvas& MeasureCanvas() override { return canvas_ ? *canvas_ : fallback_canvas_; }
 
   // --- Layout ---------------------------------------------------------------------------
   // Nesting layout batches; the outermost close runs the layout pass (also
   // releasing the locks when the pass fails).
-  void OpenLayoutBatch();
-  void CloseLayoutBatch();
+  void OpenLayoutBatch() override;
+  void CloseLayoutBatch() override;
   // One layout pass unless a lock is held.
   void ColumnsReshaped();
   int LayoutLock() const { return layout_lock_; }
-  int UpdateLock() const { return update_lock_; }
-  bool LayoutFromSource() const { return layout_from_source_; }
+  int UpdateLock() const override { return update_lock_; }
+  bool LayoutFromSource() const override { return layout_from_source_; }
   void SetLayoutFromSource(bool value) { layout_from_source_ = value; }
   bool InLayoutPass() const { return in_layout_pass_; }
   // Number of layout passes run; lets callers see whether a change caused one.
@@ -117,31 +120,31 @@ class TDataGrid {
 
   // The fields AddFieldColumns makes columns for: every field of the record
   // source, hidden ones included, in record-source order.
-  virtual std::vector<TField*> FieldsToShow();
+  std::vector<TField*> FieldsToShow() override;
 
   // --- Cell matrix and geometry ------------------------------------------------------------
-  int IndicatorColumns() const { return indicator_columns_; }
-  int TitleRowCount() const { return title_row_count_; }
-  int FixedColCount() const { return fixed_col_count_; }
-  int RowCount() const { return static_cast<int>(row_heights_.size()); }
+  int IndicatorColumns() const override { return indicator_columns_; }
+  int TitleRowCount() const override { return title_row_count_; }
+  int FixedColCount() const override { return fixed_col_count_; }
+  int RowCount() const override { return static_cast<int>(row_heights_.size()); }
   int RowHeightOf(int row) const;
   int DataRowHeight() const { return data_row_height_; }
   int TitleRowHeight() const { return title_row_height_; }
-  bool CanWrapText() const { return can_wrap_text_; }
+  bool CanWrapText() const override { return can_wrap_text_; }
   int LineWidth() const { return 1; }
   // Data row height plus the line below it.
   int RowStep() const { return data_row_height_ + ((options_ & dgRowLines) ? LineWidth() : 0); }
-  int CurrentRow() const { return current_row_; }
+  int CurrentRow() const override { return current_row_; }
   // The row whose indicator was drawn last (kept by painting).
   int IndicatorRow() const { return indicator_row_; }
-  void SetIndicatorRow(int row) { indicator_row_ = row; }
-  int LeftScrollCol() const { return left_scroll_col_; }
+  void SetIndicatorRow(int row) override { indicator_row_ = row; }
+  int LeftScrollCol() const override { return left_scroll_col_; }
   // Scrolls horizontally by whole columns, within FixedColCount and
   // MaxLeftScrollCol.
   void SetLeftScrollCol(int col);
   int MaxLeftScrollCol();
   // The axis layouts for the current client size.
-  void ComputeAxes(AxisLayout* horz, AxisLayout* vert);
+  void ComputeAxes(AxisLayout* horz, AxisLayout* vert) override;
   Rect CellRect(int col, int row);
   Rect BoxRect(int col_first, int row_first, int col_last, int row_last);
   // Sets the link's window size and the rows from the client height.
@@ -157,13 +160,13 @@ class TDataGrid {
   // The form is shown at another screen density: fonts and widths scale by
   // numerator / denominator.
   void ScaleForDensity(int numerator, int denominator);
-  int ColCount() const { return static_cast<int>(col_widths_.size()); }
+  int ColCount() const override { return static_cast<int>(col_widths_.size()); }
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
   // Width a hidden column takes so that it and its line use no pixels.
   int HiddenColumnWidth() const { return (options_ & dgColLines) ? -1 : 0; }
-  int DefaultColWidth() const { return 64; }
-  int CurrentCol() const { return current_col_; }
+  int DefaultColWidth() const override { return 64; }
+  int CurrentCol() const override { return current_col_; }
   void SelectColumn(int col);
 
   // --- Repaints -----------------------------------------------------------------------------
@@ -171,11 +174,11 @@ class TDataGrid {
   void InvalidateGridColumn(int col);
   void InvalidateGridRow(int row);
   // The footer rows, after summary or footer changes.
-  void InvalidateFooters();
+  void InvalidateFooters() override;
 
   // --- Footers ------------------------------------------------------------------------------
   // The text of the footer cell of `column` in footer row `row`.
-  std::string FooterValueText(int row, TGridColumn& column);
+  std::string FooterValueText(int row, TGridColumn& column) override;
 
   // --- Reactions to the record source (called by the data link) --------------------------------
   virtual void LinkToggled(bool live);
@@ -190,7 +193,7 @@ class TDataGrid {
   // The window was resized.
   void Resized();
   // A column bound a field: watch it so the column forgets it in time.
-  void WatchField(TField* field) { data_link_->WatchField(field); }
+  void WatchField(TField* field) override { data_link_->WatchField(field); }
 
   std::function<void(TDataGridSumList&)> OnSumListRecalcAll;
   std::function<void(TDataGridSumList&)> OnSumListAfterRecalcAll;
@@ -203,10 +206,10 @@ class TDataGrid {
   void PaintAll(Canvas& canvas, const Rect& dirty);
   // Whether the grid's window has the keyboard focus; the widget tells. A
   // change repaints the current row, whose highlight follows the focus.
-  bool Focused() const { return focused_; }
+  bool Focused() const override { return focused_; }
   void SetFocused(bool focused);
   // The grid draws its cells' contents itself.
-  bool DefaultDrawing() const { return default_drawing_; }
+  bool DefaultDrawing() const override { return default_drawing_; }
   void SetDefaultDrawing(bool value) { default_drawing_ = value; }
   // Hooks around cell drawing; none is required.
   std::function<void(TColCellParams&)> OnGetCellParams;
@@ -336,6 +339,19 @@ class TDataGrid {
   void ReconcileColumns();
 
  private:
+  // What the column model and painting ask beyond the public members.
+  bool LinkActive() const override { return data_link_->Active(); }
+  void ColumnChanged(TGridColumn* column) override;
+  int RowsInWindow() const override;
+  int ActiveRow() const override;
+  void SetActiveRow(int row) override;
+  void GetCellParams(TColCellParams& params) override;
+  void DrawColumnCell(const Rect& rect, int col, TGridColumn& column,
+                      TGridDrawState state) override;
+  void GetFooterParams(TFooterCellParams& params) override;
+  void DrawFooterCell(int col, TGridColumn& column, int footer_row, const Rect& rect,
+                      TGridDrawState state) override;
+
   void GridFontChanged();
   void TitleFontChanged();
   void FooterFontChanged();

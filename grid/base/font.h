@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "grid/view/color.h"
+#include "grid/base/color.h"
 
 namespace grid {
 

@@ -2,7 +2,7 @@
 // and rectangles, horizontal scrolling and scaling for screen density.
 #include <algorithm>
 
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 #include "grid/view/row_metrics.h"
 
 namespace grid {
@@ -171,7 +171,8 @@ void TDataGrid::ScaleForDensity(int numerator, int denominator) {
       if (column.IsExplicit(TColumnValue::cvTitleFont)) {
         ScaleFont(column.Title().Font(), numerator, denominator);
       }
-      if (column.Footer().IsExplicit(grid::TFooterValue::fvFont)) ScaleFont(column.Footer().Font(), numerator, denominator);
+      if (column.Footer().IsExplicit(grid::TFooterValue::fvFont))
+        ScaleFont(column.Footer().Font(), numerator, denominator);
       if (column.IsExplicit(TColumnValue::cvWidth)) {
         // Cumulative scaling, so that rounding does not add up along the row.
         int width = column.Width();

@@ -1,4 +1,4 @@
-#include "jet/write/memory_file_system.h"
+#include "jet/io/memory_file_system.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@ namespace jet {
 
 namespace {
 
-class MemoryFile : public WritableFile {
+class MemoryFile : public File {
  public:
   MemoryFile(std::string name, std::shared_ptr<MemoryFileSystem::Node> node)
       : name_(std::move(name)), node_(std::move(node)) {}
@@ -50,15 +50,17 @@ class MemoryFile : public WritableFile {
 
 }  // namespace
 
-Result<std::unique_ptr<WritableFile>> MemoryFileSystem::Open(const std::string& path,
+Result<std::unique_ptr<File>> MemoryFileSystem::Open(const std::string& path,
                                                              OpenMode mode) {
   auto it = live_.find(path);
   if (it == live_.end()) {
-    if (mode == OpenMode::kExisting) return Status::NotFound("Could not find file '" + path + "'.");
+    if (mode != OpenMode::kCreateOrReuse) {
+      return Status::NotFound("Could not find file '" + path + "'.");
+    }
     it = live_.emplace(path, std::make_shared<Node>()).first;
   }
-  if (it->second->read_only) return Status::ReadOnly("The file '" + path + "' is read-only.");
-  return std::unique_ptr<WritableFile>(std::make_unique<MemoryFile>(path, it->second));
+  if (it->second->read_only && mode != OpenMode::kReadOnly) return Status::ReadOnly("The file '" + path + "' is read-only.");
+  return std::unique_ptr<File>(std::make_unique<MemoryFile>(path, it->second));
 }
 
 Result<bool> MemoryFileSystem::Exists(const std::string& path) { return live_.count(path) != 0; }
@@ -66,6 +68,19 @@ Result<bool> MemoryFileSystem::Exists(const std::string& path) { return live_.co
 Status MemoryFileSystem::Remove(const std::string& path) {
   live_.erase(path);
   return Status::Ok();
+}
+
+Status MemoryFileSystem::Rename(const std::string& from, const std::string& to) {
+  auto it = live_.find(from);
+  if (it == live_.end()) return Status::NotFound("Could not find file '" + from + "'.");
+  live_[to] = it->second;
+  live_.erase(it);
+  return Status::Ok();
+}
+
+bool MemoryFileSystem::CanWrite(const std::string& path) {
+  auto it = live_.find(path);
+  return it != live_.end() && !it->second->read_only;
 }
 
 Status MemoryFileSystem::SyncDirectoryOf(const std::string&) {

@@ -1,4 +1,4 @@
-#include "grid/view/color.h"
+#include "grid/base/color.h"
 
 namespace grid {
 

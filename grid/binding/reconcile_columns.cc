@@ -1,5 +1,5 @@
 // The column step of the grid's layout pass.
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 
 namespace grid {
 

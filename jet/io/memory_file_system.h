@@ -12,16 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "jet/write/file_system.h"
+#include "jet/io/file_system.h"
 
 namespace jet {
 
 class MemoryFileSystem : public FileSystem {
  public:
-  Result<std::unique_ptr<WritableFile>> Open(const std::string& path, OpenMode mode) override;
+  Result<std::unique_ptr<File>> Open(const std::string& path, OpenMode mode) override;
   Result<bool> Exists(const std::string& path) override;
   Status Remove(const std::string& path) override;
+  Status Rename(const std::string& from, const std::string& to) override;
   Status SyncDirectoryOf(const std::string& path) override;
+  bool CanWrite(const std::string& path) override;
 
   // Test helpers. Contents of `path` (empty when absent).
   std::vector<uint8_t> Contents(const std::string& path) const;

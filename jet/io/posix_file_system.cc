@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
-#include "jet/write/file_system.h"
+#include "jet/io/file_system.h"
 
 namespace jet {
-
-namespace {
 
 std::string DirectoryOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -18,13 +18,15 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+namespace {
+
 Status ErrnoStatus(const std::string& what, const std::string& path, int err) {
   std::string detail = what + " '" + path + "': " + std::strerror(err);
   if (err == EACCES || err == EROFS || err == EPERM) return Status::ReadOnly(detail);
   return Status::IOError(detail);
 }
 
-class PosixFile : public WritableFile {
+class PosixFile : public File {
  public:
   PosixFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
   ~PosixFile() override { ::close(fd_); }
@@ -87,7 +89,8 @@ class PosixFile : public WritableFile {
 
 class PosixFs : public FileSystem {
  public:
-  Result<std::unique_ptr<WritableFile>> Open(const std::string& path, OpenMode mode) override {
+  Result<std::unique_ptr<File>> Open(const std::string& path, OpenMode mode) override {
+    if (mode == OpenMode::kReadOnly) return OpenForReading(path);
     // A file or folder without write permission bits counts as read-only
     // even for users the system would let through (root, some shares):
     // that is how a read-only attribute shows up here.
@@ -123,7 +126,26 @@ class PosixFs : public FileSystem {
       }
       return ErrnoStatus("Cannot open", path, err);
     }
-    return std::unique_ptr<WritableFile>(std::make_unique<PosixFile>(path, fd));
+    return std::unique_ptr<File>(std::make_unique<PosixFile>(path, fd));
+  }
+
+  Result<std::unique_ptr<File>> OpenForReading(const std::string& path) {
+    int fd;
+    do {
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+      if (errno == ENOENT || errno == ENOTDIR) {
+        return Status::NotFound("Could not find file '" + path + "'.");
+      }
+      return ErrnoStatus("Cannot open", path, errno);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      return Status::NotFound("Could not find file '" + path + "'.");
+    }
+    return std::unique_ptr<File>(std::make_unique<PosixFile>(path, fd));
   }
 
   Result<bool> Exists(const std::string& path) override {
@@ -136,6 +158,28 @@ class PosixFs : public FileSystem {
   Status Remove(const std::string& path) override {
     if (::unlink(path.c_str()) == 0 || errno == ENOENT) return Status::Ok();
     return ErrnoStatus("Cannot remove", path, errno);
+  }
+
+  Status Rename(const std::string& from, const std::string& to) override {
+    if (::rename(from.c_str(), to.c_str()) == 0) return Status::Ok();
+    return ErrnoStatus("Cannot replace", to, errno);
+  }
+
+  Result<std::string> RealPath(const std::string& path) override {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) != nullptr) return std::string(resolved);
+    if (errno == ENOENT || errno == ENOTDIR) return path;
+    return ErrnoStatus("Cannot resolve", path, errno);
+  }
+
+  bool CanWrite(const std::string& path) override {
+    // Permission bits first: a file or folder without any write bit is
+    // read-only even for users the system would let through (root, shares).
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || (st.st_mode & 0222) == 0) return false;
+    const std::string dir = DirectoryOf(path);
+    if (::stat(dir.c_str(), &st) != 0 || (st.st_mode & 0222) == 0) return false;
+    return ::access(path.c_str(), W_OK) == 0 && ::access(dir.c_str(), W_OK) == 0;
   }
 
   Status SyncDirectoryOf(const std::string& path) override {

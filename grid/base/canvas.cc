@@ -1,4 +1,4 @@
-#include "grid/view/canvas.h"
+#include "grid/base/canvas.h"
 
 namespace grid {
 

@@ -1,14 +1,17 @@
-#include "grid/data_grid.h"
+#include "grid/binding/data_grid.h"
 
 #include <algorithm>
 #include <cstdlib>
 
+#include "grid/view/grid_painter.h"
+
 namespace grid {
 
 TDataGrid::TDataGrid() {
-  sum_list_ = std::make_unique<TDataGridSumList>(*this);
-  col_def_values_ = std::make_unique<TDataGridColumnDefValues>(this);
-  columns_ = std::make_unique<TDataGridColumns>(this);
+  ColumnHost* host = this;
+  sum_list_ = std::make_unique<TDataGridSumList>(*host);
+  col_def_values_ = std::make_unique<TDataGridColumnDefValues>(host);
+  columns_ = std::make_unique<TDataGridColumns>(host);
   data_link_ = std::make_unique<TGridDataLink>(*this);
   font_.SetOnChange([this] { GridFontChanged(); });
   title_font_.SetOnChange([this] { TitleFontChanged(); });
@@ -184,6 +187,36 @@ void TDataGrid::CloseLayoutBatch() {
   release();
 }
 
+void TDataGrid::ColumnChanged(TGridColumn* column) {
+  if (loading_ || destroying_) return;
+  TDataGridColumns& columns = *columns_;
+  if (column) {
+    int grid_col = columns.IndexOf(column) + indicator_columns_;
+    if (grid_col < indicator_columns_) return;
+    InvalidateGridColumn(grid_col);
+    if (!auto_fit_col_widths_ && grid_col < ColCount()) {
+      int width = column->Width();
+      if (ColWidth(grid_col) == width) {
+        if (use_multi_title_) ColumnsReshaped();
+      } else {
+        SetColWidth(grid_col, column->Visible() ? width : HiddenColumnWidth());
+      }
+    }
+  } else {
+    ColumnsReshaped();
+  }
+  // The current cell must stay on a visible column.
+  int current = current_col_ - indicator_columns_;
+  if (current >= 0 && current < columns.Count() && !columns[current].Visible()) {
+    for (int i = 0; i < columns.Count(); ++i) {
+      if (columns[i].Visible()) {
+        SelectColumn(i + indicator_columns_);
+        break;
+      }
+    }
+  }
+}
+
 void TDataGrid::ColumnsReshaped() {
   if (update_lock_ != 0 || layout_lock_ != 0) return;
   OpenLayoutBatch();
@@ -268,22 +301,46 @@ void TDataGrid::InvalidateFooters() {
   }
 }
 
-// --- Summary list of the grid
-// ---------------------------------------------------------------------------
+// --- Painting ---------------------------------------------------------------------------------
 
-TDataGridSumList::TDataGridSumList(TDataGrid& grid) : grid_(grid) {
-  work_at_design_time_ = true;
-  SetActive(false);
+void TDataGrid::PaintAll(Canvas& canvas, const Rect& dirty) {
+  if (in_layout_pass_ || dirty.Empty()) return;
+  PaintedGrid& painted = *this;
+  GridPainter(painted, canvas, dirty).PaintAll();
 }
 
-TDataGridSumList::~TDataGridSumList() { DeactivateSummaries(/*reset=*/false); }
+void TDataGrid::SetFocused(bool focused) {
+  if (focused_ == focused) return;
+  focused_ = focused;
+  InvalidateGridRow(current_row_);
+}
 
-bool TDataGridSumList::OwnerLoading() const { return grid_.Loading(); }
+int TDataGrid::RowsInWindow() const { return data_link_->RowsInWindow(); }
 
-bool TDataGridSumList::OwnerDestroying() const { return grid_.Destroying(); }
+int TDataGrid::ActiveRow() const { return data_link_->ActiveRow(); }
 
-void TDataGridSumList::HookRecordSourceEvents() { TSumListProducer::HookRecordSourceEvents(); }
+void TDataGrid::SetActiveRow(int row) { data_link_->SetActiveRow(row); }
 
-void TDataGridSumList::UnhookRecordSourceEvents() { TSumListProducer::UnhookRecordSourceEvents(); }
+void TDataGrid::GetCellParams(TColCellParams& params) {
+  if (OnGetCellParams) OnGetCellParams(params);
+}
+
+void TDataGrid::DrawColumnCell(const Rect& rect, int col, TGridColumn& column,
+                               TGridDrawState state) {
+  if (OnDrawColumnCell) OnDrawColumnCell(rect, col, column, state);
+}
+
+void TDataGrid::GetFooterParams(TFooterCellParams& params) {
+  if (OnGetFooterParams) OnGetFooterParams(params);
+}
+
+void TDataGrid::DrawFooterCell(int col, TGridColumn& column, int footer_row, const Rect& rect,
+                               TGridDrawState state) {
+  if (OnDrawFooterCell) OnDrawFooterCell(col, column, footer_row, rect, state);
+}
+
+std::string TDataGrid::FooterValueText(int row, TGridColumn& column) {
+  return FooterCellText(row, column, RecordSource(), *sum_list_);
+}
 
 }  // namespace grid

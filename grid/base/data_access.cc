@@ -1,4 +1,4 @@
-#include "grid/binding/data_access.h"
+#include "grid/base/data_access.h"
 
 #include <type_traits>
 #include <variant>

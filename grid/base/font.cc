@@ -1,4 +1,4 @@
-#include "grid/view/font.h"
+#include "grid/base/font.h"
 
 namespace grid {
 
