@@ -42,7 +42,12 @@ int Cli(std::vector<std::string> args, std::string* out = nullptr, std::string* 
 std::vector<std::string> CheckProblems(const std::string& path, const std::string& password = "") {
   auto report = jet::CheckDatabaseFile(path, password);
   if (!report.ok()) return {report.status().ToString()};
-  return report->problems;
+  std::vector<std::string> problems = report->problems;
+  if (HaveOracle()) {
+    auto oracle = OracleCheck(path);
+    if (!oracle) problems.push_back(std::string("access-oracle: ") + oracle.message());
+  }
+  return problems;
 }
 
 // The rows of `table` as text, one line per row, through our reader.

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/write/fault_injection.h"
+#include "jet/io/fault_injection.h"
 #include "jet/write/journal_format.h"
 #include "jet/write/journaled_source.h"
-#include "jet/write/memory_file_system.h"
+#include "jet/io/memory_file_system.h"
 #include "temp_dir.h"
 
 namespace jet {
