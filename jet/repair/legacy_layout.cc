@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "jet/bytes_view.h"
+#include "jet/format.h"
 #include "jet/index/index_page.h"
 
 namespace jet {
@@ -11,9 +12,6 @@ namespace jet {
 namespace {
 
 constexpr int kMaxDepth = 32;
-// Where Jet 3 index pages keep the previous and next page of their level.
-constexpr size_t kJet3Prev = 8;
-constexpr size_t kJet3Next = 12;
 
 // Appends the leaves under `page` in key order; false when a page cannot be
 // read as an index page or the tree loops.
@@ -44,12 +42,14 @@ Result<bool> HasAccess97Layout(PageEditor& editor, const IndexDef& index) {
   std::set<uint32_t> seen;
   std::vector<uint32_t> leaves;
   if (!Leaves(editor, index.root_page, 0, &seen, &leaves) || leaves.size() < 2) return false;
+  // Where Jet 3 index pages keep the previous and next page of their level.
+  const size_t old_prev = Jet3Format().index_prev, old_next = Jet3Format().index_next;
   bool well_formed = true;
   for (size_t i = 0; i < leaves.size(); ++i) {
     const uint32_t want_prev = i == 0 ? 0 : leaves[i - 1];
     const uint32_t want_next = i + 1 == leaves.size() ? 0 : leaves[i + 1];
     JET_ASSIGN_OR_RETURN(ByteView v, editor.Read(leaves[i]));
-    if (v.U32(kJet3Prev) != want_prev || v.U32(kJet3Next) != want_next) return false;
+    if (v.U32(old_prev) != want_prev || v.U32(old_next) != want_next) return false;
     IndexPage p;
     JET_RETURN_IF_ERROR(ParseIndexPage(editor.format(), v, leaves[i], &p));
     well_formed = well_formed && p.prev == want_prev && p.next == want_next;

@@ -145,10 +145,11 @@ void Apply(Damage damage, const std::string& path, const jet::IndexDef& x) {
         jet::IndexPage p = PageAt(file, leaf);
         uint8_t* raw = file.data() + size_t{leaf} * kPage;
         put(leaf, p);
-        std::fill(raw + 8, raw + 24, uint8_t{0});
-        for (int i = 0; i < 4; ++i) {
-          raw[8 + i] = static_cast<uint8_t>(p.prev >> (8 * i));
-          raw[12 + i] = static_cast<uint8_t>(p.next >> (8 * i));
+        const jet::Format& old = jet::Jet3Format();
+        std::fill(raw + 8, raw + jet::Jet4Format().index_prefix_length, uint8_t{0});
+        for (size_t i = 0; i < 4; ++i) {
+          raw[old.index_prev + i] = static_cast<uint8_t>(p.prev >> (8 * i));
+          raw[old.index_next + i] = static_cast<uint8_t>(p.next >> (8 * i));
         }
       }
       break;
