@@ -34,6 +34,7 @@ int RunQuery(const std::vector<std::string>& argv, std::ostream& out, std::ostre
 int RunReplace(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunRecover(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 int RunUndo(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunRepair(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 
 // Runs the whole command line (argv without the program name).
 int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);

@@ -42,6 +42,7 @@ int Dispatch(const std::vector<std::string>& argv, std::ostream& out, std::ostre
   if (command == "import") return RunImport(rest, out, err);
   if (command == "replace") return RunReplace(rest, out, err);
   if (command == "undo") return RunUndo(rest, out, err);
+  if (command == "repair") return RunRepair(rest, out, err);
   if (command == "recover") return RunRecover(rest, out, err);
   err << "unknown command '" << command << "'\n" << kMoreHelp;
   return kExitUsage;

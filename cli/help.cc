@@ -105,6 +105,18 @@ const std::vector<CommandHelp>& AllCommandHelp() {
        "Reads every page, row, long value and index and checks that they agree. Prints\n"
        "\"OK\", or one line per problem and exits with 1. Warnings do not fail the check.\n",
        "tarnquill-cli check demo.mdb"},
+      {"repair", "[--password P] FILE [--table T ...]", "rebuild the indexes of tables from their rows",
+       "Rebuilds every index of table T (of every user table when no --table is given)\n"
+       "from the rows as they are stored, keeping each index's columns, order and sort\n"
+       "order. Use it when check reports a damaged index or replace refuses a row because\n"
+       "its index has no entry for it. All tables are rebuilt in one step through the\n"
+       "journal: an interrupted repair leaves the file as it was. A unique index whose\n"
+       "rows hold the same value twice cannot be rebuilt; the message names the rows.\n"
+       "Prints each index with its entries and pages.\n"
+       "  --table T  may be given several times\n"
+       "Examples of each option:\n"
+       "  tarnquill-cli repair demo.mdb --table 客户 --table Orders\n",
+       "tarnquill-cli repair demo.mdb --table 客户"},
       {"recover", "FILE", "roll back a change a crash left half done",
        "When a write was cut off (power cut, killed process) it leaves FILE-journal\n"
        "beside the file. Any open that can write the file rolls it back by itself;\n"

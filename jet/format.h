@@ -24,6 +24,16 @@ struct Format {
   size_t data_row_count;   // offset of the slot count
   size_t data_first_slot;  // offset of the first slot entry
 
+  // Index pages (nodes and leaves). The owning table's page is at 4 in both
+  // versions; Jet 4 inserts four bytes after it, which shifts the rest.
+  size_t index_prev;           // previous page on the same level
+  size_t index_next;           // next page on the same level
+  size_t index_tail;           // a node's last child, which has no entry
+  size_t index_prefix_length;  // bytes every entry after the first leaves out
+  size_t index_prefix_size;    // width of that count: 1 or 2 bytes
+  size_t index_entry_mask;     // bitmap marking where each entry ends
+  size_t index_entries;        // start of the entry area
+
   // Table definition (offsets into the joined definition bytes).
   size_t tdef_row_count;
   size_t tdef_table_type;

@@ -5,6 +5,7 @@
 //   create              create::DatabaseBuilder (create/database_builder.h)
 //   append              create::FileAppender (create/row_appender.h)
 //   check               CheckDatabaseFile (update/integrity_check.h)
+//   repair              RepairIndexes (repair/repair.h)
 //   recover             RecoverDatabase (below)
 //
 // Reading and writing share files safely: readers share a file, a write
@@ -19,6 +20,7 @@
 #include "jet/create/row_appender.h"
 #include "jet/database.h"
 #include "jet/io/file_system.h"
+#include "jet/repair/repair.h"
 #include "jet/status.h"
 #include "jet/update/integrity_check.h"
 #include "jet/update/writable_database.h"

@@ -188,9 +188,17 @@ jet::Value ToJet(const Variant& v, const jet::ColumnDef& c) {
       return static_cast<int16_t>(IntegerOf(v, c, INT16_MIN, INT16_MAX));
     case ColumnType::kLong:
       return static_cast<int32_t>(IntegerOf(v, c, INT32_MIN, INT32_MAX));
-    case ColumnType::kBigInt:
+    case ColumnType::kBigInt: {
       if (auto* i = std::get_if<int64_t>(&v)) return *i;
-      return IntegerOf(v, c, INT64_MIN, INT64_MAX);
+      std::optional<double> n = NumberOf(v);
+      if (!n) Mismatch(c);
+      const double r = std::round(*n);
+      // 2^63 itself does not fit: the upper bound is exclusive.
+      if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) {
+        throw ProviderError("Overflow (column '" + c.name + "')");
+      }
+      return static_cast<int64_t>(r);
+    }
     case ColumnType::kComplex:
     case ColumnType::kExtendedDateTime:
       throw ProviderError("Field '" + c.name + "' cannot be updated.");

@@ -14,7 +14,7 @@
 #include "grid/base/data_access.h"
 #include "grid/base/font.h"
 #include "grid/binding/grid_data_link.h"
-#include "grid/binding/input_state.h"
+#include "grid/binding/grid_input.h"
 #include "grid/binding/input_types.h"
 #include "grid/binding/window_host.h"
 #include "grid/columns/column_defaults.h"
@@ -226,24 +226,28 @@ class TDataGrid : private ColumnHost, private PaintedGrid {
 
   // The dialog codes (DLGC_*) the grid wants: only the arrows in row-select
   // mode, so Tab and Shift+Tab move the focus within the window.
-  unsigned WantedKeys() const;
+  unsigned WantedKeys() const { return input_.WantedKeys(); }
   // A key press. OnKeyDown may change or clear the key; nothing else
   // happens unless the data link is live.
-  void KeyDown(TGridKey key, TShiftState shift);
+  void KeyDown(TGridKey key, TShiftState shift) { input_.KeyDown(key, shift); }
   // A button press at (x, y). The grid first takes the focus and ignores
   // the press entirely when the focus does not arrive.
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool double_click = false);
-  void MouseMove(TShiftState shift, int x, int y);
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool double_click = false) {
+    input_.MouseDown(button, shift, x, y, double_click);
+  }
+  void MouseMove(TShiftState shift, int x, int y) { input_.MouseMove(shift, x, y); }
   // A button release: ends drags, finishes a column sizing or move, raises
   // the click events. The grid state is Idle afterwards, also on failure.
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    input_.MouseUp(button, shift, x, y);
+  }
   // A wheel turn; true when handled (always, unless OnMouseWheel says not).
-  bool MouseWheel(int delta, TShiftState shift);
+  bool MouseWheel(int delta, TShiftState shift) { return input_.MouseWheel(delta, shift); }
   // Notifications of the vertical and horizontal scroll bars.
-  void VerticalScroll(TScrollCode code, int pos);
-  void HorizontalScroll(TScrollCode code, int pos);
+  void VerticalScroll(TScrollCode code, int pos) { input_.VerticalScroll(code, pos); }
+  void HorizontalScroll(TScrollCode code, int pos) { input_.HorizontalScroll(code, pos); }
   // A tick of a timer the grid started through its host.
-  void TimerTick(int id);
+  void TimerTick(int id) { input_.TimerTick(id); }
   // The window focus arrived or left; DoExit is the exit handling before the
   // focus moves to another control of the window (cancels an empty new
   // record or writes back; on failure takes the focus back and rethrows).
@@ -252,18 +256,8 @@ class TDataGrid : private ColumnHost, private PaintedGrid {
   void FocusLeft();
   // Ends any drag without applying it: tracking, auto-scroll, sizing line,
   // drop marker, capture.
-  void CancelMode();
+  void CancelMode() { input_.CancelMode(); }
 
-  TGridState GridState() const { return input_.state; }
-  bool DragTracking() const { return input_.drag_tracking; }
-  bool ThumbTrackPending() const { return input_.thumb_track_pending; }
-  // The running auto-scroll interval in ms, −1 when stopped.
-  int AutoScrollInterval() const { return input_.auto_scroll_interval; }
-  int WheelRemainder() const { return input_.wheel.Value(); }
-  int SizingIndex() const { return input_.sizing_index; }
-  int SizingPos() const { return input_.sizing_pos; }
-  int MoveIndex() const { return input_.move_index; }
-  int MovePos() const { return input_.move_pos; }
   bool VertScrollTracking() const { return vert_tracking_; }
   void SetVertScrollTracking(bool value) { vert_tracking_ = value; }
   bool HorzScrollTracking() const { return horz_tracking_; }
@@ -302,30 +296,18 @@ class TDataGrid : private ColumnHost, private PaintedGrid {
   std::function<void()> OnColWidthsChanged;
 
  private:
-  bool TakeFocus();
-  bool LastDataRow(int* row) const;
-  void PressDataRow(int col, int row, int x, int y);
-  void DragTo(int x, int y);
-  void AutoScrollStep();
-  void StopAutoScroll();
-  void StopDragTracking();
-  void ScrollOneColumn(int direction);
-  // The column whose sizing zone holds (x, y), or −1.
-  int SizingZoneAt(int x, int y);
-  void BeginColumnSizing(int col, int x);
-  void TrackColumnSizing(int x);
-  void EndColumnSizing();
-  void BeginColumnMove(int col, int x, int y);
-  void TrackColumnMove(int x);
-  void EndColumnMove();
-  void MoveColumn(int from, int to);
-  Rect SizingLineRect(int x);
-  Rect DropMarkerRect();
-  void ShowLine(const Rect& rect);
-  void HideLine();
-  void ReleaseMouse();
+  // Input reaches the grid's state directly, as one part of the grid.
+  friend class GridInput;
+  // Tests read the input state between events.
+  friend class TDataGridTestPeer;
 
-  GridInputState input_;
+  bool LastDataRow(int* row) const;
+  void ScrollOneColumn(int direction);
+  // Moves grid column `from` to `to` with its width and the column model's
+  // column, keeping the current column on the same column.
+  void MoveColumn(int from, int to);
+
+  GridInput input_{*this};
   bool vert_tracking_ = false;
   bool horz_tracking_ = false;
   bool right_to_left_ = false;

@@ -1,6 +1,5 @@
 // The grid and the input focus: the current row repaints in the focused or
-// unfocused highlight, leaving the grid settles the record, and cancel mode
-// ends every drag.
+// unfocused highlight, and leaving the grid settles the record.
 #include "grid/binding/data_grid.h"
 
 namespace grid {
@@ -31,20 +30,6 @@ void TDataGrid::DoExit() {
 void TDataGrid::FocusLeft() {
   focused_ = false;
   if (options_ & dgRowSelect) InvalidateGridRow(current_row_);
-}
-
-void TDataGrid::CancelMode() {
-  StopDragTracking();
-  if (input_.state == TGridState::ColumnSizing || input_.state == TGridState::ColumnMoving) {
-    HideLine();
-  }
-  if (input_.column_move_timer) {
-    input_.column_move_timer = false;
-    if (host_) host_->StopTimer(kGridTimerId);
-  }
-  input_.state = TGridState::Idle;
-  input_.right_title_drag = false;
-  ReleaseMouse();
 }
 
 }  // namespace grid

@@ -1,11 +1,11 @@
 // The grid's mouse handling: presses, drags with auto-scrolling, releases
-// and the click events, plus the moves they share with the keyboard (the
-// step mover and the column request).
+// and the click events, and cancel mode, which ends every drag.
 #include <algorithm>
 #include <cstdlib>
 
 #include "grid/binding/auto_scroll.h"
 #include "grid/binding/data_grid.h"
+#include "grid/binding/grid_input.h"
 #include "grid/binding/hit_test.h"
 
 namespace grid {
@@ -18,120 +18,55 @@ bool Inside(const Rect& r, int x, int y) {
 
 }  // namespace
 
-bool TDataGrid::TakeFocus() {
-  if (!host_) return true;
-  if (host_->CanFocus() && !host_->HasFocus()) host_->SetFocus();
-  return host_->HasFocus();
+bool GridInput::TakeFocus() {
+  if (!grid_.host_) return true;
+  if (grid_.host_->CanFocus() && !grid_.host_->HasFocus()) grid_.host_->SetFocus();
+  return grid_.host_->HasFocus();
 }
 
-bool TDataGrid::LastDataRow(int* row) const {
-  *row = footer_row_count_ > 0 ? RowCount() - footer_row_count_ - 2 : RowCount() - 1;
-  return *row >= title_row_count_;
+void GridInput::ReleaseMouse() {
+  if (grid_.host_) grid_.host_->ReleaseCapture();
 }
 
-Rect TDataGrid::DataArea() {
-  int last = 0;
-  if (!LastDataRow(&last) || ColCount() <= indicator_columns_) return Rect();
-  return BoxRect(indicator_columns_, title_row_count_, ColCount() - 1, last);
-}
-
-bool TDataGrid::CellAt(int x, int y, int* col, int* row) {
-  AxisLayout horz, vert;
-  ComputeAxes(&horz, &vert);
-  *col = CellAtPosition(horz, x);
-  *row = CellAtPosition(vert, y);
-  return *col >= 0 && *row >= 0;
-}
-
-int TDataGrid::StepMove(int n) {
-  if (n == 0 || !data_link_->Active()) return 0;
-  int step = n > 0 ? 1 : -1;
-  int moved = 0;
-  ++update_lock_;
-  try {
-    while (moved != n) {
-      int done = data_link_->MoveBy(step);
-      if (done == 0) break;
-      moved += done;
-    }
-  } catch (...) {
-    --update_lock_;
-    throw;
-  }
-  --update_lock_;
-  if (update_lock_ == 0 && host_) host_->UpdateNow();
-  return moved;
-}
-
-void TDataGrid::ColumnRequest(int col, int direction) {
-  WriteBack();
-  int first = indicator_columns_;
-  int last = ColCount() - 1;
-  if (last < first) return;
-  col = std::clamp(col, first, last);
-  if (direction != 0) {
-    while (col >= first && col <= last && ColWidth(col) <= 0) col += direction;
-    if (col < first || col > last) return;
-  }
-  // A row selection keeps its column: the whole row is current anyway.
-  if (col != current_col_ && !(options_ & dgRowSelect)) SelectColumn(col);
-  InvalidateGridRow(current_row_);
-}
-
-void TDataGrid::ScrollOneColumn(int direction) {
-  if (direction < 0) {
-    if (left_scroll_col_ > fixed_col_count_) SetLeftScrollCol(left_scroll_col_ - 1);
-    return;
-  }
-  AxisLayout horz, vert;
-  ComputeAxes(&horz, &vert);
-  int visible = horz.last_full_cell - horz.first_scroll_cell + 1;
-  if (left_scroll_col_ + visible < ColCount()) SetLeftScrollCol(left_scroll_col_ + 1);
-}
-
-void TDataGrid::ReleaseMouse() {
-  if (host_) host_->ReleaseCapture();
-}
-
-void TDataGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool double_click) {
+void GridInput::MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool double_click) {
   if (!TakeFocus()) return;
-  if (button != TMouseButton::Middle && host_) host_->SetCapture();
+  if (button != TMouseButton::Middle && grid_.host_) grid_.host_->SetCapture();
   if (double_click && button == TMouseButton::Left) {
     // The first click of the pair already did the work.
-    if (OnDblClick) OnDblClick();
+    if (grid_.OnDblClick) grid_.OnDblClick();
   } else if (button != TMouseButton::Middle) {
     int col = -1;
     int row = -1;
-    CellAt(x, y, &col, &row);
+    grid_.CellAt(x, y, &col, &row);
     int last_data_row = 0;
-    bool has_data_rows = LastDataRow(&last_data_row);
+    bool has_data_rows = grid_.LastDataRow(&last_data_row);
     int zone = button == TMouseButton::Left ? SizingZoneAt(x, y) : -1;
     if (zone >= 0) {
       BeginColumnSizing(zone, x);
-    } else if (row >= 0 && row < title_row_count_) {
-      if ((options_ & dgColumnResize) && col >= indicator_columns_) {
+    } else if (row >= 0 && row < grid_.title_row_count_) {
+      if ((grid_.options_ & dgColumnResize) && col >= grid_.indicator_columns_) {
         BeginColumnMove(col, x, y);
         input_.right_title_drag = button == TMouseButton::Right;
       }
-    } else if (row >= title_row_count_ && has_data_rows && row <= last_data_row && col >= 0) {
-      if (data_link_->Active()) PressDataRow(col, row, x, y);
+    } else if (row >= grid_.title_row_count_ && has_data_rows && row <= last_data_row && col >= 0) {
+      if (grid_.data_link_->Active()) PressDataRow(col, row, x, y);
     }
   }
-  if (OnMouseDown) OnMouseDown(button, shift, x, y);
+  if (grid_.OnMouseDown) grid_.OnMouseDown(button, shift, x, y);
 }
 
-void TDataGrid::PressDataRow(int col, int row, int x, int y) {
-  WriteBack();
-  if (row != current_row_) data_link_->MoveBy(row - current_row_);
-  if (col >= indicator_columns_) ColumnRequest(col, 0);
-  if (Inside(DataArea(), x, y) && host_ && host_->HasCapture()) {
+void GridInput::PressDataRow(int col, int row, int x, int y) {
+  grid_.WriteBack();
+  if (row != grid_.current_row_) grid_.data_link_->MoveBy(row - grid_.current_row_);
+  if (col >= grid_.indicator_columns_) grid_.ColumnRequest(col, 0);
+  if (Inside(grid_.DataArea(), x, y) && grid_.host_ && grid_.host_->HasCapture()) {
     input_.drag_tracking = true;
     input_.last_x = x;
     input_.last_y = y;
   }
 }
 
-void TDataGrid::MouseMove(TShiftState /*shift*/, int x, int y) {
+void GridInput::MouseMove(TShiftState /*shift*/, int x, int y) {
   input_.last_x = x;
   input_.last_y = y;
   switch (input_.state) {
@@ -148,68 +83,70 @@ void TDataGrid::MouseMove(TShiftState /*shift*/, int x, int y) {
     DragTo(x, y);
     return;
   }
-  if (host_)
-    host_->SetCursorShape(SizingZoneAt(x, y) >= 0 ? TCursor::crHSplit : TCursor::crDefault);
+  if (grid_.host_)
+    grid_.host_->SetCursorShape(SizingZoneAt(x, y) >= 0 ? TCursor::crHSplit : TCursor::crDefault);
 }
 
-void TDataGrid::DragTo(int x, int y) {
-  if (!host_) return;
-  int cx = std::clamp(x, 0, std::max(host_->ClientWidth() - 1, 0));
-  int cy = std::clamp(y, 0, std::max(host_->ClientHeight() - 1, 0));
+void GridInput::DragTo(int x, int y) {
+  if (!grid_.host_) return;
+  int cx = std::clamp(x, 0, std::max(grid_.host_->ClientWidth() - 1, 0));
+  int cy = std::clamp(y, 0, std::max(grid_.host_->ClientHeight() - 1, 0));
   int col = -1;
   int row = -1;
-  CellAt(cx, cy, &col, &row);
-  Rect area = DataArea();
-  if (area.top < y && y < area.bottom && row >= title_row_count_) StepMove(row - current_row_);
-  if (area.left < x && x < area.right && col >= indicator_columns_ && col != current_col_) {
-    ColumnRequest(col, col > current_col_ ? 1 : -1);
+  grid_.CellAt(cx, cy, &col, &row);
+  Rect area = grid_.DataArea();
+  if (area.top < y && y < area.bottom && row >= grid_.title_row_count_)
+    grid_.StepMove(row - grid_.current_row_);
+  if (area.left < x && x < area.right && col >= grid_.indicator_columns_ &&
+      col != grid_.current_col_) {
+    grid_.ColumnRequest(col, col > grid_.current_col_ ? 1 : -1);
   }
   input_.last_x = x;
   input_.last_y = y;
   AutoScrollStep();
 }
 
-void TDataGrid::AutoScrollStep() {
-  if (!host_ || !data_link_->Active()) {
+void GridInput::AutoScrollStep() {
+  if (!grid_.host_ || !grid_.data_link_->Active()) {
     StopAutoScroll();
     return;
   }
-  AutoScrollPlan plan = PlanAutoScroll(input_.last_x, input_.last_y, DataArea());
+  AutoScrollPlan plan = PlanAutoScroll(input_.last_x, input_.last_y, grid_.DataArea());
   if (plan.vertical == 0 && plan.horizontal == 0) {
     StopAutoScroll();
     return;
   }
-  ++update_lock_;
+  ++grid_.update_lock_;
   try {
-    if (plan.vertical != 0) StepMove(plan.vertical * plan.records);
+    if (plan.vertical != 0) grid_.StepMove(plan.vertical * plan.records);
     if (plan.horizontal != 0) {
-      ScrollOneColumn(plan.horizontal);
-      ColumnRequest(current_col_ + plan.horizontal, plan.horizontal);
+      grid_.ScrollOneColumn(plan.horizontal);
+      grid_.ColumnRequest(grid_.current_col_ + plan.horizontal, plan.horizontal);
     }
   } catch (...) {
-    --update_lock_;
+    --grid_.update_lock_;
     throw;
   }
-  --update_lock_;
-  if (update_lock_ == 0) host_->UpdateNow();
+  --grid_.update_lock_;
+  if (grid_.update_lock_ == 0) grid_.host_->UpdateNow();
   if (plan.interval != input_.auto_scroll_interval) {
-    host_->StartTimer(kGridTimerId, plan.interval);
+    grid_.host_->StartTimer(kGridTimerId, plan.interval);
     input_.auto_scroll_interval = plan.interval;
   }
 }
 
-void TDataGrid::StopAutoScroll() {
+void GridInput::StopAutoScroll() {
   if (input_.auto_scroll_interval < 0) return;
   input_.auto_scroll_interval = -1;
-  if (host_) host_->StopTimer(kGridTimerId);
+  if (grid_.host_) grid_.host_->StopTimer(kGridTimerId);
 }
 
-void TDataGrid::StopDragTracking() {
+void GridInput::StopDragTracking() {
   input_.drag_tracking = false;
   StopAutoScroll();
 }
 
-void TDataGrid::MouseUp(TMouseButton button, TShiftState /*shift*/, int x, int y) {
+void GridInput::MouseUp(TMouseButton button, TShiftState /*shift*/, int x, int y) {
   // The middle button starts nothing, so its release ends nothing either.
   if (button == TMouseButton::Middle) return;
   bool as_left = button == TMouseButton::Left;
@@ -221,11 +158,11 @@ void TDataGrid::MouseUp(TMouseButton button, TShiftState /*shift*/, int x, int y
   bool ended_sizing = input_.state == TGridState::ColumnSizing;
   // Whatever happens below, the grid is idle and lets go of the mouse.
   struct Settle {
-    TDataGrid& grid;
+    GridInput& input;
     ~Settle() {
-      grid.input_.state = TGridState::Idle;
-      grid.input_.right_title_drag = false;
-      grid.ReleaseMouse();
+      input.input_.state = TGridState::Idle;
+      input.input_.right_title_drag = false;
+      input.ReleaseMouse();
     }
   } settle{*this};
   StopDragTracking();
@@ -239,29 +176,44 @@ void TDataGrid::MouseUp(TMouseButton button, TShiftState /*shift*/, int x, int y
   int col = -1;
   int row = -1;
   int last = 0;
-  if (!CellAt(x, y, &col, &row)) return;
-  int index = col - indicator_columns_;
-  if (row < title_row_count_) {
-    if (index >= 0 && index < columns_->Count() && OnTitleClick) OnTitleClick((*columns_)[index]);
-  } else if (row <= VisibleDataRows() && LastDataRow(&last) && row <= last) {
-    int current = current_col_ - indicator_columns_;
-    if (current >= 0 && current < columns_->Count() && OnCellClick) {
-      OnCellClick((*columns_)[current]);
+  if (!grid_.CellAt(x, y, &col, &row)) return;
+  int index = col - grid_.indicator_columns_;
+  if (row < grid_.title_row_count_) {
+    if (index >= 0 && index < grid_.columns_->Count() && grid_.OnTitleClick)
+      grid_.OnTitleClick((*grid_.columns_)[index]);
+  } else if (row <= grid_.VisibleDataRows() && grid_.LastDataRow(&last) && row <= last) {
+    int current = grid_.current_col_ - grid_.indicator_columns_;
+    if (current >= 0 && current < grid_.columns_->Count() && grid_.OnCellClick) {
+      grid_.OnCellClick((*grid_.columns_)[current]);
     }
   }
 }
 
-void TDataGrid::TimerTick(int id) {
+void GridInput::TimerTick(int id) {
   if (id != kGridTimerId) return;
   if (input_.state == TGridState::ColumnMoving) {
     TrackColumnMove(input_.last_x);
   } else if (input_.drag_tracking) {
     AutoScrollStep();
-  } else if (host_) {
+  } else if (grid_.host_) {
     // A tick after the drag ended: nothing wants the timer any more.
-    host_->StopTimer(kGridTimerId);
+    grid_.host_->StopTimer(kGridTimerId);
     input_.auto_scroll_interval = -1;
   }
+}
+
+void GridInput::CancelMode() {
+  StopDragTracking();
+  if (input_.state == TGridState::ColumnSizing || input_.state == TGridState::ColumnMoving) {
+    HideLine();
+  }
+  if (input_.column_move_timer) {
+    input_.column_move_timer = false;
+    if (grid_.host_) grid_.host_->StopTimer(kGridTimerId);
+  }
+  input_.state = TGridState::Idle;
+  input_.right_title_drag = false;
+  ReleaseMouse();
 }
 
 }  // namespace grid

@@ -4,33 +4,34 @@
 #include <cstdlib>
 
 #include "grid/binding/data_grid.h"
+#include "grid/binding/grid_input.h"
 #include "grid/binding/scroll_bar_codes.h"
 
 namespace grid {
 
-bool TDataGrid::MouseWheel(int delta, TShiftState shift) {
-  if (OnMouseWheel && OnMouseWheel(delta, shift)) return true;
-  if (!data_link_->Active()) return true;
+bool GridInput::MouseWheel(int delta, TShiftState shift) {
+  if (grid_.OnMouseWheel && grid_.OnMouseWheel(delta, shift)) return true;
+  if (!grid_.data_link_->Active()) return true;
   int moves = input_.wheel.Add(delta);
   int step = moves > 0 ? 1 : -1;
   for (int i = 0; i < std::abs(moves); ++i) {
-    if (data_link_->MoveBy(step) == 0) break;
+    if (grid_.data_link_->MoveBy(step) == 0) break;
   }
   return true;
 }
 
-void TDataGrid::VerticalScroll(TScrollCode code, int pos) {
-  if (!TakeFocus() || !data_link_->Active()) return;
+void GridInput::VerticalScroll(TScrollCode code, int pos) {
+  if (!TakeFocus() || !grid_.data_link_->Active()) return;
   if (code == SB_THUMBPOSITION && input_.thumb_track_pending) {
     input_.thumb_track_pending = false;
     return;
   }
-  TGridDataLink& link = *data_link_;
-  TDataSet& source = *RecordSource();
+  TGridDataLink& link = *grid_.data_link_;
+  TDataSet& source = *grid_.RecordSource();
   VertScrollInput in;
   in.code = code;
   in.pos = pos;
-  in.track_pos = host_ ? host_->VerticalBarTrackPos() : pos;
+  in.track_pos = grid_.host_ ? grid_.host_->VerticalBarTrackPos() : pos;
   in.sequenced = source.IsSequenced();
   if (in.sequenced) {
     in.record_count = source.RecordCount();
@@ -38,8 +39,8 @@ void TDataGrid::VerticalScroll(TScrollCode code, int pos) {
   }
   in.active_row = link.ActiveRow();
   in.rows_in_window = link.RowsInWindow();
-  in.visible_rows = VisibleDataRows();
-  in.tracking = vert_tracking_;
+  in.visible_rows = grid_.VisibleDataRows();
+  in.tracking = grid_.vert_tracking_;
   VertScrollAction action = VerticalScrollAction(in);
   if (action.track_pending) input_.thumb_track_pending = true;
   switch (action.kind) {
@@ -60,23 +61,14 @@ void TDataGrid::VerticalScroll(TScrollCode code, int pos) {
   }
 }
 
-void TDataGrid::HorizontalScroll(TScrollCode code, int pos) {
+void GridInput::HorizontalScroll(TScrollCode code, int pos) {
   // The focus is taken when possible, but the columns scroll either way.
   TakeFocus();
   AxisLayout horz, vert;
-  ComputeAxes(&horz, &vert);
-  int next = NextLeftScrollCol(horz, MaxLeftScrollCol(), code, pos, horz_tracking_, right_to_left_);
-  if (next != left_scroll_col_) SetLeftScrollCol(next);
-}
-
-void TDataGrid::UpdateHorizontalBar() {
-  if (!host_) return;
-  ScrollInfo target;
-  if (!auto_fit_col_widths_) {
-    target =
-        HorizontalBarFor(left_scroll_col_, fixed_col_count_, MaxLeftScrollCol(), right_to_left_);
-  }
-  if (!(target == host_->HorizontalBar())) host_->SetHorizontalBar(target);
+  grid_.ComputeAxes(&horz, &vert);
+  int next = NextLeftScrollCol(horz, grid_.MaxLeftScrollCol(), code, pos, grid_.horz_tracking_,
+                               grid_.right_to_left_);
+  if (next != grid_.left_scroll_col_) grid_.SetLeftScrollCol(next);
 }
 
 }  // namespace grid

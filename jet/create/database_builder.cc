@@ -338,8 +338,8 @@ Status DatabaseBuilder::State::FinishTable(TableState& t) {
       return a.row < b.row;
     });
     std::vector<uint32_t> pages;
-    t.def.indexes[x].root_page =
-        BuildIndexTree(image, t.def.definition_page, t.keys[x].arena, entries, &pages);
+    t.def.indexes[x].root_page = BuildIndexTree(image, Jet4Format(), t.def.definition_page,
+                                                t.keys[x].arena, entries, &pages);
     std::sort(pages.begin(), pages.end());
     WriteUsageMap(image, t.extras.index_maps[x], pages, false);
     t.keys[x] = TableState::IndexKeys();

@@ -5,18 +5,19 @@
 
 #include "jet/create/bytes_out.h"
 #include "jet/format.h"
+#include "jet/index/index_page.h"
 
 namespace jet::create {
 
 namespace {
 
-constexpr size_t kSlotCount = 12;
 constexpr size_t kInlineBitmapBytes = 64;
 constexpr uint32_t kInlinePages = kInlineBitmapBytes * 8;
 constexpr size_t kMapPageHeader = 4;
 constexpr size_t kReferenceSlots = 17;
-constexpr size_t kIndexMaskStart = 0x1B;
-constexpr size_t kIndexEntriesStart = 0x1E0;
+
+// New databases are Jet 4 files.
+size_t SlotCountAt() { return Jet4Format().data_row_count; }
 
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -35,20 +36,20 @@ void InitDataPage(PageImage& image, uint32_t page, uint32_t owner) {
 
 int64_t RoomAfter(const PageImage& image, uint32_t page, size_t size) {
   const uint8_t* p = image.Page(page);
-  if (Get16(p + kSlotCount) >= kMaxRowsPerPage) return -1;
+  if (Get16(p + SlotCountAt()) >= kMaxRowsPerPage) return -1;
   int64_t left = static_cast<int64_t>(Get16(p + 2)) - static_cast<int64_t>(size) - 2;
   return left;
 }
 
 uint16_t AddRow(PageImage& image, uint32_t page, const uint8_t* row, size_t size) {
   uint8_t* p = image.Page(page);
-  uint16_t n = Get16(p + kSlotCount);
+  uint16_t n = Get16(p + SlotCountAt());
   size_t top =
       n == 0 ? image.page_size() : (Get16(p + kDataPageHeader + 2 * (n - 1)) & kSlotOffsetMask);
   size_t start = top - size;
   std::memcpy(p + start, row, size);
   Put16(p + kDataPageHeader + 2 * n, static_cast<uint32_t>(start));
-  Put16(p + kSlotCount, n + 1u);
+  Put16(p + SlotCountAt(), n + 1u);
   Put16(p + 2, static_cast<uint32_t>(Get16(p + 2) - size - 2));
   return n;
 }
@@ -116,87 +117,81 @@ void WriteUsageMap(PageImage& image, uint32_t ref, const std::vector<uint32_t>& 
 
 namespace {
 
-// An entry as placed on an index page: key, row pointer (3-byte page, big
-// endian, and slot) and, on node pages, the child page (big endian).
-struct Item {
-  const uint8_t* key = nullptr;
-  uint32_t length = 0;
-  uint32_t row = 0;
-  uint32_t child = 0;  // 0 on leaf pages
-  size_t size() const { return length + 4 + (child ? 4 : 0); }
-};
-
-struct Level {
-  std::vector<uint32_t> pages;
-  std::vector<Item> last;  // the last entry of each page
-};
-
-void PutItem(uint8_t* p, const Item& it) {
-  std::memcpy(p, it.key, it.length);
-  p += it.length;
-  uint32_t page = it.row >> 8;
-  p[0] = static_cast<uint8_t>(page >> 16);
-  p[1] = static_cast<uint8_t>(page >> 8);
-  p[2] = static_cast<uint8_t>(page);
-  p[3] = static_cast<uint8_t>(it.row & 0xFF);
-  if (it.child) {
-    p[4] = static_cast<uint8_t>(it.child >> 24);
-    p[5] = static_cast<uint8_t>(it.child >> 16);
-    p[6] = static_cast<uint8_t>(it.child >> 8);
-    p[7] = static_cast<uint8_t>(it.child);
-  }
-}
-
-// Fills the pages of one level with `items`, linking them left to right.
-Level WriteLevel(PageImage& image, uint32_t owner, uint8_t type, const std::vector<Item>& items,
-                 std::vector<uint32_t>* all) {
-  Level level;
-  const size_t capacity = image.page_size() - kIndexEntriesStart;
+// Fills one level of the tree left to right with `items` (the entries of a
+// leaf level, or for a node level the last entry under each child with that
+// child). A node's last child goes in its tail and has no entry of its own,
+// and pages on a level link to their neighbours, as Access lays them out.
+// Returns the pages of the level and the last entry under each.
+std::vector<jet::IndexEntry> WriteLevel(PageImage& image, const Format& f, uint32_t owner,
+                                        uint8_t type, const std::vector<jet::IndexEntry>& items,
+                                        std::vector<uint32_t>* level, std::vector<uint32_t>* all) {
+  const bool leaf = type == kPageIndexLeaf;
+  const size_t capacity = IndexEntryArea(f);
+  std::vector<jet::IndexEntry> last;
+  jet::IndexPage pending;
+  uint32_t pending_page = 0;
   size_t i = 0;
   do {
-    uint32_t pg = image.Allocate();
+    const uint32_t pg = image.Allocate();
     all->push_back(pg);
-    uint8_t* p = image.Page(pg);
-    p[0] = type;
-    p[1] = 0x01;
-    Put32(p + 4, owner);
-    if (!level.pages.empty()) {
-      Put32(p + 8, level.pages.back());
-      Put32(image.Page(level.pages.back()) + 12, pg);
+    jet::IndexPage page;
+    page.type = type;
+    page.owner = owner;
+    if (pending_page != 0) {
+      page.prev = pending_page;
+      pending.next = pg;
+      WriteIndexPage(f, pending, image.Page(pending_page));
     }
+    // Sizes without prefix compression: whatever the page shares only frees room.
     size_t used = 0;
-    while (i < items.size() && used + items[i].size() <= capacity) {
-      PutItem(p + kIndexEntriesStart + used, items[i]);
-      used += items[i].size();
-      SetBit(p + kIndexMaskStart, used);  // where the next entry (or the end) begins
+    while (i < items.size()) {
+      const size_t size = items[i].key.size() + (leaf ? 4 : 8);
+      if (!page.entries.empty() && used + size > capacity) break;
+      page.entries.push_back(items[i]);
+      used += size;
       ++i;
     }
-    Put16(p + 2, static_cast<uint32_t>(capacity - used));
-    level.pages.push_back(pg);
-    if (i > 0) level.last.push_back(items[i - 1]);
+    level->push_back(pg);
+    if (page.entries.empty()) {  // an empty index: one empty leaf
+      WriteIndexPage(f, page, image.Page(pg));
+      return last;
+    }
+    last.push_back(page.entries.back());
+    if (!leaf) {
+      page.tail = page.entries.back().child;
+      page.entries.pop_back();
+    }
+    pending = std::move(page);
+    pending_page = pg;
   } while (i < items.size());
-  return level;
+  WriteIndexPage(f, pending, image.Page(pending_page));
+  return last;
 }
 
 }  // namespace
 
-uint32_t BuildIndexTree(PageImage& image, uint32_t owner, const std::vector<uint8_t>& arena,
-                        const std::vector<IndexEntry>& entries, std::vector<uint32_t>* pages) {
-  std::vector<Item> items;
+uint32_t BuildIndexTree(PageImage& image, const Format& f, uint32_t owner,
+                        const std::vector<uint8_t>& arena, const std::vector<IndexEntry>& entries,
+                        std::vector<uint32_t>* pages) {
+  std::vector<jet::IndexEntry> items;
   items.reserve(entries.size());
-  for (const IndexEntry& e : entries)
-    items.push_back(Item{arena.data() + e.offset, e.length, e.row, 0});
-  Level level = WriteLevel(image, owner, kPageIndexLeaf, items, pages);
-  while (level.pages.size() > 1) {
-    std::vector<Item> up;
-    for (size_t k = 0; k < level.pages.size(); ++k) {
-      Item it = level.last[k];
-      it.child = level.pages[k];
-      up.push_back(it);
-    }
-    level = WriteLevel(image, owner, kPageIndexNode, up, pages);
+  for (const IndexEntry& e : entries) {
+    jet::IndexEntry item;
+    item.key.assign(arena.begin() + static_cast<ptrdiff_t>(e.offset),
+                    arena.begin() + static_cast<ptrdiff_t>(e.offset + e.length));
+    item.row = RowId{e.row >> 8, static_cast<uint16_t>(e.row & 0xFF)};
+    items.push_back(std::move(item));
   }
-  return level.pages.front();
+  std::vector<uint32_t> level;
+  std::vector<jet::IndexEntry> last =
+      WriteLevel(image, f, owner, kPageIndexLeaf, items, &level, pages);
+  while (level.size() > 1) {
+    for (size_t k = 0; k < level.size(); ++k) last[k].child = level[k];
+    std::vector<uint32_t> up;
+    last = WriteLevel(image, f, owner, kPageIndexNode, last, &up, pages);
+    level = std::move(up);
+  }
+  return level.front();
 }
 
 }  // namespace jet::create

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jet/create/page_image.h"
+#include "jet/format.h"
 #include "jet/value.h"
 
 namespace jet::create {
@@ -43,7 +44,8 @@ struct IndexEntry {
 // Builds an index tree over `entries` (sorted by key, then row; keys in
 // `arena`) in newly appended pages owned by definition `owner`; returns the
 // root page and appends every page used to `pages`.
-uint32_t BuildIndexTree(PageImage& image, uint32_t owner, const std::vector<uint8_t>& arena,
-                        const std::vector<IndexEntry>& entries, std::vector<uint32_t>* pages);
+uint32_t BuildIndexTree(PageImage& image, const Format& format, uint32_t owner,
+                        const std::vector<uint8_t>& arena, const std::vector<IndexEntry>& entries,
+                        std::vector<uint32_t>* pages);
 
 }  // namespace jet::create

@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/lval/long_value_writer.h"
 #include "jet/status.h"
 #include "jet/value.h"
 
 namespace jet::create {
-
-// Long values no longer than this are stored inside the row.
-inline constexpr size_t kMaxInlineLongValue = 64;
 
 // Names a row in messages; the text is built only when a message needs it.
 struct RowWhere {

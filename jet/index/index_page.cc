@@ -8,18 +8,6 @@ namespace jet {
 
 namespace {
 
-struct Layout {
-  size_t prefix_at;
-  size_t prefix_size;
-  size_t mask_at;
-  size_t entries_at;
-};
-
-Layout LayoutFor(const Format& f) {
-  if (f.version == 3) return Layout{0x14, 1, 0x16, 0xF8};
-  return Layout{0x18, 2, 0x1B, 0x1E0};
-}
-
 void Put32Le(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
@@ -42,7 +30,8 @@ size_t SharedPrefix(const std::vector<Bytes>& all) {
   }
   // Every entry keeps at least one byte of its own.
   for (const Bytes& b : all) n = std::min(n, b.size() - 1);
-  return n;
+  // The count is kept in one byte in Jet 3; longer shared runs just stay.
+  return std::min<size_t>(n, 0xFF);
 }
 
 }  // namespace
@@ -56,10 +45,9 @@ Bytes IndexEntry::SortBytes() const {
   return b;
 }
 
-size_t IndexEntryArea(const Format& f) { return f.page_size - LayoutFor(f).entries_at; }
+size_t IndexEntryArea(const Format& f) { return f.page_size - f.index_entries; }
 
 Status ParseIndexPage(const Format& f, ByteView page, uint32_t number, IndexPage* out) {
-  const Layout L = LayoutFor(f);
   auto bad = [&](const std::string& what) {
     return Status::Corruption("page " + std::to_string(number) + ": index page: " + what);
   };
@@ -67,28 +55,30 @@ Status ParseIndexPage(const Format& f, ByteView page, uint32_t number, IndexPage
   out->type = page.U8(0);
   if (out->type != kPageIndexLeaf && out->type != kPageIndexNode) return bad("wrong page type");
   out->owner = page.U32(4);
-  out->prev = page.U32(8);
-  out->next = page.U32(12);
-  out->tail = page.U32(16);
-  size_t prefix = L.prefix_size == 1 ? page.U8(L.prefix_at) : page.U16(L.prefix_at);
+  out->prev = page.U32(f.index_prev);
+  out->next = page.U32(f.index_next);
+  out->tail = page.U32(f.index_tail);
+  size_t prefix =
+      f.index_prefix_size == 1 ? page.U8(f.index_prefix_length) : page.U16(f.index_prefix_length);
   const size_t tail_size = out->leaf() ? 4 : 8;
   size_t start = 0;
   Bytes first;
-  const size_t area = page.size - L.entries_at;
-  for (size_t i = 0; i < L.entries_at - L.mask_at && i * 8 < area + 8; ++i) {
-    uint8_t b = page.U8(L.mask_at + i);
+  const size_t area = page.size - f.index_entries;
+  for (size_t i = 0; i < f.index_entries - f.index_entry_mask && i * 8 < area + 8; ++i) {
+    uint8_t b = page.U8(f.index_entry_mask + i);
     for (int k = 0; k < 8 && b != 0; ++k) {
       if (!(b & (1u << k))) continue;
       size_t end = i * 8 + k;
       if (end > area || end <= start) return bad("entry bitmap runs past the page");
       Bytes full;
       if (out->entries.empty()) {
-        full.assign(page.data + L.entries_at + start, page.data + L.entries_at + end);
+        full.assign(page.data + f.index_entries + start, page.data + f.index_entries + end);
         first = full;
       } else {
         if (prefix > first.size()) return bad("shared prefix longer than the first entry");
         full.assign(first.begin(), first.begin() + prefix);
-        full.insert(full.end(), page.data + L.entries_at + start, page.data + L.entries_at + end);
+        full.insert(full.end(), page.data + f.index_entries + start,
+                    page.data + f.index_entries + end);
       }
       if (full.size() < tail_size) return bad("entry shorter than its row pointer");
       IndexEntry e;
@@ -118,32 +108,31 @@ size_t IndexEntryBytes(const Format&, const IndexPage& page) {
 }
 
 bool WriteIndexPage(const Format& f, const IndexPage& page, uint8_t* out) {
-  const Layout L = LayoutFor(f);
   std::vector<Bytes> all;
   for (const IndexEntry& e : page.entries) all.push_back(EntryBytes(e, page.leaf()));
   const size_t prefix = SharedPrefix(all);
   size_t used = 0;
   for (size_t i = 0; i < all.size(); ++i) used += all[i].size() - (i == 0 ? 0 : prefix);
-  const size_t area = f.page_size - L.entries_at;
-  if (used > area || prefix > 0xFF) return false;
+  const size_t area = f.page_size - f.index_entries;
+  if (used > area) return false;
   out[0] = page.type;
   out[1] = 0x01;
   out[2] = static_cast<uint8_t>(area - used);
   out[3] = static_cast<uint8_t>((area - used) >> 8);
   Put32Le(out + 4, page.owner);
-  Put32Le(out + 8, page.prev);
-  Put32Le(out + 12, page.next);
-  Put32Le(out + 16, page.tail);
-  out[L.prefix_at] = static_cast<uint8_t>(prefix);
-  if (L.prefix_size == 2) out[L.prefix_at + 1] = 0;
-  std::memset(out + L.mask_at, 0, L.entries_at - L.mask_at);
-  std::memset(out + L.entries_at, 0, area);
+  Put32Le(out + f.index_prev, page.prev);
+  Put32Le(out + f.index_next, page.next);
+  Put32Le(out + f.index_tail, page.tail);
+  out[f.index_prefix_length] = static_cast<uint8_t>(prefix);
+  if (f.index_prefix_size == 2) out[f.index_prefix_length + 1] = 0;
+  std::memset(out + f.index_entry_mask, 0, f.index_entries - f.index_entry_mask);
+  std::memset(out + f.index_entries, 0, area);
   size_t pos = 0;
   for (size_t i = 0; i < all.size(); ++i) {
     size_t skip = i == 0 ? 0 : prefix;
-    std::memcpy(out + L.entries_at + pos, all[i].data() + skip, all[i].size() - skip);
+    std::memcpy(out + f.index_entries + pos, all[i].data() + skip, all[i].size() - skip);
     pos += all[i].size() - skip;
-    out[L.mask_at + pos / 8] |= static_cast<uint8_t>(1u << (pos % 8));
+    out[f.index_entry_mask + pos / 8] |= static_cast<uint8_t>(1u << (pos % 8));
   }
   return true;
 }

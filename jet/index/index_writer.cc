@@ -69,106 +69,165 @@ Status IndexWriter::Descend(const IndexDef& index, const Bytes& target, std::vec
   }
 }
 
-Status IndexWriter::FixParent(std::vector<Step> path, uint32_t, const IndexPage& p) {
-  if (path.empty() || p.entries.empty()) return Status::Ok();
-  Step up = path.back();
+Result<std::optional<IndexEntry>> IndexWriter::LastUnder(const IndexPage& p) {
+  const IndexPage* at = &p;
+  IndexPage below;
+  for (int depth = 0; depth < kMaxDepth; ++depth) {
+    if (at->leaf() || at->tail == 0) {
+      if (at->entries.empty()) return std::optional<IndexEntry>();
+      return std::optional<IndexEntry>(at->entries.back());
+    }
+    const uint32_t tail = at->tail;
+    JET_RETURN_IF_ERROR(Load(tail, &below));
+    at = &below;
+  }
+  return editor_->store().Corrupt(p.tail, "index tails run deeper than possible");
+}
+
+Status IndexWriter::FixBounds(std::vector<Step> path, const IndexPage& p) {
+  JET_ASSIGN_OR_RETURN(std::optional<IndexEntry> last, LastUnder(p));
+  if (!last) return Status::Ok();
+  // A tail child has no entry: its last entry is its parent's, so the bound to
+  // keep is further up.
+  while (!path.empty()) {
+    const Step up = path.back();
+    path.pop_back();
+    IndexPage parent;
+    JET_RETURN_IF_ERROR(Load(up.page, &parent));
+    if (up.entry >= parent.entries.size()) continue;
+    IndexEntry& bound = parent.entries[up.entry];
+    if (bound.key == last->key && bound.row == last->row) return Status::Ok();
+    bound.key = last->key;
+    bound.row = last->row;
+    return Store(up.page, parent, std::move(path));
+  }
+  return Status::Ok();
+}
+
+Status IndexWriter::Relink(uint32_t page, uint32_t prev, uint32_t next) {
+  IndexPage p;
+  JET_RETURN_IF_ERROR(Load(page, &p));
+  p.prev = prev;
+  p.next = next;
+  JET_ASSIGN_OR_RETURN(uint8_t * out, editor_->Edit(page));
+  if (!WriteIndexPage(editor_->format(), p, out)) {
+    return editor_->store().Corrupt(page, "index page no longer fits");
+  }
+  return Status::Ok();
+}
+
+Status IndexWriter::Unlink(uint32_t page, const IndexPage& p, std::vector<Step> path) {
+  if (p.prev != 0) {
+    IndexPage before;
+    JET_RETURN_IF_ERROR(Load(p.prev, &before));
+    JET_RETURN_IF_ERROR(Relink(p.prev, before.prev, p.next));
+  }
+  if (p.next != 0) {
+    IndexPage after;
+    JET_RETURN_IF_ERROR(Load(p.next, &after));
+    JET_RETURN_IF_ERROR(Relink(p.next, p.prev, after.next));
+  }
+  JET_RETURN_IF_ERROR(ReleasePage(*editor_, page));
+  const Step up = path.back();
   path.pop_back();
   IndexPage parent;
   JET_RETURN_IF_ERROR(Load(up.page, &parent));
-  if (up.entry >= parent.entries.size() || parent.tail == parent.entries[up.entry].child) {
-    return Status::Ok();  // the tail child has no bound to keep
+  if (up.entry < parent.entries.size()) {
+    parent.entries.erase(parent.entries.begin() + static_cast<ptrdiff_t>(up.entry));
+  } else if (!parent.entries.empty()) {
+    // The last child left: the one before it becomes the tail.
+    parent.tail = parent.entries.back().child;
+    parent.entries.pop_back();
+  } else {
+    parent.tail = 0;
   }
-  IndexEntry& bound = parent.entries[up.entry];
-  const IndexEntry& last = p.entries.back();
-  if (bound.key == last.key && bound.row == last.row) return Status::Ok();
-  bound.key = last.key;
-  bound.row = last.row;
   return Store(up.page, parent, std::move(path));
 }
 
-Status IndexWriter::Store(uint32_t page, const IndexPage& p, std::vector<Step> path) {
+Status IndexWriter::Store(uint32_t page, IndexPage p, std::vector<Step> path) {
   const Format& f = editor_->format();
+  const bool empty = p.entries.empty() && p.tail == 0;
+  if (empty && !path.empty()) return Unlink(page, p, std::move(path));
+  if (empty) p.type = kPageIndexLeaf;  // a root without children is an empty leaf
   {
     JET_ASSIGN_OR_RETURN(ByteView v, editor_->Read(page));
     std::vector<uint8_t> copy(v.data, v.data + v.size);
     if (WriteIndexPage(f, p, copy.data())) {
       JET_ASSIGN_OR_RETURN(uint8_t * out, editor_->Edit(page));
       std::copy(copy.begin(), copy.end(), out);
-      return FixParent(std::move(path), page, p);
+      return FixBounds(std::move(path), p);
     }
   }
   if (p.entries.size() < 2) {
     return editor_->store().Corrupt(page, "an index entry does not fit on an empty page");
   }
+  // The lower half moves to a new page. In a node, the last child of that
+  // half becomes its tail and its entry the bound the parent keeps.
   const size_t mid = p.entries.size() / 2;
-  auto fresh = [&](uint32_t* number) -> Result<uint8_t*> {
+  IndexPage lower = p, upper = p;
+  lower.entries.assign(p.entries.begin(), p.entries.begin() + static_cast<ptrdiff_t>(mid));
+  upper.entries.assign(p.entries.begin() + static_cast<ptrdiff_t>(mid), p.entries.end());
+  const IndexEntry lower_last = lower.entries.back();
+  lower.tail = 0;
+  if (!p.leaf()) {
+    lower.tail = lower_last.child;
+    lower.entries.pop_back();
+  }
+  auto write = [&](uint32_t number, const IndexPage& half) -> Status {
+    JET_ASSIGN_OR_RETURN(uint8_t * out, editor_->Edit(number));
+    if (!WriteIndexPage(f, half, out)) return Status::Corruption("index split half does not fit");
+    return Status::Ok();
+  };
+  auto fresh = [&](uint32_t* number) -> Status {
     JET_ASSIGN_OR_RETURN(*number, AllocatePage(*editor_));
-    return editor_->Edit(*number);
+    JET_ASSIGN_OR_RETURN(uint8_t * out, editor_->Edit(*number));
+    std::fill(out, out + f.page_size, uint8_t{0});
+    return Status::Ok();
   };
   if (path.empty()) {
     // The root keeps its page (the definition points at it): both halves move
     // down into new pages and the root becomes a node above them.
-    IndexPage left = p, right = p;
-    left.entries.assign(p.entries.begin(), p.entries.begin() + mid);
-    right.entries.assign(p.entries.begin() + mid, p.entries.end());
     uint32_t lp = 0, rp = 0;
-    JET_ASSIGN_OR_RETURN(uint8_t * lb, fresh(&lp));
-    JET_ASSIGN_OR_RETURN(uint8_t * rb, fresh(&rp));
-    left.prev = 0;
-    left.next = rp;
-    left.tail = 0;
-    right.prev = lp;
-    right.next = 0;
-    if (!WriteIndexPage(f, left, lb)) return Status::Corruption("index split half does not fit");
-    JET_ASSIGN_OR_RETURN(rb, editor_->Edit(rp));
-    if (!WriteIndexPage(f, right, rb)) return Status::Corruption("index split half does not fit");
+    JET_RETURN_IF_ERROR(fresh(&lp));
+    JET_RETURN_IF_ERROR(fresh(&rp));
+    lower.prev = 0;
+    lower.next = rp;
+    upper.prev = lp;
+    upper.next = 0;
+    JET_RETURN_IF_ERROR(write(lp, lower));
+    JET_RETURN_IF_ERROR(write(rp, upper));
     IndexPage root;
     root.type = kPageIndexNode;
     root.owner = p.owner;
-    const IndexEntry& l = left.entries.back();
-    root.entries.push_back(IndexEntry{l.key, l.row, lp});
-    if (right.tail != 0) {
-      root.tail = rp;
-    } else {
-      const IndexEntry& r = right.entries.back();
-      root.entries.push_back(IndexEntry{r.key, r.row, rp});
-    }
-    return Store(page, root, {});
+    root.entries.push_back(IndexEntry{lower_last.key, lower_last.row, lp});
+    root.tail = rp;
+    return Store(page, std::move(root), {});
   }
-  // A new page takes the lower half and goes in before this one.
-  IndexPage lower = p, upper = p;
-  lower.entries.assign(p.entries.begin(), p.entries.begin() + mid);
-  upper.entries.assign(p.entries.begin() + mid, p.entries.end());
   uint32_t np = 0;
-  JET_ASSIGN_OR_RETURN(uint8_t * nb, fresh(&np));
+  JET_RETURN_IF_ERROR(fresh(&np));
   lower.prev = p.prev;
   lower.next = page;
-  lower.tail = 0;
   upper.prev = np;
-  if (!WriteIndexPage(f, lower, nb)) return Status::Corruption("index split half does not fit");
+  JET_RETURN_IF_ERROR(write(np, lower));
   if (p.prev != 0) {
     IndexPage before;
     JET_RETURN_IF_ERROR(Load(p.prev, &before));
-    before.next = np;
-    JET_ASSIGN_OR_RETURN(uint8_t * bb, editor_->Edit(p.prev));
-    if (!WriteIndexPage(f, before, bb)) return Status::Corruption("index page no longer fits");
+    JET_RETURN_IF_ERROR(Relink(p.prev, before.prev, np));
   }
-  {
-    JET_ASSIGN_OR_RETURN(uint8_t * ub, editor_->Edit(page));
-    if (!WriteIndexPage(f, upper, ub)) return Status::Corruption("index split half does not fit");
-  }
-  Step up = path.back();
+  JET_RETURN_IF_ERROR(write(page, upper));
+  const Step up = path.back();
   path.pop_back();
   IndexPage parent;
   JET_RETURN_IF_ERROR(Load(up.page, &parent));
-  if (up.entry < parent.entries.size() && parent.tail != parent.entries[up.entry].child) {
-    parent.entries[up.entry].key = upper.entries.back().key;
-    parent.entries[up.entry].row = upper.entries.back().row;
+  if (up.entry < parent.entries.size()) {
+    JET_ASSIGN_OR_RETURN(std::optional<IndexEntry> upper_last, LastUnder(upper));
+    parent.entries[up.entry].key = upper_last->key;
+    parent.entries[up.entry].row = upper_last->row;
   }
-  const IndexEntry& low = lower.entries.back();
-  size_t at = std::min(up.entry, parent.entries.size());
-  parent.entries.insert(parent.entries.begin() + at, IndexEntry{low.key, low.row, np});
-  return Store(up.page, parent, std::move(path));
+  const size_t at = std::min(up.entry, parent.entries.size());
+  parent.entries.insert(parent.entries.begin() + static_cast<ptrdiff_t>(at),
+                        IndexEntry{lower_last.key, lower_last.row, np});
+  return Store(up.page, std::move(parent), std::move(path));
 }
 
 Status IndexWriter::Insert(const IndexDef& index, const IndexEntry& entry) {
@@ -273,8 +332,14 @@ Result<std::optional<IndexChange>> IndexWriter::Prepare(const TableDef& table,
 Status IndexWriter::Apply(const TableDef& table, const IndexChange& change) {
   const std::string where = IndexWhere(editor_->store(), table, *change.index);
   if (change.old_key) {
-    JET_RETURN_IF_ERROR(Remove(*change.index, IndexEntry{*change.old_key, change.row, 0}, where,
-                               change.old_all_null));
+    Status removed = Remove(*change.index, IndexEntry{*change.old_key, change.row, 0}, where,
+                            change.old_all_null);
+    if (removed.IsCorruption()) {
+      // Say how to get out of it: the refusal is all the user sees.
+      return Status::Corruption(removed.message() + ": run tarnquill-cli repair " +
+                                editor_->store().file() + " --table " + table.name);
+    }
+    JET_RETURN_IF_ERROR(removed);
   }
   if (change.new_key) {
     JET_RETURN_IF_ERROR(Insert(*change.index, IndexEntry{*change.new_key, change.row, 0}));
@@ -317,69 +382,77 @@ Result<std::vector<IndexEntry>> IndexWriter::Entries(const IndexDef& index) {
   return editor_->store().Corrupt(index.root_page, "index leaf chain loops");
 }
 
-Status IndexWriter::Walk(const IndexDef& index, uint32_t page, const Bytes* low,
-                         const Bytes* high, int depth, int* leaf_depth,
-                         std::vector<uint32_t>* leaves, std::vector<std::string>* problems) {
+Status IndexWriter::Walk(const IndexDef& index, uint32_t page, const Bytes* low, const Bytes* high,
+                         int depth, WalkState* state, Bytes* last) {
   const std::string where = "index '" + index.name + "': page " + std::to_string(page);
   if (depth > kMaxDepth) {
-    problems->push_back(where + ": the tree is deeper than possible (a loop?)");
+    state->problems->push_back(where + ": the tree is deeper than possible (a loop?)");
     return Status::Ok();
   }
   IndexPage p;
   JET_RETURN_IF_ERROR(Load(page, &p));
+  if (state->levels.size() <= static_cast<size_t>(depth)) state->levels.resize(depth + 1);
+  state->levels[depth].push_back(page);
   std::vector<Bytes> sorts;
   for (const IndexEntry& e : p.entries) sorts.push_back(e.SortBytes());
   for (size_t i = 0; i < sorts.size(); ++i) {
     if (i > 0 && !(sorts[i - 1] < sorts[i])) {
-      problems->push_back(where + ": entries " + std::to_string(i - 1) + " and " +
-                          std::to_string(i) + " are out of order");
+      state->problems->push_back(where + ": entries " + std::to_string(i - 1) + " and " +
+                                 std::to_string(i) + " are out of order");
     }
     if ((low && !(*low < sorts[i])) || (high && *high < sorts[i])) {
-      problems->push_back(where + ": entry " + std::to_string(i) +
-                          " lies outside the bounds its parent gives the page");
+      state->problems->push_back(where + ": entry " + std::to_string(i) +
+                                 " lies outside the bounds its parent gives the page");
     }
   }
   if (p.leaf()) {
-    if (*leaf_depth == -1) *leaf_depth = depth;
-    if (*leaf_depth != depth) problems->push_back(where + ": leaves at different depths");
-    leaves->push_back(page);
+    if (state->leaf_depth == -1) state->leaf_depth = depth;
+    if (state->leaf_depth != depth)
+      state->problems->push_back(where + ": leaves at different depths");
+    if (!sorts.empty()) *last = sorts.back();
     return Status::Ok();
   }
   const Bytes* prev = low;
   for (size_t i = 0; i < p.entries.size(); ++i) {
-    IndexPage child;
-    JET_RETURN_IF_ERROR(Load(p.entries[i].child, &child));
-    if (!child.entries.empty() && child.entries.back().SortBytes() != sorts[i]) {
-      problems->push_back(where + ": entry " + std::to_string(i) +
-                          " does not repeat the last entry of its child page " +
-                          std::to_string(p.entries[i].child));
+    Bytes under;
+    JET_RETURN_IF_ERROR(Walk(index, p.entries[i].child, prev, &sorts[i], depth + 1, state, &under));
+    if (under != sorts[i]) {
+      state->problems->push_back(where + ": entry " + std::to_string(i) +
+                                 " is not the last entry under its child page " +
+                                 std::to_string(p.entries[i].child));
     }
-    JET_RETURN_IF_ERROR(Walk(index, p.entries[i].child, prev, &sorts[i], depth + 1, leaf_depth,
-                             leaves, problems));
     prev = &sorts[i];
   }
   if (p.tail != 0) {
-    JET_RETURN_IF_ERROR(Walk(index, p.tail, prev, high, depth + 1, leaf_depth, leaves, problems));
+    JET_RETURN_IF_ERROR(Walk(index, p.tail, prev, high, depth + 1, state, last));
+  } else if (!sorts.empty()) {
+    *last = sorts.back();
   }
-  if (p.entries.empty() && p.tail == 0) problems->push_back(where + ": node without children");
+  if (p.entries.empty() && p.tail == 0) {
+    state->problems->push_back(where + ": node without children");
+  }
   return Status::Ok();
 }
 
 Status IndexWriter::Validate(const IndexDef& index, std::vector<std::string>* problems) {
-  int leaf_depth = -1;
-  std::vector<uint32_t> leaves;
-  JET_RETURN_IF_ERROR(Walk(index, index.root_page, nullptr, nullptr, 0, &leaf_depth, &leaves,
-                           problems));
-  for (size_t i = 0; i < leaves.size(); ++i) {
-    IndexPage leaf;
-    JET_RETURN_IF_ERROR(Load(leaves[i], &leaf));
-    uint32_t want_prev = i == 0 ? 0 : leaves[i - 1];
-    uint32_t want_next = i + 1 == leaves.size() ? 0 : leaves[i + 1];
-    if (leaf.prev != want_prev || leaf.next != want_next) {
-      problems->push_back("index '" + index.name + "': leaf page " + std::to_string(leaves[i]) +
-                          " links to " + std::to_string(leaf.prev) + "/" +
-                          std::to_string(leaf.next) + " instead of its neighbours " +
-                          std::to_string(want_prev) + "/" + std::to_string(want_next));
+  WalkState state;
+  state.problems = problems;
+  Bytes last;
+  JET_RETURN_IF_ERROR(Walk(index, index.root_page, nullptr, nullptr, 0, &state, &last));
+  // Every level, not just the leaves, is a chain Access follows.
+  for (const std::vector<uint32_t>& level : state.levels) {
+    for (size_t i = 0; i < level.size(); ++i) {
+      IndexPage p;
+      JET_RETURN_IF_ERROR(Load(level[i], &p));
+      const uint32_t want_prev = i == 0 ? 0 : level[i - 1];
+      const uint32_t want_next = i + 1 == level.size() ? 0 : level[i + 1];
+      if (p.prev != want_prev || p.next != want_next) {
+        problems->push_back("index '" + index.name + "': " + (p.leaf() ? "leaf" : "node") +
+                            " page " + std::to_string(level[i]) + " links to " +
+                            std::to_string(p.prev) + "/" + std::to_string(p.next) +
+                            " instead of its neighbours " + std::to_string(want_prev) + "/" +
+                            std::to_string(want_next));
+      }
     }
   }
   return Status::Ok();

@@ -1,5 +1,9 @@
 // IndexWriter: keeping a table's indexes exact when a row's values change.
 //
+// Pages are laid out as Access does: a node has an entry for each child but
+// the last, which is its tail, and pages on every level link to their
+// neighbours.
+//
 // Prepare() computes a row's old and new entry for one index and checks the
 // new one (encodable, not a duplicate in a unique index) without changing
 // anything; Apply() then removes the old entry and inserts the new one. Pages
@@ -59,8 +63,9 @@ class IndexWriter {
   Result<std::vector<IndexEntry>> Entries(const IndexDef& index);
 
   // Checks the tree's shape: entries in order on every page, every node entry
-  // bounding its child's entries (and equal to the child's last one), leaves
-  // all at one depth, and the leaf chain visiting the leaves in tree order.
+  // bounding its child's entries (and equal to the last entry under it),
+  // leaves all at one depth, and each level's chain visiting its pages in
+  // tree order.
   // Adds a line per problem; fails only when a page cannot be read.
   Status Validate(const IndexDef& index, std::vector<std::string>* problems);
 
@@ -72,11 +77,24 @@ class IndexWriter {
   Status Descend(const IndexDef& index, const Bytes& sort_bytes, std::vector<Step>* path,
                  IndexPage* leaf, uint32_t* leaf_page = nullptr);
   Status Load(uint32_t page, IndexPage* out);
-  Status Walk(const IndexDef& index, uint32_t page, const Bytes* low, const Bytes* high,
-              int depth, int* leaf_depth, std::vector<uint32_t>* leaves,
-              std::vector<std::string>* problems);
-  Status Store(uint32_t page, const IndexPage& p, std::vector<Step> path);
-  Status FixParent(std::vector<Step> path, uint32_t page, const IndexPage& p);
+  struct WalkState {
+    int leaf_depth = -1;
+    std::vector<std::vector<uint32_t>> levels;  // pages met on each level, in order
+    std::vector<std::string>* problems = nullptr;
+  };
+  // Checks the subtree at `page` within (low, high]; `last` gets the last
+  // entry under it.
+  Status Walk(const IndexDef& index, uint32_t page, const Bytes* low, const Bytes* high, int depth,
+              WalkState* state, Bytes* last);
+  // Writes `p` at `page` (below the nodes of `path`): splits it when it
+  // overflows, takes it out of the tree when it is left empty, and keeps the
+  // bounds above it equal to the last entry under each child.
+  Status Store(uint32_t page, IndexPage p, std::vector<Step> path);
+  Status FixBounds(std::vector<Step> path, const IndexPage& p);
+  Status Unlink(uint32_t page, const IndexPage& p, std::vector<Step> path);
+  Status Relink(uint32_t page, uint32_t prev, uint32_t next);
+  // The last entry of the leaves under `p` (none when they are empty).
+  Result<std::optional<IndexEntry>> LastUnder(const IndexPage& p);
   Status Insert(const IndexDef& index, const IndexEntry& entry);
   Status Remove(const IndexDef& index, const IndexEntry& entry, const std::string& where,
                 bool may_be_missing);

@@ -20,6 +20,10 @@ namespace jet {
 
 inline constexpr size_t kLongValueRefSize = 12;
 
+// Long values no longer than this may stay inside the row. Access refuses
+// longer in-row values, and no file it wrote keeps one (jet/docs/file-format.md).
+inline constexpr size_t kMaxInlineLongValue = 64;
+
 class LongValueWriter {
  public:
   // `editor` must outlive the writer; one writer can serve many writes, and

@@ -12,6 +12,7 @@
 #include "jet/header.h"
 #include "jet/index/index_writer.h"
 #include "jet/page_store.h"
+#include "jet/repair/legacy_layout.h"
 #include "jet/row_locator.h"
 #include "jet/table_def.h"
 #include "jet/table_scan.h"
@@ -200,6 +201,15 @@ class Checker {
       report_.index_entries += entries->size();
       std::vector<std::string> shape;
       Status walked = indexes_.Validate(x, &shape);
+      if (!shape.empty()) {
+        // A tree with misplaced sibling links otherwise shows as a problem
+        // per leaf and per row; what fixes it is the same for all of them.
+        auto legacy = HasAccess97Layout(editor_, x);
+        if (legacy.ok() && *legacy) {
+          Problem(Access97LayoutMessage(t.name, x.name));
+          continue;
+        }
+      }
       if (!walked.ok()) Problem(where + ": " + walked.message());
       for (const std::string& s : shape) Problem("table '" + t.name + "': " + s);
       for (size_t i = 1; i < entries->size(); ++i) {

@@ -19,9 +19,6 @@ namespace jet {
 
 namespace {
 
-// Long values up to this share of a page stay in the row.
-size_t InlineLimit(const Format& f) { return f.page_size / 16; }
-
 struct Located {
   bool moved = false;
   RowId data;                  // where the data lives (the home slot unless moved)
@@ -220,7 +217,7 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   }
   std::set<size_t> out_of_row;
   for (size_t column : long_columns) {
-    if (encoded[column].bytes.size() > InlineLimit(f)) out_of_row.insert(column);
+    if (encoded[column].bytes.size() > kMaxInlineLongValue) out_of_row.insert(column);
   }
   auto build = [&](bool placeholder) {
     RawRow r = raw;

@@ -163,15 +163,16 @@ Result<RecoveryPlan> PlanRecovery(const JournalReader& read, uint64_t journal_si
       ended = true;
       continue;
     }
-    const std::string where = "journal record at byte " + std::to_string(at);
-    if (ended) return Status::Corruption(where + " follows a damaged record");
+    auto refuse = [at](const std::string& why) {
+      return Status::Corruption("journal record at byte " + std::to_string(at) + " " + why);
+    };
+    if (ended) return refuse("follows a damaged record");
     if (page >= original_pages) {
-      return Status::Corruption(where + " is for page " + std::to_string(page) +
-                                ", beyond the file's original " + std::to_string(original_pages) +
-                                " pages");
+      return refuse("is for page " + std::to_string(page) + ", beyond the file's original " +
+                    std::to_string(original_pages) + " pages");
     }
     if (!pages.insert(page).second) {
-      return Status::Corruption(where + " saves page " + std::to_string(page) + " a second time");
+      return refuse("saves page " + std::to_string(page) + " a second time");
     }
     plan.records.push_back({at, page});
   }

@@ -61,7 +61,9 @@ Status RecoverJournal(FileSystem* fs, const std::string& path) {
     bool valid = false;
     Status applied = ApplyJournal(journal->get(), db->get(), &valid);
     if (applied.code() == Status::Code::kCorruption) {
-      return Status::Corruption("'" + journal_path + "' beside '" + path +
+      // Not Corruption: the database itself may be whole, and callers that
+      // say "unrecognized format" for that would hide what is wrong.
+      return Status::IOError("'" + journal_path + "' beside '" + path +
                                 "' is damaged or was not written for this file (" +
                                 applied.message() +
                                 "); neither file was changed. Move that journal away only if "

@@ -128,8 +128,8 @@ class JournaledFile {
 
 // Rolls back the transaction recorded in the journal of `path`, if a valid
 // one is there, and removes the journal. Succeeds when there is nothing to do.
-// A journal that is damaged or cannot be this file's fails with Corruption
-// naming both files, and neither is changed.
+// A journal that is damaged or cannot be this file's fails with IOError
+// naming both files and why, and neither is changed.
 Status RecoverJournal(FileSystem* fs, const std::string& path);
 
 // True when `path` has a journal that must be rolled back before the file's

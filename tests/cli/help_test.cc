@@ -75,11 +75,11 @@ TEST_F(CliHelpTest, OverviewListsEveryCommandWithAnExample) {
   }
   // Every command the dispatcher runs has an entry, and no entry is a stray.
   for (const char* name :
-       {"tables", "schema", "export", "query", "replace", "undo", "import", "check",
+       {"tables", "schema", "export", "query", "replace", "undo", "import", "check", "repair",
         "create-sample", "recover"}) {
     EXPECT_NE(FindCommandHelp(name), nullptr) << name;
   }
-  EXPECT_EQ(AllCommandHelp().size(), 10u);
+  EXPECT_EQ(AllCommandHelp().size(), 11u);
   for (const CommandHelp& h : AllCommandHelp()) {
     EXPECT_NE(Call({h.name}).code, kExitOk) << h.name << " without arguments is a usage error";
   }

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "cli/commands.h"
+#include "jet/write/journal_format.h"
 #include "tests/cli/cli_call.h"
 #include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
@@ -271,6 +272,9 @@ TEST_F(ReplaceFileTest, ReportAndUndoGiveBackTheOriginal) {
     EXPECT_EQ(Export(path, args[1]), args[1] == "Parts" ? parts : log);
   }
   ExpectSound(path);
+  // After every kind of replace and undo, the independent reader agrees.
+  if (!tq::HaveOracle()) GTEST_SKIP() << tq::kNoOracle;
+  EXPECT_TRUE(tq::ReadersAgree(path));
 }
 
 TEST_F(ReplaceFileTest, FailurePartWayNamesTheRowAndReportsExactlyTheRowsStored) {
@@ -297,6 +301,8 @@ TEST_F(ReplaceFileTest, FailurePartWayNamesTheRowAndReportsExactlyTheRowsStored)
   ExpectSound(path);
   EXPECT_EQ(Call({"undo", path, report}).out, "135 restored, 0 changed since, 0 not found\n");
   EXPECT_EQ(Export(path, "Orders"), original);
+  if (!tq::HaveOracle()) GTEST_SKIP() << tq::kNoOracle;
+  EXPECT_TRUE(tq::ReadersAgree(path));
 }
 
 TEST_F(ReplaceFileTest, SeveralFilesEachGetALineAndAReport) {
@@ -436,6 +442,68 @@ TEST_F(ReplaceFileTest, ReadOnlyFileOrFolderIsRefusedBeforeAnythingIsWritten) {
   }
 }
 
+TEST_F(ReplaceFileTest, JournalThatCannotBeVerifiedIsRefusedAndBothFilesKept) {
+  const std::string before = Bytes(path);
+  const std::string journal = path + "-journal";
+  // A valid header whose file was larger than this one: not this file's.
+  const std::vector<uint8_t> larger =
+      jet::journal::EncodeHeader({4096, before.size() + 4096 * 8, 1234});
+  std::string bad_checksum(larger.begin(), larger.end());
+  bad_checksum[20] ^= 1;
+  for (const std::string& content :
+       {std::string("SQLite format 3") + std::string(600, '\0'),
+        std::string(larger.begin(), larger.end()), bad_checksum}) {
+    std::ofstream(journal, std::ios::binary) << content;
+    Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
+                         "京", "--backup"});
+    EXPECT_EQ(o.code, kExitFailure);
+    EXPECT_NE(o.err.find("shop.mdb-journal' beside"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("neither file was changed"), std::string::npos) << o.err;
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(Bytes(journal), content);
+  }
+  // Without the journal the file opens for writing again.
+  fs::remove(journal);
+  EXPECT_EQ(Replace({"--table", "Log", "--field", "Entry", "--find", "via", "--replace", "by"}).code,
+            kExitOk);
+  ExpectSound(path);
+}
+
+TEST(ReplaceRecoveryTest, VerifiedJournalIsRolledBackBeforeTheReplace) {
+  tq::TempDir tmp;
+  std::vector<jet::create::Row> rows;
+  for (int i = 1; i <= 200; ++i) rows.push_back({"entry " + std::to_string(i)});
+  auto made = tq::MakeFixtureDatabase(tmp.path(),
+                                      {{tq::Table("Log", {tq::TextColumn("Entry", 30)}), rows}});
+  ASSERT_TRUE(made.ok()) << made.status().ToString();
+  const std::string path = *made;
+  const std::string pristine = Bytes(path);
+  constexpr uint32_t kPage = 4096;
+  ASSERT_EQ(pristine.size() % kPage, 0u);
+  // An interrupted change: every page after the first journaled, then
+  // overwritten, and a page appended.
+  const auto* bytes = reinterpret_cast<const uint8_t*>(pristine.data());
+  std::vector<uint8_t> journal = jet::journal::EncodeHeader({kPage, pristine.size(), 42});
+  std::string torn = pristine;
+  for (uint32_t page = 1; page * kPage < pristine.size(); ++page) {
+    const auto record = jet::journal::EncodeRecord(42, page, bytes + page * kPage, kPage);
+    journal.insert(journal.end(), record.begin(), record.end());
+    std::fill(torn.begin() + page * kPage, torn.begin() + (page + 1) * kPage, '\x5A');
+  }
+  torn.append(kPage, '\x5A');
+  std::ofstream(path + "-journal", std::ios::binary)
+      << std::string(journal.begin(), journal.end());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << torn;
+
+  Outcome o = Call({"replace", path, "--table", "Log", "--field", "Entry", "--find", "zzz",
+                    "--replace", "y"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(Bytes(path), pristine);
+  EXPECT_FALSE(fs::exists(path + "-journal"));
+  if (!tq::HaveOracle()) GTEST_SKIP() << tq::kNoOracle;
+  EXPECT_TRUE(tq::OracleCheck(path));
+}
+
 TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
   const fs::path corpus = fs::path(TARNQUILL_CORPUS) / "mdb-reader";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
@@ -463,6 +531,79 @@ TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
       {"replace", locked, "--table", "Table1", "--field", "A", "--find", "a", "--replace", "b"});
   EXPECT_EQ(o.code, kExitFailure);
   EXPECT_NE(o.err.find(locked), std::string::npos) << o.err;
+}
+
+// A table another implementation wrote, at a size where every index spans
+// many pages: our check accepts it untouched; replace on the plain index
+// (Name), on the compound one (City, with Name descending) and on the unique
+// one (Code) each finish and both checkers agree afterwards; a change that
+// would duplicate a code is refused before anything is written; repair
+// rebuilds every index and changes no row.
+struct OracleReplace {
+  const char* field;
+  const char* find;
+  const char* replace;
+  bool whole_field;
+  const char* counts;  // what replace prints, or "" when it must be refused
+};
+
+const OracleReplace kOracleReplaces[] = {
+    // Longer and re-cased keys in a plain index.
+    {"Name", "müller", "MUELLER-Lüdenscheidt", false, " rows changed"},
+    // Both spellings of one city move in the compound index.
+    {"City", "beijing", "Beijing Municipality", false, " rows changed"},
+    // The unique index: a code that already exists is refused (the second
+    // row's code made the first's) ...
+    {"Code", "", "", true, ""},
+    // ... and ten thousand codes re-keyed at once are not.
+    {"Code", "C001", "X-001", false, "10000 rows changed"},
+};
+
+TEST(OracleFile, ReplaceOnEveryKindOfIndexThenRepair) {
+  if (!tq::HaveOracle()) GTEST_SKIP() << tq::kNoOracle;
+  if (!tq::kAccessIndexLayout) GTEST_SKIP() << tq::kOldIndexLayout;
+  tq::TempDir dir;
+  const std::string path = dir.File("people.mdb");
+  ASSERT_TRUE(tq::OracleCreateTable(path, 30000, 2000));
+  Outcome untouched = Call({"check", path});
+  EXPECT_EQ(untouched.code, kExitOk) << untouched.out.substr(0, 2000);
+
+  // The codes of the first two rows (ID 1 and 2): "C0000000-XXXX" and so on.
+  const std::string csv = Call({"export", path, "People"}).out;
+  std::vector<std::string> codes;
+  for (size_t at = csv.find(",\"C000000"); at != std::string::npos && codes.size() < 2;
+       at = csv.find(",\"C000000", at + 1)) {
+    codes.push_back(csv.substr(at + 2, csv.find('"', at + 2) - at - 2));
+  }
+  ASSERT_EQ(codes.size(), 2u);
+
+  for (const OracleReplace& r : kOracleReplaces) {
+    const std::string find = *r.find ? r.find : codes[1];
+    const std::string replace = *r.replace ? r.replace : codes[0];
+    SCOPED_TRACE(std::string(r.field) + ": " + find);
+    const std::string before = Bytes(path);
+    std::vector<std::string> argv = {"replace", path,     "--table", "People",  "--field",
+                                     r.field,   "--find", find,      "--replace", replace};
+    if (r.whole_field) argv.push_back("--whole-field");
+    Outcome o = Call(argv);
+    if (*r.counts == 0) {
+      EXPECT_EQ(o.code, kExitFailure) << o.out;
+      EXPECT_NE(o.err.find("duplicate"), std::string::npos) << o.err;
+      EXPECT_EQ(Bytes(path), before) << "a refused change wrote to the file";
+      continue;
+    }
+    ASSERT_EQ(o.code, kExitOk) << o.out << o.err;
+    EXPECT_NE(o.out.find(r.counts), std::string::npos) << o.out;
+    EXPECT_TRUE(tq::ReadersAgree(path));
+  }
+
+  const std::string before = Call({"export", path, "People"}).out;
+  Outcome repaired = Call({"repair", path, "--table", "people"});
+  ASSERT_EQ(repaired.code, kExitOk) << repaired.err;
+  EXPECT_NE(repaired.out.find("Rebuilt 4 index(es) of 1 table(s)"), std::string::npos)
+      << repaired.out;
+  EXPECT_EQ(Call({"export", path, "People"}).out, before);
+  EXPECT_TRUE(tq::ReadersAgree(path));
 }
 
 }  // namespace

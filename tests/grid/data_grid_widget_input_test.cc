@@ -17,12 +17,15 @@
 #include <stdexcept>
 
 #include "data/data_source.h"
+#include "data_grid_test_peer.h"
 #include "grid/qt/data_grid_widget.h"
 #include "memory_dataset.h"
 #include "window_grid.h"
 
 namespace grid_test {
 namespace {
+
+using Peer = grid::TDataGridTestPeer;
 
 using V = provider::Variant;
 
@@ -140,11 +143,11 @@ TEST_F(WidgetInputTest, DraggingATitleEdgeSizesTheColumn) {
   QTest::mouseMove(Client(), QPoint(110, 5));
   EXPECT_EQ(Client()->cursor().shape(), Qt::SplitHCursor);
   QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(110, 5));
-  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::ColumnSizing);
+  EXPECT_EQ(Peer(widget.Grid()).GridState(), grid::TGridState::ColumnSizing);
   QTest::mouseMove(Client(), QPoint(160, 40));
   QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(160, 40));
   EXPECT_EQ(widget.Grid().Columns()[0].Width(), 150);
-  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
+  EXPECT_EQ(Peer(widget.Grid()).GridState(), grid::TGridState::Idle);
 }
 
 // A press the core fails on ends its handler: the sizing it had begun is
@@ -158,7 +161,7 @@ TEST_F(WidgetInputTest, APressTheCoreFailsOnLeavesNoDragBehind) {
   };
   const int width = widget.Grid().Columns()[0].Width();
   QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(110, 5));
-  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
+  EXPECT_EQ(Peer(widget.Grid()).GridState(), grid::TGridState::Idle);
   EXPECT_FALSE(widget.HasCapture());
   EXPECT_TRUE(reported.empty());
   QCoreApplication::processEvents();
@@ -179,7 +182,7 @@ TEST_F(WidgetInputTest, APressTheCoreFailsOnLeavesNoDragBehind) {
 TEST_F(WidgetInputTest, ColumnMoveTimerScrollsAndEscapeStopsIt) {
   for (int i = 0; i < 3; ++i) widget.Grid().Columns()[i].SetWidth(400);
   QTest::mousePress(Client(), Qt::LeftButton, {}, QPoint(150, 5));
-  ASSERT_EQ(widget.Grid().GridState(), grid::TGridState::ColumnMoving);
+  ASSERT_EQ(Peer(widget.Grid()).GridState(), grid::TGridState::ColumnMoving);
   // Resting right of the last fully visible column: the move scrolls one
   // column, and so does every tick of the timer.
   QTest::mouseMove(Client(), QPoint(widget.ClientWidth() - 2, 5));
@@ -188,7 +191,7 @@ TEST_F(WidgetInputTest, ColumnMoveTimerScrollsAndEscapeStopsIt) {
   EXPECT_EQ(widget.Grid().LeftScrollCol(), 3);
   EXPECT_EQ(widget.horizontalScrollBar()->value(), 127);
   QTest::keyClick(&widget, Qt::Key_Escape);
-  EXPECT_EQ(widget.Grid().GridState(), grid::TGridState::Idle);
+  EXPECT_EQ(Peer(widget.Grid()).GridState(), grid::TGridState::Idle);
   EXPECT_EQ(FireTimers(&widget), 0);
   QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(widget.ClientWidth() - 2, 5));
   EXPECT_EQ(widget.Grid().Columns()[0].Width(), 400);

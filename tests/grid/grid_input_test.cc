@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "data_grid_test_peer.h"
 #include "input_fixture.h"
 
 namespace grid_test {
 namespace {
+
+using Peer = grid::TDataGridTestPeer;
 
 using grid::SB_LINEDOWN;
 using grid::SB_LINERIGHT;
@@ -143,15 +146,15 @@ TEST_F(GridScrollBarTest, ThumbTrackingIsOffUnlessAskedFor) {
   host.track_pos = 90;
   grid.VerticalScroll(SB_THUMBTRACK, 90);
   EXPECT_EQ(query.RecNo(), 1);
-  EXPECT_FALSE(grid.ThumbTrackPending());
+  EXPECT_FALSE(Peer(grid).ThumbTrackPending());
   grid.SetVertScrollTracking(true);
   grid.VerticalScroll(SB_THUMBTRACK, 90);
   EXPECT_EQ(query.RecNo(), 90);
-  EXPECT_TRUE(grid.ThumbTrackPending());
+  EXPECT_TRUE(Peer(grid).ThumbTrackPending());
   host.track_pos = 200;
   grid.VerticalScroll(SB_THUMBPOSITION, 200);  // the release after a tracked drag
   EXPECT_EQ(query.RecNo(), 90);
-  EXPECT_FALSE(grid.ThumbTrackPending());
+  EXPECT_FALSE(Peer(grid).ThumbTrackPending());
 }
 
 class UnsequencedDataSet : public MemoryDataSet {
@@ -268,11 +271,11 @@ TEST_F(GridMouseTest, PressIgnoredWhenTheFocusDoesNotArrive) {
   grid.OnMouseDown = [&](TMouseButton, grid::TShiftState, int, int) { ++downs; };
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(5));
   EXPECT_EQ(query.RecNo(), 1);
-  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(Peer(grid).DragTracking());
   EXPECT_FALSE(host.captured);
   EXPECT_EQ(downs, 0);
   grid.MouseDown(TMouseButton::Left, 0, 150, 5);
-  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
   grid.VerticalScroll(SB_LINEDOWN, 0);
   EXPECT_EQ(query.RecNo(), 1);
 }
@@ -290,13 +293,13 @@ TEST_F(GridMouseTest, EmptyOrClosedViewMovesNothingButAClickFocuses) {
   host.focused = false;
   grid.KeyDown(TGridKey::End, 0);
   EXPECT_TRUE(grid.MouseWheel(-120, 0));
-  EXPECT_EQ(grid.WheelRemainder(), 0);
+  EXPECT_EQ(Peer(grid).WheelRemainder(), 0);
   grid.VerticalScroll(SB_LINEDOWN, 0);
   Click(250, RowY(1));
   EXPECT_TRUE(host.focused);
-  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(Peer(grid).DragTracking());
   EXPECT_FALSE(host.captured);
-  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
 }
 
 class GridSizingTest : public InputFixture {};
@@ -322,12 +325,12 @@ TEST_F(GridSizingTest, ZoneBoundaries) {
     grid.MouseMove(0, c.x, c.y);
     EXPECT_EQ(host.cursor, c.cursor);
     grid.MouseDown(TMouseButton::Left, 0, c.x, c.y);
-    EXPECT_EQ(grid.GridState(), c.press);
+    EXPECT_EQ(Peer(grid).GridState(), c.press);
     if (c.press == TGridState::ColumnSizing) {
-      EXPECT_EQ(grid.SizingIndex(), c.index);
-      EXPECT_EQ(grid.SizingPos(), 112);
+      EXPECT_EQ(Peer(grid).SizingIndex(), c.index);
+      EXPECT_EQ(Peer(grid).SizingPos(), 112);
     } else if (c.press == TGridState::ColumnMoving) {
-      EXPECT_EQ(grid.MoveIndex(), c.index);
+      EXPECT_EQ(Peer(grid).MoveIndex(), c.index);
     }
     grid.CancelMode();
     EXPECT_TRUE(host.ShownLines().empty());
@@ -355,7 +358,7 @@ TEST_F(GridSizingTest, DraggingTheEdgeSetsTheWidth) {
   EXPECT_EQ(grid.ColWidth(1), 148);
   EXPECT_EQ(changes, 1);
   EXPECT_TRUE(titles.empty());  // ending a sizing is not a title click
-  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
 }
 
 TEST_F(GridSizingTest, TooNarrowLeavesTheWidthAndMinWidthLimits) {
@@ -366,7 +369,7 @@ TEST_F(GridSizingTest, TooNarrowLeavesTheWidthAndMinWidthLimits) {
   EXPECT_EQ(Col(0).Width(), 100);
   grid.MouseDown(TMouseButton::Left, 0, 112, 5);
   grid.MouseMove(0, -200, 5);  // not limited while dragging
-  EXPECT_EQ(grid.SizingPos(), -200);
+  EXPECT_EQ(Peer(grid).SizingPos(), -200);
   grid.MouseUp(TMouseButton::Left, 0, -200, 5);
   EXPECT_EQ(Col(0).Width(), 100);
   grid.MouseDown(TMouseButton::Left, 0, 112, 5);
@@ -376,7 +379,7 @@ TEST_F(GridSizingTest, TooNarrowLeavesTheWidthAndMinWidthLimits) {
   Col(1).SetMinWidth(30);
   // Column 2 now spans 15..114, its line at 115.
   grid.MouseDown(TMouseButton::Left, 0, 115, 5);
-  EXPECT_EQ(grid.SizingIndex(), 2);
+  EXPECT_EQ(Peer(grid).SizingIndex(), 2);
   grid.MouseMove(0, 20, 5);
   grid.MouseUp(TMouseButton::Left, 0, 20, 5);
   EXPECT_EQ(Col(1).Width(), 30);
@@ -387,7 +390,7 @@ TEST_F(GridSizingTest, EscapeCancelsASizing) {
   grid.MouseDown(TMouseButton::Left, 0, 112, 5);
   grid.MouseMove(0, 60, 5);
   grid.KeyDown(TGridKey::Escape, 0);
-  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
   EXPECT_TRUE(host.ShownLines().empty());
   grid.MouseUp(TMouseButton::Left, 0, 60, 5);
   EXPECT_EQ(Col(0).Width(), 100);
@@ -410,12 +413,12 @@ TEST_F(GridColumnMoveTest, DragMovesTheColumnAndRaisesTheEvents) {
   std::vector<std::string> titles;
   grid.OnTitleClick = [&](grid::TDataGridColumn& c) { titles.push_back(c.FieldName()); };
   grid.MouseDown(TMouseButton::Left, 0, 130, 5);  // Qty's title
-  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::ColumnMoving);
   EXPECT_EQ(host.timers[grid::kGridTimerId], 60);
   ASSERT_EQ(host.ShownLines().size(), 1u);
   EXPECT_EQ(host.ShownLines()[0], (grid::Rect{110, 0, 115, 171}));  // left of Qty
   grid.MouseMove(0, 350, 40);                                       // over Paid, column 4
-  EXPECT_EQ(grid.MovePos(), 4);
+  EXPECT_EQ(Peer(grid).MovePos(), 4);
   ASSERT_EQ(host.ShownLines().size(), 1u);
   EXPECT_EQ(host.ShownLines()[0].left, 395 - 2);  // right of Paid: 295..394, line at 395
   grid.MouseUp(TMouseButton::Left, 0, 350, 5);
@@ -434,21 +437,21 @@ TEST_F(GridColumnMoveTest, RightButtonTitleDragMovesAndReleasesTheCapture) {
   Open(10);
   grid.MouseDown(TMouseButton::Right, 0, 150, 5);
   EXPECT_TRUE(host.captured);
-  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::ColumnMoving);
   grid.MouseMove(0, 20, 5);
   grid.MouseUp(TMouseButton::Left, 0, 20, 5);  // only the right button ends it
-  EXPECT_EQ(grid.GridState(), TGridState::ColumnMoving);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::ColumnMoving);
   grid.MouseUp(TMouseButton::Right, 0, 20, 5);
   EXPECT_EQ(Names(), (std::vector<std::string>{"Qty", "Name", "Price", "Paid"}));
   EXPECT_FALSE(host.captured);
-  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
   // A right press on a data row captures too, and lets go on release.
   grid.MouseDown(TMouseButton::Right, 0, 250, RowY(3));
   EXPECT_TRUE(host.captured);
   EXPECT_EQ(query.RecNo(), 3);
   grid.MouseUp(TMouseButton::Right, 0, 250, RowY(3));
   EXPECT_FALSE(host.captured);
-  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(Peer(grid).DragTracking());
 }
 
 TEST_F(GridColumnMoveTest, EscapeCancelsTheMove) {
@@ -456,7 +459,7 @@ TEST_F(GridColumnMoveTest, EscapeCancelsTheMove) {
   grid.MouseDown(TMouseButton::Left, 0, 150, 5);
   grid.MouseMove(0, 350, 5);
   grid.KeyDown(TGridKey::Escape, 0);
-  EXPECT_EQ(grid.GridState(), TGridState::Idle);
+  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
   EXPECT_TRUE(host.ShownLines().empty());
   EXPECT_FALSE(host.TimerRunning());
   grid.MouseUp(TMouseButton::Left, 0, 350, 5);
@@ -471,12 +474,12 @@ TEST_F(GridColumnMoveTest, TimerScrollsAtTheEdges) {
   EXPECT_EQ(grid.LeftScrollCol(), 2);
   grid.TimerTick(grid::kGridTimerId);
   EXPECT_EQ(grid.LeftScrollCol(), 3);
-  EXPECT_EQ(grid.MovePos(), 4);
+  EXPECT_EQ(Peer(grid).MovePos(), 4);
   EXPECT_EQ(host.ShownLines().size(), 1u);
   grid.MouseMove(0, 5, 5);  // over the indicator
   grid.TimerTick(grid::kGridTimerId);
   EXPECT_EQ(grid.LeftScrollCol(), 1);
-  EXPECT_EQ(grid.MovePos(), 1);
+  EXPECT_EQ(Peer(grid).MovePos(), 1);
   grid.MouseUp(TMouseButton::Left, 0, 5, 5);
   EXPECT_EQ(Col(0).FieldName(), "Name");
 }
@@ -486,7 +489,7 @@ class GridDragTest : public InputFixture {};
 TEST_F(GridDragTest, AutoScrollSpeedFollowsTheDistanceBelow) {
   Open(100);
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(1));
-  ASSERT_TRUE(grid.DragTracking());
+  ASSERT_TRUE(Peer(grid).DragTracking());
   // The data area ends at 152: d = y − 151.
   grid.MouseMove(0, 250, 156);  // d = 5
   EXPECT_EQ(host.timers[grid::kGridTimerId], 125);
@@ -506,7 +509,7 @@ TEST_F(GridDragTest, AutoScrollSpeedFollowsTheDistanceBelow) {
   // Restarted only when the interval changed: 125, 110, 0.
   EXPECT_EQ(host.starts, (std::vector<int>{125, 110, 0}));
   grid.MouseUp(TMouseButton::Left, 0, 250, 199);
-  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(Peer(grid).DragTracking());
   EXPECT_FALSE(host.TimerRunning());
   EXPECT_FALSE(host.captured);
 }
@@ -521,7 +524,7 @@ TEST_F(GridDragTest, DraggingInsideFollowsThePointerAndAboveMovesBack) {
   EXPECT_EQ(query.RecNo(), 4);
   EXPECT_EQ(host.timers[grid::kGridTimerId], 20);
   grid.CancelMode();
-  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(Peer(grid).DragTracking());
   EXPECT_FALSE(host.TimerRunning());
   EXPECT_FALSE(host.captured);
 }
@@ -544,10 +547,10 @@ TEST_F(GridDragTest, TheMiddleButtonNeitherStartsNorEndsADrag) {
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(2));
   grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(3));
   grid.MouseUp(TMouseButton::Middle, 0, 250, RowY(3));
-  EXPECT_TRUE(grid.DragTracking());
+  EXPECT_TRUE(Peer(grid).DragTracking());
   EXPECT_TRUE(host.captured);
   grid.MouseUp(TMouseButton::Left, 0, 250, RowY(3));
-  EXPECT_FALSE(grid.DragTracking());
+  EXPECT_FALSE(Peer(grid).DragTracking());
 }
 
 class GridFocusTest : public InputFixture {};
@@ -605,14 +608,14 @@ TEST(GridInputFailureTest, AFailingMoveLeavesTheLocksAndStateClean) {
   query.Open();
   query.fail_at = 40;
   grid.MouseDown(grid::TMouseButton::Left, 0, 250, 17 * 1 + 8);
-  ASSERT_TRUE(grid.DragTracking());
+  ASSERT_TRUE(Peer(grid).DragTracking());
   // 8 records a step: the fifth step needs record 41.
   for (int i = 0; i < 4; ++i) grid.MouseMove(0, 250, 199);
   EXPECT_EQ(query.RecNo(), 33);
   EXPECT_THROW(grid.MouseMove(0, 250, 199), std::runtime_error);
   EXPECT_EQ(grid.UpdateLock(), 0);
   grid.MouseUp(grid::TMouseButton::Left, 0, 250, 199);
-  EXPECT_EQ(grid.GridState(), grid::TGridState::Idle);
+  EXPECT_EQ(Peer(grid).GridState(), grid::TGridState::Idle);
   EXPECT_FALSE(host.TimerRunning());
   EXPECT_FALSE(host.captured);
   EXPECT_THROW(grid.KeyDown(grid::TGridKey::PageDown, 0), std::runtime_error);

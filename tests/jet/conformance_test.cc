@@ -249,6 +249,30 @@ bool HasMovedRows(const std::vector<uint8_t>& image, const TableDef& def) {
   return false;
 }
 
+// Every row of `def` as our export prints it (text and whether CSV quotes
+// it) and as values.
+void ScanOurs(Database& db, const TableDef& def, std::vector<Row>* rows,
+              std::vector<std::vector<Value>>* values) {
+  auto cursor = db.Scan(def);
+  ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
+  for (;;) {
+    auto more = (*cursor)->Next();
+    ASSERT_TRUE(more.ok()) << more.status().ToString();
+    if (!*more) break;
+    Row row;
+    std::vector<Value> vals;
+    for (size_t i = 0; i < def.columns.size(); ++i) {
+      auto v = (*cursor)->Get(i);
+      ASSERT_TRUE(v.ok()) << v.status().ToString();
+      std::string csv = CsvField(*v);
+      row.push_back(Field{FormatValue(*v), !csv.empty() && csv[0] == '"'});
+      vals.push_back(std::move(*v));
+    }
+    rows->push_back(std::move(row));
+    values->push_back(std::move(vals));
+  }
+}
+
 class ConformanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -300,25 +324,7 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
       ASSERT_TRUE(def.ok()) << def.status().ToString();
       std::vector<Row> ours;
       std::vector<std::vector<Value>> values;
-      auto cursor = (*db)->Scan(*def);
-      ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
-      for (;;) {
-        auto more = (*cursor)->Next();
-        ASSERT_TRUE(more.ok()) << more.status().ToString();
-        if (!*more) break;
-        Row row;
-        std::vector<Value> vals;
-        for (size_t i = 0; i < def->columns.size(); ++i) {
-          auto v = (*cursor)->Get(i);
-          ASSERT_TRUE(v.ok()) << v.status().ToString();
-          std::string csv = CsvField(*v);
-          bool quoted = !csv.empty() && csv[0] == '"';
-          row.push_back(Field{FormatValue(*v), quoted});
-          vals.push_back(std::move(*v));
-        }
-        ours.push_back(std::move(row));
-        values.push_back(std::move(vals));
-      }
+      ASSERT_NO_FATAL_FAILURE(ScanOurs(**db, *def, &ours, &values));
       std::vector<Row> theirs =
           ParseCsv(RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
                               Quote(copy.string()) + " " + Quote(t.name)));
@@ -463,24 +469,7 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
       ASSERT_TRUE(def.ok()) << def.status().ToString();
       std::vector<Row> ours;
       std::vector<std::vector<Value>> values;
-      auto cursor = (*db)->Scan(*def);
-      ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
-      for (;;) {
-        auto more = (*cursor)->Next();
-        ASSERT_TRUE(more.ok()) << more.status().ToString();
-        if (!*more) break;
-        Row row;
-        std::vector<Value> vals;
-        for (size_t i = 0; i < def->columns.size(); ++i) {
-          auto v = (*cursor)->Get(i);
-          ASSERT_TRUE(v.ok()) << v.status().ToString();
-          std::string csv = CsvField(*v);
-          row.push_back(Field{FormatValue(*v), !csv.empty() && csv[0] == '"'});
-          vals.push_back(std::move(*v));
-        }
-        ours.push_back(std::move(row));
-        values.push_back(std::move(vals));
-      }
+      ASSERT_NO_FATAL_FAILURE(ScanOurs(**db, *def, &ours, &values));
       // Each reader: its rows, and whether it is judged column by column.
       struct Reader {
         std::string name;

@@ -3,6 +3,9 @@
 // names the file; the sanitizer build catches any stray read on the way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "jet/row_locator.h"
 #include "tests/jet/corpus.h"
 
@@ -49,7 +52,11 @@ void ReadAll(const std::vector<uint8_t>& image, const std::string& name, const s
 
 const char* const kFiles[] = {"jackcess/V1997/overflowTestV1997.mdb",
                               "jackcess/V1997/delColTestV1997.mdb",
-                              "jackcess/V2000/delTestV2000.mdb", "jackcess/adox_jet4.mdb"};
+                              "jackcess/V2000/delTestV2000.mdb", "jackcess/adox_jet4.mdb",
+                              // complex, calculated and extended-date columns
+                              "jackcess/V2010/complexDataTestV2010.accdb",
+                              "jackcess/V2010/calcFieldTestV2010.accdb",
+                              "jackcess/V2019/extDateTestV2019.accdb"};
 
 TEST(CorruptionTest, RandomByteFlipsFailCleanly) {
   if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus";
@@ -113,6 +120,54 @@ TEST(CorruptionTest, TruncatedFilesFailCleanly) {
   ASSERT_FALSE(db.ok());
   EXPECT_TRUE(db.status().IsCorruption());
   EXPECT_NE(db.status().message().find("short.mdb"), std::string::npos);
+}
+
+// A damaged Office encryption description on page 0 is refused, naming the
+// file, whatever the password; it never opens as if it were right.
+TEST(CorruptionTest, DamagedEncryptionDescriptionsAreRefused) {
+  if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus";
+  constexpr size_t kInfo = 0x299;  // u16 length, then the description
+  auto replace = [](std::vector<uint8_t>* image, const std::string& from, const std::string& to) {
+    auto at = std::search(image->begin(), image->begin() + 4096, from.begin(), from.end());
+    ASSERT_NE(at, image->begin() + 4096) << from;
+    std::copy(to.begin(), to.end(), at);
+  };
+  struct Case {
+    const char* file;
+    const char* what;
+    std::function<void(std::vector<uint8_t>*)> damage;
+  };
+  const std::string agile = "mdb-reader/encryption_office-agile-4.4.accdb";
+  const std::string rc4 = "mdb-reader/encryption_office-agile-4.2.accdb";
+  const Case cases[] = {
+      {agile.c_str(), "length past the page", [](auto* i) { (*i)[kInfo + 1] = 0xFF; }},
+      {agile.c_str(), "length too short", [](auto* i) { (*i)[kInfo] = 4, (*i)[kInfo + 1] = 0; }},
+      {agile.c_str(), "unknown version", [](auto* i) { (*i)[kInfo + 2] = 9; }},
+      {agile.c_str(), "reserved field", [](auto* i) { (*i)[kInfo + 6] = 0x41; }},
+      {agile.c_str(), "spin count beyond any Access writes",
+       [&](auto* i) { replace(i, "spinCount=\"100000\"", "spinCount=\"999999999\""); }},
+      {agile.c_str(), "salt that is not base64",
+       [&](auto* i) { replace(i, "saltValue=\"", "saltValue=\"!!!!"); }},
+      {agile.c_str(), "unknown hash", [&](auto* i) { replace(i, "SHA512", "SHA999"); }},
+      {agile.c_str(), "missing key element", [&](auto* i) { replace(i, "<keyData", "<keyDatX"); }},
+      {rc4.c_str(), "header size past the description",
+       [](auto* i) { (*i)[kInfo + 2 + 8 + 2] = 0x7F; }},
+      {rc4.c_str(), "salt size not 16", [](auto* i) { (*i)[kInfo + 2 + 12 + 126] = 17; }},
+      {rc4.c_str(), "AES flag", [](auto* i) { (*i)[kInfo + 2 + 4] |= 0x20; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto image = ReadCorpusFile(c.file);
+    c.damage(&image);
+    for (const char* password : {"password", ""}) {
+      auto db = testing::OpenImage(image, "damaged.accdb", password);
+      ASSERT_FALSE(db.ok());
+      EXPECT_TRUE(db.status().IsCorruption() || db.status().IsNotSupported())
+          << db.status().ToString();
+      EXPECT_NE(db.status().message().find("damaged.accdb"), std::string::npos)
+          << db.status().message();
+    }
+  }
 }
 
 // A damaged row is reported with the file, table, page and row it sits in.

@@ -1,10 +1,19 @@
 #include "tests/support/external_readers.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/update/integrity_check.h"
+#include "jet/value_text.h"
 
 namespace tarnquill::testing {
 
@@ -71,6 +80,164 @@ std::string OracleDump(const std::string& path, const std::string& table) {
   if (status == 0) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "access-oracle create-table " << path << " (exit "
                                        << status << "):\n" << out;
+}
+
+namespace {
+
+struct CsvCell {
+  std::string text;
+  bool quoted = false;
+};
+
+// Splits CSV text into records of cells (quotes, doubled quotes and line
+// breaks inside quotes understood).
+std::vector<std::vector<CsvCell>> ParseCsv(const std::string& s) {
+  std::vector<std::vector<CsvCell>> rows;
+  std::vector<CsvCell> row;
+  CsvCell cell;
+  bool in_quotes = false, any = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (in_quotes) {
+      if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') {
+        cell.text += '"';
+        ++i;
+      } else if (c == '"') {
+        in_quotes = false;
+      } else {
+        cell.text += c;
+      }
+      continue;
+    }
+    any = true;
+    if (c == '"') {
+      in_quotes = cell.quoted = true;
+    } else if (c == ',') {
+      row.push_back(std::move(cell));
+      cell = CsvCell{};
+    } else if (c == '\n') {
+      row.push_back(std::move(cell));
+      cell = CsvCell{};
+      rows.push_back(std::move(row));
+      row.clear();
+      any = false;
+    } else if (c != '\r') {
+      cell.text += c;
+    }
+  }
+  if (any) {
+    row.push_back(std::move(cell));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+bool SameNumber(const std::string& a, const std::string& b) {
+  char* end_a = nullptr;
+  char* end_b = nullptr;
+  const double x = std::strtod(a.c_str(), &end_a);
+  const double y = std::strtod(b.c_str(), &end_b);
+  if (a.empty() || b.empty() || *end_a != 0 || *end_b != 0) return false;
+  // Our text keeps 15 significant digits (singles 7), the oracle's the
+  // shortest that reads back exactly.
+  return x == y || std::abs(x - y) <= 1e-6 * std::max(std::abs(x), std::abs(y));
+}
+
+// The table as our export writes it (header names, then rows in storage order).
+jet::Result<std::string> OurExport(jet::Database& db, const jet::TableDef& table) {
+  std::string out;
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    if (i > 0) out += ',';
+    out += jet::CsvName(table.columns[i].name);
+  }
+  out += '\n';
+  JET_ASSIGN_OR_RETURN(auto cursor, db.Scan(table));
+  for (;;) {
+    JET_ASSIGN_OR_RETURN(bool more, cursor->Next());
+    if (!more) break;
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+      if (i > 0) out += ',';
+      JET_ASSIGN_OR_RETURN(jet::Value v, cursor->Get(i));
+      jet::AppendCsvField(v, &out);
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace
+
+::testing::AssertionResult ReadersAgree(const std::string& path) {
+  // Every verdict is collected: which checker objects says where to look.
+  std::string failures;
+  auto report = jet::CheckDatabaseFile(path, "");
+  if (!report.ok()) {
+    failures += "our check cannot read " + path + ": " + report.status().message() + "\n";
+  } else if (!report->ok()) {
+    failures += "our check of " + path + ":\n";
+    for (size_t i = 0; i < report->problems.size() && i < 20; ++i) {
+      failures += "  " + report->problems[i] + "\n";
+    }
+  }
+  if (!kAccessIndexLayout) {
+    [] { GTEST_SKIP() << kOldIndexLayout; }();
+    if (failures.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << failures;
+  }
+  if (auto oracle = OracleCheck(path); !oracle) failures += std::string(oracle.message()) + "\n";
+  auto db = jet::Database::Open(path, {});
+  if (!db.ok()) return ::testing::AssertionFailure() << failures << db.status().message();
+  auto tables = (*db)->ListTables();
+  if (!tables.ok()) return ::testing::AssertionFailure() << failures << tables.status().message();
+  for (const jet::TableInfo& info : *tables) {
+    if (info.linked) continue;
+    const std::string where = path + ": table '" + info.name + "': ";
+    auto table = (*db)->FindTable(info.name);
+    auto ours = table.ok() ? OurExport(**db, *table) : jet::Result<std::string>(table.status());
+    if (!ours.ok()) {
+      failures += where + "our export fails: " + ours.status().message() + "\n";
+      continue;
+    }
+    const auto mine = ParseCsv(*ours);
+    const auto theirs = ParseCsv(OracleDump(path, info.name));
+    if (mine.size() != theirs.size()) {
+      failures += where + std::to_string(mine.size()) + " lines in our export, " +
+                  std::to_string(theirs.size()) + " in access-oracle dump\n";
+      continue;
+    }
+    for (size_t r = 0; r < mine.size(); ++r) {
+      bool same = mine[r].size() == theirs[r].size();
+      for (size_t c = 0; same && c < mine[r].size(); ++c) {
+        const CsvCell& a = mine[r][c];
+        const CsvCell& b = theirs[r][c];
+        // Header names: the oracle quotes them all, we only where needed.
+        same = a.text == b.text ? (r == 0 || a.quoted == b.quoted) : SameNumber(a.text, b.text);
+      }
+      if (!same) {
+        failures += where + "line " + std::to_string(r + 1) +
+                    " differs between our export and access-oracle dump\n";
+        break;
+      }
+    }
+  }
+  if (failures.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << failures;
+}
+
+::testing::AssertionResult ReadersAgree(const std::vector<uint8_t>& image,
+                                        const std::string& name) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("tarnquill-agree-" + std::to_string(::getpid()) + "-" + name);
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(image.size()));
+    if (!out) return ::testing::AssertionFailure() << "cannot write " << path;
+  }
+  auto result = ReadersAgree(path.string());
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  return result;
 }
 
 }  // namespace tarnquill::testing

@@ -344,6 +344,12 @@ TEST(CreateIndexes, EveryIndexListsEveryRowInKeyOrder) {
       EXPECT_EQ(*key, e.key) << "entry " << i;
     }
   }
+  auto report = jet::CheckDatabaseFile(*path, "");
+  ASSERT_TRUE(report.ok()) << report.status().ToString();
+  for (const auto& p : report->problems) ADD_FAILURE() << p;
+  if (HaveOracle()) {
+    EXPECT_TRUE(OracleCheck(*path));
+  }
 }
 
 }  // namespace

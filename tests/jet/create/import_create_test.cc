@@ -42,7 +42,12 @@ int Cli(std::vector<std::string> args, std::string* out = nullptr, std::string* 
 std::vector<std::string> CheckProblems(const std::string& path, const std::string& password = "") {
   auto report = jet::CheckDatabaseFile(path, password);
   if (!report.ok()) return {report.status().ToString()};
-  return report->problems;
+  std::vector<std::string> problems = report->problems;
+  if (HaveOracle()) {
+    auto oracle = OracleCheck(path);
+    if (!oracle) problems.push_back(std::string("access-oracle: ") + oracle.message());
+  }
+  return problems;
 }
 
 // The rows of `table` as text, one line per row, through our reader.
@@ -221,6 +226,8 @@ TEST(ImportCreate, TheNewTableTakesIndexesAndKeepsThemExact) {
   EXPECT_EQ(read->row_count, 2000u);
   ASSERT_EQ(read->indexes.size(), 2u);
   EXPECT_TRUE(read->indexes[0].primary || read->indexes[1].primary);
+  if (!HaveOracle()) GTEST_SKIP() << kNoOracle;
+  EXPECT_TRUE(ReadersAgree(*path));
 }
 
 // Real Access files: each Jet 4 file of the corpus gets a new table that our

@@ -10,6 +10,7 @@
 #include "jet/create/csv_values.h"
 #include "jet/database.h"
 #include "jet/update/integrity_check.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace {
@@ -40,6 +41,9 @@ void ExpectCheckPasses(const std::string& path) {
   auto report = jet::CheckDatabaseFile(path, "");
   ASSERT_TRUE(report.ok()) << report.status().ToString();
   for (const auto& p : report->problems) ADD_FAILURE() << p;
+  if (tarnquill::testing::HaveOracle()) {
+    EXPECT_TRUE(tarnquill::testing::ReadersAgree(path));
+  }
 }
 
 TEST(Csv, ParsesTheExportForm) {

@@ -11,6 +11,7 @@
 #include "jet/update/integrity_check.h"
 #include "jet/update/writable_database.h"
 #include "jet/io/memory_file_system.h"
+#include "tests/support/external_readers.h"
 #include "update_test_util.h"
 
 namespace jet::testing {
@@ -102,6 +103,8 @@ TEST_P(PropertyTest, RandomUpdatesMatchTheModel) {
   auto report = CheckDatabase(std::make_unique<MemoryByteSource>(mem.Contents(kPath)), "");
   ASSERT_TRUE(report.ok());
   for (const auto& p : report->problems) ADD_FAILURE() << p;
+  if (!tarnquill::testing::HaveOracle()) GTEST_SKIP() << tarnquill::testing::kNoOracle;
+  EXPECT_TRUE(tarnquill::testing::ReadersAgree(mem.Contents(kPath), "property.mdb"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, PropertyTest, ::testing::Values(1u, 2u, 3u, 4u));

@@ -15,6 +15,7 @@
 #include "jet/update/integrity_check.h"
 #include "jet/update/writable_database.h"
 #include "jet/io/memory_file_system.h"
+#include "tests/support/external_readers.h"
 #include "update_test_util.h"
 
 namespace jet::testing {
@@ -252,6 +253,10 @@ TEST_P(RandomTableTest, UpdatesMatchTheModel) {
   ASSERT_TRUE(report.ok());
   for (const auto& p : report->problems) ADD_FAILURE() << p;
   EXPECT_GT(report->index_entries, 0u);
+  // A third of the seeds also go to the independent reader.
+  if (GetParam() % 3 != 0) return;
+  if (!tarnquill::testing::HaveOracle()) GTEST_SKIP() << tarnquill::testing::kNoOracle;
+  EXPECT_TRUE(tarnquill::testing::ReadersAgree(mem.Contents(kPath), "random-table.mdb"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomTableTest, ::testing::Range(1u, 13u));
