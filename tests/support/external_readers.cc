@@ -140,7 +140,11 @@ bool SameNumber(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty() || *end_a != 0 || *end_b != 0) return false;
   // Our text keeps 15 significant digits (singles 7), the oracle's the
   // shortest that reads back exactly.
-  return x == y || std::abs(x - y) <= 1e-6 * std::max(std::abs(x), std::abs(y));
+  // Subnormal singles keep fewer digits than that, so they are compared as
+  // the single they read back as.
+  return x == y || std::abs(x - y) <= 1e-6 * std::max(std::abs(x), std::abs(y)) ||
+         (std::strtof(a.c_str(), nullptr) == std::strtof(b.c_str(), nullptr) &&
+          std::strtof(a.c_str(), nullptr) != 0.0f);
 }
 
 // The table as our export writes it (header names, then rows in storage order).
@@ -207,15 +211,18 @@ jet::Result<std::string> OurExport(jet::Database& db, const jet::TableDef& table
     }
     for (size_t r = 0; r < mine.size(); ++r) {
       bool same = mine[r].size() == theirs[r].size();
+      std::string cell;
       for (size_t c = 0; same && c < mine[r].size(); ++c) {
         const CsvCell& a = mine[r][c];
         const CsvCell& b = theirs[r][c];
         // Header names: the oracle quotes them all, we only where needed.
         same = a.text == b.text ? (r == 0 || a.quoted == b.quoted) : SameNumber(a.text, b.text);
+        if (!same) cell = ", column " + std::to_string(c + 1) + ": ours '" + a.text.substr(0, 80) +
+                          "', theirs '" + b.text.substr(0, 80) + "'";
       }
       if (!same) {
         failures += where + "line " + std::to_string(r + 1) +
-                    " differs between our export and access-oracle dump\n";
+                    " differs between our export and access-oracle dump" + cell + "\n";
         break;
       }
     }
