@@ -18,7 +18,8 @@ cmake --build --preset asan
 # One minute of fuzzing shared among the targets, as many at a time as there
 # are cores. Each starts from its kept inputs (and real files for the file
 # parsers, when the corpus is present); new inputs go to a scratch folder.
-targets=(file_fuzzer check_fuzzer journal_fuzzer csv_fuzzer sql_fuzzer filter_fuzzer ini_fuzzer)
+targets=(file_fuzzer check_fuzzer journal_fuzzer csv_fuzzer sql_fuzzer filter_fuzzer ini_fuzzer
+         ace_header_fuzzer)
 fuzz_seconds=60
 per_target=$(((fuzz_seconds * jobs + ${#targets[@]} - 1) / ${#targets[@]}))
 fuzz_dir="$(mktemp -d)"
