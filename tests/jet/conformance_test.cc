@@ -172,6 +172,14 @@ std::string LibcDate(double days) {
 
 // Why `ours` and `theirs` may differ, or "" when they must be equal and are not.
 // Returns "same" when they agree.
+// Numbers in either format: the other readers print more digits than we do
+// (mdb-export 16 for doubles, we 15), and decimals with trailing zeros.
+std::string JudgeNumber(ColumnType type, const Field& ours, const Field& theirs) {
+  if (type == ColumnType::kSingle) return NearlyEqual(ours.text, theirs.text, 1e-6) ? "same" : "";
+  if (type == ColumnType::kDouble) return NearlyEqual(ours.text, theirs.text, 1e-14) ? "same" : "";
+  return TrimDecimal(ours.text) == TrimDecimal(theirs.text) ? "same" : "";
+}
+
 std::string Judge(const ColumnDef& col, const Value& value, const Field& ours,
                   const Field& theirs) {
   if (ours.text == theirs.text && ours.quoted == theirs.quoted) return "same";
@@ -193,13 +201,10 @@ std::string Judge(const ColumnDef& col, const Value& value, const Field& ours,
       }
       return "";
     case ColumnType::kSingle:
-      return NearlyEqual(ours.text, theirs.text, 1e-6) ? "same" : "";
     case ColumnType::kDouble:
-      // mdb-export prints 16 digits, we print 15.
-      return NearlyEqual(ours.text, theirs.text, 1e-14) ? "same" : "";
     case ColumnType::kCurrency:
     case ColumnType::kNumeric:
-      return TrimDecimal(ours.text) == TrimDecimal(theirs.text) ? "same" : "";
+      return JudgeNumber(col.type, ours, theirs);
     case ColumnType::kDateTime: {
       double days = std::get<DateTime>(value).days;
       if (days < 2 || days >= 2958465) {
@@ -400,12 +405,10 @@ std::string JudgeAce(const ColumnDef& col, const Field& ours, const Field& their
   if (ours.text == theirs.text) return "same";
   switch (col.type) {
     case ColumnType::kSingle:
-      return NearlyEqual(ours.text, theirs.text, 1e-6) ? "same" : "";
     case ColumnType::kDouble:
-      return NearlyEqual(ours.text, theirs.text, 1e-14) ? "same" : "";
     case ColumnType::kCurrency:
     case ColumnType::kNumeric:
-      return TrimDecimal(ours.text) == TrimDecimal(theirs.text) ? "same" : "";
+      return JudgeNumber(col.type, ours, theirs);
     case ColumnType::kExtendedDateTime:
       // The other readers stop at the second; the seven decimals are ours alone.
       return ours.text.size() == 27 && ours.text.compare(0, 19, theirs.text) == 0 &&
