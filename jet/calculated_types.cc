@@ -16,13 +16,20 @@ constexpr uint32_t kObjectIdMask = 0x00FFFFFF;
 constexpr uint16_t kChunkNames = 0x80;
 constexpr uint8_t kMaxKnownType = 0x14;
 
-// Column name (case-folded) -> the byte of its "ResultType" property. The
-// blob is "MR2\0", then chunks of (u32 length, u16 kind, body): one lists
+// What the properties of a calculated column say.
+struct CalculatedProperties {
+  uint8_t result_type = 0;
+  std::optional<std::string> expression;
+};
+
+// Column name (case-folded) -> its "ResultType" and "Expression" properties.
+// The blob is "MR2\0", then chunks of (u32 length, u16 kind, body): one lists
 // the property names, the others hold one object's properties each: a u32
 // header length, the object's name, then (u16 length, u8 flags, u8 type,
 // u16 name index, u16 value length, value) per property.
-std::map<std::string, uint8_t> ResultTypes(ByteView blob, const TextDecoder& text) {
-  std::map<std::string, uint8_t> out;
+std::map<std::string, CalculatedProperties> ReadProperties(ByteView blob,
+                                                          const TextDecoder& text) {
+  std::map<std::string, CalculatedProperties> out;
   if (blob.size < 4 || blob.U32(0) != 0x0032524D) return out;  // "MR2\0"
   std::vector<std::string> names;
   size_t pos = 4;
@@ -49,7 +56,9 @@ std::map<std::string, uint8_t> ResultTypes(ByteView blob, const TextDecoder& tex
       size_t value_length = body.U16(q + 6);
       if (entry < 8 || !body.In(q, entry) || value_length > entry - 8) break;
       if (index < names.size() && names[index] == "ResultType" && value_length >= 1) {
-        out[object] = body.U8(q + 8);
+        out[object].result_type = body.U8(q + 8);
+      } else if (index < names.size() && names[index] == "Expression") {
+        out[object].expression = text.Decode(body.Sub(q + 8, value_length));
       }
       q += entry;
     }
@@ -87,15 +96,81 @@ Status ApplyResultTypes(PageStore& store, const TextDecoder& text, TableDef* tab
     JET_ASSIGN_OR_RETURN(Value blob, scan->Get(*props));
     auto* bytes = std::get_if<Bytes>(&blob);
     if (bytes == nullptr) return Status::Ok();
-    auto types = ResultTypes(ByteView{bytes->data(), bytes->size()}, text);
+    auto properties = ReadProperties(ByteView{bytes->data(), bytes->size()}, text);
     for (ColumnDef& c : table->columns) {
       if (!c.calculated) continue;
-      auto it = types.find(text::FoldCase(c.name));
-      if (it == types.end() || it->second == 0 || it->second > kMaxKnownType) continue;
-      c.type = static_cast<ColumnType>(it->second);
+      auto it = properties.find(text::FoldCase(c.name));
+      if (it == properties.end()) continue;
+      c.expression = it->second.expression;
+      const uint8_t type = it->second.result_type;
+      if (type != 0 && type <= kMaxKnownType) c.type = static_cast<ColumnType>(type);
     }
     return Status::Ok();
   }
+}
+
+bool ExpressionMayRead(std::string_view expression, std::string_view name) {
+  const std::string wanted = text::FoldCase(std::string(name));
+  auto word_char = [](unsigned char c) {
+    return c == '_' || c >= 0x80 || (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+  };
+  size_t i = 0;
+  while (i < expression.size()) {
+    const char c = expression[i];
+    if (c == '"') {
+      // A string literal; "" inside it is one quote.
+      size_t j = i + 1;
+      for (;;) {
+        j = expression.find('"', j);
+        if (j == std::string_view::npos) return true;  // unterminated: cannot tell
+        if (j + 1 < expression.size() && expression[j + 1] == '"') {
+          j += 2;
+          continue;
+        }
+        break;
+      }
+      i = j + 1;
+    } else if (c == '[') {
+      size_t j = expression.find(']', i + 1);
+      if (j == std::string_view::npos) return true;
+      if (text::FoldCase(std::string(expression.substr(i + 1, j - i - 1))) == wanted) return true;
+      i = j + 1;
+    } else if (word_char(static_cast<unsigned char>(c))) {
+      size_t j = i;
+      while (j < expression.size() && word_char(static_cast<unsigned char>(expression[j]))) ++j;
+      if (text::FoldCase(std::string(expression.substr(i, j - i))) == wanted) return true;
+      i = j;
+    } else {
+      ++i;
+    }
+  }
+  return false;
+}
+
+Status CheckCalculatedInputs(const TableDef& table, const std::vector<size_t>& changed,
+                             const std::string& where) {
+  for (size_t column : changed) {
+    if (column >= table.columns.size()) continue;
+    const ColumnDef& target = table.columns[column];
+    if (target.calculated) {
+      return Status::InvalidArgument(where + ": column '" + target.name +
+                                     "' is a calculated column; Access computes its values");
+    }
+    for (const ColumnDef& calc : table.columns) {
+      if (!calc.calculated) continue;
+      if (!calc.expression) {
+        return Status::InvalidArgument(
+            where + ": column '" + target.name + "' cannot be changed: the expression of "
+            "calculated column '" + calc.name + "' cannot be read, so it may depend on any column");
+      }
+      if (ExpressionMayRead(*calc.expression, target.name)) {
+        return Status::InvalidArgument(where + ": column '" + target.name +
+                                       "' cannot be changed: calculated column '" + calc.name +
+                                       "' is computed from it (" + *calc.expression + ")");
+      }
+    }
+  }
+  return Status::Ok();
 }
 
 }  // namespace jet

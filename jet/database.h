@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -57,6 +58,9 @@ struct ColumnDef {
   uint16_t var_index = 0;
   uint16_t sort_order = 0;  // text columns: collation id stored with the column
   uint8_t sort_order_version = 0;  // Jet 4 text columns: the collation's version byte
+  // Calculated columns: the expression, as its column properties hold it;
+  // unset when they could not be read.
+  std::optional<std::string> expression = std::nullopt;
 };
 
 struct IndexColumn {

@@ -83,12 +83,6 @@ Status CheckPassword(const Header& header, const std::string& given) {
   return Status::BadPassword("Not a valid password.");
 }
 
-Status CheckWritableFormat(const Header& header, const std::string& file) {
-  if (header.format->ace_version == 0) return Status::Ok();
-  return Status::NotSupported(file + ": Access 2007-2019 databases (.accdb) open read-only; "
-                                     "changing them is not supported yet");
-}
-
 void PageKey(uint32_t database_key, uint32_t page, uint8_t key[4]) {
   uint32_t k = database_key ^ page;
   for (int i = 0; i < 4; ++i) key[i] = static_cast<uint8_t>(k >> (8 * i));

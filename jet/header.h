@@ -40,11 +40,6 @@ Result<Header> ParseHeader(const std::vector<uint8_t>& raw, const std::string& f
 // theirs through their cipher (jet/crypto/office_cipher.h).
 Status CheckPassword(const Header& header, const std::string& given);
 
-// NotSupported naming `file` for formats this engine reads but does not
-// change yet (Access 2007 and later); Ok otherwise. Writers ask before
-// touching anything.
-Status CheckWritableFormat(const Header& header, const std::string& file);
-
 // The 4-byte RC4 key of an encoded page.
 void PageKey(uint32_t database_key, uint32_t page, uint8_t key[4]);
 

@@ -98,6 +98,20 @@ std::shared_ptr<std::vector<uint8_t>> PageStore::TakeBuffer() {
   return buf;
 }
 
+Status PageStore::Encode(uint32_t page, uint8_t* data) const {
+  if (page == 0) return Status::Ok();
+  // Reading removes the RC4 mask first and the Office cipher second.
+  if (cipher_ && !cipher_->Encode(page, data, format_.page_size)) {
+    return Corrupt(page, "the page could not be encrypted");
+  }
+  if (database_key_ != 0) {
+    uint8_t key[4];
+    PageKey(database_key_, page, key);
+    Rc4Apply(key, sizeof key, data, format_.page_size);
+  }
+  return Status::Ok();
+}
+
 PageRef PageStore::Insert(uint32_t page, std::shared_ptr<std::vector<uint8_t>> buf) {
   ++reads_;
   if (database_key_ != 0 && page != 0) {

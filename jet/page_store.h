@@ -49,6 +49,11 @@ class PageStore {
   // pages; a failure is left for Get to report, page by page.
   void ReadAhead(uint32_t first, uint32_t count);
 
+  // Turns the decoded contents of `page` (`page_size()` bytes at `data`)
+  // into its bytes on disk, in place: the inverse of what reading does.
+  // Fails only when the cryptography library does.
+  [[nodiscard]] Status Encode(uint32_t page, uint8_t* data) const;
+
   // After the write side stored `page`: caches its decoded contents, so later
   // reads see them, and grows page_count() when the page was appended.
   void Replace(uint32_t page, std::vector<uint8_t> decoded);

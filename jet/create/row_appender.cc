@@ -8,7 +8,6 @@
 #include "jet/create/header_writer.h"
 #include "jet/create/row_encoder.h"
 #include "jet/create/table_creator.h"
-#include "jet/rc4.h"
 #include "jet/table_def.h"
 #include "jet/text_codec.h"
 
@@ -36,7 +35,6 @@ class LongValueAdapter : public jet::create::LongValueWriter {
 RowAppender::RowAppender(PageStore* store, const Header& header, PageSink* sink)
     : store_(store),
       sink_(sink),
-      database_key_(header.database_key),
       code_page_(header.code_page),
       editor_(store),
       long_values_(&editor_),
@@ -59,6 +57,13 @@ Result<TableDef> RowAppender::CreateTable(const TableSpec& spec) {
     if (store_->format().version != 4) {
       return Status::NotSupported(store_->file() +
                                   ": creating tables in Access 97 databases is not supported");
+    }
+    // Access 2007 and later keep more in their table definitions and
+    // catalog than we write; rows go into their existing tables only.
+    if (store_->format().ace_version != 0) {
+      return Status::NotSupported(store_->file() +
+                                  ": creating tables in Access 2007-2019 databases (.accdb) is "
+                                  "not supported; import into an existing table instead");
     }
     TextDecoder text(store_->format().text_utf16, code_page_);
     JET_ASSIGN_OR_RETURN(CatalogFacts facts, ReadCatalogFacts(*store_, text, spec.name));
@@ -87,6 +92,16 @@ Status RowAppender::AppendRows(TableDef* table, const std::vector<Row>& rows, bo
   if (def.system && !system_ok) {
     return Status::NotSupported(store_->file() + ": table '" + def.name +
                                 "' is a system table and is not changed");
+  }
+  // New rows would need values Access computes (calculated columns) or rows
+  // in hidden tables (attachments, multi-value fields).
+  for (const ColumnDef& c : def.columns) {
+    if (c.calculated || c.type == ColumnType::kComplex) {
+      return Status::NotSupported(store_->file() + ": table '" + def.name + "': column '" +
+                                  c.name + "' is " +
+                                  (c.calculated ? "calculated" : "an attachment or multi-value field") +
+                                  "; rows cannot be added to this table");
+    }
   }
   JET_ASSIGN_OR_RETURN(ByteView head, editor_.Read(def.definition_page));
   uint32_t row_count = head.U32(kDefRowCount);
@@ -167,12 +182,8 @@ Status RowAppender::Flush() {
   std::vector<uint8_t> raw;
   for (const auto& [page, decoded] : editor_.changes()) {
     raw = decoded;
-    if (database_key_ != 0 && page != 0) {
-      uint8_t key[4];
-      PageKey(database_key_, page, key);
-      Rc4Apply(key, sizeof key, raw.data(), raw.size());
-    }
-    Status s = sink_->WritePage(page, raw.data());
+    Status s = store_->Encode(page, raw.data());
+    if (s.ok()) s = sink_->WritePage(page, raw.data());
     if (!s.ok()) {
       editor_.Clear();
       long_values_.Reset();

@@ -55,7 +55,6 @@ class RowAppender {
 
   PageStore* store_;
   PageSink* sink_;
-  uint32_t database_key_;
   uint16_t code_page_;
   PageEditor editor_;
   jet::LongValueWriter long_values_;

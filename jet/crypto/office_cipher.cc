@@ -111,6 +111,22 @@ bool AesDecrypt(const Buffer& key, const Buffer& iv, uint8_t* data, size_t n) {
   return ok;
 }
 
+// AES-CBC encryption without padding; `n` must be a whole number of blocks.
+bool AesEncrypt(const Buffer& key, const Buffer& iv, uint8_t* data, size_t n) {
+  const EVP_CIPHER* cipher = AesCbc(key.size());
+  if (cipher == nullptr || iv.size() < 16 || n % 16 != 0) return false;
+  if (n == 0) return true;
+  EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+  int out = 0, fin = 0;
+  bool ok = ctx != nullptr &&
+            EVP_EncryptInit_ex(ctx, cipher, nullptr, key.data(), iv.data()) == 1 &&
+            EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
+            EVP_EncryptUpdate(ctx, data, &out, data, static_cast<int>(n)) == 1 &&
+            EVP_EncryptFinal_ex(ctx, data + out, &fin) == 1;
+  EVP_CIPHER_CTX_free(ctx);
+  return ok;
+}
+
 // ---- RC4 through CryptoAPI (description versions 2.2, 3.2, 4.2) ----
 
 class Rc4CryptoApiCipher : public PageCipher {
@@ -131,6 +147,10 @@ class Rc4CryptoApiCipher : public PageCipher {
   void Decode(uint32_t page, uint8_t* data, size_t size) const override {
     Buffer k = Key(page ^ office_key_);
     Rc4Apply(k.data(), k.size(), data, size);
+  }
+  bool Encode(uint32_t page, uint8_t* data, size_t size) const override {
+    Decode(page, data, size);  // a stream cipher is its own inverse
+    return true;
   }
 
  private:
@@ -310,15 +330,22 @@ class AgileCipher : public PageCipher {
       : data_(std::move(data)), secret_(std::move(secret)), office_key_(office_key) {}
 
   void Decode(uint32_t page, uint8_t* bytes, size_t size) const override {
-    Hasher h(data_.digest);
-    Buffer block = LittleEndian32(page ^ office_key_);
-    Buffer iv = Fit(h.Of({V(data_.salt), V(block)}), data_.block_size);
     // A failure here leaves the page as read; the page checks that follow
     // report it as damaged.
-    (void)AesDecrypt(secret_, iv, bytes, size);
+    (void)AesDecrypt(secret_, PageIv(page), bytes, size);
+  }
+  bool Encode(uint32_t page, uint8_t* bytes, size_t size) const override {
+    return AesEncrypt(secret_, PageIv(page), bytes, size);
   }
 
  private:
+  // Each page has its own IV: the key data's salt hashed with the page's block key.
+  Buffer PageIv(uint32_t page) const {
+    Hasher h(data_.digest);
+    Buffer block = LittleEndian32(page ^ office_key_);
+    return Fit(h.Of({V(data_.salt), V(block)}), data_.block_size);
+  }
+
   AgileKey data_;
   Buffer secret_;
   uint32_t office_key_;

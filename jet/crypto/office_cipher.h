@@ -13,12 +13,16 @@
 
 namespace jet {
 
-// Decodes the pages of one encrypted file; page 0 is never encrypted.
+// Decodes and encodes the pages of one encrypted file; page 0 is never
+// encrypted.
 class PageCipher {
  public:
   virtual ~PageCipher() = default;
   // Decrypts page `page` in place (`size` is the page size).
   virtual void Decode(uint32_t page, uint8_t* data, size_t size) const = 0;
+  // Encrypts page `page` in place: Decode's inverse, always the whole page.
+  // False when the cryptography library fails (nothing may then be written).
+  [[nodiscard]] virtual bool Encode(uint32_t page, uint8_t* data, size_t size) const = 0;
 };
 
 // The cipher for a file whose page 0 (header mask removed) is `page0` and

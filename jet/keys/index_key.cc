@@ -71,10 +71,12 @@ void AppendBinary(const uint8_t* data, size_t n, bool ascending, Bytes* out) {
 }
 
 // Decimal: a sign byte and the 128-bit magnitude at the column's scale, big
-// endian. The Jet 3/4 layout keeps Access's historical quirk: the sign byte is
-// FF for positive and 00 for negative whatever the direction, and the
-// magnitude is inverted when the sign and the direction agree.
-Status AppendNumeric(const Decimal& d, uint8_t column_scale, bool ascending, Bytes* out) {
+// endian. Jet 3/4 keep Access's historical quirk: the sign byte is FF for
+// positive and 00 for negative whatever the direction, and the magnitude is
+// inverted when the sign and the direction agree. Access 2007 and later order
+// them properly: the sign byte starts as FF and is inverted with the rest.
+Status AppendNumeric(const Decimal& d, uint8_t column_scale, bool ascending, bool legacy,
+                     Bytes* out) {
   unsigned __int128 mag = (static_cast<unsigned __int128>(d.magnitude[2]) << 64) |
                           (static_cast<unsigned __int128>(d.magnitude[1]) << 32) | d.magnitude[0];
   const unsigned __int128 kMax = (static_cast<unsigned __int128>(1) << 96) - 1;
@@ -96,8 +98,9 @@ Status AppendNumeric(const Decimal& d, uint8_t column_scale, bool ascending, Byt
   uint8_t b[17] = {};
   PutBigEndian(static_cast<uint64_t>(mag >> 64), b + 1);
   PutBigEndian(static_cast<uint64_t>(mag), b + 9);
+  if (!legacy) b[0] = 0xFF;
   if (negative == ascending) Invert(b, sizeof b);
-  b[0] = negative ? 0x00 : 0xFF;
+  if (legacy) b[0] = negative ? 0x00 : 0xFF;
   out->insert(out->end(), b, b + sizeof b);
   return Status::Ok();
 }
@@ -149,8 +152,16 @@ Status AppendPart(const KeyPart& part, const SortOrder& order, JetVersion versio
       }
       break;
     case ColumnType::kLong:
+    case ColumnType::kComplex:  // the key of the column's rows in its hidden table
       if (auto v = As<int32_t>(part.value)) {
         AppendInteger(static_cast<uint32_t>(*v), asc, out);
+      } else {
+        status = WrongValue(part);
+      }
+      break;
+    case ColumnType::kBigInt:
+      if (auto v = As<int64_t>(part.value)) {
+        AppendInteger(static_cast<uint64_t>(*v), asc, out);
       } else {
         status = WrongValue(part);
       }
@@ -185,7 +196,7 @@ Status AppendPart(const KeyPart& part, const SortOrder& order, JetVersion versio
       break;
     case ColumnType::kNumeric:
       if (auto v = As<Decimal>(part.value)) {
-        status = AppendNumeric(*v, part.scale, asc, out);
+        status = AppendNumeric(*v, part.scale, asc, version != JetVersion::kAce, out);
       } else {
         status = WrongValue(part);
       }

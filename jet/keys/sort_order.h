@@ -14,8 +14,9 @@
 
 namespace jet::keys {
 
-// The file format generation, as far as index keys care.
-enum class JetVersion : uint8_t { kJet3 = 3, kJet4 = 4 };
+// The file format generation, as far as index keys care. Access 2007 and
+// later (.accdb) keep Jet 4's keys except for decimals.
+enum class JetVersion : uint8_t { kJet3 = 3, kJet4 = 4, kAce = 12 };
 
 struct SortOrder {
   uint16_t id = 0;            // locale id, 1033 for General

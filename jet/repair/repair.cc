@@ -4,7 +4,6 @@
 
 #include "jet/alloc/page_editor.h"
 #include "jet/header.h"
-#include "jet/rc4.h"
 
 namespace jet {
 
@@ -13,18 +12,11 @@ namespace {
 // Hands the editor's pages to the open transaction (encoded again for
 // databases that encode their pages) and lets the store see them.
 Status Flush(PageEditor& editor, WriteSession& session) {
-  const uint32_t database_key = session.header().database_key;
   std::vector<uint8_t> raw;
   for (const auto& [page, decoded] : editor.changes()) {
-    const uint8_t* bytes = decoded.data();
-    if (database_key != 0 && page != 0) {
-      raw = decoded;
-      uint8_t key[4];
-      PageKey(database_key, page, key);
-      Rc4Apply(key, sizeof key, raw.data(), raw.size());
-      bytes = raw.data();
-    }
-    JET_RETURN_IF_ERROR(session.sink().WritePage(page, bytes));
+    raw = decoded;
+    JET_RETURN_IF_ERROR(session.store().Encode(page, raw.data()));
+    JET_RETURN_IF_ERROR(session.sink().WritePage(page, raw.data()));
   }
   for (const auto& [page, decoded] : editor.changes()) session.store().Replace(page, decoded);
   editor.Clear();

@@ -9,6 +9,7 @@
 #include "jet/alloc/data_page.h"
 #include "jet/alloc/page_release.h"
 #include "jet/alloc/row_placer.h"
+#include "jet/calculated_types.h"
 #include "jet/row_layout.h"
 #include "jet/update/long_value_maps.h"
 #include "jet/update/raw_row.h"
@@ -153,6 +154,9 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   const std::string where = DescribeRow(store, table, id);
 
   // 1. Check and encode every value before anything changes.
+  std::vector<size_t> changed_columns;
+  for (const auto& change : changes) changed_columns.push_back(change.first);
+  JET_RETURN_IF_ERROR(CheckCalculatedInputs(table, changed_columns, where));
   std::map<size_t, EncodedValue> encoded;
   for (const auto& [column, value] : changes) {
     if (column >= table.columns.size()) {

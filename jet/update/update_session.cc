@@ -1,13 +1,11 @@
 #include "jet/update/update_session.h"
 
-#include "jet/rc4.h"
 
 namespace jet {
 
 UpdateSession::UpdateSession(PageStore* store, const Header& header, PageSink* sink)
     : store_(store),
       sink_(sink),
-      database_key_(header.database_key),
       decoder_(header.format->text_utf16, header.code_page),
       encoder_(header.format->text_utf16, header.code_page),
       editor_(store),
@@ -35,17 +33,13 @@ Status UpdateSession::Flush() {
   std::vector<uint8_t> raw;
   // Ascending page order: appended pages extend the file without holes.
   for (const auto& [page, decoded] : editor_.changes()) {
-    const uint8_t* bytes = decoded.data();
-    if (database_key_ != 0 && page != 0) {
-      raw = decoded;
-      uint8_t key[4];
-      PageKey(database_key_, page, key);
-      Rc4Apply(key, sizeof key, raw.data(), raw.size());
-      bytes = raw.data();
+    raw = decoded;
+    Status s = store_->Encode(page, raw.data());
+    if (s.ok()) {
+      s = sink_->WritePage(page, raw.data());
+      sink_failed_ = !s.ok();
     }
-    Status s = sink_->WritePage(page, bytes);
     if (!s.ok()) {
-      sink_failed_ = true;
       editor_.Clear();
       long_values_.Reset();
       return s;

@@ -3,7 +3,7 @@
 //
 // Each UpdateRow collects its page changes in a PageEditor; only when the
 // whole update succeeded are the pages encoded (RC4 for encoded databases)
-// and handed to the sink, and the page cache refreshed. A failed update hands
+// and handed to the sink (encoded as the file keeps its pages), and the page cache refreshed. A failed update hands
 // over nothing. The sink decides what is atomic: the journaled file groups
 // every page between two commits.
 #pragma once
@@ -46,7 +46,6 @@ class UpdateSession {
 
   PageStore* store_;
   PageSink* sink_;
-  uint32_t database_key_;
   TextDecoder decoder_;
   TextEncoder encoder_;
   PageEditor editor_;

@@ -1,5 +1,7 @@
 #include "jet/write/write_session.h"
 
+#include "jet/crypto/office_cipher.h"
+
 namespace jet {
 
 Status RecoverUnderLock(FileSystem* fs, const std::string& path, ShareLock* lock,
@@ -51,13 +53,17 @@ Result<std::unique_ptr<WriteSession>> WriteSession::Open(const std::string& path
   probe.reset();
   JET_ASSIGN_OR_RETURN(Header header, ParseHeader(raw, path));
   JET_RETURN_IF_ERROR(CheckPassword(header, options.password));
-  JET_RETURN_IF_ERROR(CheckWritableFormat(header, path));
   JournalOptions journal = options.journal;
   if (lock) journal.step_lock = lock.get();
   JET_ASSIGN_OR_RETURN(auto file, JournaledFile::Open(fs, real, header.format->page_size, journal));
   std::unique_ptr<WriteSession> session(
       new WriteSession(path, std::move(lock), std::move(file), std::move(header)));
   session->password_ = options.password;
+  // Encrypted files: pages are read through the cipher and encrypted again,
+  // whole, before they reach the journaled file.
+  JET_ASSIGN_OR_RETURN(auto cipher,
+                       UnlockPages(session->source_, session->header_, options.password));
+  session->store_.SetCipher(std::move(cipher));
   JET_RETURN_IF_ERROR(session->RefreshReader());
   return session;
 }

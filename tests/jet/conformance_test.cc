@@ -388,17 +388,6 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
 
 // ---- Access 2007-2019 files ----
 
-// The node_modules folder holding npm's mdb-reader (TARNQUILL_MDB_READER, or
-// the build's test-support folder), when it is there and node runs.
-std::string MdbReaderModules() {
-  const char* env = std::getenv("TARNQUILL_MDB_READER");
-  const std::string dir = env != nullptr ? env : TARNQUILL_MDB_READER_DIR;
-  if (!fs::is_directory(fs::path(dir) / "mdb-reader")) return "";
-  int status = -1;
-  RunCommand("node --version", &status);
-  return status == 0 ? dir : "";
-}
-
 // Why our value and another reader's (after normalising numbers and dates)
 // may differ; "same" when they agree, "" when they must not differ.
 std::string JudgeAce(const ColumnDef& col, const Field& ours, const Field& theirs) {
@@ -440,16 +429,11 @@ bool MdbExportReads(const ColumnDef& col) {
 
 TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
   const bool oracle = tarnquill::testing::HaveOracle();
-  const std::string modules = MdbReaderModules();
+  const std::string modules = tarnquill::testing::MdbReaderModules();
   if (!oracle) std::printf("%s\n", tarnquill::testing::kNoOracle);
-  if (modules.empty()) {
-    std::printf("encrypted files: npm's mdb-reader is not installed (npm install --prefix "
-                "build/dev/test-support mdb-reader, or TARNQUILL_MDB_READER=its node_modules): "
-                "skipped\n");
-  }
+  if (modules.empty()) std::printf("encrypted files: %s\n", tarnquill::testing::kNoMdbReader);
   std::map<std::string, int> tolerated;
   size_t tables_checked = 0, values_checked = 0, encrypted_checked = 0;
-  const std::string script = TARNQUILL_MDB_READER_SCRIPT;
   for (const std::string& rel : CorpusFiles(".accdb")) {
     SCOPED_TRACE(rel);
     fs::path copy = dir_ / fs::path(rel).filename();
@@ -482,10 +466,9 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
       std::vector<Reader> readers;
       const std::string file = Quote(copy.string()) + " " + Quote(t.name);
       if (encrypted) {
-        readers.push_back({"mdb-reader",
-                           RunCommand("NODE_PATH=" + Quote(modules) + " node " + Quote(script) +
-                                      " " + file + " password"),
-                           false});
+        readers.push_back(
+            {"mdb-reader", tarnquill::testing::MdbReaderDump(copy.string(), t.name, "password"),
+             false});
       } else {
         readers.push_back({"mdb-export",
                            RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' "
@@ -498,10 +481,8 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
         bool complex = false;
         for (const auto& c : def->columns) complex = complex || c.type == ColumnType::kComplex;
         if (complex && !modules.empty()) {
-          readers.push_back({"mdb-reader",
-                             RunCommand("NODE_PATH=" + Quote(modules) + " node " + Quote(script) +
-                                        " " + file + " '' 2>/dev/null"),
-                             false});
+          readers.push_back(
+              {"mdb-reader", tarnquill::testing::MdbReaderDump(copy.string(), t.name, ""), false});
         }
       }
       for (const Reader& reader : readers) {

@@ -61,6 +61,27 @@ bool HaveOracle() {
          << "access-oracle check " << path << " (exit " << status << "):\n" << out;
 }
 
+std::string MdbReaderModules() {
+  static const std::string modules = [] {
+    const char* env = std::getenv("TARNQUILL_MDB_READER");
+    const std::string dir = env != nullptr ? env : TARNQUILL_MDB_READER_DIR;
+    if (!std::filesystem::is_directory(std::filesystem::path(dir) / "mdb-reader")) {
+      return std::string();
+    }
+    int status = -1;
+    RunCommand("node --version", &status);
+    return status == 0 ? dir : std::string();
+  }();
+  return modules;
+}
+
+std::string MdbReaderDump(const std::string& path, const std::string& table,
+                          const std::string& password) {
+  return RunCommand("NODE_PATH=" + Quote(MdbReaderModules()) + " node " +
+                    Quote(TARNQUILL_MDB_READER_SCRIPT) + " " + Quote(path) + " " + Quote(table) +
+                    " " + Quote(password) + " 2>/dev/null");
+}
+
 std::string OracleDump(const std::string& path, const std::string& table) {
   int status = 0;
   std::string out = RunCommand(

@@ -73,6 +73,19 @@ std::string OracleDump(const std::string& path, const std::string& table);
 ::testing::AssertionResult ReadersAgree(const std::vector<uint8_t>& image,
                                         const std::string& name);
 
+// npm's mdb-reader, the second opinion for encrypted .accdb files: the
+// node_modules folder holding it (TARNQUILL_MDB_READER, or the build's
+// test-support folder), or "" when it or node is missing.
+std::string MdbReaderModules();
+inline constexpr const char* kNoMdbReader =
+    "npm's mdb-reader is not installed (npm install --prefix build/dev/test-support mdb-reader, "
+    "or TARNQUILL_MDB_READER=its node_modules): skipped";
+
+// Table `table` of `path` as CSV through mdb-reader opened with `password`
+// (call after MdbReaderModules() gave a folder); empty or partial on failure.
+std::string MdbReaderDump(const std::string& path, const std::string& table,
+                          const std::string& password);
+
 // access-oracle create-table: a database at `path` holding the table People
 // written by the independent implementation (`version` is 2000, 2003, 2007
 // or 2010). Success, or a failure naming what the oracle printed.

@@ -192,18 +192,31 @@ TEST_F(WritableDatabaseTest, OtherWritersAndReadOnlyFilesAreRefusedBeforeAnyChan
   auto t = (*reader)->FindTable("People");
   EXPECT_EQ((*reader)->UpdateRow(*t, RowId{1, 0}, {}).code(), Status::Code::kReadOnly);
 
-  // Access 2007+ files are refused for writing (for now) with a reason, the
-  // file untouched and no lock file left beside it.
+  // In Access 2007+ files, a column a calculated column is computed from is
+  // refused with the calculated column's name, the file untouched and no
+  // lock file left beside it; so is the calculated column itself.
   if (!testing::HaveCorpus()) return;
-  const std::string accdb = dir_ + "/t.accdb";
-  const auto image = testing::ReadCorpusFile("jackcess/V2010/testV2010.accdb");
+  const std::string accdb = dir_ + "/calc.accdb";
+  const auto image = testing::ReadCorpusFile("jackcess/V2010/calcFieldTestV2010.accdb");
   ASSERT_TRUE(WriteFile(accdb, image));
-  auto ace = OpenDatabaseForUpdate(accdb);
-  ASSERT_FALSE(ace.ok());
-  EXPECT_TRUE(ace.status().IsNotSupported()) << ace.status().ToString();
-  EXPECT_NE(ace.status().message().find(".accdb) open read-only"), std::string::npos);
+  {
+    auto ace = OpenDatabaseForUpdate(accdb);
+    ASSERT_TRUE(ace.ok()) << ace.status().ToString();
+    auto calc = (*ace)->FindTable("Table1");
+    ASSERT_TRUE(calc.ok());
+    auto scan = (*ace)->Scan(*calc);
+    ASSERT_TRUE(scan.ok());
+    ASSERT_TRUE(*(*scan)->Next());
+    const RowId first = (*scan)->id();
+    for (const auto& [column, name] :
+         std::vector<std::pair<size_t, std::string>>{{1, "'LastFirst'"}, {3, "'LastFirst'"}}) {
+      Status s = (*ace)->UpdateRow(*calc, first, {{column, Value(std::string("Zed"))}});
+      EXPECT_EQ(s.code(), Status::Code::kInvalidArgument) << s.ToString();
+      EXPECT_NE(s.message().find(name), std::string::npos) << s.ToString();
+    }
+  }
   EXPECT_EQ(ReadFileBytes(accdb), image);
-  EXPECT_FALSE(std::filesystem::exists(dir_ + "/t.laccdb"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/calc.laccdb"));
 }
 
 TEST_F(WritableDatabaseTest, GrowingRowsMoveKeepTheirPlaceAndShrinkBack) {
