@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "jet/crypto/office_cipher.h"
+
 namespace jet::testing {
 
 std::unique_ptr<WritableImage> WritableImage::Load(std::vector<uint8_t> bytes, std::string name,
@@ -20,6 +22,9 @@ std::unique_ptr<WritableImage> WritableImage::Load(std::vector<uint8_t> bytes, s
   img->source = std::make_unique<SharedImageSource>(img->bytes, name);
   img->store = std::make_unique<PageStore>(img->source.get(), *img->header.format,
                                            img->header.database_key);
+  auto cipher = UnlockPages(*img->source, img->header, password);
+  if (!cipher.ok()) return nullptr;
+  img->store->SetCipher(std::move(cipher).value());
   img->sink = std::make_unique<ImageSink>(img->bytes, img->header.format->page_size);
   img->session = std::make_unique<UpdateSession>(img->store.get(), img->header, img->sink.get());
   return img;
