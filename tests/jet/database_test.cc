@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "jet/calculated_types.h"
 #include "jet/catalog.h"
 #include "jet/header.h"
 #include "jet/rc4.h"
@@ -367,6 +368,54 @@ TEST(DatabaseTest, ReadRowMatchesTheScan) {
   }
   EXPECT_GT(n, 0u);
   EXPECT_EQ((*db)->UpdateRow(*def, RowId{}, {}).code(), Status::Code::kReadOnly);
+}
+
+// What an expression may read decides which columns can be changed: a miss
+// would leave a stored calculated value stale, so doubt counts as a read.
+TEST(CalculatedColumns, ExpressionsReadBracketedAndBareNamesOutsideStrings) {
+  const struct {
+    const char* expression;
+    const char* column;
+    bool reads;
+  } cases[] = {
+      {"[LastName] & \", \" & [FirstName]", "firstname", true},
+      {"[LastName] & \", \" & [FirstName]", "First", false},
+      {"Len(LastName)+1", "LastName", true},
+      {"Len(LastName)+1", "Len", true},  // a function's name counts: harmless doubt
+      {"[Salary]/12", "Sal", false},
+      {"\"City: \" & [Town]", "City", false},  // inside a string literal
+      {"\"say \"\"City\"\"\" & [Town]", "City", false},
+      {"[Full Name] & \"x\"", "Full Name", true},
+      {"[Town] & \"unterminated", "Other", true},  // cannot be taken apart
+      {"[Town & 1", "Other", true},
+      {"Größe*2", "größe", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExpressionMayRead(c.expression, c.column), c.reads) << c.expression << " / "
+                                                                   << c.column;
+  }
+}
+
+// The calculated columns of a real file carry their expressions.
+TEST(CalculatedColumns, ExpressionsAreReadFromTheColumnProperties) {
+  if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus";
+  auto db = testing::OpenImage(testing::ReadCorpusFile("jackcess/V2010/calcFieldTestV2010.accdb"),
+                               "calc.accdb");
+  ASSERT_TRUE(db.ok()) << db.status().ToString();
+  auto table = (*db)->FindTable("Table1");
+  ASSERT_TRUE(table.ok());
+  int calculated = 0;
+  for (const ColumnDef& c : table->columns) {
+    if (!c.calculated) continue;
+    ++calculated;
+    ASSERT_TRUE(c.expression.has_value()) << c.name;
+    if (c.name == "LastFirst") {
+      EXPECT_EQ(*c.expression, "[LastName] & \", \" & [FirstName]");
+    }
+  }
+  EXPECT_GE(calculated, 10);
+  EXPECT_TRUE(CheckCalculatedInputs(*table, {4}, "t").ok());  // City
+  EXPECT_FALSE(CheckCalculatedInputs(*table, {1}, "t").ok());  // FirstName
 }
 
 }  // namespace

@@ -12,9 +12,10 @@
 namespace jet::keys {
 namespace {
 
-Bytes Key(ColumnType type, Value v, bool asc = true, uint8_t scale = 0) {
-  auto key = EncodeIndexKey({KeyPart{type, std::move(v), asc, scale}}, GeneralLegacyOrder(),
-                            JetVersion::kJet4);
+Bytes Key(ColumnType type, Value v, bool asc = true, uint8_t scale = 0,
+          JetVersion version = JetVersion::kJet4) {
+  auto key =
+      EncodeIndexKey({KeyPart{type, std::move(v), asc, scale}}, GeneralLegacyOrder(), version);
   EXPECT_TRUE(key.ok()) << key.status().ToString();
   return key.ok() ? *key : Bytes{};
 }
@@ -46,13 +47,15 @@ TEST(IndexKey, YesSortsBeforeNoAndNullIsNo) {
 
 // Keys of increasing values must increase (ascending) or decrease (descending).
 template <typename T, typename Make>
-void ExpectOrdered(ColumnType type, std::vector<T> values, Make make, bool check_desc = true) {
+void ExpectOrdered(ColumnType type, std::vector<T> values, Make make, bool check_desc = true,
+                   JetVersion version = JetVersion::kJet4) {
   std::sort(values.begin(), values.end());
   for (bool asc : {true, false}) {
     if (!asc && !check_desc) continue;
     for (size_t i = 1; i < values.size(); ++i) {
       if (make(values[i - 1]) == make(values[i])) continue;  // equal after narrowing
-      Bytes a = Key(type, make(values[i - 1]), asc), b = Key(type, make(values[i]), asc);
+      Bytes a = Key(type, make(values[i - 1]), asc, 0, version);
+      Bytes b = Key(type, make(values[i]), asc, 0, version);
       if (asc) {
         EXPECT_LT(a, b) << "type " << int(type) << " " << values[i - 1] << " vs " << values[i];
       } else {
@@ -114,6 +117,24 @@ TEST(IndexKey, NumericDescendingKeepsNegativesFirst) {
   Bytes big = Key(ColumnType::kNumeric, Dec(70, 0), false);
   EXPECT_LT(neg, pos);
   EXPECT_LT(big, pos);
+}
+
+// Access 2007 and later: decimals in value order both ways (sign byte FF
+// inverted with the rest), big integers and complex-column keys as integers.
+TEST(IndexKey, AceKeysFollowValueOrderBothWays) {
+  const std::vector<int64_t> values = {std::numeric_limits<int64_t>::min() + 1, -900, -5, 0, 7,
+                                       12000, std::numeric_limits<int64_t>::max()};
+  ExpectOrdered(ColumnType::kNumeric, values, [](int64_t v) { return Value(Dec(v, 0)); }, true,
+                JetVersion::kAce);
+  ExpectOrdered(ColumnType::kBigInt, values, [](int64_t v) { return Value(v); }, true,
+                JetVersion::kAce);
+  EXPECT_EQ(Key(ColumnType::kNumeric, Dec(1, 0), true, 0, JetVersion::kAce),
+            Key(ColumnType::kNumeric, Dec(1, 0), true, 0, JetVersion::kJet4));
+  Bytes minus_one = Key(ColumnType::kNumeric, Dec(-1, 0), true, 0, JetVersion::kAce);
+  EXPECT_EQ(minus_one[1], 0x00);
+  EXPECT_EQ(minus_one[17], 0xFE);
+  EXPECT_EQ(Key(ColumnType::kComplex, int32_t{3}, true, 0, JetVersion::kAce),
+            Key(ColumnType::kLong, int32_t{3}));
 }
 
 TEST(IndexKey, BinaryGoesInNineByteSegments) {
