@@ -1,6 +1,7 @@
 #include "jet/keys/index_key.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -102,6 +103,23 @@ Status AppendNumeric(const Decimal& d, uint8_t column_scale, bool ascending, boo
   if (negative == ascending) Invert(b, sizeof b);
   if (legacy) b[0] = negative ? 0x00 : 0xFF;
   out->insert(out->end(), b, b + sizeof b);
+  return Status::Ok();
+}
+
+// Date/Time Extended: the 42 bytes the row stores, laid out as binary. They
+// are ASCII digits, days and seconds wide enough to compare as text:
+// "DDDDDDDDDDDDDDDDDDD:SSSSSSSSSSSSFFFFFFF:7\0" (7: the precision Access
+// writes).
+Status AppendExtendedDate(int64_t ticks, bool ascending, Bytes* out) {
+  constexpr int64_t kTicksPerDay = 86400LL * 10'000'000;
+  if (ticks < 0) return Status::InvalidArgument("Date/Time Extended value before year 1");
+  const int64_t days = ticks / kTicksPerDay;
+  const int64_t in_day = ticks % kTicksPerDay;
+  char text[43];
+  std::snprintf(text, sizeof text, "%019lld:%012lld%07lld:7", static_cast<long long>(days),
+                static_cast<long long>(in_day / 10'000'000),
+                static_cast<long long>(in_day % 10'000'000));
+  AppendBinary(reinterpret_cast<const uint8_t*>(text), 42, ascending, out);  // with its NUL
   return Status::Ok();
 }
 
@@ -209,6 +227,13 @@ Status AppendPart(const KeyPart& part, const SortOrder& order, JetVersion versio
         uint8_t b[16] = {f[3], f[2], f[1], f[0], f[5], f[4], f[7], f[6]};
         std::memcpy(b + 8, f.data() + 8, 8);
         AppendBinary(b, sizeof b, asc, out);
+      } else {
+        status = WrongValue(part);
+      }
+      break;
+    case ColumnType::kExtendedDateTime:
+      if (auto v = As<ExtendedDateTime>(part.value)) {
+        status = AppendExtendedDate(v->ticks, asc, out);
       } else {
         status = WrongValue(part);
       }
