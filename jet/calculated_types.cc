@@ -27,8 +27,7 @@ struct CalculatedProperties {
 // the property names, the others hold one object's properties each: a u32
 // header length, the object's name, then (u16 length, u8 flags, u8 type,
 // u16 name index, u16 value length, value) per property.
-std::map<std::string, CalculatedProperties> ReadProperties(ByteView blob,
-                                                          const TextDecoder& text) {
+std::map<std::string, CalculatedProperties> ReadProperties(ByteView blob, const TextDecoder& text) {
   std::map<std::string, CalculatedProperties> out;
   if (blob.size < 4 || blob.U32(0) != 0x0032524D) return out;  // "MR2\0"
   std::vector<std::string> names;
@@ -112,7 +111,8 @@ Status ApplyResultTypes(PageStore& store, const TextDecoder& text, TableDef* tab
 bool ExpressionMayRead(std::string_view expression, std::string_view name) {
   const std::string wanted = text::FoldCase(std::string(name));
   auto word_char = [](unsigned char c) {
-    return c == '_' || c >= 0x80 || (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    return c == '_' || c >= 0x80 || (c >= '0' && c <= '9') ||
+           ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
   };
   size_t i = 0;
   while (i < expression.size()) {
@@ -138,7 +138,12 @@ bool ExpressionMayRead(std::string_view expression, std::string_view name) {
     } else if (word_char(static_cast<unsigned char>(c))) {
       size_t j = i;
       while (j < expression.size() && word_char(static_cast<unsigned char>(expression[j]))) ++j;
-      if (text::FoldCase(std::string(expression.substr(i, j - i))) == wanted) return true;
+      // Any name inside a bare word counts: letters of other scripts and
+      // their punctuation all join one word here.
+      if (text::FoldCase(std::string(expression.substr(i, j - i))).find(wanted) !=
+          std::string::npos) {
+        return true;
+      }
       i = j;
     } else {
       ++i;
@@ -159,9 +164,10 @@ Status CheckCalculatedInputs(const TableDef& table, const std::vector<size_t>& c
     for (const ColumnDef& calc : table.columns) {
       if (!calc.calculated) continue;
       if (!calc.expression) {
-        return Status::InvalidArgument(
-            where + ": column '" + target.name + "' cannot be changed: the expression of "
-            "calculated column '" + calc.name + "' cannot be read, so it may depend on any column");
+        const std::string why = "the expression of calculated column '" + calc.name +
+                                "' cannot be read, so it may depend on any column";
+        return Status::InvalidArgument(where + ": column '" + target.name +
+                                       "' cannot be changed: " + why);
       }
       if (ExpressionMayRead(*calc.expression, target.name)) {
         return Status::InvalidArgument(where + ": column '" + target.name +

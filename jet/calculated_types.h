@@ -31,8 +31,8 @@ Status CheckCalculatedInputs(const TableDef& table, const std::vector<size_t>& c
                              const std::string& where);
 
 // Whether `expression` (an Access expression) may read the column `name`:
-// true when the name appears as a bracketed or bare name outside string
-// literals, and whenever the expression cannot be taken apart.
+// true when the name appears as a bracketed name or inside a bare word
+// outside string literals, and whenever the expression cannot be taken apart.
 bool ExpressionMayRead(std::string_view expression, std::string_view name);
 
 }  // namespace jet

@@ -69,6 +69,9 @@ class DatabaseImpl : public Database {
       auto def = ReadTableDef(store_, text_, e.definition_page);
       if (!def.ok()) return def.status().WithContext("table '" + e.name + "'");
       def->name = e.name;
+      // Tables the catalog hides (the items of attachment and multi-value
+      // fields among them) are Access's own: readable, never changed.
+      def->system = def->system || e.system;
       Status types = ApplyResultTypes(store_, text_, &*def);
       if (!types.ok()) return types.WithContext("table '" + e.name + "'");
       return def;

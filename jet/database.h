@@ -87,7 +87,7 @@ struct TableDef {
   std::vector<ColumnDef> columns;  // in the order a "Select *" lists them
   std::vector<IndexDef> indexes;
   uint32_t row_count = 0;         // as recorded in the definition
-  bool system = false;            // the definition's own system-table mark
+  bool system = false;            // its definition says so, or the catalog hides it
   uint16_t max_columns = 0;       // columns a row may hold, deleted ones included
   uint16_t var_column_count = 0;  // variable-length columns
   // Row pointers (page << 8 | slot) to the usage maps of owned pages and of

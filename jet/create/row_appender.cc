@@ -97,10 +97,10 @@ Status RowAppender::AppendRows(TableDef* table, const std::vector<Row>& rows, bo
   // in hidden tables (attachments, multi-value fields).
   for (const ColumnDef& c : def.columns) {
     if (c.calculated || c.type == ColumnType::kComplex) {
-      return Status::NotSupported(store_->file() + ": table '" + def.name + "': column '" +
-                                  c.name + "' is " +
-                                  (c.calculated ? "calculated" : "an attachment or multi-value field") +
-                                  "; rows cannot be added to this table");
+      return Status::NotSupported(
+          store_->file() + ": table '" + def.name + "': column '" + c.name + "' is " +
+          (c.calculated ? "calculated" : "an attachment or multi-value field") +
+          "; rows cannot be added to this table");
     }
   }
   JET_ASSIGN_OR_RETURN(ByteView head, editor_.Read(def.definition_page));

@@ -282,9 +282,9 @@ Result<std::optional<Bytes>> IndexWriter::KeyFor(const TableDef& table, const In
     parts.push_back(std::move(part));
   }
   if (index.ignore_nulls && all_null) return std::optional<Bytes>();
-  const keys::JetVersion version = editor_->format().version == 3 ? keys::JetVersion::kJet3
-                                   : editor_->format().ace_version != 0 ? keys::JetVersion::kAce
-                                                                        : keys::JetVersion::kJet4;
+  keys::JetVersion version = keys::JetVersion::kJet4;
+  if (editor_->format().version == 3) version = keys::JetVersion::kJet3;
+  if (editor_->format().ace_version != 0) version = keys::JetVersion::kAce;
   auto key = keys::EncodeIndexKey(parts, order, version);
   if (!key.ok()) {
     return key.status().WithContext(IndexWhere(editor_->store(), table, index) +

@@ -1,6 +1,5 @@
 #include "jet/update/update_session.h"
 
-
 namespace jet {
 
 UpdateSession::UpdateSession(PageStore* store, const Header& header, PageSink* sink)

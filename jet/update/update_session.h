@@ -3,8 +3,8 @@
 //
 // Each UpdateRow collects its page changes in a PageEditor; only when the
 // whole update succeeded are the pages encoded (RC4 for encoded databases)
-// and handed to the sink (encoded as the file keeps its pages), and the page cache refreshed. A failed update hands
-// over nothing. The sink decides what is atomic: the journaled file groups
+// and handed to the sink (encoded as the file keeps its pages), and the page cache refreshed. A
+// failed update hands over nothing. The sink decides what is atomic: the journaled file groups
 // every page between two commits.
 #pragma once
 

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <set>
+#include <sstream>
 
 #include "cli/commands.h"
 #include "jet/write/journal_format.h"
@@ -594,7 +594,7 @@ TEST(OracleFile, ReplaceOnEveryKindOfIndexThenRepair) {
       const std::string replace = *r.replace ? r.replace : codes[0];
       SCOPED_TRACE(std::string(r.field) + ": " + find);
       const std::string before = Bytes(path);
-      std::vector<std::string> argv = {"replace", path,     "--table", "People",  "--field",
+      std::vector<std::string> argv = {"replace", path,     "--table", "People",    "--field",
                                        r.field,   "--find", find,      "--replace", replace};
       if (r.whole_field) argv.push_back("--whole-field");
       Outcome o = Call(argv);
@@ -627,9 +627,8 @@ TEST(OracleFile, ReplaceOnEveryKindOfIndexThenRepair) {
 // Names the replace statement carries as they are (the window's rules):
 // letters, digits and underscores.
 bool Plain(const std::string& name) {
-  return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
-    return std::isalnum(c) || c == '_';
-  });
+  return !name.empty() && std::all_of(name.begin(), name.end(),
+                                      [](unsigned char c) { return std::isalnum(c) || c == '_'; });
 }
 
 TEST(ReplaceCorpusTest, IndexedTextFieldsOfEveryAccdb) {
@@ -673,8 +672,8 @@ TEST(ReplaceCorpusTest, IndexedTextFieldsOfEveryAccdb) {
         }
         if (cells.size() < 3 || cells[0] != "index") continue;
         for (const auto& [column, chars] : text_sizes) {
-          if (cells[2].rfind(column + " ", 0) == 0 || cells[2].find(", " + column + " ") !=
-                                                          std::string::npos) {
+          if (cells[2].rfind(column + " ", 0) == 0 ||
+              cells[2].find(", " + column + " ") != std::string::npos) {
             field = column;
             size = chars;
             break;
@@ -683,8 +682,8 @@ TEST(ReplaceCorpusTest, IndexedTextFieldsOfEveryAccdb) {
       }
       if (field.empty()) continue;
       SCOPED_TRACE(table + "." + field);
-      const std::vector<std::string> base = {"replace",  copy,  "--password", "password",
-                                             "--table",  table, "--field",    field};
+      const std::vector<std::string> base = {"replace", copy,  "--password", "password",
+                                             "--table", table, "--field",    field};
       auto run = [&](std::vector<std::string> extra) {
         std::vector<std::string> argv = base;
         argv.insert(argv.end(), extra.begin(), extra.end());

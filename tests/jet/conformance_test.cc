@@ -466,9 +466,9 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
       std::vector<Reader> readers;
       const std::string file = Quote(copy.string()) + " " + Quote(t.name);
       if (encrypted) {
-        readers.push_back(
-            {"mdb-reader", tarnquill::testing::MdbReaderDump(copy.string(), t.name, "password"),
-             false});
+        readers.push_back({"mdb-reader",
+                           tarnquill::testing::MdbReaderDump(copy.string(), t.name, "password"),
+                           false});
       } else {
         readers.push_back({"mdb-export",
                            RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' "

@@ -389,10 +389,11 @@ TEST(CalculatedColumns, ExpressionsReadBracketedAndBareNamesOutsideStrings) {
       {"[Town] & \"unterminated", "Other", true},  // cannot be taken apart
       {"[Town & 1", "Other", true},
       {"Größe*2", "größe", true},
+      {"名前：住所", "住所", true},  // one bare word to us
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ExpressionMayRead(c.expression, c.column), c.reads) << c.expression << " / "
-                                                                   << c.column;
+    EXPECT_EQ(ExpressionMayRead(c.expression, c.column), c.reads)
+        << c.expression << " / " << c.column;
   }
 }
 
@@ -414,7 +415,7 @@ TEST(CalculatedColumns, ExpressionsAreReadFromTheColumnProperties) {
     }
   }
   EXPECT_GE(calculated, 10);
-  EXPECT_TRUE(CheckCalculatedInputs(*table, {4}, "t").ok());  // City
+  EXPECT_TRUE(CheckCalculatedInputs(*table, {4}, "t").ok());   // City
   EXPECT_FALSE(CheckCalculatedInputs(*table, {1}, "t").ok());  // FirstName
 }
 

@@ -210,8 +210,7 @@ TEST(Import, AccdbTakesRowsIntoExistingPlainTablesOnly) {
   } cases[] = {
       {"jackcess/V2010/testV2010.accdb", "Table1",
        "A,B,C,D,E,F,G,H,I\n\"new\",\"row\",1,2,3,4.5,2020-01-01 00:00:00,1,1\n", false, ""},
-      {"mdb-reader/encryption_office-agile-4.4.accdb", "Table1", "Data\n\"imported\"\n", false,
-       ""},
+      {"mdb-reader/encryption_office-agile-4.4.accdb", "Table1", "Data\n\"imported\"\n", false, ""},
       {"jackcess/V2010/testV2010.accdb", "Fresh", "A\n\"x\"\n", true, "creating tables"},
       {"jackcess/V2010/calcFieldTestV2010.accdb", "Table1", "FirstName\n\"x\"\n", false,
        "calculated"},
@@ -228,8 +227,8 @@ TEST(Import, AccdbTakesRowsIntoExistingPlainTablesOnly) {
                                  std::filesystem::perm_options::add);
     Spit(dir.File("rows.csv"), c.csv);
     const std::string before = Slurp(copy);
-    std::vector<std::string> argv = {"import", "--password", "password", copy, c.table,
-                                     dir.File("rows.csv")};
+    std::vector<std::string> argv = {"import", "--password", "password",
+                                     copy,     c.table,      dir.File("rows.csv")};
     if (c.create) argv.push_back("--create");
     std::string err;
     const int rc = Cli(argv, nullptr, &err);

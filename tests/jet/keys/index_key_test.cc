@@ -122,12 +122,14 @@ TEST(IndexKey, NumericDescendingKeepsNegativesFirst) {
 // Access 2007 and later: decimals in value order both ways (sign byte FF
 // inverted with the rest), big integers and complex-column keys as integers.
 TEST(IndexKey, AceKeysFollowValueOrderBothWays) {
-  const std::vector<int64_t> values = {std::numeric_limits<int64_t>::min() + 1, -900, -5, 0, 7,
-                                       12000, std::numeric_limits<int64_t>::max()};
-  ExpectOrdered(ColumnType::kNumeric, values, [](int64_t v) { return Value(Dec(v, 0)); }, true,
-                JetVersion::kAce);
-  ExpectOrdered(ColumnType::kBigInt, values, [](int64_t v) { return Value(v); }, true,
-                JetVersion::kAce);
+  const std::vector<int64_t> values = {
+      std::numeric_limits<int64_t>::min() + 1, -900, -5, 0, 7, 12000,
+      std::numeric_limits<int64_t>::max()};
+  ExpectOrdered(
+      ColumnType::kNumeric, values, [](int64_t v) { return Value(Dec(v, 0)); }, true,
+      JetVersion::kAce);
+  ExpectOrdered(
+      ColumnType::kBigInt, values, [](int64_t v) { return Value(v); }, true, JetVersion::kAce);
   EXPECT_EQ(Key(ColumnType::kNumeric, Dec(1, 0), true, 0, JetVersion::kAce),
             Key(ColumnType::kNumeric, Dec(1, 0), true, 0, JetVersion::kJet4));
   Bytes minus_one = Key(ColumnType::kNumeric, Dec(-1, 0), true, 0, JetVersion::kAce);

@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "fixture.h"
-#include "jet/update/integrity_check.h"
-#include "jet/update/writable_database.h"
 #include "jet/io/fault_injection.h"
 #include "jet/io/memory_file_system.h"
+#include "jet/update/integrity_check.h"
+#include "jet/update/writable_database.h"
 #include "tests/jet/corpus.h"
 #include "tests/support/external_readers.h"
 #include "update_test_util.h"

@@ -1,9 +1,9 @@
 #include "update_test_util.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
-
-#include <gtest/gtest.h>
 
 #include "jet/crypto/office_cipher.h"
 

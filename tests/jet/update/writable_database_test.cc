@@ -217,6 +217,24 @@ TEST_F(WritableDatabaseTest, OtherWritersAndReadOnlyFilesAreRefusedBeforeAnyChan
   }
   EXPECT_EQ(ReadFileBytes(accdb), image);
   EXPECT_FALSE(std::filesystem::exists(dir_ + "/calc.laccdb"));
+
+  // The hidden table holding a multi-value field's items is not changed
+  // either: it belongs to the field, which is never written.
+  const std::string complex = dir_ + "/complex.accdb";
+  const auto items = testing::ReadCorpusFile("jackcess/V2010/complexDataTestV2010.accdb");
+  ASSERT_TRUE(WriteFile(complex, items));
+  {
+    auto ace = OpenDatabaseForUpdate(complex);
+    ASSERT_TRUE(ace.ok()) << ace.status().ToString();
+    auto flat = (*ace)->FindTable("f_FCC66D28D650455480D923D1BD446BA6_multi-value-data");
+    ASSERT_TRUE(flat.ok()) << flat.status().ToString();
+    auto scan = (*ace)->Scan(*flat);
+    ASSERT_TRUE(scan.ok());
+    ASSERT_TRUE(*(*scan)->Next());
+    Status s = (*ace)->UpdateRow(*flat, (*scan)->id(), {{2, Value(std::string("Zed"))}});
+    EXPECT_TRUE(s.IsNotSupported()) << s.ToString();
+  }
+  EXPECT_EQ(ReadFileBytes(complex), items);
 }
 
 TEST_F(WritableDatabaseTest, GrowingRowsMoveKeepTheirPlaceAndShrinkBack) {
