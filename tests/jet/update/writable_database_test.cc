@@ -497,7 +497,9 @@ TEST_F(WritableDatabaseTest, AnyOpenRollsBackAnInterruptedWrite) {
   recovered = RecoverDatabase(crashed);
   ASSERT_TRUE(recovered.ok());
   EXPECT_FALSE(*recovered) << "nothing left to roll back";
-  if (tarnquill::testing::HaveOracle()) EXPECT_TRUE(tarnquill::testing::OracleCheck(crashed));
+  if (tarnquill::testing::HaveOracle()) {
+    EXPECT_TRUE(tarnquill::testing::OracleCheck(crashed));
+  }
 }
 
 }  // namespace
