@@ -306,7 +306,14 @@ class JetRowset : public Rowset {
     if (!values.ok()) throw ProviderError(values.status().message());
     std::vector<Variant> out;
     out.reserve(values->size());
-    for (const jet::Value& v : *values) out.push_back(ToVariant(v));
+    for (jet::Value& v : *values) {
+      // Text moves over rather than being copied.
+      if (auto* s = std::get_if<std::string>(&v)) {
+        out.emplace_back(std::move(*s));
+      } else {
+        out.push_back(ToVariant(v));
+      }
+    }
     return out;
   }
 
