@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -428,7 +429,9 @@ struct ShareRows {
         }
         if (each_row) each_row();
       }
-    } catch (const ProviderError& e) {
+    } catch (const std::exception& e) {
+      // Nothing may leave a reader's thread: the failure is told as the
+      // scan's, when its turn comes.
       failed = true;
       failed_run = cursor.run();  // the run of the row or page that failed
       failure = e.what();
