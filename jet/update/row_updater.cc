@@ -219,8 +219,10 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   for (size_t column : long_columns) {
     if (encoded[column].bytes.size() > kMaxInlineLongValue) out_of_row.insert(column);
   }
+  // Without long values the old row's pieces are changed in place: they are
+  // built into a row only once.
   auto build = [&](bool placeholder) {
-    RawRow r = raw;
+    RawRow r = long_columns.empty() ? std::move(raw) : raw;
     for (auto& [column, e] : encoded) {
       const ColumnDef& c = table.columns[column];
       if (e.null) {
