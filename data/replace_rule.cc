@@ -11,18 +11,19 @@ class TextRule : public ReplaceRule {
       : find_(std::move(find)),
         replacement_(std::move(replacement)),
         flags_((whole ? 0u : rfReplaceAll) | (match_case ? 0u : rfIgnoreCase)),
-        whole_(whole) {}
+        whole_(whole),
+        search_(find_, match_case ? text::CaseMode::kExact : text::CaseMode::kIgnoreCase) {}
 
   bool Apply(std::string_view text, Replacement* out) const override {
     std::vector<TextSpan> matches;
     if (!whole_) {
-      matches = FindMatches(text, find_, flags_);
+      matches = FindMatches(text, search_, flags_);
       if (matches.empty()) return false;
     } else if (text.empty() != find_.empty()) {
       return false;
     } else if (!text.empty()) {
       // The value is one whole occurrence of the text.
-      matches = FindMatches(text, find_, flags_);
+      matches = FindMatches(text, search_, flags_);
       if (matches.empty() || matches[0] != TextSpan{0, text.size()}) return false;
     } else {
       matches.push_back({0, 0});
@@ -41,6 +42,8 @@ class TextRule : public ReplaceRule {
   std::string replacement_;
   TReplaceFlags flags_;
   bool whole_;
+  // The pattern decoded once; its buffers serve one Apply at a time.
+  mutable text::TextSearch search_;
 };
 
 }  // namespace

@@ -9,12 +9,18 @@ namespace data {
 
 std::vector<TextSpan> FindMatches(std::string_view source, std::string_view old_pattern,
                                   TReplaceFlags flags) {
-  std::vector<TextSpan> matches;
-  if (source.empty() || old_pattern.empty()) return matches;
+  if (source.empty() || old_pattern.empty()) return {};
   // The search InStr uses, so that Modify changes exactly what the view's
   // condition selected.
   text::TextSearch search(old_pattern, (flags & rfIgnoreCase) != 0 ? text::CaseMode::kIgnoreCase
                                                                    : text::CaseMode::kExact);
+  return FindMatches(source, search, flags);
+}
+
+std::vector<TextSpan> FindMatches(std::string_view source, text::TextSearch& search,
+                                  TReplaceFlags flags) {
+  std::vector<TextSpan> matches;
+  if (source.empty() || search.pattern_size() == 0) return matches;
   search.SetText(source);
   const std::vector<text::Char>& chars = search.chars();
   const size_t length = search.pattern_size();

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/text_search.h"
+
 namespace data {
 
 enum TReplaceFlag : unsigned {
@@ -28,6 +30,10 @@ struct TextSpan {
 // stretches of `source` it matched, in order (only the first without
 // rfReplaceAll). Empty when nothing matches.
 std::vector<TextSpan> FindMatches(std::string_view source, std::string_view old_pattern,
+                                  TReplaceFlags flags);
+// The same with `search` made for the pattern (ignoring case as `flags`
+// say), for one pattern over many texts.
+std::vector<TextSpan> FindMatches(std::string_view source, text::TextSearch& search,
                                   TReplaceFlags flags);
 
 // A text after some of its stretches were replaced.

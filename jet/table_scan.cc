@@ -201,6 +201,10 @@ Result<bool> TableScan::AppendText(size_t column, std::string* out) {
       if (v.size < 8) break;
       AppendFloating(v.F64(0), 15, out);
       return true;
+    case ColumnType::kDateTime:
+      if (v.size < 8) break;
+      AppendDateTime(v.F64(0), out);
+      return true;
     default:
       break;
   }

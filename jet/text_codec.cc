@@ -69,29 +69,43 @@ class Utf16Writer {
 
   // `units` little-endian code units at `in`. Most text is ASCII, or runs of
   // it between runs of other characters: after an ASCII unit the ones that
-  // follow go eight (or four) at a time, the rest one by one.
+  // follow go eight (or four) at a time. Other characters of the basic plane
+  // are written here; surrogates, and a unit after a waiting high
+  // surrogate, go through Put.
   void PutUnits(const uint8_t* in, size_t units) {
-    char* p = p_;  // a local: stores through p_ itself could alias p_
     size_t i = 0;
+    for (; i < units && pending_ != 0; ++i) Put(Unit(in, i));
+    char* p = p_;  // a local: stores through p_ itself could alias p_
     while (i < units) {
-      const uint32_t u =
-          static_cast<uint32_t>(in[2 * i]) | (static_cast<uint32_t>(in[2 * i + 1]) << 8);
+      const uint32_t u = Unit(in, i);
       ++i;
-      if (pending_ == 0 && u < 0x80) {
+      if (u < 0x80) {
         *p++ = static_cast<char>(u);
         // More ASCII is likely to follow.
         const size_t run = AsciiRun(in + 2 * i, units - i, p);
         p += run;
         i += run;
-      } else if (pending_ == 0 && (u < 0xD800 || u > 0xDFFF)) {
-        p = PutUtf8(u, p);
+      } else if (u < 0x800) {
+        p[0] = static_cast<char>(0xC0 | (u >> 6));
+        p[1] = static_cast<char>(0x80 | (u & 0x3F));
+        p += 2;
+      } else if (u < 0xD800 || u > 0xDFFF) {
+        p[0] = static_cast<char>(0xE0 | (u >> 12));
+        p[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        p[2] = static_cast<char>(0x80 | (u & 0x3F));
+        p += 3;
       } else {
         p_ = p;
         Put(u);
+        for (; i < units && pending_ != 0; ++i) Put(Unit(in, i));
         p = p_;
       }
     }
     p_ = p;
+  }
+
+  static uint32_t Unit(const uint8_t* in, size_t i) {
+    return static_cast<uint32_t>(in[2 * i]) | (static_cast<uint32_t>(in[2 * i + 1]) << 8);
   }
 
   // Copies the ASCII units at the start of `in` (at most `units`) to `p` a

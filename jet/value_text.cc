@@ -170,6 +170,47 @@ std::string FormatFloating(double value, int digits) {
   return out;
 }
 
+void AppendDateTime(double days, std::string* out) {
+  if (!(std::fabs(days) < 3.0e6)) {  // far outside the calendar
+    AppendFloating(days, 15, out);
+    return;
+  }
+  double whole = std::trunc(days);
+  double fraction = std::fabs(days - whole);
+  auto seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
+  auto day = static_cast<int64_t>(whole);
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    day += 1;
+  }
+  int64_t y;
+  unsigned m, d;
+  CivilFromDays(day + kAutomationEpoch, &y, &m, &d);
+  if (y < 0 || y > 9999) {
+    out->append(FormatDateTime(days));
+    return;
+  }
+  // Digits by hand: a table of dates formats one per row.
+  char buf[19];
+  auto put2 = [&buf](int at, unsigned v) {
+    buf[at] = static_cast<char>('0' + v / 10);
+    buf[at + 1] = static_cast<char>('0' + v % 10);
+  };
+  put2(0, static_cast<unsigned>(y / 100));
+  put2(2, static_cast<unsigned>(y % 100));
+  buf[4] = '-';
+  put2(5, m);
+  buf[7] = '-';
+  put2(8, d);
+  buf[10] = ' ';
+  put2(11, static_cast<unsigned>(seconds / 3600));
+  buf[13] = ':';
+  put2(14, static_cast<unsigned>(seconds / 60 % 60));
+  buf[16] = ':';
+  put2(17, static_cast<unsigned>(seconds % 60));
+  out->append(buf, sizeof buf);
+}
+
 std::string FormatDateTime(double days) {
   if (!(std::fabs(days) < 3.0e6)) return FormatFloating(days, 15);  // far outside the calendar
   double whole = std::trunc(days);
@@ -234,7 +275,7 @@ void AppendValue(const Value& value, std::string* out) {
     void operator()(const Decimal& d) const {
       out->append(ScaledDigits(MagnitudeDigits(d.magnitude), d.scale, d.negative));
     }
-    void operator()(const DateTime& t) const { out->append(FormatDateTime(t.days)); }
+    void operator()(const DateTime& t) const { AppendDateTime(t.days, out); }
     void operator()(const std::string& s) const { out->append(s); }
     void operator()(const Bytes& b) const {
       static const char kHex[] = "0123456789abcdef";

@@ -31,6 +31,8 @@ std::string FormatExtendedDateTime(const ExtendedDateTime& value);
 // "YYYY-MM-DD HH:MM:SS" for an automation date (days since 1899-12-30),
 // rounded to the second.
 std::string FormatDateTime(double days);
+// Appends FormatDateTime(days) to `out`.
+void AppendDateTime(double days, std::string* out);
 
 // One CSV field: text, memo and GUID values double-quoted with inner quotes
 // doubled; NULL as an empty field; everything else unquoted.

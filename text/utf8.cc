@@ -35,6 +35,11 @@ size_t DecodeUtf8Char(std::string_view s, size_t i, char32_t* cp) {
 size_t Utf16Length(std::string_view utf8) {
   size_t units = 0;
   for (size_t i = 0; i < utf8.size();) {
+    if (static_cast<uint8_t>(utf8[i]) < 0x80) {  // ASCII needs no decoding
+      ++units;
+      ++i;
+      continue;
+    }
     char32_t cp = 0;
     const size_t len = DecodeUtf8Char(utf8, i, &cp);
     units += len != 0 && cp >= 0x10000 ? 2 : 1;

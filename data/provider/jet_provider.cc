@@ -1,16 +1,21 @@
 #include "data/provider/jet_provider.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <exception>
+#include <functional>
 #include <limits>
 #include <optional>
+#include <thread>
 
 #include "data/provider/ado.h"
 #include "data/provider/instr.h"
 #include "data/provider/registry.h"
 #include "data/provider/sql.h"
 #include "jet/database.h"
+#include "jet/io/byte_source.h"
 #include "jet/jet.h"
 #include "jet/value_text.h"
 #include "text/case_fold.h"
@@ -302,7 +307,14 @@ class JetRowset : public Rowset {
     if (!values.ok()) throw ProviderError(values.status().message());
     std::vector<Variant> out;
     out.reserve(values->size());
-    for (const jet::Value& v : *values) out.push_back(ToVariant(v));
+    for (jet::Value& v : *values) {
+      // Text moves over rather than being copied.
+      if (auto* s = std::get_if<std::string>(&v)) {
+        out.emplace_back(std::move(*s));
+      } else {
+        out.push_back(ToVariant(v));
+      }
+    }
     return out;
   }
 
@@ -321,6 +333,15 @@ class JetRowset : public Rowset {
     }
     jet::Status s = db_->UpdateRow(table_, rows_.at(static_cast<size_t>(row)), jet_changes);
     if (!s.ok()) throw ProviderError(s.message());
+  }
+
+  // Text, as the engine stores it in Unicode, reads back byte for byte;
+  // code-page text and other types may be normalised on the way.
+  bool ReadsBackAsWritten(size_t column, const Variant& value) const override {
+    if (column >= table_.columns.size() || db_->jet_version() < 4) return false;
+    const jet::ColumnDef& c = table_.columns[column];
+    return (c.type == ColumnType::kText || c.type == ColumnType::kMemo) && !c.calculated &&
+           std::holds_alternative<std::string>(value);
   }
 
   // Rows of a file opened for reading still take edits: the file refuses
@@ -342,14 +363,91 @@ class JetRowset : public Rowset {
 
 // Rows read between two reports of a scan's progress.
 constexpr int64_t kScanProgressRows = 1024;
+// Tables with fewer rows recorded are filtered by one thread: a second open
+// of the file costs more than it saves.
+constexpr uint32_t kParallelFilterRows = 50000;
+
+// Which rows a statement's condition selects, one row at a time.
+class RowFilter {
+ public:
+  RowFilter(const SelectStatement& st, const jet::TableDef& table, size_t field)
+      : st_(st), field_(field) {
+    if (!st.where) return;
+    matcher_.emplace(st.where->start, st.where->text);
+    text_field_ = table.columns[field].type == jet::ColumnType::kText ||
+                  table.columns[field].type == jet::ColumnType::kMemo;
+  }
+
+  // Whether the cursor's current row is selected; throws ProviderError.
+  bool Selects(jet::TableCursor& cursor) {
+    if (!st_.where) return true;
+    if (text_field_) {
+      // Only the condition's column is decoded here, into one buffer for
+      // every row. NULL is never selected.
+      text_.clear();
+      auto present = cursor.AppendText(field_, &text_);
+      if (!present.ok()) throw ProviderError(present.status().message());
+      return *present && matcher_->Matches(text_);
+    }
+    auto value = cursor.Get(field_);
+    if (!value.ok()) throw ProviderError(value.status().message());
+    return InStrSelects(*st_.where, ToVariant(*value));
+  }
+
+ private:
+  const SelectStatement& st_;
+  size_t field_;
+  bool text_field_ = false;
+  std::optional<InStrMatcher> matcher_;
+  std::string text_;
+};
+
+// The rows one reader selected from its share of a table's runs of pages,
+// and how its scan ended.
+struct ShareRows {
+  std::vector<jet::RowId> rows;
+  std::vector<std::pair<uint64_t, size_t>> runs;  // run, index of its first row
+  std::atomic<int64_t> scanned{0};
+  bool failed = false;
+  uint64_t failed_run = 0;  // the run being read when the scan failed
+  std::string failure;
+
+  // Scans to the end, a failure, or until `stop` is set; `each_row` (when
+  // set) is called after every row.
+  void Scan(jet::TableCursor& cursor, RowFilter& filter, const std::atomic<bool>& stop,
+            const std::function<void()>& each_row) {
+    try {
+      while (!stop.load(std::memory_order_relaxed)) {
+        auto more = cursor.Next();
+        if (!more.ok()) throw ProviderError(more.status().message());
+        if (!*more) return;
+        scanned.fetch_add(1, std::memory_order_relaxed);
+        const uint64_t run = cursor.run();
+        if (filter.Selects(cursor)) {
+          if (runs.empty() || runs.back().first != run) runs.emplace_back(run, rows.size());
+          rows.push_back(cursor.id());
+        }
+        if (each_row) each_row();
+      }
+    } catch (const std::exception& e) {
+      // Nothing may leave a reader's thread: the failure is told as the
+      // scan's, when its turn comes.
+      failed = true;
+      failed_run = cursor.run();  // the run of the row or page that failed
+      failure = e.what();
+    }
+  }
+};
 
 class JetStore : public Store {
  public:
   // `read_only_reason` as for JetRowset: empty for a file open for writing.
-  JetStore(std::shared_ptr<jet::Database> db, std::string read_only_reason)
+  // `password` opens the file again for a second reader.
+  JetStore(std::shared_ptr<jet::Database> db, std::string read_only_reason, std::string password)
       : db_(std::move(db)),
         writable_(read_only_reason.empty()),
-        read_only_reason_(std::move(read_only_reason)) {}
+        read_only_reason_(std::move(read_only_reason)),
+        password_(std::move(password)) {}
 
   std::unique_ptr<Rowset> Execute(const std::string& statement) override {
     return ExecuteWithProgress(statement, nullptr);
@@ -370,40 +468,26 @@ class JetStore : public Store {
       }
       if (field == table->columns.size()) throw ProviderError(kMissingParameter);
     }
-    auto cursor = db_->Scan(*table);
-    if (!cursor.ok()) throw ProviderError(cursor.status().message());
+    RowFilter filter(st, *table, field);
     std::vector<jet::RowId> rows;
-    std::optional<InStrMatcher> matcher;
-    if (st.where) matcher.emplace(st.where->start, st.where->text);
-    const bool text_field = st.where && (table->columns[field].type == jet::ColumnType::kText ||
-                                         table->columns[field].type == jet::ColumnType::kMemo);
-    std::string field_text;
-    // The count in the definition is what Access last recorded: a guide for
-    // the progress shown, never trusted below the rows actually read.
-    const int64_t recorded = table->row_count;
-    int64_t scanned = 0;
-    for (;;) {
-      auto more = (*cursor)->Next();
-      if (!more.ok()) throw ProviderError(more.status().message());
-      if (!*more) break;
-      if (progress && ++scanned % kScanProgressRows == 0) {
-        progress(scanned, std::max(recorded, scanned));
+    if (!st.where || !ScanSideBySide(*table, filter, progress, &rows)) {
+      auto cursor = db_->Scan(*table);
+      if (!cursor.ok()) throw ProviderError(cursor.status().message());
+      // The count in the definition is what Access last recorded: a guide for
+      // the progress shown, never trusted below the rows actually read.
+      const int64_t recorded = table->row_count;
+      int64_t scanned = 0;
+      for (;;) {
+        auto more = (*cursor)->Next();
+        if (!more.ok()) throw ProviderError(more.status().message());
+        if (!*more) break;
+        if (progress && ++scanned % kScanProgressRows == 0) {
+          progress(scanned, std::max(recorded, scanned));
+        }
+        if (filter.Selects(**cursor)) rows.push_back((*cursor)->id());
       }
-      if (st.where && text_field) {
-        // Only the condition's column is decoded here, into one buffer for
-        // every row. NULL is never selected.
-        field_text.clear();
-        auto present = (*cursor)->AppendText(field, &field_text);
-        if (!present.ok()) throw ProviderError(present.status().message());
-        if (!*present || !matcher->Matches(field_text)) continue;
-      } else if (st.where) {
-        auto value = (*cursor)->Get(field);
-        if (!value.ok()) throw ProviderError(value.status().message());
-        if (!InStrSelects(*st.where, ToVariant(*value))) continue;
-      }
-      rows.push_back((*cursor)->id());
+      if (progress) progress(scanned, scanned);
     }
-    if (progress) progress(scanned, scanned);
     return std::make_unique<JetRowset>(db_, std::move(*table), std::move(rows), read_only_reason_);
   }
 
@@ -423,17 +507,110 @@ class JetStore : public Store {
     if (!writable_) return;
     jet::Status s = db_->BeginBatch();
     if (!s.ok()) throw ProviderError(s.message());
+    in_batch_ = true;
   }
   void CommitBatch() override {
     if (!writable_) return;
+    in_batch_ = false;
     jet::Status s = db_->CommitBatch();
     if (!s.ok()) throw ProviderError(s.message());
   }
 
  private:
+  // A filter over a large table runs on two cores: two more opens of the
+  // file read alternate runs of its pages side by side, and their rows are
+  // put together run by run, in storage order, as one scan would list them;
+  // a failure is the one a single scan would meet first. False (nothing
+  // done) where that cannot be: one core, a small table, a batch whose
+  // pages are not all in the file yet, or a file that does not open again.
+  bool ScanSideBySide(const jet::TableDef& table, const RowFilter& filter,
+                      const ScanProgressFn& progress, std::vector<jet::RowId>* rows) {
+    constexpr uint32_t kReaders = 2;
+    if (in_batch_ || table.row_count < kParallelFilterRows ||
+        std::thread::hardware_concurrency() < kReaders) {
+      return false;
+    }
+    struct Reader {
+      std::unique_ptr<jet::Database> db;
+      std::unique_ptr<jet::TableCursor> cursor;
+      std::optional<RowFilter> filter;
+      ShareRows found;
+    };
+    std::vector<std::unique_ptr<Reader>> readers;
+    for (uint32_t i = 0; i < kReaders; ++i) {
+      auto source = jet::FileByteSource::Open(db_->path());
+      if (!source.ok()) return false;
+      jet::OpenOptions options;
+      options.password = password_;
+      auto db = jet::OpenDatabase(std::move(source).value(), options);
+      if (!db.ok()) return false;
+      auto cursor = (*db)->ScanPart(table, i, kReaders);
+      if (!cursor.ok()) return false;
+      auto r = std::make_unique<Reader>();
+      r->db = std::move(db).value();
+      r->cursor = std::move(cursor).value();
+      r->filter.emplace(filter);
+      readers.push_back(std::move(r));
+    }
+    std::atomic<bool> stop{false};
+    std::thread helper(
+        [&r = *readers[1], &stop] { r.found.Scan(*r.cursor, *r.filter, stop, nullptr); });
+    // Stops and waits for the helper however this thread leaves.
+    struct Join {
+      std::thread& thread;
+      std::atomic<bool>& stop;
+      ~Join() {
+        stop = true;
+        if (thread.joinable()) thread.join();
+      }
+    } join{helper, stop};
+    std::function<void()> tell;
+    int64_t told = 0;
+    if (progress) {
+      // Progress is told from this thread only, between its own rows.
+      tell = [&] {
+        const int64_t scanned = readers[0]->found.scanned + readers[1]->found.scanned;
+        if (scanned - told < kScanProgressRows) return;
+        told = scanned;
+        progress(scanned, std::max<int64_t>(table.row_count, scanned));
+      };
+    }
+    std::atomic<bool> never{false};
+    readers[0]->found.Scan(*readers[0]->cursor, *readers[0]->filter, never, tell);
+    // The helper goes on to its end: the answer needs all of its share.
+    helper.join();
+    // Run by run from the share that holds it, until a share failed in that
+    // run or both have given all their runs.
+    std::vector<size_t> next(kReaders, 0);
+    for (uint64_t run = 0;; ++run) {
+      ShareRows& share = readers[run % kReaders]->found;
+      size_t& n = next[run % kReaders];
+      if (n < share.runs.size() && share.runs[n].first == run) {
+        const size_t end = n + 1 < share.runs.size() ? share.runs[n + 1].second : share.rows.size();
+        rows->insert(rows->end(), share.rows.begin() + static_cast<std::ptrdiff_t>(share.runs[n].second),
+                     share.rows.begin() + static_cast<std::ptrdiff_t>(end));
+        ++n;
+      }
+      if (share.failed && share.failed_run == run) throw ProviderError(share.failure);
+      bool more = false;
+      for (uint32_t i = 0; i < kReaders; ++i) {
+        const ShareRows& s = readers[i]->found;
+        more = more || next[i] < s.runs.size() || (s.failed && s.failed_run > run);
+      }
+      if (!more) break;
+    }
+    if (progress) {
+      const int64_t scanned = readers[0]->found.scanned + readers[1]->found.scanned;
+      progress(scanned, scanned);
+    }
+    return true;
+  }
+
   std::shared_ptr<jet::Database> db_;
   bool writable_;
   std::string read_only_reason_;
+  std::string password_;
+  bool in_batch_ = false;
 };
 
 std::string OpenFailure(const jet::Status& s, const std::string& path) {
@@ -475,7 +652,9 @@ class JetProvider : public Provider {
       jet::WriteOptions write;
       write.password = settings.password;
       auto db = jet::OpenDatabaseForUpdate(settings.data_source, write);
-      if (db.ok()) return std::make_unique<JetStore>(std::move(db).value(), std::string());
+      if (db.ok()) {
+        return std::make_unique<JetStore>(std::move(db).value(), std::string(), settings.password);
+      }
       const jet::Status& s = db.status();
       // Another writer (Access, another window of this program) leaves the
       // file readable: show it, and say why Modify is refused.
@@ -487,7 +666,8 @@ class JetProvider : public Provider {
     }
     auto db = jet::OpenDatabaseForReading(settings.data_source, options);
     if (!db.ok()) throw ProviderError(OpenFailure(db.status(), settings.data_source));
-    return std::make_unique<JetStore>(std::move(db).value(), std::move(read_only_reason));
+    return std::make_unique<JetStore>(std::move(db).value(), std::move(read_only_reason),
+                                      settings.password);
   }
 };
 

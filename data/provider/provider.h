@@ -60,6 +60,11 @@ class Rowset {
   // fails. Throws ProviderError (also when the rowset is not updatable, or
   // when the file behind it refuses writes).
   virtual void Write(int64_t row, const RowChanges& changes) = 0;
+  // Whether `value`, once stored in `column` by Write, reads back as the
+  // very same value, so a caller holding the row need not read it again.
+  virtual bool ReadsBackAsWritten(size_t /*column*/, const Variant& /*value*/) const {
+    return false;
+  }
   // Whether the rowset takes changes at all. A rowset over a file that was
   // opened for reading takes them and fails at Write, naming the file.
   virtual bool updatable() const = 0;

@@ -182,9 +182,19 @@ void Recordset::Update() {
   CheckCurrent();
   if (pending_.empty()) return;
   CheckUpdatable();
-  rows_->Write(position_, pending_);
-  pending_.clear();
+  // The row read before the change stays current when every new value reads
+  // back as written: a bulk change then reads each row once, not twice.
+  bool keep = cached_position_ && *cached_position_ == position_;
+  for (const auto& [column, value] : pending_) {
+    keep = keep && column < cached_row_.size() && rows_->ReadsBackAsWritten(column, value);
+  }
   cached_position_.reset();
+  rows_->Write(position_, pending_);
+  if (keep) {
+    for (auto& [column, value] : pending_) cached_row_[column] = std::move(value);
+    cached_position_ = position_;
+  }
+  pending_.clear();
 }
 
 void Recordset::CancelUpdate() {

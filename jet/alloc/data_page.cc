@@ -76,7 +76,7 @@ Result<bool> RebuildDataPageWithSlot(const Format& f, ByteView page, uint32_t pa
   if (needed > f.page_size || page.size < f.page_size) return false;
   // The same layout as WriteDataPageSlots: rows packed from the end of the
   // page in slot order, the rest of the body zeroed, the header kept.
-  out->assign(f.page_size, 0);
+  out->resize(f.page_size);
   uint8_t* p = out->data();
   std::memcpy(p, page.data, f.data_first_slot);
   size_t end = f.page_size;
@@ -90,6 +90,9 @@ Result<bool> RebuildDataPageWithSlot(const Format& f, ByteView page, uint32_t pa
           static_cast<uint16_t>(end | (s == slot ? flags : spans[s].flags)));
   }
   size_t table_end = f.data_first_slot + 2 * spans.size();
+  // Everything between the slot table and the rows is zero (only that
+  // needs clearing in a reused buffer).
+  std::memset(p + table_end, 0, end - table_end);
   Put16(p, 2, static_cast<uint16_t>(end - table_end));
   return true;
 }

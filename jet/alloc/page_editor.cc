@@ -26,6 +26,17 @@ Result<uint8_t*> PageEditor::Edit(uint32_t page) {
   return copy.data();
 }
 
+Status PageEditor::Put(uint32_t page, std::vector<uint8_t>* bytes) {
+  if (page >= page_count_ || bytes->size() != store_->page_size()) {
+    return store_->Corrupt(page, "write of " + std::to_string(bytes->size()) +
+                                     " bytes beyond the end of the file (" +
+                                     std::to_string(page_count_) + " pages) or not one page");
+  }
+  changes_[page].swap(*bytes);
+  held_.erase(page);
+  return Status::Ok();
+}
+
 uint32_t PageEditor::Append() {
   uint32_t page = page_count_++;
   changes_[page].assign(store_->page_size(), 0);
@@ -36,6 +47,13 @@ void PageEditor::Clear() {
   changes_.clear();
   held_.clear();
   page_count_ = store_->page_count();
+}
+
+std::map<uint32_t, std::vector<uint8_t>> PageEditor::TakeChanges() {
+  std::map<uint32_t, std::vector<uint8_t>> taken = std::move(changes_);
+  changes_.clear();
+  held_.clear();
+  return taken;
 }
 
 }  // namespace jet

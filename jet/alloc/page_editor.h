@@ -33,6 +33,12 @@ class PageEditor {
   // beyond the end of the file.
   Result<uint8_t*> Edit(uint32_t page);
 
+  // Makes `bytes` (a whole page) the pending contents of `page`, as Edit()
+  // and a copy would, but by swapping buffers: `bytes` gets an unspecified
+  // buffer back, for reuse. Corruption beyond the end of the file or for a
+  // buffer that is not one page.
+  Status Put(uint32_t page, std::vector<uint8_t>* bytes);
+
   // Appends a zero-filled page at the end of the file and returns its number.
   uint32_t Append();
 
@@ -47,6 +53,10 @@ class PageEditor {
 
   // Drops every pending change (after a failure, or after the owner committed).
   void Clear();
+  // Hands over the pending pages, sparing a copy of each when the owner
+  // keeps them after committing; the editor is left as Clear() leaves it,
+  // except that page_count() still counts the appended pages.
+  std::map<uint32_t, std::vector<uint8_t>> TakeChanges();
 
  private:
   PageStore* store_;

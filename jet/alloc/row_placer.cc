@@ -28,12 +28,28 @@ Result<RowId> RowPlacer::Place(ByteView row, uint16_t flags, uint32_t avoid) {
                                    " bytes is larger than a page can hold (" +
                                    std::to_string(MaxRowSize(f)) + ")");
   }
-  JET_ASSIGN_OR_RETURN(std::vector<uint32_t> candidates, ReadMapPages(*editor_, table_->free_map));
+  PlacementMemory& m = *memory_;
+  if (!m.loaded) {
+    JET_ASSIGN_OR_RETURN(m.candidates, ReadMapPages(*editor_, table_->free_map));
+    m.loaded = true;
+    m.next = 0;
+  }
   uint16_t slot = 0;
-  for (uint32_t page : candidates) {
-    if (page == avoid || page >= editor_->page_count()) continue;
-    JET_ASSIGN_OR_RETURN(bool placed, PlaceOn(page, row, flags, &slot));
+  for (size_t i = m.next; i < m.candidates.size(); ++i) {
+    const uint32_t page = m.candidates[i];
+    if (page == 0 || page == avoid) continue;
+    bool placed = false;
+    // The memory may be older than the map (an update that was dropped, a
+    // page given back): only a page the map lists now is used.
+    if (page < editor_->page_count()) {
+      JET_ASSIGN_OR_RETURN(bool listed, MapHasPage(*editor_, table_->free_map, page));
+      if (listed) {
+        JET_ASSIGN_OR_RETURN(placed, PlaceOn(page, row, flags, &slot));
+      }
+    }
     if (placed) return RowId{page, slot};
+    m.candidates[i] = 0;
+    while (m.next < m.candidates.size() && m.candidates[m.next] == 0) ++m.next;
   }
   JET_ASSIGN_OR_RETURN(uint32_t page, AllocatePage(*editor_));
   JET_ASSIGN_OR_RETURN(uint8_t * p, editor_->Edit(page));
@@ -42,6 +58,7 @@ Result<RowId> RowPlacer::Place(ByteView row, uint16_t flags, uint32_t avoid) {
   JET_RETURN_IF_ERROR(SetMapPage(*editor_, table_->free_map, page, true));
   JET_ASSIGN_OR_RETURN(bool placed, PlaceOn(page, row, flags, &slot));
   if (!placed) return Status::InvalidArgument("row does not fit on an empty page");
+  m.candidates.push_back(page);  // the next rows fill it first
   return RowId{page, slot};
 }
 

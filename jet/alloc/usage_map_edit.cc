@@ -136,8 +136,25 @@ Result<std::vector<uint32_t>> ReadMapPages(PageEditor& editor, uint32_t map, boo
 }
 
 Result<bool> MapHasPage(PageEditor& editor, uint32_t map, uint32_t page) {
-  JET_ASSIGN_OR_RETURN(std::vector<uint32_t> pages, ReadMapPages(editor, map));
-  return std::binary_search(pages.begin(), pages.end(), page);
+  // One bit is read, not the whole map: placing rows asks this per row.
+  JET_ASSIGN_OR_RETURN(MapRow r, FindMapRow(editor, map));
+  JET_ASSIGN_OR_RETURN(ByteView v, editor.Read(r.page));
+  auto bit_set = [](ByteView bits, uint64_t bit) {
+    return bit / 8 < bits.size && (bits.U8(static_cast<size_t>(bit / 8)) >> (bit % 8) & 1) != 0;
+  };
+  if (v.U8(r.start) == kInlineMap) {
+    const uint32_t first = v.U32(r.start + 1);
+    return page >= first &&
+           bit_set(v.Sub(r.start + kInlineHeader, r.size - kInlineHeader), page - first);
+  }
+  const uint64_t per = PagesPerMapPage(editor);
+  const uint64_t index = page / per;
+  if (1 + 4 * index + 4 > r.size) return false;
+  const uint32_t mp = v.U32(r.start + 1 + 4 * static_cast<size_t>(index));
+  if (mp == 0) return false;
+  JET_ASSIGN_OR_RETURN(ByteView mv, editor.Read(mp));
+  if (mv.U8(0) != kPageUsageMap) return editor.store().Corrupt(mp, "expected a usage map page");
+  return bit_set(mv.Sub(kMapPageHeader, mv.size - kMapPageHeader), page % per);
 }
 
 Status SetMapPage(PageEditor& editor, uint32_t map, uint32_t page, bool on) {

@@ -92,8 +92,7 @@ Result<bool> RewriteSlot(PageEditor& editor, uint32_t page, uint16_t slot, ByteV
   JET_ASSIGN_OR_RETURN(bool fits, RebuildDataPageWithSlot(f, v, page, scratch.spans, slot, bytes,
                                                           flags, &scratch.page));
   if (!fits) return false;
-  JET_ASSIGN_OR_RETURN(uint8_t * p, editor.Edit(page));
-  std::memcpy(p, scratch.page.data(), f.page_size);
+  JET_RETURN_IF_ERROR(editor.Put(page, &scratch.page));
   return true;
 }
 
@@ -106,7 +105,8 @@ std::vector<uint8_t> Pointer(RowId to) {
 // Puts the row's new bytes where they belong and keeps the home slot
 // pointing at them.
 Status StoreRow(PageEditor& editor, const TableDef& table, RowId id, const Located& loc,
-                const std::vector<uint8_t>& bytes, const std::string& where, PageScratch& scratch) {
+                const std::vector<uint8_t>& bytes, const std::string& where, PageScratch& scratch,
+                PlacementMemory* placement) {
   const ByteView row{bytes.data(), bytes.size()};
   // Back home when the data fits there, moved or not.
   JET_ASSIGN_OR_RETURN(bool home, RewriteSlot(editor, id.page, id.slot, row, 0, scratch));
@@ -123,7 +123,7 @@ Status StoreRow(PageEditor& editor, const TableDef& table, RowId id, const Locat
         bool there, RewriteSlot(editor, loc.data.page, loc.data.slot, row, kSlotDeleted, scratch));
     if (there) return Status::Ok();
   }
-  RowPlacer placer(&editor, &table);
+  RowPlacer placer(&editor, &table, placement);
   auto placed = placer.Place(row, kSlotDeleted, id.page);
   if (!placed.ok()) return placed.status().WithContext(where);
   const std::vector<uint8_t> pointer = Pointer(*placed);
@@ -223,8 +223,10 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   for (size_t column : long_columns) {
     if (encoded[column].bytes.size() > kMaxInlineLongValue) out_of_row.insert(column);
   }
+  // Without long values the old row's pieces are changed in place: they are
+  // built into a row only once.
   auto build = [&](bool placeholder) {
-    RawRow r = raw;
+    RawRow r = long_columns.empty() ? std::move(raw) : raw;
     for (auto& [column, e] : encoded) {
       const ColumnDef& c = table.columns[column];
       if (e.null) {
@@ -239,9 +241,12 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
     }
     return r;
   };
-  // Push the largest inline values out until the row fits a page.
+  // Push the largest inline values out until the row fits a page. Without
+  // long values the row joined here is the one stored.
+  std::vector<uint8_t> bytes;
   for (;;) {
-    size_t size = JoinRow(f, build(true)).size();
+    bytes = JoinRow(f, build(true));
+    const size_t size = bytes.size();
     if (size <= MaxRowSize(f)) break;
     size_t largest = SIZE_MAX;
     for (size_t column : long_columns) {
@@ -272,8 +277,9 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   }
 
   // 5. The row itself, then its index entries.
-  std::vector<uint8_t> bytes = JoinRow(f, build(false));
-  JET_RETURN_IF_ERROR(StoreRow(*editor_, table, id, loc, bytes, where, scratch));
+  if (!long_columns.empty()) bytes = JoinRow(f, build(false));
+  JET_RETURN_IF_ERROR(StoreRow(*editor_, table, id, loc, bytes, where, scratch,
+                               &placements_[table.definition_page]));
   for (const IndexChange& change : index_changes) {
     JET_RETURN_IF_ERROR(indexes_->Apply(table, change));
   }

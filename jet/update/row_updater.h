@@ -14,12 +14,14 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "jet/alloc/page_editor.h"
+#include "jet/alloc/row_placer.h"
 #include "jet/database.h"
 #include "jet/index/index_writer.h"
 #include "jet/lval/long_value_writer.h"
@@ -63,6 +65,8 @@ class RowUpdater {
   // Every long-value map of the database, read once when first needed
   // (definitions do not change under updates); empty optional: unknown.
   std::optional<std::optional<std::vector<uint32_t>>> long_value_maps_;
+  // Where moved rows of each table (by definition page) may go.
+  std::map<uint32_t, PlacementMemory> placements_;
 };
 
 }  // namespace jet

@@ -50,8 +50,9 @@ Result<std::vector<uint8_t>> TextEncoder::Encode(const std::string& utf8, bool c
     size_t units = 0;
     bool narrow = compress;
     for (size_t i = 0; i < utf8.size();) {
-      char32_t cp = 0;
-      const size_t len = text::DecodeUtf8Char(utf8, i, &cp);
+      char32_t cp = static_cast<uint8_t>(utf8[i]);
+      // ASCII, most of most text, needs no decoding.
+      const size_t len = cp < 0x80 ? 1 : text::DecodeUtf8Char(utf8, i, &cp);
       if (len == 0) return Status::InvalidArgument("the text is not valid UTF-8");
       units += cp >= 0x10000 ? 2 : 1;
       narrow = narrow && cp != 0 && cp < 0x100;
@@ -69,8 +70,8 @@ Result<std::vector<uint8_t>> TextEncoder::Encode(const std::string& utf8, bool c
       out.push_back(static_cast<uint8_t>(u >> 8));
     };
     for (size_t i = 0; i < utf8.size();) {
-      char32_t cp = 0;
-      i += text::DecodeUtf8Char(utf8, i, &cp);
+      char32_t cp = static_cast<uint8_t>(utf8[i]);
+      i += cp < 0x80 ? 1 : text::DecodeUtf8Char(utf8, i, &cp);
       if (narrow) {
         out.push_back(static_cast<uint8_t>(cp));
       } else if (cp >= 0x10000) {

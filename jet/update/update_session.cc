@@ -44,8 +44,7 @@ Status UpdateSession::Flush() {
       return s;
     }
   }
-  for (const auto& [page, decoded] : editor_.changes()) store_->Replace(page, decoded);
-  editor_.Clear();
+  for (auto& [page, decoded] : editor_.TakeChanges()) store_->Replace(page, std::move(decoded));
   return Status::Ok();
 }
 

@@ -89,6 +89,13 @@ TEST(ValueTextTest, DatesRoundToTheSecondAcrossTheEpoch) {
   EXPECT_EQ(FormatDateTime(0.99999999), "1899-12-31 00:00:00");
   EXPECT_EQ(FormatDateTime(1e300), "1" + std::string(300, '0'));  // no calendar there
   EXPECT_EQ(FormatDateTime(NAN), "NaN");
+  // The export's digit-by-digit form agrees with the formatted one
+  // everywhere, years before 0 and beyond 9999 included.
+  for (double days = -3.1e6; days < 3.1e6; days += 1234.567891) {
+    std::string appended = "x";
+    AppendDateTime(days, &appended);
+    ASSERT_EQ(appended, "x" + FormatDateTime(days)) << days;
+  }
 }
 
 TEST(ValueTextTest, CsvQuotesTextAndGuidsOnly) {

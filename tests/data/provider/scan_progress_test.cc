@@ -2,11 +2,14 @@
 // through the connection.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <utility>
 #include <vector>
 
 #include "data/provider/jet_provider.h"
 #include "data/share_dm.h"
+#include "jet/database.h"
+#include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace data {
@@ -43,6 +46,91 @@ TEST(ScanProgressTest, ReportsRowsReadOfTheTableUpToTheLastRow) {
   q.Close();
   q.Open();
   EXPECT_EQ(reports.size(), 3u);
+}
+
+// A filter over a large table is read by two readers side by side: the rows
+// still come in storage order, the progress still climbs to the last row,
+// and on a damaged file the failure is the one a single scan meets first.
+TEST(ScanProgressTest, LargeFiltersReadSideBySideAsOneScan) {
+  tarnquill::testing::TempDir dir;
+  constexpr int kRows = 60000;
+  std::vector<jet::create::Row> rows;
+  for (int i = 0; i < kRows; ++i) {
+    rows.push_back({int32_t{i}, std::string(i % 7 == 0 ? "北京 Building " : "上海 Room ") +
+                                    std::to_string(i)});
+  }
+  auto path = tarnquill::testing::MakeFixtureDatabase(
+      dir.path(), {{Table("T", {tarnquill::testing::Column("N", jet::ColumnType::kLong),
+                                TextColumn("City", 40)}),
+                    rows}});
+  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  if (tarnquill::testing::HaveOracle()) {
+    EXPECT_TRUE(tarnquill::testing::OracleCheck(*path));
+  }
+
+  provider::RegisterJetProvider();
+  std::vector<int64_t> expected;
+  for (int i = 0; i < kRows; i += 7) expected.push_back(i);
+  auto listed = [&](std::vector<std::pair<int64_t, int64_t>>* reports) {
+    TShareDataModule dm;
+    dm.ADOConnection1.SetConnectionString(BuildConnectionString(*path, ""));
+    dm.ADOConnection1.SetScanProgress(
+        [&](int64_t done, int64_t total) { reports->emplace_back(done, total); });
+    TADOQuery& q = dm.ADOQueryTemp;
+    q.SQL().Add("Select * From T Where InStr(City,'building')");
+    q.Open();
+    std::vector<int64_t> n;
+    for (q.First(); !q.Eof(); q.Next()) n.push_back(std::stoll(q.FieldByName("N").TextValue()));
+    return n;
+  };
+  std::vector<std::pair<int64_t, int64_t>> reports;
+  EXPECT_EQ(listed(&reports), expected);
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back(), std::make_pair(int64_t{kRows}, int64_t{kRows}));
+  for (size_t i = 1; i < reports.size(); ++i) EXPECT_LT(reports[i - 1].first, reports[i].first);
+
+  // Damage a page of each reader's share, the second reader's first in
+  // storage order: the first of them named is the one a single scan meets.
+  auto db = jet::Database::Open(*path, {});
+  ASSERT_TRUE(db.ok());
+  auto table = (*db)->FindTable("T");
+  ASSERT_TRUE(table.ok());
+  std::vector<uint32_t> pages;
+  {
+    std::ifstream in(*path, std::ios::binary);
+    std::vector<char> page(4096);
+    for (uint32_t p = 0; in.read(page.data(), page.size()); ++p) {
+      const auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<uint8_t>(page[at + k]);
+        return v;
+      };
+      if (page[0] == 0x01 && u32(4) == table->definition_page) pages.push_back(p);
+    }
+  }
+  ASSERT_GT(pages.size(), 2 * jet::kScanRunPages + 2) << "the table spans too few runs";
+  {
+    std::fstream f(*path, std::ios::binary | std::ios::in | std::ios::out);
+    for (size_t at : {2 * jet::kScanRunPages + 1, jet::kScanRunPages + 1}) {
+      f.seekp(static_cast<std::streamoff>(pages[at]) * 4096 + 0x0C);  // the row count
+      f.write("\xFF\x7F", 2);
+    }
+  }
+  auto damaged = jet::Database::Open(*path, {});
+  ASSERT_TRUE(damaged.ok());
+  auto cursor = (*damaged)->Scan(*table);
+  ASSERT_TRUE(cursor.ok());
+  jet::Result<bool> more = true;
+  while (more.ok() && *more) more = (*cursor)->Next();
+  ASSERT_FALSE(more.ok());
+  const std::string first = more.status().message();
+  EXPECT_NE(first.find(std::to_string(pages[jet::kScanRunPages + 1])), std::string::npos) << first;
+  try {
+    listed(&reports);
+    ADD_FAILURE() << "the damaged table was listed";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find(first), std::string::npos) << e.what();
+  }
 }
 
 }  // namespace
