@@ -103,7 +103,9 @@ const std::vector<CommandHelp>& AllCommandHelp() {
        "tarnquill-cli import demo.mdb 客户 more-customers.csv"},
       {"check", "[--password P] FILE", "check the file's integrity",
        "Reads every page, row, long value and index and checks that they agree. Prints\n"
-       "\"OK\", or one line per problem and exits with 1. Warnings do not fail the check.\n",
+       "\"OK\", or one line per problem and exits with 1. Warnings do not fail the check.\n"
+       "Like every command, first rolls back a change a crash left half done (see recover);\n"
+       "when the file cannot be written for that, it fails and says to run recover.\n",
        "tarnquill-cli check demo.mdb"},
       {"repair", "[--password P] FILE [--table T ...]", "rebuild the indexes of tables from their rows",
        "Rebuilds every index of table T (of every user table when no --table is given)\n"

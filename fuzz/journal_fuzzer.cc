@@ -1,9 +1,12 @@
 // Fuzzes recovery from a journal found beside a database. The first input
 // byte chooses how the rest is used; with its low bit set the header and
 // records are given valid signatures and checksums, so that the fuzzer gets
-// past them to the sizes and page numbers. Whatever the journal holds,
-// recovery either refuses it and leaves both files byte for byte as they
-// were, or removes it having restored only the pages it recorded.
+// past them to the sizes and page numbers, and the header gets the layout
+// without a fingerprint (bit 1), the fuzzer's own fingerprint (bit 2) or the
+// database's. Whatever the journal holds, recovery either refuses it and
+// leaves both files byte for byte as they were, or removes it having
+// restored only the pages it recorded, leaving a page 0 that matches the
+// fingerprint.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -30,10 +33,15 @@ uint32_t Get32(const uint8_t* p) {
 
 // Gives the journal a valid header for 512-byte pages and valid checksums on
 // every whole record, keeping the fuzzer's sizes, salt and page numbers.
-void MakePlausible(Bytes& j) {
+void MakePlausible(Bytes& j, uint8_t mode, const Bytes& db) {
   if (j.size() < jet::journal::kHeaderSize) return;
   std::memcpy(j.data(), jet::journal::kMagic, sizeof jet::journal::kMagic);
-  Put32(&j[8], jet::journal::kLayoutVersion);
+  if (mode & 2) {
+    Put32(&j[8], jet::journal::kLayoutWithoutFingerprint);
+  } else {
+    Put32(&j[8], jet::journal::kLayoutVersion);
+    if (!(mode & 4)) Put32(&j[28], jet::journal::Fingerprint(db.data(), kPage));
+  }
   Put32(&j[12], kPage);
   Put32(&j[32], jet::journal::Crc32(j.data(), 32));
   const uint32_t salt = Get32(&j[24]);
@@ -52,11 +60,11 @@ void MakePlausible(Bytes& j) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0 || size > (1u << 20)) return 0;
   const uint8_t mode = data[0];
-  Bytes journal(data + 1, data + size);
-  if (mode & 1) MakePlausible(journal);
   // A database of 2 to 9 pages, as a change that appended some left it.
   Bytes db(static_cast<size_t>(2 + (mode >> 5)) * kPage);
   for (size_t i = 0; i < db.size(); ++i) db[i] = static_cast<uint8_t>(i * 31 + i / kPage);
+  Bytes journal(data + 1, data + size);
+  if (mode & 1) MakePlausible(journal, mode, db);
 
   jet::MemoryFileSystem fs;
   fs.Put(kDb, db);
@@ -89,6 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       known = Get32(&journal[at]) == p && std::memcmp(now, &journal[at + 4], page_size) == 0;
     }
     FUZZ_CHECK(known);
+  }
+  if (header->layout == jet::journal::kLayoutVersion) {
+    FUZZ_CHECK(jet::journal::Fingerprint(after.data(), page_size) == header->fingerprint);
   }
   return 0;
 }

@@ -27,14 +27,9 @@
 
 namespace jet {
 
-// Opens `path` for reading, sharing it with other readers and waiting while
-// a writer finishes its step. A change an interrupted write left half done
-// is rolled back first when the file and its folder can be written;
-// otherwise the open fails with IOError naming the journal and the command
-// `tarnquill-cli recover FILE`, since such a file holds a mix of old and new
-// pages. Otherwise fails like Database::Open, or Locked when a writer does
-// not finish in time. `fs` is the operating system's files when null (only
-// those are locked).
+// Opens `path` for reading as OpenFileForReading (write/read_open.h) does —
+// sharing it, rolling back an interrupted write first or saying how to — and
+// fails as it does or like Database::Open.
 Result<std::unique_ptr<Database>> OpenDatabaseForReading(const std::string& path,
                                                          const OpenOptions& options,
                                                          FileSystem* fs = nullptr);

@@ -19,6 +19,7 @@
 #include "jet/table_scan.h"
 #include "jet/text_codec.h"
 #include "jet/usage_map.h"
+#include "jet/write/read_open.h"
 #include "text/case_fold.h"
 
 namespace jet {
@@ -396,8 +397,9 @@ Result<CheckReport> CheckDatabase(std::unique_ptr<ByteSource> source, const std:
   return checker.Run();
 }
 
-Result<CheckReport> CheckDatabaseFile(const std::string& path, const std::string& password) {
-  JET_ASSIGN_OR_RETURN(auto file, FileByteSource::Open(path));
+Result<CheckReport> CheckDatabaseFile(const std::string& path, const std::string& password,
+                                      FileSystem* fs) {
+  JET_ASSIGN_OR_RETURN(auto file, OpenFileForReading(path, fs));
   return CheckDatabase(std::move(file), password);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "jet/io/byte_source.h"
+#include "jet/io/file_system.h"
 #include "jet/status.h"
 
 namespace jet {
@@ -27,7 +28,11 @@ struct CheckReport {
 // file cannot be opened at all: not a database, a wrong password, I/O errors.
 Result<CheckReport> CheckDatabase(std::unique_ptr<ByteSource> source, const std::string& password);
 
-// Same, for the file at `path` (opened read-only).
-Result<CheckReport> CheckDatabaseFile(const std::string& path, const std::string& password);
+// Same, for the file at `path`, opened as every reader opens it
+// (OpenFileForReading in write/read_open.h): an interrupted write is rolled
+// back before the check, or the check fails saying how to recover the file.
+// `fs` is the operating system's files when null.
+Result<CheckReport> CheckDatabaseFile(const std::string& path, const std::string& password,
+                                      FileSystem* fs = nullptr);
 
 }  // namespace jet

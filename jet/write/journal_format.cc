@@ -62,13 +62,16 @@ uint32_t Crc32(const uint8_t* data, size_t n, uint32_t crc) {
   return ~crc;
 }
 
+uint32_t Fingerprint(const uint8_t* page0, size_t n) { return Crc32(page0, n); }
+
 std::vector<uint8_t> EncodeHeader(const Header& header) {
   std::vector<uint8_t> out(kHeaderSize, 0);
   std::memcpy(out.data(), kMagic, sizeof kMagic);
-  Put32(&out[8], kLayoutVersion);
+  Put32(&out[8], header.layout);
   Put32(&out[12], header.page_size);
   Put64(&out[16], header.original_size);
   Put32(&out[24], header.salt);
+  if (header.layout != kLayoutWithoutFingerprint) Put32(&out[28], header.fingerprint);
   Put32(&out[32], Crc32(out.data(), 32));
   return out;
 }
@@ -80,12 +83,15 @@ Result<Header> DecodeHeader(const uint8_t* data, size_t n) {
   }
   if (Crc32(data, 32) != Get32(data + 32))
     return Status::Corruption("journal header checksum fails");
-  if (Get32(data + 8) != kLayoutVersion)
-    return Status::Corruption("journal layout version unknown");
   Header h;
+  h.layout = Get32(data + 8);
+  if (h.layout != kLayoutVersion && h.layout != kLayoutWithoutFingerprint) {
+    return Status::Corruption("journal layout version " + std::to_string(h.layout) + " unknown");
+  }
   h.page_size = Get32(data + 12);
   h.original_size = Get64(data + 16);
   h.salt = Get32(data + 24);
+  if (h.layout != kLayoutWithoutFingerprint) h.fingerprint = Get32(data + 28);
   if (h.page_size < 512 || h.page_size > 65536) {
     return Status::Corruption("journal page size " + std::to_string(h.page_size) + " is invalid");
   }
@@ -118,7 +124,7 @@ bool DecodeRecord(const uint8_t* data, uint32_t salt, uint32_t page_size, uint32
 }
 
 Result<RecoveryPlan> PlanRecovery(const JournalReader& read, uint64_t journal_size,
-                                  uint64_t database_size) {
+                                  uint64_t database_size, const JournalReader& read_database) {
   RecoveryPlan plan;
   std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(journal_size, kHeaderSize)));
   if (!head.empty()) JET_RETURN_IF_ERROR(read(0, head.size(), head.data()));
@@ -155,6 +161,7 @@ Result<RecoveryPlan> PlanRecovery(const JournalReader& read, uint64_t journal_si
   const uint64_t original_pages = h.original_size / h.page_size;
   std::vector<uint8_t> record(record_size);
   std::unordered_set<uint32_t> pages;
+  bool page0_saved = false;
   bool ended = false;  // a record failed: only a torn tail may follow
   for (uint64_t at = kHeaderSize; at + record_size <= journal_size; at += record_size) {
     JET_RETURN_IF_ERROR(read(at, record_size, record.data()));
@@ -174,7 +181,24 @@ Result<RecoveryPlan> PlanRecovery(const JournalReader& read, uint64_t journal_si
     if (!pages.insert(page).second) {
       return refuse("saves page " + std::to_string(page) + " a second time");
     }
+    if (page == 0 && h.layout != kLayoutWithoutFingerprint) {
+      // The original of page 0 is what the fingerprint was taken from.
+      if (Fingerprint(record.data() + 4, h.page_size) != h.fingerprint) {
+        return refuse("holds a page 0 that does not match the journal's fingerprint");
+      }
+      page0_saved = true;
+    }
     plan.records.push_back({at, page});
+  }
+  if (h.layout != kLayoutWithoutFingerprint && read_database != nullptr && !page0_saved) {
+    // The transaction left page 0 alone, so the file's must still match.
+    std::vector<uint8_t> page0(h.page_size);
+    JET_RETURN_IF_ERROR(read_database(0, page0.size(), page0.data()));
+    if (Fingerprint(page0.data(), page0.size()) != h.fingerprint) {
+      return Status::Corruption(
+          "journal was written for another file: page 0 of this file does not match the "
+          "fingerprint the journal recorded");
+    }
   }
   return plan;
 }

@@ -28,7 +28,8 @@ Status ApplyJournal(File* journal, File* db, bool* valid) {
       journal::RecoveryPlan plan,
       journal::PlanRecovery(
           [journal](uint64_t at, size_t n, uint8_t* out) { return journal->ReadAt(at, n, out); },
-          journal_size, database_size));
+          journal_size, database_size,
+          [db](uint64_t at, size_t n, uint8_t* out) { return db->ReadAt(at, n, out); }));
   if (plan.nothing_to_do) return Status::Ok();
   *valid = true;
   const uint32_t page_size = plan.header.page_size;
@@ -230,6 +231,11 @@ Status JournaledFile::WritePage(uint32_t page, const uint8_t* data) {
 Status JournaledFile::StartJournal() {
   salt_ = NewSalt();
   journal::Header header{page_size_, original_size_, salt_};
+  // Nothing of this transaction is in the file yet: page 0 is the original.
+  std::vector<uint8_t> page0(page_size_, 0);
+  JET_RETURN_IF_ERROR(db_->ReadAt(
+      0, static_cast<size_t>(std::min<uint64_t>(page_size_, original_size_)), page0.data()));
+  header.fingerprint = journal::Fingerprint(page0.data(), page0.size());
   const auto bytes = journal::EncodeHeader(header);
   JET_RETURN_IF_ERROR(journal_->Resize(0));
   JET_RETURN_IF_ERROR(journal_->WriteAt(0, bytes.data(), bytes.size()));

@@ -451,9 +451,13 @@ TEST_F(ReplaceFileTest, JournalThatCannotBeVerifiedIsRefusedAndBothFilesKept) {
       jet::journal::EncodeHeader({4096, before.size() + 4096 * 8, 1234});
   std::string bad_checksum(larger.begin(), larger.end());
   bad_checksum[20] ^= 1;
-  for (const std::string& content :
-       {std::string("SQLite format 3") + std::string(600, '\0'),
-        std::string(larger.begin(), larger.end()), bad_checksum}) {
+  // Another file's journal, well formed, for a file smaller than this one:
+  // rolled back here it would cut the file short.
+  const std::vector<uint8_t> foreign =
+      jet::journal::EncodeHeader({4096, 4096 * 2, 1234, /*fingerprint=*/0x5EED});
+  for (const std::string& content : {std::string("SQLite format 3") + std::string(600, '\0'),
+                                     std::string(larger.begin(), larger.end()), bad_checksum,
+                                     std::string(foreign.begin(), foreign.end())}) {
     std::ofstream(journal, std::ios::binary) << content;
     Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
                          "京", "--backup"});
@@ -484,7 +488,8 @@ TEST(ReplaceRecoveryTest, VerifiedJournalIsRolledBackBeforeTheReplace) {
   // An interrupted change: every page after the first journaled, then
   // overwritten, and a page appended.
   const auto* bytes = reinterpret_cast<const uint8_t*>(pristine.data());
-  std::vector<uint8_t> journal = jet::journal::EncodeHeader({kPage, pristine.size(), 42});
+  std::vector<uint8_t> journal = jet::journal::EncodeHeader(
+      {kPage, pristine.size(), 42, jet::journal::Fingerprint(bytes, kPage)});
   std::string torn = pristine;
   for (uint32_t page = 1; page * kPage < pristine.size(); ++page) {
     const auto record = jet::journal::EncodeRecord(42, page, bytes + page * kPage, kPage);

@@ -2,12 +2,10 @@
 // a full disk or an I/O error at any single call of an update, an import or
 // a create; a crash cutting the recovery itself; other processes reading,
 // writing, or holding Access's lock file.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -16,6 +14,7 @@
 #include "jet/io/memory_file_system.h"
 #include "jet/jet.h"
 #include "jet/write/journal_format.h"
+#include "tests/support/access_lock.h"
 #include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 #include "update_test_util.h"
@@ -330,23 +329,14 @@ TEST(SafetyTest, ReadersShareAFileAndAWriterWaitsForOtherProcesses) {
     // Access holds its lock file: reading works, writing is refused.
     const std::string ldb = dir.File("shared.ldb");
     WriteFile(ldb, std::vector<uint8_t>(64, 'M'));
-    Child access([&]() -> char {
-      int fd = open(ldb.c_str(), O_RDWR);
-      struct flock lk;
-      std::memset(&lk, 0, sizeof lk);
-      lk.l_type = F_WRLCK;
-      lk.l_whence = SEEK_SET;
-      lk.l_start = 0x10000001;
-      lk.l_len = 1;
-      return fd >= 0 && fcntl(fd, F_SETLK, &lk) == 0 ? 'y' : 'n';
-    });
-    ASSERT_EQ(access.ready(), 'y');
+    tarnquill::testing::AccessLockHolder access(ldb);
+    ASSERT_TRUE(access.holding());
     EXPECT_EQ(rows_seen(), 'y');
     auto db = OpenDatabaseForUpdate(path, quick);
     ASSERT_EQ(db.status().code(), Status::Code::kLocked);
     EXPECT_NE(db.status().message().find("open in Access"), std::string::npos)
         << db.status().message();
-    access.Done();
+    access.Release();
     // A lock file nobody holds is a leftover and does not block.
     EXPECT_TRUE(OpenDatabaseForUpdate(path, quick).ok());
   }

@@ -25,6 +25,12 @@ Bytes Image(uint32_t pages, uint8_t seed) {
 
 Bytes PageOf(uint8_t fill) { return Bytes(kPage, fill); }
 
+// A journal header as a transaction on Image(4, 1) writes it.
+journal::Header HeaderFor(uint64_t original_size, uint32_t salt) {
+  const Bytes original = Image(4, 1);
+  return {kPage, original_size, salt, journal::Fingerprint(original.data(), kPage)};
+}
+
 class JournaledFileTest : public ::testing::Test {
  protected:
   void SetUp() override { fs_.Put("db.mdb", Image(4, 1)); }
@@ -147,22 +153,29 @@ TEST_F(JournaledFileTest, ABatchOfThousandsOfPageWritesCostsAFewFlushes) {
 }
 
 TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournal) {
-  // A transaction wrote pages 0 and an appended page 4, then the process died.
-  journal::Header header{kPage, 4 * kPage, 77};
-  Bytes j = journal::EncodeHeader(header);
-  Bytes original = Image(4, 1);
-  Bytes rec = journal::EncodeRecord(77, 0, original.data(), kPage);
-  j.insert(j.end(), rec.begin(), rec.end());
-  fs_.Put("db.mdb-journal", j);
-  Bytes damaged = original;
-  std::fill(damaged.begin(), damaged.begin() + kPage, 0xEE);
-  damaged.resize(5 * kPage, 0xEE);
-  fs_.Put("db.mdb", damaged);
+  // A transaction wrote pages 0 and an appended page 4, then the process
+  // died. Page 0 no longer matches the fingerprint; the journal's image of it
+  // does. A journal of the earlier layout, without a fingerprint, is rolled
+  // back all the same.
+  for (uint32_t layout : {journal::kLayoutVersion, journal::kLayoutWithoutFingerprint}) {
+    SCOPED_TRACE("layout " + std::to_string(layout));
+    journal::Header header = HeaderFor(4 * kPage, 77);
+    header.layout = layout;
+    Bytes j = journal::EncodeHeader(header);
+    Bytes original = Image(4, 1);
+    Bytes rec = journal::EncodeRecord(77, 0, original.data(), kPage);
+    j.insert(j.end(), rec.begin(), rec.end());
+    fs_.Put("db.mdb-journal", j);
+    Bytes damaged = original;
+    std::fill(damaged.begin(), damaged.begin() + kPage, 0xEE);
+    damaged.resize(5 * kPage, 0xEE);
+    fs_.Put("db.mdb", damaged);
 
-  EXPECT_TRUE(*HasHotJournal(&fs_, "db.mdb"));
-  auto db = OpenDb();
-  EXPECT_EQ(fs_.Contents("db.mdb"), original);
-  EXPECT_FALSE(*HasHotJournal(&fs_, "db.mdb"));
+    EXPECT_TRUE(*HasHotJournal(&fs_, "db.mdb"));
+    auto db = OpenDb();
+    EXPECT_EQ(fs_.Contents("db.mdb"), original);
+    EXPECT_FALSE(*HasHotJournal(&fs_, "db.mdb"));
+  }
 }
 
 TEST_F(JournaledFileTest, UnstartedJournalsAreRemoved) {
@@ -176,8 +189,7 @@ TEST_F(JournaledFileTest, UnstartedJournalsAreRemoved) {
     EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
   }
   // A damaged last record is a torn tail: the records before it are restored.
-  journal::Header header{kPage, 4 * kPage, 5};
-  Bytes j = journal::EncodeHeader(header);
+  Bytes j = journal::EncodeHeader(HeaderFor(4 * kPage, 5));
   for (uint32_t page : {1u, 2u}) {
     Bytes rec = journal::EncodeRecord(5, page, PageOf(0x50 + page).data(), kPage);
     if (page == 2) rec[10] ^= 1;
@@ -200,10 +212,14 @@ TEST_F(JournaledFileTest, DamagedOrForeignJournalIsRefusedAndNothingWritten) {
     }
     return j;
   };
-  Bytes bad_crc = with_records({kPage, 4 * kPage, 9}, {1});
+  const journal::Header whole = HeaderFor(4 * kPage, 9);
+  Bytes bad_crc = with_records(whole, {1});
   bad_crc[33] ^= 1;
-  Bytes old_layout = with_records({kPage, 4 * kPage, 9}, {1});
-  old_layout[8] = 7;
+  journal::Header unknown = whole;
+  unknown.layout = 7;
+  journal::Header foreign = whole;  // another file's, same page size, smaller
+  foreign.original_size = 3 * kPage;
+  foreign.fingerprint ^= 0x100;
   struct Case {
     const char* what;
     Bytes journal;
@@ -211,13 +227,15 @@ TEST_F(JournaledFileTest, DamagedOrForeignJournalIsRefusedAndNothingWritten) {
   const Case cases[] = {
       {"another program's file", Bytes(100, 0x11)},
       {"header checksum fails", bad_crc},
-      {"unknown layout", old_layout},
-      {"larger than the file", with_records({kPage, 8 * kPage, 9}, {1})},
-      {"cuts the file to nothing", with_records({kPage, 0, 9}, {})},
-      {"size not whole pages", with_records({kPage, 4 * kPage - 100, 9}, {1})},
-      {"page beyond the original size", with_records({kPage, 2 * kPage, 9}, {0, 3})},
-      {"page saved twice", with_records({kPage, 4 * kPage, 9}, {1, 2, 1})},
-      {"damage before the end", with_records({kPage, 4 * kPage, 9}, {1, 2, 3}, 1)},
+      {"unknown layout", with_records(unknown, {1})},
+      {"larger than the file", with_records(HeaderFor(8 * kPage, 9), {1})},
+      {"cuts the file to nothing", with_records(HeaderFor(0, 9), {})},
+      {"size not whole pages", with_records(HeaderFor(4 * kPage - 100, 9), {1})},
+      {"page beyond the original size", with_records(HeaderFor(2 * kPage, 9), {1, 3})},
+      {"page saved twice", with_records(whole, {1, 2, 1})},
+      {"damage before the end", with_records(whole, {1, 2, 3}, 1)},
+      {"another file's", with_records(foreign, {1, 2})},
+      {"another file's page 0", with_records(whole, {0, 1})},
   };
   // Appended pages the interrupted change made, which a rollback would cut.
   Bytes grown = Image(4, 1);
