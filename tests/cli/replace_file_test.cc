@@ -543,8 +543,9 @@ TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
 // many pages: our check accepts it untouched; replace on the plain index
 // (Name), on the compound one (City, with Name descending) and on the unique
 // one (Code) each finish and both checkers agree afterwards; a change that
-// would duplicate a code is refused before anything is written; repair
-// rebuilds every index and changes no row.
+// would duplicate a code is refused before anything is written; undoing the
+// reports, latest first, gives the table back as that implementation wrote
+// it; repair rebuilds every index and changes no row.
 struct OracleReplace {
   const char* field;
   const char* find;
@@ -593,13 +594,16 @@ TEST(OracleFile, ReplaceOnEveryKindOfIndexThenRepair) {
     }
     ASSERT_EQ(codes.size(), 2u);
 
+    std::vector<std::string> reports;
     for (const OracleReplace& r : kOracleReplaces) {
       const std::string find = *r.find ? r.find : codes[1];
       const std::string replace = *r.replace ? r.replace : codes[0];
       SCOPED_TRACE(std::string(r.field) + ": " + find);
       const std::string before = Bytes(path);
-      std::vector<std::string> argv = {"replace", path,     "--table", "People",    "--field",
-                                       r.field,   "--find", find,      "--replace", replace};
+      const std::string report = dir.File(std::to_string(format.version) + "-" +
+                                          std::to_string(&r - kOracleReplaces) + ".csv");
+      std::vector<std::string> argv = {"replace", path, "--table",   "People", "--field",  r.field,
+                                       "--find",  find, "--replace", replace,  "--report", report};
       if (r.whole_field) argv.push_back("--whole-field");
       Outcome o = Call(argv);
       if (*r.counts == 0) {
@@ -611,9 +615,20 @@ TEST(OracleFile, ReplaceOnEveryKindOfIndexThenRepair) {
       ASSERT_EQ(o.code, kExitOk) << o.out << o.err;
       EXPECT_NE(o.out.find(r.counts), std::string::npos) << o.out;
       EXPECT_TRUE(tq::ReadersAgree(path));
+      reports.push_back(report);
     }
+    // Undone latest first, the reports give the table back as the other
+    // implementation wrote it.
+    for (auto report = reports.rbegin(); report != reports.rend(); ++report) {
+      SCOPED_TRACE("undo " + *report);
+      Outcome o = Call({"undo", path, *report});
+      ASSERT_EQ(o.code, kExitOk) << o.out << o.err;
+      EXPECT_NE(o.out.find(" restored, 0 changed since, 0 not found\n"), std::string::npos) << o.out;
+      EXPECT_TRUE(tq::ReadersAgree(path));
+    }
+    EXPECT_EQ(Call({"export", path, "People"}).out, csv);
 
-    const std::string before = Call({"export", path, "People"}).out;
+    const std::string& before = csv;
     Outcome repaired = Call({"repair", path, "--table", "people"});
     ASSERT_EQ(repaired.code, kExitOk) << repaired.err;
     EXPECT_NE(repaired.out.find("Rebuilt 4 index(es) of 1 table(s)"), std::string::npos)
