@@ -16,9 +16,12 @@
 #include "grid/binding/data_grid.h"
 #include "grid_fixture.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace grid_test {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using grid::TGroupOperation;
 using grid::TSumItem;
@@ -337,12 +340,8 @@ TEST_F(SumListTest, BadFilterLeavesViewAndValuesAlone) {
   EXPECT_FALSE(query.Filtered());
   EXPECT_EQ(query.RecNo(), 2);
   query.SetFilter("Cost > 1");
-  try {
-    query.SetFiltered(true);
-    FAIL() << "no failure";
-  } catch (const data::EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Field 'Cost' not found");
-  }
+  EXPECT_EQ(FailureOf<data::EDatabaseError>([&] { query.SetFiltered(true); }),
+            "ADOQuery1: Field 'Cost' not found");
   query.Next();
   EXPECT_EQ(passes, passes_before);
   EXPECT_EQ(sum.ResultValue, 37500);

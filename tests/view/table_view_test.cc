@@ -6,9 +6,12 @@
 
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace view {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using provider::Variant;
 
@@ -82,12 +85,8 @@ TEST_F(TableViewTest, FieldAndSearchTextNarrowTheRowsIgnoringCase) {
 
 TEST_F(TableViewTest, FailedStatementShowsTheMessageThenTheClosedQueryFailure) {
   Refresh("Goods", "", "");
-  try {
-    Refresh("Goods", "Colour", "red");
-    FAIL() << "no failure";
-  } catch (const data::EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot perform this operation on a closed dataset");
-  }
+  EXPECT_EQ(FailureOf<data::EDatabaseError>([&] { Refresh("Goods", "Colour", "red"); }),
+            "ADOQuery1: Cannot perform this operation on a closed dataset");
   EXPECT_EQ(messages, std::vector<std::string>{"数据库打开失败"});
   ASSERT_EQ(view.DataGrid1.Columns().Count(), 1);  // one empty column
   EXPECT_EQ(Col(0).Title().Caption(), "");

@@ -5,9 +5,12 @@
 #include "data/db_error.h"
 #include "data/provider/connection_string.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using testing::AddNumbersTable;
 using testing::MemoryCatalogScope;
@@ -94,12 +97,8 @@ TEST_F(ConnectTest, QuotedPathsOpen) {
 
 TEST_F(ConnectTest, OtherProvidersAreNotFound) {
   dm_.ADOConnection1.SetConnectionString("Provider=SQLOLEDB;Data Source=x");
-  try {
-    dm_.ADOConnection1.SetConnected(true);
-    FAIL();
-  } catch (const EOleException& e) {
-    EXPECT_STREQ(e.what(), "Provider cannot be found. It may not be properly installed");
-  }
+  EXPECT_EQ(FailureOf<EOleException>([&] { dm_.ADOConnection1.SetConnected(true); }),
+            "Provider cannot be found. It may not be properly installed");
 }
 
 TEST_F(ConnectTest, ConnectionStringAndStateChanges) {

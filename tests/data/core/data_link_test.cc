@@ -4,9 +4,12 @@
 
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using testing::AddNumbersTable;
 using testing::MemoryCatalogScope;
@@ -203,12 +206,8 @@ TEST_F(LinkTest, FixedDataSourceCannotChange) {
   link.SetDataSource(&source_);
   link.SetDataSourceFixed(true);
   TDataSource other("DataSource2");
-  try {
-    link.SetDataSource(&other);
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "DataSource cannot be changed");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { link.SetDataSource(&other); }),
+            "DataSource cannot be changed");
   EXPECT_EQ(link.DataSource(), &source_);
 }
 
@@ -229,12 +228,8 @@ TEST_F(LinkTest, CircularLinksAreRefused) {
   EXPECT_NO_THROW(other.SetDataSet(&detail));
   TDataSource fresh("DataSource9");
   detail.master = &fresh;
-  try {
-    fresh.SetDataSet(&detail);
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "DataSource9: Circular datalinks are not allowed");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { fresh.SetDataSet(&detail); }),
+            "DataSource9: Circular datalinks are not allowed");
 }
 
 TEST_F(LinkTest, DestroyingTheQueryReleasesLinks) {

@@ -6,9 +6,12 @@
 #include "data/run_query.h"
 #include "tests/data/core/memory_fixture.h"
 #include "tests/data/core/numbers_query_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using testing::AddNumbersTable;
 using testing::LogHandlers;
@@ -49,12 +52,8 @@ TEST_F(QueryTest, OpeningConnectsTheConnection) {
 }
 
 TEST_F(QueryTest, ClosedQueryFailsWithItsName) {
-  try {
-    (void)query_.RecordCount();
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot perform this operation on a closed dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { (void)query_.RecordCount(); }),
+            "ADOQuery1: Cannot perform this operation on a closed dataset");
   EXPECT_THROW(query_.MoveBy(1), EDatabaseError);
   EXPECT_THROW(query_.Post(), EDatabaseError);
 }
@@ -63,12 +62,8 @@ TEST_F(QueryTest, FieldLookup) {
   query_.Open();
   EXPECT_EQ(query_.FindField("name"), query_.Field(1));
   EXPECT_EQ(query_.FindField("nope"), nullptr);
-  try {
-    query_.FieldByName("Nope");
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Field 'Nope' not found");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.FieldByName("Nope"); }),
+            "ADOQuery1: Field 'Nope' not found");
 }
 
 TEST_F(QueryTest, MoveInsideAndPastTheWindow) {
@@ -236,27 +231,15 @@ TEST_F(QueryTest, MovingPostsAModifiedRecord) {
 
 TEST_F(QueryTest, EditingFailures) {
   query_.Open();
-  try {
-    query_.Post();
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Dataset not in edit or insert mode");
-  }
-  try {
-    query_.FieldByName("Name").SetTextValue("x");
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Dataset not in edit or insert mode");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Post(); }),
+            "ADOQuery1: Dataset not in edit or insert mode");
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.FieldByName("Name").SetTextValue("x"); }),
+            "ADOQuery1: Dataset not in edit or insert mode");
   query_.Close();
   db_->read_only = true;
   query_.Open();
-  try {
-    query_.Edit();
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot modify a read-only dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Edit(); }),
+            "ADOQuery1: Cannot modify a read-only dataset");
 }
 
 TEST_F(QueryTest, FailedStoreKeepsEditing) {
@@ -264,12 +247,7 @@ TEST_F(QueryTest, FailedStoreKeepsEditing) {
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("x");
   db_->fail_next_write = "Record is locked.  ";
-  try {
-    query_.Post();
-    FAIL();
-  } catch (const EOleException& e) {
-    EXPECT_STREQ(e.what(), "Record is locked");
-  }
+  EXPECT_EQ(FailureOf<EOleException>([&] { query_.Post(); }), "Record is locked");
   EXPECT_EQ(query_.State(), TDataSetState::Editing);
   EXPECT_EQ(db_->rows_written, 0);
   query_.Post();

@@ -5,9 +5,12 @@
 #include "data/filter_expression.h"
 #include "tests/data/core/memory_fixture.h"
 #include "tests/data/core/numbers_query_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using provider::Variant;
 using testing::LogHandlers;
@@ -67,12 +70,8 @@ TEST(FilterExpressionTest, BadTextFails) {
       EXPECT_EQ(std::string(e.what()), std::string("Invalid filter expression: ") + text);
     }
   }
-  try {
-    FilterExpression::Parse("Price > 1", kColumns);
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "Field 'Price' not found");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { FilterExpression::Parse("Price > 1", kColumns); }),
+            "Field 'Price' not found");
 }
 
 TEST(FilterExpressionTest, LikeBacktracks) {

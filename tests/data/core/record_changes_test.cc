@@ -6,9 +6,12 @@
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
 #include "tests/data/core/numbers_query_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using testing::AddNumbersTable;
 using testing::LogHandlers;
@@ -147,12 +150,8 @@ TEST_F(RecordChangesTest, DeleteNotifiesAndTheNextRecordTakesItsPlace) {
   while (!query_.IsEmpty()) query_.Delete();
   EXPECT_TRUE(db_->tables[0].rows.empty());
   EXPECT_TRUE(query_.Bof() && query_.Eof());
-  try {
-    query_.Delete();
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot perform this operation on an empty dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Delete(); }),
+            "ADOQuery1: Cannot perform this operation on an empty dataset");
 }
 
 TEST_F(RecordChangesTest, DeleteWhileEditingDropsTheChangeFirst) {
@@ -178,12 +177,8 @@ TEST_F(RecordChangesTest, RefusedChangesLeaveEverythingInPlace) {
   query_.Close();
   db_->read_only = true;
   query_.Open();
-  try {
-    query_.Append();
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot modify a read-only dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Append(); }),
+            "ADOQuery1: Cannot modify a read-only dataset");
   EXPECT_EQ(query_.State(), TDataSetState::Browsing);
   EXPECT_THROW(query_.Delete(), EDatabaseError);
   EXPECT_EQ(db_->rows_deleted, 0);
