@@ -90,25 +90,6 @@ TEST_F(GridKeysTest, KeyHandlerMayClearTheKey) {
   EXPECT_EQ(query.RecNo(), 100);
 }
 
-TEST_F(GridKeysTest, LeftAndRightScrollByColumns) {
-  Open(10);
-  for (int i = 0; i < 4; ++i) Col(i).SetWidth(300);
-  ASSERT_EQ(grid.MaxLeftScrollCol(), 3);
-  EXPECT_EQ(host.hbar, (grid::ScrollInfo{0, 127, 0, 0}));
-  grid.KeyDown(TGridKey::Left, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 1);
-  grid.KeyDown(TGridKey::Right, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 2);
-  EXPECT_EQ(host.hbar.pos, 64);
-  grid.KeyDown(TGridKey::Right, 0);
-  grid.KeyDown(TGridKey::Right, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 3);
-  EXPECT_EQ(host.hbar.pos, 127);
-  // Row selection keeps the current column on Ctrl+Left and Ctrl+Right.
-  grid.KeyDown(TGridKey::Right, grid::ssCtrl);
-  EXPECT_EQ(grid.CurrentCol(), 1);
-}
-
 class GridScrollBarTest : public InputFixture {};
 
 TEST_F(GridScrollBarTest, LineDownScrollsTheRowsByOne) {
@@ -164,39 +145,44 @@ class UnsequencedDataSet : public MemoryDataSet {
 };
 
 TEST(GridScrollBarPlainTest, ThreePositionBarOnAnUnsequencedSource) {
-  UnsequencedDataSet query("ADOQuery1", SampleColumns(), CountedRows(100));
-  data::TDataSource source("DataSource1");
-  grid::FixedMetricsCanvas canvas;
-  InputHost host;
-  host.height = 171;
-  grid::TDataGrid grid;
-  source.SetDataSet(&query);
-  grid.SetCanvas(&canvas);
-  grid.SetHost(&host);
-  grid.SetFooterRowCount(1);
-  grid.SetDataSource(&source);
-  query.Open();
+  UnsequencedDataSet query("ADOQuery1", SampleColumns(), NumberedRows(100));
+  BareGrid bare(query);
   // Dropped at 0..4: first, a page up, nothing, a page down, last.
   for (auto [pos, record] : {std::pair{3, 9}, {2, 9}, {4, 100}, {1, 92}, {0, 1}}) {
-    grid.VerticalScroll(SB_THUMBPOSITION, pos);
+    bare.grid.VerticalScroll(SB_THUMBPOSITION, pos);
     EXPECT_EQ(query.RecNo(), record) << pos;
   }
-  grid.SetHost(nullptr);
 }
 
-TEST_F(GridScrollBarTest, HorizontalBarScrollsColumnsAndFollowsTheirWidths) {
+// Keys and the horizontal bar scroll by whole columns, within the limits.
+TEST_F(GridScrollBarTest, ColumnsScrollByKeysAndTheHorizontalBar) {
   Open(10);
   EXPECT_EQ(host.hbar.max, 0);  // 4 × 100 pixels fit: nothing to scroll
   for (int i = 0; i < 4; ++i) Col(i).SetWidth(300);
-  EXPECT_EQ(host.hbar.max, 127);
-  grid.HorizontalScroll(SB_LINERIGHT, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 2);
-  grid.HorizontalScroll(SB_THUMBPOSITION, 127);
-  EXPECT_EQ(grid.LeftScrollCol(), 3);
-  EXPECT_EQ(host.hbar.pos, 127);
-  grid.HorizontalScroll(grid::SB_LEFT, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 1);
-  EXPECT_EQ(host.hbar.pos, 0);
+  ASSERT_EQ(grid.MaxLeftScrollCol(), 3);
+  EXPECT_EQ(host.hbar, (grid::ScrollInfo{0, 127, 0, 0}));
+  const struct {
+    TGridKey key;  // None: the bar gets `code` and `pos`
+    grid::TScrollCode code;
+    int pos, left_col, bar_pos;
+  } steps[] = {
+      {TGridKey::Left, SB_LINERIGHT, 0, 1, 0},         {TGridKey::Right, SB_LINERIGHT, 0, 2, 64},
+      {TGridKey::Right, SB_LINERIGHT, 0, 3, 127},      {TGridKey::Right, SB_LINERIGHT, 0, 3, 127},
+      {TGridKey::None, grid::SB_LEFT, 0, 1, 0},        {TGridKey::None, SB_LINERIGHT, 0, 2, 64},
+      {TGridKey::None, SB_THUMBPOSITION, 127, 3, 127},
+  };
+  for (const auto& step : steps) {
+    if (step.key != TGridKey::None) {
+      grid.KeyDown(step.key, 0);
+    } else {
+      grid.HorizontalScroll(step.code, step.pos);
+    }
+    EXPECT_EQ(grid.LeftScrollCol(), step.left_col);
+    EXPECT_EQ(host.hbar.pos, step.bar_pos);
+  }
+  // Row selection keeps the current column on Ctrl+Left and Ctrl+Right.
+  grid.KeyDown(TGridKey::Right, grid::ssCtrl);
+  EXPECT_EQ(grid.CurrentCol(), 1);
   // A wider window needs no bar.
   host.width = 2000;
   grid.Resized();
@@ -574,12 +560,6 @@ TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
   query.Cancel();
 }
 
-}  // namespace
-}  // namespace grid_test
-
-namespace grid_test {
-namespace {
-
 // Fails to read one record, as a broken file would.
 class FailingDataSet : public MemoryDataSet {
  public:
@@ -594,18 +574,9 @@ class FailingDataSet : public MemoryDataSet {
 };
 
 TEST(GridInputFailureTest, AFailingMoveLeavesTheLocksAndStateClean) {
-  FailingDataSet query("ADOQuery1", SampleColumns(), CountedRows(100));
-  data::TDataSource source("DataSource1");
-  grid::FixedMetricsCanvas canvas;
-  InputHost host;
-  host.height = 171;
-  grid::TDataGrid grid;
-  source.SetDataSet(&query);
-  grid.SetCanvas(&canvas);
-  grid.SetHost(&host);
-  grid.SetFooterRowCount(1);
-  grid.SetDataSource(&source);
-  query.Open();
+  FailingDataSet query("ADOQuery1", SampleColumns(), NumberedRows(100));
+  BareGrid bare(query);
+  grid::TDataGrid& grid = bare.grid;
   query.fail_at = 40;
   grid.MouseDown(grid::TMouseButton::Left, 0, 250, 17 * 1 + 8);
   ASSERT_TRUE(Peer(grid).DragTracking());
@@ -616,11 +587,10 @@ TEST(GridInputFailureTest, AFailingMoveLeavesTheLocksAndStateClean) {
   EXPECT_EQ(grid.UpdateLock(), 0);
   grid.MouseUp(grid::TMouseButton::Left, 0, 250, 199);
   EXPECT_EQ(Peer(grid).GridState(), grid::TGridState::Idle);
-  EXPECT_FALSE(host.TimerRunning());
-  EXPECT_FALSE(host.captured);
+  EXPECT_FALSE(bare.host.TimerRunning());
+  EXPECT_FALSE(bare.host.captured);
   EXPECT_THROW(grid.KeyDown(grid::TGridKey::PageDown, 0), std::runtime_error);
   EXPECT_EQ(grid.UpdateLock(), 0);
-  grid.SetHost(nullptr);
 }
 
 }  // namespace
