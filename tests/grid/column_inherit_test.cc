@@ -276,12 +276,5 @@ TEST_F(OpenGridTest, DisplayTextByPattern) {
   EXPECT_EQ(Col(0).DisplayText(), "");
 }
 
-TEST_F(OpenGridTest, HiddenColumnTakesNoCellWidth) {
-  Col(1).SetVisible(false);
-  EXPECT_EQ(grid.ColWidth(2), -1);
-  grid.SetOptions(grid.Options() & ~grid::dgColLines);
-  EXPECT_EQ(grid.ColWidth(2), 0);
-}
-
 }  // namespace
 }  // namespace grid_test

@@ -49,10 +49,11 @@ TEST_F(ReactionsTest, VisibleDataRowsLeaveOutTheFillerAndFooters) {
   query.Open();
   ASSERT_EQ(grid.RowCount(), 11);
   EXPECT_EQ(grid.VisibleDataRows(), 8);
-  // Too small for any data row: still one.
+  // Too small for any data row: still one, and one record asked for.
   host.height = 30;
   grid.Resized();
   EXPECT_EQ(grid.VisibleDataRows(), 1);
+  EXPECT_EQ(grid.DataLink().WindowSize(), 1);
   // Without footers every fully visible row is a data row.
   host.height = 17 + 10 * 17;
   grid.SetFooterRowCount(0);
@@ -96,6 +97,7 @@ TEST_F(ReactionsTest, EmptyResultHidesTheBarAndNeverShownBarCannotScroll) {
   query.Close();
   EXPECT_FALSE(host.bar_shown);
   EXPECT_EQ(grid.RowCount(), 4);  // title, one empty row, filler, footer
+  EXPECT_EQ(grid.RowHeightOf(2), 272 - 35 - 17);
   query.Rows().clear();
   query.Open();
   EXPECT_FALSE(host.bar_shown);
