@@ -84,20 +84,6 @@ TEST_F(FormDataTest, OpenShowsTheTableAndSavesTheInputs) {
   EXPECT_EQ(Profile("Field"), "<missing>");
 }
 
-TEST_F(FormDataTest, RefreshListsMatchingRowsIgnoringCase) {
-  OpenShop();
-  form.Edit4.setText("name");
-  form.Edit5.setText("apple");
-  form.Button3.click();
-  EXPECT_EQ(Footer(), "25条");
-  form.Edit5.setText(QString::fromUtf8("苹果"));
-  form.Button3.click();
-  EXPECT_EQ(Footer(), "13条");
-  EXPECT_EQ(Profile("Field"), "name");
-  EXPECT_EQ(Profile("OldValue"), "苹果");
-  EXPECT_EQ(Boxes(), std::vector<std::string>{});
-}
-
 TEST_F(FormDataTest, ModifyRewritesTheListedRowsAndRebuildsTheView) {
   OpenShop();
   form.Edit4.setText("Name");

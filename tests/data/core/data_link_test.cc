@@ -4,6 +4,7 @@
 
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/core/numbers_query_fixture.h"
 #include "tests/data/failure_of.h"
 
 namespace data {
@@ -11,27 +12,13 @@ namespace {
 
 using ::tarnquill::testing::FailureOf;
 
-using testing::AddNumbersTable;
-using testing::MemoryCatalogScope;
 using testing::RecordingLink;
 using Log = std::vector<std::string>;
 
-class LinkTest : public ::testing::Test {
+// The Numbers query with 30 records; each test binds the links it needs.
+class LinkTest : public testing::NumbersQueryFixture {
  protected:
-  void SetUp() override {
-    db_ = scope_.Add("nums.mdb");
-    AddNumbersTable(*db_, 30);
-    dm_.ADOConnection1.SetConnectionString(BuildConnectionString("nums.mdb", ""));
-    query_.SetConnection(&dm_.ADOConnection1);
-    query_.SQL().Add("Select * From Numbers");
-    source_.SetDataSet(&query_);
-  }
-  MemoryCatalogScope scope_;
-  std::shared_ptr<provider::MemoryDatabase> db_;
-  TShareDataModule dm_;
-  TADOQuery query_{"ADOQuery1"};
-  TDataSource source_{"DataSource1"};
-  Log log_;
+  LinkTest() : NumbersQueryFixture(30, false) {}
 };
 
 TEST_F(LinkTest, VisualLinksHearLastAndNewestFirst) {
