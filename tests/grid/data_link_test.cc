@@ -100,7 +100,6 @@ TEST_F(DataLinkTest, ReactionsWaitForAWindow) {
   grid.SetHost(&host);
   query.Next();
   EXPECT_FALSE(host.rects.empty());
-  grid.SetHost(nullptr);
 }
 
 }  // namespace

@@ -131,7 +131,6 @@ TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {
   host.Reset();
   Col(2).Footer().SetValueType(TFooterValueType::fvtSum);  // recalculation
   EXPECT_TRUE(host.full > 0 || !host.rects.empty());
-  grid.SetHost(nullptr);
 }
 
 // Number forms by the summed field's type, each over a record source of its own.

@@ -17,7 +17,6 @@ class GridGeometryTest : public GridFixture {
     grid.SetHost(&host);
     UseWindowSettings(grid);
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 };
 
 TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottom) {

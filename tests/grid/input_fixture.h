@@ -76,7 +76,6 @@ class InputFixture : public GridFixture {
     grid.Columns().AddFieldColumns(true);
     for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(100);
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 
   static int RowY(int row) { return 17 * row + 8; }
   void Click(int x, int y, grid::TMouseButton button = grid::TMouseButton::Left) {

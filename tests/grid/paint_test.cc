@@ -28,7 +28,6 @@ class PaintTest : public GridFixture {
     grid.SetHost(&host);
     UseWindowSettings(grid);
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 
   RecordingCanvas& PaintAll() { return Paint({0, 0, host.width, host.height}); }
   RecordingCanvas& Paint(const Rect& dirty) {
@@ -127,19 +126,16 @@ TEST_F(PaintTest, TextSitsTwoPixelsInAndRightAlignedThreeFromTheEdge) {
             (Rect{title.left + 1, title.top + 1, title.right - 1, title.bottom - 1}));
   EXPECT_EQ(caption->x, title.left + 2);
   EXPECT_EQ(caption->y, title.top + 2);
-}
 
-TEST_F(PaintTest, CentredTitleInTheShrunkCell) {
-  query.Open();
+  // Centred in the shrunk cell: 98 pixels inside the frame, 12 of text,
+  // so 49 − 6 = 43 from the inner left.
   Col(0).SetWidth(100);
   Col(0).Title().SetCaption("AB");
   Col(0).Title().SetAlignment(grid::TAlignment::taCenter);
   PaintAll();
-  Rect title = grid.CellRect(1, 0);
-  const auto* caption = out.TextOp("AB");
+  caption = out.TextOp("AB");
   ASSERT_NE(caption, nullptr);
-  // 98 pixels inside the frame, 12 of text: 49 − 6 = 43 from the inner left.
-  EXPECT_EQ(caption->x, title.left + 1 + 43);
+  EXPECT_EQ(caption->x, grid.CellRect(1, 0).left + 1 + 43);
   EXPECT_EQ(caption->y, title.top + 2);
 }
 
@@ -193,6 +189,12 @@ TEST_F(PaintTest, BlackLinesInTheFixedAreaSilverInTheData) {
   const int footer_top = grid.CellRect(1, grid.RowCount() - 1).top;
   EXPECT_TRUE(has(silver, {{12, footer_top - 1}, {grid.CellRect(4, 0).right + 1, footer_top - 1}}));
   for (const auto* op : out.Of(Kind::Lines)) EXPECT_EQ(op->width, 1);
+  // A silver grid gets grey data lines instead.
+  grid.SetColor(grid::clSilver);
+  PaintAll();
+  EXPECT_TRUE(LinesIn(grid::clSilver).empty());
+  EXPECT_FALSE(LinesIn(grid::clGray).empty());
+  EXPECT_FALSE(LinesIn(grid::clBlack).empty());
 }
 
 TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLines) {
@@ -313,11 +315,19 @@ TEST_F(PaintTest, PaintReadsNoRecordsAndKeepsTheCurrentOne) {
   EXPECT_EQ(out.TextOp("row" + std::to_string(top + grid.DataLink().RowsInWindow())), nullptr);
 }
 
-TEST_F(PaintTest, ClosedSourceFillsCellsWithoutText) {
+TEST_F(PaintTest, ClosedOrLoadingGridShowsNoValues) {
   PaintAll();
   EXPECT_TRUE(out.Of(Kind::Image).empty());
   EXPECT_TRUE(out.Of(Kind::CheckBox).empty());
   for (const auto* op : out.Of(Kind::Text)) EXPECT_TRUE(op->text.empty()) << op->text;
+  // While loading, only the cells are filled.
+  query.Open();
+  grid.BeginLoading();
+  PaintAll();
+  EXPECT_TRUE(out.Of(Kind::Text).empty());
+  EXPECT_TRUE(out.Of(Kind::Image).empty());
+  for (const auto* op : out.Of(Kind::Fill)) EXPECT_EQ(op->color, grid::clWindow);
+  grid.EndLoading();
 }
 
 TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
@@ -346,15 +356,6 @@ TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
   EXPECT_TRUE(own_colour);
 }
 
-TEST_F(PaintTest, SilverGridGetsGreyDataLines) {
-  query.Open();
-  grid.SetColor(grid::clSilver);
-  PaintAll();
-  EXPECT_TRUE(LinesIn(grid::clSilver).empty());
-  EXPECT_FALSE(LinesIn(grid::clGray).empty());
-  EXPECT_FALSE(LinesIn(grid::clBlack).empty());
-}
-
 TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
   query.Open();
   grid.SetFrozenCols(1);
@@ -379,16 +380,6 @@ TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
   auto focus = out.Of(Kind::Focus);
   ASSERT_EQ(focus.size(), 1u);
   EXPECT_EQ(focus[0]->rect.left, frozen.left);
-}
-
-TEST_F(PaintTest, LoadingGridOnlyFillsCells) {
-  query.Open();
-  grid.BeginLoading();
-  PaintAll();
-  EXPECT_TRUE(out.Of(Kind::Text).empty());
-  EXPECT_TRUE(out.Of(Kind::Image).empty());
-  for (const auto* op : out.Of(Kind::Fill)) EXPECT_EQ(op->color, grid::clWindow);
-  grid.EndLoading();
 }
 
 TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {

@@ -33,7 +33,6 @@ class ReactionsTest : public GridFixture {
     grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
                     grid::dgRowLines | grid::dgRowSelect);
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 
   // Row `row` across the whole client width, as the reactions repaint it.
   Rect Row(int row) {
