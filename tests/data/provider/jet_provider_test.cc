@@ -3,7 +3,6 @@
 #include "data/provider/jet_provider.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -30,14 +29,7 @@ namespace fs = std::filesystem;
 
 class JetProviderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    provider::RegisterJetProvider();
-    dir_ = fs::temp_directory_path() /
-           ("tarnquill_jetprov_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { provider::RegisterJetProvider(); }
 
   // A copy of a corpus file in the test's own folder.
   std::string Copy(const std::string& rel) {
@@ -67,7 +59,8 @@ class JetProviderTest : public ::testing::Test {
     dm_.ADOQueryTemp.Open();
   }
 
-  fs::path dir_;
+  tarnquill::testing::TempDir tmp_;
+  const fs::path dir_ = tmp_.path();
   TShareDataModule dm_;
 };
 
