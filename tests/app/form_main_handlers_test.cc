@@ -40,13 +40,11 @@ class FormMainHandlersTest : public ::testing::Test {
   testing::FakeDatabase& db = f.database;
 };
 
-TEST_F(FormMainHandlersTest, ProfileIsBesideTheExecutable) {
+// The profile beside the executable, as the Windows program left it.
+TEST_F(FormMainHandlersTest, ShowingFillsTheBoxesFromTheProfile) {
   EXPECT_EQ(w.AppDir(), f.dir.path() + "/");
   EXPECT_EQ(w.ProfilePath(), f.dir.path() + "/Tarnquill.ini");
   EXPECT_EQ(w.Title(), "Tarnquill");
-}
-
-TEST_F(FormMainHandlersTest, ShowingFillsTheBoxesFromTheProfile) {
   // As the Windows program left it: GBK, CRLF, keys in another case, a quoted value.
   WriteProfileFile(
       "[TARNQUILL]\r\nfile=D:\\\xCA\xFD\xBE\xDD.mdb\r\nKey=\"p w\"\r\nTable=T1\r\nField=Name\r\n"

@@ -45,6 +45,8 @@ TEST_F(FooterTest, SummaryEntryFollowsValueType) {
   ASSERT_EQ(Sums().Count(), 1);
   EXPECT_EQ(footer.Summary()->FieldName(), "");
   EXPECT_EQ(Text(2), "3");
+  footer.SetDisplayFormat("0.0 rows");
+  EXPECT_EQ(Text(2), "3.0 rows");
 }
 
 TEST_F(FooterTest, FooterFieldNameRetargetsTheSummary) {
@@ -57,7 +59,7 @@ TEST_F(FooterTest, FooterFieldNameRetargetsTheSummary) {
   EXPECT_EQ(Text(0), "10");
 }
 
-TEST_F(FooterTest, DestroyingColumnsDestroysTheirSummaries) {
+TEST_F(FooterTest, SummariesGoWithTheirColumnsAndFreeColumnsHaveNone) {
   Col(1).Footer().SetValueType(TFooterValueType::fvtSum);
   Col(1).Footers().Add().SetValueType(TFooterValueType::fvtCount);
   EXPECT_EQ(Sums().Count(), 2);
@@ -65,9 +67,7 @@ TEST_F(FooterTest, DestroyingColumnsDestroysTheirSummaries) {
   EXPECT_EQ(Sums().Count(), 1);
   grid.Columns().Clear();
   EXPECT_EQ(Sums().Count(), 0);
-}
-
-TEST_F(FooterTest, ColumnOutsideAGridHasNoSummary) {
+  // A column outside a grid has none.
   grid::TDataGridColumns free_columns(nullptr);
   grid::TDataGridColumn& column = free_columns.Add();
   column.Footer().SetValueType(TFooterValueType::fvtSum);
@@ -114,12 +114,6 @@ TEST_F(FooterTest, SumOfAMissingFieldShowsZero) {
   EXPECT_THROW(Col(2).Footer().SetFieldName("Nope"), data::EDatabaseError);
   EXPECT_EQ(Col(2).Footer().Summary()->FieldName(), "Nope");
   EXPECT_EQ(Text(2), "0");
-}
-
-TEST_F(FooterTest, CountHonoursDisplayFormat) {
-  Col(0).Footer().SetValueType(TFooterValueType::fvtCount);
-  Col(0).Footer().SetDisplayFormat("0.0 rows");
-  EXPECT_EQ(Text(0), "3.0 rows");
 }
 
 TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {

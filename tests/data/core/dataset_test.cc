@@ -25,7 +25,10 @@ class QueryTest : public testing::NumbersQueryFixture {
 
 TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {
   LogHandlers(query_, source_, &log_);
+  ASSERT_FALSE(dm_.ADOConnection1.Connected());
   query_.Open();
+  EXPECT_TRUE(dm_.ADOConnection1.Connected());  // opening connects the connection
+  EXPECT_EQ(query_.RecordCount(), 20);
   EXPECT_EQ(log_, (Log{"BeforeOpen", "link:LiveChanged(1)", "OnStateChange", "OnDataChange(-)",
                        "AfterOpen"}));
   EXPECT_EQ(query_.State(), TDataSetState::Browsing);
@@ -44,21 +47,12 @@ TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {
   EXPECT_FALSE(link_.Live());
 }
 
-TEST_F(QueryTest, OpeningConnectsTheConnection) {
-  ASSERT_FALSE(dm_.ADOConnection1.Connected());
-  query_.Open();
-  EXPECT_TRUE(dm_.ADOConnection1.Connected());
-  EXPECT_EQ(query_.RecordCount(), 20);
-}
-
-TEST_F(QueryTest, ClosedQueryFailsWithItsName) {
+TEST_F(QueryTest, ClosedQueryAndMissingFieldFailWithTheirNames) {
   EXPECT_EQ(FailureOf<EDatabaseError>([&] { (void)query_.RecordCount(); }),
             "ADOQuery1: Cannot perform this operation on a closed dataset");
   EXPECT_THROW(query_.MoveBy(1), EDatabaseError);
   EXPECT_THROW(query_.Post(), EDatabaseError);
-}
-
-TEST_F(QueryTest, FieldLookup) {
+  // Open, fields are found ignoring case, and a missing one is named.
   query_.Open();
   EXPECT_EQ(query_.FindField("name"), query_.Field(1));
   EXPECT_EQ(query_.FindField("nope"), nullptr);

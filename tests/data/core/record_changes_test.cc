@@ -201,13 +201,10 @@ TEST_F(RecordChangesTest, StoreNumbersItsCountersAndRefusesRequiredNulls) {
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "42");
 
   query_.Append();
-  try {
-    query_.Post();
-    FAIL() << "no failure";
-  } catch (const EOleException& e) {
-    EXPECT_NE(std::string(e.what()).find("'Codes.Code' cannot contain a Null value"),
-              std::string::npos);
-  }
+  EXPECT_NE(FailureOf<EOleException>([&] {
+              query_.Post();
+            }).find("'Codes.Code' cannot contain a Null value"),
+            std::string::npos);
   EXPECT_EQ(query_.State(), TDataSetState::Inserting);
   query_.Cancel();
   EXPECT_EQ(query_.RecordCount(), 2);

@@ -100,19 +100,18 @@ TEST_F(IniValueTest, FileNameTooLongForItsBufferIsRefusedNotCut) {
       << "no stray file under a cut name";
 }
 
-TEST_F(IniValueTest, ReadOnlyFolderFailsQuietly) {
-  std::filesystem::permissions(
-      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  EXPECT_FALSE(WriteIniValue(kSection, "File", "x", file));
-  EXPECT_FALSE(std::filesystem::exists(file));
-  EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "");
-}
-
-TEST_F(IniValueTest, ReadOnlyFileFailsQuietlyAndKeepsItsContent) {
+TEST_F(IniValueTest, ReadOnlyFileOrFolderFailsQuietly) {
   WriteBytes(file, "[Tarnquill]\nFile=old\n");
   std::filesystem::permissions(file, std::filesystem::perms::owner_read);
   EXPECT_FALSE(WriteIniValue(kSection, "File", "new", file));
   EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "old");
+  // A folder that takes no new file: nothing is made.
+  const std::string other = dir.File("Other.ini");
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_FALSE(WriteIniValue(kSection, "File", "x", other));
+  EXPECT_FALSE(std::filesystem::exists(other));
+  EXPECT_EQ(ReadIniValue(kSection, "File", "", other), "");
 }
 
 }  // namespace

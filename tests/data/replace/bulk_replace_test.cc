@@ -139,12 +139,6 @@ TEST_F(BulkReplaceTest, StatementThatCannotRunShowsTheMessageThenFailsOnTheClose
   EXPECT_FALSE(module.ADOQueryTemp.Active());
 }
 
-TEST_F(BulkReplaceTest, MissingFieldNamesIt) {
-  EXPECT_EQ(FailureOf<EDatabaseError>(
-                [&] { Modify(ViewStatement("People", "", ""), "Nickname", "a", "b"); }),
-            "ADOQueryTemp: Field 'Nickname' not found");
-  EXPECT_EQ(db->rows_written, 0);
-}
 
 TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
   ModifyOptions options;
@@ -163,7 +157,13 @@ TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
   EXPECT_EQ(module.ADOQueryTemp.State(), TDataSetState::Editing);
 }
 
-TEST_F(BulkReplaceTest, ReadOnlyDatabaseFailsAtTheFirstChangedRow) {
+// A missing field is named; a read-only database fails at the first row
+// that would change.
+TEST_F(BulkReplaceTest, MissingFieldAndReadOnlyDatabaseFailBeforeAnyWrite) {
+  EXPECT_EQ(FailureOf<EDatabaseError>(
+                [&] { Modify(ViewStatement("People", "", ""), "Nickname", "a", "b"); }),
+            "ADOQueryTemp: Field 'Nickname' not found");
+  EXPECT_EQ(db->rows_written, 0);
   db->read_only = true;
   EXPECT_EQ(FailureOf<EDatabaseError>(
                 [&] { Modify(ViewStatement("People", "", ""), "Name", "xyz", "X"); }),
