@@ -66,7 +66,6 @@ TEST_F(QueryTest, MoveInsideAndPastTheWindow) {
   EXPECT_EQ(query_.WindowCapacity(), 3);
   EXPECT_EQ(query_.LoadedCount(), 3);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   EXPECT_EQ(query_.MoveBy(1), 1);
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll", "link:WindowScrolled(0)",
                        "OnDataChange(-)", "AfterScroll"}));
@@ -112,7 +111,6 @@ TEST_F(QueryTest, MovesStopAtTheEnds) {
   query_.Open();
   LogHandlers(query_, source_, &log_);
   // Backward at the beginning: only the before-scroll handler runs.
-  log_.clear();
   EXPECT_EQ(query_.MoveBy(-1), 0);
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll"}));
   // Running out part way returns what was moved and sets at-end.
@@ -176,7 +174,6 @@ TEST_F(QueryTest, EditPostNotifiesInOrderAndStoresOneRow) {
   query_.Open();
   query_.MoveBy(2);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Edit();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeEdit", "link:EditingChanged(1)", "OnStateChange",
                        "link:RecordEdited(-)", "OnDataChange(-)", "AfterEdit"}));
@@ -202,7 +199,6 @@ TEST_F(QueryTest, CancelDropsTheChange) {
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("x");
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Cancel();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeCancel", "link:EditingChanged(0)",
                        "OnStateChange", "link:WindowReloaded", "OnDataChange(-)", "AfterCancel"}));

@@ -88,7 +88,6 @@ TEST_F(FilteredQueryTest, FilterShowsOnlyPassingRecords) {
   query_.MoveBy(3);
   EXPECT_TRUE(query_.IsSequenced());
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.SetFilter("ID > 4 AND ID <= 10 AND NOT ID = 7");
   EXPECT_TRUE(log_.empty());  // not in force yet
   query_.SetFiltered(true);

@@ -47,7 +47,6 @@ TEST_F(RecordChangesTest, InsertAndPostNotifyInOrder) {
   query_.Open();
   query_.MoveBy(2);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Insert();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeInsert", "BeforeScroll", "link:EditingChanged(1)",
                        "OnStateChange", "link:WindowReloaded", "OnDataChange(-)", "AfterInsert",
@@ -103,7 +102,6 @@ TEST_F(RecordChangesTest, CancelledInsertNotifiesAndStoresNothing) {
   query_.Insert();
   query_.FieldByName("Name").SetTextValue("gone");
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Cancel();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeCancel", "BeforeScroll", "link:EditingChanged(0)",
                        "OnStateChange", "link:WindowReloaded", "OnDataChange(-)", "AfterCancel",
@@ -136,7 +134,6 @@ TEST_F(RecordChangesTest, DeleteNotifiesAndTheNextRecordTakesItsPlace) {
   query_.Open();
   query_.MoveBy(1);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Delete();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeDelete", "BeforeScroll", "link:WindowReloaded",
                        "OnDataChange(-)", "AfterDelete", "AfterScroll"}));
