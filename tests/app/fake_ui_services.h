@@ -74,6 +74,14 @@ class FakeDatabase : public TFormMainDatabase {
   std::optional<std::string> fail_connect, fail_view, fail_replace;
 };
 
+// Types the field and search boxes, and the replacement box when given.
+inline void TypeSearch(TFormMain& form, const char* field, const char* search,
+                       const char* replacement = nullptr) {
+  form.Edit4.setText(QString::fromUtf8(field));
+  form.Edit5.setText(QString::fromUtf8(search));
+  if (replacement) form.Edit6.setText(QString::fromUtf8(replacement));
+}
+
 // A window whose executable "lives" in a fresh temporary folder, so that its
 // profile starts absent.
 struct FormFixture {

@@ -86,8 +86,7 @@ TEST_F(FormDataTest, OpenShowsTheTableAndSavesTheInputs) {
 
 TEST_F(FormDataTest, ModifyRewritesTheListedRowsAndRebuildsTheView) {
   OpenShop();
-  form.Edit4.setText("Name");
-  form.Edit5.setText("apple");
+  testing::TypeSearch(form, "Name", "apple");
   form.Button3.click();
   form.Edit6.setText("Pear");
   form.Button4.click();
@@ -102,9 +101,7 @@ TEST_F(FormDataTest, ModifyRewritesTheListedRowsAndRebuildsTheView) {
 
 TEST_F(FormDataTest, ModifyUsesTheLastViewsRowsWithTheBoxesAsTheyAreNow) {
   OpenShop();  // the whole table, no field
-  form.Edit4.setText("Name");
-  form.Edit5.setText("pear");
-  form.Edit6.setText("Plum");
+  testing::TypeSearch(form, "Name", "pear", "Plum");
   form.Button4.click();  // without a Refresh: all 37 rows are looked at
   EXPECT_EQ(Boxes(), std::vector<std::string>{"修改完毕"});
   EXPECT_EQ(db->rows_written, 12);
@@ -128,8 +125,7 @@ TEST_F(FormDataTest, OpenOfAMissingTableShowsTheMessagesInOrder) {
 
 TEST_F(FormDataTest, RefreshAndModifyFailuresShowTheirMessagesInOrder) {
   OpenShop();
-  form.Edit4.setText("Colour");
-  form.Edit5.setText("red");
+  testing::TypeSearch(form, "Colour", "red");
   form.Button3.click();
   EXPECT_EQ(Boxes(), (std::vector<std::string>{
                          "数据库打开失败",
@@ -152,9 +148,7 @@ TEST_F(FormDataTest, RefreshAndModifyFailuresShowTheirMessagesInOrder) {
 TEST_F(FormDataTest, FailedRowKeepsTheRowsBeforeAndSkipsTheDoneMessage) {
   db->tables[0].rows.resize(2);  // "苹果APPLE汁" and "pear"
   OpenShop();
-  form.Edit4.setText("Name");
-  form.Edit5.setText("a");
-  form.Edit6.setText("o");
+  testing::TypeSearch(form, "Name", "a", "o");
   // The first row is stored; the second fails.
   database.ShareDataModule()->ADOQueryTemp.AfterPost = [this](data::TDataSet&) {
     db->fail_next_write = "Record is too large.";

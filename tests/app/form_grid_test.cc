@@ -98,8 +98,7 @@ TEST_F(FormGridTest, OpenShowsTheRowsThatFit) {
   EXPECT_EQ(Core().CellRect(1, Core().RowCount() - 1).bottom, widget->ClientHeight() - 1);
 
   // A narrower search leaves a short result: the filler takes the rest.
-  form.Edit4.setText(QString::fromUtf8("地址"));
-  form.Edit5.setText("shanghai");
+  testing::TypeSearch(form, "地址", "shanghai");
   form.Button3.click();
   EXPECT_EQ(Core().DataLink().RowsInWindow(), 13);
   EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), "13条");

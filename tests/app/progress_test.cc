@@ -109,9 +109,7 @@ TEST_F(CommandProgressTest, ModifyShowsRowsDoneOfRowsListedAndGoesBeforeItsMessa
   form.Button2.click();
   ASSERT_TRUE(ui.boxes.empty());
   ui.events.clear();
-  form.Edit4.setText("Name");
-  form.Edit5.setText("b");
-  form.Edit6.setText("B");
+  testing::TypeSearch(form, "Name", "b", "B");
   form.Button4.click();
 
   ASSERT_FALSE(ui.progress.empty());
