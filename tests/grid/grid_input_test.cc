@@ -22,7 +22,13 @@ using grid::TGridKey;
 using grid::TGridState;
 using grid::TMouseButton;
 
-class GridKeysTest : public InputFixture {};
+using GridKeysTest = InputFixture;
+using GridScrollBarTest = InputFixture;
+using GridWheelTest = InputFixture;
+using GridMouseTest = InputFixture;
+using GridSizingTest = InputFixture;
+using GridDragTest = InputFixture;
+using GridFocusTest = InputFixture;
 
 // Each key from a given record of 100 (8 rows on screen), or of 3 for the
 // arrows at the ends: where the record and the current row end up, and
@@ -87,8 +93,6 @@ TEST_F(GridKeysTest, KeysThatDoNothingOrAreCleared) {
   grid.KeyDown(TGridKey::End, 0);
   EXPECT_EQ(query.RecNo(), 100);
 }
-
-class GridScrollBarTest : public InputFixture {};
 
 TEST_F(GridScrollBarTest, LineDownScrollsTheRowsByOne) {
   Open(100);
@@ -187,8 +191,6 @@ TEST_F(GridScrollBarTest, ColumnsScrollByKeysAndTheHorizontalBar) {
   EXPECT_EQ(host.hbar.max, 0);
 }
 
-class GridWheelTest : public InputFixture {};
-
 TEST_F(GridWheelTest, NotchesAndHighResolutionEvents) {
   Open(100);
   query.MoveBy(4);
@@ -205,8 +207,6 @@ TEST_F(GridWheelTest, NotchesAndHighResolutionEvents) {
   grid.MouseWheel(-120, 0);
   EXPECT_EQ(query.RecNo(), 4);
 }
-
-class GridMouseTest : public InputFixture {};
 
 TEST_F(GridMouseTest, ClickOnADataRowMovesThereAndRaisesCellClick) {
   Open(100);
@@ -285,8 +285,6 @@ TEST_F(GridMouseTest, EmptyOrClosedViewMovesNothingButAClickFocuses) {
   EXPECT_FALSE(host.captured);
   EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
 }
-
-class GridSizingTest : public InputFixture {};
 
 TEST_F(GridSizingTest, ZoneBoundaries) {
   Open(10);
@@ -468,8 +466,6 @@ TEST_F(GridColumnMoveTest, TimerScrollsAtTheEdges) {
   EXPECT_EQ(Col(0).FieldName(), "Name");
 }
 
-class GridDragTest : public InputFixture {};
-
 TEST_F(GridDragTest, AutoScrollSpeedFollowsTheDistanceBelow) {
   Open(100);
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(1));
@@ -536,8 +532,6 @@ TEST_F(GridDragTest, TheMiddleButtonNeitherStartsNorEndsADrag) {
   grid.MouseUp(TMouseButton::Left, 0, 250, RowY(3));
   EXPECT_FALSE(Peer(grid).DragTracking());
 }
-
-class GridFocusTest : public InputFixture {};
 
 TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
   Open(10);
