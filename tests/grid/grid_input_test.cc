@@ -140,14 +140,8 @@ TEST_F(GridScrollBarTest, ThumbTrackingIsOffUnlessAskedFor) {
   EXPECT_FALSE(Peer(grid).ThumbTrackPending());
 }
 
-class UnsequencedDataSet : public MemoryDataSet {
- public:
-  using MemoryDataSet::MemoryDataSet;
-  bool IsSequenced() const override { return false; }
-};
-
 TEST(GridScrollBarPlainTest, ThreePositionBarOnAnUnsequencedSource) {
-  UnsequencedDataSet query("ADOQuery1", SampleColumns(), NumberedRows(100));
+  UnnumberedDataSet query("ADOQuery1", SampleColumns(), NumberedRows(100));
   BareGrid bare(query);
   // Dropped at 0..4: first, a page up, nothing, a page down, last.
   for (auto [pos, record] : {std::pair{3, 9}, {2, 9}, {4, 100}, {1, 92}, {0, 1}}) {

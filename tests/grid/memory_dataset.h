@@ -50,4 +50,11 @@ class MemoryDataSet : public data::TDataSet {
   std::vector<std::vector<provider::Variant>> rows_;
 };
 
+// A record source that cannot number its records.
+class UnnumberedDataSet : public MemoryDataSet {
+ public:
+  using MemoryDataSet::MemoryDataSet;
+  bool IsSequenced() const override { return false; }
+};
+
 }  // namespace grid_test

@@ -14,13 +14,6 @@ using V = provider::Variant;
 using grid::Rect;
 using grid::ScrollInfo;
 
-// A record source that cannot number its records.
-class UnnumberedDataSet : public MemoryDataSet {
- public:
-  using MemoryDataSet::MemoryDataSet;
-  bool IsSequenced() const override { return false; }
-};
-
 // The main window's grid (one footer row, row selection) in a window 686
 // pixels wide.
 class ReactionsTest : public GridFixture {
