@@ -139,7 +139,6 @@ TEST_F(BulkReplaceTest, StatementThatCannotRunShowsTheMessageThenFailsOnTheClose
   EXPECT_FALSE(module.ADOQueryTemp.Active());
 }
 
-
 TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
   ModifyOptions options;
   options.on_change = [&](const RowChange& row) {
