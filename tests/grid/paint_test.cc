@@ -21,12 +21,14 @@ bool Intersects(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-// The main window's grid: 686 × 293, one footer row, whole-row selection.
+// The main window's grid: 686 × 293, one footer row, whole-row selection,
+// over the open query.
 class PaintTest : public GridFixture {
  protected:
   void SetUp() override {
     grid.SetHost(&host);
     UseWindowSettings(grid);
+    query.Open();
   }
 
   RecordingCanvas& PaintAll() { return Paint({0, 0, host.width, host.height}); }
@@ -48,7 +50,6 @@ class PaintTest : public GridFixture {
 };
 
 TEST_F(PaintTest, IndicatorShowsTheRecordStateBesideTheCurrentRow) {
-  query.Open();
   PaintAll();
   auto images = out.Of(Kind::Image);
   ASSERT_EQ(images.size(), 1u);
@@ -72,7 +73,6 @@ TEST_F(PaintTest, IndicatorShowsTheRecordStateBesideTheCurrentRow) {
 }
 
 TEST_F(PaintTest, FixedCellsAreRaisedButtonsExceptTheFiller) {
-  query.Open();
   PaintAll();
   std::vector<Rect> edges;
   for (const auto* op : out.Of(Kind::Edge)) {
@@ -101,7 +101,6 @@ TEST_F(PaintTest, FixedCellsAreRaisedButtonsExceptTheFiller) {
 }
 
 TEST_F(PaintTest, TextSitsTwoPixelsInAndRightAlignedThreeFromTheEdge) {
-  query.Open();
   PaintAll();
   Rect name = grid.CellRect(1, 1);
   const auto* apple = out.TextOp("apple");
@@ -140,7 +139,6 @@ TEST_F(PaintTest, TextSitsTwoPixelsInAndRightAlignedThreeFromTheEdge) {
 }
 
 TEST_F(PaintTest, CurrentRowIsHighlightedOnlyWithFocus) {
-  query.Open();
   PaintAll();
   for (const auto* op : out.Of(Kind::Text)) {
     EXPECT_NE(op->color, grid::ResolveColor(grid::clHighlight)) << op->text;
@@ -168,7 +166,6 @@ TEST_F(PaintTest, CurrentRowIsHighlightedOnlyWithFocus) {
 }
 
 TEST_F(PaintTest, BlackLinesInTheFixedAreaSilverInTheData) {
-  query.Open();
   PaintAll();
   auto black = LinesIn(grid::clBlack);
   auto silver = LinesIn(grid::clSilver);
@@ -198,7 +195,6 @@ TEST_F(PaintTest, BlackLinesInTheFixedAreaSilverInTheData) {
 }
 
 TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLines) {
-  query.Open();
   PaintAll();
   const int used = grid.CellRect(4, 0).right + 1;
   ASSERT_LT(used, host.width);
@@ -219,7 +215,6 @@ TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLines) {
 }
 
 TEST_F(PaintTest, VeryNarrowColumnWithEllipsisShowsDots) {
-  query.Open();
   Col(0).SetWidth(10);
   Col(0).SetEndEllipsis(true);
   PaintAll();
@@ -230,7 +225,6 @@ TEST_F(PaintTest, VeryNarrowColumnWithEllipsisShowsDots) {
 }
 
 TEST_F(PaintTest, HiddenColumnPaintsNothing) {
-  query.Open();
   Col(1).SetVisible(false);
   PaintAll();
   EXPECT_EQ(out.TextOp("5"), nullptr);
@@ -243,7 +237,6 @@ TEST_F(PaintTest, HiddenColumnPaintsNothing) {
 }
 
 TEST_F(PaintTest, BooleanColumnShowsCentredCheckBoxes) {
-  query.Open();
   PaintAll();
   auto boxes = out.Of(Kind::CheckBox);
   ASSERT_EQ(boxes.size(), 3u);
@@ -256,7 +249,6 @@ TEST_F(PaintTest, BooleanColumnShowsCentredCheckBoxes) {
 }
 
 TEST_F(PaintTest, FooterCellsAtTheBottomWithTheirTexts) {
-  query.Open();
   Col(0).Footer().SetValueType(grid::TFooterValueType::fvtStaticText);
   Col(0).Footer().SetValue("合计");
   Col(1).Footer().SetValueType(grid::TFooterValueType::fvtCount);
@@ -280,7 +272,6 @@ TEST_F(PaintTest, FooterCellsAtTheBottomWithTheirTexts) {
 }
 
 TEST_F(PaintTest, OnlyTheDirtyRectangleIsPainted) {
-  query.Open();
   Rect dirty = grid.CellRect(1, 2);
   Paint(dirty);
   auto texts = out.Of(Kind::Text);
@@ -295,6 +286,7 @@ TEST_F(PaintTest, OnlyTheDirtyRectangleIsPainted) {
 }
 
 TEST_F(PaintTest, PaintReadsNoRecordsAndKeepsTheCurrentOne) {
+  query.Close();
   query.Rows() = NumberedRows(200);
   query.Open();
   query.MoveBy(20);
@@ -316,6 +308,7 @@ TEST_F(PaintTest, PaintReadsNoRecordsAndKeepsTheCurrentOne) {
 }
 
 TEST_F(PaintTest, ClosedOrLoadingGridShowsNoValues) {
+  query.Close();
   PaintAll();
   EXPECT_TRUE(out.Of(Kind::Image).empty());
   EXPECT_TRUE(out.Of(Kind::CheckBox).empty());
@@ -331,7 +324,6 @@ TEST_F(PaintTest, ClosedOrLoadingGridShowsNoValues) {
 }
 
 TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
-  query.Open();
   grid.SetFlat(true);
   PaintAll();
   EXPECT_TRUE(LinesIn(grid::clBlack).empty());
@@ -357,7 +349,6 @@ TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
 }
 
 TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
-  query.Open();
   grid.SetFrozenCols(1);
   ASSERT_EQ(grid.FixedColCount(), 2);
   PaintAll();
@@ -383,7 +374,6 @@ TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
 }
 
 TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {
-  query.Open();
   for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(300);
   grid.SetLeftScrollCol(2);
   ASSERT_EQ(grid.LeftScrollCol(), 2);
@@ -403,7 +393,6 @@ TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {
 }
 
 TEST_F(PaintTest, FramedDataCellsSinkWhenHighlighted) {
-  query.Open();
   grid.SetExtOptions(grid::dgxFixed3D | grid::dgxHighlightFocus | grid::dgxData3D);
   grid.SetFocused(true);
   PaintAll();
@@ -442,6 +431,7 @@ class EagerHost : public RecordingHost {
 };
 
 TEST_F(PaintTest, NoPaintWhileTheLayoutPassRuns) {
+  query.Close();  // opened again below, under the eager window
   EagerHost eager;
   eager.grid_ = &grid;
   grid.SetHost(&eager);
