@@ -43,6 +43,16 @@ class FakeUiServices : public UiServices {
   }
   void HideProgress() override { events.push_back("hide progress"); }
 
+  // The boxes shown since the last call, "!" marking the error box.
+  std::vector<std::string> TakeBoxes() {
+    std::vector<std::string> out;
+    for (const MessageBoxRequest& b : boxes) {
+      out.push_back((b.icon == MessageIcon::kError ? "!" : "") + b.text.toStdString());
+    }
+    boxes.clear();
+    return out;
+  }
+
   std::vector<MessageBoxRequest> boxes;
   std::vector<ProgressRequest> progress;
   // Boxes and progress in the order they came: "box TEXT", "progress" (for a

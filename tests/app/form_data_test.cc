@@ -16,11 +16,6 @@ namespace {
 
 using provider::Variant;
 
-// What a box said, with its icon: "!" for the error box.
-std::string Said(const MessageBoxRequest& box) {
-  return (box.icon == MessageIcon::kError ? "!" : "") + box.text.toStdString();
-}
-
 class FormDataTest : public ::testing::Test {
  protected:
   FormDataTest() {
@@ -37,12 +32,7 @@ class FormDataTest : public ::testing::Test {
     }
   }
 
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const MessageBoxRequest& b : ui.boxes) out.push_back(Said(b));
-    ui.boxes.clear();
-    return out;
-  }
+  std::vector<std::string> Boxes() { return ui.TakeBoxes(); }
   std::string Profile(const char* key) {
     return data::ReadIniValue("Tarnquill", key, "<missing>",
                               (dir.path() + "/Tarnquill.ini").toStdString());

@@ -51,14 +51,7 @@ class FormFileTest : public ::testing::Test {
     database.CreateShareDataModule();
   }
 
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const MessageBoxRequest& b : ui.boxes) {
-      out.push_back((b.icon == MessageIcon::kError ? "!" : "") + b.text.toStdString());
-    }
-    ui.boxes.clear();
-    return out;
-  }
+  std::vector<std::string> Boxes() { return ui.TakeBoxes(); }
   std::string Footer() {
     grid::TDataGrid& g = database.View().DataGrid1;
     return g.FooterValueText(0, g.Columns()[0]);
