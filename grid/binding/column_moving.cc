@@ -10,7 +10,7 @@
 namespace grid {
 
 Rect GridInput::DropMarkerRect() {
-  if (!grid_.host_) return Rect();
+  if (!grid_.Host()) return Rect();
   AxisLayout horz, vert;
   grid_.ComputeAxes(&horz, &vert);
   int col = input_.move_pos;
@@ -19,7 +19,7 @@ Rect GridInput::DropMarkerRect() {
   // On the grid line before the cell, or after it when dropping to the right.
   int x =
       input_.move_pos > input_.move_index ? start + horz.CellSize(col) : start - horz.line_width;
-  return Rect{x - 2, 0, x + 3, grid_.host_->ClientHeight()};
+  return Rect{x - 2, 0, x + 3, grid_.Host()->ClientHeight()};
 }
 
 void GridInput::BeginColumnMove(int col, int x, int y) {
@@ -28,28 +28,28 @@ void GridInput::BeginColumnMove(int col, int x, int y) {
   input_.move_pos = col;
   input_.last_x = x;
   input_.last_y = y;
-  if (!grid_.host_) return;
-  grid_.host_->UpdateNow();
+  if (!grid_.Host()) return;
+  grid_.Host()->UpdateNow();
   ShowLine(DropMarkerRect());
-  grid_.host_->StartTimer(kGridTimerId, kColumnMoveInterval);
+  grid_.Host()->StartTimer(kGridTimerId, kColumnMoveInterval);
   input_.column_move_timer = true;
 }
 
 void GridInput::TrackColumnMove(int x) {
-  if (!grid_.host_) return;
+  if (!grid_.Host()) return;
   AxisLayout horz, vert;
   grid_.ComputeAxes(&horz, &vert);
   int target = input_.move_pos;
   if (x < horz.fixed_end) {
-    if (grid_.left_scroll_col_ > grid_.fixed_col_count_) {
+    if (grid_.LeftScrollCol() > grid_.FixedColCount()) {
       HideLine();
-      grid_.SetLeftScrollCol(grid_.left_scroll_col_ - 1);
+      grid_.SetLeftScrollCol(grid_.LeftScrollCol() - 1);
     }
-    target = grid_.left_scroll_col_;
+    target = grid_.LeftScrollCol();
   } else if (x >= horz.full_visible_end) {
-    if (grid_.left_scroll_col_ < grid_.MaxLeftScrollCol()) {
+    if (grid_.LeftScrollCol() < grid_.MaxLeftScrollCol()) {
       HideLine();
-      grid_.SetLeftScrollCol(grid_.left_scroll_col_ + 1);
+      grid_.SetLeftScrollCol(grid_.LeftScrollCol() + 1);
       grid_.ComputeAxes(&horz, &vert);
     }
     target = horz.last_full_cell;
@@ -57,8 +57,8 @@ void GridInput::TrackColumnMove(int x) {
     int col = CellAtPosition(horz, x);
     if (col >= 0) target = col;
   }
-  target = std::clamp(target, grid_.indicator_columns_,
-                      std::max(grid_.ColCount() - 1, grid_.indicator_columns_));
+  target = std::clamp(target, grid_.IndicatorColumns(),
+                      std::max(grid_.ColCount() - 1, grid_.IndicatorColumns()));
   if (target != input_.move_pos || !input_.line_shown) {
     HideLine();
     input_.move_pos = target;
@@ -68,7 +68,7 @@ void GridInput::TrackColumnMove(int x) {
 
 void GridInput::EndColumnMove() {
   HideLine();
-  if (input_.column_move_timer && grid_.host_) grid_.host_->StopTimer(kGridTimerId);
+  if (input_.column_move_timer && grid_.Host()) grid_.Host()->StopTimer(kGridTimerId);
   input_.column_move_timer = false;
   if (input_.move_pos != input_.move_index) grid_.MoveColumn(input_.move_index, input_.move_pos);
 }

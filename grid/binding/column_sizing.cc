@@ -10,15 +10,15 @@
 namespace grid {
 
 int GridInput::SizingZoneAt(int x, int y) {
-  if (!(grid_.options_ & dgColumnResize) || grid_.title_row_count_ == 0 || !grid_.host_) return -1;
+  if (!(grid_.Options() & dgColumnResize) || grid_.TitleRowCount() == 0 || !grid_.Host()) return -1;
   AxisLayout horz, vert;
   grid_.ComputeAxes(&horz, &vert);
   int title_bottom = 0;
-  for (int i = 0; i < grid_.title_row_count_; ++i) title_bottom += vert.CellSize(i);
-  title_bottom += (grid_.title_row_count_ - 1) * vert.line_width;
+  for (int i = 0; i < grid_.TitleRowCount(); ++i) title_bottom += vert.CellSize(i);
+  title_bottom += (grid_.TitleRowCount() - 1) * vert.line_width;
   if (y < 0 || y >= title_bottom) return -1;
   int indicator_end = 0;
-  for (int i = 0; i < grid_.indicator_columns_; ++i)
+  for (int i = 0; i < grid_.IndicatorColumns(); ++i)
     indicator_end += horz.CellSize(i) + horz.line_width;
   if (x < indicator_end) return -1;
   return SizingZoneColumn(horz, x);
@@ -31,8 +31,8 @@ Rect GridInput::SizingLineRect(int x) {
 }
 
 void GridInput::ShowLine(const Rect& rect) {
-  if (!grid_.host_ || rect.Empty()) return;
-  grid_.host_->InvertDottedLine(rect);
+  if (!grid_.Host() || rect.Empty()) return;
+  grid_.Host()->InvertDottedLine(rect);
   input_.line_shown = true;
   input_.line_rect = rect;
 }
@@ -40,7 +40,7 @@ void GridInput::ShowLine(const Rect& rect) {
 void GridInput::HideLine() {
   if (!input_.line_shown) return;
   input_.line_shown = false;
-  if (grid_.host_) grid_.host_->InvertDottedLine(input_.line_rect);
+  if (grid_.Host()) grid_.Host()->InvertDottedLine(input_.line_rect);
 }
 
 void GridInput::BeginColumnSizing(int col, int x) {
@@ -52,7 +52,7 @@ void GridInput::BeginColumnSizing(int col, int x) {
   input_.sizing_pos = edge;
   input_.sizing_offset = edge - x;
   ShowLine(SizingLineRect(edge));
-  if (grid_.host_) grid_.host_->SetCursorShape(TCursor::crHSplit);
+  if (grid_.Host()) grid_.Host()->SetCursorShape(TCursor::crHSplit);
 }
 
 void GridInput::TrackColumnSizing(int x) {
@@ -60,7 +60,7 @@ void GridInput::TrackColumnSizing(int x) {
   // Not limited: the release decides what width is acceptable.
   input_.sizing_pos = x + input_.sizing_offset;
   ShowLine(SizingLineRect(input_.sizing_pos));
-  if (grid_.host_) grid_.host_->SetCursorShape(TCursor::crHSplit);
+  if (grid_.Host()) grid_.Host()->SetCursorShape(TCursor::crHSplit);
 }
 
 void GridInput::EndColumnSizing() {

@@ -274,6 +274,18 @@ class TDataGrid : private ColumnHost, private PaintedGrid {
   // either end, and paints once when the lock is back at 0. Returns the
   // records moved.
   int StepMove(int n);
+  // Runs `work` under the update lock; when the outermost lock is released
+  // without a failure, the invalidated parts are painted at once.
+  void UnderUpdateLock(const std::function<void()>& work);
+  // The last data row above the footers; false when no data row is shown.
+  bool LastDataRow(int* row) const;
+  // Scrolls one column left (direction < 0), not past the fixed columns,
+  // or right, while the last column is not yet fully in view.
+  void ScrollOneColumn(int direction);
+  // Moves grid column `from` to `to` with its width and the column model's
+  // column, keeping the current column on the same column; out-of-range
+  // or equal indices do nothing.
+  void MoveColumn(int from, int to);
   // Makes `col` current (limited to the field columns; with a direction,
   // skipping columns that take no pixels), then repaints the current row.
   // In row-select mode the current column stays.
@@ -296,17 +308,10 @@ class TDataGrid : private ColumnHost, private PaintedGrid {
   std::function<void()> OnColWidthsChanged;
 
  private:
-  // Input reaches the grid's state directly, as one part of the grid.
-  friend class GridInput;
   // Tests read the input state between events.
   friend class TDataGridTestPeer;
 
-  bool LastDataRow(int* row) const;
-  void ScrollOneColumn(int direction);
-  // Moves grid column `from` to `to` with its width and the column model's
-  // column, keeping the current column on the same column.
-  void MoveColumn(int from, int to);
-
+  // Input changes the grid only through its public operations.
   GridInput input_{*this};
   bool vert_tracking_ = false;
   bool horz_tracking_ = false;

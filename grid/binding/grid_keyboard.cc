@@ -6,14 +6,14 @@
 
 namespace grid {
 
-unsigned GridInput::WantedKeys() const { return grid::WantedKeys(grid_.options_); }
+unsigned GridInput::WantedKeys() const { return grid::WantedKeys(grid_.Options()); }
 
 void GridInput::KeyDown(TGridKey key, TShiftState shift) {
   if (grid_.OnKeyDown) grid_.OnKeyDown(key, shift);
-  if (key == TGridKey::None || !grid_.data_link_->Active()) return;
-  TGridDataLink& link = *grid_.data_link_;
+  if (key == TGridKey::None || !grid_.DataLink().Active()) return;
+  TGridDataLink& link = grid_.DataLink();
   TDataSet& source = *grid_.RecordSource();
-  switch (MapKey(key, shift, grid_.right_to_left_)) {
+  switch (MapKey(key, shift, grid_.UseRightToLeft())) {
     case TKeyAction::None:
       break;
     case TKeyAction::PriorRecord:
@@ -48,7 +48,7 @@ void GridInput::KeyDown(TGridKey key, TShiftState shift) {
       link.MoveBy(link.WindowSize() - link.ActiveRow() - 1);
       break;
     case TKeyAction::FirstColumn:
-      grid_.ColumnRequest(grid_.indicator_columns_, 1);
+      grid_.ColumnRequest(grid_.IndicatorColumns(), 1);
       break;
     case TKeyAction::LastColumn:
       grid_.ColumnRequest(grid_.ColCount() - 1, -1);

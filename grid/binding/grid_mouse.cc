@@ -19,18 +19,18 @@ bool Inside(const Rect& r, int x, int y) {
 }  // namespace
 
 bool GridInput::TakeFocus() {
-  if (!grid_.host_) return true;
-  if (grid_.host_->CanFocus() && !grid_.host_->HasFocus()) grid_.host_->SetFocus();
-  return grid_.host_->HasFocus();
+  if (!grid_.Host()) return true;
+  if (grid_.Host()->CanFocus() && !grid_.Host()->HasFocus()) grid_.Host()->SetFocus();
+  return grid_.Host()->HasFocus();
 }
 
 void GridInput::ReleaseMouse() {
-  if (grid_.host_) grid_.host_->ReleaseCapture();
+  if (grid_.Host()) grid_.Host()->ReleaseCapture();
 }
 
 void GridInput::MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool double_click) {
   if (!TakeFocus()) return;
-  if (button != TMouseButton::Middle && grid_.host_) grid_.host_->SetCapture();
+  if (button != TMouseButton::Middle && grid_.Host()) grid_.Host()->SetCapture();
   if (double_click && button == TMouseButton::Left) {
     // The first click of the pair already did the work.
     if (grid_.OnDblClick) grid_.OnDblClick();
@@ -43,13 +43,13 @@ void GridInput::MouseDown(TMouseButton button, TShiftState shift, int x, int y, 
     int zone = button == TMouseButton::Left ? SizingZoneAt(x, y) : -1;
     if (zone >= 0) {
       BeginColumnSizing(zone, x);
-    } else if (row >= 0 && row < grid_.title_row_count_) {
-      if ((grid_.options_ & dgColumnResize) && col >= grid_.indicator_columns_) {
+    } else if (row >= 0 && row < grid_.TitleRowCount()) {
+      if ((grid_.Options() & dgColumnResize) && col >= grid_.IndicatorColumns()) {
         BeginColumnMove(col, x, y);
         input_.right_title_drag = button == TMouseButton::Right;
       }
-    } else if (row >= grid_.title_row_count_ && has_data_rows && row <= last_data_row && col >= 0) {
-      if (grid_.data_link_->Active()) PressDataRow(col, row, x, y);
+    } else if (row >= grid_.TitleRowCount() && has_data_rows && row <= last_data_row && col >= 0) {
+      if (grid_.DataLink().Active()) PressDataRow(col, row, x, y);
     }
   }
   if (grid_.OnMouseDown) grid_.OnMouseDown(button, shift, x, y);
@@ -57,9 +57,9 @@ void GridInput::MouseDown(TMouseButton button, TShiftState shift, int x, int y, 
 
 void GridInput::PressDataRow(int col, int row, int x, int y) {
   grid_.WriteBack();
-  if (row != grid_.current_row_) grid_.data_link_->MoveBy(row - grid_.current_row_);
-  if (col >= grid_.indicator_columns_) grid_.ColumnRequest(col, 0);
-  if (Inside(grid_.DataArea(), x, y) && grid_.host_ && grid_.host_->HasCapture()) {
+  if (row != grid_.CurrentRow()) grid_.DataLink().MoveBy(row - grid_.CurrentRow());
+  if (col >= grid_.IndicatorColumns()) grid_.ColumnRequest(col, 0);
+  if (Inside(grid_.DataArea(), x, y) && grid_.Host() && grid_.Host()->HasCapture()) {
     input_.drag_tracking = true;
     input_.last_x = x;
     input_.last_y = y;
@@ -83,23 +83,23 @@ void GridInput::MouseMove(TShiftState /*shift*/, int x, int y) {
     DragTo(x, y);
     return;
   }
-  if (grid_.host_)
-    grid_.host_->SetCursorShape(SizingZoneAt(x, y) >= 0 ? TCursor::crHSplit : TCursor::crDefault);
+  if (grid_.Host())
+    grid_.Host()->SetCursorShape(SizingZoneAt(x, y) >= 0 ? TCursor::crHSplit : TCursor::crDefault);
 }
 
 void GridInput::DragTo(int x, int y) {
-  if (!grid_.host_) return;
-  int cx = std::clamp(x, 0, std::max(grid_.host_->ClientWidth() - 1, 0));
-  int cy = std::clamp(y, 0, std::max(grid_.host_->ClientHeight() - 1, 0));
+  if (!grid_.Host()) return;
+  int cx = std::clamp(x, 0, std::max(grid_.Host()->ClientWidth() - 1, 0));
+  int cy = std::clamp(y, 0, std::max(grid_.Host()->ClientHeight() - 1, 0));
   int col = -1;
   int row = -1;
   grid_.CellAt(cx, cy, &col, &row);
   Rect area = grid_.DataArea();
-  if (area.top < y && y < area.bottom && row >= grid_.title_row_count_)
-    grid_.StepMove(row - grid_.current_row_);
-  if (area.left < x && x < area.right && col >= grid_.indicator_columns_ &&
-      col != grid_.current_col_) {
-    grid_.ColumnRequest(col, col > grid_.current_col_ ? 1 : -1);
+  if (area.top < y && y < area.bottom && row >= grid_.TitleRowCount())
+    grid_.StepMove(row - grid_.CurrentRow());
+  if (area.left < x && x < area.right && col >= grid_.IndicatorColumns() &&
+      col != grid_.CurrentCol()) {
+    grid_.ColumnRequest(col, col > grid_.CurrentCol() ? 1 : -1);
   }
   input_.last_x = x;
   input_.last_y = y;
@@ -107,7 +107,7 @@ void GridInput::DragTo(int x, int y) {
 }
 
 void GridInput::AutoScrollStep() {
-  if (!grid_.host_ || !grid_.data_link_->Active()) {
+  if (!grid_.Host() || !grid_.DataLink().Active()) {
     StopAutoScroll();
     return;
   }
@@ -116,21 +116,15 @@ void GridInput::AutoScrollStep() {
     StopAutoScroll();
     return;
   }
-  ++grid_.update_lock_;
-  try {
+  grid_.UnderUpdateLock([&] {
     if (plan.vertical != 0) grid_.StepMove(plan.vertical * plan.records);
     if (plan.horizontal != 0) {
       grid_.ScrollOneColumn(plan.horizontal);
-      grid_.ColumnRequest(grid_.current_col_ + plan.horizontal, plan.horizontal);
+      grid_.ColumnRequest(grid_.CurrentCol() + plan.horizontal, plan.horizontal);
     }
-  } catch (...) {
-    --grid_.update_lock_;
-    throw;
-  }
-  --grid_.update_lock_;
-  if (grid_.update_lock_ == 0) grid_.host_->UpdateNow();
+  });
   if (plan.interval != input_.auto_scroll_interval) {
-    grid_.host_->StartTimer(kGridTimerId, plan.interval);
+    grid_.Host()->StartTimer(kGridTimerId, plan.interval);
     input_.auto_scroll_interval = plan.interval;
   }
 }
@@ -138,7 +132,7 @@ void GridInput::AutoScrollStep() {
 void GridInput::StopAutoScroll() {
   if (input_.auto_scroll_interval < 0) return;
   input_.auto_scroll_interval = -1;
-  if (grid_.host_) grid_.host_->StopTimer(kGridTimerId);
+  if (grid_.Host()) grid_.Host()->StopTimer(kGridTimerId);
 }
 
 void GridInput::StopDragTracking() {
@@ -177,14 +171,14 @@ void GridInput::MouseUp(TMouseButton button, TShiftState /*shift*/, int x, int y
   int row = -1;
   int last = 0;
   if (!grid_.CellAt(x, y, &col, &row)) return;
-  int index = col - grid_.indicator_columns_;
-  if (row < grid_.title_row_count_) {
-    if (index >= 0 && index < grid_.columns_->Count() && grid_.OnTitleClick)
-      grid_.OnTitleClick((*grid_.columns_)[index]);
+  int index = col - grid_.IndicatorColumns();
+  if (row < grid_.TitleRowCount()) {
+    if (index >= 0 && index < grid_.Columns().Count() && grid_.OnTitleClick)
+      grid_.OnTitleClick(grid_.Columns()[index]);
   } else if (row <= grid_.VisibleDataRows() && grid_.LastDataRow(&last) && row <= last) {
-    int current = grid_.current_col_ - grid_.indicator_columns_;
-    if (current >= 0 && current < grid_.columns_->Count() && grid_.OnCellClick) {
-      grid_.OnCellClick((*grid_.columns_)[current]);
+    int current = grid_.CurrentCol() - grid_.IndicatorColumns();
+    if (current >= 0 && current < grid_.Columns().Count() && grid_.OnCellClick) {
+      grid_.OnCellClick(grid_.Columns()[current]);
     }
   }
 }
@@ -195,9 +189,9 @@ void GridInput::TimerTick(int id) {
     TrackColumnMove(input_.last_x);
   } else if (input_.drag_tracking) {
     AutoScrollStep();
-  } else if (grid_.host_) {
+  } else if (grid_.Host()) {
     // A tick after the drag ended: nothing wants the timer any more.
-    grid_.host_->StopTimer(kGridTimerId);
+    grid_.Host()->StopTimer(kGridTimerId);
     input_.auto_scroll_interval = -1;
   }
 }
@@ -209,7 +203,7 @@ void GridInput::CancelMode() {
   }
   if (input_.column_move_timer) {
     input_.column_move_timer = false;
-    if (grid_.host_) grid_.host_->StopTimer(kGridTimerId);
+    if (grid_.Host()) grid_.Host()->StopTimer(kGridTimerId);
   }
   input_.state = TGridState::Idle;
   input_.right_title_drag = false;

@@ -33,20 +33,26 @@ int TDataGrid::StepMove(int n) {
   if (n == 0 || !data_link_->Active()) return 0;
   int step = n > 0 ? 1 : -1;
   int moved = 0;
-  ++update_lock_;
-  try {
+  UnderUpdateLock([&] {
     while (moved != n) {
       int done = data_link_->MoveBy(step);
       if (done == 0) break;
       moved += done;
     }
+  });
+  return moved;
+}
+
+void TDataGrid::UnderUpdateLock(const std::function<void()>& work) {
+  ++update_lock_;
+  try {
+    work();
   } catch (...) {
     --update_lock_;
     throw;
   }
   --update_lock_;
   if (update_lock_ == 0 && host_) host_->UpdateNow();
-  return moved;
 }
 
 void TDataGrid::ColumnRequest(int col, int direction) {

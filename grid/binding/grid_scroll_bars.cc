@@ -11,27 +11,27 @@ namespace grid {
 
 bool GridInput::MouseWheel(int delta, TShiftState shift) {
   if (grid_.OnMouseWheel && grid_.OnMouseWheel(delta, shift)) return true;
-  if (!grid_.data_link_->Active()) return true;
+  if (!grid_.DataLink().Active()) return true;
   int moves = input_.wheel.Add(delta);
   int step = moves > 0 ? 1 : -1;
   for (int i = 0; i < std::abs(moves); ++i) {
-    if (grid_.data_link_->MoveBy(step) == 0) break;
+    if (grid_.DataLink().MoveBy(step) == 0) break;
   }
   return true;
 }
 
 void GridInput::VerticalScroll(TScrollCode code, int pos) {
-  if (!TakeFocus() || !grid_.data_link_->Active()) return;
+  if (!TakeFocus() || !grid_.DataLink().Active()) return;
   if (code == SB_THUMBPOSITION && input_.thumb_track_pending) {
     input_.thumb_track_pending = false;
     return;
   }
-  TGridDataLink& link = *grid_.data_link_;
+  TGridDataLink& link = grid_.DataLink();
   TDataSet& source = *grid_.RecordSource();
   VertScrollInput in;
   in.code = code;
   in.pos = pos;
-  in.track_pos = grid_.host_ ? grid_.host_->VerticalBarTrackPos() : pos;
+  in.track_pos = grid_.Host() ? grid_.Host()->VerticalBarTrackPos() : pos;
   in.sequenced = source.IsSequenced();
   if (in.sequenced) {
     in.record_count = source.RecordCount();
@@ -40,7 +40,7 @@ void GridInput::VerticalScroll(TScrollCode code, int pos) {
   in.active_row = link.ActiveRow();
   in.rows_in_window = link.RowsInWindow();
   in.visible_rows = grid_.VisibleDataRows();
-  in.tracking = grid_.vert_tracking_;
+  in.tracking = grid_.VertScrollTracking();
   VertScrollAction action = VerticalScrollAction(in);
   if (action.track_pending) input_.thumb_track_pending = true;
   switch (action.kind) {
@@ -66,9 +66,9 @@ void GridInput::HorizontalScroll(TScrollCode code, int pos) {
   TakeFocus();
   AxisLayout horz, vert;
   grid_.ComputeAxes(&horz, &vert);
-  int next = NextLeftScrollCol(horz, grid_.MaxLeftScrollCol(), code, pos, grid_.horz_tracking_,
-                               grid_.right_to_left_);
-  if (next != grid_.left_scroll_col_) grid_.SetLeftScrollCol(next);
+  int next = NextLeftScrollCol(horz, grid_.MaxLeftScrollCol(), code, pos,
+                               grid_.HorzScrollTracking(), grid_.UseRightToLeft());
+  if (next != grid_.LeftScrollCol()) grid_.SetLeftScrollCol(next);
 }
 
 }  // namespace grid

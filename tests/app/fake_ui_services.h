@@ -43,6 +43,16 @@ class FakeUiServices : public UiServices {
   }
   void HideProgress() override { events.push_back("hide progress"); }
 
+  // The boxes shown since the last call, "!" marking the error box.
+  std::vector<std::string> TakeBoxes() {
+    std::vector<std::string> out;
+    for (const MessageBoxRequest& b : boxes) {
+      out.push_back((b.icon == MessageIcon::kError ? "!" : "") + b.text.toStdString());
+    }
+    boxes.clear();
+    return out;
+  }
+
   std::vector<MessageBoxRequest> boxes;
   std::vector<ProgressRequest> progress;
   // Boxes and progress in the order they came: "box TEXT", "progress" (for a
@@ -73,6 +83,14 @@ class FakeDatabase : public TFormMainDatabase {
   std::vector<std::string> calls;
   std::optional<std::string> fail_connect, fail_view, fail_replace;
 };
+
+// Types the field and search boxes, and the replacement box when given.
+inline void TypeSearch(TFormMain& form, const char* field, const char* search,
+                       const char* replacement = nullptr) {
+  form.Edit4.setText(QString::fromUtf8(field));
+  form.Edit5.setText(QString::fromUtf8(search));
+  if (replacement) form.Edit6.setText(QString::fromUtf8(replacement));
+}
 
 // A window whose executable "lives" in a fresh temporary folder, so that its
 // profile starts absent.

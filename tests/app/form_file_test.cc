@@ -51,14 +51,7 @@ class FormFileTest : public ::testing::Test {
     database.CreateShareDataModule();
   }
 
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const MessageBoxRequest& b : ui.boxes) {
-      out.push_back((b.icon == MessageIcon::kError ? "!" : "") + b.text.toStdString());
-    }
-    ui.boxes.clear();
-    return out;
-  }
+  std::vector<std::string> Boxes() { return ui.TakeBoxes(); }
   std::string Footer() {
     grid::TDataGrid& g = database.View().DataGrid1;
     return g.FooterValueText(0, g.Columns()[0]);
@@ -107,8 +100,7 @@ TEST_F(FormFileTest, OpenRefreshAndModifyAFile) {
   ASSERT_EQ(Boxes(), std::vector<std::string>{});
   EXPECT_EQ(Footer(), "37条");
 
-  form.Edit4.setText(QString::fromUtf8("名称"));
-  form.Edit5.setText("apple");
+  testing::TypeSearch(form, "名称", "apple");
   form.Button3.click();
   EXPECT_EQ(Footer(), "19条");  // "Apple派" and "苹果APPLE", ignoring case
   form.Edit5.setText(QString::fromUtf8("苹果"));
@@ -152,9 +144,7 @@ TEST_F(FormFileTest, OtherToolsReadTheRewrittenFile) {
   ASSERT_TRUE(made.ok()) << made.status().ToString();
   path = *made;
   Open("");
-  form.Edit4.setText(QString::fromUtf8("名称"));
-  form.Edit5.setText("APPLE");
-  form.Edit6.setText(QString::fromUtf8("香蕉"));
+  testing::TypeSearch(form, "名称", "APPLE", "香蕉");
   form.Button3.click();
   form.Button4.click();
   ASSERT_EQ(Boxes(), std::vector<std::string>{"修改完毕"});
@@ -180,9 +170,7 @@ TEST_F(FormFileTest, FailuresShowTheirMessagesAndWriteNothing) {
   ASSERT_EQ(Boxes(), std::vector<std::string>{});
   // An empty search text selects every non-empty value; Modify then finds
   // nothing to change and leaves the NULLs alone.
-  form.Edit4.setText(QString::fromUtf8("名称"));
-  form.Edit5.setText("");
-  form.Edit6.setText("X");
+  testing::TypeSearch(form, "名称", "", "X");
   form.Button3.click();
   EXPECT_EQ(Footer(), "28条");
   form.Button4.click();
@@ -191,9 +179,7 @@ TEST_F(FormFileTest, FailuresShowTheirMessagesAndWriteNothing) {
   ASSERT_EQ(names.size(), 37u);
   for (int i = 1; i <= 37; ++i) EXPECT_EQ(names[i - 1], NameOf(i)) << "row " << i;
   // A number written as text that is not a number.
-  form.Edit4.setText(QString::fromUtf8("编号"));
-  form.Edit5.setText("1");
-  form.Edit6.setText("x");
+  testing::TypeSearch(form, "编号", "1", "x");
   form.Button4.click();
   std::vector<std::string> boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u);

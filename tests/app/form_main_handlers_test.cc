@@ -40,13 +40,11 @@ class FormMainHandlersTest : public ::testing::Test {
   testing::FakeDatabase& db = f.database;
 };
 
-TEST_F(FormMainHandlersTest, ProfileIsBesideTheExecutable) {
+// The profile beside the executable, as the Windows program left it.
+TEST_F(FormMainHandlersTest, ShowingFillsTheBoxesFromTheProfile) {
   EXPECT_EQ(w.AppDir(), f.dir.path() + "/");
   EXPECT_EQ(w.ProfilePath(), f.dir.path() + "/Tarnquill.ini");
   EXPECT_EQ(w.Title(), "Tarnquill");
-}
-
-TEST_F(FormMainHandlersTest, ShowingFillsTheBoxesFromTheProfile) {
   // As the Windows program left it: GBK, CRLF, keys in another case, a quoted value.
   WriteProfileFile(
       "[TARNQUILL]\r\nfile=D:\\\xCA\xFD\xBE\xDD.mdb\r\nKey=\"p w\"\r\nTable=T1\r\nField=Name\r\n"
@@ -97,8 +95,7 @@ TEST_F(FormMainHandlersTest, OpenConnectsBuildsTheViewEnablesAndSavesExactlyAsTy
   w.Edit1.setText(" /data/客户.mdb ");
   w.Edit2.setText("");
   w.Edit3.setText("T 1");
-  w.Edit4.setText("Name");
-  w.Edit5.setText("abc");
+  testing::TypeSearch(w, "Name", "abc");
   w.Button2.click();
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(db.calls,
@@ -170,9 +167,7 @@ TEST_F(FormMainHandlersTest, RefreshSavesFieldAndSearchEvenWhenTheViewFails) {
   Show(true);
   w.Edit1.setText("/not/saved.mdb");
   w.Edit3.setText("T");
-  w.Edit4.setText("Name");
-  w.Edit5.setText("O'Brien");
-  w.Edit6.setText("not saved");
+  testing::TypeSearch(w, "Name", "O'Brien", "not saved");
   db.fail_view = "ADOQuery1: Cannot perform this operation on a closed dataset";
   w.Button3.click();
   EXPECT_EQ(db.calls, (std::vector<std::string>{"RefreshView(T,Name,O'Brien)"}));
@@ -187,9 +182,7 @@ TEST_F(FormMainHandlersTest, RefreshSavesFieldAndSearchEvenWhenTheViewFails) {
 TEST_F(FormMainHandlersTest, ModifySavesTheReplacementFirstThenReportsAndRefreshes) {
   Show(true);
   w.Edit3.setText("T");
-  w.Edit4.setText("Name");
-  w.Edit5.setText("abc");
-  w.Edit6.setText("X");
+  testing::TypeSearch(w, "Name", "abc", "X");
   // When the "done" box shows, the rows were replaced and the view not yet rebuilt.
   ui.on_box = [&](const MessageBoxRequest&) {
     EXPECT_EQ(db.calls, (std::vector<std::string>{"ReplaceRows(Name,abc,X)"}));

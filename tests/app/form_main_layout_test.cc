@@ -86,7 +86,8 @@ TEST(FormMainLayoutTest, LabelsLeadTheirBoxesAndCaptionsFit) {
   EXPECT_EQ(w.Splitter1.cursor().shape(), Qt::SplitVCursor);
 }
 
-// The layout was drawn for 12-pixel characters of exactly these metrics.
+// The layout was drawn for 12-pixel characters of the face whose metrics
+// the canvas tests check.
 TEST(FormMainLayoutTest, FormFontIsTheTwelvePixelChineseFace) {
   FormFixture f;
   const QFont font = f.form.Edit1.font();
@@ -94,12 +95,6 @@ TEST(FormMainLayoutTest, FormFontIsTheTwelvePixelChineseFace) {
   EXPECT_EQ(info.family(), "AR PL UMing CN") << "is fonts-arphic-uming installed?";
   EXPECT_EQ(info.pixelSize(), 12);
   EXPECT_EQ(font.styleStrategy() & QFont::NoAntialias, QFont::NoAntialias);
-  const QFontMetrics m(font);
-  EXPECT_EQ(m.height(), 12);
-  EXPECT_EQ(m.ascent(), 11);
-  EXPECT_EQ(m.descent(), 1);
-  EXPECT_EQ(m.horizontalAdvance(u'0'), 6);
-  EXPECT_EQ(m.horizontalAdvance(QString::fromUtf8("数")), 12);
   EXPECT_EQ(QFontInfo(QFont("SimSun", 9)).family(), "AR PL UMing CN");
 }
 

@@ -123,8 +123,7 @@ TEST_F(GridDuringCommandTest, OpenRefreshAndModifyPaintSafelyAndEndAsUsual) {
   // Refresh with a search: the grid shows the old rows while the query is
   // closed and reopened with the new statement.
   const int before_refresh = counter.paints;
-  form.Edit4.setText(QString::fromUtf8("地址"));
-  form.Edit5.setText(QString::fromUtf8("北京"));
+  testing::TypeSearch(form, "地址", "北京");
   form.Button3.click();
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_GT(counter.paints, before_refresh);

@@ -2,7 +2,6 @@
 // they are about.
 #include "cli/help.h"
 
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "cli/commands.h"
 #include "tests/cli/cli_call.h"
+#include "tests/support/fixture_db.h"
 
 namespace cli {
 namespace {
@@ -51,16 +51,8 @@ std::vector<std::string> Words(const std::string& line) {
 
 class CliHelpTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tarnquill_help_" + std::to_string(::getpid()) + "_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  fs::path dir_;
+  std::string Path(const std::string& name) const { return tmp.File(name); }
+  tarnquill::testing::TempDir tmp;
 };
 
 TEST_F(CliHelpTest, OverviewListsEveryCommandWithAnExample) {

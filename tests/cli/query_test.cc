@@ -1,5 +1,4 @@
 // tarnquill-cli query: the data layer's read path against export.
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +6,7 @@
 #include "cli/commands.h"
 #include "jet/database.h"
 #include "tests/cli/cli_call.h"
+#include "tests/support/fixture_db.h"
 
 namespace cli {
 namespace {
@@ -18,26 +18,19 @@ using testing::Outcome;
 
 class QueryCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tarnquill_query_" + std::to_string(::getpid()) + "_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string Copy(const fs::path& source) {
-    fs::path target = dir_ / source.filename();
+    const std::string target = tmp.File(source.filename().string());
     fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    return target.string();
+    return target;
   }
-  fs::path dir_;
+  tarnquill::testing::TempDir tmp;
 };
 
 TEST_F(QueryCommandTest, UsageAndFailures) {
   EXPECT_EQ(Call({"query", "a.mdb"}).code, kExitUsage);
-  Outcome missing = Call({"query", (dir_ / "no.mdb").string(), "Select * From T"});
+  Outcome missing = Call({"query", tmp.File("no.mdb"), "Select * From T"});
   EXPECT_EQ(missing.code, kExitFailure);
-  EXPECT_EQ(missing.err, "Could not find file '" + (dir_ / "no.mdb").string() + "'\n");
+  EXPECT_EQ(missing.err, "Could not find file '" + tmp.File("no.mdb") + "'\n");
   EXPECT_TRUE(missing.out.empty());
 }
 

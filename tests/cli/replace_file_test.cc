@@ -121,6 +121,11 @@ class ReplaceFileTest : public ::testing::Test {
     argv.insert(argv.begin(), {"replace", path});
     return Call(argv);
   }
+  // Replace in the Ship field of Orders.
+  Outcome Ship(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {"--table", "Orders", "--field", "Ship"});
+    return Replace(argv);
+  }
 
   tq::TempDir tmp;
   std::string path;
@@ -220,8 +225,7 @@ TEST_F(ReplaceFileTest, ReportAndUndoGiveBackTheOriginal) {
   const std::string orders = Export(path, "Orders"), parts = Export(path, "Parts"),
                     log = Export(path, "Log");
   const std::string r1 = tmp.File("r1.csv"), r2 = tmp.File("r2.csv");
-  Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--field", "Note", "--find", "via",
-                       "--replace", "By", "--report", r1});
+  Outcome o = Ship({"--field", "Note", "--find", "via", "--replace", "By", "--report", r1});
   ASSERT_EQ(o.code, kExitOk) << o.err;
   EXPECT_EQ(o.out, "report: " + r1 + " (275 rows)\n275 rows matched, 275 rows changed\n");
   const std::string report = Bytes(r1);
@@ -236,10 +240,7 @@ TEST_F(ReplaceFileTest, ReportAndUndoGiveBackTheOriginal) {
   ExpectSound(path);
 
   // A row changed since is left alone; a row gone is not found.
-  ASSERT_EQ(Replace({"--table", "Orders", "--field", "Ship", "--find", "Shanghai 1", "--replace",
-                     "Hangzhou", "--report", r2})
-                .code,
-            kExitOk);
+  ASSERT_EQ(Ship({"--find", "Shanghai 1", "--replace", "Hangzhou", "--report", r2}).code, kExitOk);
   const std::string r1x = tmp.File("r1x.csv");
   std::ofstream(r1x, std::ios::binary) << report << "Orders,999,Ship,a,b\r\n";
   const std::string before = Bytes(path);
@@ -282,8 +283,7 @@ TEST_F(ReplaceFileTest, FailurePartWayNamesTheRowAndReportsExactlyTheRowsStored)
   const std::string original = Export(path, "Orders");
   const std::string report = tmp.File("r.csv");
   // "via " + 34 characters becomes 44 characters in a 40-character field.
-  Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "VIA", "--replace",
-                       "by way of", "--report", report});
+  Outcome o = Ship({"--find", "VIA", "--replace", "by way of", "--report", report});
   EXPECT_EQ(o.code, kExitFailure);
   EXPECT_EQ(o.err.rfind(path + ": table 'Orders', field 'Ship', row ID=150: ", 0), 0u) << o.err;
   EXPECT_NE(o.err.find("the 135 rows stored are in " + report), std::string::npos) << o.err;
@@ -338,7 +338,6 @@ TEST_F(ReplaceFileTest, SeveralFilesEachGetALineAndAReport) {
 TEST_F(ReplaceFileTest, UsageErrorsAndFailuresNameWhatIsWrong) {
   const std::string before = Bytes(path);
   std::ofstream(tmp.File("old.csv")) << "kept";
-  const std::vector<std::string> base = {"--table", "Orders", "--field", "Ship"};
   const struct {
     std::vector<std::string> args;
     int code;
@@ -362,9 +361,7 @@ TEST_F(ReplaceFileTest, UsageErrorsAndFailuresNameWhatIsWrong) {
        "exists already"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> argv = base;
-    argv.insert(argv.end(), c.args.begin(), c.args.end());
-    Outcome o = Replace(argv);
+    Outcome o = Ship(c.args);
     EXPECT_EQ(o.code, c.code) << o.err;
     EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
   }
@@ -388,13 +385,10 @@ TEST_F(ReplaceFileTest, BackupHoldsTheFileBeforeTheFirstWrite) {
     return found;
   };
   // Nothing to write, nothing to back up.
-  EXPECT_EQ(Replace({"--table", "Orders", "--field", "Ship", "--find", "kiwi", "--replace", "x",
-                     "--backup"})
-                .out,
+  EXPECT_EQ(Ship({"--find", "kiwi", "--replace", "x", "--backup"}).out,
             "0 rows matched, 0 rows changed\n");
   EXPECT_TRUE(backups().empty());
-  Outcome o = Replace(
-      {"--table", "Orders", "--field", "Ship", "--find", "road", "--replace", "Rd", "--backup"});
+  Outcome o = Ship({"--find", "road", "--replace", "Rd", "--backup"});
   ASSERT_EQ(o.code, kExitOk) << o.err;
   ASSERT_EQ(backups().size(), 1u);
   const std::string backup = backups()[0].string();
@@ -422,8 +416,7 @@ TEST_F(ReplaceFileTest, ReadOnlyFileOrFolderIsRefusedBeforeAnythingIsWritten) {
     SCOPED_TRACE(c.what);
     fs::permissions(c.made_read_only, no_write, fs::perm_options::remove);
     // With a backup asked for: no backup, no journal, no change.
-    Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
-                         "京", "--backup"});
+    Outcome o = Ship({"--find", "北京", "--replace", "京", "--backup"});
     EXPECT_EQ(o.code, kExitFailure);
     EXPECT_EQ(o.out, "");
     EXPECT_NE(o.err.find(c.reason), std::string::npos) << o.err;
@@ -435,10 +428,8 @@ TEST_F(ReplaceFileTest, ReadOnlyFileOrFolderIsRefusedBeforeAnythingIsWritten) {
     }
     EXPECT_EQ(names, std::vector<std::string>{"shop.mdb"});
     // Counting what would change needs no writing.
-    o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace", "京",
-                 "--dry-run", "--show", "0"});
-    EXPECT_EQ(o.out, "90 rows matched, 90 rows would change (dry run, nothing written)\n")
-        << o.err;
+    o = Ship({"--find", "北京", "--replace", "京", "--dry-run", "--show", "0"});
+    EXPECT_EQ(o.out, "90 rows matched, 90 rows would change (dry run, nothing written)\n") << o.err;
     fs::permissions(c.made_read_only, fs::perms::owner_write, fs::perm_options::add);
   }
 }
@@ -459,8 +450,7 @@ TEST_F(ReplaceFileTest, JournalThatCannotBeVerifiedIsRefusedAndBothFilesKept) {
                                      std::string(larger.begin(), larger.end()), bad_checksum,
                                      std::string(foreign.begin(), foreign.end())}) {
     std::ofstream(journal, std::ios::binary) << content;
-    Outcome o = Replace({"--table", "Orders", "--field", "Ship", "--find", "北京", "--replace",
-                         "京", "--backup"});
+    Outcome o = Ship({"--find", "北京", "--replace", "京", "--backup"});
     EXPECT_EQ(o.code, kExitFailure);
     EXPECT_NE(o.err.find("shop.mdb-journal' beside"), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("neither file was changed"), std::string::npos) << o.err;

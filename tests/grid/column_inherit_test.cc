@@ -196,16 +196,14 @@ TEST_F(OpenGridTest, WordWrapAndCheckboxesFromFieldType) {
   Col(0).SetWordWrap(false);
   EXPECT_TRUE(Col(0).IsExplicit(TColumnValue::cvWordWrap));
   EXPECT_FALSE(Col(0).WordWrap());
-  Col(3).SetCheckboxes(false);
-  EXPECT_EQ(Col(3).ColumnKind(), grid::TColumnKind::CommonKind);
-}
-
-TEST_F(OpenGridTest, CheckStateFollowsTheCurrentRecord) {
+  // The check state follows the current record.
   EXPECT_EQ(Col(3).CheckState(), grid::TCheckState::Checked);
   query.Next();
   EXPECT_EQ(Col(3).CheckState(), grid::TCheckState::Unchecked);
   query.Next();
   EXPECT_EQ(Col(3).CheckState(), grid::TCheckState::Grayed);
+  Col(3).SetCheckboxes(false);
+  EXPECT_EQ(Col(3).ColumnKind(), grid::TColumnKind::CommonKind);
 }
 
 TEST_F(OpenGridTest, WidthFromFieldDisplayWidth) {
@@ -223,13 +221,10 @@ TEST_F(OpenGridTest, WidthFromFieldDisplayWidth) {
   // The font measures: a 16-pixel font has an 8-pixel "0".
   Col(0).Font().SetHeight(-16);
   EXPECT_EQ(Col(0).Width(), 84);
-}
-
-TEST_F(OpenGridTest, WidthCountsTheFontOverhang) {
+  // So does its overhang: ("0" is 8 with it) (8 − 2) × 10 + 2 + 4.
+  Col(0).Font().SetHeight(-12);
   grid::FixedMetricsCanvas slanted(2);
   grid.SetCanvas(&slanted);
-  query.FindField("Name")->SetDisplayWidth(10);
-  // ("0" is 8 with the overhang) (8 − 2) × 10 + 2 + 4
   EXPECT_EQ(Col(0).FieldBasedWidth(), 66);
   grid.SetCanvas(&canvas);
 }
@@ -274,13 +269,6 @@ TEST_F(OpenGridTest, DisplayTextByPattern) {
   // A pattern on a text column shows nothing.
   Col(0).SetDisplayFormat("0");
   EXPECT_EQ(Col(0).DisplayText(), "");
-}
-
-TEST_F(OpenGridTest, HiddenColumnTakesNoCellWidth) {
-  Col(1).SetVisible(false);
-  EXPECT_EQ(grid.ColWidth(2), -1);
-  grid.SetOptions(grid.Options() & ~grid::dgColLines);
-  EXPECT_EQ(grid.ColWidth(2), 0);
 }
 
 }  // namespace

@@ -18,12 +18,18 @@ class ColumnStateTest : public GridFixture {
   }
 };
 
+// A closed source leaves one unbound generated column, also after
+// AddFieldColumns.
 TEST_F(ColumnStateTest, ClosedSourceLeavesOneUnboundGeneratedColumn) {
-  ASSERT_EQ(grid.Columns().Count(), 1);
-  EXPECT_TRUE(Col(0).IsFieldDriven());
-  EXPECT_EQ(Col(0).BoundField(), nullptr);
-  EXPECT_EQ(Col(0).Title().Caption(), "");
-  EXPECT_EQ(grid.Columns().ColumnSetState(), TColumnSetState::FieldDriven);
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1) grid.Columns().AddFieldColumns(true);
+    ASSERT_EQ(grid.Columns().Count(), 1);
+    EXPECT_TRUE(Col(0).IsFieldDriven());
+    EXPECT_EQ(Col(0).BoundField(), nullptr);
+    EXPECT_EQ(Col(0).Title().Caption(), "");
+    EXPECT_EQ(Col(0).DisplayText(), "");
+    EXPECT_EQ(grid.Columns().ColumnSetState(), TColumnSetState::FieldDriven);
+  }
 }
 
 TEST_F(ColumnStateTest, OpenGeneratesOneColumnPerVisibleField) {
@@ -83,14 +89,6 @@ TEST_F(ColumnStateTest, AddFieldColumnsWithoutClearRemovesStrayGeneratedColumns)
   // The generated columns in front of the new persistent ones are gone.
   EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(Col(i).IsPersistent());
-}
-
-TEST_F(ColumnStateTest, AddFieldColumnsOnClosedSourceEndsWithOneEmptyColumn) {
-  grid.Columns().AddFieldColumns(true);
-  ASSERT_EQ(grid.Columns().Count(), 1);
-  EXPECT_TRUE(Col(0).IsFieldDriven());
-  EXPECT_EQ(Col(0).Title().Caption(), "");
-  EXPECT_EQ(Col(0).DisplayText(), "");
 }
 
 TEST_F(ColumnStateTest, AddFieldColumnsWithoutRecordSourceOnlyClears) {
@@ -174,7 +172,6 @@ TEST_F(ColumnStateTest, GeneratedColumnWidthTellsTheFieldWithAWindow) {
   Col(0).SetWidth(100);
   EXPECT_EQ(query.FindField("Name")->DisplayWidth(), 16);
   EXPECT_EQ(Col(0).Width(), 100);
-  grid.SetHost(nullptr);
 }
 
 TEST_F(ColumnStateTest, ColumnsForgetFieldsTheSourceDestroys) {

@@ -27,8 +27,6 @@ namespace {
 
 using Peer = grid::TDataGridTestPeer;
 
-using V = provider::Variant;
-
 // Delivers a tick of every timer `object` runs, as the event loop does when
 // they expire; returns how many it runs.
 int FireTimers(QObject* object) {
@@ -45,11 +43,6 @@ int FireTimers(QObject* object) {
 class WidgetInputTest : public ::testing::Test {
  protected:
   WidgetInputTest() {
-    std::vector<std::vector<V>> rows;
-    for (int i = 1; i <= 250; ++i) rows.push_back({V(std::string("r") + std::to_string(i))});
-    query = std::make_unique<MemoryDataSet>(
-        "ADOQuery1", std::vector<provider::ColumnInfo>{Column("Name", provider::adVarWChar, 20)},
-        std::move(rows));
     source.SetDataSet(query.get());
     grid::TDataGrid& grid = widget.Grid();
     UseWindowSettings(grid);
@@ -72,7 +65,7 @@ class WidgetInputTest : public ::testing::Test {
   QWidget* Client() { return widget.viewport(); }
   static QPoint Row(int row) { return QPoint(150, 17 * row + 8); }
 
-  std::unique_ptr<MemoryDataSet> query;
+  std::unique_ptr<MemoryDataSet> query = NameRecords(250);
   data::TDataSource source{"DataSource1"};
   grid::DataGridWidget widget;
   bool active = false;

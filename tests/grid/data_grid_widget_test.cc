@@ -15,7 +15,6 @@
 namespace grid_test {
 namespace {
 
-using V = provider::Variant;
 using grid::Rect;
 using grid::ScrollInfo;
 
@@ -32,11 +31,6 @@ class PaintCounter : public QObject {
 class DataGridWidgetTest : public ::testing::Test {
  protected:
   DataGridWidgetTest() {
-    std::vector<std::vector<V>> rows;
-    for (int i = 0; i < 250; ++i) rows.push_back({V(std::string("r") + std::to_string(i))});
-    query = std::make_unique<MemoryDataSet>(
-        "ADOQuery1", std::vector<provider::ColumnInfo>{Column("Name", provider::adVarWChar, 20)},
-        std::move(rows));
     source.SetDataSet(query.get());
     widget.Grid().SetFooterRowCount(1);
     widget.Grid().SetDataSource(&source);
@@ -47,7 +41,7 @@ class DataGridWidgetTest : public ::testing::Test {
   QScrollBar& VBar() { return *widget.verticalScrollBar(); }
   QScrollBar& HBar() { return *widget.horizontalScrollBar(); }
 
-  std::unique_ptr<MemoryDataSet> query;
+  std::unique_ptr<MemoryDataSet> query = NameRecords(250);
   data::TDataSource source{"DataSource1"};
   grid::DataGridWidget widget;
 };

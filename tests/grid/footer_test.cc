@@ -45,6 +45,8 @@ TEST_F(FooterTest, SummaryEntryFollowsValueType) {
   ASSERT_EQ(Sums().Count(), 1);
   EXPECT_EQ(footer.Summary()->FieldName(), "");
   EXPECT_EQ(Text(2), "3");
+  footer.SetDisplayFormat("0.0 rows");
+  EXPECT_EQ(Text(2), "3.0 rows");
 }
 
 TEST_F(FooterTest, FooterFieldNameRetargetsTheSummary) {
@@ -57,7 +59,7 @@ TEST_F(FooterTest, FooterFieldNameRetargetsTheSummary) {
   EXPECT_EQ(Text(0), "10");
 }
 
-TEST_F(FooterTest, DestroyingColumnsDestroysTheirSummaries) {
+TEST_F(FooterTest, SummariesGoWithTheirColumnsAndFreeColumnsHaveNone) {
   Col(1).Footer().SetValueType(TFooterValueType::fvtSum);
   Col(1).Footers().Add().SetValueType(TFooterValueType::fvtCount);
   EXPECT_EQ(Sums().Count(), 2);
@@ -65,9 +67,7 @@ TEST_F(FooterTest, DestroyingColumnsDestroysTheirSummaries) {
   EXPECT_EQ(Sums().Count(), 1);
   grid.Columns().Clear();
   EXPECT_EQ(Sums().Count(), 0);
-}
-
-TEST_F(FooterTest, ColumnOutsideAGridHasNoSummary) {
+  // A column outside a grid has none.
   grid::TDataGridColumns free_columns(nullptr);
   grid::TDataGridColumn& column = free_columns.Add();
   column.Footer().SetValueType(TFooterValueType::fvtSum);
@@ -116,12 +116,6 @@ TEST_F(FooterTest, SumOfAMissingFieldShowsZero) {
   EXPECT_EQ(Text(2), "0");
 }
 
-TEST_F(FooterTest, CountHonoursDisplayFormat) {
-  Col(0).Footer().SetValueType(TFooterValueType::fvtCount);
-  Col(0).Footer().SetDisplayFormat("0.0 rows");
-  EXPECT_EQ(Text(0), "3.0 rows");
-}
-
 TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {
   grid.SetHost(&host);
   // Either the footer rows or (after a reload) the whole grid repaint.
@@ -131,77 +125,51 @@ TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {
   host.Reset();
   Col(2).Footer().SetValueType(TFooterValueType::fvtSum);  // recalculation
   EXPECT_TRUE(host.full > 0 || !host.rects.empty());
-  grid.SetHost(nullptr);
 }
 
-// Number forms by the summed field's type, over a record source of its own.
-struct TypedCase {
-  int ado_type;
-  std::vector<V> values;
-  TFooterValueType type;
-  std::string pattern;
-  std::string expected;
-};
-
-class FooterTypeTest : public ::testing::TestWithParam<TypedCase> {};
-
-TEST_P(FooterTypeTest, FormatsByFieldType) {
-  const TypedCase& c = GetParam();
-  std::vector<std::vector<V>> rows;
-  for (const V& v : c.values) rows.push_back({v});
-  MemoryDataSet query("ADOQuery1", {Column("F", c.ado_type, 8)}, rows);
-  data::TDataSource source("DataSource1");
-  source.SetDataSet(&query);
-  grid::TDataGrid grid;
-  grid.SetDataSource(&source);
-  grid.SumList().SetActive(true);
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
-  grid.Columns()[0].Footer().SetDisplayFormat(c.pattern);
-  grid.Columns()[0].Footer().SetValueType(c.type);
-  EXPECT_EQ(grid.FooterValueText(0, grid.Columns()[0]), c.expected);
+// Number forms by the summed field's type, each over a record source of its own.
+TEST(FooterTypeTest, FormatsByFieldType) {
+  constexpr TFooterValueType kSum = TFooterValueType::fvtSum, kAvg = TFooterValueType::fvtAvg;
+  auto n = [](int64_t value) { return V(value); };
+  auto money = [](int64_t units) { return V(provider::Currency{units}); };
+  const struct {
+    int ado_type;
+    std::vector<V> values;
+    TFooterValueType type;
+    const char* pattern;
+    const char* expected;
+  } cases[] = {
+      // Integer averages round to the nearest integer, ties to even.
+      {provider::adInteger, {n(2), n(3)}, kAvg, "", "2"},
+      {provider::adInteger, {n(3), n(4)}, kAvg, "", "4"},
+      {provider::adSmallInt, {n(-3), n(-4)}, kAvg, "", "-4"},
+      {provider::adInteger, {n(1), n(2)}, kAvg, "0.00", "1.50"},
+      {provider::adInteger, {n(2000000000), n(2000000000)}, kSum, "", "4000000000"},
+      {provider::adDouble, {V(1.0), V(2.0), V(2.0)}, kAvg, "", "1.6667"},
+      {provider::adDouble, {V(1234.5)}, kSum, "#,##0.00", "1,234.50"},
+      {provider::adCurrency, {money(125000), money(12500)}, kSum, "", "13.75"},
+      {provider::adCurrency, {money(20000)}, kSum, "", "2"},
+      {provider::adBigInt, {n(7)}, kSum, "", "0"},
+      {provider::adDouble, {}, kSum, "", "0"},
+      {provider::adDouble, {V(1.0), V()}, TFooterValueType::fvtCount, "", "2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.ado_type << " " << c.expected);
+    std::vector<std::vector<V>> rows;
+    for (const V& v : c.values) rows.push_back({v});
+    MemoryDataSet query("ADOQuery1", {Column("F", c.ado_type, 8)}, rows);
+    data::TDataSource source("DataSource1");
+    source.SetDataSet(&query);
+    grid::TDataGrid grid;
+    grid.SetDataSource(&source);
+    grid.SumList().SetActive(true);
+    query.Open();
+    grid.Columns().AddFieldColumns(true);
+    grid.Columns()[0].Footer().SetDisplayFormat(c.pattern);
+    grid.Columns()[0].Footer().SetValueType(c.type);
+    EXPECT_EQ(grid.FooterValueText(0, grid.Columns()[0]), c.expected);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Types, FooterTypeTest,
-    ::testing::Values(
-        // Integer averages round to the nearest integer, ties to even.
-        TypedCase{
-            provider::adInteger, {V(int64_t{2}), V(int64_t{3})}, TFooterValueType::fvtAvg, "", "2"},
-        TypedCase{
-            provider::adInteger, {V(int64_t{3}), V(int64_t{4})}, TFooterValueType::fvtAvg, "", "4"},
-        TypedCase{provider::adSmallInt,
-                  {V(int64_t{-3}), V(int64_t{-4})},
-                  TFooterValueType::fvtAvg,
-                  "",
-                  "-4"},
-        TypedCase{provider::adInteger,
-                  {V(int64_t{1}), V(int64_t{2})},
-                  TFooterValueType::fvtAvg,
-                  "0.00",
-                  "1.50"},
-        TypedCase{provider::adInteger,
-                  {V(int64_t{2000000000}), V(int64_t{2000000000})},
-                  TFooterValueType::fvtSum,
-                  "",
-                  "4000000000"},
-        TypedCase{
-            provider::adDouble, {V(1.0), V(2.0), V(2.0)}, TFooterValueType::fvtAvg, "", "1.6667"},
-        TypedCase{
-            provider::adDouble, {V(1234.5)}, TFooterValueType::fvtSum, "#,##0.00", "1,234.50"},
-        TypedCase{provider::adCurrency,
-                  {V(provider::Currency{125000}), V(provider::Currency{12500})},
-                  TFooterValueType::fvtSum,
-                  "",
-                  "13.75"},
-        TypedCase{provider::adCurrency,
-                  {V(provider::Currency{20000})},
-                  TFooterValueType::fvtSum,
-                  "",
-                  "2"},
-        TypedCase{provider::adBigInt, {V(int64_t{7})}, TFooterValueType::fvtSum, "", "0"},
-        TypedCase{provider::adDouble, {}, TFooterValueType::fvtSum, "", "0"},
-        TypedCase{provider::adDouble, {V(1.0), V()}, TFooterValueType::fvtCount, "", "2"}));
 
 }  // namespace
 }  // namespace grid_test

@@ -47,35 +47,29 @@ TEST(AxisLayoutTest, ProgramGridBothAxes) {
   EXPECT_EQ(CellRect(h, v, 2, 6), (Rect{113, 102, 213, 254}));
 }
 
-struct PositionCase {
-  std::vector<int> sizes;
-  int extent;
-  int first_scroll;
-  int cell;
-  int position;
-};
-
-class CellPositionTest : public ::testing::TestWithParam<PositionCase> {};
-
-TEST_P(CellPositionTest, Position) {
-  const PositionCase& c = GetParam();
-  AxisLayout axis = ComputeAxis(Columns(c.sizes, c.extent, c.first_scroll));
-  EXPECT_EQ(CellPosition(axis, c.cell), c.position);
+TEST(AxisLayoutTest, CellPositions) {
+  const std::vector<int> four = {11, 100, 100, 100};
+  const struct {
+    std::vector<int> sizes;
+    int extent, first_scroll, cell, position;
+  } cases[] = {
+      {four, 686, 1, 0, 0},
+      {four, 686, 1, 1, 12},
+      {four, 686, 1, 3, 214},
+      // Scrolled by two columns: the first scrolling cell starts at the
+      // fixed end, the ones scrolled away have no position.
+      {four, 686, 3, 3, 12},
+      {four, 686, 3, 1, 0},
+      // A hidden column (−1 plus its line) takes no pixels.
+      {{11, 100, -1, 100}, 686, 1, 3, 113},
+      // Off screen.
+      {four, 150, 1, 3, 0},
+  };
+  for (const auto& c : cases) {
+    AxisLayout axis = ComputeAxis(Columns(c.sizes, c.extent, c.first_scroll));
+    EXPECT_EQ(CellPosition(axis, c.cell), c.position) << c.first_scroll << " " << c.cell;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CellPositionTest,
-    ::testing::Values(PositionCase{{11, 100, 100, 100}, 686, 1, 0, 0},
-                      PositionCase{{11, 100, 100, 100}, 686, 1, 1, 12},
-                      PositionCase{{11, 100, 100, 100}, 686, 1, 3, 214},
-                      // Scrolled by two columns: the first scrolling cell starts at the
-                      // fixed end, the ones scrolled away have no position.
-                      PositionCase{{11, 100, 100, 100}, 686, 3, 3, 12},
-                      PositionCase{{11, 100, 100, 100}, 686, 3, 1, 0},
-                      // A hidden column (−1 plus its line) takes no pixels.
-                      PositionCase{{11, 100, -1, 100}, 686, 1, 3, 113},
-                      // Off screen.
-                      PositionCase{{11, 100, 100, 100}, 150, 1, 3, 0}));
 
 TEST(AxisLayoutTest, PartlyVisibleCellEndsTheDrawnArea) {
   AxisLayout h = ComputeAxis(Columns({11, 100, 100, 100, 100}, 300));
@@ -107,47 +101,39 @@ TEST(AxisLayoutTest, FrozenColumnsAreFixedAndCounted) {
   EXPECT_EQ(h.frozen_span, 51);
 }
 
-struct MaxLeftCase {
-  std::vector<int> sizes;
-  int extent;
-  int expected;
-};
-
-class MaxLeftScrollColTest : public ::testing::TestWithParam<MaxLeftCase> {};
-
-TEST_P(MaxLeftScrollColTest, Limit) {
-  AxisLayout h = ComputeAxis(Columns(GetParam().sizes, GetParam().extent));
-  EXPECT_EQ(MaxLeftScrollCol(h), GetParam().expected);
+TEST(AxisLayoutTest, MaxLeftScrollColAndFixedColCount) {
+  const struct {
+    std::vector<int> sizes;
+    int extent, expected;
+  } limits[] = {
+      {{11, 100, 100, 100, 100}, 250, 3},
+      {{11, 100, 100, 100, 100}, 686, 1},
+      {{11, 100, 100, 100, -1}, 250, 2},
+      {{11, 500, 500}, 250, 2},
+      {{11, 500, 0}, 250, 1},
+      {{11}, 250, 0},
+  };
+  for (const auto& c : limits) {
+    EXPECT_EQ(MaxLeftScrollCol(ComputeAxis(Columns(c.sizes, c.extent))), c.expected)
+        << c.sizes.size() << " " << c.extent;
+  }
+  const struct {
+    std::vector<bool> visible;
+    int frozen, expected;
+  } fixed[] = {
+      {{true, true, true}, 0, 1},
+      {{false, true, true}, 0, 2},
+      {{true, false, true, true}, 1, 3},
+      {{false, true, true}, 1, 3},
+      {{true, true}, 5, 3},
+      {{false, false}, 0, 2},
+      {{}, 0, 0},
+  };
+  for (const auto& c : fixed) {
+    EXPECT_EQ(ComputeFixedColCount(c.visible, c.frozen, 1), c.expected)
+        << c.visible.size() << " " << c.frozen;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, MaxLeftScrollColTest,
-                         ::testing::Values(MaxLeftCase{{11, 100, 100, 100, 100}, 250, 3},
-                                           MaxLeftCase{{11, 100, 100, 100, 100}, 686, 1},
-                                           MaxLeftCase{{11, 100, 100, 100, -1}, 250, 2},
-                                           MaxLeftCase{{11, 500, 500}, 250, 2},
-                                           MaxLeftCase{{11, 500, 0}, 250, 1},
-                                           MaxLeftCase{{11}, 250, 0}));
-
-struct FixedColsCase {
-  std::vector<bool> visible;
-  int frozen;
-  int expected;
-};
-
-class FixedColCountTest : public ::testing::TestWithParam<FixedColsCase> {};
-
-TEST_P(FixedColCountTest, Count) {
-  EXPECT_EQ(ComputeFixedColCount(GetParam().visible, GetParam().frozen, 1), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, FixedColCountTest,
-                         ::testing::Values(FixedColsCase{{true, true, true}, 0, 1},
-                                           FixedColsCase{{false, true, true}, 0, 2},
-                                           FixedColsCase{{true, false, true, true}, 1, 3},
-                                           FixedColsCase{{false, true, true}, 1, 3},
-                                           FixedColsCase{{true, true}, 5, 3},
-                                           FixedColsCase{{false, false}, 0, 2},
-                                           FixedColsCase{{}, 0, 0}));
 
 TextMetrics Metrics12() {
   TextMetrics tm;
@@ -157,44 +143,36 @@ TextMetrics Metrics12() {
   return tm;
 }
 
-struct RowCase {
-  bool flat;
-  int line_width;
-  int row_height;
-  int row_lines;
-  bool fit;
-  int expected;
-  int expected_row_lines;
-  bool can_wrap;
-};
-
-class DataRowHeightTest : public ::testing::TestWithParam<RowCase> {};
-
-TEST_P(DataRowHeightTest, Height) {
-  const RowCase& c = GetParam();
-  DataRowInput in;
-  in.text_height = 12;
-  in.metrics = Metrics12();
-  in.flat = c.flat;
-  in.line_width = c.line_width;
-  in.row_height = c.row_height;
-  in.row_lines = c.row_lines;
-  in.fit_to_text = c.fit;
-  DataRowResult out = ComputeDataRowHeight(in);
-  EXPECT_EQ(out.data_row_height, c.expected);
-  EXPECT_EQ(out.row_lines, c.expected_row_lines);
-  EXPECT_EQ(out.can_wrap_text, c.can_wrap);
+TEST(RowMetricsTest, DataRowHeight) {
+  const struct {
+    bool flat;
+    int line_width, row_height, row_lines;
+    bool fit;
+    int expected, expected_row_lines;
+    bool can_wrap;
+  } cases[] = {
+      {false, 1, 0, 0, false, 16, 0, false}, {true, 1, 0, 0, false, 14, 0, false},
+      {false, 0, 0, 0, false, 15, 0, false}, {false, 1, 0, 2, false, 24, 2, true},
+      {false, 1, 20, 0, false, 20, 0, true}, {false, 1, 0, 0, true, 16, 1, false},
+      {false, 1, 30, 0, true, 28, 2, true},  {false, 1, 35, 0, true, 40, 3, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << c.flat << c.line_width << " " << c.row_height << " " << c.row_lines << c.fit);
+    DataRowInput in;
+    in.text_height = 12;
+    in.metrics = Metrics12();
+    in.flat = c.flat;
+    in.line_width = c.line_width;
+    in.row_height = c.row_height;
+    in.row_lines = c.row_lines;
+    in.fit_to_text = c.fit;
+    DataRowResult out = ComputeDataRowHeight(in);
+    EXPECT_EQ(out.data_row_height, c.expected);
+    EXPECT_EQ(out.row_lines, c.expected_row_lines);
+    EXPECT_EQ(out.can_wrap_text, c.can_wrap);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, DataRowHeightTest,
-                         ::testing::Values(RowCase{false, 1, 0, 0, false, 16, 0, false},
-                                           RowCase{true, 1, 0, 0, false, 14, 0, false},
-                                           RowCase{false, 0, 0, 0, false, 15, 0, false},
-                                           RowCase{false, 1, 0, 2, false, 24, 2, true},
-                                           RowCase{false, 1, 20, 0, false, 20, 0, true},
-                                           RowCase{false, 1, 0, 0, true, 16, 1, false},
-                                           RowCase{false, 1, 30, 0, true, 28, 2, true},
-                                           RowCase{false, 1, 35, 0, true, 40, 3, true}));
 
 TEST(RowMetricsTest, RecordsThatFitTheProgramsGrid) {
   int fixed = FixedRowsHeight(true, 1, 16, 17, 1, 1);
@@ -207,11 +185,6 @@ TEST(RowMetricsTest, RecordsThatFitTheProgramsGrid) {
   EXPECT_EQ(FormulaTitleRowHeight(2, 0, Metrics12(), true), 27);
   EXPECT_EQ(FormulaTitleRowHeight(1, 5, Metrics12(), false), 19);
 }
-
-struct BarCase {
-  VerticalBarInput in;
-  ScrollInfo expected;
-};
 
 VerticalBarInput Live(bool sequenced, int rows, int count, int number, bool bof = false,
                       bool eof = false) {
@@ -226,34 +199,28 @@ VerticalBarInput Live(bool sequenced, int rows, int count, int number, bool bof 
   return in;
 }
 
-class VerticalBarTest : public ::testing::TestWithParam<BarCase> {};
-
-TEST_P(VerticalBarTest, Values) {
-  EXPECT_EQ(VerticalBarTarget(GetParam().in), GetParam().expected);
+TEST(VerticalBarTest, Values) {
+  VerticalBarInput keeping_position = Live(true, 12, 250, -1);
+  keeping_position.current.pos = 17;
+  keeping_position.keep_position = true;
+  VerticalBarInput never_shown = Live(true, 12, 250, 40);
+  never_shown.can_scroll = false;
+  const struct {
+    VerticalBarInput in;
+    ScrollInfo expected;
+  } cases[] = {
+      {Live(true, 12, 250, 40), ScrollInfo{1, 261, 12, 40}},
+      {Live(false, 12, 250, 40), ScrollInfo{0, 4, 0, 2}},
+      {Live(false, 12, 250, 1, true), ScrollInfo{0, 4, 0, 0}},
+      {Live(false, 12, 250, 250, false, true), ScrollInfo{0, 4, 0, 4}},
+      {VerticalBarInput{}, ScrollInfo{0, 1, 2, 0}},
+      {keeping_position, ScrollInfo{1, 261, 12, 17}},
+      {never_shown, ScrollInfo{1, 1, 12, 40}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(VerticalBarTarget(cases[i].in), cases[i].expected) << "case " << i;
+  }
 }
-
-VerticalBarInput KeepingPosition() {
-  VerticalBarInput in = Live(true, 12, 250, -1);
-  in.current.pos = 17;
-  in.keep_position = true;
-  return in;
-}
-
-VerticalBarInput NeverShown() {
-  VerticalBarInput in = Live(true, 12, 250, 40);
-  in.can_scroll = false;
-  return in;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, VerticalBarTest,
-    ::testing::Values(BarCase{Live(true, 12, 250, 40), ScrollInfo{1, 261, 12, 40}},
-                      BarCase{Live(false, 12, 250, 40), ScrollInfo{0, 4, 0, 2}},
-                      BarCase{Live(false, 12, 250, 1, true), ScrollInfo{0, 4, 0, 0}},
-                      BarCase{Live(false, 12, 250, 250, false, true), ScrollInfo{0, 4, 0, 4}},
-                      BarCase{VerticalBarInput{}, ScrollInfo{0, 1, 2, 0}},
-                      BarCase{KeepingPosition(), ScrollInfo{1, 261, 12, 17}},
-                      BarCase{NeverShown(), ScrollInfo{1, 1, 12, 40}}));
 
 TEST(VerticalBarTest, NothingToScrollWhenThePageHoldsTheRange) {
   EXPECT_TRUE(NothingToScroll(ScrollInfo{0, 1, 2, 0}));

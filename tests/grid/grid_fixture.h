@@ -108,6 +108,8 @@ class GridFixture : public ::testing::Test {
     grid.SetCanvas(&canvas);
     grid.SetDataSource(&source);
   }
+  // Tests may give the grid the recording window; it lets go of it first.
+  ~GridFixture() override { grid.SetHost(nullptr); }
 
   grid::TDataGridColumn& Col(int i) { return grid.Columns()[i]; }
 

@@ -17,22 +17,16 @@ class GridGeometryTest : public GridFixture {
     grid.SetHost(&host);
     UseWindowSettings(grid);
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 };
 
-TEST_F(GridGeometryTest, ReferenceRowHeights) {
+TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottom) {
+  query.Rows() = NumberedRows(5);
   query.Open();
   EXPECT_EQ(grid.TitleRowHeight(), 16);
   EXPECT_EQ(grid.DataRowHeight(), 16);
   EXPECT_EQ(grid.RowStep(), 17);
   EXPECT_EQ(grid.ColWidth(0), 11);
-  EXPECT_EQ(grid.CellRect(1, 0).left, 12);
   EXPECT_FALSE(grid.CanWrapText());
-}
-
-TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottom) {
-  query.Rows() = NumberedRows(5);
-  query.Open();
   EXPECT_EQ(grid.DataLink().WindowSize(), 13);
   ASSERT_EQ(grid.RowCount(), 8);  // title, five records, filler, footer
   EXPECT_EQ(grid.RowHeightOf(6), 152);
@@ -54,22 +48,11 @@ TEST_F(GridGeometryTest, LongResultAsksForWhatFits) {
   // The current row follows the record.
   query.MoveBy(5);
   EXPECT_EQ(grid.CurrentRow(), 6);
-}
-
-TEST_F(GridGeometryTest, EmptyAndClosedShowOneEmptyRow) {
-  query.Rows().clear();
-  query.Open();
-  EXPECT_EQ(grid.RowCount(), 4);  // title, empty row, filler, footer
-  EXPECT_EQ(grid.RowHeightOf(2), 272 - 35 - 17);
-  query.Close();
-  EXPECT_EQ(grid.RowCount(), 4);
-}
-
-TEST_F(GridGeometryTest, TinyClientStillAsksForOneRecord) {
-  host.height = 20;
-  query.Open();
-  EXPECT_EQ(grid.DataLink().WindowSize(), 1);
-  EXPECT_EQ(grid.VisibleDataRows(), 1);
+  // A taller window asks for more.
+  host.height = 272 + 5 * 17;
+  grid.Resized();
+  EXPECT_EQ(grid.DataLink().WindowSize(), 18);
+  EXPECT_EQ(grid.RowCount(), 21);
 }
 
 TEST_F(GridGeometryTest, RowLinesAndNegativeValues) {
@@ -95,18 +78,6 @@ TEST_F(GridGeometryTest, FooterRepaintCoversOnlyTheFooterRow) {
   EXPECT_EQ(host.full, 0);
 }
 
-TEST_F(GridGeometryTest, HorizontalScrollStaysWithinLimits) {
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
-  for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(300);
-  // 686 pixels hold the indicator and two 300-pixel columns.
-  EXPECT_EQ(grid.MaxLeftScrollCol(), 3);
-  grid.SetLeftScrollCol(10);
-  EXPECT_EQ(grid.LeftScrollCol(), 3);
-  grid.SetLeftScrollCol(0);
-  EXPECT_EQ(grid.LeftScrollCol(), 1);
-}
-
 TEST_F(GridGeometryTest, FrozenAndHiddenColumnsAreFixed) {
   query.Open();
   grid.Columns().AddFieldColumns(true);
@@ -116,36 +87,6 @@ TEST_F(GridGeometryTest, FrozenAndHiddenColumnsAreFixed) {
   EXPECT_EQ(grid.FixedColCount(), 3);
   grid.SetFrozenCols(-1);
   EXPECT_EQ(grid.FrozenCols(), 1);
-}
-
-TEST_F(GridGeometryTest, OneRowMoveScrollsPixels) {
-  query.Rows() = NumberedRows(40);
-  query.Open();
-  query.MoveBy(12);  // to the bottom row of the slice
-  ASSERT_EQ(grid.CurrentRow(), 13);
-  host.Reset();
-  query.Next();  // past the bottom: the rows move up by one step
-  ASSERT_EQ(host.scrolls.size(), 1u);
-  EXPECT_EQ(host.scrolls[0].dx, 0);
-  EXPECT_EQ(host.scrolls[0].dy, -17);
-  EXPECT_EQ(host.scrolls[0].clip.top, 17);
-  EXPECT_EQ(host.scrolls[0].clip.bottom, 17 + 13 * 17 - 1);
-  EXPECT_EQ(host.full, 0);
-  EXPECT_EQ(grid.CurrentRow(), 13);
-  // Footer row repainted.
-  bool footer = false;
-  for (const grid::Rect& r : host.rects) footer |= r.top == 255;
-  EXPECT_TRUE(footer);
-}
-
-TEST_F(GridGeometryTest, LongJumpRepaintsEverything) {
-  query.Rows() = NumberedRows(100);
-  query.Open();
-  query.MoveBy(12);
-  host.Reset();
-  query.MoveBy(30);
-  EXPECT_TRUE(host.scrolls.empty());
-  EXPECT_GT(host.full, 0);
 }
 
 TEST_F(GridGeometryTest, HorizontalScrollMovesPixelsByWholeColumns) {
@@ -161,22 +102,25 @@ TEST_F(GridGeometryTest, HorizontalScrollMovesPixelsByWholeColumns) {
   grid.SetLeftScrollCol(1);
   ASSERT_EQ(host.scrolls.size(), 1u);
   EXPECT_EQ(host.scrolls[0].dx, 301);
+  // 686 pixels hold the indicator and two 300-pixel columns.
+  EXPECT_EQ(grid.MaxLeftScrollCol(), 3);
+  grid.SetLeftScrollCol(10);
+  EXPECT_EQ(grid.LeftScrollCol(), 3);
+  grid.SetLeftScrollCol(0);
+  EXPECT_EQ(grid.LeftScrollCol(), 1);
 }
 
-TEST_F(GridGeometryTest, VerticalBarShowsThePositionInTheWholeResult) {
+TEST_F(GridGeometryTest, VerticalBarIsWrittenOnlyWhenItChanged) {
   query.Rows() = NumberedRows(40);
   query.Open();
-  EXPECT_EQ(host.bar, (grid::ScrollInfo{1, 52, 13, 1}));
   query.MoveBy(9);
   EXPECT_EQ(host.bar.pos, 10);
-  // Written only when something changed.
   int writes = host.bar_writes;
   grid.RefreshVerticalBar();
   EXPECT_EQ(host.bar_writes, writes);
-  // A closed source has nothing to scroll: the bar is hidden.
+  // A closed source has nothing to scroll.
   query.Close();
   EXPECT_EQ(host.bar, (grid::ScrollInfo{0, 1, 2, 0}));
-  EXPECT_FALSE(host.bar_shown);
 }
 
 TEST_F(GridGeometryTest, AlwaysShownBarDisablesItsArrows) {
@@ -213,15 +157,6 @@ TEST_F(GridGeometryTest, OptionsRunAPassOnlyWhenTheLayoutChanges) {
   EXPECT_EQ(grid.LayoutPassCount(), passes + 1);
   EXPECT_EQ(grid.IndicatorColumns(), 0);
   EXPECT_EQ(grid.FixedColCount(), 0);
-}
-
-TEST_F(GridGeometryTest, ResizingRefitsTheRows) {
-  query.Rows() = NumberedRows(40);
-  query.Open();
-  host.height = 272 + 5 * 17;
-  grid.Resized();
-  EXPECT_EQ(grid.DataLink().WindowSize(), 18);
-  EXPECT_EQ(grid.RowCount(), 21);
 }
 
 TEST_F(GridGeometryTest, DensityScalingKeepsTheRowOfWidthsWhole) {

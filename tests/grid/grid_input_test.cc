@@ -22,7 +22,13 @@ using grid::TGridKey;
 using grid::TGridState;
 using grid::TMouseButton;
 
-class GridKeysTest : public InputFixture {};
+using GridKeysTest = InputFixture;
+using GridScrollBarTest = InputFixture;
+using GridWheelTest = InputFixture;
+using GridMouseTest = InputFixture;
+using GridSizingTest = InputFixture;
+using GridDragTest = InputFixture;
+using GridFocusTest = InputFixture;
 
 // Each key from a given record of 100 (8 rows on screen), or of 3 for the
 // arrows at the ends: where the record and the current row end up, and
@@ -65,7 +71,7 @@ TEST_F(GridKeysTest, KeysMoveTheRecord) {
   }
 }
 
-TEST_F(GridKeysTest, KeysThatDoNothing) {
+TEST_F(GridKeysTest, KeysThatDoNothingOrAreCleared) {
   Open(100);
   query.MoveBy(4);
   for (TGridKey key : {TGridKey::Enter, TGridKey::Insert, TGridKey::Delete, TGridKey::F2,
@@ -77,10 +83,8 @@ TEST_F(GridKeysTest, KeysThatDoNothing) {
   EXPECT_EQ(query.RecNo(), 5);
   EXPECT_EQ(query.RecordCount(), 100);
   EXPECT_EQ(query.State(), data::TDataSetState::Browsing);
-}
-
-TEST_F(GridKeysTest, KeyHandlerMayClearTheKey) {
-  Open(100);
+  // Nor does a key the handler clears.
+  query.First();
   grid.OnKeyDown = [](TGridKey& key, grid::TShiftState) {
     if (key == TGridKey::Down) key = TGridKey::None;
   };
@@ -89,27 +93,6 @@ TEST_F(GridKeysTest, KeyHandlerMayClearTheKey) {
   grid.KeyDown(TGridKey::End, 0);
   EXPECT_EQ(query.RecNo(), 100);
 }
-
-TEST_F(GridKeysTest, LeftAndRightScrollByColumns) {
-  Open(10);
-  for (int i = 0; i < 4; ++i) Col(i).SetWidth(300);
-  ASSERT_EQ(grid.MaxLeftScrollCol(), 3);
-  EXPECT_EQ(host.hbar, (grid::ScrollInfo{0, 127, 0, 0}));
-  grid.KeyDown(TGridKey::Left, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 1);
-  grid.KeyDown(TGridKey::Right, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 2);
-  EXPECT_EQ(host.hbar.pos, 64);
-  grid.KeyDown(TGridKey::Right, 0);
-  grid.KeyDown(TGridKey::Right, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 3);
-  EXPECT_EQ(host.hbar.pos, 127);
-  // Row selection keeps the current column on Ctrl+Left and Ctrl+Right.
-  grid.KeyDown(TGridKey::Right, grid::ssCtrl);
-  EXPECT_EQ(grid.CurrentCol(), 1);
-}
-
-class GridScrollBarTest : public InputFixture {};
 
 TEST_F(GridScrollBarTest, LineDownScrollsTheRowsByOne) {
   Open(100);
@@ -157,53 +140,50 @@ TEST_F(GridScrollBarTest, ThumbTrackingIsOffUnlessAskedFor) {
   EXPECT_FALSE(Peer(grid).ThumbTrackPending());
 }
 
-class UnsequencedDataSet : public MemoryDataSet {
- public:
-  using MemoryDataSet::MemoryDataSet;
-  bool IsSequenced() const override { return false; }
-};
-
 TEST(GridScrollBarPlainTest, ThreePositionBarOnAnUnsequencedSource) {
-  UnsequencedDataSet query("ADOQuery1", SampleColumns(), CountedRows(100));
-  data::TDataSource source("DataSource1");
-  grid::FixedMetricsCanvas canvas;
-  InputHost host;
-  host.height = 171;
-  grid::TDataGrid grid;
-  source.SetDataSet(&query);
-  grid.SetCanvas(&canvas);
-  grid.SetHost(&host);
-  grid.SetFooterRowCount(1);
-  grid.SetDataSource(&source);
-  query.Open();
+  UnnumberedDataSet query("ADOQuery1", SampleColumns(), NumberedRows(100));
+  BareGrid bare(query);
   // Dropped at 0..4: first, a page up, nothing, a page down, last.
   for (auto [pos, record] : {std::pair{3, 9}, {2, 9}, {4, 100}, {1, 92}, {0, 1}}) {
-    grid.VerticalScroll(SB_THUMBPOSITION, pos);
+    bare.grid.VerticalScroll(SB_THUMBPOSITION, pos);
     EXPECT_EQ(query.RecNo(), record) << pos;
   }
-  grid.SetHost(nullptr);
 }
 
-TEST_F(GridScrollBarTest, HorizontalBarScrollsColumnsAndFollowsTheirWidths) {
+// Keys and the horizontal bar scroll by whole columns, within the limits.
+TEST_F(GridScrollBarTest, ColumnsScrollByKeysAndTheHorizontalBar) {
   Open(10);
   EXPECT_EQ(host.hbar.max, 0);  // 4 × 100 pixels fit: nothing to scroll
   for (int i = 0; i < 4; ++i) Col(i).SetWidth(300);
-  EXPECT_EQ(host.hbar.max, 127);
-  grid.HorizontalScroll(SB_LINERIGHT, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 2);
-  grid.HorizontalScroll(SB_THUMBPOSITION, 127);
-  EXPECT_EQ(grid.LeftScrollCol(), 3);
-  EXPECT_EQ(host.hbar.pos, 127);
-  grid.HorizontalScroll(grid::SB_LEFT, 0);
-  EXPECT_EQ(grid.LeftScrollCol(), 1);
-  EXPECT_EQ(host.hbar.pos, 0);
+  ASSERT_EQ(grid.MaxLeftScrollCol(), 3);
+  EXPECT_EQ(host.hbar, (grid::ScrollInfo{0, 127, 0, 0}));
+  const struct {
+    TGridKey key;  // None: the bar gets `code` and `pos`
+    grid::TScrollCode code;
+    int pos, left_col, bar_pos;
+  } steps[] = {
+      {TGridKey::Left, SB_LINERIGHT, 0, 1, 0},         {TGridKey::Right, SB_LINERIGHT, 0, 2, 64},
+      {TGridKey::Right, SB_LINERIGHT, 0, 3, 127},      {TGridKey::Right, SB_LINERIGHT, 0, 3, 127},
+      {TGridKey::None, grid::SB_LEFT, 0, 1, 0},        {TGridKey::None, SB_LINERIGHT, 0, 2, 64},
+      {TGridKey::None, SB_THUMBPOSITION, 127, 3, 127},
+  };
+  for (const auto& step : steps) {
+    if (step.key != TGridKey::None) {
+      grid.KeyDown(step.key, 0);
+    } else {
+      grid.HorizontalScroll(step.code, step.pos);
+    }
+    EXPECT_EQ(grid.LeftScrollCol(), step.left_col);
+    EXPECT_EQ(host.hbar.pos, step.bar_pos);
+  }
+  // Row selection keeps the current column on Ctrl+Left and Ctrl+Right.
+  grid.KeyDown(TGridKey::Right, grid::ssCtrl);
+  EXPECT_EQ(grid.CurrentCol(), 1);
   // A wider window needs no bar.
   host.width = 2000;
   grid.Resized();
   EXPECT_EQ(host.hbar.max, 0);
 }
-
-class GridWheelTest : public InputFixture {};
 
 TEST_F(GridWheelTest, NotchesAndHighResolutionEvents) {
   Open(100);
@@ -221,8 +201,6 @@ TEST_F(GridWheelTest, NotchesAndHighResolutionEvents) {
   grid.MouseWheel(-120, 0);
   EXPECT_EQ(query.RecNo(), 4);
 }
-
-class GridMouseTest : public InputFixture {};
 
 TEST_F(GridMouseTest, ClickOnADataRowMovesThereAndRaisesCellClick) {
   Open(100);
@@ -301,8 +279,6 @@ TEST_F(GridMouseTest, EmptyOrClosedViewMovesNothingButAClickFocuses) {
   EXPECT_FALSE(host.captured);
   EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
 }
-
-class GridSizingTest : public InputFixture {};
 
 TEST_F(GridSizingTest, ZoneBoundaries) {
   Open(10);
@@ -484,8 +460,6 @@ TEST_F(GridColumnMoveTest, TimerScrollsAtTheEdges) {
   EXPECT_EQ(Col(0).FieldName(), "Name");
 }
 
-class GridDragTest : public InputFixture {};
-
 TEST_F(GridDragTest, AutoScrollSpeedFollowsTheDistanceBelow) {
   Open(100);
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(1));
@@ -553,8 +527,6 @@ TEST_F(GridDragTest, TheMiddleButtonNeitherStartsNorEndsADrag) {
   EXPECT_FALSE(Peer(grid).DragTracking());
 }
 
-class GridFocusTest : public InputFixture {};
-
 TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
   Open(10);
   query.MoveBy(2);
@@ -574,12 +546,6 @@ TEST_F(GridFocusTest, FocusRepaintsTheCurrentRowAndExitKeepsAnEdit) {
   query.Cancel();
 }
 
-}  // namespace
-}  // namespace grid_test
-
-namespace grid_test {
-namespace {
-
 // Fails to read one record, as a broken file would.
 class FailingDataSet : public MemoryDataSet {
  public:
@@ -594,18 +560,9 @@ class FailingDataSet : public MemoryDataSet {
 };
 
 TEST(GridInputFailureTest, AFailingMoveLeavesTheLocksAndStateClean) {
-  FailingDataSet query("ADOQuery1", SampleColumns(), CountedRows(100));
-  data::TDataSource source("DataSource1");
-  grid::FixedMetricsCanvas canvas;
-  InputHost host;
-  host.height = 171;
-  grid::TDataGrid grid;
-  source.SetDataSet(&query);
-  grid.SetCanvas(&canvas);
-  grid.SetHost(&host);
-  grid.SetFooterRowCount(1);
-  grid.SetDataSource(&source);
-  query.Open();
+  FailingDataSet query("ADOQuery1", SampleColumns(), NumberedRows(100));
+  BareGrid bare(query);
+  grid::TDataGrid& grid = bare.grid;
   query.fail_at = 40;
   grid.MouseDown(grid::TMouseButton::Left, 0, 250, 17 * 1 + 8);
   ASSERT_TRUE(Peer(grid).DragTracking());
@@ -616,11 +573,10 @@ TEST(GridInputFailureTest, AFailingMoveLeavesTheLocksAndStateClean) {
   EXPECT_EQ(grid.UpdateLock(), 0);
   grid.MouseUp(grid::TMouseButton::Left, 0, 250, 199);
   EXPECT_EQ(Peer(grid).GridState(), grid::TGridState::Idle);
-  EXPECT_FALSE(host.TimerRunning());
-  EXPECT_FALSE(host.captured);
+  EXPECT_FALSE(bare.host.TimerRunning());
+  EXPECT_FALSE(bare.host.captured);
   EXPECT_THROW(grid.KeyDown(grid::TGridKey::PageDown, 0), std::runtime_error);
   EXPECT_EQ(grid.UpdateLock(), 0);
-  grid.SetHost(nullptr);
 }
 
 }  // namespace

@@ -60,15 +60,6 @@ class InputHost : public RecordingHost {
   std::vector<grid::Rect> inverted;
 };
 
-inline std::vector<std::vector<provider::Variant>> CountedRows(int n) {
-  using V = provider::Variant;
-  std::vector<std::vector<V>> rows;
-  for (int i = 1; i <= n; ++i) {
-    rows.push_back({V(std::string("row") + std::to_string(i)), V(int64_t{i}), V(), V(false)});
-  }
-  return rows;
-}
-
 // Columns of 100 pixels: the indicator ends at 11 (line at 11), column
 // 1 spans 12..111 (line at 112), column 2 113..212, column 3 214..313,
 // column 4 315..414. Rows are 16 high plus a line: the title row 0..15,
@@ -80,12 +71,11 @@ class InputFixture : public GridFixture {
     host.height = height;
     grid.SetHost(&host);
     UseWindowSettings(grid);
-    query.Rows() = CountedRows(records);
+    query.Rows() = NumberedRows(records);
     query.Open();
     grid.Columns().AddFieldColumns(true);
     for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(100);
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 
   static int RowY(int row) { return 17 * row + 8; }
   void Click(int x, int y, grid::TMouseButton button = grid::TMouseButton::Left) {
@@ -94,6 +84,26 @@ class InputFixture : public GridFixture {
   }
 
   InputHost host;
+};
+
+// The grid of InputFixture without the window's settings, over a record
+// source of another kind, opened.
+struct BareGrid {
+  explicit BareGrid(data::TDataSet& query) {
+    host.height = 171;
+    source.SetDataSet(&query);
+    grid.SetCanvas(&canvas);
+    grid.SetHost(&host);
+    grid.SetFooterRowCount(1);
+    grid.SetDataSource(&source);
+    query.Open();
+  }
+  ~BareGrid() { grid.SetHost(nullptr); }
+
+  data::TDataSource source{"DataSource1"};
+  grid::FixedMetricsCanvas canvas;
+  InputHost host;
+  grid::TDataGrid grid;
 };
 
 }  // namespace grid_test

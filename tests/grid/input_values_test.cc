@@ -244,14 +244,11 @@ TEST(HorizontalScrollCodeTest, StepsPassOverHiddenColumns) {
 
 TEST(HitTestTest, CellsIncludeTheirLineAndSkipHiddenCells) {
   AxisLayout horz = Columns({100, -1, 100}, 1);
-  EXPECT_EQ(CellAtPosition(horz, -1), -1);
-  EXPECT_EQ(CellAtPosition(horz, 0), 0);
-  EXPECT_EQ(CellAtPosition(horz, 11), 0);  // the indicator's line
-  EXPECT_EQ(CellAtPosition(horz, 12), 1);
-  EXPECT_EQ(CellAtPosition(horz, 112), 1);
-  EXPECT_EQ(CellAtPosition(horz, 113), 3);  // 2 is hidden
-  EXPECT_EQ(CellAtPosition(horz, 213), 3);
-  EXPECT_EQ(CellAtPosition(horz, 214), -1);  // past the last column
+  // 11 is the indicator's line, 2 is hidden, 214 is past the last column.
+  for (auto [x, cell] :
+       {std::pair{-1, -1}, {0, 0}, {11, 0}, {12, 1}, {112, 1}, {113, 3}, {213, 3}, {214, -1}}) {
+    EXPECT_EQ(CellAtPosition(horz, x), cell) << x;
+  }
   AxisLayout scrolled = Columns({100, 100, 100}, 2);
   EXPECT_EQ(CellAtPosition(scrolled, 12), 2);
   EXPECT_EQ(CellAtPosition(scrolled, 399), -1) << "past the drawn columns";
@@ -259,20 +256,17 @@ TEST(HitTestTest, CellsIncludeTheirLineAndSkipHiddenCells) {
 
 TEST(HitTestTest, SizingZoneRunsFromThreeLeftToFourRight) {
   AxisLayout horz = Columns({100, 100, 100}, 1);
-  // Column 1's edge (its line) is at 112.
-  EXPECT_EQ(SizingZoneColumn(horz, 108), -1);
-  EXPECT_EQ(SizingZoneColumn(horz, 109), 1);
-  EXPECT_EQ(SizingZoneColumn(horz, 112), 1);
-  EXPECT_EQ(SizingZoneColumn(horz, 116), 1);
-  EXPECT_EQ(SizingZoneColumn(horz, 117), -1);
-  EXPECT_EQ(SizingZoneColumn(horz, 210), 2);
-  EXPECT_EQ(SizingZoneColumn(horz, 318), 3);  // beyond the last column, inside its zone
+  // Column 1's edge (its line) is at 112; 318 is beyond the last column,
+  // inside its zone.
+  for (auto [x, col] :
+       {std::pair{108, -1}, {109, 1}, {112, 1}, {116, 1}, {117, -1}, {210, 2}, {318, 3}}) {
+    EXPECT_EQ(SizingZoneColumn(horz, x), col) << x;
+  }
   // Without lines column 1 spans 11..110: back 3, range 7 from 108.
   AxisLayout no_lines = Columns({100, 100}, 1, 400, 0);
-  EXPECT_EQ(SizingZoneColumn(no_lines, 107), -1);
-  EXPECT_EQ(SizingZoneColumn(no_lines, 108), 1);
-  EXPECT_EQ(SizingZoneColumn(no_lines, 115), 1);
-  EXPECT_EQ(SizingZoneColumn(no_lines, 116), -1);
+  for (auto [x, col] : {std::pair{107, -1}, {108, 1}, {115, 1}, {116, -1}}) {
+    EXPECT_EQ(SizingZoneColumn(no_lines, x), col) << x;
+  }
   // A column starting inside the window is tried even when it ends past
   // it; columns starting past the window are not.
   AxisLayout narrow = Columns({100, 100, 100}, 1, 150);

@@ -2,6 +2,7 @@
 // rows are given up front and posts change them in place.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +49,22 @@ class MemoryDataSet : public data::TDataSet {
  private:
   std::vector<provider::ColumnInfo> columns_;
   std::vector<std::vector<provider::Variant>> rows_;
+};
+
+// "ADOQuery1" with `n` records of one text column, Name.
+inline std::unique_ptr<MemoryDataSet> NameRecords(int n) {
+  std::vector<std::vector<provider::Variant>> rows;
+  for (int i = 0; i < n; ++i) rows.push_back({provider::Variant("r" + std::to_string(i))});
+  return std::make_unique<MemoryDataSet>(
+      "ADOQuery1", std::vector<provider::ColumnInfo>{Column("Name", provider::adVarWChar, 20)},
+      std::move(rows));
+}
+
+// A record source that cannot number its records.
+class UnnumberedDataSet : public MemoryDataSet {
+ public:
+  using MemoryDataSet::MemoryDataSet;
+  bool IsSequenced() const override { return false; }
 };
 
 }  // namespace grid_test

@@ -21,14 +21,15 @@ bool Intersects(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-// The main window's grid: 686 × 293, one footer row, whole-row selection.
+// The main window's grid: 686 × 293, one footer row, whole-row selection,
+// over the open query.
 class PaintTest : public GridFixture {
  protected:
   void SetUp() override {
     grid.SetHost(&host);
     UseWindowSettings(grid);
+    query.Open();
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 
   RecordingCanvas& PaintAll() { return Paint({0, 0, host.width, host.height}); }
   RecordingCanvas& Paint(const Rect& dirty) {
@@ -49,7 +50,6 @@ class PaintTest : public GridFixture {
 };
 
 TEST_F(PaintTest, IndicatorShowsTheRecordStateBesideTheCurrentRow) {
-  query.Open();
   PaintAll();
   auto images = out.Of(Kind::Image);
   ASSERT_EQ(images.size(), 1u);
@@ -73,7 +73,6 @@ TEST_F(PaintTest, IndicatorShowsTheRecordStateBesideTheCurrentRow) {
 }
 
 TEST_F(PaintTest, FixedCellsAreRaisedButtonsExceptTheFiller) {
-  query.Open();
   PaintAll();
   std::vector<Rect> edges;
   for (const auto* op : out.Of(Kind::Edge)) {
@@ -102,7 +101,6 @@ TEST_F(PaintTest, FixedCellsAreRaisedButtonsExceptTheFiller) {
 }
 
 TEST_F(PaintTest, TextSitsTwoPixelsInAndRightAlignedThreeFromTheEdge) {
-  query.Open();
   PaintAll();
   Rect name = grid.CellRect(1, 1);
   const auto* apple = out.TextOp("apple");
@@ -127,24 +125,20 @@ TEST_F(PaintTest, TextSitsTwoPixelsInAndRightAlignedThreeFromTheEdge) {
             (Rect{title.left + 1, title.top + 1, title.right - 1, title.bottom - 1}));
   EXPECT_EQ(caption->x, title.left + 2);
   EXPECT_EQ(caption->y, title.top + 2);
-}
 
-TEST_F(PaintTest, CentredTitleInTheShrunkCell) {
-  query.Open();
+  // Centred in the shrunk cell: 98 pixels inside the frame, 12 of text,
+  // so 49 − 6 = 43 from the inner left.
   Col(0).SetWidth(100);
   Col(0).Title().SetCaption("AB");
   Col(0).Title().SetAlignment(grid::TAlignment::taCenter);
   PaintAll();
-  Rect title = grid.CellRect(1, 0);
-  const auto* caption = out.TextOp("AB");
+  caption = out.TextOp("AB");
   ASSERT_NE(caption, nullptr);
-  // 98 pixels inside the frame, 12 of text: 49 − 6 = 43 from the inner left.
-  EXPECT_EQ(caption->x, title.left + 1 + 43);
+  EXPECT_EQ(caption->x, grid.CellRect(1, 0).left + 1 + 43);
   EXPECT_EQ(caption->y, title.top + 2);
 }
 
 TEST_F(PaintTest, CurrentRowIsHighlightedOnlyWithFocus) {
-  query.Open();
   PaintAll();
   for (const auto* op : out.Of(Kind::Text)) {
     EXPECT_NE(op->color, grid::ResolveColor(grid::clHighlight)) << op->text;
@@ -172,7 +166,6 @@ TEST_F(PaintTest, CurrentRowIsHighlightedOnlyWithFocus) {
 }
 
 TEST_F(PaintTest, BlackLinesInTheFixedAreaSilverInTheData) {
-  query.Open();
   PaintAll();
   auto black = LinesIn(grid::clBlack);
   auto silver = LinesIn(grid::clSilver);
@@ -193,10 +186,15 @@ TEST_F(PaintTest, BlackLinesInTheFixedAreaSilverInTheData) {
   const int footer_top = grid.CellRect(1, grid.RowCount() - 1).top;
   EXPECT_TRUE(has(silver, {{12, footer_top - 1}, {grid.CellRect(4, 0).right + 1, footer_top - 1}}));
   for (const auto* op : out.Of(Kind::Lines)) EXPECT_EQ(op->width, 1);
+  // A silver grid gets grey data lines instead.
+  grid.SetColor(grid::clSilver);
+  PaintAll();
+  EXPECT_TRUE(LinesIn(grid::clSilver).empty());
+  EXPECT_FALSE(LinesIn(grid::clGray).empty());
+  EXPECT_FALSE(LinesIn(grid::clBlack).empty());
 }
 
 TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLines) {
-  query.Open();
   PaintAll();
   const int used = grid.CellRect(4, 0).right + 1;
   ASSERT_LT(used, host.width);
@@ -217,7 +215,6 @@ TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLines) {
 }
 
 TEST_F(PaintTest, VeryNarrowColumnWithEllipsisShowsDots) {
-  query.Open();
   Col(0).SetWidth(10);
   Col(0).SetEndEllipsis(true);
   PaintAll();
@@ -228,7 +225,6 @@ TEST_F(PaintTest, VeryNarrowColumnWithEllipsisShowsDots) {
 }
 
 TEST_F(PaintTest, HiddenColumnPaintsNothing) {
-  query.Open();
   Col(1).SetVisible(false);
   PaintAll();
   EXPECT_EQ(out.TextOp("5"), nullptr);
@@ -241,7 +237,6 @@ TEST_F(PaintTest, HiddenColumnPaintsNothing) {
 }
 
 TEST_F(PaintTest, BooleanColumnShowsCentredCheckBoxes) {
-  query.Open();
   PaintAll();
   auto boxes = out.Of(Kind::CheckBox);
   ASSERT_EQ(boxes.size(), 3u);
@@ -254,7 +249,6 @@ TEST_F(PaintTest, BooleanColumnShowsCentredCheckBoxes) {
 }
 
 TEST_F(PaintTest, FooterCellsAtTheBottomWithTheirTexts) {
-  query.Open();
   Col(0).Footer().SetValueType(grid::TFooterValueType::fvtStaticText);
   Col(0).Footer().SetValue("合计");
   Col(1).Footer().SetValueType(grid::TFooterValueType::fvtCount);
@@ -278,7 +272,6 @@ TEST_F(PaintTest, FooterCellsAtTheBottomWithTheirTexts) {
 }
 
 TEST_F(PaintTest, OnlyTheDirtyRectangleIsPainted) {
-  query.Open();
   Rect dirty = grid.CellRect(1, 2);
   Paint(dirty);
   auto texts = out.Of(Kind::Text);
@@ -293,6 +286,7 @@ TEST_F(PaintTest, OnlyTheDirtyRectangleIsPainted) {
 }
 
 TEST_F(PaintTest, PaintReadsNoRecordsAndKeepsTheCurrentOne) {
+  query.Close();
   query.Rows() = NumberedRows(200);
   query.Open();
   query.MoveBy(20);
@@ -313,15 +307,23 @@ TEST_F(PaintTest, PaintReadsNoRecordsAndKeepsTheCurrentOne) {
   EXPECT_EQ(out.TextOp("row" + std::to_string(top + grid.DataLink().RowsInWindow())), nullptr);
 }
 
-TEST_F(PaintTest, ClosedSourceFillsCellsWithoutText) {
+TEST_F(PaintTest, ClosedOrLoadingGridShowsNoValues) {
+  query.Close();
   PaintAll();
   EXPECT_TRUE(out.Of(Kind::Image).empty());
   EXPECT_TRUE(out.Of(Kind::CheckBox).empty());
   for (const auto* op : out.Of(Kind::Text)) EXPECT_TRUE(op->text.empty()) << op->text;
+  // While loading, only the cells are filled.
+  query.Open();
+  grid.BeginLoading();
+  PaintAll();
+  EXPECT_TRUE(out.Of(Kind::Text).empty());
+  EXPECT_TRUE(out.Of(Kind::Image).empty());
+  for (const auto* op : out.Of(Kind::Fill)) EXPECT_EQ(op->color, grid::clWindow);
+  grid.EndLoading();
 }
 
 TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
-  query.Open();
   grid.SetFlat(true);
   PaintAll();
   EXPECT_TRUE(LinesIn(grid::clBlack).empty());
@@ -346,17 +348,7 @@ TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
   EXPECT_TRUE(own_colour);
 }
 
-TEST_F(PaintTest, SilverGridGetsGreyDataLines) {
-  query.Open();
-  grid.SetColor(grid::clSilver);
-  PaintAll();
-  EXPECT_TRUE(LinesIn(grid::clSilver).empty());
-  EXPECT_FALSE(LinesIn(grid::clGray).empty());
-  EXPECT_FALSE(LinesIn(grid::clBlack).empty());
-}
-
 TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
-  query.Open();
   grid.SetFrozenCols(1);
   ASSERT_EQ(grid.FixedColCount(), 2);
   PaintAll();
@@ -381,18 +373,7 @@ TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
   EXPECT_EQ(focus[0]->rect.left, frozen.left);
 }
 
-TEST_F(PaintTest, LoadingGridOnlyFillsCells) {
-  query.Open();
-  grid.BeginLoading();
-  PaintAll();
-  EXPECT_TRUE(out.Of(Kind::Text).empty());
-  EXPECT_TRUE(out.Of(Kind::Image).empty());
-  for (const auto* op : out.Of(Kind::Fill)) EXPECT_EQ(op->color, grid::clWindow);
-  grid.EndLoading();
-}
-
 TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {
-  query.Open();
   for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(300);
   grid.SetLeftScrollCol(2);
   ASSERT_EQ(grid.LeftScrollCol(), 2);
@@ -412,7 +393,6 @@ TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {
 }
 
 TEST_F(PaintTest, FramedDataCellsSinkWhenHighlighted) {
-  query.Open();
   grid.SetExtOptions(grid::dgxFixed3D | grid::dgxHighlightFocus | grid::dgxData3D);
   grid.SetFocused(true);
   PaintAll();
@@ -451,6 +431,7 @@ class EagerHost : public RecordingHost {
 };
 
 TEST_F(PaintTest, NoPaintWhileTheLayoutPassRuns) {
+  query.Close();  // opened again below, under the eager window
   EagerHost eager;
   eager.grid_ = &grid;
   grid.SetHost(&eager);

@@ -25,7 +25,6 @@ class QtPaintTest : public GridFixture {
     query.Rows().push_back({V(std::string("苹果")), V(int64_t{12}), V(0.5), V(true)});
     query.Open();
   }
-  void TearDown() override { grid.SetHost(nullptr); }
 
   QImage Render(const char* name) {
     QImage image(host.width, host.height, QImage::Format_RGB32);

@@ -14,13 +14,6 @@ using V = provider::Variant;
 using grid::Rect;
 using grid::ScrollInfo;
 
-// A record source that cannot number its records.
-class UnnumberedDataSet : public MemoryDataSet {
- public:
-  using MemoryDataSet::MemoryDataSet;
-  bool IsSequenced() const override { return false; }
-};
-
 // The main window's grid (one footer row, row selection) in a window 686
 // pixels wide.
 class ReactionsTest : public GridFixture {
@@ -33,7 +26,10 @@ class ReactionsTest : public GridFixture {
     grid.SetOptions(grid::dgTitles | grid::dgIndicator | grid::dgColumnResize | grid::dgColLines |
                     grid::dgRowLines | grid::dgRowSelect);
   }
-  void TearDown() override { grid.SetHost(nullptr); }
+  void ConfigureAndOpen(int client_height, int records) {
+    Configure(client_height, records);
+    query.Open();
+  }
 
   // Row `row` across the whole client width, as the reactions repaint it.
   Rect Row(int row) {
@@ -45,14 +41,14 @@ class ReactionsTest : public GridFixture {
 TEST_F(ReactionsTest, VisibleDataRowsLeaveOutTheFillerAndFooters) {
   // 35 fixed pixels and 8 rows of 17: ten rows fully visible, two of them
   // the filler and the footer.
-  Configure(35 + 8 * 17 + 5, 40);
-  query.Open();
+  ConfigureAndOpen(35 + 8 * 17 + 5, 40);
   ASSERT_EQ(grid.RowCount(), 11);
   EXPECT_EQ(grid.VisibleDataRows(), 8);
-  // Too small for any data row: still one.
+  // Too small for any data row: still one, and one record asked for.
   host.height = 30;
   grid.Resized();
   EXPECT_EQ(grid.VisibleDataRows(), 1);
+  EXPECT_EQ(grid.DataLink().WindowSize(), 1);
   // Without footers every fully visible row is a data row.
   host.height = 17 + 10 * 17;
   grid.SetFooterRowCount(0);
@@ -61,8 +57,7 @@ TEST_F(ReactionsTest, VisibleDataRowsLeaveOutTheFillerAndFooters) {
 }
 
 TEST_F(ReactionsTest, SequencedBarShowsTheRecordNumber) {
-  Configure(35 + 12 * 17, 250);
-  query.Open();
+  ConfigureAndOpen(35 + 12 * 17, 250);
   ASSERT_EQ(grid.VisibleDataRows(), 12);
   query.MoveBy(39);
   EXPECT_EQ(host.bar, (ScrollInfo{1, 261, 12, 40}));
@@ -90,12 +85,12 @@ TEST_F(ReactionsTest, UnnumberedSourceHasAThreePositionBar) {
 }
 
 TEST_F(ReactionsTest, EmptyResultHidesTheBarAndNeverShownBarCannotScroll) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   ASSERT_TRUE(host.bar_shown);
   query.Close();
   EXPECT_FALSE(host.bar_shown);
   EXPECT_EQ(grid.RowCount(), 4);  // title, one empty row, filler, footer
+  EXPECT_EQ(grid.RowHeightOf(2), 272 - 35 - 17);
   query.Rows().clear();
   query.Open();
   EXPECT_FALSE(host.bar_shown);
@@ -112,8 +107,7 @@ TEST_F(ReactionsTest, EmptyResultHidesTheBarAndNeverShownBarCannotScroll) {
 }
 
 TEST_F(ReactionsTest, ReopeningPutsTheCurrentRowOnTheFirstRecord) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   query.MoveBy(7);
   ASSERT_EQ(grid.CurrentRow(), 8);
   query.Close();
@@ -123,8 +117,7 @@ TEST_F(ReactionsTest, ReopeningPutsTheCurrentRowOnTheFirstRecord) {
 }
 
 TEST_F(ReactionsTest, MovingInsideTheSliceRepaintsTwoRows) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   host.Reset();
   query.MoveBy(3);
   EXPECT_TRUE(host.scrolls.empty());
@@ -138,8 +131,7 @@ TEST_F(ReactionsTest, MovingInsideTheSliceRepaintsTwoRows) {
 }
 
 TEST_F(ReactionsTest, OneRowPastTheBottomScrollsThePixelsUp) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   query.MoveBy(12);  // the bottom row of the slice
   ASSERT_EQ(grid.CurrentRow(), 13);
   grid.SetIndicatorRow(13);  // painting drew the indicator there
@@ -172,8 +164,7 @@ TEST_F(ReactionsTest, OneRowPastTheBottomScrollsThePixelsUp) {
 // A window made taller while the last record is current (a splitter drag,
 // a resize) fills the new room with the records before it at once.
 TEST_F(ReactionsTest, GrowingOnTheLastRecordFillsTheNewRows) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   query.Last();
   host.height = 272 - 3 * 17;  // room for 10 records
   grid.Resized();
@@ -198,8 +189,7 @@ TEST_F(ReactionsTest, GrowingOnTheLastRecordFillsTheNewRows) {
 }
 
 TEST_F(ReactionsTest, OneRowAboveTheTopScrollsThePixelsDown) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   query.MoveBy(20);
   query.MoveBy(-12);  // the top row of a slice that starts at record 9
   ASSERT_EQ(grid.CurrentRow(), 1);
@@ -214,8 +204,7 @@ TEST_F(ReactionsTest, OneRowAboveTheTopScrollsThePixelsDown) {
 }
 
 TEST_F(ReactionsTest, AJumpWiderThanTheScreenRepaintsEverything) {
-  Configure(272, 100);
-  query.Open();
+  ConfigureAndOpen(272, 100);
   query.MoveBy(12);
   ASSERT_EQ(grid.VisibleDataRows(), 13);
   // Thirteen rows still scroll (nothing on screen is left, but the count
@@ -234,8 +223,7 @@ TEST_F(ReactionsTest, AJumpWiderThanTheScreenRepaintsEverything) {
 }
 
 TEST_F(ReactionsTest, ReloadCollapsesQueuedRepaintsIntoOne) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   query.MoveBy(20);
   host.Reset();
   host.Invalidate(Row(3));
@@ -261,8 +249,7 @@ TEST_F(ReactionsTest, ANewWindowIsFittedAtOnce) {
 }
 
 TEST_F(ReactionsTest, EditStateRepaintsTheIndicatorCell) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   query.MoveBy(2);
   grid.SetIndicatorRow(3);
   host.Reset();
@@ -282,8 +269,7 @@ TEST_F(ReactionsTest, EditStateRepaintsTheIndicatorCell) {
 }
 
 TEST_F(ReactionsTest, FocusingAFieldPicksTheLastColumnShowingIt) {
-  Configure(272, 40);
-  query.Open();
+  ConfigureAndOpen(272, 40);
   grid.Columns().AddFieldColumns(true);
   grid.Columns().Add().SetFieldName("Qty");
   data::TField* qty = &query.FieldByName("Qty");
@@ -300,8 +286,7 @@ TEST_F(ReactionsTest, FocusingAFieldPicksTheLastColumnShowingIt) {
 }
 
 TEST_F(ReactionsTest, HiddenColumnsTakeNoPixels) {
-  Configure(272, 5);
-  query.Open();
+  ConfigureAndOpen(272, 5);
   grid.Columns().AddFieldColumns(true);
   for (int i = 0; i < 4; ++i) Col(i).SetWidth(100);
   ASSERT_EQ(grid.CellRect(3, 1).left, 214);

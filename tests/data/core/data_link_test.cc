@@ -4,31 +4,21 @@
 
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/core/numbers_query_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
 
-using testing::AddNumbersTable;
-using testing::MemoryCatalogScope;
+using ::tarnquill::testing::FailureOf;
+
 using testing::RecordingLink;
 using Log = std::vector<std::string>;
 
-class LinkTest : public ::testing::Test {
+// The Numbers query with 30 records; each test binds the links it needs.
+class LinkTest : public testing::NumbersQueryFixture {
  protected:
-  void SetUp() override {
-    db_ = scope_.Add("nums.mdb");
-    AddNumbersTable(*db_, 30);
-    dm_.ADOConnection1.SetConnectionString(BuildConnectionString("nums.mdb", ""));
-    query_.SetConnection(&dm_.ADOConnection1);
-    query_.SQL().Add("Select * From Numbers");
-    source_.SetDataSet(&query_);
-  }
-  MemoryCatalogScope scope_;
-  std::shared_ptr<provider::MemoryDatabase> db_;
-  TShareDataModule dm_;
-  TADOQuery query_{"ADOQuery1"};
-  TDataSource source_{"DataSource1"};
-  Log log_;
+  LinkTest() : NumbersQueryFixture(30, false) {}
 };
 
 TEST_F(LinkTest, VisualLinksHearLastAndNewestFirst) {
@@ -66,42 +56,40 @@ TEST_F(LinkTest, CapacityFollowsTheLargestWindow) {
 }
 
 TEST_F(LinkTest, ShrinkingKeepsTheCurrentRecordInTheSlice) {
-  RecordingLink link(&log_);
-  link.SetDataSource(&source_);
-  link.SetWindowSize(10);
+  link_.SetDataSource(&source_);
+  link_.SetWindowSize(10);
   query_.Open();
   query_.MoveBy(9);
   ASSERT_EQ(query_.CurrentIndex(), 9);
-  link.SetWindowSize(4);
+  link_.SetWindowSize(4);
   EXPECT_EQ(query_.WindowCapacity(), 4);
   EXPECT_LE(query_.LoadedCount(), 4);
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "10");
-  EXPECT_GE(link.ActiveRow(), 0);
-  EXPECT_LT(link.ActiveRow(), 4);
+  EXPECT_GE(link_.ActiveRow(), 0);
+  EXPECT_LT(link_.ActiveRow(), 4);
 }
 
 // A window that grows while the source sits on its last records fills
 // itself with the records before them, so a taller grid is full at once.
 TEST_F(LinkTest, GrowingAtTheEndLoadsEarlierRecords) {
-  RecordingLink link(&log_);
-  link.SetDataSource(&source_);
-  link.SetWindowSize(10);
+  link_.SetDataSource(&source_);
+  link_.SetWindowSize(10);
   query_.Open();
   query_.Last();  // records 21..30, the last one current
   ASSERT_EQ(query_.CurrentIndex(), 9);
-  ASSERT_EQ(link.WindowTop(), 0);
+  ASSERT_EQ(link_.WindowTop(), 0);
   log_.clear();
-  link.SetWindowSize(14);
+  link_.SetWindowSize(14);
   EXPECT_EQ(query_.LoadedCount(), 14);
   EXPECT_EQ(query_.CurrentIndex(), 13);
-  EXPECT_EQ(link.WindowTop(), 0);
-  EXPECT_EQ(link.RowsInWindow(), 14);
-  EXPECT_EQ(link.ActiveRow(), 13);
+  EXPECT_EQ(link_.WindowTop(), 0);
+  EXPECT_EQ(link_.RowsInWindow(), 14);
+  EXPECT_EQ(link_.ActiveRow(), 13);
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "30");
   EXPECT_EQ(query_.RecNo(), 30);
-  link.SetActiveRow(0);
+  link_.SetActiveRow(0);
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "17");
-  link.SetActiveRow(13);
+  link_.SetActiveRow(13);
   // Still without a notification: the grid asks for the rows itself.
   EXPECT_TRUE(log_.empty()) << log_.front();
   // Moving keeps working over the grown window: back to the top of the
@@ -113,9 +101,9 @@ TEST_F(LinkTest, GrowingAtTheEndLoadsEarlierRecords) {
 
   // More room than records: every record, the current one still last.
   query_.Last();
-  link.SetWindowSize(40);
+  link_.SetWindowSize(40);
   EXPECT_EQ(query_.LoadedCount(), 30);
-  EXPECT_EQ(link.ActiveRow(), 29);
+  EXPECT_EQ(link_.ActiveRow(), 29);
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "30");
   EXPECT_FALSE(query_.Bof());
   EXPECT_EQ(query_.MoveBy(-29), -29);
@@ -123,15 +111,14 @@ TEST_F(LinkTest, GrowingAtTheEndLoadsEarlierRecords) {
 }
 
 TEST_F(LinkTest, ActiveRowReadsNeighbours) {
-  RecordingLink link(&log_);
-  link.SetDataSource(&source_);
-  link.SetWindowSize(5);
+  link_.SetDataSource(&source_);
+  link_.SetWindowSize(5);
   query_.Open();
   query_.MoveBy(2);
-  EXPECT_EQ(link.ActiveRow(), 2);
-  link.SetActiveRow(4);
+  EXPECT_EQ(link_.ActiveRow(), 2);
+  link_.SetActiveRow(4);
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "5");
-  link.SetActiveRow(2);
+  link_.SetActiveRow(2);
   EXPECT_EQ(query_.RecNo(), 3);
 }
 
@@ -157,22 +144,21 @@ TEST_F(LinkTest, BecomingLiveClampsTheTop) {
 }
 
 TEST_F(LinkTest, AskForEditAndWriteBack) {
-  RecordingLink link(&log_);
-  link.SetDataSource(&source_);
+  link_.SetDataSource(&source_);
   query_.Open();
-  link.SetLinkReadOnly(true);
-  EXPECT_FALSE(link.Edit());
+  link_.SetLinkReadOnly(true);
+  EXPECT_FALSE(link_.Edit());
   EXPECT_EQ(query_.State(), TDataSetState::Browsing);
-  link.SetLinkReadOnly(false);
+  link_.SetLinkReadOnly(false);
   source_.SetAutoEdit(false);
-  EXPECT_FALSE(link.Edit());
+  EXPECT_FALSE(link_.Edit());
   source_.SetAutoEdit(true);
-  EXPECT_TRUE(link.Edit());
+  EXPECT_TRUE(link_.Edit());
   EXPECT_EQ(query_.State(), TDataSetState::Editing);
   log_.clear();
-  link.UpdateRecord();
+  link_.UpdateRecord();
   EXPECT_EQ(log_, (Log{"link:WriteBack"}));
-  EXPECT_FALSE(link.WritingBack());
+  EXPECT_FALSE(link_.WritingBack());
 }
 
 class ThrowingLink : public RecordingLink {
@@ -199,17 +185,12 @@ TEST_F(LinkTest, WritingBackIsClearedOnFailure) {
 }
 
 TEST_F(LinkTest, FixedDataSourceCannotChange) {
-  RecordingLink link(&log_);
-  link.SetDataSource(&source_);
-  link.SetDataSourceFixed(true);
+  link_.SetDataSource(&source_);
+  link_.SetDataSourceFixed(true);
   TDataSource other("DataSource2");
-  try {
-    link.SetDataSource(&other);
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "DataSource cannot be changed");
-  }
-  EXPECT_EQ(link.DataSource(), &source_);
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { link_.SetDataSource(&other); }),
+            "DataSource cannot be changed");
+  EXPECT_EQ(link_.DataSource(), &source_);
 }
 
 // A record source fed from a data source (a detail of a master).
@@ -229,27 +210,22 @@ TEST_F(LinkTest, CircularLinksAreRefused) {
   EXPECT_NO_THROW(other.SetDataSet(&detail));
   TDataSource fresh("DataSource9");
   detail.master = &fresh;
-  try {
-    fresh.SetDataSet(&detail);
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "DataSource9: Circular datalinks are not allowed");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { fresh.SetDataSet(&detail); }),
+            "DataSource9: Circular datalinks are not allowed");
 }
 
 TEST_F(LinkTest, DestroyingTheQueryReleasesLinks) {
-  RecordingLink link(&log_);
-  link.SetDataSource(&source_);
+  link_.SetDataSource(&source_);
   {
     TADOQuery q("Q");
     q.SetConnection(&dm_.ADOConnection1);
     q.SQL().Add("Select * From Numbers");
     source_.SetDataSet(&q);
     q.Open();
-    EXPECT_TRUE(link.Live());
+    EXPECT_TRUE(link_.Live());
   }
   EXPECT_EQ(source_.DataSet(), nullptr);
-  EXPECT_FALSE(link.Live());
+  EXPECT_FALSE(link_.Live());
 }
 
 TEST_F(LinkTest, FieldsTellObserversWhenDestroyed) {
@@ -270,8 +246,7 @@ TEST_F(LinkTest, SwitchingBetweenOpenRecordSourcesPassesThroughClosed) {
   TADOQuery other("ADOQueryTemp");
   other.SetConnection(&dm_.ADOConnection1);
   other.SQL().Add("Select * From Numbers Where InStr(Name,'2')");
-  RecordingLink link(&log_);
-  link.SetDataSource(&source_);
+  link_.SetDataSource(&source_);
   query_.Open();
   other.Open();
   source_.OnStateChange = [&](TDataSource& s) { states.push_back(s.State()); };

@@ -6,9 +6,12 @@
 #include "data/run_query.h"
 #include "tests/data/core/memory_fixture.h"
 #include "tests/data/core/numbers_query_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using testing::AddNumbersTable;
 using testing::LogHandlers;
@@ -22,7 +25,10 @@ class QueryTest : public testing::NumbersQueryFixture {
 
 TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {
   LogHandlers(query_, source_, &log_);
+  ASSERT_FALSE(dm_.ADOConnection1.Connected());
   query_.Open();
+  EXPECT_TRUE(dm_.ADOConnection1.Connected());  // opening connects the connection
+  EXPECT_EQ(query_.RecordCount(), 20);
   EXPECT_EQ(log_, (Log{"BeforeOpen", "link:LiveChanged(1)", "OnStateChange", "OnDataChange(-)",
                        "AfterOpen"}));
   EXPECT_EQ(query_.State(), TDataSetState::Browsing);
@@ -41,34 +47,17 @@ TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {
   EXPECT_FALSE(link_.Live());
 }
 
-TEST_F(QueryTest, OpeningConnectsTheConnection) {
-  ASSERT_FALSE(dm_.ADOConnection1.Connected());
-  query_.Open();
-  EXPECT_TRUE(dm_.ADOConnection1.Connected());
-  EXPECT_EQ(query_.RecordCount(), 20);
-}
-
-TEST_F(QueryTest, ClosedQueryFailsWithItsName) {
-  try {
-    (void)query_.RecordCount();
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot perform this operation on a closed dataset");
-  }
+TEST_F(QueryTest, ClosedQueryAndMissingFieldFailWithTheirNames) {
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { (void)query_.RecordCount(); }),
+            "ADOQuery1: Cannot perform this operation on a closed dataset");
   EXPECT_THROW(query_.MoveBy(1), EDatabaseError);
   EXPECT_THROW(query_.Post(), EDatabaseError);
-}
-
-TEST_F(QueryTest, FieldLookup) {
+  // Open, fields are found ignoring case, and a missing one is named.
   query_.Open();
   EXPECT_EQ(query_.FindField("name"), query_.Field(1));
   EXPECT_EQ(query_.FindField("nope"), nullptr);
-  try {
-    query_.FieldByName("Nope");
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Field 'Nope' not found");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.FieldByName("Nope"); }),
+            "ADOQuery1: Field 'Nope' not found");
 }
 
 TEST_F(QueryTest, MoveInsideAndPastTheWindow) {
@@ -77,7 +66,6 @@ TEST_F(QueryTest, MoveInsideAndPastTheWindow) {
   EXPECT_EQ(query_.WindowCapacity(), 3);
   EXPECT_EQ(query_.LoadedCount(), 3);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   EXPECT_EQ(query_.MoveBy(1), 1);
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll", "link:WindowScrolled(0)",
                        "OnDataChange(-)", "AfterScroll"}));
@@ -123,7 +111,6 @@ TEST_F(QueryTest, MovesStopAtTheEnds) {
   query_.Open();
   LogHandlers(query_, source_, &log_);
   // Backward at the beginning: only the before-scroll handler runs.
-  log_.clear();
   EXPECT_EQ(query_.MoveBy(-1), 0);
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeScroll"}));
   // Running out part way returns what was moved and sets at-end.
@@ -187,7 +174,6 @@ TEST_F(QueryTest, EditPostNotifiesInOrderAndStoresOneRow) {
   query_.Open();
   query_.MoveBy(2);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Edit();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeEdit", "link:EditingChanged(1)", "OnStateChange",
                        "link:RecordEdited(-)", "OnDataChange(-)", "AfterEdit"}));
@@ -213,7 +199,6 @@ TEST_F(QueryTest, CancelDropsTheChange) {
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("x");
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Cancel();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeCancel", "link:EditingChanged(0)",
                        "OnStateChange", "link:WindowReloaded", "OnDataChange(-)", "AfterCancel"}));
@@ -236,27 +221,15 @@ TEST_F(QueryTest, MovingPostsAModifiedRecord) {
 
 TEST_F(QueryTest, EditingFailures) {
   query_.Open();
-  try {
-    query_.Post();
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Dataset not in edit or insert mode");
-  }
-  try {
-    query_.FieldByName("Name").SetTextValue("x");
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Dataset not in edit or insert mode");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Post(); }),
+            "ADOQuery1: Dataset not in edit or insert mode");
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.FieldByName("Name").SetTextValue("x"); }),
+            "ADOQuery1: Dataset not in edit or insert mode");
   query_.Close();
   db_->read_only = true;
   query_.Open();
-  try {
-    query_.Edit();
-    FAIL();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot modify a read-only dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Edit(); }),
+            "ADOQuery1: Cannot modify a read-only dataset");
 }
 
 TEST_F(QueryTest, FailedStoreKeepsEditing) {
@@ -264,12 +237,7 @@ TEST_F(QueryTest, FailedStoreKeepsEditing) {
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("x");
   db_->fail_next_write = "Record is locked.  ";
-  try {
-    query_.Post();
-    FAIL();
-  } catch (const EOleException& e) {
-    EXPECT_STREQ(e.what(), "Record is locked");
-  }
+  EXPECT_EQ(FailureOf<EOleException>([&] { query_.Post(); }), "Record is locked");
   EXPECT_EQ(query_.State(), TDataSetState::Editing);
   EXPECT_EQ(db_->rows_written, 0);
   query_.Post();

@@ -65,7 +65,8 @@ class FieldTest : public ::testing::Test {
                                          Col("V", adVariant),
                                          id,
                                          ro,
-                                         Col("X", adIDispatch)});
+                                         Col("X", adIDispatch),
+                                         Col("N6", adNumeric, 0, 18, 6)});
     std::vector<Variant> nulls(t.columns.size());
     t.rows.push_back(nulls);
     std::vector<Variant> values = nulls;
@@ -341,11 +342,25 @@ TEST_F(FieldTest, DecimalTooLargeShowsOverflow) {
   EXPECT_EQ(F("N").TextValue(), "36893488147419103231");
 }
 
-}  // namespace
-}  // namespace data
-
-namespace data {
-namespace {
+TEST_F(FieldTest, DecimalKeepsMoreThanFourPlaces) {
+  Decimal d;
+  d.scale = 6;
+  d.magnitude = {1234567, 0, 0};  // 1.234567
+  db_->tables[0].rows[0][22] = d;
+  query_.Close();
+  query_.Open();
+  TField& f = F("N6");
+  EXPECT_EQ(f.Size(), 6);
+  EXPECT_EQ(f.TextValue(), "1.234567");
+  EXPECT_EQ(f.DisplayText(), "1.234567");
+  EXPECT_EQ(Write("N6", f.TextValue()), "1.234567");  // a rewrite stores the same value
+  EXPECT_EQ(Write("N6", "-2.0000005"), "-2.000001");
+  EXPECT_THROW(f.SetTextValue("1e30"), EDatabaseError);
+  query_.Post();
+  const Decimal stored = std::get<Decimal>(db_->tables[0].rows[0][22]);
+  EXPECT_TRUE(stored.negative);
+  EXPECT_EQ(stored.magnitude[0], 2000001u);
+}
 
 TEST(SystemRegional, PatternsThatReadBackOrTheDefaults) {
   // The C locale writes two-digit years: its date pattern is not taken.
@@ -359,46 +374,6 @@ TEST(SystemRegional, PatternsThatReadBackOrTheDefaults) {
   r.current_year = 2026;
   const double when = text::EncodeDate(1890, 7, 4) + text::EncodeTime(8, 9, 10, 0);
   EXPECT_EQ(text::ParseDateTime(text::FormatDateTime("c", when, r), r), when);
-}
-
-}  // namespace
-}  // namespace data
-
-namespace data {
-namespace {
-
-TEST(DecimalField, MoreThanFourPlacesAreKept) {
-  using namespace provider;  // NOLINT
-  testing::MemoryCatalogScope scope;
-  auto db = scope.Add("d.mdb");
-  ColumnInfo n6 = MemoryColumn("N6", adNumeric);
-  n6.precision = 18;
-  n6.scale = 6;
-  MemoryTable& t = db->AddTable("T", {n6});
-  Decimal d;
-  d.scale = 6;
-  d.magnitude = {1234567, 0, 0};  // 1.234567
-  t.rows.push_back({Variant(d)});
-  TShareDataModule dm;
-  dm.ADOConnection1.SetConnectionString(BuildConnectionString("d.mdb", ""));
-  TADOQuery q("Q");
-  q.SetConnection(&dm.ADOConnection1);
-  q.SQL().Add("Select * From T");
-  q.Open();
-  TField& f = q.FieldByName("N6");
-  EXPECT_EQ(f.Size(), 6);
-  EXPECT_EQ(f.TextValue(), "1.234567");
-  EXPECT_EQ(f.DisplayText(), "1.234567");
-  q.Edit();
-  f.SetTextValue(f.TextValue());  // a rewrite stores the same value
-  EXPECT_EQ(f.TextValue(), "1.234567");
-  f.SetTextValue("-2.0000005");
-  EXPECT_EQ(f.TextValue(), "-2.000001");
-  EXPECT_THROW(f.SetTextValue("1e30"), EDatabaseError);
-  q.Post();
-  const Decimal stored = std::get<Decimal>(db->tables[0].rows[0][0]);
-  EXPECT_TRUE(stored.negative);
-  EXPECT_EQ(stored.magnitude[0], 2000001u);
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include "data/filter_expression.h"
 #include "tests/data/core/memory_fixture.h"
 #include "tests/data/core/numbers_query_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using provider::Variant;
 using testing::LogHandlers;
@@ -60,19 +63,11 @@ TEST(FilterExpressionTest, ComparisonsAndLogic) {
 TEST(FilterExpressionTest, BadTextFails) {
   for (const char* text : {"Qty", "Qty >", "Qty = 'open", "(Qty = 1", "Qty = 1 Name = 2",
                            "Qty LIKE 5", "Qty < NULL", "Qty = 1 AND", "[Unit Price = 1"}) {
-    try {
-      FilterExpression::Parse(text, kColumns);
-      ADD_FAILURE() << "no failure: " << text;
-    } catch (const EDatabaseError& e) {
-      EXPECT_EQ(std::string(e.what()), std::string("Invalid filter expression: ") + text);
-    }
+    EXPECT_EQ(FailureOf<EDatabaseError>([&] { FilterExpression::Parse(text, kColumns); }),
+              std::string("Invalid filter expression: ") + text);
   }
-  try {
-    FilterExpression::Parse("Price > 1", kColumns);
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "Field 'Price' not found");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { FilterExpression::Parse("Price > 1", kColumns); }),
+            "Field 'Price' not found");
 }
 
 TEST(FilterExpressionTest, LikeBacktracks) {
@@ -93,7 +88,6 @@ TEST_F(FilteredQueryTest, FilterShowsOnlyPassingRecords) {
   query_.MoveBy(3);
   EXPECT_TRUE(query_.IsSequenced());
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.SetFilter("ID > 4 AND ID <= 10 AND NOT ID = 7");
   EXPECT_TRUE(log_.empty());  // not in force yet
   query_.SetFiltered(true);

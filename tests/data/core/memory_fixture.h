@@ -81,8 +81,10 @@ class RecordingLink : public TDataLink {
   std::string tag_;
 };
 
-// Installs logging handlers on a record source and its data source.
+// Installs logging handlers on a record source and its data source, and
+// empties the log.
 inline void LogHandlers(TDataSet& ds, TDataSource& source, std::vector<std::string>* log) {
+  log->clear();
   auto h = [log](const char* name) { return [log, name](TDataSet&) { log->push_back(name); }; };
   ds.BeforeOpen = h("BeforeOpen");
   ds.AfterOpen = h("AfterOpen");

@@ -6,9 +6,12 @@
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
 #include "tests/data/core/numbers_query_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using testing::AddNumbersTable;
 using testing::LogHandlers;
@@ -44,7 +47,6 @@ TEST_F(RecordChangesTest, InsertAndPostNotifyInOrder) {
   query_.Open();
   query_.MoveBy(2);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Insert();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeInsert", "BeforeScroll", "link:EditingChanged(1)",
                        "OnStateChange", "link:WindowReloaded", "OnDataChange(-)", "AfterInsert",
@@ -100,7 +102,6 @@ TEST_F(RecordChangesTest, CancelledInsertNotifiesAndStoresNothing) {
   query_.Insert();
   query_.FieldByName("Name").SetTextValue("gone");
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Cancel();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeCancel", "BeforeScroll", "link:EditingChanged(0)",
                        "OnStateChange", "link:WindowReloaded", "OnDataChange(-)", "AfterCancel",
@@ -133,7 +134,6 @@ TEST_F(RecordChangesTest, DeleteNotifiesAndTheNextRecordTakesItsPlace) {
   query_.Open();
   query_.MoveBy(1);
   LogHandlers(query_, source_, &log_);
-  log_.clear();
   query_.Delete();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "BeforeDelete", "BeforeScroll", "link:WindowReloaded",
                        "OnDataChange(-)", "AfterDelete", "AfterScroll"}));
@@ -147,12 +147,8 @@ TEST_F(RecordChangesTest, DeleteNotifiesAndTheNextRecordTakesItsPlace) {
   while (!query_.IsEmpty()) query_.Delete();
   EXPECT_TRUE(db_->tables[0].rows.empty());
   EXPECT_TRUE(query_.Bof() && query_.Eof());
-  try {
-    query_.Delete();
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot perform this operation on an empty dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Delete(); }),
+            "ADOQuery1: Cannot perform this operation on an empty dataset");
 }
 
 TEST_F(RecordChangesTest, DeleteWhileEditingDropsTheChangeFirst) {
@@ -178,12 +174,8 @@ TEST_F(RecordChangesTest, RefusedChangesLeaveEverythingInPlace) {
   query_.Close();
   db_->read_only = true;
   query_.Open();
-  try {
-    query_.Append();
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQuery1: Cannot modify a read-only dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Append(); }),
+            "ADOQuery1: Cannot modify a read-only dataset");
   EXPECT_EQ(query_.State(), TDataSetState::Browsing);
   EXPECT_THROW(query_.Delete(), EDatabaseError);
   EXPECT_EQ(db_->rows_deleted, 0);
@@ -206,13 +198,10 @@ TEST_F(RecordChangesTest, StoreNumbersItsCountersAndRefusesRequiredNulls) {
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "42");
 
   query_.Append();
-  try {
-    query_.Post();
-    FAIL() << "no failure";
-  } catch (const EOleException& e) {
-    EXPECT_NE(std::string(e.what()).find("'Codes.Code' cannot contain a Null value"),
-              std::string::npos);
-  }
+  EXPECT_NE(FailureOf<EOleException>([&] {
+              query_.Post();
+            }).find("'Codes.Code' cannot contain a Null value"),
+            std::string::npos);
   EXPECT_EQ(query_.State(), TDataSetState::Inserting);
   query_.Cancel();
   EXPECT_EQ(query_.RecordCount(), 2);

@@ -54,9 +54,13 @@ int RunWithFileSizeLimit(rlim_t max_file_bytes, const std::function<bool()>& bod
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(FileReplaceTest, NewContentArrivesByRenameKeepingModeAndOwnership) {
+class FileReplaceTest : public ::testing::Test {
+ protected:
   TempDir dir;
   const std::string file = dir.File("p.ini");
+};
+
+TEST_F(FileReplaceTest, NewContentArrivesByRenameKeepingModeAndOwnership) {
   WriteBytes(file, "[s]\r\nk=old\r\n");
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   const struct stat before = StatOf(file);
@@ -71,29 +75,27 @@ TEST(FileReplaceTest, NewContentArrivesByRenameKeepingModeAndOwnership) {
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"}) << "a temporary file was left";
 }
 
-TEST(FileReplaceTest, NewFileIsTheUsersAloneWhateverTheUmask) {
+TEST_F(FileReplaceTest, NewFileIsTheUsersAloneWhateverTheUmask) {
   // It may hold the password: never readable by others, even under umask 0,
   // also when it is made through a link that points nowhere yet.
   for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{077}}) {
-    TempDir dir;
-    const std::string file = dir.File("new.ini");
-    const std::string dangling = dir.File("link.ini");
+    TempDir each;
+    const std::string fresh = each.File("new.ini");
+    const std::string dangling = each.File("link.ini");
     ASSERT_EQ(::symlink("target.ini", dangling.c_str()), 0);
     const mode_t saved = ::umask(mask);
-    const bool made = ReplaceFileContents(file.c_str(), "x");
+    const bool made = ReplaceFileContents(fresh.c_str(), "x");
     const bool made_through_link = ReplaceFileContents(dangling.c_str(), "y");
     ::umask(saved);
     ASSERT_TRUE(made && made_through_link) << "umask " << mask;
-    EXPECT_EQ(ReadBytes(file), "x");
-    EXPECT_EQ(StatOf(file).st_mode & 07777, 0600u) << "umask " << mask;
-    EXPECT_EQ(ReadBytes(dir.File("target.ini")), "y");
-    EXPECT_EQ(StatOf(dir.File("target.ini")).st_mode & 07777, 0600u) << "umask " << mask;
+    EXPECT_EQ(ReadBytes(fresh), "x");
+    EXPECT_EQ(StatOf(fresh).st_mode & 07777, 0600u) << "umask " << mask;
+    EXPECT_EQ(ReadBytes(each.File("target.ini")), "y");
+    EXPECT_EQ(StatOf(each.File("target.ini")).st_mode & 07777, 0600u) << "umask " << mask;
   }
 }
 
-TEST(FileReplaceTest, ReadOnlyFileIsRefusedAndKept) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(FileReplaceTest, ReadOnlyFileIsRefusedAndKept) {
   WriteBytes(file, "keep");
   ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
   EXPECT_FALSE(ReplaceFileContents(file.c_str(), "lost"));
@@ -102,9 +104,7 @@ TEST(FileReplaceTest, ReadOnlyFileIsRefusedAndKept) {
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 }
 
-TEST(FileReplaceTest, ReadOnlyFolderFallsBackToWritingTheFileInPlace) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(FileReplaceTest, ReadOnlyFolderFallsBackToWritingTheFileInPlace) {
   const std::string missing = dir.File("other.ini");
   WriteBytes(file, "old");
   const ino_t inode = StatOf(file).st_ino;
@@ -118,9 +118,7 @@ TEST(FileReplaceTest, ReadOnlyFolderFallsBackToWritingTheFileInPlace) {
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 }
 
-TEST(FileReplaceTest, FailedWriteLeavesTheOldFileWhole) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(FileReplaceTest, FailedWriteLeavesTheOldFileWhole) {
   const std::string old_content = "[Tarnquill]\nFile=/home/user/data.mdb\nKey=secret\n";
   WriteBytes(file, old_content);
   // Room for a few bytes only: the write of the new, longer content fails.
@@ -141,8 +139,7 @@ TEST(FileReplaceTest, FailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(ReadBytes(file), old_content);
 }
 
-TEST(FileReplaceTest, LinksKeepTheirMeaning) {
-  TempDir dir;
+TEST_F(FileReplaceTest, LinksKeepTheirMeaning) {
   const std::string target = dir.File("real.ini");
   const std::string symlink = dir.File("link.ini");
   const std::string hardlink = dir.File("second-name.ini");
@@ -160,8 +157,7 @@ TEST(FileReplaceTest, LinksKeepTheirMeaning) {
             (std::vector<std::string>{"link.ini", "real.ini", "second-name.ini"}));
 }
 
-TEST(FileReplaceTest, RefusesWhatIsNotARegularFile) {
-  TempDir dir;
+TEST_F(FileReplaceTest, RefusesWhatIsNotARegularFile) {
   EXPECT_FALSE(ReplaceFileContents(dir.path().c_str(), "x"));
   EXPECT_FALSE(ReplaceFileContents("", "x"));
   EXPECT_FALSE(ReplaceFileContents(nullptr, "x"));

@@ -48,9 +48,13 @@ TEST(BufferTest, CopyToBufferTerminatesAndCutsOnACharacterBoundary) {
   EXPECT_EQ(buf[8], 'x');
 }
 
-TEST(IniValueTest, MissingProfileReadsTheDefaultAndFirstWriteCreatesIt) {
+class IniValueTest : public ::testing::Test {
+ protected:
   TempDir dir;
   const std::string file = dir.File("Tarnquill.ini");
+};
+
+TEST_F(IniValueTest, MissingProfileReadsTheDefaultAndFirstWriteCreatesIt) {
   EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "");
   EXPECT_EQ(ReadIniValue(kSection, "File", "dflt", file), "dflt");
   EXPECT_FALSE(std::filesystem::exists(file)) << "reading never creates the file";
@@ -64,9 +68,7 @@ TEST(IniValueTest, MissingProfileReadsTheDefaultAndFirstWriteCreatesIt) {
   EXPECT_EQ(ReadIniValue(kSection, "Table", "", file), "spaced  name");
 }
 
-TEST(IniValueTest, LongValuesAreLimitedByTheBuffers) {
-  TempDir dir;
-  const std::string file = dir.File("Tarnquill.ini");
+TEST_F(IniValueTest, LongValuesAreLimitedByTheBuffers) {
   const std::string v1023(1023, 'a');
   ASSERT_TRUE(WriteIniValue(kSection, "OldValue", v1023, file));
   EXPECT_EQ(ReadBytes(file), "[Tarnquill]\nOldValue=" + v1023 + "\n") << "written whole";
@@ -86,8 +88,7 @@ TEST(IniValueTest, LongValuesAreLimitedByTheBuffers) {
   EXPECT_EQ(ReadIniValue(kSection, "NewValue", "", file), chinese.substr(0, 1020));
 }
 
-TEST(IniValueTest, FileNameTooLongForItsBufferIsRefusedNotCut) {
-  TempDir dir;
+TEST_F(IniValueTest, FileNameTooLongForItsBufferIsRefusedNotCut) {
   const std::filesystem::path deep = dir.path() / std::string(200, 'd');
   std::filesystem::create_directories(deep);
   const std::string file = (deep / std::string(60, 'f')).string();
@@ -99,23 +100,18 @@ TEST(IniValueTest, FileNameTooLongForItsBufferIsRefusedNotCut) {
       << "no stray file under a cut name";
 }
 
-TEST(IniValueTest, ReadOnlyFolderFailsQuietly) {
-  TempDir dir;
-  const std::string file = dir.File("Tarnquill.ini");
-  std::filesystem::permissions(
-      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  EXPECT_FALSE(WriteIniValue(kSection, "File", "x", file));
-  EXPECT_FALSE(std::filesystem::exists(file));
-  EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "");
-}
-
-TEST(IniValueTest, ReadOnlyFileFailsQuietlyAndKeepsItsContent) {
-  TempDir dir;
-  const std::string file = dir.File("Tarnquill.ini");
+TEST_F(IniValueTest, ReadOnlyFileOrFolderFailsQuietly) {
   WriteBytes(file, "[Tarnquill]\nFile=old\n");
   std::filesystem::permissions(file, std::filesystem::perms::owner_read);
   EXPECT_FALSE(WriteIniValue(kSection, "File", "new", file));
   EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "old");
+  // A folder that takes no new file: nothing is made.
+  const std::string other = dir.File("Other.ini");
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_FALSE(WriteIniValue(kSection, "File", "x", other));
+  EXPECT_FALSE(std::filesystem::exists(other));
+  EXPECT_EQ(ReadIniValue(kSection, "File", "", other), "");
 }
 
 }  // namespace

@@ -22,9 +22,13 @@ std::string Get(const std::string& file, const char* section, const char* key,
   return buffer;
 }
 
-TEST(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
+class PrivateProfileTest : public ::testing::Test {
+ protected:
   TempDir dir;
   const std::string file = dir.File("p.ini");
+};
+
+TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(Get(file, "Tarnquill", "File", "none"), "none");
   WriteBytes(file, "[Other]\nFile=x\n[Tarnquill]\nKey=k\nTable\n");
   EXPECT_EQ(Get(file, "Missing", "File", "d"), "d");
@@ -34,17 +38,13 @@ TEST(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(Get(file, "Tarnquill", "File", "trailing   "), "trailing");
 }
 
-TEST(PrivateProfileTest, NamesMatchIgnoringCaseAndBlanks) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, NamesMatchIgnoringCaseAndBlanks) {
   WriteBytes(file, "File=before any section\n[ tarnQUILL ]\n  fILE  =  C:\\a b.mdb  \n");
   EXPECT_EQ(Get(file, "Tarnquill", "File"), "C:\\a b.mdb");
   EXPECT_EQ(Get(file, "TARNQUILL", "file"), "C:\\a b.mdb");
 }
 
-TEST(PrivateProfileTest, OnePairOfMatchingQuotesIsStripped) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, OnePairOfMatchingQuotesIsStripped) {
   WriteBytes(file,
              "[s]\na=\"quoted\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=\"\"inner\"\"\n"
              "g= \" blanks \" \n");
@@ -57,9 +57,7 @@ TEST(PrivateProfileTest, OnePairOfMatchingQuotesIsStripped) {
   EXPECT_EQ(Get(file, "s", "g"), " blanks ");
 }
 
-TEST(PrivateProfileTest, FirstSectionAndFirstKeyWin) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, FirstSectionAndFirstKeyWin) {
   WriteBytes(file, "[s]\nk=1\nk=2\n[S]\nk=3\nonly=4\n");
   EXPECT_EQ(Get(file, "s", "k"), "1");
   EXPECT_EQ(Get(file, "s", "only", "d"), "d");
@@ -67,18 +65,14 @@ TEST(PrivateProfileTest, FirstSectionAndFirstKeyWin) {
   EXPECT_EQ(ReadBytes(file), "[s]\nk=9\nk=2\n[S]\nk=3\nonly=4\n");
 }
 
-TEST(PrivateProfileTest, WriteCreatesFileSectionAndKey) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, WriteCreatesFileSectionAndKey) {
   ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "File", "/x/a.mdb", file.c_str()), 0);
   ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "Key", "", file.c_str()), 0);
   EXPECT_EQ(ReadBytes(file), "[Tarnquill]\nFile=/x/a.mdb\nKey=\n");
   EXPECT_EQ(Get(file, "Tarnquill", "Key", "d"), "") << "an empty value is not the default";
 }
 
-TEST(PrivateProfileTest, WriteKeepsEveryOtherLine) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, WriteKeepsEveryOtherLine) {
   const std::string before =
       "; settings\r\n"
       "[Other]\r\n"
@@ -115,9 +109,7 @@ TEST(PrivateProfileTest, WriteKeepsEveryOtherLine) {
             "z=3\r\n");
 }
 
-TEST(PrivateProfileTest, ByteOrderMarkAndPermissionsAreKept) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, ByteOrderMarkAndPermissionsAreKept) {
   WriteBytes(file, "\xEF\xBB\xBF[Tarnquill]\nFile=a\n");
   ASSERT_EQ(::chmod(file.c_str(), 0600), 0);  // it holds a password
   EXPECT_EQ(Get(file, "Tarnquill", "File"), "a");
@@ -128,9 +120,7 @@ TEST(PrivateProfileTest, ByteOrderMarkAndPermissionsAreKept) {
   EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
-TEST(PrivateProfileTest, ProfileWrittenInGbkReadsAndStaysGbk) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, ProfileWrittenInGbkReadsAndStaysGbk) {
   // "D:\数据库\旧.mdb" and the table "中文" as the Windows program stores them.
   const std::string gbk =
       "[Tarnquill]\r\nFile=D:\\\xCA\xFD\xBE\xDD\xBF\xE2\\\xBE\xC9.mdb\r\nTable="
@@ -144,9 +134,7 @@ TEST(PrivateProfileTest, ProfileWrittenInGbkReadsAndStaysGbk) {
   EXPECT_EQ(Get(file, "Tarnquill", "Field"), "字段");
 }
 
-TEST(PrivateProfileTest, UnicodeProfileFromANotepadSaveStaysUtf16) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, UnicodeProfileFromANotepadSaveStaysUtf16) {
   // "[Tarnquill]\r\nTable=表\r\n" in UTF-16LE with its byte-order mark.
   const std::string le(
       "\xFF\xFE[\0T\0a\0r\0n\0q\0u\0i\0l\0l\0]\0\r\0\n\0"
@@ -165,9 +153,7 @@ TEST(PrivateProfileTest, UnicodeProfileFromANotepadSaveStaysUtf16) {
   EXPECT_EQ(ReadBytes(file), broken);
 }
 
-TEST(PrivateProfileTest, ReadStopsOnACharacterBoundary) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, ReadStopsOnACharacterBoundary) {
   WriteBytes(file, "[s]\nk=数据库\n");
   char buffer[16];
   std::memset(buffer, 'x', sizeof buffer);
@@ -178,9 +164,7 @@ TEST(PrivateProfileTest, ReadStopsOnACharacterBoundary) {
   EXPECT_STREQ(buffer, "");
 }
 
-TEST(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
-  TempDir dir;
-  const std::string file = dir.File("p.ini");
+TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
   WriteBytes(file, "[s]\nk=1\n");
   EXPECT_EQ(WritePrivateProfileStringA("s", "k", "a\n[s]\nk=evil", file.c_str()), 0);
   EXPECT_EQ(WritePrivateProfileStringA("s", "k=x", "1", file.c_str()), 0);
@@ -190,8 +174,7 @@ TEST(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
   EXPECT_EQ(ReadBytes(file), "[s]\nk=1\n");
 }
 
-TEST(PrivateProfileTest, FailedWritesReportFailureAndCreateNothing) {
-  TempDir dir;
+TEST_F(PrivateProfileTest, FailedWritesReportFailureAndCreateNothing) {
   const std::string blocker = dir.File("not-a-folder");
   WriteBytes(blocker, "x");
   const std::string inside = blocker + "/p.ini";

@@ -2,7 +2,6 @@
 // Access files (skipped when the corpus is absent).
 #include "data/provider/jet_provider.h"
 
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,11 +13,14 @@
 #include "data/db_error.h"
 #include "data/share_dm.h"
 #include "jet/database.h"
+#include "tests/data/failure_of.h"
 #include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 namespace fs = std::filesystem;
 
@@ -27,15 +29,7 @@ namespace fs = std::filesystem;
 
 class JetProviderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    provider::RegisterJetProvider();
-    dir_ =
-        fs::temp_directory_path() /
-        ("tarnquill_jetprov_" + std::to_string(::getpid()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { provider::RegisterJetProvider(); }
 
   // A copy of a corpus file in the test's own folder.
   std::string Copy(const std::string& rel) {
@@ -65,7 +59,8 @@ class JetProviderTest : public ::testing::Test {
     dm_.ADOQueryTemp.Open();
   }
 
-  fs::path dir_;
+  tarnquill::testing::TempDir tmp_;
+  const fs::path dir_ = tmp_.path();
   TShareDataModule dm_;
 };
 
@@ -111,18 +106,13 @@ TEST_F(JetProviderTest, RowsFieldsAndConditions) {
   OpenStatement(file, "Select * From Table1 Where InStr(A,'')");
   EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), 2);
 
-  try {
-    OpenStatement(file, "Select * From Table1 Where InStr(Nope,'x')");
-    FAIL();
-  } catch (const EOleException& e) {
-    EXPECT_STREQ(e.what(), "No value given for one or more required parameters");
-  }
-  try {
-    OpenStatement(file, "Select * From Missing");
-    FAIL();
-  } catch (const EOleException& e) {
-    EXPECT_NE(std::string(e.what()).find("'Missing'"), std::string::npos);
-  }
+  EXPECT_EQ(FailureOf<EOleException>(
+                [&] { OpenStatement(file, "Select * From Table1 Where InStr(Nope,'x')"); }),
+            "No value given for one or more required parameters");
+  EXPECT_NE(FailureOf<EOleException>([&] {
+              OpenStatement(file, "Select * From Missing");
+            }).find("'Missing'"),
+            std::string::npos);
 }
 
 TEST_F(JetProviderTest, EveryCorpusTableOpensWithItsRowCount) {
@@ -256,12 +246,8 @@ TEST_F(JetProviderTest, AddingAndRemovingRowsIsRefusedAndChangesNothing) {
   const auto before = fs::file_size(file);
   q.Append();
   q.FieldByName("A").SetTextValue("new");
-  try {
-    q.Post();
-    FAIL() << "no failure";
-  } catch (const EOleException& e) {
-    EXPECT_STREQ(e.what(), "Object or provider is not capable of performing requested operation");
-  }
+  EXPECT_EQ(FailureOf<EOleException>([&] { q.Post(); }),
+            "Object or provider is not capable of performing requested operation");
   EXPECT_EQ(q.State(), TDataSetState::Inserting);
   q.Cancel();
   EXPECT_THROW(q.Delete(), EOleException);

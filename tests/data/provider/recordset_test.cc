@@ -6,9 +6,12 @@
 #include "data/provider/connection.h"
 #include "data/provider/memory_provider.h"
 #include "data/provider/registry.h"
+#include "tests/data/failure_of.h"
 
 namespace provider {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 class RecordsetTest : public ::testing::Test {
  protected:
@@ -41,12 +44,8 @@ TEST_F(RecordsetTest, ConnectionState) {
   EXPECT_THROW(rs_.Open("Select * From People", connection_), ProviderError);
   Connection other;
   other.set_connection_string("Provider=Nobody.Here;Data Source=m.mdb");
-  try {
-    other.Open();
-    FAIL();
-  } catch (const ProviderError& e) {
-    EXPECT_STREQ(e.what(), "Provider cannot be found. It may not be properly installed.");
-  }
+  EXPECT_EQ(FailureOf<ProviderError>([&] { other.Open(); }),
+            "Provider cannot be found. It may not be properly installed.");
 }
 
 TEST_F(RecordsetTest, NavigationAndPositions) {
@@ -116,20 +115,12 @@ TEST_F(RecordsetTest, ConditionLooksAtOneColumnAndUnknownNamesFail) {
   EXPECT_EQ(db_->rows_read, 0);  // nothing decoded until read
   EXPECT_EQ(rs_.RecordCount(), 1);
   rs_.Close();
-  try {
-    rs_.Open("Select * From People Where InStr(Nope,'4')", connection_);
-    FAIL();
-  } catch (const ProviderError& e) {
-    EXPECT_STREQ(e.what(), "No value given for one or more required parameters.");
-  }
-  try {
-    rs_.Open("Select * From Nobody", connection_);
-    FAIL();
-  } catch (const ProviderError& e) {
-    EXPECT_STREQ(e.what(),
-                 "The database engine cannot find the input table or query 'Nobody'. Make sure "
-                 "it exists and that its name is spelled correctly.");
-  }
+  EXPECT_EQ(FailureOf<ProviderError>(
+                [&] { rs_.Open("Select * From People Where InStr(Nope,'4')", connection_); }),
+            "No value given for one or more required parameters.");
+  EXPECT_EQ(FailureOf<ProviderError>([&] { rs_.Open("Select * From Nobody", connection_); }),
+            "The database engine cannot find the input table or query 'Nobody'. Make sure "
+            "it exists and that its name is spelled correctly.");
   EXPECT_EQ(rs_.state(), adStateClosed);
 }
 

@@ -6,9 +6,12 @@
 
 #include "data/db_error.h"
 #include "tests/data/core/memory_fixture.h"
+#include "tests/data/failure_of.h"
 
 namespace data {
 namespace {
+
+using ::tarnquill::testing::FailureOf;
 
 using provider::Variant;
 
@@ -128,25 +131,12 @@ TEST_F(BulkReplaceTest, StatementThatCannotRunShowsTheMessageThenFailsOnTheClose
   std::string open_failure;
   ModifyOptions options;
   options.open_failure = &open_failure;
-  try {
-    Modify(ViewStatement("Nobody", "Name", "a"), "Name", "a", "b", options);
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQueryTemp: Cannot perform this operation on a closed dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>(
+                [&] { Modify(ViewStatement("Nobody", "Name", "a"), "Name", "a", "b", options); }),
+            "ADOQueryTemp: Cannot perform this operation on a closed dataset");
   EXPECT_EQ(messages, std::vector<std::string>{"数据库打开失败"});
   EXPECT_NE(open_failure.find("Nobody"), std::string::npos) << open_failure;
   EXPECT_FALSE(module.ADOQueryTemp.Active());
-}
-
-TEST_F(BulkReplaceTest, MissingFieldNamesIt) {
-  try {
-    Modify(ViewStatement("People", "", ""), "Nickname", "a", "b");
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQueryTemp: Field 'Nickname' not found");
-  }
-  EXPECT_EQ(db->rows_written, 0);
 }
 
 TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
@@ -166,14 +156,17 @@ TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
   EXPECT_EQ(module.ADOQueryTemp.State(), TDataSetState::Editing);
 }
 
-TEST_F(BulkReplaceTest, ReadOnlyDatabaseFailsAtTheFirstChangedRow) {
+// A missing field is named; a read-only database fails at the first row
+// that would change.
+TEST_F(BulkReplaceTest, MissingFieldAndReadOnlyDatabaseFailBeforeAnyWrite) {
+  EXPECT_EQ(FailureOf<EDatabaseError>(
+                [&] { Modify(ViewStatement("People", "", ""), "Nickname", "a", "b"); }),
+            "ADOQueryTemp: Field 'Nickname' not found");
+  EXPECT_EQ(db->rows_written, 0);
   db->read_only = true;
-  try {
-    Modify(ViewStatement("People", "", ""), "Name", "xyz", "X");
-    FAIL() << "no failure";
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "ADOQueryTemp: Cannot modify a read-only dataset");
-  }
+  EXPECT_EQ(FailureOf<EDatabaseError>(
+                [&] { Modify(ViewStatement("People", "", ""), "Name", "xyz", "X"); }),
+            "ADOQueryTemp: Cannot modify a read-only dataset");
   EXPECT_EQ(Name(2), Variant("xyz"));
 }
 

@@ -10,46 +10,36 @@ namespace {
 
 constexpr TReplaceFlags kModify = rfReplaceAll | rfIgnoreCase;
 
-struct Case {
-  const char* source;
-  const char* old_pattern;
-  const char* new_pattern;
-  const char* expected;
-};
-
-class ModifyReplaceTest : public ::testing::TestWithParam<Case> {};
-
-TEST_P(ModifyReplaceTest, GivesTheExpectedText) {
-  const Case& c = GetParam();
-  EXPECT_EQ(ReplaceText(c.source, c.old_pattern, c.new_pattern, kModify), c.expected)
-      << "source " << c.source << ", " << c.old_pattern << " -> " << c.new_pattern;
+TEST(ReplaceTextTest, ModifyGivesTheExpectedText) {
+  const struct {
+    const char* source;
+    const char* old_pattern;
+    const char* new_pattern;
+    const char* expected;
+  } cases[] = {
+      // clang-format off
+      // Case is ignored; text outside the matches keeps its case.
+      {"ABCabcAbC", "abc", "X", "XXX"}, {"xAbCy", "ABC", "-", "x-y"},
+      {"Hello World", "o", "0", "Hell0 W0rld"},
+      // No re-replacement, no overlap: the scan goes on after the match.
+      {"a-b-a", "a", "aa", "aa-b-aa"}, {"aaa", "aa", "b", "ba"}, {"abab", "ab", "abab", "abababab"},
+      // Empty search text, empty source, empty replacement.
+      {"abc", "", "X", "abc"}, {"", "a", "X", ""}, {"banana", "a", "", "bnn"}, {"aaaa", "a", "", ""},
+      // The match at the very end, and no match at all.
+      {"xyzabc", "ABC", "!", "xyz!"}, {"xyz", "q", "!", "xyz"},
+      // Chinese and mixed text, and matches next to multi-byte characters.
+      {"张三丰", "三", "四", "张四丰"}, {"北京ABC北京abc", "北京abc", "上海", "上海上海"},
+      {"数据库文件", "数据", "", "库文件"}, {"中a文A", "a", "b", "中b文b"}, {"é€é", "€", "e", "éeé"},
+      // Letters beyond ASCII match their other case: Latin, Greek, Cyrillic, full-width Latin.
+      {"ÄPFEL äpfel", "äpfel", "Birne", "Birne Birne"}, {"ΣΟΦΙΑ σοφια", "σοφια", "x", "x x"},
+      {"Москва МОСКВА", "москва", "M", "M M"}, {"ＡＢＣａｂｃ", "ａｂｃ", "1", "11"},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReplaceText(c.source, c.old_pattern, c.new_pattern, kModify), c.expected)
+        << "source " << c.source << ", " << c.old_pattern << " -> " << c.new_pattern;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ModifyReplaceTest,
-                         ::testing::Values(
-                             // Case is ignored; text outside the matches keeps its case.
-                             Case{"ABCabcAbC", "abc", "X", "XXX"}, Case{"xAbCy", "ABC", "-", "x-y"},
-                             Case{"Hello World", "o", "0", "Hell0 W0rld"},
-                             // No re-replacement, no overlap: the scan goes on after the match.
-                             Case{"a-b-a", "a", "aa", "aa-b-aa"}, Case{"aaa", "aa", "b", "ba"},
-                             Case{"abab", "ab", "abab", "abababab"},
-                             // Empty search text, empty source, empty replacement.
-                             Case{"abc", "", "X", "abc"}, Case{"", "a", "X", ""},
-                             Case{"banana", "a", "", "bnn"}, Case{"aaaa", "a", "", ""},
-                             // The match at the very end, and no match at all.
-                             Case{"xyzabc", "ABC", "!", "xyz!"}, Case{"xyz", "q", "!", "xyz"},
-                             // Chinese and mixed text.
-                             Case{"张三丰", "三", "四", "张四丰"},
-                             Case{"北京ABC北京abc", "北京abc", "上海", "上海上海"},
-                             Case{"数据库文件", "数据", "", "库文件"},
-                             // Matches next to multi-byte characters.
-                             Case{"中a文A", "a", "b", "中b文b"}, Case{"é€é", "€", "e", "éeé"},
-                             // Letters beyond ASCII match their other case: Latin, Greek,
-                             // Cyrillic, full-width Latin.
-                             Case{"ÄPFEL äpfel", "äpfel", "Birne", "Birne Birne"},
-                             Case{"ΣΟΦΙΑ σοφια", "σοφια", "x", "x x"},
-                             Case{"Москва МОСКВА", "москва", "M", "M M"},
-                             Case{"ＡＢＣａｂｃ", "ａｂｃ", "1", "11"}));
 
 TEST(ReplaceTextTest, ReplacementLandsOnMatchedCharactersWhenCaseChangesTheLength) {
   // U+0130 (2 bytes) lowers to "i" (1 byte) and U+212A KELVIN SIGN (3 bytes)
