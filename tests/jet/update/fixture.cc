@@ -1,12 +1,5 @@
 #include "fixture.h"
 
-#include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
 #include "jet/create/database_builder.h"
 
 namespace jet::testing {
@@ -46,20 +39,6 @@ Result<std::vector<uint8_t>> PeopleDatabase(int rows, const std::string& passwor
   }
   JET_RETURN_IF_ERROR(b->InsertRows("People", data));
   return b->Finish();
-}
-
-std::string TempFolder(const std::string& name) {
-  std::string dir = ::testing::TempDir() + "/tq_update_" + name + "_" +
-                    std::to_string(::getpid());
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
 }
 
 }  // namespace jet::testing

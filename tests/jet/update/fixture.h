@@ -7,6 +7,7 @@
 
 #include "jet/status.h"
 #include "jet/value.h"
+#include "tests/support/temp_dir.h"
 
 namespace jet::testing {
 
@@ -18,9 +19,8 @@ Result<std::vector<uint8_t>> PeopleDatabase(int rows, const std::string& passwor
 
 constexpr size_t kId = 0, kName = 1, kCity = 2, kNotes = 3, kScore = 4, kActive = 5;
 
-// A fresh temporary folder for one test.
-std::string TempFolder(const std::string& name);
-// Writes `bytes` to `path`; false on failure.
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+using tarnquill::testing::ReadFileBytes;
+using tarnquill::testing::TempDir;
+using tarnquill::testing::WriteFile;
 
 }  // namespace jet::testing

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "jet/crypto/office_cipher.h"
 
 namespace jet::testing {
@@ -39,41 +36,6 @@ std::unique_ptr<Database> WritableImage::Reopen() const {
     return nullptr;
   }
   return std::move(db).value();
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::vector<Value>> AllRows(Database& db, const TableDef& table,
-                                        std::vector<RowId>* ids) {
-  std::vector<std::vector<Value>> rows;
-  auto cursor = db.Scan(table);
-  if (!cursor.ok()) {
-    ADD_FAILURE() << cursor.status().ToString();
-    return rows;
-  }
-  for (;;) {
-    auto next = (*cursor)->Next();
-    if (!next.ok()) {
-      ADD_FAILURE() << next.status().ToString();
-      return rows;
-    }
-    if (!*next) break;
-    std::vector<Value> row;
-    for (size_t c = 0; c < table.columns.size(); ++c) {
-      auto v = (*cursor)->Get(c);
-      if (!v.ok()) {
-        ADD_FAILURE() << v.status().ToString();
-        return rows;
-      }
-      row.push_back(std::move(v).value());
-    }
-    if (ids) ids->push_back((*cursor)->id());
-    rows.push_back(std::move(row));
-  }
-  return rows;
 }
 
 Result<std::unique_ptr<Database>> OpenForUpdateOn(FileSystem* fs, const std::string& path) {

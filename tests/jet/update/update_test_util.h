@@ -13,8 +13,12 @@
 #include "jet/page_store.h"
 #include "jet/update/update_session.h"
 #include "jet/update/writable_database.h"
+#include "tests/support/fixture_db.h"
 
 namespace jet::testing {
+
+using tarnquill::testing::AllRows;
+using tarnquill::testing::ReadFileBytes;
 
 // A byte source over a vector that the test keeps writing to.
 class SharedImageSource : public ByteSource {
@@ -71,15 +75,8 @@ struct WritableImage {
   std::unique_ptr<UpdateSession> session;
 };
 
-// Reads a whole file; empty when it cannot be read.
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
 // Opens `path` on `fs` for updating, without the other-writer lock (tests
 // work on in-memory or fault-injecting file systems).
 Result<std::unique_ptr<Database>> OpenForUpdateOn(FileSystem* fs, const std::string& path);
-
-// Every row of `table` (each a vector of values), in scan order.
-std::vector<std::vector<Value>> AllRows(Database& db, const TableDef& table,
-                                        std::vector<RowId>* ids = nullptr);
 
 }  // namespace jet::testing
