@@ -23,7 +23,6 @@ namespace tarnquill::testing {
 inline constexpr const char* kNoOracle =
     "access-oracle needs Java (default-jre-headless, libcommons-lang3-java, "
     "libcommons-logging-java): skipped";
-inline constexpr const char* kNoMdbTools = "mdb-export is not installed: skipped";
 
 // Standard output of the shell command `command`; *status gets its exit code
 // (-1 when it could not be started).

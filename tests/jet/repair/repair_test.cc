@@ -289,9 +289,7 @@ TEST(Repair, EveryCutLeavesTheFileBeforeOrAfter) {
 TEST(Repair, CorpusFilesKeepTheirRowsAndGainNoProblem) {
   if (!jet::testing::HaveCorpus()) GTEST_SKIP() << "no corpus";
   int repaired = 0, refused = 0;
-  std::vector<std::string> files = jet::testing::CorpusFiles(".mdb");
-  for (const std::string& name : jet::testing::CorpusFiles(".accdb")) files.push_back(name);
-  for (const std::string& name : files) {
+  for (const std::string& name : jet::testing::CorpusFiles({".mdb", ".accdb"})) {
     SCOPED_TRACE(name);
     const bool locked = name.find("with-password") != std::string::npos ||
                         name.find("encryption_office") != std::string::npos;
