@@ -3,7 +3,6 @@
 // code and the same values written by an update come out byte for byte alike.
 #include <gtest/gtest.h>
 
-#include "fixture.h"
 #include "jet/alloc/data_page.h"
 #include "jet/create/database_builder.h"
 #include "jet/create/row_encoder.h"
@@ -11,6 +10,7 @@
 #include "jet/format.h"
 #include "jet/update/value_encoder.h"
 #include "jet/update/writable_database.h"
+#include "update_test_util.h"
 
 namespace jet::testing {
 namespace {

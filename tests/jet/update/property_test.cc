@@ -8,7 +8,6 @@
 // The same on the People fixture, whose unique indexes refuse duplicates.
 #include <gtest/gtest.h>
 
-#include "fixture.h"
 #include "jet/create/database_builder.h"
 #include "jet/io/memory_file_system.h"
 #include "jet/update/integrity_check.h"

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "fixture.h"
 #include "jet/io/fault_injection.h"
 #include "jet/io/memory_file_system.h"
 #include "jet/jet.h"

@@ -11,12 +11,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "fixture.h"
+#include "jet/alloc/usage_map_edit.h"
+#include "jet/jet.h"
+#include "jet/update/integrity_check.h"
 #include "tests/jet/corpus.h"
 #include "tests/support/external_readers.h"
-#include "jet/alloc/usage_map_edit.h"
-#include "jet/update/integrity_check.h"
-#include "jet/jet.h"
 #include "update_test_util.h"
 
 namespace jet::testing {
