@@ -566,7 +566,6 @@ const OracleFormat kOracleFormats[] = {{2000, "people.mdb"}, {2010, "people.accd
 
 TEST(OracleFile, ReplaceOnEveryKindOfIndexThenRepair) {
   if (!tq::HaveOracle()) GTEST_SKIP() << tq::kNoOracle;
-  if (!tq::kAccessIndexLayout) GTEST_SKIP() << tq::kOldIndexLayout;
   tq::TempDir dir;
   for (const OracleFormat& format : kOracleFormats) {
     SCOPED_TRACE(format.file);

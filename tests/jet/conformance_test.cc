@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -29,61 +30,9 @@ using tarnquill::testing::HaveMdbTools;
 using tarnquill::testing::Quote;
 using tarnquill::testing::RunCommand;
 
-struct Field {
-  std::string text;
-  bool quoted = false;
-};
+using Field = tarnquill::testing::CsvCell;
 using Row = std::vector<Field>;
-
-
-// RFC 4180 records, remembering which fields were quoted.
-std::vector<Row> ParseCsv(const std::string& s) {
-  std::vector<Row> rows;
-  Row row;
-  Field f;
-  size_t i = 0;
-  bool any = false;
-  while (i < s.size()) {
-    char c = s[i];
-    if (c == '"' && f.text.empty() && !f.quoted) {
-      f.quoted = true;
-      ++i;
-      while (i < s.size()) {
-        if (s[i] == '"' && i + 1 < s.size() && s[i + 1] == '"') {
-          f.text.push_back('"');
-          i += 2;
-        } else if (s[i] == '"') {
-          ++i;
-          break;
-        } else {
-          f.text.push_back(s[i++]);
-        }
-      }
-      any = true;
-    } else if (c == ',') {
-      row.push_back(f);
-      f = Field{};
-      ++i;
-      any = true;
-    } else if (c == '\n') {
-      row.push_back(f);
-      rows.push_back(row);
-      row.clear();
-      f = Field{};
-      ++i;
-      any = false;
-    } else {
-      f.text.push_back(c);
-      ++i;
-      any = true;
-    }
-  }
-  if (any) {
-    row.push_back(f);
-    rows.push_back(row);
-  }
-  return rows;
-}
+using tarnquill::testing::ParseCsv;
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -278,6 +227,36 @@ void ScanOurs(Database& db, const TableDef& def, std::vector<Row>* rows,
   }
 }
 
+// Our rows against another reader's, in order; when they differ there, as a
+// set, which only a table with moved rows allows (Access lists a moved row
+// at its original slot, mdb-export where its data lies). `agree(r, other,
+// record)` judges a pair of rows, counting tolerated differences when
+// `record` and leaving the first real one in `mismatch`.
+using RowJudge = std::function<bool(size_t, const Row&, bool)>;
+void MatchRows(size_t ours, const std::vector<Row>& theirs, const RowJudge& agree,
+               const std::function<bool()>& moved, const std::string& reader,
+               const std::string& mismatch, std::map<std::string, int>* tolerated) {
+  size_t first_bad = ours;
+  for (size_t r = 0; r < ours && first_bad == ours; ++r) {
+    if (!agree(r, theirs[r], false)) first_bad = r;
+  }
+  if (first_bad == ours) {
+    for (size_t r = 0; r < ours; ++r) agree(r, theirs[r], true);
+    return;
+  }
+  ASSERT_TRUE(moved()) << "row " << first_bad
+                       << " differs and the table has no moved rows: " << mismatch;
+  std::vector<bool> used(theirs.size());
+  for (size_t r = 0; r < ours; ++r) {
+    bool found = false;
+    for (size_t k = 0; k < theirs.size() && !found; ++k) {
+      if (!used[k] && agree(r, theirs[k], true)) used[k] = found = true;
+    }
+    EXPECT_TRUE(found) << "our row " << r << " has no equal in " << reader << "'s output";
+  }
+  ++(*tolerated)["mdb-export lists moved rows where their data lies (compared as a set)"];
+}
+
 class ConformanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -355,27 +334,10 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
         }
         return true;
       };
-      size_t first_bad = ours.size();
-      for (size_t r = 0; r < ours.size() && first_bad == ours.size(); ++r) {
-        if (!rows_agree(r, theirs[r], false)) first_bad = r;
-      }
-      if (first_bad == ours.size()) {
-        for (size_t r = 0; r < ours.size(); ++r) rows_agree(r, theirs[r], true);
-      } else {
-        // Access lists a moved row at its original slot, mdb-export where its
-        // data lies: then the rows must agree as a set, matched row by row.
-        ASSERT_TRUE(HasMovedRows(testing::ReadCorpusFile(rel), *def))
-            << "row " << first_bad << " differs and the table has no moved rows: " << mismatch;
-        std::vector<bool> used(theirs.size());
-        for (size_t r = 0; r < ours.size(); ++r) {
-          bool found = false;
-          for (size_t k = 0; k < theirs.size() && !found; ++k) {
-            if (!used[k] && rows_agree(r, theirs[k], true)) used[k] = found = true;
-          }
-          EXPECT_TRUE(found) << "our row " << r << " has no equal in mdb-export's output";
-        }
-        ++tolerated["mdb-export lists moved rows where their data lies (compared as a set)"];
-      }
+      ASSERT_NO_FATAL_FAILURE(MatchRows(
+          ours.size(), theirs, rows_agree,
+          [&] { return HasMovedRows(testing::ReadCorpusFile(rel), *def); }, "mdb-export", mismatch,
+          &tolerated));
       ++tables_checked;
       values_checked += ours.size() * def->columns.size();
     }
@@ -434,7 +396,7 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
   if (modules.empty()) std::printf("encrypted files: %s\n", tarnquill::testing::kNoMdbReader);
   std::map<std::string, int> tolerated;
   size_t tables_checked = 0, values_checked = 0, encrypted_checked = 0;
-  for (const std::string& rel : CorpusFiles(".accdb")) {
+  for (const std::string& rel : CorpusFiles({".accdb"})) {
     SCOPED_TRACE(rel);
     fs::path copy = dir_ / fs::path(rel).filename();
     fs::copy_file(testing::CorpusDir() / rel, copy, fs::copy_options::overwrite_existing);
@@ -535,26 +497,10 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
           }
           return true;
         };
-        bool in_order = true;
-        for (size_t r = 0; r < ours.size() && in_order; ++r) {
-          in_order = rows_agree(r, theirs[r], false);
-        }
-        if (in_order) {
-          for (size_t r = 0; r < ours.size(); ++r) rows_agree(r, theirs[r], true);
-        } else {
-          // mdb-export lists a moved row where its data lies, Access at its
-          // slot: then the rows must agree as a set.
-          ASSERT_TRUE(reader.mdb_export && HasMovedRows(image, *def)) << mismatch;
-          std::vector<bool> used(theirs.size());
-          for (size_t r = 0; r < ours.size(); ++r) {
-            bool found = false;
-            for (size_t k = 0; k < theirs.size() && !found; ++k) {
-              if (!used[k] && rows_agree(r, theirs[k], true)) used[k] = found = true;
-            }
-            EXPECT_TRUE(found) << "our row " << r << " has no equal in " << reader.name;
-          }
-          ++tolerated["mdb-export lists moved rows where their data lies (compared as a set)"];
-        }
+        ASSERT_NO_FATAL_FAILURE(MatchRows(
+            ours.size(), theirs, rows_agree,
+            [&] { return reader.mdb_export && HasMovedRows(image, *def); }, reader.name, mismatch,
+            &tolerated));
       }
       ++tables_checked;
       values_checked += ours.size() * def->columns.size();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -21,12 +22,16 @@ inline std::filesystem::path CorpusDir() { return TARNQUILL_CORPUS; }
 
 inline bool HaveCorpus() { return std::filesystem::is_directory(CorpusDir()); }
 
-// Every file of the corpus with `extension`, sorted, as paths relative to it.
-inline std::vector<std::string> CorpusFiles(const std::string& extension = ".mdb") {
+// Every file of the corpus with one of `extensions`, sorted, as paths
+// relative to it.
+inline std::vector<std::string> CorpusFiles(std::initializer_list<std::string> extensions = {
+                                                ".mdb"}) {
   std::vector<std::string> out;
   if (!HaveCorpus()) return out;
   for (const auto& e : std::filesystem::recursive_directory_iterator(CorpusDir())) {
-    if (e.is_regular_file() && e.path().extension() == extension) {
+    const std::string ext = e.path().extension().string();
+    if (e.is_regular_file() &&
+        std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
       out.push_back(std::filesystem::relative(e.path(), CorpusDir()).string());
     }
   }

@@ -89,40 +89,37 @@ TEST(RowLayoutTest, ClearBitsAndColumnsNewerThanTheRowAreNull) {
   EXPECT_FALSE(out[3].present);
 }
 
-TEST(RowLayoutTest, Jet3JumpTableCarriesOffsetsPast256) {
-  TableDef t;
-  t.var_column_count = 4;
-  for (uint16_t i = 0; i < 4; ++i) t.columns.push_back(Var("v" + std::to_string(i), i, i));
-  RowParts parts;
-  parts.column_count = 4;
-  parts.vars = {std::vector<uint8_t>(200, 'a'), std::vector<uint8_t>(200, 'b'),
-                std::vector<uint8_t>(10, 'c'), std::vector<uint8_t>(300, 'd')};
-  parts.set_bits = {0, 1, 2, 3};
-  auto row = BuildRow3(parts);
-  ASSERT_GT(row.size(), 512u);
-  std::vector<ColumnSlice> out;
-  Status s = CrackRow(Jet3Format(), t, ByteView{row.data(), row.size()}, "r", &out);
-  ASSERT_TRUE(s.ok()) << s.ToString();
-  EXPECT_EQ(SliceText(row, out[0]), std::string(200, 'a'));
-  EXPECT_EQ(SliceText(row, out[1]), std::string(200, 'b'));
-  EXPECT_EQ(SliceText(row, out[2]), std::string(10, 'c'));
-  EXPECT_EQ(SliceText(row, out[3]), std::string(300, 'd'));
-}
-
-TEST(RowLayoutTest, Jet3UnusedJumpEntryIsIgnored) {
-  // Long enough to need a jump entry, but all variable data below 256.
-  TableDef t = SampleTable();
-  RowParts parts;
-  parts.column_count = 200;
-  parts.fixed = std::vector<uint8_t>(4, 7);
-  parts.vars = {Text("abc"), std::vector<uint8_t>(240, 'z')};
-  parts.set_bits = {0, 2, 3};
-  auto row = BuildRow3(parts);
-  ASSERT_GT(row.size(), 256u);
-  std::vector<ColumnSlice> out;
-  ASSERT_TRUE(CrackRow(Jet3Format(), t, ByteView{row.data(), row.size()}, "r", &out).ok());
-  EXPECT_EQ(SliceText(row, out[2]), "abc");
-  EXPECT_EQ(out[3].length, 240u);
+// Jet 3 rows longer than 256 bytes carry a jump table: its entries move
+// offsets past each 256-byte step, and an entry no offset needs is ignored.
+TEST(RowLayoutTest, Jet3JumpTable) {
+  TableDef four;
+  four.var_column_count = 4;
+  for (uint16_t i = 0; i < 4; ++i) four.columns.push_back(Var("v" + std::to_string(i), i, i));
+  using B = std::vector<uint8_t>;
+  const struct {
+    const char* what;
+    TableDef table;
+    RowParts parts;
+  } cases[] = {
+      {"offsets past 256",
+       four,
+       {4, {}, {B(200, 'a'), B(200, 'b'), B(10, 'c'), B(300, 'd')}, {0, 1, 2, 3}}},
+      {"unused entry", SampleTable(), {200, B(4, 7), {Text("abc"), B(240, 'z')}, {0, 2, 3}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto row = BuildRow3(c.parts);
+    ASSERT_GT(row.size(), 256u);
+    std::vector<ColumnSlice> out;
+    Status s = CrackRow(Jet3Format(), c.table, ByteView{row.data(), row.size()}, "r", &out);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    for (size_t k = 0; k < c.table.columns.size(); ++k) {
+      const ColumnDef& col = c.table.columns[k];
+      if (col.fixed) continue;
+      const B& want = *c.parts.vars[col.var_index];
+      EXPECT_EQ(SliceText(row, out[k]), std::string(want.begin(), want.end())) << col.name;
+    }
+  }
 }
 
 TEST(RowLayoutTest, DamagedRowsFailCleanly) {

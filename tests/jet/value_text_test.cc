@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -56,27 +57,27 @@ TEST(ValueTextTest, DoublesRoundTo15DigitsLikePrintf) {
 }
 
 TEST(ValueTextTest, ExactTypes) {
-  EXPECT_EQ(FormatValue(Value(Currency{125000})), "12.5");
-  EXPECT_EQ(FormatValue(Value(Currency{-5})), "-0.0005");
-  EXPECT_EQ(FormatValue(Value(Currency{INT64_MIN})), "-922337203685477.5808");
-  Decimal d;
-  d.scale = 3;
-  d.magnitude = {12000, 0, 0};
-  EXPECT_EQ(FormatValue(Value(d)), "12");
-  d.negative = true;
-  d.magnitude = {5, 0, 0};
-  EXPECT_EQ(FormatValue(Value(d)), "-0.005");
-  d.scale = 0;
-  d.negative = false;
-  d.magnitude = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
-  EXPECT_EQ(FormatValue(Value(d)), "79228162514264337593543950335");
-  d.negative = true;
-  d.magnitude = {0, 0, 0};
-  EXPECT_EQ(FormatValue(Value(d)), "0");
-  EXPECT_EQ(FormatValue(Value(true)), "1");
-  EXPECT_EQ(FormatValue(Value(false)), "0");
-  EXPECT_EQ(FormatValue(Value(uint8_t{255})), "255");
-  EXPECT_EQ(FormatValue(Value(int16_t{-32768})), "-32768");
+  auto dec = [](bool negative, uint8_t scale, std::array<uint32_t, 3> magnitude) {
+    Decimal d;
+    d.negative = negative;
+    d.scale = scale;
+    d.magnitude = magnitude;
+    return Value(d);
+  };
+  const std::pair<Value, const char*> cases[] = {
+      {Value(Currency{125000}), "12.5"},
+      {Value(Currency{-5}), "-0.0005"},
+      {Value(Currency{INT64_MIN}), "-922337203685477.5808"},
+      {dec(false, 3, {12000, 0, 0}), "12"},
+      {dec(true, 3, {5, 0, 0}), "-0.005"},
+      {dec(false, 0, {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}), "79228162514264337593543950335"},
+      {dec(true, 0, {0, 0, 0}), "0"},  // no negative zero
+      {Value(true), "1"},
+      {Value(false), "0"},
+      {Value(uint8_t{255}), "255"},
+      {Value(int16_t{-32768}), "-32768"},
+  };
+  for (const auto& [value, text] : cases) EXPECT_EQ(FormatValue(value), text);
 }
 
 TEST(ValueTextTest, DatesRoundToTheSecondAcrossTheEpoch) {

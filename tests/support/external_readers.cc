@@ -103,15 +103,8 @@ std::string OracleDump(const std::string& path, const std::string& table) {
                                        << status << "):\n" << out;
 }
 
-namespace {
-
-struct CsvCell {
-  std::string text;
-  bool quoted = false;
-};
-
-// Splits CSV text into records of cells (quotes, doubled quotes and line
-// breaks inside quotes understood).
+// A quote opens quoting only at the start of a field; elsewhere it is text,
+// as some of mdb-export's fields carry them.
 std::vector<std::vector<CsvCell>> ParseCsv(const std::string& s) {
   std::vector<std::vector<CsvCell>> rows;
   std::vector<CsvCell> row;
@@ -131,7 +124,7 @@ std::vector<std::vector<CsvCell>> ParseCsv(const std::string& s) {
       continue;
     }
     any = true;
-    if (c == '"') {
+    if (c == '"' && cell.text.empty() && !cell.quoted) {
       in_quotes = cell.quoted = true;
     } else if (c == ',') {
       row.push_back(std::move(cell));
@@ -152,6 +145,8 @@ std::vector<std::vector<CsvCell>> ParseCsv(const std::string& s) {
   }
   return rows;
 }
+
+namespace {
 
 bool SameNumber(const std::string& a, const std::string& b) {
   char* end_a = nullptr;
@@ -203,11 +198,6 @@ jet::Result<std::string> OurExport(jet::Database& db, const jet::TableDef& table
     for (size_t i = 0; i < report->problems.size() && i < 20; ++i) {
       failures += "  " + report->problems[i] + "\n";
     }
-  }
-  if (!kAccessIndexLayout) {
-    [] { GTEST_SKIP() << kOldIndexLayout; }();
-    if (failures.empty()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << failures;
   }
   if (auto oracle = OracleCheck(path); !oracle) failures += std::string(oracle.message()) + "\n";
   auto db = jet::Database::Open(path, {});

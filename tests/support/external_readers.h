@@ -23,19 +23,6 @@ namespace tarnquill::testing {
 inline constexpr const char* kNoOracle =
     "access-oracle needs Java (default-jre-headless, libcommons-lang3-java, "
     "libcommons-logging-java): skipped";
-inline constexpr const char* kNoMdbTools = "mdb-export is not installed: skipped";
-
-// Whether the engine lays out Jet 4 index pages where Access reads them: the
-// format table then names the sibling-link offsets. Until it does, the
-// independent checker rejects every multi-page index we write, so its
-// verdicts are skipped with kOldIndexLayout; the skip lifts by itself with
-// that change, and from then on every such verdict counts.
-template <typename F>
-concept NamesIndexLinks = requires(const F& f) { f.index_next; };
-inline constexpr bool kAccessIndexLayout = NamesIndexLinks<jet::Format>;
-inline constexpr const char* kOldIndexLayout =
-    "index pages still carry their sibling links at the Access 97 offsets (the layout fix "
-    "is not in this build): the independent checker's verdict is skipped";
 
 // Standard output of the shell command `command`; *status gets its exit code
 // (-1 when it could not be started).
@@ -60,12 +47,21 @@ std::string OraclePath();
 // test failure when the oracle refuses the table).
 std::string OracleDump(const std::string& path, const std::string& table);
 
+// A CSV field, and whether it was quoted (our export tells an empty text
+// from NULL that way).
+struct CsvCell {
+  std::string text;
+  bool quoted = false;
+};
+
+// CSV text as records of fields (quotes, doubled quotes and line breaks
+// inside quotes understood).
+std::vector<std::vector<CsvCell>> ParseCsv(const std::string& s);
+
 // The verdict of both checkers on a file a test wrote: our integrity check
 // and `access-oracle check` find nothing wrong, and every user table reads
 // the same through access-oracle dump as through our export (floating
-// values compared as numbers). Call it after HaveOracle(). Before the
-// index layout fix (kAccessIndexLayout) only our check counts and the test
-// is marked skipped.
+// values compared as numbers). Call it after HaveOracle().
 ::testing::AssertionResult ReadersAgree(const std::string& path);
 
 // The same for a database image held in memory (written to a temporary file

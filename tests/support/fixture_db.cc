@@ -1,29 +1,12 @@
 #include "tests/support/fixture_db.h"
 
-#include <stdlib.h>
+#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <system_error>
+#include <random>
 
 #include "jet/create/database_builder.h"
 
 namespace tarnquill::testing {
-
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/tarnquill-test-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  if (::mkdtemp(name.data()) != nullptr) path_ = name.data();
-}
-
-TempDir::~TempDir() {
-  if (path_.empty()) return;
-  std::error_code ec;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ec);
-  std::filesystem::remove_all(path_, ec);
-}
 
 jet::Result<std::string> MakeFixtureDatabase(const std::string& dir,
                                              const std::vector<FixtureTable>& tables,
@@ -39,6 +22,71 @@ jet::Result<std::string> MakeFixtureDatabase(const std::string& dir,
   std::string path = dir + "/" + file_name;
   JET_RETURN_IF_ERROR(builder->Save(path));
   return path;
+}
+
+FixtureTable PeopleTable(int rows, uint32_t seed) {
+  jet::create::IndexSpec city{"CityName", {{"City", true}, {"Name", false}}};
+  FixtureTable t{
+      Table("People",
+            {AutoNumberColumn("ID"), TextColumn("Name", 50), TextColumn("City", 100),
+             TextColumn("Code", 20), Column("Notes", jet::ColumnType::kMemo)},
+            {PrimaryKey("ID"), Index("Name", {"Name"}), Index("Code", {"Code"}, true), city}),
+      {}};
+  const std::vector<std::string> cities = {"北京市",  "Kraków", "São Paulo", "beijing",
+                                           "BEIJING", "Zürich", "深圳市"};
+  std::mt19937 g(seed);
+  for (int i = 0; i < rows; ++i) {
+    jet::Value notes;
+    if (i % 3 == 0) {
+      std::string text;
+      for (int k = i % 300 == 0 ? 1500 : 15; k > 0; --k) text += "a北";
+      notes = text;
+    }
+    std::string name = kNamePieces[g() % kNamePieces.size()] + " ";
+    name += kNamePieces[g() % kNamePieces.size()];
+    t.rows.push_back({jet::Value(), name, cities[g() % cities.size()],
+                      "C" + std::to_string(1000000 + i), notes});
+  }
+  return t;
+}
+
+std::vector<std::vector<jet::Value>> AllRows(jet::Database& db, const jet::TableDef& table,
+                                             std::vector<jet::RowId>* ids) {
+  std::vector<std::vector<jet::Value>> rows;
+  auto cursor = db.Scan(table);
+  if (!cursor.ok()) {
+    ADD_FAILURE() << cursor.status().ToString();
+    return rows;
+  }
+  for (;;) {
+    auto next = (*cursor)->Next();
+    if (!next.ok()) ADD_FAILURE() << next.status().ToString();
+    if (!next.ok() || !*next) return rows;
+    std::vector<jet::Value> row;
+    for (size_t c = 0; c < table.columns.size(); ++c) {
+      auto v = (*cursor)->Get(c);
+      if (!v.ok()) {
+        ADD_FAILURE() << v.status().ToString();
+        return rows;
+      }
+      row.push_back(std::move(v).value());
+    }
+    if (ids) ids->push_back((*cursor)->id());
+    rows.push_back(std::move(row));
+  }
+}
+
+std::vector<std::vector<jet::Value>> ReadTable(const std::string& path, const std::string& table,
+                                               const std::string& password) {
+  jet::OpenOptions options;
+  options.password = password;
+  auto db = jet::Database::Open(path, options);
+  auto def = db.ok() ? (*db)->FindTable(table) : jet::Result<jet::TableDef>(db.status());
+  if (!def.ok()) {
+    ADD_FAILURE() << def.status().ToString();
+    return {};
+  }
+  return AllRows(**db, *def);
 }
 
 jet::create::ColumnSpec Column(const std::string& name, jet::ColumnType type, bool required) {

@@ -12,25 +12,11 @@
 #include <vector>
 
 #include "jet/create/spec.h"
+#include "jet/database.h"
 #include "jet/status.h"
+#include "tests/support/temp_dir.h"
 
 namespace tarnquill::testing {
-
-// A fresh folder under $TMPDIR (or /tmp), removed with everything in it
-// when the object goes away.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  // path() + "/" + name
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 struct FixtureTable {
   jet::create::TableSpec spec;
@@ -44,6 +30,26 @@ jet::Result<std::string> MakeFixtureDatabase(const std::string& dir,
                                              const std::vector<FixtureTable>& tables,
                                              const std::string& password = "",
                                              const std::string& file_name = "fixture.mdb");
+
+// Pieces of mixed-script names: Chinese, Korean, Latin letters with and
+// without accents, an apostrophe, a blank and a hyphen.
+inline const std::vector<std::string> kNamePieces = {"张",    "伟",   "Müller", "noah",  "ÉMILE",
+                                                     "søren", "佐藤", "민준",   "Smith", "o'brien",
+                                                     " ",     "-",    "Łukasz", "ß"};
+
+// People with the columns and indexes access-oracle create-table writes,
+// filled by our engine: an autonumber key, text indexed plainly (Name),
+// uniquely (Code) and in a compound index with a descending part (CityName),
+// and notes (a long memo in every 300th row).
+FixtureTable PeopleTable(int rows, uint32_t seed);
+
+// Every row of `table` (each a vector of values) in scan order, and their
+// ids in *ids; what cannot be read is a test failure.
+std::vector<std::vector<jet::Value>> AllRows(jet::Database& db, const jet::TableDef& table,
+                                             std::vector<jet::RowId>* ids = nullptr);
+// The same for table `table` of the file at `path`.
+std::vector<std::vector<jet::Value>> ReadTable(const std::string& path, const std::string& table,
+                                               const std::string& password = "");
 
 // Shorthands for specs.
 jet::create::ColumnSpec Column(const std::string& name, jet::ColumnType type,

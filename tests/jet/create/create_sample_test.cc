@@ -64,18 +64,13 @@ TEST(CreateSample, WritesCustomersAndOrdersMadeForTheReplaceDemo) {
   ASSERT_TRUE(orders.ok());
   EXPECT_GE(orders->row_count, 2000u);
 
-  // Another implementation walks every index and finds each row by its key.
-  if (HaveOracle()) {
-    EXPECT_TRUE(OracleCheck(path));
-  }
-
   // It never overwrites an existing file.
   std::ostringstream out2, err2;
   EXPECT_EQ(cli::Dispatch({"create-sample", path}, out2, err2), cli::kExitFailure);
   EXPECT_NE(err2.str().find("already exists"), std::string::npos);
-  if (HaveOracle()) {
-    EXPECT_TRUE(ReadersAgree(path));
-  }
+  // Another implementation walks every index, finds each row by its key and
+  // reads every value as we do.
+  if (HaveOracle()) EXPECT_TRUE(ReadersAgree(path));
 
   if (!HaveMdbTools()) GTEST_SKIP() << "mdbtools not installed";
   std::string csv = RunCommand("mdb-export " + Quote(path) + " 客户");

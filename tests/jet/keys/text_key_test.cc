@@ -1,6 +1,7 @@
 // Text keys in the General sort orders. Exact bytes for the orders Access
-// 2000-2007 and 97 write are checked against real files by the corpus test;
-// these cases pin down the rules every order shares.
+// 2000-2007 and 97 write are checked against real files by the integrity
+// check of every corpus file (jet_update_corpus_test); these cases pin down
+// the rules every order shares.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 
 #include "jet/keys/char_rules.h"
 #include "jet/keys/index_key.h"
+#include "text/utf8.h"
 
 namespace jet::keys {
 namespace {
@@ -188,40 +190,17 @@ TEST(TextKey, BuiltInTablesExpandCompletely) {
   EXPECT_EQ((*general)->rules[0x4E2D].kind, RuleKind::kSimple);
 }
 
-}  // namespace
-}  // namespace jet::keys
-
-namespace jet::keys {
-namespace {
-
 // Any text at all — every plane, controls, lone combining marks — either gets
 // a key whose descending form inverts the ascending one, or a clean failure.
 TEST(TextKey, ArbitraryTextNeverBreaksTheEncoder) {
   std::mt19937 rng(2024);
-  auto utf8 = [](uint32_t cp, std::string* out) {
-    if (cp < 0x80) {
-      out->push_back(char(cp));
-    } else if (cp < 0x800) {
-      out->push_back(char(0xC0 | (cp >> 6)));
-      out->push_back(char(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out->push_back(char(0xE0 | (cp >> 12)));
-      out->push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-      out->push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-      out->push_back(char(0xF0 | (cp >> 18)));
-      out->push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-      out->push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-      out->push_back(char(0x80 | (cp & 0x3F)));
-    }
-  };
   for (int round = 0; round < 2000; ++round) {
     std::string text;
     const int len = int(rng() % 40);
     for (int i = 0; i < len; ++i) {
       uint32_t cp = rng() % 4 == 0 ? rng() % 0x110000 : rng() % 0x3100;
       if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0x20;
-      utf8(cp, &text);
+      text::AppendUtf8(cp, &text);
     }
     for (const OrderCase& o : kOrders) {
       auto asc = TextKey(o, text), desc = TextKey(o, text, false);

@@ -3,11 +3,6 @@
 // code and the same values written by an update come out byte for byte alike.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include "fixture.h"
 #include "jet/alloc/data_page.h"
 #include "jet/create/database_builder.h"
 #include "jet/create/row_encoder.h"
@@ -15,6 +10,7 @@
 #include "jet/format.h"
 #include "jet/update/value_encoder.h"
 #include "jet/update/writable_database.h"
+#include "update_test_util.h"
 
 namespace jet::testing {
 namespace {
@@ -81,14 +77,9 @@ TEST(ValueEncoder, NullsAndLimits) {
   EXPECT_NE(gbk.status().message().find("row 2"), std::string::npos) << gbk.status().ToString();
 }
 
-std::vector<uint8_t> Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 // The stored bytes of row `id` (the file's own, rows here never move).
 Bytes RowBytes(const std::string& path, RowId id) {
-  std::vector<uint8_t> file = Slurp(path);
+  std::vector<uint8_t> file = ReadFileBytes(path);
   const size_t page = 4096;
   EXPECT_LE((id.page + 1) * page, file.size());
   std::vector<PageSlot> slots;
@@ -166,8 +157,8 @@ TEST(ValueEncoder, NewRowsAndUpdatedRowsAreBuiltAlike) {
   none_values[8] = false;
   const std::vector<Value>& none = none_values;
 
-  const std::string dir = TempFolder("encoder_alike");
-  const std::string path = dir + "/all.mdb";
+  TempDir dir;
+  const std::string path = dir.File("all.mdb");
   {
     auto builder = create::DatabaseBuilder::New({});
     ASSERT_TRUE(builder.ok());
@@ -211,7 +202,6 @@ TEST(ValueEncoder, NewRowsAndUpdatedRowsAreBuiltAlike) {
   EXPECT_EQ(RowBytes(path, ids[0]), created_b);
   EXPECT_EQ(RowBytes(path, ids[1]), created_none);
   EXPECT_EQ(RowBytes(path, ids[2]), created_a);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Test helpers: a database image in memory that an UpdateSession writes and
-// fresh read-only opens read back.
+// Helpers of the update tests: the People fixture built by our own engine,
+// and a database image in memory that an UpdateSession writes and fresh
+// read-only opens read back.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,22 @@
 #include "jet/page_store.h"
 #include "jet/update/update_session.h"
 #include "jet/update/writable_database.h"
+#include "tests/support/fixture_db.h"
 
 namespace jet::testing {
+
+using tarnquill::testing::AllRows;
+using tarnquill::testing::ReadFileBytes;
+using tarnquill::testing::TempDir;
+using tarnquill::testing::WriteFile;
+
+// Table "People": ID (long, primary key), Name (text 40, unique index),
+// City (text 30, index), Notes (memo), Score (double), Active (yes/no).
+// Row i: ID i+1, Name "name-<i>", City one of a few cities (Chinese and
+// English), Notes a memo (every third row NULL), Score i/2, Active i odd.
+Result<std::vector<uint8_t>> PeopleDatabase(int rows, const std::string& password = "");
+
+constexpr size_t kId = 0, kName = 1, kCity = 2, kNotes = 3, kScore = 4, kActive = 5;
 
 // A byte source over a vector that the test keeps writing to.
 class SharedImageSource : public ByteSource {
@@ -71,15 +86,8 @@ struct WritableImage {
   std::unique_ptr<UpdateSession> session;
 };
 
-// Reads a whole file; empty when it cannot be read.
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
 // Opens `path` on `fs` for updating, without the other-writer lock (tests
 // work on in-memory or fault-injecting file systems).
 Result<std::unique_ptr<Database>> OpenForUpdateOn(FileSystem* fs, const std::string& path);
-
-// Every row of `table` (each a vector of values), in scan order.
-std::vector<std::vector<Value>> AllRows(Database& db, const TableDef& table,
-                                        std::vector<RowId>* ids = nullptr);
 
 }  // namespace jet::testing

@@ -11,12 +11,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "fixture.h"
+#include "jet/alloc/usage_map_edit.h"
+#include "jet/jet.h"
+#include "jet/update/integrity_check.h"
 #include "tests/jet/corpus.h"
 #include "tests/support/external_readers.h"
-#include "jet/alloc/usage_map_edit.h"
-#include "jet/update/integrity_check.h"
-#include "jet/jet.h"
 #include "update_test_util.h"
 
 namespace jet::testing {
@@ -41,15 +40,9 @@ int CountSlotsWith(const std::vector<uint8_t>& file, uint16_t flag) {
 class WritableDatabaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    path_ = dir_ + "/people.mdb";
     auto bytes = PeopleDatabase(60);
     ASSERT_TRUE(bytes.ok()) << bytes.status().ToString();
     ASSERT_TRUE(WriteFile(path_, *bytes));
-  }
-  void TearDown() override {
-    chmod(path_.c_str(), 0644);
-    std::filesystem::remove_all(dir_);
   }
 
   std::unique_ptr<Database> OpenForUpdate() {
@@ -76,7 +69,8 @@ class WritableDatabaseTest : public ::testing::Test {
     return AllRows(**db, *table, ids);
   }
 
-  std::string dir_, path_;
+  TempDir tmp_;
+  const std::string dir_ = tmp_.path(), path_ = tmp_.File("people.mdb");
 };
 
 TEST_F(WritableDatabaseTest, UpdatesTextMemoAndIndexedColumnsAndReadsBack) {
@@ -305,92 +299,6 @@ TEST_F(WritableDatabaseTest, ManyKeyChangesSplitIndexPagesAndStayExact) {
   EXPECT_EQ(ReadAll(), model);
   ExpectCheckPasses();
 }
-
-// A table another implementation wrote, with trees of hundreds of pages:
-// keys that grow, shrink, change case and move to the far end of an index
-// (emptying its first leaves), a refused duplicate and a rolled-back batch
-// all leave trees both checkers walk completely.
-TEST(OracleWrittenTableTest, IndexedUpdatesKeepBothCheckersSatisfied) {
-  using tarnquill::testing::HaveOracle;
-  using tarnquill::testing::OracleCheck;
-  if (!HaveOracle()) GTEST_SKIP() << tarnquill::testing::kNoOracle;
-  const std::string dir = TempFolder("oracle_written_table");
-  const std::string path = dir + "/people.mdb";
-  ASSERT_TRUE(tarnquill::testing::OracleCreateTable(path, 30000, 11));
-  auto check = [&](const std::string& when) {
-    auto report = CheckDatabaseFile(path, "");
-    ASSERT_TRUE(report.ok()) << report.status().ToString();
-    for (const auto& p : report->problems) ADD_FAILURE() << when << ": " << p;
-    EXPECT_TRUE(OracleCheck(path)) << when;
-  };
-  check("as written");
-  auto db = OpenDatabaseForUpdate(path);
-  ASSERT_TRUE(db.ok()) << db.status().ToString();
-  auto t = (*db)->FindTable("People");
-  ASSERT_TRUE(t.ok());
-  auto column = [&](const char* name) {
-    for (size_t c = 0; c < t->columns.size(); ++c) {
-      if (t->columns[c].name == name) return c;
-    }
-    ADD_FAILURE() << "no column " << name;
-    return size_t{0};
-  };
-  const size_t name = column("Name"), city = column("City"), code = column("Code");
-  std::vector<RowId> ids;
-  auto model = AllRows(**db, *t, &ids);
-  ASSERT_EQ(ids.size(), 30000u);
-  auto text = [&](size_t r, size_t c) {
-    return IsNull(model[r][c]) ? std::string() : std::get<std::string>(model[r][c]);
-  };
-  // A code already taken is refused before anything changes.
-  Status dup = (*db)->UpdateRow(*t, ids[5], {{code, Value(text(6, code))}});
-  EXPECT_EQ(dup.code(), Status::Code::kConstraint) << dup.ToString();
-
-  ASSERT_TRUE((*db)->BeginBatch().ok());
-  for (size_t r = 0; r < ids.size(); ++r) {
-    std::vector<std::pair<size_t, Value>> change;
-    if (r % 6 == 0)
-      change.push_back({name, Value(text(r, name) + " Smythe-Jones " + std::to_string(r))});
-    if (r % 6 == 3) {  // down to its first character
-      const std::string n = text(r, name);
-      size_t len = 1;
-      while (len < n.size() && (static_cast<unsigned char>(n[len]) & 0xC0) == 0x80) ++len;
-      change.push_back({name, Value(n.substr(0, len))});
-    }
-    if (r % 10 == 0) {
-      std::string c = text(r, city);
-      for (char& ch : c) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-      change.push_back({city, Value(c)});
-    }
-    // The first 2,500 codes move past every other one.
-    if (r < 2500) change.push_back({code, Value("Z" + text(r, code))});
-    if (change.empty()) continue;
-    Status s = (*db)->UpdateRow(*t, ids[r], change);
-    ASSERT_TRUE(s.ok()) << "row " << r << ": " << s.ToString();
-    for (auto& [c, v] : change) model[r][c] = v;
-  }
-  ASSERT_TRUE((*db)->CommitBatch().ok());
-  // A batch rolled back leaves the file as committed.
-  ASSERT_TRUE((*db)->BeginBatch().ok());
-  for (size_t r = 0; r < 1000; ++r) {
-    ASSERT_TRUE((*db)->UpdateRow(*t, ids[r], {{name, Value("A" + std::to_string(r))}}).ok());
-  }
-  ASSERT_TRUE((*db)->RollbackBatch().ok());
-  db->reset();
-  {
-    auto reread = Database::Open(path, OpenOptions{});
-    ASSERT_TRUE(reread.ok());
-    EXPECT_TRUE(AllRows(**reread, *t) == model);
-  }
-  check("after the updates");
-  std::filesystem::remove_all(dir);
-}
-
-}  // namespace
-}  // namespace jet::testing
-
-namespace jet::testing {
-namespace {
 
 // Marked pages of the inline or reference map at row pointer `map`.
 std::vector<uint32_t> MapPagesOf(const std::string& path, uint32_t map) {

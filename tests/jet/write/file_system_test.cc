@@ -1,6 +1,6 @@
 // The file layer under the journal: POSIX and in-memory files behave alike,
-// the memory model loses exactly what was not flushed, and the fault
-// injector cuts writes where it is told to.
+// the memory model loses exactly what was not flushed, the fault injector
+// cuts writes where it is told to, and the lock that keeps other writers out.
 #include "jet/io/file_system.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,9 @@
 
 #include "jet/io/fault_injection.h"
 #include "jet/io/memory_file_system.h"
-#include "temp_dir.h"
+#include "jet/write/write_lock.h"
+#include "tests/support/access_lock.h"
+#include "tests/support/temp_dir.h"
 
 namespace jet {
 namespace {
@@ -22,7 +24,7 @@ class FileSystemTest : public ::testing::TestWithParam<bool> {
  protected:
   FileSystem* fs() { return GetParam() ? PosixFileSystem() : &memory_; }
   std::string Path(const std::string& name) { return dir_.File(name); }
-  testing::TempDir dir_;
+  tarnquill::testing::TempDir dir_;
   MemoryFileSystem memory_;
 };
 
@@ -58,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Both, FileSystemTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Posix" : "Memory"; });
 
 TEST(PosixFileSystem, ReadOnlyFileAndFolderAreRefusedBeforeAnyChange) {
-  testing::TempDir dir;
+  tarnquill::testing::TempDir dir;
   const std::string path = dir.File("ro.mdb");
   std::ofstream(path) << "data";
   std::filesystem::permissions(
@@ -125,6 +127,61 @@ TEST(FaultInjection, CallBudgetStopsAtTheNthChange) {
   EXPECT_FALSE((*f)->WriteAt(1, &b, 1).ok());
   EXPECT_EQ(base.Contents("new"), Bytes{1});
   EXPECT_EQ(fs.budget().calls_made, 2u);
+}
+
+// Other writers: a second writer of this program, and a lock file held by
+// another process the way Access holds its .ldb.
+TEST(WriteLock, LockFileNamesFollowTheDatabaseExtension) {
+  EXPECT_EQ(LockFilePathFor("/d/Sales.mdb"), "/d/Sales.ldb");
+  EXPECT_EQ(LockFilePathFor("/d/Sales.MDB"), "/d/Sales.ldb");
+  EXPECT_EQ(LockFilePathFor("/d/new.accdb"), "/d/new.laccdb");
+  EXPECT_EQ(LockFilePathFor("/d/data"), "/d/data.ldb");
+}
+
+TEST(WriteLock, OnlyOneWriterAtATime) {
+  tarnquill::testing::TempDir dir;
+  const std::string path = dir.File("a.mdb");
+  std::ofstream(path) << "x";
+  auto first = WriteLock::Acquire(path);
+  ASSERT_TRUE(first.ok()) << first.status().ToString();
+  auto second = WriteLock::Acquire(path);
+  ASSERT_EQ(second.status().code(), Status::Code::kLocked);
+  EXPECT_NE(second.status().message().find(path), std::string::npos);
+  first->reset();
+  EXPECT_TRUE(WriteLock::Acquire(path).ok());
+  EXPECT_TRUE(WriteLock::Acquire(dir.File("missing.mdb")).status().IsNotFound());
+}
+
+TEST(WriteLock, LeftoverOrEmptyLockFilesDoNotBlock) {
+  tarnquill::testing::TempDir dir;
+  const std::string path = dir.File("b.mdb");
+  std::ofstream(path) << "x";
+  std::ofstream(dir.File("b.ldb"));  // empty
+  EXPECT_TRUE(WriteLock::Acquire(path).ok());
+  std::ofstream(dir.File("b.ldb")) << std::string(64, 'M');  // a crashed session's record
+  EXPECT_TRUE(WriteLock::Acquire(path).ok());
+}
+
+TEST(WriteLock, ALockFileHeldByAnotherProcessBlocksWriting) {
+  tarnquill::testing::TempDir dir;
+  const std::string path = dir.File("c.mdb");
+  const std::string ldb = dir.File("c.ldb");
+  std::ofstream(path) << "x";
+  std::string record = "OFFICE-PC";
+  record.resize(32, ' ');
+  record += std::string("Admin").append(27, '\0');
+  std::ofstream(ldb) << record;
+
+  tarnquill::testing::AccessLockHolder access(ldb);
+  ASSERT_TRUE(access.holding());
+  auto lock = WriteLock::Acquire(path);
+  EXPECT_EQ(lock.status().code(), Status::Code::kLocked);
+  EXPECT_NE(lock.status().message().find(path), std::string::npos) << lock.status().message();
+  EXPECT_NE(lock.status().message().find("OFFICE-PC"), std::string::npos)
+      << lock.status().message();
+  access.Release();
+  // Once that program has closed the database, writing may go ahead.
+  EXPECT_TRUE(WriteLock::Acquire(path).ok());
 }
 
 }  // namespace

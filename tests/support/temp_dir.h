@@ -1,0 +1,57 @@
+// A temporary folder for one test, and whole files read and written at once.
+// Header-only, so that tests of any layer can use them.
+#pragma once
+
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace tarnquill::testing {
+
+// A fresh folder under $TMPDIR (or /tmp), removed with everything in it
+// when the object goes away (read-only permissions a test set included).
+class TempDir {
+ public:
+  TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string name = std::string(base && *base ? base : "/tmp") + "/tarnquill-test-XXXXXX";
+    if (::mkdtemp(name.data()) != nullptr) path_ = name;
+  }
+  ~TempDir() {
+    if (path_.empty()) return;
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // path() + "/" + name
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// The whole file; empty when it cannot be read.
+inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Replaces the file's contents; false on failure.
+inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+}  // namespace tarnquill::testing
