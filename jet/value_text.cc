@@ -170,11 +170,16 @@ std::string FormatFloating(double value, int digits) {
   return out;
 }
 
-void AppendDateTime(double days, std::string* out) {
-  if (!(std::fabs(days) < 3.0e6)) {  // far outside the calendar
-    AppendFloating(days, 15, out);
-    return;
-  }
+namespace {
+
+// The calendar date and the second of the day that `days` (days since
+// 1899-12-30, the time as a fraction) stands for, rounded to the second.
+struct CivilTime {
+  int64_t y;
+  unsigned m, d;
+  int64_t seconds;
+};
+CivilTime SplitDays(double days) {
   double whole = std::trunc(days);
   double fraction = std::fabs(days - whole);
   auto seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
@@ -183,9 +188,20 @@ void AppendDateTime(double days, std::string* out) {
     seconds -= 86400;
     day += 1;
   }
-  int64_t y;
-  unsigned m, d;
-  CivilFromDays(day + kAutomationEpoch, &y, &m, &d);
+  CivilTime t{};
+  CivilFromDays(day + kAutomationEpoch, &t.y, &t.m, &t.d);
+  t.seconds = seconds;
+  return t;
+}
+
+}  // namespace
+
+void AppendDateTime(double days, std::string* out) {
+  if (!(std::fabs(days) < 3.0e6)) {  // far outside the calendar
+    AppendFloating(days, 15, out);
+    return;
+  }
+  const auto [y, m, d, seconds] = SplitDays(days);
   if (y < 0 || y > 9999) {
     out->append(FormatDateTime(days));
     return;
@@ -213,17 +229,7 @@ void AppendDateTime(double days, std::string* out) {
 
 std::string FormatDateTime(double days) {
   if (!(std::fabs(days) < 3.0e6)) return FormatFloating(days, 15);  // far outside the calendar
-  double whole = std::trunc(days);
-  double fraction = std::fabs(days - whole);
-  auto seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
-  auto day = static_cast<int64_t>(whole);
-  if (seconds >= 86400) {
-    seconds -= 86400;
-    day += 1;
-  }
-  int64_t y;
-  unsigned m, d;
-  CivilFromDays(day + kAutomationEpoch, &y, &m, &d);
+  const auto [y, m, d, seconds] = SplitDays(days);
   char buf[64];
   std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02d:%02d:%02d", static_cast<long long>(y), m, d,
                 static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),

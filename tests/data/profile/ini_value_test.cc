@@ -89,7 +89,7 @@ TEST_F(IniValueTest, LongValuesAreLimitedByTheBuffers) {
 }
 
 TEST_F(IniValueTest, FileNameTooLongForItsBufferIsRefusedNotCut) {
-  const std::filesystem::path deep = dir.path() / std::string(200, 'd');
+  const std::filesystem::path deep = std::filesystem::path(dir.path()) / std::string(200, 'd');
   std::filesystem::create_directories(deep);
   const std::string file = (deep / std::string(60, 'f')).string();
   ASSERT_GT(file.size(), 255u);

@@ -82,8 +82,8 @@ TEST(ProfileLocationTest, SystemProgramFoldersCountAsNotWritableAlsoForTheSuperu
 
 TEST(ProfileLocationTest, ReadOnlyFolderOnDiskSendsTheProfileToTheConfigFolder) {
   TempDir tmp;
-  const fs::path bin = tmp.path() / "bin";
-  const fs::path config = tmp.path() / "config";
+  const fs::path bin = fs::path(tmp.path()) / "bin";
+  const fs::path config = fs::path(tmp.path()) / "config";
   fs::create_directories(bin);
   ProfileEnvironment env = ProfileEnvironment::FromProcess();
   env.xdg_config_home = config.string();
