@@ -71,7 +71,7 @@ judge() {
       if (bad) exit 1
       if (count != n) { print count " rows instead of " n; exit 1 }
       if (changed % batch != 0 && changed != n) { print changed " new rows: not whole batches"; exit 1 }
-      print changed
+      print changed + 0
     }' "$work/old.csv" "$work/new.csv" "$1"
 }
 
