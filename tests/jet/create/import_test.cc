@@ -132,7 +132,9 @@ TEST(Import, ExportThenImportIntoANewFileKeepsEveryTextValue) {
   EXPECT_EQ(def->columns[0].type, ColumnType::kText);
   EXPECT_EQ(def->columns[2].type, ColumnType::kMemo);  // a value longer than 255 characters
   EXPECT_EQ(CheckProblems(dir.File("new.mdb")), std::vector<std::string>{});
-  if (HaveOracle()) EXPECT_TRUE(ReadersAgree(dir.File("new.mdb")));
+  if (HaveOracle()) {
+    EXPECT_TRUE(ReadersAgree(dir.File("new.mdb")));
+  }
 }
 
 TEST(Import, AppendsToAnExistingTableWithIndexesAndAutoNumbers) {
@@ -174,7 +176,9 @@ TEST(Import, AppendsToAnExistingTableWithIndexesAndAutoNumbers) {
   EXPECT_EQ(rows, 701);
   EXPECT_EQ(max_id, 701);
   EXPECT_EQ(CheckProblems(*path), std::vector<std::string>{});
-  if (HaveOracle()) EXPECT_TRUE(ReadersAgree(*path));
+  if (HaveOracle()) {
+    EXPECT_TRUE(ReadersAgree(*path));
+  }
 }
 
 TEST(Import, AFailedImportLeavesTheFileByteForByte) {
