@@ -185,8 +185,11 @@ class FileReplace {
       }
     }
     const bool ok = Replace();
-    if (report_ && !report_->started()) {
-      std::filesystem::remove(report_path);  // nothing was listed: no report
+    // A report without a row stored records nothing to undo: it goes, so
+    // that it does not stand in the way of the same command run again.
+    if (report_ && (!report_->started() || (!ok && report_->rows() == 0))) {
+      report_.reset();
+      std::filesystem::remove(report_path);
     }
     if (ok && !backup_.empty()) out_ << "backup: " << backup_ << "\n";
     if (ok && report_) {
@@ -282,7 +285,7 @@ class FileReplace {
         if (failed_row.position > 0) where += ", " + RowReference(key_names_, failed_row);
         err_ << InFile(file_, where + ": " + e.what()) << "\n";
       }
-      if (report_ && report_->started()) {
+      if (report_ && report_->rows() > 0) {
         err_ << "the " << report_->rows() << " rows stored are in " << report_->path() << "\n";
       }
       if (!backup_.empty()) err_ << "the file as it was before is in " << backup_ << "\n";

@@ -282,6 +282,13 @@ TEST_F(ReplaceFileTest, ReportAndUndoGiveBackTheOriginal) {
 TEST_F(ReplaceFileTest, FailurePartWayNamesTheRowAndReportsExactlyTheRowsStored) {
   const std::string original = Export(path, "Orders");
   const std::string report = tmp.File("r.csv");
+  // Refused at the first row: nothing is stored, and no report is left to
+  // stand in the way of the run below under the same name.
+  Outcome refused = Ship({"--find", "VIA", "--replace", std::string(41, 'x'), "--report", report});
+  EXPECT_EQ(refused.code, kExitFailure);
+  EXPECT_EQ(refused.err.find("rows stored"), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(report));
+  EXPECT_EQ(Export(path, "Orders"), original);
   // "via " + 34 characters becomes 44 characters in a 40-character field.
   Outcome o = Ship({"--find", "VIA", "--replace", "by way of", "--report", report});
   EXPECT_EQ(o.code, kExitFailure);
