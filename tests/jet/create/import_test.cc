@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "cli/commands.h"
 #include "jet/create/csv_values.h"
@@ -25,15 +23,6 @@ using jet::Value;
 using jet::create::CsvRecord;
 using namespace tarnquill::testing;
 using cli::testing::Call;
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void Spit(const std::string& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary) << data;
-}
 
 // A writable copy of a file of the corpus (kept read-only).
 void CopyWritable(const std::filesystem::path& from, const std::string& to) {
@@ -115,7 +104,7 @@ TEST(Import, ExportThenImportIntoANewFileKeepsEveryTextValue) {
       "src.mdb");
   ASSERT_TRUE(src.ok()) << src.status().ToString();
   const std::string csv = Export(*src, "T");
-  Spit(dir.File("t.csv"), csv);
+  WriteFile(dir.File("t.csv"), csv);
   const auto imported = Call({"import", dir.File("new.mdb"), "T", dir.File("t.csv"), "--create"});
   ASSERT_EQ(imported.code, cli::kExitOk) << imported.err;
   EXPECT_EQ(Export(dir.File("new.mdb"), "T"), csv);
@@ -145,7 +134,7 @@ TEST(Import, AppendsToAnExistingTableWithIndexesAndAutoNumbers) {
   for (int i = 0; i < 700; ++i) {
     csv += "\"客户" + std::to_string(i) + "\"," + std::to_string(i) + ".25,2024-01-02 03:04:05\n";
   }
-  Spit(dir.File("add.csv"), csv);
+  WriteFile(dir.File("add.csv"), csv);
   const auto o = Call({"import", *path, "客户", dir.File("add.csv")});
   ASSERT_EQ(o.code, cli::kExitOk) << o.err;
   EXPECT_EQ(o.out, "Imported 700 rows into 客户\n");
@@ -172,7 +161,7 @@ TEST(Import, AFailedImportLeavesTheFileByteForByte) {
                           {Index("K", {"K"}, /*unique=*/true)}),
                     {{std::string("taken"), int16_t{1}}}}});
   ASSERT_TRUE(path.ok());
-  const std::string before = Slurp(*path);
+  const std::string before = ReadFileText(*path);
   struct Case {
     const char* what;
     std::string csv;
@@ -189,11 +178,11 @@ TEST(Import, AFailedImportLeavesTheFileByteForByte) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Spit(dir.File("bad.csv"), c.csv);
+    WriteFile(dir.File("bad.csv"), c.csv);
     const auto o = Call({"import", *path, "T", dir.File("bad.csv")});
     EXPECT_EQ(o.code, cli::kExitFailure);
     EXPECT_NE(o.err.find("Nothing was imported"), std::string::npos) << o.err;
-    EXPECT_TRUE(Slurp(*path) == before);
+    EXPECT_TRUE(ReadFileText(*path) == before);
   }
   const auto o = Call({"import", dir.File("missing.mdb"), "T", dir.File("bad.csv")});
   EXPECT_EQ(o.code, cli::kExitFailure);
@@ -227,8 +216,8 @@ TEST(Import, AccdbTakesRowsIntoExistingPlainTablesOnly) {
     SCOPED_TRACE(std::string(c.file) + " " + c.table);
     const std::string copy = dir.File("copy.accdb");
     CopyWritable(corpus / c.file, copy);
-    Spit(dir.File("rows.csv"), c.csv);
-    const std::string before = Slurp(copy);
+    WriteFile(dir.File("rows.csv"), c.csv);
+    const std::string before = ReadFileText(copy);
     std::vector<std::string> argv = {"import", "--password", "password",
                                      copy,     c.table,      dir.File("rows.csv")};
     if (c.create) argv.push_back("--create");
@@ -236,7 +225,7 @@ TEST(Import, AccdbTakesRowsIntoExistingPlainTablesOnly) {
     if (*c.refusal) {
       EXPECT_EQ(o.code, cli::kExitFailure);
       EXPECT_NE(o.err.find(c.refusal), std::string::npos) << o.err;
-      EXPECT_TRUE(Slurp(copy) == before);
+      EXPECT_TRUE(ReadFileText(copy) == before);
       continue;
     }
     ASSERT_EQ(o.code, cli::kExitOk) << o.err;
@@ -277,7 +266,7 @@ TEST(ImportCreate, AddsATableToAnExistingFileAndLeavesTheOthersAlone) {
         rows}});
   ASSERT_TRUE(path.ok()) << path.status().ToString();
   const std::string before = Export(*path, "客户");
-  Spit(dir.File("new.csv"), kCsv);
+  WriteFile(dir.File("new.csv"), kCsv);
   const auto o = Call({"import", *path, "分店", dir.File("new.csv"), "--create"});
   ASSERT_EQ(o.code, cli::kExitOk) << o.err;
   EXPECT_EQ(o.out, "Imported 3 rows into 分店\n");
@@ -322,7 +311,7 @@ TEST(ImportCreate, AFailedCreateLeavesNoTrace) {
   auto path = MakeFixtureDatabase(
       dir.path(), {{Table("T", {TextColumn("K", 10)}), {{std::string("a")}}}}, "secret");
   ASSERT_TRUE(path.ok()) << path.status().ToString();
-  const std::string before = Slurp(*path);
+  const std::string before = ReadFileText(*path);
   struct Case {
     const char* what;
     std::vector<std::string> args;
@@ -351,7 +340,7 @@ TEST(ImportCreate, AFailedCreateLeavesNoTrace) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Spit(dir.File("bad.csv"), c.csv);
+    WriteFile(dir.File("bad.csv"), c.csv);
     std::string table = std::string(c.what).find("system") != std::string::npos     ? "MSysMine"
                         : std::string(c.what).find("existing") != std::string::npos ? "t"
                                                                                     : "New";
@@ -361,7 +350,7 @@ TEST(ImportCreate, AFailedCreateLeavesNoTrace) {
     EXPECT_EQ(o.code, cli::kExitFailure);
     EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("Nothing was imported"), std::string::npos) << o.err;
-    EXPECT_TRUE(Slurp(*path) == before);
+    EXPECT_TRUE(ReadFileText(*path) == before);
   }
   EXPECT_FALSE(std::filesystem::exists(*path + "-journal"));
 }
@@ -408,7 +397,7 @@ TEST(ImportCreate, TheNewTableTakesIndexesAndKeepsThemExact) {
 TEST(ImportCreate, OnCopiesOfRealFiles) {
   if (!jet::testing::HaveCorpus()) GTEST_SKIP() << "corpus not found at " TARNQUILL_CORPUS;
   TempDir dir;
-  Spit(dir.File("new.csv"), kCsv);
+  WriteFile(dir.File("new.csv"), kCsv);
   int tried = 0;
   for (const std::string& name : jet::testing::CorpusFiles()) {
     SCOPED_TRACE(name);
@@ -422,7 +411,7 @@ TEST(ImportCreate, OnCopiesOfRealFiles) {
     const int version = (*db)->jet_version();
     db->reset();
     const std::vector<std::string> problems_before = CheckProblems(copy, password);
-    const std::string before = Slurp(copy);
+    const std::string before = ReadFileText(copy);
     std::vector<std::string> args = {"import", copy, "Imported_Rows", dir.File("new.csv"),
                                      "--create"};
     if (!password.empty()) args.insert(args.end(), {"--password", password});
@@ -430,7 +419,7 @@ TEST(ImportCreate, OnCopiesOfRealFiles) {
     if (version == 3) {
       EXPECT_EQ(o.code, cli::kExitFailure);
       EXPECT_NE(o.err.find("Access 97"), std::string::npos) << o.err;
-      EXPECT_TRUE(Slurp(copy) == before);
+      EXPECT_TRUE(ReadFileText(copy) == before);
       continue;
     }
     ++tried;
