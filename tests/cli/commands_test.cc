@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "tests/cli/cli_call.h"
 #include "tests/jet/corpus.h"
@@ -178,8 +176,7 @@ TEST(CliTest, ExportOfManyRunsKeepsStorageOrderUpToADamagedRow) {
   EXPECT_EQ(csv.out, "ID,Name,Note\n" + whole);
 
   // Slot 2 of a data page two thirds into the table points into the slot table.
-  std::ifstream in(*path, std::ios::binary);
-  std::vector<uint8_t> image(std::istreambuf_iterator<char>(in), {});
+  std::vector<uint8_t> image = fx::ReadFileBytes(*path);
   auto db = jet::Database::Open(*path, {});
   const uint32_t owner = (*db)->FindTable("T")->definition_page;
   std::vector<size_t> data_pages;
@@ -194,9 +191,7 @@ TEST(CliTest, ExportOfManyRunsKeepsStorageOrderUpToADamagedRow) {
   damaged[14 + 2 * 2] = 0x01;
   damaged[14 + 2 * 2 + 1] = 0x00;
   const std::string broken = dir.File("broken.mdb");
-  std::ofstream(broken, std::ios::binary)
-      .write(reinterpret_cast<const char*>(image.data()),
-             static_cast<std::streamsize>(image.size()));
+  ASSERT_TRUE(fx::WriteFile(broken, image));
   const std::string before = read_alone(broken, &failure);
   ASSERT_FALSE(failure.empty());
   Outcome cut = Call({"export", broken, "T"});

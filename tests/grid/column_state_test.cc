@@ -9,14 +9,7 @@ namespace {
 
 using grid::TColumnSetState;
 
-class ColumnStateTest : public GridFixture {
- protected:
-  std::vector<std::string> Names() {
-    std::vector<std::string> names;
-    for (int i = 0; i < grid.Columns().Count(); ++i) names.push_back(Col(i).FieldName());
-    return names;
-  }
-};
+using ColumnStateTest = GridFixture;
 
 // A closed source leaves one unbound generated column, also after
 // AddFieldColumns.

@@ -28,12 +28,7 @@ TEST(AxisLayoutTest, ProgramGridBothAxes) {
   EXPECT_EQ(h.full_visible_end, 416);
   EXPECT_EQ(h.last_full_cell, 4);
 
-  AxisInput rows;
-  rows.sizes = {16, 16, 16, 16, 16, 16, 152, 16};
-  rows.line_width = 1;
-  rows.fixed_count = 1;
-  rows.first_scroll_cell = 1;
-  rows.extent = 272;
+  AxisInput rows = Columns({16, 16, 16, 16, 16, 16, 152, 16}, 272);
   rows.footer_count = 1;
   AxisLayout v = ComputeAxis(rows);
   EXPECT_EQ(v.fixed_end, 17);

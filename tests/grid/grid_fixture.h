@@ -112,6 +112,12 @@ class GridFixture : public ::testing::Test {
   ~GridFixture() override { grid.SetHost(nullptr); }
 
   grid::TDataGridColumn& Col(int i) { return grid.Columns()[i]; }
+  // The field name of every column, in order.
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int i = 0; i < grid.Columns().Count(); ++i) names.push_back(Col(i).FieldName());
+    return names;
+  }
 
   MemoryDataSet query;
   data::TDataSource source;

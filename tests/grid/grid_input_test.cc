@@ -29,6 +29,7 @@ using GridMouseTest = InputFixture;
 using GridSizingTest = InputFixture;
 using GridDragTest = InputFixture;
 using GridFocusTest = InputFixture;
+using GridColumnMoveTest = InputFixture;
 
 // Each key from a given record of 100 (8 rows on screen), or of 3 for the
 // arrows at the ends: where the record and the current row end up, and
@@ -339,18 +340,14 @@ TEST_F(GridSizingTest, DraggingTheEdgeSetsTheWidth) {
 
 TEST_F(GridSizingTest, TooNarrowLeavesTheWidthAndMinWidthLimits) {
   Open(10);
-  grid.MouseDown(TMouseButton::Left, 0, 112, 5);
-  grid.MouseMove(0, 13, 5);  // width 1
-  grid.MouseUp(TMouseButton::Left, 0, 13, 5);
+  Drag(112, 5, 13, 5);  // width 1
   EXPECT_EQ(Col(0).Width(), 100);
   grid.MouseDown(TMouseButton::Left, 0, 112, 5);
   grid.MouseMove(0, -200, 5);  // not limited while dragging
   EXPECT_EQ(Peer(grid).SizingPos(), -200);
   grid.MouseUp(TMouseButton::Left, 0, -200, 5);
   EXPECT_EQ(Col(0).Width(), 100);
-  grid.MouseDown(TMouseButton::Left, 0, 112, 5);
-  grid.MouseMove(0, 14, 5);  // width 2
-  grid.MouseUp(TMouseButton::Left, 0, 14, 5);
+  Drag(112, 5, 14, 5);  // width 2
   EXPECT_EQ(Col(0).Width(), 2);
   Col(1).SetMinWidth(30);
   // Column 2 now spans 15..114, its line at 115.
@@ -361,25 +358,23 @@ TEST_F(GridSizingTest, TooNarrowLeavesTheWidthAndMinWidthLimits) {
   EXPECT_EQ(Col(1).Width(), 30);
 }
 
-TEST_F(GridSizingTest, EscapeCancelsASizing) {
+// Escape cancels a sizing (grabbed on column 1's line) and a move (Qty's
+// title): nothing stays shown, no timer runs, and the release changes nothing.
+TEST_F(GridSizingTest, EscapeCancelsASizingOrAMove) {
   Open(10);
-  grid.MouseDown(TMouseButton::Left, 0, 112, 5);
-  grid.MouseMove(0, 60, 5);
-  grid.KeyDown(TGridKey::Escape, 0);
-  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
-  EXPECT_TRUE(host.ShownLines().empty());
-  grid.MouseUp(TMouseButton::Left, 0, 60, 5);
-  EXPECT_EQ(Col(0).Width(), 100);
-}
-
-class GridColumnMoveTest : public InputFixture {
- protected:
-  std::vector<std::string> Names() {
-    std::vector<std::string> names;
-    for (int i = 0; i < grid.Columns().Count(); ++i) names.push_back(Col(i).FieldName());
-    return names;
+  for (auto [from, to] : {std::pair{112, 60}, {150, 350}}) {
+    SCOPED_TRACE(from);
+    grid.MouseDown(TMouseButton::Left, 0, from, 5);
+    grid.MouseMove(0, to, 5);
+    grid.KeyDown(TGridKey::Escape, 0);
+    EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
+    EXPECT_TRUE(host.ShownLines().empty());
+    EXPECT_FALSE(host.TimerRunning());
+    grid.MouseUp(TMouseButton::Left, 0, to, 5);
+    EXPECT_EQ(Col(0).Width(), 100);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
   }
-};
+}
 
 TEST_F(GridColumnMoveTest, DragMovesTheColumnAndRaisesTheEvents) {
   Open(10);
@@ -428,18 +423,6 @@ TEST_F(GridColumnMoveTest, RightButtonTitleDragMovesAndReleasesTheCapture) {
   grid.MouseUp(TMouseButton::Right, 0, 250, RowY(3));
   EXPECT_FALSE(host.captured);
   EXPECT_FALSE(Peer(grid).DragTracking());
-}
-
-TEST_F(GridColumnMoveTest, EscapeCancelsTheMove) {
-  Open(10);
-  grid.MouseDown(TMouseButton::Left, 0, 150, 5);
-  grid.MouseMove(0, 350, 5);
-  grid.KeyDown(TGridKey::Escape, 0);
-  EXPECT_EQ(Peer(grid).GridState(), TGridState::Idle);
-  EXPECT_TRUE(host.ShownLines().empty());
-  EXPECT_FALSE(host.TimerRunning());
-  grid.MouseUp(TMouseButton::Left, 0, 350, 5);
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
 }
 
 TEST_F(GridColumnMoveTest, TimerScrollsAtTheEdges) {

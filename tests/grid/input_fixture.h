@@ -82,6 +82,12 @@ class InputFixture : public GridFixture {
     grid.MouseDown(button, 0, x, y);
     grid.MouseUp(button, 0, x, y);
   }
+  // Presses the left button at (x0, y0), moves to (x1, y1) and lets go there.
+  void Drag(int x0, int y0, int x1, int y1) {
+    grid.MouseDown(grid::TMouseButton::Left, 0, x0, y0);
+    grid.MouseMove(0, x1, y1);
+    grid.MouseUp(grid::TMouseButton::Left, 0, x1, y1);
+  }
 
   InputHost host;
 };

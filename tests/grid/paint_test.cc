@@ -46,6 +46,13 @@ class PaintTest : public GridFixture {
     return lines;
   }
 
+  // What drew `text`: a failure, and an empty operation, when nothing did.
+  RecordingCanvas::Op Drawn(const std::string& text) {
+    const auto* op = out.TextOp(text);
+    if (op == nullptr) ADD_FAILURE() << "nothing drew \"" << text << "\"";
+    return op ? *op : RecordingCanvas::Op{};
+  }
+
   RecordingCanvas out;
 };
 
@@ -103,28 +110,24 @@ TEST_F(PaintTest, FixedCellsAreRaisedButtonsExceptTheFiller) {
 TEST_F(PaintTest, TextSitsTwoPixelsInAndRightAlignedThreeFromTheEdge) {
   PaintAll();
   Rect name = grid.CellRect(1, 1);
-  const auto* apple = out.TextOp("apple");
-  ASSERT_NE(apple, nullptr);
-  EXPECT_EQ(apple->kind, Kind::Text);
-  EXPECT_EQ(apple->rect, name);
-  EXPECT_EQ(apple->x, name.left + 2);
-  EXPECT_EQ(apple->y, name.top + 2);
-  EXPECT_EQ(apple->color, grid::ResolveColor(grid::clWindow));
+  const auto apple = Drawn("apple");
+  EXPECT_EQ(apple.kind, Kind::Text);
+  EXPECT_EQ(apple.rect, name);
+  EXPECT_EQ(apple.x, name.left + 2);
+  EXPECT_EQ(apple.y, name.top + 2);
+  EXPECT_EQ(apple.color, grid::ResolveColor(grid::clWindow));
 
   Rect qty = grid.CellRect(2, 2);
-  const auto* two = out.TextOp("2");
-  ASSERT_NE(two, nullptr);
-  EXPECT_EQ(two->rect, qty);
-  EXPECT_EQ(two->x + 6, qty.right - 3);  // "2" is 6 pixels wide
+  const auto two = Drawn("2");
+  EXPECT_EQ(two.rect, qty);
+  EXPECT_EQ(two.x + 6, qty.right - 3);  // "2" is 6 pixels wide
 
   // Titles: in the 1-pixel frame, text one more pixel in and 2 below the top.
   Rect title = grid.CellRect(1, 0);
-  const auto* caption = out.TextOp("Name");
-  ASSERT_NE(caption, nullptr);
-  EXPECT_EQ(caption->rect,
-            (Rect{title.left + 1, title.top + 1, title.right - 1, title.bottom - 1}));
-  EXPECT_EQ(caption->x, title.left + 2);
-  EXPECT_EQ(caption->y, title.top + 2);
+  auto caption = Drawn("Name");
+  EXPECT_EQ(caption.rect, (Rect{title.left + 1, title.top + 1, title.right - 1, title.bottom - 1}));
+  EXPECT_EQ(caption.x, title.left + 2);
+  EXPECT_EQ(caption.y, title.top + 2);
 
   // Centred in the shrunk cell: 98 pixels inside the frame, 12 of text,
   // so 49 − 6 = 43 from the inner left.
@@ -132,10 +135,9 @@ TEST_F(PaintTest, TextSitsTwoPixelsInAndRightAlignedThreeFromTheEdge) {
   Col(0).Title().SetCaption("AB");
   Col(0).Title().SetAlignment(grid::TAlignment::taCenter);
   PaintAll();
-  caption = out.TextOp("AB");
-  ASSERT_NE(caption, nullptr);
-  EXPECT_EQ(caption->x, grid.CellRect(1, 0).left + 1 + 43);
-  EXPECT_EQ(caption->y, title.top + 2);
+  caption = Drawn("AB");
+  EXPECT_EQ(caption.x, grid.CellRect(1, 0).left + 1 + 43);
+  EXPECT_EQ(caption.y, title.top + 2);
 }
 
 TEST_F(PaintTest, CurrentRowIsHighlightedOnlyWithFocus) {
@@ -218,9 +220,7 @@ TEST_F(PaintTest, VeryNarrowColumnWithEllipsisShowsDots) {
   Col(0).SetWidth(10);
   Col(0).SetEndEllipsis(true);
   PaintAll();
-  const auto* dots = out.TextOp("...");
-  ASSERT_NE(dots, nullptr);
-  EXPECT_EQ(dots->rect, grid.CellRect(1, 1));  // clipped to the cell
+  EXPECT_EQ(Drawn("...").rect, grid.CellRect(1, 1));  // clipped to the cell
   EXPECT_EQ(out.TextOp("apple"), nullptr);
 }
 
@@ -230,9 +230,7 @@ TEST_F(PaintTest, HiddenColumnPaintsNothing) {
   EXPECT_EQ(out.TextOp("5"), nullptr);
   EXPECT_EQ(out.TextOp("Qty"), nullptr);
   // The next column starts where the hidden one would have.
-  const auto* price = out.TextOp("Price");
-  ASSERT_NE(price, nullptr);
-  EXPECT_EQ(price->rect.left, grid.CellRect(1, 0).right + 1 + 1);
+  EXPECT_EQ(Drawn("Price").rect.left, grid.CellRect(1, 0).right + 1 + 1);
   for (const auto* op : out.Of(Kind::Fill)) EXPECT_FALSE(op->rect.Empty());
 }
 
@@ -257,11 +255,10 @@ TEST_F(PaintTest, FooterCellsAtTheBottomWithTheirTexts) {
   const int footer = grid.RowCount() - 1;
   Rect cell = grid.CellRect(1, footer);
   EXPECT_EQ(cell.bottom, host.height - 1);
-  const auto* total = out.TextOp("合计");
-  ASSERT_NE(total, nullptr);
-  EXPECT_EQ(total->rect, cell);
-  EXPECT_EQ(total->x, cell.left + 2);
-  EXPECT_EQ(total->color, grid::ResolveColor(grid::clWindow));
+  const auto total = Drawn("合计");
+  EXPECT_EQ(total.rect, cell);
+  EXPECT_EQ(total.x, cell.left + 2);
+  EXPECT_EQ(total.color, grid::ResolveColor(grid::clWindow));
   // The count of the three records, in the quantity column's footer cell.
   Rect count_cell = grid.CellRect(2, footer);
   std::string count;
@@ -300,9 +297,7 @@ TEST_F(PaintTest, PaintReadsNoRecordsAndKeepsTheCurrentOne) {
   // Each visible row shows its own record.
   const int top = query.RecNo() - 1 - active;
   for (int r = 0; r < grid.DataLink().RowsInWindow(); ++r) {
-    const auto* op = out.TextOp("row" + std::to_string(top + r));
-    ASSERT_NE(op, nullptr) << r;
-    EXPECT_EQ(op->rect, grid.CellRect(1, 1 + r));
+    EXPECT_EQ(Drawn("row" + std::to_string(top + r)).rect, grid.CellRect(1, 1 + r)) << r;
   }
   EXPECT_EQ(out.TextOp("row" + std::to_string(top + grid.DataLink().RowsInWindow())), nullptr);
 }
@@ -329,9 +324,7 @@ TEST_F(PaintTest, FlatGridUsesGreyLinesFlatFramesAndATighterTop) {
   EXPECT_TRUE(LinesIn(grid::clBlack).empty());
   EXPECT_FALSE(LinesIn(grid::clGray).empty());
   // Data text one pixel below the top instead of two.
-  const auto* apple = out.TextOp("apple");
-  ASSERT_NE(apple, nullptr);
-  EXPECT_EQ(apple->y, grid.CellRect(1, 1).top + 1);
+  EXPECT_EQ(Drawn("apple").y, grid.CellRect(1, 1).top + 1);
   // Frames: the light edge on the left and top only, the bottom and right
   // drawn in the cell's own colour.
   Rect title = grid.CellRect(1, 0);
@@ -362,9 +355,7 @@ TEST_F(PaintTest, FrozenColumnGetsDataLinesButNoneOnItsRightEdge) {
   }
   EXPECT_TRUE(silver_row_line);
   // Its cells still show their records.
-  const auto* apple = out.TextOp("apple");
-  ASSERT_NE(apple, nullptr);
-  EXPECT_EQ(apple->rect, frozen);
+  EXPECT_EQ(Drawn("apple").rect, frozen);
   // With focus the frame starts at the frozen column.
   grid.SetFocused(true);
   PaintAll();
@@ -380,12 +371,8 @@ TEST_F(PaintTest, ScrolledGridStartsTheDataAtTheFirstShownColumn) {
   PaintAll();
   EXPECT_EQ(out.TextOp("apple"), nullptr);
   EXPECT_EQ(out.TextOp("Name"), nullptr);
-  const auto* qty = out.TextOp("Qty");
-  ASSERT_NE(qty, nullptr);
-  EXPECT_EQ(qty->rect.left, 12 + 1);  // inside the title's frame
-  const auto* five = out.TextOp("5");
-  ASSERT_NE(five, nullptr);
-  EXPECT_EQ(five->rect, (Rect{12, 17, 312, 33}));
+  EXPECT_EQ(Drawn("Qty").rect.left, 12 + 1);  // inside the title's frame
+  EXPECT_EQ(Drawn("5").rect, (Rect{12, 17, 312, 33}));
   // The first data line follows the first shown column.
   auto silver = LinesIn(grid::clSilver);
   ASSERT_FALSE(silver.empty());
@@ -409,10 +396,9 @@ TEST_F(PaintTest, FramedDataCellsSinkWhenHighlighted) {
   EXPECT_EQ(current->edge, grid::EdgeStyle::SunkenInner);
   EXPECT_EQ(other->edge, grid::EdgeStyle::RaisedInner);
   // Inside the frame the text keeps its place: one pixel frame, one margin.
-  const auto* pear = out.TextOp("pear");
-  ASSERT_NE(pear, nullptr);
-  EXPECT_EQ(pear->x, grid.CellRect(1, 2).left + 2);
-  EXPECT_EQ(pear->rect.Width(), grid.CellRect(1, 2).Width() - 2);
+  const auto pear = Drawn("pear");
+  EXPECT_EQ(pear.x, grid.CellRect(1, 2).left + 2);
+  EXPECT_EQ(pear.rect.Width(), grid.CellRect(1, 2).Width() - 2);
 }
 
 // A window that paints at once whenever something is invalidated.

@@ -107,15 +107,11 @@ TEST(DrawCellTextTest, EllipsisShortensOnTheFastPath) {
 
 TEST(LayoutTextLinesTest, BreaksAtNewlinesAndBetweenWords) {
   FixedMetricsCanvas canvas;
-  auto lines = LayoutTextLines(canvas, "one two three\r\nfour", 48, true);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], "one two");
-  EXPECT_EQ(lines[1], "three");
-  EXPECT_EQ(lines[2], "four");
+  using Lines = std::vector<std::string_view>;
+  EXPECT_EQ(LayoutTextLines(canvas, "one two three\r\nfour", 48, true),
+            (Lines{"one two", "three", "four"}));
   // A word wider than the line stays whole.
-  lines = LayoutTextLines(canvas, "abcdefghij k", 30, true);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "abcdefghij");
+  EXPECT_EQ(LayoutTextLines(canvas, "abcdefghij k", 30, true), (Lines{"abcdefghij", "k"}));
   // Without breaking, only line breaks count.
   EXPECT_EQ(LayoutTextLines(canvas, "one two three", 10, false).size(), 1u);
 }
@@ -224,10 +220,8 @@ TEST(AxisLinesTest, OneLineAfterEachCellThatTakesPixels) {
   area.first_col = 1;
   auto lines = AxisLines(axis, area, true);
   // The hidden column takes no pixels and gets no line of its own.
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], (LineSegment{{76, 0}, {76, 50}}));
-  EXPECT_EQ(lines[1], (LineSegment{{141, 0}, {141, 50}}));
-  EXPECT_EQ(lines[2], (LineSegment{{206, 0}, {206, 50}}));
+  EXPECT_EQ(lines, (std::vector<LineSegment>{
+                       {{76, 0}, {76, 50}}, {{141, 0}, {141, 50}}, {{206, 0}, {206, 50}}}));
   // A line on the far edge is left out when asked.
   area.rect.right = 206;
   area.far_edge_line = false;

@@ -65,6 +65,25 @@ class SumListTest : public ::testing::Test {
     query.FieldByName(field).SetTextValue(text);
   }
   size_t StoredRows() { return db->Find("Prices")->rows.size(); }
+  // Each summary's result in the order added, an average's with "/" and
+  // the number of values it counted.
+  std::string Totals() {
+    std::string text;
+    for (int i = 0; i < list.SumCollection().Count(); ++i) {
+      const TSumItem& item = list.SumCollection()[i];
+      text += (i ? " " : "") + std::to_string(item.ResultValue);
+      if (item.GroupOperation() == TGroupOperation::goAvg) {
+        text += "/" + std::to_string(item.NonNullCount);
+      }
+    }
+    return text;
+  }
+  std::unique_ptr<data::TADOQuery> NewQuery(const std::string& sql) {
+    auto q = std::make_unique<data::TADOQuery>("ADOQuery2");
+    q->SetConnection(&dm.ADOConnection1);
+    q->SQL().Add(sql);
+    return q;
+  }
   // Gives the list `source` and opens it.
   void OpenWithList(data::TDataSet& source) {
     list.SetRecordSource(&source);
@@ -85,14 +104,11 @@ class SumListTest : public ::testing::Test {
 };
 
 TEST_F(SumListTest, OpenComputesSumAverageAndCount) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Price");
+  Add(TGroupOperation::goSum, "Price");
   TSumItem& avg = Add(TGroupOperation::goAvg, "price");
-  TSumItem& count = Add(TGroupOperation::goCount, "");
+  Add(TGroupOperation::goCount, "");
   OpenWithList(query);
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(avg.ResultValue, 18750);
-  EXPECT_EQ(avg.NonNullCount, 2);
-  EXPECT_EQ(count.ResultValue, 30000);
+  EXPECT_EQ(Totals(), "37500 18750/2 30000");
   EXPECT_EQ(query.RecNo(), 1);  // left on the first record
   EXPECT_EQ(passes, 1);
   EXPECT_EQ(list.FindSummary(TGroupOperation::goAvg, "PRICE"), &avg);
@@ -104,18 +120,16 @@ TEST_F(SumListTest, AverageOfOneTwoTwoRoundsToFourDecimals) {
   AddPrices(*db, {V(1.0), V(2.0), V(2.0)}, {V(), V(), V()});
   dm.ADOConnection1.Close();
   dm.ADOConnection1.SetConnectionString(data::BuildConnectionString("ones.mdb", ""));
-  TSumItem& avg = Add(TGroupOperation::goAvg, "Price");
-  TSumItem& qty = Add(TGroupOperation::goAvg, "Qty");
+  Add(TGroupOperation::goAvg, "Price");
+  Add(TGroupOperation::goAvg, "Qty");
   OpenWithList(query);
-  EXPECT_EQ(avg.ResultValue, 16667);
-  EXPECT_EQ(qty.ResultValue, 0);  // no non-null value: 0, not a division by zero
-  EXPECT_EQ(qty.NonNullCount, 0);
+  EXPECT_EQ(Totals(), "16667/3 0/0");  // no non-null Qty: 0, not a division by zero
 }
 
 TEST_F(SumListTest, AppendPostAndDeleteUpdateWithoutAPass) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Price");
-  TSumItem& avg = Add(TGroupOperation::goAvg, "Price");
-  TSumItem& count = Add(TGroupOperation::goCount, "");
+  Add(TGroupOperation::goSum, "Price");
+  Add(TGroupOperation::goAvg, "Price");
+  Add(TGroupOperation::goCount, "");
   OpenWithList(query);
   const int passes_before = passes;
 
@@ -125,86 +139,64 @@ TEST_F(SumListTest, AppendPostAndDeleteUpdateWithoutAPass) {
   query.Post();
   EXPECT_EQ(StoredRows(), 4u);
   EXPECT_EQ(query.FieldByName("ID").TextValue(), "4");  // the new record is current
-  EXPECT_EQ(sum.ResultValue, 77500);
-  EXPECT_EQ(count.ResultValue, 40000);
-  EXPECT_EQ(avg.NonNullCount, 3);
-  EXPECT_EQ(avg.ResultValue, 25833);  // 7.75 / 3
+  EXPECT_EQ(Totals(), "77500 25833/3 40000");           // the average 7.75 / 3
 
   query.Delete();
   EXPECT_EQ(StoredRows(), 3u);
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(count.ResultValue, 30000);
-  EXPECT_EQ(avg.NonNullCount, 2);
-  EXPECT_EQ(avg.ResultValue, 18750);
+  EXPECT_EQ(Totals(), "37500 18750/2 30000");
   EXPECT_EQ(passes, passes_before);
 
   // A record inserted mid-table with no value counts, but adds nothing.
   query.First();
   query.Insert();
   query.Post();
-  EXPECT_EQ(count.ResultValue, 40000);
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(avg.NonNullCount, 2);
+  EXPECT_EQ(Totals(), "37500 18750/2 40000");
   EXPECT_EQ(passes, passes_before);
 
   // The values agree with what a fresh pass finds.
   list.RecalculateAll();
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(count.ResultValue, 40000);
+  EXPECT_EQ(Totals(), "37500 18750/2 40000");
 
   // Deleting a record whose price is null keeps the average.
   query.Next();
   ASSERT_EQ(query.FieldByName("ID").TextValue(), "2");
   query.Delete();
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(avg.NonNullCount, 2);
-  EXPECT_EQ(avg.ResultValue, 18750);
-  EXPECT_EQ(count.ResultValue, 30000);
+  EXPECT_EQ(Totals(), "37500 18750/2 30000");
   EXPECT_EQ(query.FieldByName("ID").TextValue(), "3");  // the next record took its place
 }
 
 TEST_F(SumListTest, EditsPostAndCancelThroughTheQuery) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Qty");
-  TSumItem& avg = Add(TGroupOperation::goAvg, "Qty");
-  TSumItem& count = Add(TGroupOperation::goCount, "");
+  Add(TGroupOperation::goSum, "Qty");
+  Add(TGroupOperation::goAvg, "Qty");
+  Add(TGroupOperation::goCount, "");
   OpenWithList(query);
-  ASSERT_EQ(sum.ResultValue, 100000);
+  ASSERT_EQ(Totals(), "100000 33333/3 30000");
   const int passes_before = passes;
-
-  query.Edit();
-  Set("Qty", "7");  // 5 -> 7
-  query.Post();
-  EXPECT_EQ(sum.ResultValue, 120000);
-  EXPECT_EQ(avg.ResultValue, 40000);
-  EXPECT_EQ(count.ResultValue, 30000);
-
-  query.Edit();
-  Set("Qty", "");  // 7 -> null
-  query.Post();
-  EXPECT_EQ(sum.ResultValue, 50000);
-  EXPECT_EQ(avg.NonNullCount, 2);
-  EXPECT_EQ(avg.ResultValue, 25000);
-
-  query.Edit();
-  Set("Qty", "9");
-  query.Cancel();
-  EXPECT_EQ(sum.ResultValue, 50000);
-  EXPECT_EQ(avg.NonNullCount, 2);
-  EXPECT_EQ(count.ResultValue, 30000);
-
-  // Null back to a value brings the record into the average again.
-  query.Edit();
-  Set("Qty", "1");
-  query.Post();
-  EXPECT_EQ(sum.ResultValue, 60000);
-  EXPECT_EQ(avg.NonNullCount, 3);
-  EXPECT_EQ(avg.ResultValue, 20000);
+  // Each edit of the first record, posted or cancelled; "" is null, and null
+  // back to a value brings the record into the average again.
+  const struct {
+    const char* qty;
+    bool post;
+    const char* totals;
+  } edits[] = {
+      {"7", true, "120000 40000/3 30000"},
+      {"", true, "50000 25000/2 30000"},
+      {"9", false, "50000 25000/2 30000"},
+      {"1", true, "60000 20000/3 30000"},
+  };
+  for (const auto& e : edits) {
+    SCOPED_TRACE(e.qty);
+    query.Edit();
+    Set("Qty", e.qty);
+    e.post ? query.Post() : query.Cancel();
+    EXPECT_EQ(Totals(), e.totals);
+  }
   EXPECT_EQ(passes, passes_before);
 }
 
 TEST_F(SumListTest, CancelledInsertChangesNothing) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Price");
-  TSumItem& count = Add(TGroupOperation::goCount, "");
+  Add(TGroupOperation::goSum, "Price");
+  Add(TGroupOperation::goCount, "");
   OpenWithList(query);
   query.Next();
   const int changes_before = changes;
@@ -212,8 +204,7 @@ TEST_F(SumListTest, CancelledInsertChangesNothing) {
   query.Insert();
   Set("Price", "100");
   query.Cancel();
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(count.ResultValue, 30000);
+  EXPECT_EQ(Totals(), "37500 30000");
   EXPECT_EQ(StoredRows(), 3u);
   EXPECT_EQ(query.FieldByName("ID").TextValue(), "2");  // back where the insert started
   EXPECT_EQ(changes, changes_before);
@@ -222,26 +213,24 @@ TEST_F(SumListTest, CancelledInsertChangesNothing) {
   query.Append();
   Set("Price", "100");
   query.Delete();
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(count.ResultValue, 30000);
+  EXPECT_EQ(Totals(), "37500 30000");
   EXPECT_EQ(StoredRows(), 3u);
 
   // A new record given no value and left by a move is dropped too.
   query.Insert();
   query.First();
-  EXPECT_EQ(count.ResultValue, 30000);
+  EXPECT_EQ(Totals(), "37500 30000");
   EXPECT_EQ(StoredRows(), 3u);
 }
 
 TEST_F(SumListTest, DeleteWhileEditingTakesOffTheStoredValue) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Qty");
-  TSumItem& avg = Add(TGroupOperation::goAvg, "Qty");
+  Add(TGroupOperation::goSum, "Qty");
+  Add(TGroupOperation::goAvg, "Qty");
   OpenWithList(query);
   query.Edit();
   Set("Qty", "50");  // never stored
   query.Delete();
-  EXPECT_EQ(sum.ResultValue, 50000);  // 10 - 5
-  EXPECT_EQ(avg.ResultValue, 25000);
+  EXPECT_EQ(Totals(), "50000 25000/2");  // 10 - 5
   EXPECT_EQ(db->rows_written, 0);
 }
 
@@ -259,8 +248,8 @@ TEST_F(SumListTest, FailedStoreKeepsTheValues) {
 }
 
 TEST_F(SumListTest, FilterChangesMakeOnePassEach) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Price");
-  TSumItem& count = Add(TGroupOperation::goCount, "");
+  Add(TGroupOperation::goSum, "Price");
+  Add(TGroupOperation::goCount, "");
   OpenWithList(query);
   const int passes_before = passes;
 
@@ -271,8 +260,7 @@ TEST_F(SumListTest, FilterChangesMakeOnePassEach) {
 
   query.SetFiltered(true);
   EXPECT_EQ(passes, passes_before + 1);
-  EXPECT_EQ(sum.ResultValue, 22500);
-  EXPECT_EQ(count.ResultValue, 10000);
+  EXPECT_EQ(Totals(), "22500 10000");
   EXPECT_EQ(query.RecordCount(), 1);
   query.Next();
   query.First();
@@ -280,44 +268,39 @@ TEST_F(SumListTest, FilterChangesMakeOnePassEach) {
 
   query.SetFilter("Price < 2 OR Price IS NULL");
   EXPECT_EQ(passes, passes_before + 2);
-  EXPECT_EQ(sum.ResultValue, 15000);
-  EXPECT_EQ(count.ResultValue, 20000);
+  EXPECT_EQ(Totals(), "15000 20000");
 
   query.SetFiltered(false);
   EXPECT_EQ(passes, passes_before + 3);
-  EXPECT_EQ(sum.ResultValue, 37500);
-  EXPECT_EQ(count.ResultValue, 30000);
+  EXPECT_EQ(Totals(), "37500 30000");
 }
 
 TEST_F(SumListTest, RecordFilterHandlerAndIncrementalChangesUnderAFilter) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Qty");
-  TSumItem& count = Add(TGroupOperation::goCount, "");
+  Add(TGroupOperation::goSum, "Qty");
+  Add(TGroupOperation::goCount, "");
   OpenWithList(query);
   const int passes_before = passes;
   query.SetOnFilterRecord(
       [](data::TDataSet& ds, bool& accept) { accept = ds.FieldByName("Qty").TextValue() != "2"; });
   query.SetFiltered(true);
   EXPECT_EQ(passes, passes_before + 1);
-  EXPECT_EQ(sum.ResultValue, 80000);
-  EXPECT_EQ(count.ResultValue, 20000);
+  EXPECT_EQ(Totals(), "80000 20000");
 
   // Changes made while filtered keep the visible totals right.
   query.Last();
   query.Delete();  // Qty 3
-  EXPECT_EQ(sum.ResultValue, 50000);
-  EXPECT_EQ(count.ResultValue, 10000);
+  EXPECT_EQ(Totals(), "50000 10000");
   query.Append();
   Set("Qty", "2");  // shown until the filter is applied again
   query.Post();
-  EXPECT_EQ(sum.ResultValue, 70000);
+  EXPECT_EQ(Totals(), "70000 20000");
   EXPECT_EQ(query.RecordCount(), 2);
   EXPECT_EQ(passes, passes_before + 1);
 
   // A new handler is a change of filter; the stored table agrees.
   query.SetOnFilterRecord(nullptr);  // the filter now shows every record
   EXPECT_EQ(passes, passes_before + 2);
-  EXPECT_EQ(sum.ResultValue, 90000);  // 5 + 2 + 2
-  EXPECT_EQ(count.ResultValue, 30000);
+  EXPECT_EQ(Totals(), "90000 30000");  // 5 + 2 + 2
 }
 
 TEST_F(SumListTest, BadFilterLeavesViewAndValuesAlone) {
@@ -413,9 +396,7 @@ TEST_F(SumListTest, SwitchingOffRestoresTheProgramsHandlers) {
 }
 
 TEST_F(SumListTest, QueryDestroyedBeforeTheListUnhooks) {
-  auto doomed = std::make_unique<data::TADOQuery>("ADOQuery2");
-  doomed->SetConnection(&dm.ADOConnection1);
-  doomed->SQL().Add("Select * From Prices");
+  auto doomed = NewQuery("Select * From Prices");
   TSumItem& sum = Add(TGroupOperation::goSum, "Price");
   list.SetRecordSource(doomed.get());
   doomed->Open();
@@ -604,9 +585,7 @@ TEST_F(GridFooterSourceTest, FootersFollowTheRecordSource) {
 }
 
 TEST_F(GridFooterSourceTest, QueryDestroyedWhileTheGridIsBound) {
-  auto doomed = std::make_unique<data::TADOQuery>("ADOQuery2");
-  doomed->SetConnection(&dm.ADOConnection1);
-  doomed->SQL().Add("Select * From Prices");
+  auto doomed = NewQuery("Select * From Prices");
   source_.SetDataSet(doomed.get());
   doomed->Open();
   EXPECT_EQ(grid_.SumList().RecordSource(), doomed.get());
@@ -620,9 +599,8 @@ TEST_F(GridFooterSourceTest, QueryDestroyedWhileTheGridIsBound) {
 
 TEST_F(GridFooterSourceTest, SwitchingBetweenOpenQueriesMovesTheHooks) {
   int posts = 0;
-  data::TADOQuery other("ADOQuery2");
-  other.SetConnection(&dm.ADOConnection1);
-  other.SQL().Add("Select * From Prices Where InStr(Price,'2')");
+  auto owned = NewQuery("Select * From Prices Where InStr(Price,'2')");
+  data::TADOQuery& other = *owned;
   other.AfterPost = [&](data::TDataSet&) { ++posts; };
   other.Open();
   source_.SetDataSet(&other);

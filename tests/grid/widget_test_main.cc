@@ -1,6 +1,6 @@
-// The grid widget's tests need one application object; they run headless
-// unless told otherwise, with the grid's font mapped to the installed face
-// that has its metrics, as the program does at start-up.
+// The grid's Qt tests (the widget, the canvas) need one application object;
+// they run headless unless told otherwise, with "宋体" mapped to the
+// installed face that has its metrics, as the program does at start-up.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -20,15 +20,16 @@
 #include "jet/table_scan.h"
 #include "tests/jet/corpus.h"
 #include "tests/support/external_readers.h"
+#include "tests/support/temp_dir.h"
 
 namespace jet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CorpusFiles;
 using tarnquill::testing::HaveMdbTools;
 using tarnquill::testing::Quote;
 using tarnquill::testing::RunCommand;
+using testing::CorpusFiles;
 
 using Field = tarnquill::testing::CsvCell;
 using Row = std::vector<Field>;
@@ -57,28 +58,18 @@ bool NearlyEqual(const std::string& a, const std::string& b, double rel) {
   return std::fabs(x - y) <= rel * std::max({1e-300, std::fabs(x), std::fabs(y)});
 }
 
-// Every character outside the Basic Multilingual Plane replaced by "??".
-std::string AstralAsQuestionMarks(const std::string& s) {
+// With `astral`, every character outside the Basic Multilingual Plane
+// replaced by "??"; without, the C1 controls that Jet 3 text keeps for the
+// holes of code page 1252 (U+0081, U+008D, U+008F, U+0090, U+009D) by "?".
+std::string AsQuestionMarks(const std::string& s, bool astral) {
   std::string out;
   for (size_t i = 0; i < s.size();) {
-    if ((static_cast<unsigned char>(s[i]) & 0xF8) == 0xF0 && i + 4 <= s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (astral && (c & 0xF8) == 0xF0 && i + 4 <= s.size()) {
       out += "??";
       i += 4;
-    } else {
-      out.push_back(s[i++]);
-    }
-  }
-  return out;
-}
-
-// The C1 controls that Jet 3 text keeps for the holes of code page 1252
-// (U+0081, U+008D, U+008F, U+0090, U+009D) replaced by "?".
-std::string C1AsQuestionMarks(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size();) {
-    if (static_cast<unsigned char>(s[i]) == 0xC2 && i + 1 < s.size() &&
-        static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
-        static_cast<unsigned char>(s[i + 1]) < 0xA0) {
+    } else if (!astral && c == 0xC2 && i + 1 < s.size() &&
+               (static_cast<unsigned char>(s[i + 1]) & 0xE0) == 0x80) {
       out.push_back('?');
       i += 2;
     } else {
@@ -141,10 +132,10 @@ std::string Judge(const ColumnDef& col, const Value& value, const Field& ours,
       if (ours.quoted && ours.text.empty() && !theirs.quoted && theirs.text.empty()) {
         return "mdb-export prints an empty text like NULL";
       }
-      if (ours.quoted && theirs.quoted && AstralAsQuestionMarks(ours.text) == theirs.text) {
+      if (ours.quoted && theirs.quoted && AsQuestionMarks(ours.text, true) == theirs.text) {
         return "mdb-export turns characters outside the BMP into ??";
       }
-      if (ours.quoted && theirs.quoted && C1AsQuestionMarks(ours.text) == theirs.text) {
+      if (ours.quoted && theirs.quoted && AsQuestionMarks(ours.text, false) == theirs.text) {
         return "mdb-export prints ? for the undefined 1252 bytes (Windows maps them to C1 "
                "controls)";
       }
@@ -262,13 +253,24 @@ class ConformanceTest : public ::testing::Test {
   void SetUp() override {
     if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus at " << testing::CorpusDir();
     if (!HaveMdbTools()) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
-    dir_ = fs::temp_directory_path() / ("tarnquill_conformance_" + std::to_string(getpid()));
-    fs::create_directories(dir_);
   }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
+  // Opens a copy of corpus file `rel` (at copy_) and lists its tables.
+  void Open(const std::string& rel) {
+    copy_ = dir_.File(fs::path(rel).filename().string());
+    fs::copy_file(testing::CorpusDir() / rel, copy_, fs::copy_options::overwrite_existing);
+    OpenOptions options;
+    options.password = "password";
+    auto db = Database::Open(copy_, options);
+    ASSERT_TRUE(db.ok()) << db.status().ToString();
+    db_ = std::move(db).value();
+    auto tables = db_->ListTables();
+    ASSERT_TRUE(tables.ok()) << tables.status().ToString();
+    tables_ = *tables;
   }
-  fs::path dir_;
+  tarnquill::testing::TempDir dir_;
+  std::string copy_;
+  std::unique_ptr<Database> db_;
+  std::vector<TableInfo> tables_;
 };
 
 TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
@@ -276,42 +278,34 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
   size_t tables_checked = 0, values_checked = 0;
   for (const std::string& rel : CorpusFiles()) {
     SCOPED_TRACE(rel);
-    fs::path copy = dir_ / fs::path(rel).filename();
-    fs::copy_file(testing::CorpusDir() / rel, copy, fs::copy_options::overwrite_existing);
-    OpenOptions options;
-    options.password = "password";
-    auto db = Database::Open(copy.string(), options);
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    auto tables = (*db)->ListTables();
-    ASSERT_TRUE(tables.ok()) << tables.status().ToString();
-
+    ASSERT_NO_FATAL_FAILURE(Open(rel));
     // The table list: mdb-tables lists the catalog where its rows' data lies.
     std::vector<std::string> ours_names, their_names;
-    for (const auto& t : *tables) ours_names.push_back(t.name);
-    for (const Row& r : ParseCsv(RunCommand("mdb-tables -1 " + Quote(copy.string())))) {
+    for (const auto& t : tables_) ours_names.push_back(t.name);
+    for (const Row& r : ParseCsv(RunCommand("mdb-tables -1 " + Quote(copy_)))) {
       their_names.push_back(r[0].text);
     }
     if (ours_names != their_names) {
       std::multiset<std::string> a(ours_names.begin(), ours_names.end());
       std::multiset<std::string> b(their_names.begin(), their_names.end());
       EXPECT_EQ(a, b) << "table lists differ";
-      auto catalog = (*db)->FindTable("MSysObjects");
+      auto catalog = db_->FindTable("MSysObjects");
       ASSERT_TRUE(catalog.ok());
       EXPECT_TRUE(HasMovedRows(testing::ReadCorpusFile(rel), *catalog))
           << "table order differs but the catalog has no moved rows";
       ++tolerated["mdb-tables lists moved catalog rows where their data lies"];
     }
 
-    for (const auto& t : *tables) {
+    for (const auto& t : tables_) {
       SCOPED_TRACE(t.name);
-      auto def = (*db)->FindTable(t.name);
+      auto def = db_->FindTable(t.name);
       ASSERT_TRUE(def.ok()) << def.status().ToString();
       std::vector<Row> ours;
       std::vector<std::vector<Value>> values;
-      ASSERT_NO_FATAL_FAILURE(ScanOurs(**db, *def, &ours, &values));
+      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, *def, &ours, &values));
       std::vector<Row> theirs =
           ParseCsv(RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
-                              Quote(copy.string()) + " " + Quote(t.name)));
+                              Quote(copy_) + " " + Quote(t.name)));
       ASSERT_FALSE(theirs.empty()) << "mdb-export printed nothing";
       Row header = theirs.front();
       theirs.erase(theirs.begin());
@@ -341,7 +335,7 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
       ++tables_checked;
       values_checked += ours.size() * def->columns.size();
     }
-    fs::remove(copy);
+    fs::remove(copy_);
   }
   EXPECT_GT(tables_checked, 100u);
   std::printf("checked %zu tables, %zu values\n", tables_checked, values_checked);
@@ -398,27 +392,20 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
   size_t tables_checked = 0, values_checked = 0, encrypted_checked = 0;
   for (const std::string& rel : CorpusFiles({".accdb"})) {
     SCOPED_TRACE(rel);
-    fs::path copy = dir_ / fs::path(rel).filename();
-    fs::copy_file(testing::CorpusDir() / rel, copy, fs::copy_options::overwrite_existing);
     auto image = testing::ReadCorpusFile(rel);
     auto header = ParseHeader({image.begin(), image.begin() + kHeaderReadSize}, rel);
     ASSERT_TRUE(header.ok()) << header.status().ToString();
     const bool encrypted = header->office_key != 0;
     if (encrypted && modules.empty()) continue;
-    OpenOptions options;
-    options.password = "password";
-    auto db = Database::Open(copy.string(), options);
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    auto tables = (*db)->ListTables();
-    ASSERT_TRUE(tables.ok()) << tables.status().ToString();
-    for (const auto& t : *tables) {
+    ASSERT_NO_FATAL_FAILURE(Open(rel));
+    for (const auto& t : tables_) {
       SCOPED_TRACE(t.name);
       if (t.linked) continue;  // its rows live in another file
-      auto def = (*db)->FindTable(t.name);
+      auto def = db_->FindTable(t.name);
       ASSERT_TRUE(def.ok()) << def.status().ToString();
       std::vector<Row> ours;
       std::vector<std::vector<Value>> values;
-      ASSERT_NO_FATAL_FAILURE(ScanOurs(**db, *def, &ours, &values));
+      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, *def, &ours, &values));
       // Each reader: its rows, and whether it is judged column by column.
       struct Reader {
         std::string name;
@@ -426,25 +413,26 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
         bool mdb_export;
       };
       std::vector<Reader> readers;
-      const std::string file = Quote(copy.string()) + " " + Quote(t.name);
+      const std::string file = Quote(copy_) + " " + Quote(t.name);
       if (encrypted) {
-        readers.push_back({"mdb-reader",
-                           tarnquill::testing::MdbReaderDump(copy.string(), t.name, "password"),
-                           false});
+        readers.push_back(
+            {"mdb-reader", tarnquill::testing::MdbReaderDump(copy_, t.name, "password"), false});
       } else {
         readers.push_back({"mdb-export",
                            RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' "
-                                      "-b hex " + file + " 2>/dev/null"),
+                                      "-b hex " +
+                                      file + " 2>/dev/null"),
                            true});
         if (oracle) {
           readers.push_back({"access-oracle",
-                             RunCommand(tarnquill::testing::OraclePath() + " dump " + file), false});
+                             RunCommand(tarnquill::testing::OraclePath() + " dump " + file),
+                             false});
         }
         bool complex = false;
         for (const auto& c : def->columns) complex = complex || c.type == ColumnType::kComplex;
         if (complex && !modules.empty()) {
           readers.push_back(
-              {"mdb-reader", tarnquill::testing::MdbReaderDump(copy.string(), t.name, ""), false});
+              {"mdb-reader", tarnquill::testing::MdbReaderDump(copy_, t.name, ""), false});
         }
       }
       for (const Reader& reader : readers) {
@@ -475,8 +463,9 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
             if (!KnownType(col.type) && other[c].text.empty()) {
               why = "no other reader prints columns of unknown types (ours: their bytes)";
             } else if (reader.mdb_export && !MdbExportReads(col)) {
-              why = "mdb-export cannot read calculated, big integer, extended date and complex "
-                    "columns";
+              why =
+                  "mdb-export cannot read calculated, big integer, extended date and complex "
+                  "columns";
             } else if (reader.mdb_export) {
               why = Judge(col, values[r][c], ours[r][c], other[c]);
             } else {
@@ -506,7 +495,7 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
       values_checked += ours.size() * def->columns.size();
       if (encrypted) ++encrypted_checked;
     }
-    fs::remove(copy);
+    fs::remove(copy_);
   }
   EXPECT_GT(tables_checked, 40u);
   if (!modules.empty()) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnquill::testing {
@@ -46,12 +47,21 @@ inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// The same as text, its bytes unchanged.
+inline std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // Replaces the file's contents; false on failure.
-inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+inline bool WriteFile(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
+}
+inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  return WriteFile(path,
+                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace tarnquill::testing

@@ -343,12 +343,6 @@ TEST_F(QueryTest, BigResultKeepsOnlyTheWindowDecoded) {
   EXPECT_LE(db_->rows_read, 90);
 }
 
-}  // namespace
-}  // namespace data
-
-namespace data {
-namespace {
-
 TEST(ParameterScan, MarkersOnlyOutsideLiterals) {
   struct Case {
     const char* text;

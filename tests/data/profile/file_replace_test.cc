@@ -14,15 +14,15 @@
 #include <vector>
 
 #include "data/profile/private_profile.h"
-#include "tests/data/profile/profile_test_util.h"
+#include "tests/support/temp_dir.h"
 
 namespace data::profile {
 namespace {
 
 namespace fs = std::filesystem;
-using data::testing::ReadBytes;
-using data::testing::TempDir;
-using data::testing::WriteBytes;
+using tarnquill::testing::ReadFileText;
+using tarnquill::testing::TempDir;
+using tarnquill::testing::WriteFile;
 
 struct stat StatOf(const std::string& path) {
   struct stat st {};
@@ -61,12 +61,12 @@ class FileReplaceTest : public ::testing::Test {
 };
 
 TEST_F(FileReplaceTest, NewContentArrivesByRenameKeepingModeAndOwnership) {
-  WriteBytes(file, "[s]\r\nk=old\r\n");
+  WriteFile(file, "[s]\r\nk=old\r\n");
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   const struct stat before = StatOf(file);
 
   ASSERT_TRUE(ReplaceFileContents(file.c_str(), "[s]\r\nk=new\r\n"));
-  EXPECT_EQ(ReadBytes(file), "[s]\r\nk=new\r\n");
+  EXPECT_EQ(ReadFileText(file), "[s]\r\nk=new\r\n");
   const struct stat after = StatOf(file);
   EXPECT_EQ(after.st_mode & 07777, 0640u);
   EXPECT_EQ(after.st_uid, before.st_uid);
@@ -88,44 +88,44 @@ TEST_F(FileReplaceTest, NewFileIsTheUsersAloneWhateverTheUmask) {
     const bool made_through_link = ReplaceFileContents(dangling.c_str(), "y");
     ::umask(saved);
     ASSERT_TRUE(made && made_through_link) << "umask " << mask;
-    EXPECT_EQ(ReadBytes(fresh), "x");
+    EXPECT_EQ(ReadFileText(fresh), "x");
     EXPECT_EQ(StatOf(fresh).st_mode & 07777, 0600u) << "umask " << mask;
-    EXPECT_EQ(ReadBytes(each.File("target.ini")), "y");
+    EXPECT_EQ(ReadFileText(each.File("target.ini")), "y");
     EXPECT_EQ(StatOf(each.File("target.ini")).st_mode & 07777, 0600u) << "umask " << mask;
   }
 }
 
 TEST_F(FileReplaceTest, ReadOnlyFileIsRefusedAndKept) {
-  WriteBytes(file, "keep");
+  WriteFile(file, "keep");
   ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
   EXPECT_FALSE(ReplaceFileContents(file.c_str(), "lost"));
-  EXPECT_EQ(ReadBytes(file), "keep");
+  EXPECT_EQ(ReadFileText(file), "keep");
   EXPECT_EQ(StatOf(file).st_mode & 07777, 0444u);
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 }
 
 TEST_F(FileReplaceTest, ReadOnlyFolderFallsBackToWritingTheFileInPlace) {
   const std::string missing = dir.File("other.ini");
-  WriteBytes(file, "old");
+  WriteFile(file, "old");
   const ino_t inode = StatOf(file).st_ino;
   ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
 
   EXPECT_TRUE(ReplaceFileContents(file.c_str(), "new content"));
   EXPECT_FALSE(ReplaceFileContents(missing.c_str(), "x")) << "no file may be made there";
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-  EXPECT_EQ(ReadBytes(file), "new content");
+  EXPECT_EQ(ReadFileText(file), "new content");
   EXPECT_EQ(StatOf(file).st_ino, inode);
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 }
 
 TEST_F(FileReplaceTest, FailedWriteLeavesTheOldFileWhole) {
   const std::string old_content = "[Tarnquill]\nFile=/home/user/data.mdb\nKey=secret\n";
-  WriteBytes(file, old_content);
+  WriteFile(file, old_content);
   // Room for a few bytes only: the write of the new, longer content fails.
   const std::string new_content = old_content + "Table=" + std::string(200, 'x') + "\n";
   EXPECT_EQ(
       RunWithFileSizeLimit(16, [&] { return ReplaceFileContents(file.c_str(), new_content); }), 1);
-  EXPECT_EQ(ReadBytes(file), old_content);
+  EXPECT_EQ(ReadFileText(file), old_content);
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 
   // The same through the profile function the window calls.
@@ -136,23 +136,23 @@ TEST_F(FileReplaceTest, FailedWriteLeavesTheOldFileWhole) {
                                                                      file.c_str()) != 0;
                                  }),
             1);
-  EXPECT_EQ(ReadBytes(file), old_content);
+  EXPECT_EQ(ReadFileText(file), old_content);
 }
 
 TEST_F(FileReplaceTest, LinksKeepTheirMeaning) {
   const std::string target = dir.File("real.ini");
   const std::string symlink = dir.File("link.ini");
   const std::string hardlink = dir.File("second-name.ini");
-  WriteBytes(target, "old");
+  WriteFile(target, "old");
   ASSERT_EQ(::symlink("real.ini", symlink.c_str()), 0);
 
   ASSERT_TRUE(ReplaceFileContents(symlink.c_str(), "via symlink"));
   EXPECT_TRUE(S_ISLNK(StatOf(symlink).st_mode)) << "the link was replaced by a file";
-  EXPECT_EQ(ReadBytes(target), "via symlink");
+  EXPECT_EQ(ReadFileText(target), "via symlink");
 
   ASSERT_EQ(::link(target.c_str(), hardlink.c_str()), 0);
   ASSERT_TRUE(ReplaceFileContents(hardlink.c_str(), "via second name"));
-  EXPECT_EQ(ReadBytes(target), "via second name") << "the two names came apart";
+  EXPECT_EQ(ReadFileText(target), "via second name") << "the two names came apart";
   EXPECT_EQ(Names(dir.path()),
             (std::vector<std::string>{"link.ini", "real.ini", "second-name.ini"}));
 }

@@ -7,14 +7,14 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/data/profile/profile_test_util.h"
+#include "tests/support/temp_dir.h"
 
 namespace data {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using tarnquill::testing::ReadFileText;
+using tarnquill::testing::TempDir;
+using tarnquill::testing::WriteFile;
 
 constexpr char kSection[] = "Tarnquill";
 
@@ -61,7 +61,7 @@ TEST_F(IniValueTest, MissingProfileReadsTheDefaultAndFirstWriteCreatesIt) {
   EXPECT_TRUE(WriteIniValue(kSection, "File", "/data/客户.mdb", file));
   EXPECT_TRUE(WriteIniValue(kSection, "Key", "", file));
   EXPECT_TRUE(WriteIniValue(kSection, "Table", "  spaced  name ", file));
-  EXPECT_EQ(ReadBytes(file), "[Tarnquill]\nFile=/data/客户.mdb\nKey=\nTable=  spaced  name \n");
+  EXPECT_EQ(ReadFileText(file), "[Tarnquill]\nFile=/data/客户.mdb\nKey=\nTable=  spaced  name \n");
   EXPECT_EQ(ReadIniValue(kSection, "file", "x", file), "/data/客户.mdb");
   EXPECT_EQ(ReadIniValue(kSection, "Key", "x", file), "");
   // Blanks at the ends of a value are the profile functions' to trim.
@@ -71,11 +71,11 @@ TEST_F(IniValueTest, MissingProfileReadsTheDefaultAndFirstWriteCreatesIt) {
 TEST_F(IniValueTest, LongValuesAreLimitedByTheBuffers) {
   const std::string v1023(1023, 'a');
   ASSERT_TRUE(WriteIniValue(kSection, "OldValue", v1023, file));
-  EXPECT_EQ(ReadBytes(file), "[Tarnquill]\nOldValue=" + v1023 + "\n") << "written whole";
+  EXPECT_EQ(ReadFileText(file), "[Tarnquill]\nOldValue=" + v1023 + "\n") << "written whole";
   EXPECT_EQ(ReadIniValue(kSection, "OldValue", "", file), std::string(1022, 'a'));
 
   ASSERT_TRUE(WriteIniValue(kSection, "OldValue", std::string(5000, 'b'), file));
-  EXPECT_EQ(ReadBytes(file), "[Tarnquill]\nOldValue=" + std::string(1023, 'b') + "\n");
+  EXPECT_EQ(ReadFileText(file), "[Tarnquill]\nOldValue=" + std::string(1023, 'b') + "\n");
 
   // 341 three-byte characters are 1023 bytes: written whole, read back as 340.
   std::string chinese;
@@ -101,7 +101,7 @@ TEST_F(IniValueTest, FileNameTooLongForItsBufferIsRefusedNotCut) {
 }
 
 TEST_F(IniValueTest, ReadOnlyFileOrFolderFailsQuietly) {
-  WriteBytes(file, "[Tarnquill]\nFile=old\n");
+  WriteFile(file, "[Tarnquill]\nFile=old\n");
   std::filesystem::permissions(file, std::filesystem::perms::owner_read);
   EXPECT_FALSE(WriteIniValue(kSection, "File", "new", file));
   EXPECT_EQ(ReadIniValue(kSection, "File", "", file), "old");

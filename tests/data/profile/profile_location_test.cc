@@ -7,14 +7,14 @@
 #include <set>
 
 #include "data/profile/ini_value.h"
-#include "tests/data/profile/profile_test_util.h"
+#include "tests/support/temp_dir.h"
 
 namespace data {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::WriteBytes;
+using tarnquill::testing::TempDir;
+using tarnquill::testing::WriteFile;
 
 // An environment over a made-up file system: the files that exist and the
 // folders the user may write.
@@ -110,14 +110,14 @@ TEST(ProfileLocationTest, ReadOnlyFolderOnDiskSendsTheProfileToTheConfigFolder) 
 
   // A file the administrator put beside the executable still wins.
   fs::permissions(bin, fs::perms::owner_all);
-  WriteBytes((bin / "Tarnquill.ini").string(), "[Tarnquill]\nTable=T\n");
+  WriteFile((bin / "Tarnquill.ini").string(), "[Tarnquill]\nTable=T\n");
   fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(ChooseProfilePath(app_dir, "Tarnquill.ini", env), app_dir + "Tarnquill.ini");
 }
 
 TEST(ProfileLocationTest, PrepareFailsWhenAFileBlocksTheFolder) {
   TempDir tmp;
-  WriteBytes(tmp.File("Tarnquill"), "not a folder");
+  WriteFile(tmp.File("Tarnquill"), "not a folder");
   EXPECT_FALSE(PrepareProfileFolder(tmp.File("Tarnquill") + "/Tarnquill.ini"));
   EXPECT_TRUE(PrepareProfileFolder(tmp.File("Tarnquill.ini")));  // folder exists already
 }

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "data/bulk_replace.h"
@@ -130,16 +129,8 @@ TEST_F(JetProviderTest, EveryCorpusTableOpensWithItsRowCount) {
     for (const jet::TableInfo& t : *list) {
       if (t.linked) continue;
       auto def = (*db)->FindTable(t.name);
-      auto cursor = (*db)->Scan(*def);
-      ASSERT_TRUE(cursor.ok());
-      int rows = 0;
-      while (true) {
-        auto more = (*cursor)->Next();
-        ASSERT_TRUE(more.ok()) << more.status().message();
-        if (!*more) break;
-        ++rows;
-      }
       SCOPED_TRACE(file + " [" + t.name + "]");
+      const auto rows = static_cast<int>(tarnquill::testing::AllRows(**db, *def).size());
       OpenStatement(file, "Select * From [" + t.name + "]");
       EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), rows);
       EXPECT_EQ(dm_.ADOQueryTemp.FieldCount(), static_cast<int>(def->columns.size()));
@@ -176,11 +167,8 @@ TEST_F(JetProviderTest, ReadOnlyFileRefusesTheFirstRowAndSaysWhichFileAndWhy) {
                     {{std::string("old one")}, {std::string("old two")}}}});
   ASSERT_TRUE(made.ok()) << made.status().ToString();
   const std::string file = *made;
-  auto contents_now = [&] {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
-  const std::string before = contents_now();
+  auto contents_now = [&] { return tarnquill::testing::ReadFileBytes(file); };
+  const std::vector<uint8_t> before = contents_now();
 
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
@@ -202,12 +190,6 @@ TEST_F(JetProviderTest, ReadOnlyFileRefusesTheFirstRowAndSaysWhichFileAndWhy) {
       << failure;
   EXPECT_EQ(contents_now(), before);
 }
-
-}  // namespace
-}  // namespace data
-
-namespace data {
-namespace {
 
 TEST_F(JetProviderTest, PostStoresTheRowInTheFile) {
   REQUIRE_CORPUS();

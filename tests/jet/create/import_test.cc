@@ -5,15 +5,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "cli/commands.h"
 #include "jet/create/csv_values.h"
 #include "jet/create/row_appender.h"
 #include "jet/database.h"
 #include "jet/update/integrity_check.h"
+#include "tests/cli/cli_call.h"
 #include "tests/jet/corpus.h"
 #include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
@@ -24,22 +22,13 @@ using jet::ColumnType;
 using jet::Value;
 using jet::create::CsvRecord;
 using namespace tarnquill::testing;
+using cli::testing::Call;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void Spit(const std::string& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary) << data;
-}
-
-int Cli(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
-  std::ostringstream o, e;
-  int rc = cli::Dispatch(args, o, e);
-  if (out) *out = o.str();
-  if (err) *err = e.str();
-  return rc;
+// A writable copy of a file of the corpus (kept read-only).
+void CopyWritable(const std::filesystem::path& from, const std::string& to) {
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(to, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
 }
 
 // Problems our check and access-oracle's find in the file.
@@ -54,13 +43,12 @@ std::vector<std::string> CheckProblems(const std::string& path, const std::strin
   return problems;
 }
 
-// The table as tarnquill-cli export prints it; "" when the export fails.
+// The table as tarnquill-cli export prints it; a failed export fails the test.
 std::string Export(const std::string& path, const std::string& table,
                    const std::string& password = "") {
-  std::string out;
-  std::vector<std::string> args = {"export", path, table};
-  if (!password.empty()) args.insert(args.begin() + 1, {"--password", password});
-  return Cli(args, &out) == cli::kExitOk ? out : "";
+  const cli::testing::Outcome o = Call({"export", "--password", password, path, table});
+  EXPECT_EQ(o.code, cli::kExitOk) << o.err;
+  return o.out;
 }
 
 TEST(Csv, ParsesTheExportForm) {
@@ -115,16 +103,11 @@ TEST(Import, ExportThenImportIntoANewFileKeepsEveryTextValue) {
       {{Table("T", {TextColumn("A"), TextColumn("B"), Column("M", ColumnType::kMemo)}), rows}}, "",
       "src.mdb");
   ASSERT_TRUE(src.ok()) << src.status().ToString();
-  std::string csv;
-  ASSERT_EQ(Cli({"export", *src, "T"}, &csv), cli::kExitOk);
-  Spit(dir.File("t.csv"), csv);
-  std::string err;
-  ASSERT_EQ(Cli({"import", dir.File("new.mdb"), "T", dir.File("t.csv"), "--create"}, nullptr, &err),
-            cli::kExitOk)
-      << err;
-  std::string again;
-  ASSERT_EQ(Cli({"export", dir.File("new.mdb"), "T"}, &again), cli::kExitOk);
-  EXPECT_EQ(again, csv);
+  const std::string csv = Export(*src, "T");
+  WriteFile(dir.File("t.csv"), csv);
+  const auto imported = Call({"import", dir.File("new.mdb"), "T", dir.File("t.csv"), "--create"});
+  ASSERT_EQ(imported.code, cli::kExitOk) << imported.err;
+  EXPECT_EQ(Export(dir.File("new.mdb"), "T"), csv);
   auto db = jet::Database::Open(dir.File("new.mdb"), {});
   ASSERT_TRUE(db.ok());
   auto def = (*db)->FindTable("T");
@@ -151,29 +134,19 @@ TEST(Import, AppendsToAnExistingTableWithIndexesAndAutoNumbers) {
   for (int i = 0; i < 700; ++i) {
     csv += "\"客户" + std::to_string(i) + "\"," + std::to_string(i) + ".25,2024-01-02 03:04:05\n";
   }
-  Spit(dir.File("add.csv"), csv);
-  std::string out, err;
-  ASSERT_EQ(Cli({"import", *path, "客户", dir.File("add.csv")}, &out, &err), cli::kExitOk) << err;
-  EXPECT_EQ(out, "Imported 700 rows into 客户\n");
+  WriteFile(dir.File("add.csv"), csv);
+  const auto o = Call({"import", *path, "客户", dir.File("add.csv")});
+  ASSERT_EQ(o.code, cli::kExitOk) << o.err;
+  EXPECT_EQ(o.out, "Imported 700 rows into 客户\n");
   auto db = jet::Database::Open(*path, {});
   ASSERT_TRUE(db.ok());
   auto def = (*db)->FindTable("客户");
   ASSERT_TRUE(def.ok());
   EXPECT_EQ(def->row_count, 701u);
-  auto scan = (*db)->Scan(*def);
-  ASSERT_TRUE(scan.ok());
+  const auto rows = AllRows(**db, *def);
+  EXPECT_EQ(rows.size(), 701u);
   int32_t max_id = 0;
-  int rows = 0;
-  for (;;) {
-    auto more = (*scan)->Next();
-    ASSERT_TRUE(more.ok());
-    if (!*more) break;
-    ++rows;
-    auto id = (*scan)->Get(0);
-    ASSERT_TRUE(id.ok());
-    max_id = std::max(max_id, std::get<int32_t>(*id));
-  }
-  EXPECT_EQ(rows, 701);
+  for (const auto& row : rows) max_id = std::max(max_id, std::get<int32_t>(row[0]));
   EXPECT_EQ(max_id, 701);
   EXPECT_EQ(CheckProblems(*path), std::vector<std::string>{});
   if (HaveOracle()) {
@@ -188,7 +161,7 @@ TEST(Import, AFailedImportLeavesTheFileByteForByte) {
                           {Index("K", {"K"}, /*unique=*/true)}),
                     {{std::string("taken"), int16_t{1}}}}});
   ASSERT_TRUE(path.ok());
-  const std::string before = Slurp(*path);
+  const std::string before = ReadFileText(*path);
   struct Case {
     const char* what;
     std::string csv;
@@ -205,16 +178,15 @@ TEST(Import, AFailedImportLeavesTheFileByteForByte) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Spit(dir.File("bad.csv"), c.csv);
-    std::string err;
-    EXPECT_EQ(Cli({"import", *path, "T", dir.File("bad.csv")}, nullptr, &err), cli::kExitFailure);
-    EXPECT_NE(err.find("Nothing was imported"), std::string::npos) << err;
-    EXPECT_TRUE(Slurp(*path) == before);
+    WriteFile(dir.File("bad.csv"), c.csv);
+    const auto o = Call({"import", *path, "T", dir.File("bad.csv")});
+    EXPECT_EQ(o.code, cli::kExitFailure);
+    EXPECT_NE(o.err.find("Nothing was imported"), std::string::npos) << o.err;
+    EXPECT_TRUE(ReadFileText(*path) == before);
   }
-  std::string err;
-  EXPECT_EQ(Cli({"import", dir.File("missing.mdb"), "T", dir.File("bad.csv")}, nullptr, &err),
-            cli::kExitFailure);
-  EXPECT_NE(err.find("Could not find file"), std::string::npos);
+  const auto o = Call({"import", dir.File("missing.mdb"), "T", dir.File("bad.csv")});
+  EXPECT_EQ(o.code, cli::kExitFailure);
+  EXPECT_NE(o.err.find("Could not find file"), std::string::npos);
 }
 
 // .accdb files take rows into their existing plain tables, encrypted ones
@@ -243,29 +215,24 @@ TEST(Import, AccdbTakesRowsIntoExistingPlainTablesOnly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + c.table);
     const std::string copy = dir.File("copy.accdb");
-    std::filesystem::copy_file(corpus / c.file, copy,
-                               std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
-    Spit(dir.File("rows.csv"), c.csv);
-    const std::string before = Slurp(copy);
+    CopyWritable(corpus / c.file, copy);
+    WriteFile(dir.File("rows.csv"), c.csv);
+    const std::string before = ReadFileText(copy);
     std::vector<std::string> argv = {"import", "--password", "password",
                                      copy,     c.table,      dir.File("rows.csv")};
     if (c.create) argv.push_back("--create");
-    std::string err;
-    const int rc = Cli(argv, nullptr, &err);
+    const auto o = Call(argv);
     if (*c.refusal) {
-      EXPECT_EQ(rc, cli::kExitFailure);
-      EXPECT_NE(err.find(c.refusal), std::string::npos) << err;
-      EXPECT_TRUE(Slurp(copy) == before);
+      EXPECT_EQ(o.code, cli::kExitFailure);
+      EXPECT_NE(o.err.find(c.refusal), std::string::npos) << o.err;
+      EXPECT_TRUE(ReadFileText(copy) == before);
       continue;
     }
-    ASSERT_EQ(rc, cli::kExitOk) << err;
+    ASSERT_EQ(o.code, cli::kExitOk) << o.err;
     auto report = jet::CheckDatabaseFile(copy, "password");
     ASSERT_TRUE(report.ok()) << report.status().ToString();
     for (const auto& p : report->problems) ADD_FAILURE() << p;
-    std::string ours;
-    ASSERT_EQ(Cli({"export", "--password", "password", copy, c.table}, &ours), cli::kExitOk);
+    const std::string ours = Export(copy, c.table, "password");
     if (std::string(c.file).find("encryption") != std::string::npos) {
       // The oracle cannot decrypt: the other reader reads the row back.
       if (MdbReaderModules().empty()) continue;
@@ -298,18 +265,13 @@ TEST(ImportCreate, AddsATableToAnExistingFileAndLeavesTheOthersAlone) {
               {PrimaryKey("编号"), Index("姓名", {"姓名"}, /*unique=*/true)}),
         rows}});
   ASSERT_TRUE(path.ok()) << path.status().ToString();
-  std::string before;
-  ASSERT_EQ(Cli({"export", *path, "客户"}, &before), cli::kExitOk);
-  Spit(dir.File("new.csv"), kCsv);
-  std::string out, err;
-  ASSERT_EQ(Cli({"import", *path, "分店", dir.File("new.csv"), "--create"}, &out, &err),
-            cli::kExitOk)
-      << err;
-  EXPECT_EQ(out, "Imported 3 rows into 分店\n");
+  const std::string before = Export(*path, "客户");
+  WriteFile(dir.File("new.csv"), kCsv);
+  const auto o = Call({"import", *path, "分店", dir.File("new.csv"), "--create"});
+  ASSERT_EQ(o.code, cli::kExitOk) << o.err;
+  EXPECT_EQ(o.out, "Imported 3 rows into 分店\n");
   EXPECT_EQ(Export(*path, "分店"), kCsv);  // NULL and empty text kept apart
-  std::string after;
-  ASSERT_EQ(Cli({"export", *path, "客户"}, &after), cli::kExitOk);
-  EXPECT_EQ(after, before);
+  EXPECT_EQ(Export(*path, "客户"), before);
   EXPECT_EQ(CheckProblems(*path), std::vector<std::string>{});
 
   auto db = jet::Database::Open(*path, {});
@@ -326,9 +288,8 @@ TEST(ImportCreate, AddsATableToAnExistingFileAndLeavesTheOthersAlone) {
   EXPECT_EQ(def->row_count, 3u);
 
   // A second import appends to the table the first one made.
-  ASSERT_EQ(Cli({"import", *path, "分店", dir.File("new.csv"), "--create"}, nullptr, &err),
-            cli::kExitOk)
-      << err;
+  const auto again = Call({"import", *path, "分店", dir.File("new.csv"), "--create"});
+  ASSERT_EQ(again.code, cli::kExitOk) << again.err;
   const std::string twice = Export(*path, "分店");
   EXPECT_EQ(std::count(twice.begin(), twice.end(), '\n'), 7);
   EXPECT_EQ(CheckProblems(*path), std::vector<std::string>{});
@@ -350,7 +311,7 @@ TEST(ImportCreate, AFailedCreateLeavesNoTrace) {
   auto path = MakeFixtureDatabase(
       dir.path(), {{Table("T", {TextColumn("K", 10)}), {{std::string("a")}}}}, "secret");
   ASSERT_TRUE(path.ok()) << path.status().ToString();
-  const std::string before = Slurp(*path);
+  const std::string before = ReadFileText(*path);
   struct Case {
     const char* what;
     std::vector<std::string> args;
@@ -379,17 +340,17 @@ TEST(ImportCreate, AFailedCreateLeavesNoTrace) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Spit(dir.File("bad.csv"), c.csv);
+    WriteFile(dir.File("bad.csv"), c.csv);
     std::string table = std::string(c.what).find("system") != std::string::npos     ? "MSysMine"
                         : std::string(c.what).find("existing") != std::string::npos ? "t"
                                                                                     : "New";
     std::vector<std::string> args = {"import", *path, table, dir.File("bad.csv"), "--create"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    std::string err;
-    EXPECT_EQ(Cli(args, nullptr, &err), cli::kExitFailure);
-    EXPECT_NE(err.find(c.message), std::string::npos) << err;
-    EXPECT_NE(err.find("Nothing was imported"), std::string::npos) << err;
-    EXPECT_TRUE(Slurp(*path) == before);
+    const auto o = Call(args);
+    EXPECT_EQ(o.code, cli::kExitFailure);
+    EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("Nothing was imported"), std::string::npos) << o.err;
+    EXPECT_TRUE(ReadFileText(*path) == before);
   }
   EXPECT_FALSE(std::filesystem::exists(*path + "-journal"));
 }
@@ -436,16 +397,13 @@ TEST(ImportCreate, TheNewTableTakesIndexesAndKeepsThemExact) {
 TEST(ImportCreate, OnCopiesOfRealFiles) {
   if (!jet::testing::HaveCorpus()) GTEST_SKIP() << "corpus not found at " TARNQUILL_CORPUS;
   TempDir dir;
-  Spit(dir.File("new.csv"), kCsv);
+  WriteFile(dir.File("new.csv"), kCsv);
   int tried = 0;
   for (const std::string& name : jet::testing::CorpusFiles()) {
     SCOPED_TRACE(name);
     const std::string password = name.find("with-password") != std::string::npos ? "password" : "";
     const std::string copy = dir.File("copy.mdb");
-    std::filesystem::copy_file(jet::testing::CorpusDir() / name, copy,
-                               std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
+    CopyWritable(jet::testing::CorpusDir() / name, copy);
     jet::OpenOptions options;
     options.password = password;
     auto db = jet::Database::Open(copy, options);
@@ -453,20 +411,19 @@ TEST(ImportCreate, OnCopiesOfRealFiles) {
     const int version = (*db)->jet_version();
     db->reset();
     const std::vector<std::string> problems_before = CheckProblems(copy, password);
-    const std::string before = Slurp(copy);
+    const std::string before = ReadFileText(copy);
     std::vector<std::string> args = {"import", copy, "Imported_Rows", dir.File("new.csv"),
                                      "--create"};
     if (!password.empty()) args.insert(args.end(), {"--password", password});
-    std::string err;
-    int rc = Cli(args, nullptr, &err);
+    const auto o = Call(args);
     if (version == 3) {
-      EXPECT_EQ(rc, cli::kExitFailure);
-      EXPECT_NE(err.find("Access 97"), std::string::npos) << err;
-      EXPECT_TRUE(Slurp(copy) == before);
+      EXPECT_EQ(o.code, cli::kExitFailure);
+      EXPECT_NE(o.err.find("Access 97"), std::string::npos) << o.err;
+      EXPECT_TRUE(ReadFileText(copy) == before);
       continue;
     }
     ++tried;
-    ASSERT_EQ(rc, cli::kExitOk) << err;
+    ASSERT_EQ(o.code, cli::kExitOk) << o.err;
     EXPECT_EQ(Export(copy, "Imported_Rows", password), kCsv);
     EXPECT_EQ(CheckProblems(copy, password), problems_before);
     if (HaveMdbTools() && password.empty()) {

@@ -87,22 +87,14 @@ TEST(CreateProperty, RandomTablesAndRowsReadBackExactly) {
       EXPECT_EQ(def->columns[k].name, spec.columns[k].name);
       EXPECT_EQ(def->columns[k].type, spec.columns[k].type);
     }
-    auto scan = (*db)->Scan(*def);
-    ASSERT_TRUE(scan.ok());
-    size_t i = 0;
-    for (;; ++i) {
-      auto more = (*scan)->Next();
-      ASSERT_TRUE(more.ok()) << more.status().ToString();
-      if (!*more) break;
-      ASSERT_LT(i, rows.size());
-      rows[i][0] = static_cast<int32_t>(i + 1);
+    const auto back = AllRows(**db, *def);
+    ASSERT_EQ(back.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      rows[i][0] = static_cast<int32_t>(i + 1);  // auto-numbers
       for (size_t k = 0; k < spec.columns.size(); ++k) {
-        auto v = (*scan)->Get(k);
-        ASSERT_TRUE(v.ok()) << v.status().ToString();
-        EXPECT_TRUE(*v == rows[i][k]) << "row " << i << " column " << spec.columns[k].name;
+        EXPECT_TRUE(back[i][k] == rows[i][k]) << "row " << i << " column " << spec.columns[k].name;
       }
     }
-    EXPECT_EQ(i, rows.size());
 
     auto report = jet::CheckDatabaseFile(*path, "");
     ASSERT_TRUE(report.ok()) << report.status().ToString();

@@ -152,27 +152,20 @@ TEST(TextKey, Access97RefusesCharactersCodePage1252CannotStore) {
 }
 
 TEST(TextKey, UnknownSortOrdersFailNamingTheOrder) {
-  SortOrder chinese{2052, 0, 936};
-  auto key = EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}}, chinese,
-                            JetVersion::kJet4);
+  auto key_in = [](SortOrder order, JetVersion version, Value text) {
+    return EncodeIndexKey({KeyPart{ColumnType::kText, text, true}}, order, version);
+  };
+  const SortOrder chinese{2052, 0, 936};
+  auto key = key_in(chinese, JetVersion::kJet4, std::string("x"));
   ASSERT_EQ(key.status().code(), Status::Code::kNotSupported);
   EXPECT_NE(key.status().message().find("2052"), std::string::npos) << key.status().message();
-  SortOrder newer{1033, 2, 1252};
-  EXPECT_EQ(
-      EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}}, newer, JetVersion::kJet4)
-          .status()
-          .code(),
-      Status::Code::kNotSupported);
+  EXPECT_EQ(key_in({1033, 2, 1252}, JetVersion::kJet4, std::string("x")).status().code(),
+            Status::Code::kNotSupported);
   // Jet 3 General text in another code page has other rules.
-  EXPECT_EQ(EncodeIndexKey({KeyPart{ColumnType::kText, std::string("x"), true}},
-                           SortOrder{1033, 0, 936}, JetVersion::kJet3)
-                .status()
-                .code(),
+  EXPECT_EQ(key_in({1033, 0, 936}, JetVersion::kJet3, std::string("x")).status().code(),
             Status::Code::kNotSupported);
   // NULL text needs no rules at all.
-  EXPECT_TRUE(EncodeIndexKey({KeyPart{ColumnType::kText, std::monostate{}, true}}, chinese,
-                             JetVersion::kJet4)
-                  .ok());
+  EXPECT_TRUE(key_in(chinese, JetVersion::kJet4, std::monostate{}).ok());
 }
 
 TEST(TextKey, BuiltInTablesExpandCompletely) {

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 
@@ -67,6 +66,17 @@ Value NextValue(const ColumnDef& c, const Value& old, int k) {
   }
 }
 
+// The pieces of `s` between the `sep` characters.
+std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> pieces;
+  for (size_t at = 0;;) {
+    const size_t end = s.find(sep, at);
+    pieces.push_back(s.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    if (end == std::string::npos) return pieces;
+    at = end + 1;
+  }
+}
+
 // The table's text and memo cells (or, with `text` false, all its other
 // cells) as mdb-export prints them, one tuple per row (NULL and empty text
 // both print as nothing).
@@ -80,20 +90,10 @@ std::multiset<std::vector<std::string>> ExportedText(const std::string& file, co
       &status);
   *ok = status == 0;
   std::multiset<std::vector<std::string>> out;
-  size_t start = 0;
-  while (start < all.size()) {
-    size_t end = all.find('\x1e', start);
-    if (end == std::string::npos) end = all.size();
-    std::string row = all.substr(start, end - start);
-    start = end + 1;
-    std::vector<std::string> fields;
-    size_t f = 0;
-    for (;;) {
-      size_t e = row.find('\x1f', f);
-      fields.push_back(row.substr(f, e == std::string::npos ? std::string::npos : e - f));
-      if (e == std::string::npos) break;
-      f = e + 1;
-    }
+  std::vector<std::string> rows = Split(all, '\x1e');
+  if (rows.back().empty()) rows.pop_back();  // the separator ends the last row too
+  for (const std::string& row : rows) {
+    const std::vector<std::string> fields = Split(row, '\x1f');
     std::vector<std::string> text;
     for (size_t c = 0; c < table.columns.size() && c < fields.size(); ++c) {
       ColumnType t = table.columns[c].type;
@@ -283,11 +283,12 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
           const ColumnDef& c = table->columns[col];
           if (c.fixed && c.type == ColumnType::kText && !IsNull(model[r][col])) {
             // Fixed-length text reads back padded with spaces.
-            std::string got = std::get<std::string>(after[r][col]);
-            std::string want = std::get<std::string>(model[r][col]);
-            while (!got.empty() && (got.back() == ' ' || got.back() == '\0')) got.pop_back();
-            while (!want.empty() && (want.back() == ' ' || want.back() == '\0')) want.pop_back();
-            EXPECT_EQ(got, want) << "row " << r << " column " << c.name;
+            auto trimmed = [](std::string s) {
+              return s.erase(s.find_last_not_of(std::string(" \0", 2)) + 1);
+            };
+            EXPECT_EQ(trimmed(std::get<std::string>(after[r][col])),
+                      trimmed(std::get<std::string>(model[r][col])))
+                << "row " << r << " column " << c.name;
             continue;
           }
           EXPECT_TRUE(after[r][col] == model[r][col])
@@ -312,11 +313,7 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
     // Named by process so that runs side by side never share the copy.
     std::string copy =
         ::testing::TempDir() + "/corpus_update_copy_" + std::to_string(getpid()) + ".mdb";
-    {
-      std::ofstream out(copy, std::ios::binary | std::ios::trunc);
-      out.write(reinterpret_cast<const char*>(img->bytes->data()),
-                static_cast<std::streamsize>(img->bytes->size()));
-    }
+    ASSERT_TRUE(WriteFile(copy, *img->bytes));
     auto final_db = img->Reopen();
     ASSERT_TRUE(final_db);
     for (const TableDef& t : checked_tables) {
@@ -327,17 +324,14 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
       DropIncomparable(&theirs, true);
       DropIncomparable(&ours, false);
       std::string diff;
-      int shown = 0;
-      for (const auto& row : ours) {
-        if (theirs.count(row) || shown++ > 2) continue;
-        diff += "\n  ours only:";
-        for (const auto& f : row) diff += " [" + f.substr(0, 60) + "]";
-      }
-      shown = 0;
-      for (const auto& row : theirs) {
-        if (ours.count(row) || shown++ > 2) continue;
-        diff += "\n  mdb-export only:";
-        for (const auto& f : row) diff += " [" + f.substr(0, 60) + "]";
+      for (const auto& [rows, other, who] :
+           {std::tuple{&ours, &theirs, "ours"}, std::tuple{&theirs, &ours, "mdb-export"}}) {
+        int shown = 0;
+        for (const auto& row : *rows) {
+          if (other->count(row) || shown++ > 2) continue;
+          diff += std::string("\n  ") + who + " only:";
+          for (const auto& f : row) diff += " [" + f.substr(0, 60) + "]";
+        }
       }
       EXPECT_TRUE(theirs == ours) << "mdb-export disagrees on table " << t.name << diff;
       // The columns no update touched print exactly as they did before.

@@ -39,6 +39,14 @@ Rows ReadRows(const std::vector<uint8_t>& bytes, const std::string& table = "Peo
   return AllRows(**db, *t, ids);
 }
 
+// Our integrity check finds nothing wrong with the image.
+void ExpectSound(const std::vector<uint8_t>& image, const std::string& password = "",
+                 const std::string& name = kPath) {
+  auto report = CheckDatabase(std::make_unique<MemoryByteSource>(image, name), password);
+  ASSERT_TRUE(report.ok()) << report.status().ToString();
+  for (const auto& p : report->problems) ADD_FAILURE() << p;
+}
+
 ColumnChanges ChangesFor(size_t row) {
   return {{kName, Value("full-" + std::to_string(row))},
           {kNotes, Value(std::string(5000 + row, 'f'))}};
@@ -183,9 +191,7 @@ TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) 
         const std::vector<uint8_t> final_bytes = mem.Contents(kPath);
         ASSERT_TRUE(op.done(final_bytes));
         EXPECT_FALSE(*HasHotJournal(&mem, kPath));
-        auto report = CheckDatabase(std::make_unique<MemoryByteSource>(final_bytes, kPath), "");
-        ASSERT_TRUE(report.ok()) << report.status().ToString();
-        for (const auto& p : report->problems) ADD_FAILURE() << p;
+        ASSERT_NO_FATAL_FAILURE(ExpectSound(final_bytes));
       }
     }
     EXPECT_GT(failed, 0);
@@ -396,11 +402,7 @@ TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
     int committed = 0;
     {
       FaultInjectingFileSystem faulty(&mem);
-      if (cut.bytes) {
-        faulty.FailAfterBytes(cut.at);
-      } else {
-        faulty.FailAfterCalls(cut.at);
-      }
+      cut.bytes ? faulty.FailAfterBytes(cut.at) : faulty.FailAfterCalls(cut.at);
       committed = RunWorkload(&faulty, ids);
     }
     mem.LoseUnsyncedChanges();
@@ -419,9 +421,7 @@ TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
     EXPECT_GE(state, committed);
     EXPECT_LE(state, committed + 1);
     reached_new += state > 0;
-    auto report = CheckDatabase(std::make_unique<MemoryByteSource>(image, kPath), "");
-    ASSERT_TRUE(report.ok()) << report.status().ToString();
-    for (const auto& p : report->problems) ADD_FAILURE() << p;
+    ASSERT_NO_FATAL_FAILURE(ExpectSound(image));
     // The independent reader judges the first recovered file of each kind
     // (rolled back, or kept): each look costs a process start.
     if (tarnquill::testing::HaveOracle() && !judged[state > 0]) {
@@ -464,9 +464,7 @@ TEST(CrashTest, EncryptedFilesRollBackByteForByte) {
     ASSERT_TRUE(run(&counting));
     const std::vector<uint8_t> finished = done.Contents(path);
     ASSERT_NE(finished, original);
-    auto report = CheckDatabase(std::make_unique<MemoryByteSource>(finished, path), "password");
-    ASSERT_TRUE(report.ok()) << report.status().ToString();
-    EXPECT_TRUE(report->problems.empty()) << report->problems.front();
+    ASSERT_NO_FATAL_FAILURE(ExpectSound(finished, "password", path));
     int rolled_back = 0;
     for (uint64_t cut = 0; cut < counting.budget().calls_made; ++cut) {
       MemoryFileSystem mem;

@@ -272,12 +272,7 @@ TEST_F(JournaledFileTest, HotJournalOnAReadOnlyFileIsReportedNotIgnored) {
 TEST(JournaledFilePosix, ReadOnlyFolderFailsAtOpenLeavingTheFileAlone) {
   tarnquill::testing::TempDir dir;
   const std::string path = dir.File("x.mdb");
-  {
-    auto f = PosixFileSystem()->Open(path, OpenMode::kCreateOrReuse);
-    ASSERT_TRUE(f.ok());
-    Bytes page = PageOf(3);
-    ASSERT_TRUE((*f)->WriteAt(0, page.data(), page.size()).ok());
-  }
+  ASSERT_TRUE(tarnquill::testing::WriteFile(path, PageOf(3)));
   std::filesystem::permissions(
       dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   auto db = JournaledFile::Open(PosixFileSystem(), path, kPage);
@@ -288,12 +283,7 @@ TEST(JournaledFilePosix, ReadOnlyFolderFailsAtOpenLeavingTheFileAlone) {
 TEST(JournaledFilePosix, CommitsToARealFile) {
   tarnquill::testing::TempDir dir;
   const std::string path = dir.File("y.mdb");
-  {
-    auto f = PosixFileSystem()->Open(path, OpenMode::kCreateOrReuse);
-    ASSERT_TRUE(f.ok());
-    Bytes image = Image(2, 9);
-    ASSERT_TRUE((*f)->WriteAt(0, image.data(), image.size()).ok());
-  }
+  ASSERT_TRUE(tarnquill::testing::WriteFile(path, Image(2, 9)));
   auto db = JournaledFile::Open(PosixFileSystem(), path, kPage);
   ASSERT_TRUE(db.ok()) << db.status().ToString();
   EXPECT_TRUE(std::filesystem::exists(path + "-journal"));
@@ -383,6 +373,11 @@ size_t RunTransactions(FileSystem* fs, size_t max_pending) {
   return committed;
 }
 
+// Makes `faulty` fail after `at` bytes written, or after `at` changing calls.
+void CutAfter(FaultInjectingFileSystem& faulty, bool by_bytes, uint64_t at) {
+  by_bytes ? faulty.FailAfterBytes(at) : faulty.FailAfterCalls(at);
+}
+
 enum class PowerLoss {
   kKeepAllWrites,    // the process died; the system wrote everything out
   kKeepFlushedOnly,  // power failed; only flushed data and names survive
@@ -401,11 +396,7 @@ Outcome CrashAndRecover(bool by_bytes, uint64_t budget, size_t max_pending, Powe
   size_t committed;
   {
     FaultInjectingFileSystem faulty(&base);
-    if (by_bytes) {
-      faulty.FailAfterBytes(budget);
-    } else {
-      faulty.FailAfterCalls(budget);
-    }
+    CutAfter(faulty, by_bytes, budget);
     committed = RunTransactions(&faulty, max_pending);
   }
   if (loss == PowerLoss::kKeepFlushedOnly) base.LoseUnsyncedChanges();
@@ -501,11 +492,7 @@ TEST(JournalCrashLongRuns, EveryCutInsideMultiPageWritesRecovers) {
         bool committed;
         {
           FaultInjectingFileSystem faulty(&base);
-          if (by_bytes) {
-            faulty.FailAfterBytes(cut);
-          } else {
-            faulty.FailAfterCalls(cut);
-          }
+          CutAfter(faulty, by_bytes, cut);
           committed = run(&faulty);
         }
         if (flushed_only) base.LoseUnsyncedChanges();
