@@ -128,8 +128,9 @@ TEST_F(JetProviderTest, EveryCorpusTableOpensWithItsRowCount) {
     if (!list.ok()) continue;
     for (const jet::TableInfo& t : *list) {
       if (t.linked) continue;
-      auto def = (*db)->FindTable(t.name);
       SCOPED_TRACE(file + " [" + t.name + "]");
+      auto def = (*db)->FindTable(t.name);
+      ASSERT_TRUE(def.ok()) << def.status().ToString();
       const auto rows = static_cast<int>(tarnquill::testing::AllRows(**db, *def).size());
       OpenStatement(file, "Select * From [" + t.name + "]");
       EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), rows);
