@@ -36,7 +36,10 @@ fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-batch=40000  # rows per durable step of replace
+# Rows per durable step of replace, read from the code so that the check
+# below follows it when it changes.
+batch=$(sed -n 's/^ *int batch_rows = \([0-9]*\);.*/\1/p' data/bulk_replace.h)
+[ -n "$batch" ] || { echo "kill_demo.sh: no batch_rows in data/bulk_replace.h" >&2; exit 2; }
 
 # The table: Id, Name, City; the replace rewrites City in every row.
 awk -v n="$rows" 'BEGIN {
