@@ -9,6 +9,10 @@
 
 namespace jet {
 
+namespace {
+constexpr uint32_t kSequentialReadPages = 16;
+}  // namespace
+
 PageStore::PageStore(const ByteSource* source, const Format& format, uint32_t database_key,
                      size_t capacity)
     : source_(source),
@@ -36,8 +40,9 @@ void PageStore::Replace(uint32_t page, std::vector<uint8_t> decoded) {
   PageRef ref = std::make_shared<std::vector<uint8_t>>(std::move(decoded));
   auto it = index_.find(page);
   if (it != index_.end()) {
-    it->second->second = std::move(ref);
+    std::swap(it->second->second, ref);
     lru_.splice(lru_.begin(), lru_, it->second);
+    Recycle(std::move(ref));
     return;
   }
   lru_.emplace_front(page, std::move(ref));
@@ -48,10 +53,7 @@ void PageStore::Replace(uint32_t page, std::vector<uint8_t> decoded) {
 void PageStore::Evict() {
   auto& [number, ref] = lru_.back();
   index_.erase(number);
-  if (ref.use_count() == 1) {
-    // Every page here was made as a mutable vector (see Get and Replace).
-    spare_ = std::const_pointer_cast<std::vector<uint8_t>>(std::move(ref));
-  }
+  Recycle(std::move(ref));
   lru_.pop_back();
 }
 
@@ -66,10 +68,18 @@ Result<PageRef> PageStore::Get(uint32_t page) {
                               " beyond the end of the file (" + std::to_string(page_count_) +
                               " pages)");
   }
+  // Pages asked for one after another, as rows are read in storage order,
+  // are read several at a time: one read of the source instead of one each.
+  if (page != 0 && page - 1 == last_read_) {
+    ReadAhead(page, kSequentialReadPages);
+    it = index_.find(page);
+    if (it != index_.end()) return it->second->second;
+  }
   if (lru_.size() >= capacity_) Evict();
   std::shared_ptr<std::vector<uint8_t>> buf = TakeBuffer();
   JET_RETURN_IF_ERROR(source_->ReadAt(static_cast<uint64_t>(page) * format_.page_size,
                                       format_.page_size, buf->data()));
+  last_read_ = page;
   return Insert(page, std::move(buf));
 }
 
@@ -82,6 +92,7 @@ void PageStore::ReadAhead(uint32_t first, uint32_t count) {
   const size_t size = format_.page_size;
   ahead_.resize(size_t{n} * size);
   if (!source_->ReadAt(uint64_t{first} * size, ahead_.size(), ahead_.data()).ok()) return;
+  last_read_ = first + n - 1;
   for (uint32_t i = 0; i < n; ++i) {
     if (lru_.size() >= capacity_) Evict();
     std::shared_ptr<std::vector<uint8_t>> buf = TakeBuffer();
@@ -91,11 +102,27 @@ void PageStore::ReadAhead(uint32_t first, uint32_t count) {
 }
 
 std::shared_ptr<std::vector<uint8_t>> PageStore::TakeBuffer() {
-  std::shared_ptr<std::vector<uint8_t>> buf = std::move(spare_);
-  if (!buf || buf->size() != format_.page_size) {
-    buf = std::make_shared<std::vector<uint8_t>>(format_.page_size);
-  }
+  if (spares_.empty()) return std::make_shared<std::vector<uint8_t>>(format_.page_size);
+  std::shared_ptr<std::vector<uint8_t>> buf = std::move(spares_.back());
+  spares_.pop_back();
   return buf;
+}
+
+void PageStore::Recycle(PageRef page) {
+  // A handful covers a read-ahead's worth of pages; more would only hold memory.
+  constexpr size_t kMaxSpares = 64;
+  if (page.use_count() != 1 || page->size() != format_.page_size || spares_.size() >= kMaxSpares) {
+    return;
+  }
+  // Every page here was made as a mutable vector (see TakeBuffer and Replace).
+  spares_.push_back(std::const_pointer_cast<std::vector<uint8_t>>(std::move(page)));
+}
+
+std::vector<uint8_t> PageStore::TakePageBuffer() {
+  if (spares_.empty()) return std::vector<uint8_t>(format_.page_size);
+  std::vector<uint8_t> buffer = std::move(*spares_.back());
+  spares_.pop_back();
+  return buffer;
 }
 
 Status PageStore::Encode(uint32_t page, uint8_t* data) const {

@@ -53,10 +53,16 @@ class PageStore {
   // into its bytes on disk, in place: the inverse of what reading does.
   // Fails only when the cryptography library does.
   [[nodiscard]] Status Encode(uint32_t page, uint8_t* data) const;
+  // Whether Encode changes anything: pages of a plain file are stored as read.
+  bool encodes() const { return database_key_ != 0 || cipher_ != nullptr; }
 
   // After the write side stored `page`: caches its decoded contents, so later
   // reads see them, and grows page_count() when the page was appended.
   void Replace(uint32_t page, std::vector<uint8_t> decoded);
+
+  // A buffer of page_size() bytes (contents unspecified) for a page about to
+  // be rewritten, taken from pages the cache dropped when there is one.
+  std::vector<uint8_t> TakePageBuffer();
 
   // After the write side rolled changes back: forgets every cached page and
   // takes the page count from the source again.
@@ -77,19 +83,23 @@ class PageStore {
   size_t capacity_;
   uint32_t page_count_;
   uint64_t reads_ = 0;
+  uint32_t last_read_ = 0;  // the last page read from the source
   // Decodes `buffer`, page `page` as read from the source, counts the read
   // and caches it.
   PageRef Insert(uint32_t page, std::shared_ptr<std::vector<uint8_t>> buffer);
-  // A page buffer: the spare one when there is one.
+  // A page buffer: a spare one when there is one.
   std::shared_ptr<std::vector<uint8_t>> TakeBuffer();
+  // Keeps the buffer of a page the cache no longer holds for a later read,
+  // when nobody else holds it, so that scans and rewrites neither allocate
+  // nor clear pages.
+  void Recycle(PageRef page);
 
-  // Drops the least recently used page; keeps its buffer for the next read
-  // when nobody else holds it, so a scan neither allocates nor clears pages.
+  // Drops the least recently used page.
   void Evict();
 
   std::list<std::pair<uint32_t, PageRef>> lru_;  // most recent first
   std::unordered_map<uint32_t, std::list<std::pair<uint32_t, PageRef>>::iterator> index_;
-  std::shared_ptr<std::vector<uint8_t>> spare_;
+  std::vector<std::shared_ptr<std::vector<uint8_t>>> spares_;
   std::vector<uint8_t> ahead_;  // ReadAhead's buffer
 };
 

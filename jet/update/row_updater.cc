@@ -173,6 +173,7 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
 
   // 2. The row as stored now, and its current values.
   PageScratch scratch;
+  scratch.page = store.TakePageBuffer();
   JET_ASSIGN_OR_RETURN(Located loc, Locate(*editor_, table, id, where, scratch));
   RawRow raw;
   JET_RETURN_IF_ERROR(

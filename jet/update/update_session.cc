@@ -32,10 +32,15 @@ Status UpdateSession::Flush() {
   std::vector<uint8_t> raw;
   // Ascending page order: appended pages extend the file without holes.
   for (const auto& [page, decoded] : editor_.changes()) {
-    raw = decoded;
-    Status s = store_->Encode(page, raw.data());
+    const uint8_t* bytes = decoded.data();
+    Status s = Status::Ok();
+    if (store_->encodes()) {
+      raw = decoded;
+      s = store_->Encode(page, raw.data());
+      bytes = raw.data();
+    }
     if (s.ok()) {
-      s = sink_->WritePage(page, raw.data());
+      s = sink_->WritePage(page, bytes);
       sink_failed_ = !s.ok();
     }
     if (!s.ok()) {
