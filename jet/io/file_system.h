@@ -33,6 +33,10 @@ class File {
   virtual Status Resize(uint64_t size) = 0;
   // Returns once everything written so far is on stable storage.
   virtual Status Sync() = 0;
+  // Asks the system to start writing the range to storage now, without
+  // waiting: written while the caller goes on, it leaves less for the next
+  // Sync to wait for. A hint only, never a promise that anything is stored.
+  virtual void StartWriteback(uint64_t /*offset*/, size_t /*n*/) {}
   // The path, for messages.
   virtual const std::string& name() const = 0;
 };

@@ -80,6 +80,16 @@ class PosixFile : public File {
     return Status::Ok();
   }
 
+  void StartWriteback(uint64_t offset, size_t n) override {
+#ifdef __linux__
+    (void)::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(n),
+                            SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)n;
+#endif
+  }
+
   const std::string& name() const override { return path_; }
 
  private:

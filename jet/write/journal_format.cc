@@ -103,14 +103,19 @@ size_t RecordSize(uint32_t page_size) { return size_t{page_size} + 8; }
 std::vector<uint8_t> EncodeRecord(uint32_t salt, uint32_t page, const uint8_t* image,
                                   uint32_t page_size) {
   std::vector<uint8_t> out(RecordSize(page_size));
+  EncodeRecordTo(salt, page, image, page_size, out.data());
+  return out;
+}
+
+void EncodeRecordTo(uint32_t salt, uint32_t page, const uint8_t* image, uint32_t page_size,
+                    uint8_t* out) {
   uint8_t salt_bytes[4];
   Put32(salt_bytes, salt);
-  Put32(out.data(), page);
-  std::memcpy(out.data() + 4, image, page_size);
+  Put32(out, page);
+  std::memcpy(out + 4, image, page_size);
   uint32_t crc = Crc32(salt_bytes, 4);
-  crc = Crc32(out.data(), size_t{page_size} + 4, crc);
-  Put32(out.data() + 4 + page_size, crc);
-  return out;
+  crc = Crc32(out, size_t{page_size} + 4, crc);
+  Put32(out + 4 + page_size, crc);
 }
 
 bool DecodeRecord(const uint8_t* data, uint32_t salt, uint32_t page_size, uint32_t* page) {

@@ -73,6 +73,9 @@ Result<Header> DecodeHeader(const uint8_t* data, size_t n);
 size_t RecordSize(uint32_t page_size);
 std::vector<uint8_t> EncodeRecord(uint32_t salt, uint32_t page, const uint8_t* image,
                                   uint32_t page_size);
+// EncodeRecord into the RecordSize bytes at `out`.
+void EncodeRecordTo(uint32_t salt, uint32_t page, const uint8_t* image, uint32_t page_size,
+                    uint8_t* out);
 // True when `data` (RecordSize bytes) is a valid record for `salt`; sets `page`.
 bool DecodeRecord(const uint8_t* data, uint32_t salt, uint32_t page_size, uint32_t* page);
 

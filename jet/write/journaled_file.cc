@@ -198,6 +198,39 @@ Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
   return db_->ReadAt(offset, page_size_, out);
 }
 
+Status JournaledFile::ReadPages(uint32_t first, uint32_t count, uint8_t* out) {
+  JET_RETURN_IF_ERROR(RecoverIfFailed());
+  const uint64_t offset = uint64_t{first} * page_size_;
+  const uint64_t bytes = uint64_t{count} * page_size_;
+  if (offset + bytes > size_) {
+    return Status::Corruption("pages " + std::to_string(first) + " to " +
+                              std::to_string(uint64_t{first} + count - 1) +
+                              " lie beyond the end of '" + path_ + "'");
+  }
+  // The file holds every page that is not pending (pages appended and still
+  // pending may lie past its end): read up to the last such page in one go,
+  // then lay the pending pages over it.
+  uint32_t from_file = count;
+  while (from_file > 0 && pending_.count(first + from_file - 1) != 0) --from_file;
+  if (from_file > 0) {
+    JET_RETURN_IF_ERROR(db_->ReadAt(offset, size_t{from_file} * page_size_, out));
+  }
+  for (auto it = pending_.lower_bound(first); it != pending_.end() && it->first - first < count;
+       ++it) {
+    std::copy(it->second.begin(), it->second.end(),
+              out + size_t{it->first - first} * page_size_);
+  }
+  return Status::Ok();
+}
+
+void JournaledFile::ClearPending() {
+  for (auto& [page, bytes] : pending_) {
+    if (spare_pages_.size() >= options_.max_pending_pages) break;
+    spare_pages_.push_back(std::move(bytes));
+  }
+  pending_.clear();
+}
+
 Status JournaledFile::Begin() {
   JET_RETURN_IF_ERROR(RecoverIfFailed());
   if (in_transaction_) return Status::InvalidArgument("a transaction is already open");
@@ -205,7 +238,7 @@ Status JournaledFile::Begin() {
   journal_started_ = false;
   original_size_ = size_;
   journaled_.clear();
-  pending_.clear();
+  ClearPending();
   return Status::Ok();
 }
 
@@ -217,7 +250,12 @@ Status JournaledFile::WritePage(uint32_t page, const uint8_t* data) {
     return Status::InvalidArgument("page " + std::to_string(page) + " is beyond the end of '" +
                                    path_ + "' (" + std::to_string(page_count()) + " pages)");
   }
-  pending_[page].assign(data, data + page_size_);
+  auto [it, added] = pending_.try_emplace(page);
+  if (added && !spare_pages_.empty()) {
+    it->second.swap(spare_pages_.back());
+    spare_pages_.pop_back();
+  }
+  it->second.assign(data, data + page_size_);
   if (offset + page_size_ > size_) size_ = offset + page_size_;
   if (pending_.size() > options_.max_pending_pages) {
     Status s = WritePending();
@@ -247,10 +285,16 @@ Status JournaledFile::StartJournal() {
 Status JournaledFile::WritePending() {
   if (pending_.empty()) return Status::Ok();
   JET_RETURN_IF_ERROR(HoldStep());
-  // Consecutive pages are read, journaled and written with one call per run
-  // (up to kRunPages pages), not one per page: a large batch touches tens of
-  // thousands of pages.
-  constexpr size_t kRunPages = 256;
+  // A large batch touches tens of thousands of pages, often a few apart:
+  // originals are read a span at a time (reading the few untouched pages in
+  // between along, rather than paying a read for each piece), journaled a
+  // megabyte per write, and consecutive pages reach the database in one
+  // write. The system is asked to start storing what was written every few
+  // megabytes, so that the flushes find most of it done.
+  constexpr uint32_t kSpanPages = 256;
+  constexpr uint32_t kMaxGapPages = 8;
+  constexpr size_t kJournalWriteBytes = size_t{1} << 20;
+  constexpr uint64_t kWritebackBytes = uint64_t{8} << 20;
   // 1. Save the originals of existing pages not yet saved in this
   //    transaction, and the old size; flush the journal.
   const bool first = !journal_started_;
@@ -258,54 +302,72 @@ Status JournaledFile::WritePending() {
   auto needs_original = [&](uint32_t page) {
     return uint64_t{page} * page_size_ < original_size_ && journaled_.count(page) == 0;
   };
-  bool added = false;
+  const size_t record_size = journal::RecordSize(page_size_);
   std::vector<uint8_t> originals;
   std::vector<uint8_t> records;
+  auto write_records = [&]() -> Status {
+    if (records.empty()) return Status::Ok();
+    JET_RETURN_IF_ERROR(journal_->WriteAt(journal_end_, records.data(), records.size()));
+    journal_->StartWriteback(journal_end_, records.size());
+    journal_end_ += records.size();
+    records.clear();
+    return Status::Ok();
+  };
+  bool added = false;
+  std::vector<uint32_t> span;
   for (auto it = pending_.begin(); it != pending_.end();) {
     if (!needs_original(it->first)) {
       ++it;
       continue;
     }
-    const uint32_t run_start = it->first;
-    uint32_t run_pages = 0;
-    while (it != pending_.end() && it->first == run_start + run_pages &&
-           needs_original(it->first) && run_pages < kRunPages) {
-      ++run_pages;
+    const uint32_t start = it->first;
+    span.clear();
+    while (it != pending_.end() && it->first - start < kSpanPages &&
+           (span.empty() || it->first - span.back() <= kMaxGapPages + 1)) {
+      if (needs_original(it->first)) span.push_back(it->first);
       ++it;
     }
-    const uint64_t offset = uint64_t{run_start} * page_size_;
-    const size_t have = static_cast<size_t>(
-        std::min<uint64_t>(uint64_t{run_pages} * page_size_, original_size_ - offset));
-    originals.assign(size_t{run_pages} * page_size_, 0);
+    const uint64_t offset = uint64_t{start} * page_size_;
+    const size_t bytes = size_t{span.back() - start + 1} * page_size_;
+    const size_t have = static_cast<size_t>(std::min<uint64_t>(bytes, original_size_ - offset));
+    originals.resize(bytes);
     JET_RETURN_IF_ERROR(db_->ReadAt(offset, have, originals.data()));
-    records.clear();
-    for (uint32_t i = 0; i < run_pages; ++i) {
-      const auto record = journal::EncodeRecord(
-          salt_, run_start + i, originals.data() + size_t{i} * page_size_, page_size_);
-      records.insert(records.end(), record.begin(), record.end());
+    std::fill(originals.begin() + static_cast<std::ptrdiff_t>(have), originals.end(), uint8_t{0});
+    for (uint32_t page : span) {
+      const size_t at = records.size();
+      records.resize(at + record_size);
+      journal::EncodeRecordTo(salt_, page, originals.data() + size_t{page - start} * page_size_,
+                              page_size_, records.data() + at);
+      journaled_.insert(page);
+      if (records.size() >= kJournalWriteBytes) JET_RETURN_IF_ERROR(write_records());
     }
-    JET_RETURN_IF_ERROR(journal_->WriteAt(journal_end_, records.data(), records.size()));
-    journal_end_ += records.size();
-    for (uint32_t i = 0; i < run_pages; ++i) journaled_.insert(run_start + i);
-    stats_.pages_journaled += run_pages;
+    stats_.pages_journaled += span.size();
     added = true;
   }
+  JET_RETURN_IF_ERROR(write_records());
   if (first || added) JET_RETURN_IF_ERROR(Sync(journal_.get()));
   // 2. Only now touch the database.
   std::vector<uint8_t> run;
+  uint64_t unhinted_from = UINT64_MAX;  // start of what was written since the last hint
   for (auto it = pending_.begin(); it != pending_.end();) {
     const uint32_t run_start = it->first;
     uint32_t run_pages = 0;
     run.clear();
-    while (it != pending_.end() && it->first == run_start + run_pages && run_pages < kRunPages) {
+    while (it != pending_.end() && it->first == run_start + run_pages && run_pages < kSpanPages) {
       run.insert(run.end(), it->second.begin(), it->second.end());
       ++run_pages;
       ++it;
     }
-    JET_RETURN_IF_ERROR(db_->WriteAt(uint64_t{run_start} * page_size_, run.data(), run.size()));
+    const uint64_t offset = uint64_t{run_start} * page_size_;
+    JET_RETURN_IF_ERROR(db_->WriteAt(offset, run.data(), run.size()));
     stats_.pages_written += run_pages;
+    unhinted_from = std::min(unhinted_from, offset);
+    if (offset + run.size() - unhinted_from >= kWritebackBytes) {
+      db_->StartWriteback(unhinted_from, offset + run.size() - unhinted_from);
+      unhinted_from = UINT64_MAX;
+    }
   }
-  pending_.clear();
+  ClearPending();
   return Status::Ok();
 }
 
@@ -363,7 +425,7 @@ Status JournaledFile::Recover() {
   in_transaction_ = false;
   journal_started_ = false;
   journaled_.clear();
-  pending_.clear();
+  ClearPending();
   failed_ = Status::Ok();
   return Status::Ok();
 }
@@ -372,7 +434,7 @@ Status JournaledFile::Rollback() {
   // After a failure the journal does the undoing.
   if (!failed_.ok()) return RecoverIfFailed();
   if (!in_transaction_) return Status::InvalidArgument("rollback without a transaction");
-  pending_.clear();
+  ClearPending();
   if (journal_started_) {
     bool valid = false;
     Status s = ApplyJournal(journal_.get(), db_.get(), &valid);

@@ -75,6 +75,9 @@ class JournaledFile {
   // Reads page `page`, as changed by the open transaction. Fails with
   // Corruption past the end of the file.
   Status ReadPage(uint32_t page, uint8_t* out);
+  // ReadPage for `count` consecutive pages from `first` on, with one read of
+  // the file for the lot.
+  Status ReadPages(uint32_t first, uint32_t count, uint8_t* out);
 
   // Starts a transaction. Fails if one is open.
   Status Begin();
@@ -105,6 +108,8 @@ class JournaledFile {
   Status RecoverIfFailed();
   Status HoldStep();
   void ReleaseStep();
+  // Empties pending_, keeping its buffers for the pages of the next step.
+  void ClearPending();
 
   FileSystem* fs_;
   std::string path_;
@@ -121,6 +126,9 @@ class JournaledFile {
   uint64_t journal_end_ = 0;
   std::set<uint32_t> journaled_;
   std::map<uint32_t, std::vector<uint8_t>> pending_;
+  // Page buffers of earlier steps, reused: a step makes thousands of pages
+  // pending, and allocating each anew costs more than copying it.
+  std::vector<std::vector<uint8_t>> spare_pages_;
   bool holding_step_ = false;
   Status failed_;
   JournalStats stats_;

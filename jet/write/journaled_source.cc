@@ -12,6 +12,10 @@ Status JournaledFileSource::ReadAt(uint64_t offset, size_t n, uint8_t* out) cons
                               " bytes read at " + std::to_string(offset));
   }
   const uint32_t page_size = file_->page_size();
+  if (offset % page_size == 0 && n % page_size == 0 && n > 0) {
+    return file_->ReadPages(static_cast<uint32_t>(offset / page_size),
+                            static_cast<uint32_t>(n / page_size), out);
+  }
   std::vector<uint8_t> page(page_size);
   while (n > 0) {
     const uint32_t number = static_cast<uint32_t>(offset / page_size);
