@@ -102,6 +102,8 @@ std::vector<uint8_t> JoinRow(const Format& f, const RawRow& row) {
     }
   }
   std::vector<uint8_t> out;
+  out.reserve(n + row.fixed.size() + pad + var_bytes + (count + 1) * n + jumps + n +
+              row.mask.size());
   PutN(&out, row.column_count, n);
   out.insert(out.end(), row.fixed.begin(), row.fixed.end());
   out.insert(out.end(), pad, 0);

@@ -60,20 +60,21 @@ Result<std::vector<uint8_t>> TextEncoder::Encode(const std::string& utf8, bool c
     }
     // "FF FE" plus a byte per character saves room only from three on.
     narrow = narrow && units > 2;
-    out.reserve(narrow ? units + 2 : units * 2);
+    out.resize(narrow ? units + 2 : units * 2);
+    uint8_t* at = out.data();
     if (narrow) {
-      out.push_back(0xFF);
-      out.push_back(0xFE);
+      *at++ = 0xFF;
+      *at++ = 0xFE;
     }
-    auto put = [&out](uint32_t u) {
-      out.push_back(static_cast<uint8_t>(u));
-      out.push_back(static_cast<uint8_t>(u >> 8));
+    auto put = [&at](uint32_t u) {
+      *at++ = static_cast<uint8_t>(u);
+      *at++ = static_cast<uint8_t>(u >> 8);
     };
     for (size_t i = 0; i < utf8.size();) {
       char32_t cp = static_cast<uint8_t>(utf8[i]);
       i += cp < 0x80 ? 1 : text::DecodeUtf8Char(utf8, i, &cp);
       if (narrow) {
-        out.push_back(static_cast<uint8_t>(cp));
+        *at++ = static_cast<uint8_t>(cp);
       } else if (cp >= 0x10000) {
         put(0xD800 + ((cp - 0x10000) >> 10));
         put(0xDC00 + ((cp - 0x10000) & 0x3FF));
