@@ -96,10 +96,8 @@ TEST_F(BoxCompletionsTest, NoFileOrAFailedListingOffersNothingAndShowsNoBox) {
 
 TEST_F(BoxCompletionsTest, FieldBoxFollowsTheViewAfterEachCommand) {
   w.show();
-  w.Edit1.setText("/data/a.mdb");
-  w.Edit3.setText("客户");
   fields = {"编号", "姓名", "地址"};
-  w.Button2.click();
+  testing::OpenTable(w, "/data/a.mdb", "客户");
   EXPECT_EQ(completions.FieldNames(), (QStringList{"编号", "姓名", "地址"}));
   fields = {"OrderID", "Product"};
   w.Button3.click();
@@ -134,28 +132,23 @@ TEST(BoxCompletionsRealFileTest, OffersTheTablesAndFieldsOfARealDatabase) {
   tarnquill::testing::TempDir dir;
   using tarnquill::testing::Table;
   using tarnquill::testing::TextColumn;
-  auto path = tarnquill::testing::MakeFixtureDatabase(
-      dir.path(),
-      {{Table("客户", {TextColumn("姓名", 50), TextColumn("地址", 50)}),
-        {{std::string("张三"), std::string("北京")}}},
-       {Table("Orders", {TextColumn("Product", 50)}), {}}},
-      "pw");
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
-  testing::FakeUiServices ui;
-  TFormMainData database;
-  TFormMain form(ui, database, QString::fromStdString(dir.File("tarnquill")));
-  database.SetShowMessage(
-      [&form](const std::string& t) { form.ShowMessage(QString::fromStdString(t)); });
-  database.CreateShareDataModule();
-  TBoxCompletions completions(form, data::ListTableNames, [&] { return database.FieldNames(); });
+  ASSERT_OK_AND_ASSIGN(auto path,
+                       tarnquill::testing::MakeFixtureDatabase(
+                           dir.path(),
+                           {{Table("客户", {TextColumn("姓名", 50), TextColumn("地址", 50)}),
+                             {{std::string("张三"), std::string("北京")}}},
+                            {Table("Orders", {TextColumn("Product", 50)}), {}}},
+                           "pw"));
+  testing::DataFormFixture<> f;
+  TFormMain& form = f.form;
+  TBoxCompletions completions(form, data::ListTableNames, [&] { return f.database.FieldNames(); });
 
-  form.Edit1.setText(QString::fromStdString(*path));
+  form.Edit1.setText(QString::fromStdString(path));
   form.Edit2.setText("pw");
   FocusIn(form.Edit3);
   EXPECT_EQ(completions.TableNames(), (QStringList{"客户", "Orders"}));
-  form.Edit3.setText("客户");
-  form.Button2.click();
-  ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().text.toStdString();
+  testing::OpenTable(form, path, "客户");
+  ASSERT_TRUE(f.ui.boxes.empty()) << f.ui.boxes.front().text.toStdString();
   EXPECT_EQ(completions.FieldNames(), (QStringList{"姓名", "地址"}));
   // The file is open for writing now; listing its tables again still works.
   FocusIn(form.Edit3);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/form_data.h"
 #include "app/form_database.h"
 #include "app/form_main.h"
 #include "app/ui_services.h"
@@ -92,6 +93,16 @@ inline void TypeSearch(TFormMain& form, const char* field, const char* search,
   if (replacement) form.Edit6.setText(QString::fromUtf8(replacement));
 }
 
+// Types the file and table boxes, and the password box when given, and
+// presses Open.
+inline void OpenTable(TFormMain& form, const std::string& file, const std::string& table,
+                      const char* password = nullptr) {
+  form.Edit1.setText(QString::fromStdString(file));
+  if (password) form.Edit2.setText(QString::fromUtf8(password));
+  form.Edit3.setText(QString::fromStdString(table));
+  form.Button2.click();
+}
+
 // A window whose executable "lives" in a fresh temporary folder, so that its
 // profile starts absent.
 struct FormFixture {
@@ -101,6 +112,28 @@ struct FormFixture {
   TFormMain form{ui, database, dir.path() + "/TarnQuill.exe"};
 
   QString ProfileFile() const { return dir.path() + "/Tarnquill.ini"; }
+};
+
+// The window over the real database steps, its executable in a fresh
+// temporary folder; the steps' messages show in the window's boxes, which
+// `Ui` records.
+template <class Ui = FakeUiServices>
+struct DataFormFixture {
+  DataFormFixture() {
+    database.SetShowMessage(
+        [this](const std::string& text) { form.ShowMessage(QString::fromStdString(text)); });
+    database.CreateShareDataModule();
+  }
+
+  std::vector<std::string> Boxes() { return ui.TakeBoxes(); }
+  grid::TDataGrid& Core() { return database.View().DataGrid1; }
+  // The grid's footer under the indicator: the number of records shown.
+  std::string Footer() { return Core().FooterValueText(0, Core().Columns()[0]); }
+
+  QTemporaryDir dir;
+  Ui ui;
+  TFormMainData database;
+  TFormMain form{ui, database, dir.path() + "/Tarnquill"};
 };
 
 }  // namespace app::testing

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include "data/profile/ini_value.h"
 #include "tests/app/fake_ui_services.h"
 #include "tests/data/core/memory_fixture.h"
@@ -16,12 +14,9 @@ namespace {
 
 using provider::Variant;
 
-class FormDataTest : public ::testing::Test {
+class FormDataTest : public ::testing::Test, public testing::DataFormFixture<> {
  protected:
   FormDataTest() {
-    database.SetShowMessage(
-        [this](const std::string& text) { form.ShowMessage(QString::fromStdString(text)); });
-    database.CreateShareDataModule();
     db = scope.Add("/data/shop.mdb", "pw");
     provider::MemoryTable& t =
         db->AddTable("Goods", {provider::MemoryColumn("ID", provider::adInteger),
@@ -32,32 +27,17 @@ class FormDataTest : public ::testing::Test {
     }
   }
 
-  std::vector<std::string> Boxes() { return ui.TakeBoxes(); }
   std::string Profile(const char* key) {
     return data::ReadIniValue("Tarnquill", key, "<missing>",
                               (dir.path() + "/Tarnquill.ini").toStdString());
   }
-  std::string Footer() {
-    grid::TDataGrid& g = database.View().DataGrid1;
-    return g.FooterValueText(0, g.Columns()[0]);
-  }
-  void Type(const char* file, const char* key, const char* table) {
-    form.Edit1.setText(QString::fromUtf8(file));
-    form.Edit2.setText(QString::fromUtf8(key));
-    form.Edit3.setText(QString::fromUtf8(table));
-  }
   void OpenShop() {
-    Type("/data/shop.mdb", "pw", "Goods");
-    form.Button2.click();
+    testing::OpenTable(form, "/data/shop.mdb", "Goods", "pw");
     ASSERT_EQ(Boxes(), std::vector<std::string>{});
   }
 
   data::testing::MemoryCatalogScope scope;
   std::shared_ptr<provider::MemoryDatabase> db;
-  QTemporaryDir dir;
-  testing::FakeUiServices ui;
-  TFormMainData database;
-  TFormMain form{ui, database, dir.path() + "/Tarnquill"};
 };
 
 TEST_F(FormDataTest, OpenShowsTheTableAndSavesTheInputs) {
@@ -102,8 +82,7 @@ TEST_F(FormDataTest, ModifyUsesTheLastViewsRowsWithTheBoxesAsTheyAreNow) {
 // (A file that does not open is the file tests' and the handler tests' case.)
 TEST_F(FormDataTest, OpenOfAMissingTableShowsTheMessagesInOrder) {
   form.FormShow();
-  Type("/data/shop.mdb", "pw", "Nothing");
-  form.Button2.click();
+  testing::OpenTable(form, "/data/shop.mdb", "Nothing", "pw");
   EXPECT_EQ(Boxes(), (std::vector<std::string>{
                          "数据库打开失败",
                          "!ADOQuery1: Cannot perform this operation on a closed dataset."}));

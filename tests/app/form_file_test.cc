@@ -3,12 +3,10 @@
 // integrity check and, when installed, mdb-export.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <algorithm>
 
 #include "app/form_data.h"
 #include "jet/database.h"
-#include "jet/update/integrity_check.h"
 #include "tests/app/fake_ui_services.h"
 #include "tests/support/external_readers.h"
 #include "tests/support/fixture_db.h"
@@ -32,61 +30,35 @@ jet::Value NameOf(int i) {
   }
 }
 
-class FormFileTest : public ::testing::Test {
+class FormFileTest : public ::testing::Test, public testing::DataFormFixture<> {
  protected:
   void SetUp() override {
     std::vector<jet::create::Row> rows;
     for (int i = 1; i <= 37; ++i) rows.push_back({int32_t{i}, NameOf(i)});
-    auto made = tq::MakeFixtureDatabase(
-        tmp.path(),
-        {{tq::Table("客户",
-                    {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("名称", 50)},
-                    {tq::PrimaryKey("编号")}),
-          rows}},
-        "secret");
-    ASSERT_TRUE(made.ok()) << made.status().ToString();
-    path = *made;
-    database.SetShowMessage(
-        [this](const std::string& text) { form.ShowMessage(QString::fromStdString(text)); });
-    database.CreateShareDataModule();
+    ASSERT_OK_AND_ASSIGN(
+        path,
+        tq::MakeFixtureDatabase(
+            tmp.path(),
+            {{tq::Table("客户",
+                        {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("名称", 50)},
+                        {tq::PrimaryKey("编号")}),
+              rows}},
+            "secret"));
   }
 
-  std::vector<std::string> Boxes() { return ui.TakeBoxes(); }
-  std::string Footer() {
-    grid::TDataGrid& g = database.View().DataGrid1;
-    return g.FooterValueText(0, g.Columns()[0]);
-  }
-  void Open(const char* password = "secret") {
-    form.Edit1.setText(QString::fromStdString(path));
-    form.Edit2.setText(QString::fromUtf8(password));
-    form.Edit3.setText(QString::fromUtf8("客户"));
-    form.Button2.click();
-  }
+  void Open(const char* password = "secret") { testing::OpenTable(form, path, "客户", password); }
   // The 名称 column as the engine reads it back, in row order.
   std::vector<jet::Value> ReadBack() {
-    jet::OpenOptions options;
-    options.password = "secret";
-    auto db = jet::Database::Open(path, options);
-    EXPECT_TRUE(db.ok()) << db.status().ToString();
-    if (!db.ok()) return {};
-    auto table = (*db)->FindTable("客户");
-    auto cursor = (*db)->Scan(*table);
-    std::vector<std::pair<int32_t, jet::Value>> rows;
-    while (*(*cursor)->Next()) {
-      rows.emplace_back(std::get<int32_t>(*(*cursor)->Get(0)), *(*cursor)->Get(1));
-    }
-    std::sort(rows.begin(), rows.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    auto rows = tq::ReadTable(path, "客户", "secret");
+    std::sort(rows.begin(), rows.end(),
+              [](auto& a, auto& b) { return std::get<int32_t>(a[0]) < std::get<int32_t>(b[0]); });
     std::vector<jet::Value> out;
-    for (auto& r : rows) out.push_back(r.second);
+    for (auto& r : rows) out.push_back(r[1]);
     return out;
   }
 
   tq::TempDir tmp;
   std::string path;
-  QTemporaryDir dir;
-  testing::FakeUiServices ui;
-  TFormMainData database;
-  TFormMain form{ui, database, dir.path() + "/Tarnquill"};
 };
 
 TEST_F(FormFileTest, OpenRefreshAndModifyAFile) {
@@ -126,9 +98,7 @@ TEST_F(FormFileTest, OpenRefreshAndModifyAFile) {
     if (i % 4 == 1) expected = std::string("苹果Pear");
     EXPECT_EQ(names[i - 1], expected) << "row " << i;
   }
-  auto report = jet::CheckDatabaseFile(path, "secret");
-  ASSERT_TRUE(report.ok()) << report.status().ToString();
-  EXPECT_TRUE(report->ok()) << (report->problems.empty() ? "" : report->problems[0]);
+  tq::ExpectSoundFile(path, "secret");
 }
 
 TEST_F(FormFileTest, OtherToolsReadTheRewrittenFile) {
@@ -137,12 +107,11 @@ TEST_F(FormFileTest, OtherToolsReadTheRewrittenFile) {
   tq::TempDir plain;
   std::vector<jet::create::Row> rows;
   for (int i = 1; i <= 37; ++i) rows.push_back({int32_t{i}, NameOf(i)});
-  auto made = tq::MakeFixtureDatabase(
-      plain.path(),
-      {{tq::Table("客户", {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("名称", 50)}),
-        rows}});
-  ASSERT_TRUE(made.ok()) << made.status().ToString();
-  path = *made;
+  ASSERT_OK_AND_ASSIGN(
+      path, tq::MakeFixtureDatabase(plain.path(),
+                                    {{tq::Table("客户", {tq::Column("编号", jet::ColumnType::kLong),
+                                                         tq::TextColumn("名称", 50)}),
+                                      rows}}));
   Open("");
   testing::TypeSearch(form, "名称", "APPLE", "香蕉");
   form.Button3.click();

@@ -27,7 +27,7 @@ void MaybeSave(const QImage& image, const char* name) {
   EXPECT_TRUE(image.save(dir + "/" + name + ".png")) << name;
 }
 
-class FormGridTest : public ::testing::Test {
+class FormGridTest : public ::testing::Test, public testing::DataFormFixture<> {
  protected:
   void SetUp() override {
     std::vector<jet::create::Row> rows;
@@ -35,29 +35,22 @@ class FormGridTest : public ::testing::Test {
       rows.push_back({int32_t{i}, std::string(i % 2 ? "张三" : "Li Si"),
                       std::string(i % 3 ? "北京市朝阳区" : "Shanghai")});
     }
-    auto made = tq::MakeFixtureDatabase(
-        tmp.path(), {{tq::Table("客户",
-                                {tq::Column("编号", jet::ColumnType::kLong),
-                                 tq::TextColumn("姓名", 20), tq::TextColumn("地址", 50)},
-                                {tq::PrimaryKey("编号")}),
-                      rows}});
-    ASSERT_TRUE(made.ok()) << made.status().ToString();
-    path = *made;
-    database.CreateShareDataModule();
+    ASSERT_OK_AND_ASSIGN(
+        path, tq::MakeFixtureDatabase(
+                  tmp.path(), {{tq::Table("客户",
+                                          {tq::Column("编号", jet::ColumnType::kLong),
+                                           tq::TextColumn("姓名", 20), tq::TextColumn("地址", 50)},
+                                          {tq::PrimaryKey("编号")}),
+                                rows}}));
     widget = &PlaceDataGrid1(form, database.View().DataGrid1);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   }
 
   void Open(const char* table = "客户") {
-    form.Edit1.setText(QString::fromStdString(path));
-    form.Edit2.clear();
-    form.Edit3.setText(QString::fromUtf8(table));
-    form.Edit4.clear();
-    form.Edit5.clear();
-    form.Button2.click();
+    testing::TypeSearch(form, "", "");
+    testing::OpenTable(form, path, table, "");
   }
-  grid::TDataGrid& Core() { return database.View().DataGrid1; }
   // Dark pixels of the first column's cell in `row` of a render of the
   // widget (client pixels start inside the 2-pixel border): text leaves many.
   int DarkPixels(const QImage& image, int row) {
@@ -71,10 +64,6 @@ class FormGridTest : public ::testing::Test {
 
   tq::TempDir tmp;
   std::string path;
-  QTemporaryDir dir;
-  testing::FakeUiServices ui;
-  TFormMainData database;
-  TFormMain form{ui, database, dir.path() + "/Tarnquill"};
   grid::DataGridWidget* widget = nullptr;
 };
 
@@ -90,7 +79,7 @@ TEST_F(FormGridTest, OpenShowsTheRowsThatFit) {
   EXPECT_EQ(Core().DataLink().RowsInWindow(), 14);
   EXPECT_EQ(Core().RowCount(), 1 + 14 + 2);
   EXPECT_EQ(Core().Columns().Count(), 3);
-  EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), "40条");
+  EXPECT_EQ(Footer(), "40条");
   // 40 records and 14 on screen: the bar can scroll, on record 1.
   EXPECT_TRUE(widget->verticalScrollBar()->isVisible());
   EXPECT_EQ(widget->VerticalBar(), (grid::ScrollInfo{1, 53, 14, 1}));
@@ -101,13 +90,13 @@ TEST_F(FormGridTest, OpenShowsTheRowsThatFit) {
   testing::TypeSearch(form, "地址", "shanghai");
   form.Button3.click();
   EXPECT_EQ(Core().DataLink().RowsInWindow(), 13);
-  EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), "13条");
+  EXPECT_EQ(Footer(), "13条");
   // The bar tells the record, not the rows on screen: still one per record.
   EXPECT_EQ(widget->VerticalBar(), (grid::ScrollInfo{1, 25, 13, 1}));
   // Nothing found: no rows, no bar.
   form.Edit5.setText("Guangzhou");
   form.Button3.click();
-  EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), "0条");
+  EXPECT_EQ(Footer(), "0条");
   EXPECT_EQ(Core().RowCount(), 4);
   EXPECT_FALSE(widget->verticalScrollBar()->isVisible());
 }

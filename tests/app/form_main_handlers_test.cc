@@ -150,9 +150,7 @@ TEST_F(FormMainHandlersTest, WithoutTheDatabaseEngineOpenSaysSoAfterItsChecks) {
   ASSERT_FALSE(own_ui.boxes.empty());
   EXPECT_EQ(own_ui.boxes[0].caption, "tarnquill");
   EXPECT_EQ(own_ui.TakeBoxes(), Boxes{"请选择数据库文件"});
-  form.Edit1.setText("/a.mdb");
-  form.Edit3.setText("T");
-  form.Button2.click();
+  testing::OpenTable(form, "/a.mdb", "T");
   EXPECT_EQ(own_ui.TakeBoxes(), Boxes{std::string("!") + TDatabaseNotWired::kMessage + "."});
 }
 
@@ -225,9 +223,7 @@ TEST_F(FormMainHandlersTest, ProfileThatCannotBeWrittenIsIgnored) {
   testing::FakeDatabase own_db;
   TFormMain form(own_ui, own_db, f.dir.path() + "/blocker/tarnquill");
   form.show();
-  form.Edit1.setText("/a.mdb");
-  form.Edit3.setText("T");
-  form.Button2.click();
+  testing::OpenTable(form, "/a.mdb", "T");
   form.Button3.click();
   EXPECT_TRUE(own_ui.boxes.empty());
   EXPECT_TRUE(form.Button3.isEnabled());

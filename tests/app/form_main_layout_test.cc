@@ -10,10 +10,13 @@
 namespace app {
 namespace {
 
-using testing::FormFixture;
+class FormMainLayoutTest : public ::testing::Test {
+ protected:
+  testing::FormFixture f;
+  TFormMain& w = f.form;
+};
 
-TEST(FormMainLayoutTest, WindowIsFixedSizeWithItsCaption) {
-  FormFixture f;
+TEST_F(FormMainLayoutTest, WindowIsFixedSizeWithItsCaption) {
   EXPECT_EQ(f.form.windowTitle(), "Tarnquill");
   EXPECT_EQ(f.form.size(), QSize(688, 467));
   EXPECT_EQ(f.form.minimumSize(), f.form.maximumSize()) << "not resizable by dragging";
@@ -25,9 +28,7 @@ TEST(FormMainLayoutTest, WindowIsFixedSizeWithItsCaption) {
 // The panels and splitters are stacked without gaps over the whole width,
 // the grid's panel takes what is left, and every control of a panel lies
 // inside its bevel without covering another.
-TEST(FormMainLayoutTest, PanelsStackAndControlsFitWithoutOverlapping) {
-  FormFixture f;
-  TFormMain& w = f.form;
+TEST_F(FormMainLayoutTest, PanelsStackAndControlsFitWithoutOverlapping) {
   int top = 0;
   for (const QWidget* band : std::initializer_list<const QWidget*>{
            &w.Panel1, &w.Splitter1, &w.Panel2, &w.Splitter2, &w.Panel3}) {
@@ -58,9 +59,7 @@ TEST(FormMainLayoutTest, PanelsStackAndControlsFitWithoutOverlapping) {
 
 // Each box's label stands right-aligned on its line just left of it, and no
 // caption is cut at the window's 12-pixel font.
-TEST(FormMainLayoutTest, LabelsLeadTheirBoxesAndCaptionsFit) {
-  FormFixture f;
-  TFormMain& w = f.form;
+TEST_F(FormMainLayoutTest, LabelsLeadTheirBoxesAndCaptionsFit) {
   for (const auto& [label, box] : {std::pair<QLabel*, QLineEdit*>{&w.Label1, &w.Edit1},
                                    {&w.Label2, &w.Edit2},
                                    {&w.Label3, &w.Edit4},
@@ -88,8 +87,7 @@ TEST(FormMainLayoutTest, LabelsLeadTheirBoxesAndCaptionsFit) {
 
 // The layout was drawn for 12-pixel characters of the face whose metrics
 // the canvas tests check.
-TEST(FormMainLayoutTest, FormFontIsTheTwelvePixelChineseFace) {
-  FormFixture f;
+TEST_F(FormMainLayoutTest, FormFontIsTheTwelvePixelChineseFace) {
   const QFont font = f.form.Edit1.font();
   const QFontInfo info(font);
   EXPECT_EQ(info.family(), "AR PL UMing CN") << "is fonts-arphic-uming installed?";
@@ -98,9 +96,7 @@ TEST(FormMainLayoutTest, FormFontIsTheTwelvePixelChineseFace) {
   EXPECT_EQ(QFontInfo(QFont("SimSun", 9)).family(), "AR PL UMing CN");
 }
 
-TEST(FormMainLayoutTest, BoxesStartEmptyAndOnlyChooseAndOpenAreEnabled) {
-  FormFixture f;
-  TFormMain& w = f.form;
+TEST_F(FormMainLayoutTest, BoxesStartEmptyAndOnlyChooseAndOpenAreEnabled) {
   for (const QLineEdit* e : {&w.Edit1, &w.Edit2, &w.Edit3, &w.Edit4, &w.Edit5, &w.Edit6}) {
     EXPECT_TRUE(e->text().isEmpty()) << "cleared by FormCreate";
   }
@@ -113,9 +109,7 @@ TEST(FormMainLayoutTest, BoxesStartEmptyAndOnlyChooseAndOpenAreEnabled) {
   EXPECT_FALSE(QFileInfo::exists(f.ProfileFile())) << "showing never creates the profile";
 }
 
-TEST(FormMainLayoutTest, FocusStartsInTheFileBoxAndTabVisitsBoxesThenButtons) {
-  FormFixture f;
-  TFormMain& w = f.form;
+TEST_F(FormMainLayoutTest, FocusStartsInTheFileBoxAndTabVisitsBoxesThenButtons) {
   w.show();
   QApplication::setActiveWindow(&w);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -138,9 +132,7 @@ TEST(FormMainLayoutTest, FocusStartsInTheFileBoxAndTabVisitsBoxesThenButtons) {
   }
 }
 
-TEST(FormMainLayoutTest, PlacedGridFillsItsAreaAndFollowsModifyInTabOrder) {
-  FormFixture f;
-  TFormMain& w = f.form;
+TEST_F(FormMainLayoutTest, PlacedGridFillsItsAreaAndFollowsModifyInTabOrder) {
   auto* grid = new QLineEdit;  // stands in for the grid; the window's area owns it
   w.PlaceDataGrid(grid);
   EXPECT_EQ(grid->parentWidget(), &w.DataGrid1Host);

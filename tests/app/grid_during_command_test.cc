@@ -23,7 +23,6 @@ namespace {
 namespace tq = tarnquill::testing;
 
 constexpr int kRows = 9000;
-using Boxes = std::vector<std::string>;
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
@@ -60,34 +59,31 @@ class PaintingUiServices : public testing::FakeUiServices {
   bool taller = false;
 };
 
-class GridDuringCommandTest : public ::testing::Test {
+class GridDuringCommandTest : public ::testing::Test,
+                              public testing::DataFormFixture<PaintingUiServices> {
  protected:
   void SetUp() override {
     std::vector<jet::create::Row> rows;
     for (int i = 1; i <= kRows; ++i) {
       rows.push_back({int32_t{i}, std::string(i % 2 ? "北京市朝阳区" : "Shanghai")});
     }
-    auto made = tq::MakeFixtureDatabase(
-        tmp.path(),
-        {{tq::Table("客户",
-                    {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("地址", 50)},
-                    {tq::PrimaryKey("编号")}),
-          rows}});
-    ASSERT_TRUE(made.ok()) << made.status().ToString();
-    database.SetShowMessage(
-        [this](const std::string& text) { form.ShowMessage(QString::fromStdString(text)); });
-    database.CreateShareDataModule();
+    ASSERT_OK_AND_ASSIGN(
+        auto made,
+        tq::MakeFixtureDatabase(
+            tmp.path(),
+            {{tq::Table("客户",
+                        {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("地址", 50)},
+                        {tq::PrimaryKey("编号")}),
+              rows}}));
     widget = &PlaceDataGrid1(form, database.View().DataGrid1);
     ui.grid = widget;
     widget->viewport()->installEventFilter(&counter);
     database.SetProgressSink(&gate);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.Edit1.setText(QString::fromStdString(*made));
+    form.Edit1.setText(QString::fromStdString(made));
     form.Edit3.setText(QString::fromUtf8("客户"));
   }
-
-  grid::TDataGrid& Core() { return database.View().DataGrid1; }
 
   // What the screen shows of the grid, and what a fresh paint would show.
   QImage OnScreen() {
@@ -101,10 +97,6 @@ class GridDuringCommandTest : public ::testing::Test {
   QImage FreshPaint() { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
   tq::TempDir tmp;
-  QTemporaryDir dir;
-  PaintingUiServices ui;
-  TFormMainData database;
-  TFormMain form{ui, database, dir.path() + "/Tarnquill"};
   // Every look at the clock is a second later, so every report shows.
   std::chrono::steady_clock::time_point now{};
   TProgressGate gate{ui, &form, "Tarnquill", [this] { return now += std::chrono::seconds(1); }};
@@ -117,7 +109,7 @@ TEST_F(GridDuringCommandTest, OpenRefreshAndModifyPaintSafelyAndEndAsUsual) {
   form.Button2.click();
   EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text.toStdString();
   EXPECT_GE(counter.paints, 4);
-  EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), std::to_string(kRows) + "条");
+  EXPECT_EQ(Footer(), std::to_string(kRows) + "条");
   EXPECT_EQ(Core().DataLink().RowsInWindow(), 14);
   EXPECT_EQ(OnScreen(), FreshPaint());
 
@@ -128,7 +120,7 @@ TEST_F(GridDuringCommandTest, OpenRefreshAndModifyPaintSafelyAndEndAsUsual) {
   form.Button3.click();
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_GT(counter.paints, before_refresh);
-  EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), std::to_string(kRows / 2) + "条");
+  EXPECT_EQ(Footer(), std::to_string(kRows / 2) + "条");
   EXPECT_EQ(OnScreen(), FreshPaint());
 
   // Modify: the listed rows are stored, longer than they were, while the
@@ -144,15 +136,15 @@ TEST_F(GridDuringCommandTest, OpenRefreshAndModifyPaintSafelyAndEndAsUsual) {
   ui.resize_grid = false;
   widget->resize(form.DataGrid1Host.size());
   EXPECT_GT(counter.paints, before_modify);
-  EXPECT_EQ(ui.TakeBoxes(), Boxes{"修改完毕"});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"修改完毕"});
   EXPECT_EQ(ui.events.front(), "progress");
   EXPECT_EQ(ui.events.back(), "hide progress");
   EXPECT_NE(std::find(ui.events.begin(), ui.events.end(), "box 修改完毕"), ui.events.end());
   // Nothing holds 北京 any more.
-  EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), "0条");
+  EXPECT_EQ(Footer(), "0条");
   form.Edit5.setText(QString::fromStdString(longer));
   form.Button3.click();
-  EXPECT_EQ(Core().FooterValueText(0, Core().Columns()[0]), std::to_string(kRows / 2) + "条");
+  EXPECT_EQ(Footer(), std::to_string(kRows / 2) + "条");
   EXPECT_EQ(database.View().ADOQuery1.FieldByName("地址").TextValue(), longer + "市朝阳区");
   EXPECT_EQ(OnScreen(), FreshPaint());
   EXPECT_EQ(widget->PaintFailures(), 0);
@@ -185,7 +177,7 @@ TEST_F(GridDuringCommandTest, FailuresInTheGridsHandlersAreReportedNotFatal) {
   // asks for fails alike and shows no second box.
   EXPECT_TRUE(ui.boxes.empty());
   QCoreApplication::processEvents();
-  EXPECT_EQ(ui.TakeBoxes(), Boxes{"!cell colours unavailable."});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"!cell colours unavailable."});
   widget->viewport()->repaint();
   QCoreApplication::processEvents();
   EXPECT_EQ(widget->PaintFailures(), 2);
@@ -204,7 +196,7 @@ TEST_F(GridDuringCommandTest, FailuresInTheGridsHandlersAreReportedNotFatal) {
   QTest::keyClick(widget, Qt::Key_Down);
   EXPECT_TRUE(ui.boxes.empty());
   QCoreApplication::processEvents();
-  EXPECT_EQ(ui.TakeBoxes(), Boxes{"!record unreadable."});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"!record unreadable."});
   EXPECT_EQ(Core().DataLink().ActiveRow(), 0);
   // The grid still answers.
   fail = false;

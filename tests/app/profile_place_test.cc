@@ -45,9 +45,7 @@ TEST(ProfilePlaceTest, InstalledReadOnlyProgramWritesToTheConfigFolderOnlyOnOpen
   w.show();
   EXPECT_FALSE(QFileInfo::exists(config)) << "showing the window creates nothing";
 
-  w.Edit1.setText("/data/a.mdb");
-  w.Edit3.setText("客户");
-  w.Button2.click();
+  testing::OpenTable(w, "/data/a.mdb", "客户");
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(data::ReadIniValue("Tarnquill", "Table", "", expected.toStdString()), "客户");
   EXPECT_FALSE(QFileInfo::exists(bin + "/Tarnquill.ini"));

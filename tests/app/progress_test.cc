@@ -77,20 +77,11 @@ TEST(ProgressGateTest, ShowsOnlyOnceAStepHasRunHalfASecond) {
 
 // The window's commands over the in-memory provider, with a clock that runs
 // a second per look, so every report comes after the threshold.
-class CommandProgressTest : public ::testing::Test {
+class CommandProgressTest : public ::testing::Test, public testing::DataFormFixture<> {
  protected:
-  CommandProgressTest() {
-    database.SetShowMessage(
-        [this](const std::string& text) { form.ShowMessage(QString::fromStdString(text)); });
-    database.SetProgressSink(&gate);
-    database.CreateShareDataModule();
-  }
+  CommandProgressTest() { database.SetProgressSink(&gate); }
 
   FakeClock clock;
-  QTemporaryDir dir;
-  testing::FakeUiServices ui;
-  TFormMainData database;
-  TFormMain form{ui, database, dir.path() + "/Tarnquill"};
   TProgressGate gate{ui, &form, "Tarnquill", [this] {
                        clock.Advance(1000);
                        return clock.now;
@@ -104,9 +95,7 @@ TEST_F(CommandProgressTest, ModifyShowsRowsDoneOfRowsListedAndGoesBeforeItsMessa
       db->AddTable("T", {provider::MemoryColumn("Name", provider::adVarWChar, 50)});
   for (int i = 0; i < 5000; ++i) t.rows.push_back({provider::Variant(std::string("abc"))});
 
-  form.Edit1.setText("/data/big.mdb");
-  form.Edit3.setText("T");
-  form.Button2.click();
+  testing::OpenTable(form, "/data/big.mdb", "T");
   ASSERT_TRUE(ui.boxes.empty());
   ui.events.clear();
   testing::TypeSearch(form, "Name", "b", "B");
@@ -127,14 +116,14 @@ TEST_F(CommandProgressTest, OpenOfALargeFileShowsTheRowsReadOfTheTable) {
   tarnquill::testing::TempDir files;
   std::vector<jet::create::Row> rows;
   for (int i = 0; i < 3000; ++i) rows.push_back({std::string("客户 ") + std::to_string(i)});
-  auto path = tarnquill::testing::MakeFixtureDatabase(
-      files.path(),
-      {{tarnquill::testing::Table("Big", {tarnquill::testing::TextColumn("Name", 50)}), rows}});
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  ASSERT_OK_AND_ASSIGN(
+      auto path,
+      tarnquill::testing::MakeFixtureDatabase(
+          files.path(),
+          {{tarnquill::testing::Table("Big", {tarnquill::testing::TextColumn("Name", 50)}),
+            rows}}));
 
-  form.Edit1.setText(QString::fromStdString(*path));
-  form.Edit3.setText("Big");
-  form.Button2.click();
+  testing::OpenTable(form, path, "Big");
   ASSERT_TRUE(ui.boxes.empty()) << ui.boxes[0].text.toStdString();
   ASSERT_GE(ui.progress.size(), 2u);
   EXPECT_EQ(ui.progress.front().done, 1024);

@@ -2,6 +2,8 @@
 // what the command wrote to stdout and stderr.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -22,6 +24,14 @@ inline Outcome Call(const std::vector<std::string>& argv) {
   std::ostringstream out, err;
   const int code = Dispatch(argv, out, err);
   return Outcome{code, out.str(), err.str()};
+}
+
+// The table as `export` prints it; a failed export fails the test.
+inline std::string Export(const std::string& path, const std::string& table,
+                          const std::string& password = "") {
+  const Outcome o = Call({"export", "--password", password, path, table});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  return o.out;
 }
 
 // A file of the shared corpus of real Access files.

@@ -142,11 +142,12 @@ TEST(CliTest, ExportOfManyRunsKeepsStorageOrderUpToADamagedRow) {
     rows.push_back({jet::Value(), "客户 \"" + std::to_string(i) + "\" " + std::string(70, 'x'),
                     i % 5 == 0 ? jet::Value() : jet::Value(note)});
   }
-  auto path = fx::MakeFixtureDatabase(
-      dir.path(), {{fx::Table("T", {fx::AutoNumberColumn("ID"), fx::TextColumn("Name", 100),
-                                    fx::Column("Note", jet::ColumnType::kMemo)}),
-                    rows}});
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  ASSERT_OK_AND_ASSIGN(
+      auto path,
+      fx::MakeFixtureDatabase(
+          dir.path(), {{fx::Table("T", {fx::AutoNumberColumn("ID"), fx::TextColumn("Name", 100),
+                                        fx::Column("Note", jet::ColumnType::kMemo)}),
+                        rows}}));
 
   // One reader, value by value: the rows up to the first failure, if any.
   auto read_alone = [](const std::string& file, std::string* failure) {
@@ -168,16 +169,16 @@ TEST(CliTest, ExportOfManyRunsKeepsStorageOrderUpToADamagedRow) {
     }
   };
   std::string failure;
-  const std::string whole = read_alone(*path, &failure);
+  const std::string whole = read_alone(path, &failure);
   ASSERT_TRUE(failure.empty()) << failure;
   ASSERT_EQ(std::count(whole.begin(), whole.end(), '\n'), 6000);
-  Outcome csv = Call({"export", *path, "T"});
+  Outcome csv = Call({"export", path, "T"});
   ASSERT_EQ(csv.code, kExitOk) << csv.err;
   EXPECT_EQ(csv.out, "ID,Name,Note\n" + whole);
 
   // Slot 2 of a data page two thirds into the table points into the slot table.
-  std::vector<uint8_t> image = fx::ReadFileBytes(*path);
-  auto db = jet::Database::Open(*path, {});
+  std::vector<uint8_t> image = fx::ReadFileBytes(path);
+  auto db = jet::Database::Open(path, {});
   const uint32_t owner = (*db)->FindTable("T")->definition_page;
   std::vector<size_t> data_pages;
   for (size_t page = 0; page < image.size() / 4096; ++page) {

@@ -119,13 +119,14 @@ TEST(ProcessesTest, AReplaceKilledAnywhereLeavesEveryRowOldOrNew) {
   for (int i = 1; i <= 3000; ++i) {
     rows.push_back({int32_t{i}, "Old Town " + std::to_string(i % 97) + " " + std::string(60, 'x')});
   }
-  auto made = tq::MakeFixtureDatabase(
-      tmp.path(),
-      {{tq::Table("Places", {tq::Column("Id", jet::ColumnType::kLong), tq::TextColumn("City", 100)},
-                  {tq::PrimaryKey("Id"), tq::Index("ByCity", {"City"})}),
-        rows}});
-  ASSERT_TRUE(made.ok()) << made.status().ToString();
-  const std::string original = *made;
+  ASSERT_OK_AND_ASSIGN(
+      const std::string original,
+      tq::MakeFixtureDatabase(
+          tmp.path(),
+          {{tq::Table("Places",
+                      {tq::Column("Id", jet::ColumnType::kLong), tq::TextColumn("City", 100)},
+                      {tq::PrimaryKey("Id"), tq::Index("ByCity", {"City"})}),
+            rows}}));
   const std::vector<std::string> replace = {"--table", "Places",   "--field",   "City",
                                             "--find",  "old town", "--replace", "New Town"};
   auto replace_in = [&](const std::string& file) {
@@ -230,14 +231,13 @@ TEST(ProcessesTest, AQueryLoopNeverSeesHalfOfAModifyStep) {
     // Long values over several pages: each step rewrites many of them.
     rows.push_back({int32_t{i}, "old " + std::to_string(i) + std::string(1500 + i * 7, 'o')});
   }
-  auto made =
+  ASSERT_OK_AND_ASSIGN(
+      const std::string file,
       tq::MakeFixtureDatabase(tmp.path(), {{tq::Table("Log",
                                                       {tq::Column("Id", jet::ColumnType::kLong),
                                                        tq::Column("Entry", jet::ColumnType::kMemo)},
                                                       {tq::PrimaryKey("Id")}),
-                                            rows}});
-  ASSERT_TRUE(made.ok()) << made.status().ToString();
-  const std::string file = *made;
+                                            rows}}));
   std::string fault;
   const std::string statement = "Select * From Log";
   const auto old_rows = RowsById(RunCli({"query", file, statement}).out, &fault);

@@ -19,9 +19,7 @@ using testing::Outcome;
 class QueryCommandTest : public ::testing::Test {
  protected:
   std::string Copy(const fs::path& source) {
-    const std::string target = tmp.File(source.filename().string());
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    return target;
+    return tarnquill::testing::CopyWritable(source, tmp.File(source.filename().string()));
   }
   tarnquill::testing::TempDir tmp;
 };

@@ -26,13 +26,8 @@ namespace fs = std::filesystem;
 namespace tq = tarnquill::testing;
 
 using testing::Call;
+using testing::Export;
 using testing::Outcome;
-
-std::string Export(const std::string& path, const std::string& table) {
-  Outcome o = Call({"export", path, table});
-  EXPECT_EQ(o.code, kExitOk) << o.err;
-  return o.out;
-}
 
 // The exported line of the row whose first column is `id`, without its end.
 std::string Line(const std::string& csv, int id) {
@@ -468,10 +463,9 @@ TEST(ReplaceRecoveryTest, VerifiedJournalIsRolledBackBeforeTheReplace) {
   tq::TempDir tmp;
   std::vector<jet::create::Row> rows;
   for (int i = 1; i <= 200; ++i) rows.push_back({"entry " + std::to_string(i)});
-  auto made = tq::MakeFixtureDatabase(tmp.path(),
-                                      {{tq::Table("Log", {tq::TextColumn("Entry", 30)}), rows}});
-  ASSERT_TRUE(made.ok()) << made.status().ToString();
-  const std::string path = *made;
+  ASSERT_OK_AND_ASSIGN(const std::string path,
+                       tq::MakeFixtureDatabase(
+                           tmp.path(), {{tq::Table("Log", {tq::TextColumn("Entry", 30)}), rows}}));
   const std::string pristine = tq::ReadFileText(path);
   constexpr uint32_t kPage = 4096;
   ASSERT_EQ(pristine.size() % kPage, 0u);
@@ -503,10 +497,7 @@ TEST(ReplaceCorpusTest, CopiesOfRealFiles) {
   const fs::path corpus = fs::path(TARNQUILL_CORPUS) / "mdb-reader";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
   tq::TempDir tmp;
-  const std::string copy = tmp.File("data.mdb");
-  fs::copy_file(corpus / "data_V2003_test.mdb", copy);
-  // The corpus is kept read-only and the copy inherits that.
-  fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
+  const std::string copy = tq::CopyWritable(corpus / "data_V2003_test.mdb", tmp.File("data.mdb"));
   Outcome o = Call({"replace", copy, "--table", "Table1", "--field", "A", "--find", "A",
                     "--replace", "Zz", "--backup"});
   ASSERT_EQ(o.code, kExitOk) << o.err;
@@ -645,15 +636,11 @@ TEST(ReplaceCorpusTest, IndexedTextFieldsOfEveryAccdb) {
     if (entry.path().extension() != ".accdb") continue;
     const std::string name = entry.path().filename().string();
     SCOPED_TRACE(name);
-    const std::string copy = tmp.File(name);
-    fs::copy_file(entry.path(), copy, fs::copy_options::overwrite_existing);
-    fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
+    const std::string copy = tq::CopyWritable(entry.path(), tmp.File(name));
     jet::OpenOptions options;
     options.password = "password";
-    auto db = jet::Database::Open(copy, options);
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    auto tables = (*db)->ListTables();
-    ASSERT_TRUE(tables.ok()) << tables.status().ToString();
+    ASSERT_OK_AND_ASSIGN(auto db, jet::Database::Open(copy, options));
+    ASSERT_OK_AND_ASSIGN(auto tables, db->ListTables());
     // Some corpus files already fail the oracle (a row count Access left
     // behind, types it does not know): only files it accepts are judged by it.
     const bool judged = oracle && tq::OracleCheck(copy);
@@ -662,8 +649,8 @@ TEST(ReplaceCorpusTest, IndexedTextFieldsOfEveryAccdb) {
       int size;  // characters
     };
     std::vector<Field> fields;
-    for (const jet::TableInfo& info : *tables) {
-      auto def = (*db)->FindTable(info.name);
+    for (const jet::TableInfo& info : tables) {
+      auto def = db->FindTable(info.name);
       if (info.linked || !def.ok() || !Plain(info.name)) continue;
       for (const jet::IndexDef& x : def->indexes) {
         const jet::ColumnDef& c = def->columns[x.columns.front().column];
@@ -672,7 +659,7 @@ TEST(ReplaceCorpusTest, IndexedTextFieldsOfEveryAccdb) {
         break;
       }
     }
-    db->reset();
+    db.reset();
     for (const Field& f : fields) {
       SCOPED_TRACE(f.table + "." + f.name);
       const std::vector<std::string> base = {"replace", copy,    "--password", "password",

@@ -43,8 +43,7 @@ TEST(FreeColumnTest, FallbacksWithoutAGrid) {
 class OpenGridTest : public GridFixture {
  protected:
   void SetUp() override {
-    query.Open();
-    grid.Columns().AddFieldColumns(true);
+    OpenWithFieldColumns();
     ASSERT_EQ(grid.Columns().Count(), 4);
   }
 };

@@ -62,8 +62,7 @@ TEST_F(ColumnStateTest, AddFieldColumnsClearFirstMakesPersistentColumns) {
 }
 
 TEST_F(ColumnStateTest, PersistentColumnsSurviveCloseAndRebindOnOpen) {
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
+  OpenWithFieldColumns();
   Col(1).SetWidth(77);
   query.Close();
   ASSERT_EQ(grid.Columns().Count(), 4);
@@ -97,8 +96,7 @@ TEST_F(ColumnStateTest, AddFieldColumnsWithoutRecordSourceOnlyClears) {
 }
 
 TEST_F(ColumnStateTest, ClearReturnsToFieldDrivenAndRegenerates) {
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
+  OpenWithFieldColumns();
   int passes = grid.LayoutPassCount();
   grid.Columns().Clear();
   EXPECT_EQ(grid.LayoutPassCount(), passes + 1);  // one whole-set change

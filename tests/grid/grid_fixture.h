@@ -111,6 +111,11 @@ class GridFixture : public ::testing::Test {
   // Tests may give the grid the recording window; it lets go of it first.
   ~GridFixture() override { grid.SetHost(nullptr); }
 
+  // Opens the query and gives the grid a column for each of its fields.
+  void OpenWithFieldColumns() {
+    query.Open();
+    grid.Columns().AddFieldColumns(true);
+  }
   grid::TDataGridColumn& Col(int i) { return grid.Columns()[i]; }
   // The field name of every column, in order.
   std::vector<std::string> Names() {

@@ -67,8 +67,7 @@ TEST_F(GridGeometryTest, RowLinesAndNegativeValues) {
 
 TEST_F(GridGeometryTest, FooterRepaintCoversOnlyTheFooterRow) {
   query.Rows() = NumberedRows(5);
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
+  OpenWithFieldColumns();
   host.rects.clear();
   host.full = 0;
   grid.InvalidateFooters();
@@ -79,8 +78,7 @@ TEST_F(GridGeometryTest, FooterRepaintCoversOnlyTheFooterRow) {
 }
 
 TEST_F(GridGeometryTest, FrozenAndHiddenColumnsAreFixed) {
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
+  OpenWithFieldColumns();
   grid.SetFrozenCols(1);
   EXPECT_EQ(grid.FixedColCount(), 2);
   Col(1).SetVisible(false);
@@ -90,8 +88,7 @@ TEST_F(GridGeometryTest, FrozenAndHiddenColumnsAreFixed) {
 }
 
 TEST_F(GridGeometryTest, HorizontalScrollMovesPixelsByWholeColumns) {
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
+  OpenWithFieldColumns();
   for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(300);
   host.Reset();
   grid.SetLeftScrollCol(2);
@@ -133,8 +130,7 @@ TEST_F(GridGeometryTest, AlwaysShownBarDisablesItsArrows) {
 }
 
 TEST_F(GridGeometryTest, RecordChangesRepaintTheCurrentRowPerColumn) {
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
+  OpenWithFieldColumns();
   grid.Columns().Add().SetFieldName("Qty");  // Qty shown twice
   host.Reset();
   query.Edit();
@@ -160,8 +156,7 @@ TEST_F(GridGeometryTest, OptionsRunAPassOnlyWhenTheLayoutChanges) {
 }
 
 TEST_F(GridGeometryTest, DensityScalingKeepsTheRowOfWidthsWhole) {
-  query.Open();
-  grid.Columns().AddFieldColumns(true);
+  OpenWithFieldColumns();
   for (int i = 0; i < 3; ++i) Col(i).SetWidth(101);
   Col(3).SetVisible(false);
   grid.ScaleForDensity(1, 2);

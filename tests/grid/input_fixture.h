@@ -72,8 +72,7 @@ class InputFixture : public GridFixture {
     grid.SetHost(&host);
     UseWindowSettings(grid);
     query.Rows() = NumberedRows(records);
-    query.Open();
-    grid.Columns().AddFieldColumns(true);
+    OpenWithFieldColumns();
     for (int i = 0; i < grid.Columns().Count(); ++i) Col(i).SetWidth(100);
   }
 

@@ -198,20 +198,17 @@ bool HasMovedRows(const std::vector<uint8_t>& image, const TableDef& def) {
 // it) and as values.
 void ScanOurs(Database& db, const TableDef& def, std::vector<Row>* rows,
               std::vector<std::vector<Value>>* values) {
-  auto cursor = db.Scan(def);
-  ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
+  ASSERT_OK_AND_ASSIGN(auto cursor, db.Scan(def));
   for (;;) {
-    auto more = (*cursor)->Next();
-    ASSERT_TRUE(more.ok()) << more.status().ToString();
-    if (!*more) break;
+    ASSERT_OK_AND_ASSIGN(auto more, cursor->Next());
+    if (!more) break;
     Row row;
     std::vector<Value> vals;
     for (size_t i = 0; i < def.columns.size(); ++i) {
-      auto v = (*cursor)->Get(i);
-      ASSERT_TRUE(v.ok()) << v.status().ToString();
-      std::string csv = CsvField(*v);
-      row.push_back(Field{FormatValue(*v), !csv.empty() && csv[0] == '"'});
-      vals.push_back(std::move(*v));
+      ASSERT_OK_AND_ASSIGN(auto v, cursor->Get(i));
+      std::string csv = CsvField(v);
+      row.push_back(Field{FormatValue(v), !csv.empty() && csv[0] == '"'});
+      vals.push_back(std::move(v));
     }
     rows->push_back(std::move(row));
     values->push_back(std::move(vals));
@@ -260,12 +257,10 @@ class ConformanceTest : public ::testing::Test {
     fs::copy_file(testing::CorpusDir() / rel, copy_, fs::copy_options::overwrite_existing);
     OpenOptions options;
     options.password = "password";
-    auto db = Database::Open(copy_, options);
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    db_ = std::move(db).value();
-    auto tables = db_->ListTables();
-    ASSERT_TRUE(tables.ok()) << tables.status().ToString();
-    tables_ = *tables;
+    ASSERT_OK_AND_ASSIGN(auto db, Database::Open(copy_, options));
+    db_ = std::move(db);
+    ASSERT_OK_AND_ASSIGN(auto tables, db_->ListTables());
+    tables_ = tables;
   }
   tarnquill::testing::TempDir dir_;
   std::string copy_;
@@ -289,37 +284,35 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
       std::multiset<std::string> a(ours_names.begin(), ours_names.end());
       std::multiset<std::string> b(their_names.begin(), their_names.end());
       EXPECT_EQ(a, b) << "table lists differ";
-      auto catalog = db_->FindTable("MSysObjects");
-      ASSERT_TRUE(catalog.ok());
-      EXPECT_TRUE(HasMovedRows(testing::ReadCorpusFile(rel), *catalog))
+      ASSERT_OK_AND_ASSIGN(auto catalog, db_->FindTable("MSysObjects"));
+      EXPECT_TRUE(HasMovedRows(testing::ReadCorpusFile(rel), catalog))
           << "table order differs but the catalog has no moved rows";
       ++tolerated["mdb-tables lists moved catalog rows where their data lies"];
     }
 
     for (const auto& t : tables_) {
       SCOPED_TRACE(t.name);
-      auto def = db_->FindTable(t.name);
-      ASSERT_TRUE(def.ok()) << def.status().ToString();
+      ASSERT_OK_AND_ASSIGN(auto def, db_->FindTable(t.name));
       std::vector<Row> ours;
       std::vector<std::vector<Value>> values;
-      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, *def, &ours, &values));
+      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, def, &ours, &values));
       std::vector<Row> theirs =
           ParseCsv(RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
                               Quote(copy_) + " " + Quote(t.name)));
       ASSERT_FALSE(theirs.empty()) << "mdb-export printed nothing";
       Row header = theirs.front();
       theirs.erase(theirs.begin());
-      ASSERT_EQ(header.size(), def->columns.size());
-      for (size_t i = 0; i < header.size(); ++i) EXPECT_EQ(header[i].text, def->columns[i].name);
+      ASSERT_EQ(header.size(), def.columns.size());
+      for (size_t i = 0; i < header.size(); ++i) EXPECT_EQ(header[i].text, def.columns[i].name);
       ASSERT_EQ(ours.size(), theirs.size()) << "row counts differ";
 
       std::string mismatch;
       auto rows_agree = [&](size_t r, const Row& other, bool record) {
-        if (other.size() != def->columns.size()) return false;
+        if (other.size() != def.columns.size()) return false;
         for (size_t c = 0; c < other.size(); ++c) {
-          std::string why = Judge(def->columns[c], values[r][c], ours[r][c], other[c]);
+          std::string why = Judge(def.columns[c], values[r][c], ours[r][c], other[c]);
           if (why.empty()) {
-            mismatch = "column " + def->columns[c].name + ": ours [" +
+            mismatch = "column " + def.columns[c].name + ": ours [" +
                        ours[r][c].text.substr(0, 200) + "] mdb-export [" +
                        other[c].text.substr(0, 200) + "]";
             return false;
@@ -330,10 +323,10 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
       };
       ASSERT_NO_FATAL_FAILURE(MatchRows(
           ours.size(), theirs, rows_agree,
-          [&] { return HasMovedRows(testing::ReadCorpusFile(rel), *def); }, "mdb-export", mismatch,
+          [&] { return HasMovedRows(testing::ReadCorpusFile(rel), def); }, "mdb-export", mismatch,
           &tolerated));
       ++tables_checked;
-      values_checked += ours.size() * def->columns.size();
+      values_checked += ours.size() * def.columns.size();
     }
     fs::remove(copy_);
   }
@@ -393,19 +386,18 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
   for (const std::string& rel : CorpusFiles({".accdb"})) {
     SCOPED_TRACE(rel);
     auto image = testing::ReadCorpusFile(rel);
-    auto header = ParseHeader({image.begin(), image.begin() + kHeaderReadSize}, rel);
-    ASSERT_TRUE(header.ok()) << header.status().ToString();
-    const bool encrypted = header->office_key != 0;
+    ASSERT_OK_AND_ASSIGN(auto header,
+                         ParseHeader({image.begin(), image.begin() + kHeaderReadSize}, rel));
+    const bool encrypted = header.office_key != 0;
     if (encrypted && modules.empty()) continue;
     ASSERT_NO_FATAL_FAILURE(Open(rel));
     for (const auto& t : tables_) {
       SCOPED_TRACE(t.name);
       if (t.linked) continue;  // its rows live in another file
-      auto def = db_->FindTable(t.name);
-      ASSERT_TRUE(def.ok()) << def.status().ToString();
+      ASSERT_OK_AND_ASSIGN(auto def, db_->FindTable(t.name));
       std::vector<Row> ours;
       std::vector<std::vector<Value>> values;
-      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, *def, &ours, &values));
+      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, def, &ours, &values));
       // Each reader: its rows, and whether it is judged column by column.
       struct Reader {
         std::string name;
@@ -429,7 +421,7 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
                              false});
         }
         bool complex = false;
-        for (const auto& c : def->columns) complex = complex || c.type == ColumnType::kComplex;
+        for (const auto& c : def.columns) complex = complex || c.type == ColumnType::kComplex;
         if (complex && !modules.empty()) {
           readers.push_back(
               {"mdb-reader", tarnquill::testing::MdbReaderDump(copy_, t.name, ""), false});
@@ -438,7 +430,7 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
       for (const Reader& reader : readers) {
         SCOPED_TRACE(reader.name);
         std::vector<Row> theirs = ParseCsv(reader.csv);
-        const bool unknown = std::any_of(def->columns.begin(), def->columns.end(),
+        const bool unknown = std::any_of(def.columns.begin(), def.columns.end(),
                                          [](const ColumnDef& c) { return !KnownType(c.type); });
         if (theirs.empty() && unknown && reader.name == "access-oracle") {
           ++tolerated["access-oracle fails on columns of unknown types"];
@@ -456,9 +448,9 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
         // differences are counted when `record`, the first real one kept.
         std::string mismatch;
         auto rows_agree = [&](size_t r, const Row& other, bool record) {
-          if (other.size() != def->columns.size()) return false;
-          for (size_t c = 0; c < def->columns.size(); ++c) {
-            const ColumnDef& col = def->columns[c];
+          if (other.size() != def.columns.size()) return false;
+          for (size_t c = 0; c < def.columns.size(); ++c) {
+            const ColumnDef& col = def.columns[c];
             std::string why;
             if (!KnownType(col.type) && other[c].text.empty()) {
               why = "no other reader prints columns of unknown types (ours: their bytes)";
@@ -488,11 +480,11 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
         };
         ASSERT_NO_FATAL_FAILURE(MatchRows(
             ours.size(), theirs, rows_agree,
-            [&] { return reader.mdb_export && HasMovedRows(image, *def); }, reader.name, mismatch,
+            [&] { return reader.mdb_export && HasMovedRows(image, def); }, reader.name, mismatch,
             &tolerated));
       }
       ++tables_checked;
-      values_checked += ours.size() * def->columns.size();
+      values_checked += ours.size() * def.columns.size();
       if (encrypted) ++encrypted_checked;
     }
     fs::remove(copy_);

@@ -15,6 +15,7 @@
 #include "jet/database.h"
 #include "jet/io/byte_source.h"
 #include "jet/value_text.h"
+#include "tests/support/assert_ok.h"
 
 namespace jet::testing {
 

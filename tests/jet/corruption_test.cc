@@ -177,24 +177,20 @@ TEST(CorruptionTest, DamagedRowNamesItsPlace) {
   RowId id;
   size_t at = 0;
   {
-    auto db = testing::OpenImage(image, "t");
-    ASSERT_TRUE(db.ok());
-    auto def = (*db)->FindTable("Table1");
-    ASSERT_TRUE(def.ok());
-    auto cursor = (*db)->Scan(*def);
+    ASSERT_OK_AND_ASSIGN(auto db, testing::OpenImage(image, "t"));
+    ASSERT_OK_AND_ASSIGN(auto def, db->FindTable("Table1"));
+    auto cursor = db->Scan(def);
     ASSERT_TRUE(cursor.ok() && (*cursor)->Next().value());
     id = (*cursor)->id();
     MemoryByteSource src(image, "t");
     PageStore store(&src, Jet4Format(), 0);
-    auto row = LocateRow(store, id.page, id.slot);
-    ASSERT_TRUE(row.ok());
-    at = size_t{id.page} * 4096 + row->start;
+    ASSERT_OK_AND_ASSIGN(auto row, LocateRow(store, id.page, id.slot));
+    at = size_t{id.page} * 4096 + row.start;
   }
   image[at] = 0xFF;  // the row's column count: a null mask larger than the row
   image[at + 1] = 0xFF;
-  auto db = testing::OpenImage(image, "damaged.mdb");
-  ASSERT_TRUE(db.ok());
-  auto rows = testing::ExportRows(**db, "Table1");
+  ASSERT_OK_AND_ASSIGN(auto db, testing::OpenImage(image, "damaged.mdb"));
+  auto rows = testing::ExportRows(*db, "Table1");
   ASSERT_FALSE(rows.ok());
   EXPECT_TRUE(rows.status().IsCorruption());
   EXPECT_EQ(

@@ -7,6 +7,7 @@
 #include "jet/usage_map.h"
 #include "jet/value_decoder.h"
 #include "tests/jet/page_image.h"
+#include "tests/support/assert_ok.h"
 
 namespace jet {
 namespace {
@@ -42,17 +43,15 @@ TEST_F(LongValueTest, ReadsInlineSinglePageAndChainedValues) {
   img.DataPage(4, kLval, {Cat({Le(RowPtr(5, 1), 4), {'a', 'b', 'c'}})});
   img.DataPage(5, kLval, {{'x'}, Cat({Le(0, 4), {'d', 'e', 'f', 'g', 0, 0}})});
 
-  auto inline_value = Read(img, Cat({Ref(0x80000000u | 3, 0), {'h', 'i', '!'}}));
-  ASSERT_TRUE(inline_value.ok());
-  EXPECT_EQ(AsString(*inline_value), "hi!");
+  ASSERT_OK_AND_ASSIGN(auto inline_value,
+                       Read(img, Cat({Ref(0x80000000u | 3, 0), {'h', 'i', '!'}})));
+  EXPECT_EQ(AsString(inline_value), "hi!");
 
-  auto single = Read(img, Ref(0x40000000u | 8, RowPtr(3, 0)));
-  ASSERT_TRUE(single.ok()) << single.status().ToString();
-  EXPECT_EQ(AsString(*single), "one-page");
+  ASSERT_OK_AND_ASSIGN(auto single, Read(img, Ref(0x40000000u | 8, RowPtr(3, 0))));
+  EXPECT_EQ(AsString(single), "one-page");
 
-  auto chain = Read(img, Ref(7, RowPtr(4, 0)));
-  ASSERT_TRUE(chain.ok()) << chain.status().ToString();
-  EXPECT_EQ(AsString(*chain), "abcdefg");
+  ASSERT_OK_AND_ASSIGN(auto chain, Read(img, Ref(7, RowPtr(4, 0))));
+  EXPECT_EQ(AsString(chain), "abcdefg");
 }
 
 TEST_F(LongValueTest, DamagedReferencesFailWithCorruption) {
@@ -97,14 +96,12 @@ TEST(UsageMapTest, InlineAndReferenceMaps) {
   MemoryByteSource src(img.bytes(), "um.mdb");
   PageStore store(&src, Jet4Format(), 0);
 
-  auto a = ReadUsageMap(store, RowPtr(1, 0));
-  ASSERT_TRUE(a.ok()) << a.status().ToString();
-  EXPECT_EQ(*a, (std::vector<uint32_t>{2, 4, 11}));
+  ASSERT_OK_AND_ASSIGN(auto a, ReadUsageMap(store, RowPtr(1, 0)));
+  EXPECT_EQ(a, (std::vector<uint32_t>{2, 4, 11}));
 
-  auto b = ReadUsageMap(store, RowPtr(1, 1));
-  ASSERT_TRUE(b.ok()) << b.status().ToString();
+  ASSERT_OK_AND_ASSIGN(auto b, ReadUsageMap(store, RowPtr(1, 1)));
   const uint32_t base = (4096 - 4) * 8;
-  EXPECT_EQ(*b, (std::vector<uint32_t>{base, base + 15}));
+  EXPECT_EQ(b, (std::vector<uint32_t>{base, base + 15}));
 
   auto bad_type = ReadUsageMap(store, RowPtr(1, 2));
   EXPECT_TRUE(bad_type.status().IsCorruption());

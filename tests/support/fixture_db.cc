@@ -5,6 +5,7 @@
 #include <random>
 
 #include "jet/create/database_builder.h"
+#include "jet/io/byte_source.h"
 
 namespace tarnquill::testing {
 
@@ -77,7 +78,8 @@ std::vector<std::vector<jet::Value>> AllRows(jet::Database& db, const jet::Table
 }
 
 std::vector<std::vector<jet::Value>> ReadTable(const std::string& path, const std::string& table,
-                                               const std::string& password) {
+                                               const std::string& password,
+                                               std::vector<jet::RowId>* ids) {
   jet::OpenOptions options;
   options.password = password;
   auto db = jet::Database::Open(path, options);
@@ -86,7 +88,29 @@ std::vector<std::vector<jet::Value>> ReadTable(const std::string& path, const st
     ADD_FAILURE() << def.status().ToString();
     return {};
   }
-  return AllRows(**db, *def);
+  return AllRows(**db, *def, ids);
+}
+
+namespace {
+
+jet::CheckReport Judge(jet::Result<jet::CheckReport> report) {
+  if (!report.ok()) {
+    [&] { FAIL() << "the check cannot run: " << report.status().ToString(); }();
+    return {};
+  }
+  for (const std::string& p : report->problems) ADD_FAILURE() << p;
+  return std::move(report).value();
+}
+
+}  // namespace
+
+jet::CheckReport ExpectSoundFile(const std::string& path, const std::string& password) {
+  return Judge(jet::CheckDatabaseFile(path, password));
+}
+
+jet::CheckReport ExpectSoundImage(const std::vector<uint8_t>& image, const std::string& password,
+                                  const std::string& name) {
+  return Judge(jet::CheckDatabase(std::make_unique<jet::MemoryByteSource>(image, name), password));
 }
 
 jet::create::ColumnSpec Column(const std::string& name, jet::ColumnType type, bool required) {

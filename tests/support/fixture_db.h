@@ -14,6 +14,8 @@
 #include "jet/create/spec.h"
 #include "jet/database.h"
 #include "jet/status.h"
+#include "jet/update/integrity_check.h"
+#include "tests/support/assert_ok.h"
 #include "tests/support/temp_dir.h"
 
 namespace tarnquill::testing {
@@ -49,7 +51,16 @@ std::vector<std::vector<jet::Value>> AllRows(jet::Database& db, const jet::Table
                                              std::vector<jet::RowId>* ids = nullptr);
 // The same for table `table` of the file at `path`.
 std::vector<std::vector<jet::Value>> ReadTable(const std::string& path, const std::string& table,
-                                               const std::string& password = "");
+                                               const std::string& password = "",
+                                               std::vector<jet::RowId>* ids = nullptr);
+
+// Our integrity check of the file at `path`, or of `image` (named `name`):
+// each problem it reports is a test failure, and so is a check that cannot
+// run (a fatal one, and the report is then empty).
+jet::CheckReport ExpectSoundFile(const std::string& path, const std::string& password = "");
+jet::CheckReport ExpectSoundImage(const std::vector<uint8_t>& image,
+                                  const std::string& password = "",
+                                  const std::string& name = "<memory>");
 
 // Shorthands for specs.
 jet::create::ColumnSpec Column(const std::string& name, jet::ColumnType type,

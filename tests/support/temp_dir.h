@@ -41,6 +41,15 @@ class TempDir {
   std::string path_;
 };
 
+// A writable copy of `from` at `to`, replacing any file there (the shared
+// corpus is kept read-only, and a copy inherits that); returns `to`.
+inline std::string CopyWritable(const std::filesystem::path& from, const std::string& to) {
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(to, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  return to;
+}
+
 // The whole file; empty when it cannot be read.
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

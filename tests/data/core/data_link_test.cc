@@ -57,8 +57,7 @@ TEST_F(LinkTest, CapacityFollowsTheLargestWindow) {
 
 TEST_F(LinkTest, ShrinkingKeepsTheCurrentRecordInTheSlice) {
   link_.SetDataSource(&source_);
-  link_.SetWindowSize(10);
-  query_.Open();
+  OpenWindow(10);
   query_.MoveBy(9);
   ASSERT_EQ(query_.CurrentIndex(), 9);
   link_.SetWindowSize(4);
@@ -73,8 +72,7 @@ TEST_F(LinkTest, ShrinkingKeepsTheCurrentRecordInTheSlice) {
 // itself with the records before them, so a taller grid is full at once.
 TEST_F(LinkTest, GrowingAtTheEndLoadsEarlierRecords) {
   link_.SetDataSource(&source_);
-  link_.SetWindowSize(10);
-  query_.Open();
+  OpenWindow(10);
   query_.Last();  // records 21..30, the last one current
   ASSERT_EQ(query_.CurrentIndex(), 9);
   ASSERT_EQ(link_.WindowTop(), 0);
@@ -112,8 +110,7 @@ TEST_F(LinkTest, GrowingAtTheEndLoadsEarlierRecords) {
 
 TEST_F(LinkTest, ActiveRowReadsNeighbours) {
   link_.SetDataSource(&source_);
-  link_.SetWindowSize(5);
-  query_.Open();
+  OpenWindow(5);
   query_.MoveBy(2);
   EXPECT_EQ(link_.ActiveRow(), 2);
   link_.SetActiveRow(4);

@@ -61,8 +61,7 @@ TEST_F(QueryTest, ClosedQueryAndMissingFieldFailWithTheirNames) {
 }
 
 TEST_F(QueryTest, MoveInsideAndPastTheWindow) {
-  link_.SetWindowSize(3);
-  query_.Open();
+  OpenWindow(3);
   EXPECT_EQ(query_.WindowCapacity(), 3);
   EXPECT_EQ(query_.LoadedCount(), 3);
   LogHandlers(query_, source_, &log_);
@@ -88,8 +87,7 @@ TEST_F(QueryTest, MoveInsideAndPastTheWindow) {
 }
 
 TEST_F(QueryTest, SliceExampleOfAFullWindow) {
-  link_.SetWindowSize(10);
-  query_.Open();
+  OpenWindow(10);
   ASSERT_EQ(query_.LoadedCount(), 10);
   query_.MoveBy(9);
   EXPECT_EQ(query_.CurrentIndex(), 9);
@@ -107,8 +105,7 @@ TEST_F(QueryTest, SliceExampleOfAFullWindow) {
 }
 
 TEST_F(QueryTest, MovesStopAtTheEnds) {
-  link_.SetWindowSize(4);
-  query_.Open();
+  OpenWindow(4);
   LogHandlers(query_, source_, &log_);
   // Backward at the beginning: only the before-scroll handler runs.
   EXPECT_EQ(query_.MoveBy(-1), 0);
@@ -126,8 +123,7 @@ TEST_F(QueryTest, MovesStopAtTheEnds) {
 }
 
 TEST_F(QueryTest, FirstLastAndRecordNumber) {
-  link_.SetWindowSize(5);
-  query_.Open();
+  OpenWindow(5);
   log_.clear();
   query_.Last();
   EXPECT_EQ(log_, (Log{"link:SettleEdits", "link:WindowReloaded"}));
@@ -269,8 +265,7 @@ TEST_F(QueryTest, ChangingTheStatementCloses) {
 }
 
 TEST_F(QueryTest, NotificationsDisabled) {
-  link_.SetWindowSize(3);
-  query_.Open();
+  OpenWindow(3);
   log_.clear();
   query_.DisableControls();
   query_.MoveBy(5);

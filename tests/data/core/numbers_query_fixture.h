@@ -29,6 +29,11 @@ class NumbersQueryFixture : public ::testing::Test {
     if (bind_link_) link_.SetDataSource(&source_);
   }
 
+  // Opens the query for a link that shows `window` records.
+  void OpenWindow(int window) {
+    link_.SetWindowSize(window);
+    query_.Open();
+  }
   int CurrentId() { return std::stoi(query_.FieldByName("ID").TextValue()); }
 
   const int rows_;

@@ -70,8 +70,7 @@ TEST_F(RecordChangesTest, InsertAndPostNotifyInOrder) {
 }
 
 TEST_F(RecordChangesTest, NewRecordTakesItsPlaceInTheWindow) {
-  link_.SetWindowSize(4);
-  query_.Open();
+  OpenWindow(4);
   query_.MoveBy(1);
   query_.Insert();
   EXPECT_EQ(Window(), "row1 -* row2 row3");  // row4 made room
@@ -130,8 +129,7 @@ TEST_F(RecordChangesTest, CancelledInsertNotifiesAndStoresNothing) {
 }
 
 TEST_F(RecordChangesTest, DeleteNotifiesAndTheNextRecordTakesItsPlace) {
-  link_.SetWindowSize(3);
-  query_.Open();
+  OpenWindow(3);
   query_.MoveBy(1);
   LogHandlers(query_, source_, &log_);
   query_.Delete();
@@ -222,8 +220,7 @@ TEST_F(RecordChangesTest, DeleteInOneQueryLeavesAnotherPointingAtItsOwnRows) {
 }
 
 TEST_F(RecordChangesTest, ShrinkingTheWindowWhileEditingStoresTheRightRecord) {
-  link_.SetWindowSize(5);
-  query_.Open();
+  OpenWindow(5);
   query_.MoveBy(4);  // row5, last in the window
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("five");

@@ -32,11 +32,8 @@ class JetProviderTest : public ::testing::Test {
 
   // A copy of a corpus file in the test's own folder.
   std::string Copy(const std::string& rel) {
-    fs::path target = dir_ / fs::path(rel).filename();
-    fs::copy_file(fs::path(TARNQUILL_CORPUS) / rel, target, fs::copy_options::overwrite_existing);
-    // The corpus is read-only; the copy is ours to change.
-    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
-    return target.string();
+    return tarnquill::testing::CopyWritable(fs::path(TARNQUILL_CORPUS) / rel,
+                                            (dir_ / fs::path(rel).filename()).string());
   }
 
   std::string ConnectError(const std::string& file, const std::string& password) {
@@ -129,12 +126,11 @@ TEST_F(JetProviderTest, EveryCorpusTableOpensWithItsRowCount) {
     for (const jet::TableInfo& t : *list) {
       if (t.linked) continue;
       SCOPED_TRACE(file + " [" + t.name + "]");
-      auto def = (*db)->FindTable(t.name);
-      ASSERT_TRUE(def.ok()) << def.status().ToString();
-      const auto rows = static_cast<int>(tarnquill::testing::AllRows(**db, *def).size());
+      ASSERT_OK_AND_ASSIGN(auto def, (*db)->FindTable(t.name));
+      const auto rows = static_cast<int>(tarnquill::testing::AllRows(**db, def).size());
       OpenStatement(file, "Select * From [" + t.name + "]");
       EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), rows);
-      EXPECT_EQ(dm_.ADOQueryTemp.FieldCount(), static_cast<int>(def->columns.size()));
+      EXPECT_EQ(dm_.ADOQueryTemp.FieldCount(), static_cast<int>(def.columns.size()));
       // Walk every record and read every field's text and display text.
       for (dm_.ADOQueryTemp.First(); !dm_.ADOQueryTemp.Eof(); dm_.ADOQueryTemp.Next()) {
         for (int i = 0; i < dm_.ADOQueryTemp.FieldCount(); ++i) {
@@ -163,11 +159,12 @@ std::string ModifyReadOnlyFixture(TShareDataModule& dm, const std::string& file)
 
 TEST_F(JetProviderTest, ReadOnlyFileRefusesTheFirstRowAndSaysWhichFileAndWhy) {
   tarnquill::testing::TempDir dir;
-  auto made = tarnquill::testing::MakeFixtureDatabase(
-      dir.path(), {{tarnquill::testing::Table("People", {tarnquill::testing::TextColumn("Name")}),
-                    {{std::string("old one")}, {std::string("old two")}}}});
-  ASSERT_TRUE(made.ok()) << made.status().ToString();
-  const std::string file = *made;
+  ASSERT_OK_AND_ASSIGN(
+      const std::string file,
+      tarnquill::testing::MakeFixtureDatabase(
+          dir.path(),
+          {{tarnquill::testing::Table("People", {tarnquill::testing::TextColumn("Name")}),
+            {{std::string("old one")}, {std::string("old two")}}}}));
   auto contents_now = [&] { return tarnquill::testing::ReadFileBytes(file); };
   const std::vector<uint8_t> before = contents_now();
 

@@ -25,13 +25,12 @@ TEST(ScanProgressTest, ReportsRowsReadOfTheTableUpToTheLastRow) {
   tarnquill::testing::TempDir dir;
   std::vector<jet::create::Row> rows;
   for (int i = 0; i < 2500; ++i) rows.push_back({std::string(i % 5 == 0 ? "北京 " : "上海 ")});
-  auto path = tarnquill::testing::MakeFixtureDatabase(
-      dir.path(), {{Table("T", {TextColumn("City", 20)}), rows}});
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  ASSERT_OK_AND_ASSIGN(auto path, tarnquill::testing::MakeFixtureDatabase(
+                                      dir.path(), {{Table("T", {TextColumn("City", 20)}), rows}}));
 
   provider::RegisterJetProvider();
   TShareDataModule dm;
-  dm.ADOConnection1.SetConnectionString(BuildConnectionString(*path, ""));
+  dm.ADOConnection1.SetConnectionString(BuildConnectionString(path, ""));
   std::vector<std::pair<int64_t, int64_t>> reports;
   dm.ADOConnection1.SetScanProgress(
       [&](int64_t done, int64_t total) { reports.emplace_back(done, total); });
@@ -62,13 +61,14 @@ TEST(ScanProgressTest, LargeFiltersReadSideBySideAsOneScan) {
     rows.push_back({int32_t{i},
                     std::string(i % 7 == 0 ? "北京 Building " : "上海 Room ") + std::to_string(i)});
   }
-  auto path = tarnquill::testing::MakeFixtureDatabase(
-      dir.path(), {{Table("T", {tarnquill::testing::Column("N", jet::ColumnType::kLong),
-                                TextColumn("City", 40)}),
-                    rows}});
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
+  ASSERT_OK_AND_ASSIGN(
+      auto path,
+      tarnquill::testing::MakeFixtureDatabase(
+          dir.path(), {{Table("T", {tarnquill::testing::Column("N", jet::ColumnType::kLong),
+                                    TextColumn("City", 40)}),
+                        rows}}));
   if (tarnquill::testing::HaveOracle()) {
-    EXPECT_TRUE(tarnquill::testing::OracleCheck(*path));
+    EXPECT_TRUE(tarnquill::testing::OracleCheck(path));
   }
 
   provider::RegisterJetProvider();
@@ -76,7 +76,7 @@ TEST(ScanProgressTest, LargeFiltersReadSideBySideAsOneScan) {
   for (int i = 0; i < kRows; i += 7) expected.push_back(i);
   auto listed = [&](std::vector<std::pair<int64_t, int64_t>>* reports) {
     TShareDataModule dm;
-    dm.ADOConnection1.SetConnectionString(BuildConnectionString(*path, ""));
+    dm.ADOConnection1.SetConnectionString(BuildConnectionString(path, ""));
     dm.ADOConnection1.SetScanProgress(
         [&](int64_t done, int64_t total) { reports->emplace_back(done, total); });
     TADOQuery& q = dm.ADOQueryTemp;
@@ -94,13 +94,11 @@ TEST(ScanProgressTest, LargeFiltersReadSideBySideAsOneScan) {
 
   // Damage a page of each reader's share, the second reader's first in
   // storage order: the first of them named is the one a single scan meets.
-  auto db = jet::Database::Open(*path, {});
-  ASSERT_TRUE(db.ok());
-  auto table = (*db)->FindTable("T");
-  ASSERT_TRUE(table.ok());
+  ASSERT_OK_AND_ASSIGN(auto db, jet::Database::Open(path, {}));
+  ASSERT_OK_AND_ASSIGN(auto table, db->FindTable("T"));
   std::vector<uint32_t> pages;
   {
-    std::ifstream in(*path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     std::vector<char> page(4096);
     for (uint32_t p = 0; in.read(page.data(), page.size()); ++p) {
       const auto u32 = [&](size_t at) {
@@ -108,23 +106,21 @@ TEST(ScanProgressTest, LargeFiltersReadSideBySideAsOneScan) {
         for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<uint8_t>(page[at + k]);
         return v;
       };
-      if (page[0] == 0x01 && u32(4) == table->definition_page) pages.push_back(p);
+      if (page[0] == 0x01 && u32(4) == table.definition_page) pages.push_back(p);
     }
   }
   ASSERT_GT(pages.size(), 2 * jet::kScanRunPages + 2) << "the table spans too few runs";
   {
-    std::fstream f(*path, std::ios::binary | std::ios::in | std::ios::out);
+    std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
     for (size_t at : {2 * jet::kScanRunPages + 1, jet::kScanRunPages + 1}) {
       f.seekp(static_cast<std::streamoff>(pages[at]) * 4096 + 0x0C);  // the row count
       f.write("\xFF\x7F", 2);
     }
   }
-  auto damaged = jet::Database::Open(*path, {});
-  ASSERT_TRUE(damaged.ok());
-  auto cursor = (*damaged)->Scan(*table);
-  ASSERT_TRUE(cursor.ok());
+  ASSERT_OK_AND_ASSIGN(auto damaged, jet::Database::Open(path, {}));
+  ASSERT_OK_AND_ASSIGN(auto cursor, damaged->Scan(table));
   jet::Result<bool> more = true;
-  while (more.ok() && *more) more = (*cursor)->Next();
+  while (more.ok() && *more) more = cursor->Next();
   ASSERT_FALSE(more.ok());
   const std::string first = more.status().message();
   EXPECT_NE(first.find(std::to_string(pages[jet::kScanRunPages + 1])), std::string::npos) << first;

@@ -18,12 +18,12 @@ using tarnquill::testing::TextColumn;
 TEST(TableNamesTest, ListsTheUserTablesInCatalogOrderOrNoneWhenUnreadable) {
   provider::RegisterJetProvider();
   TempDir dir;
-  auto path = MakeFixtureDatabase(dir.path(),
-                                  {{Table("客户", {TextColumn("姓名", 50)}), {}},
-                                   {Table("Orders", {TextColumn("Product", 50)}), {}}},
-                                  "secret");
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
-  EXPECT_EQ(ListTableNames(*path, "secret"), (std::vector<std::string>{"客户", "Orders"}));
+  ASSERT_OK_AND_ASSIGN(auto path,
+                       MakeFixtureDatabase(dir.path(),
+                                           {{Table("客户", {TextColumn("姓名", 50)}), {}},
+                                            {Table("Orders", {TextColumn("Product", 50)}), {}}},
+                                           "secret"));
+  EXPECT_EQ(ListTableNames(path, "secret"), (std::vector<std::string>{"客户", "Orders"}));
 
   // Anything unreadable gives no names.
   std::ofstream(dir.File("text.mdb")) << "not a database at all";
@@ -31,8 +31,8 @@ TEST(TableNamesTest, ListsTheUserTablesInCatalogOrderOrNoneWhenUnreadable) {
   const struct {
     std::string path, password;
   } cases[] = {
-      {*path, "wrong"},
-      {*path, ""},
+      {path, "wrong"},
+      {path, ""},
       {dir.File("none.mdb"), ""},
       {dir.File("text.mdb"), ""},
       {dir.File("short.mdb"), ""},

@@ -18,33 +18,27 @@ TEST(CreateSample, WritesCustomersAndOrdersMadeForTheReplaceDemo) {
   std::string path = dir.File("sample.mdb");
   std::ostringstream out, err;
   ASSERT_EQ(cli::Dispatch({"create-sample", path}, out, err), cli::kExitOk) << err.str();
-  auto db = jet::Database::Open(path, {});
-  ASSERT_TRUE(db.ok()) << db.status().ToString();
-  auto tables = (*db)->ListTables();
-  ASSERT_TRUE(tables.ok());
-  ASSERT_EQ(tables->size(), 2u);
-  EXPECT_EQ((*tables)[0].name, "客户");
-  EXPECT_EQ((*tables)[1].name, "Orders");
-  auto def = (*db)->FindTable("客户");
-  ASSERT_TRUE(def.ok());
+  ASSERT_OK_AND_ASSIGN(auto db, jet::Database::Open(path, {}));
+  ASSERT_OK_AND_ASSIGN(auto tables, db->ListTables());
+  ASSERT_EQ(tables.size(), 2u);
+  EXPECT_EQ(tables[0].name, "客户");
+  EXPECT_EQ(tables[1].name, "Orders");
+  ASSERT_OK_AND_ASSIGN(auto def, db->FindTable("客户"));
   std::vector<std::string> names;
-  for (const auto& c : def->columns) names.push_back(c.name);
+  for (const auto& c : def.columns) names.push_back(c.name);
   EXPECT_EQ(names, (std::vector<std::string>{"编号", "姓名", "地址", "电话", "备注", "金额", "日期",
                                              "已付款"}));
-  EXPECT_GE(def->row_count, 200u);
+  EXPECT_GE(def.row_count, 200u);
   // Addresses the demo filters on: the Chinese name and every letter case of
   // the English one, plus NULLs.
-  auto scan = (*db)->Scan(*def);
-  ASSERT_TRUE(scan.ok());
+  ASSERT_OK_AND_ASSIGN(auto scan, db->Scan(def));
   int chinese = 0, lower = 0, upper = 0, mixed = 0, nulls = 0, rows = 0;
   for (;;) {
-    auto more = (*scan)->Next();
-    ASSERT_TRUE(more.ok());
-    if (!*more) break;
+    ASSERT_OK_AND_ASSIGN(auto more, scan->Next());
+    if (!more) break;
     ++rows;
-    auto v = (*scan)->Get(2);
-    ASSERT_TRUE(v.ok());
-    auto s = std::get_if<std::string>(&*v);
+    ASSERT_OK_AND_ASSIGN(auto v, scan->Get(2));
+    auto s = std::get_if<std::string>(&v);
     if (!s) {
       ++nulls;
       continue;
@@ -54,15 +48,14 @@ TEST(CreateSample, WritesCustomersAndOrdersMadeForTheReplaceDemo) {
     upper += s->find("BEIJING") != std::string::npos;
     mixed += s->find("Beijing") != std::string::npos;
   }
-  EXPECT_EQ(static_cast<uint32_t>(rows), def->row_count);
+  EXPECT_EQ(static_cast<uint32_t>(rows), def.row_count);
   EXPECT_GT(chinese, 10);
   EXPECT_GT(lower, 0);
   EXPECT_GT(upper, 0);
   EXPECT_GT(mixed, 0);
   EXPECT_GT(nulls, 0);
-  auto orders = (*db)->FindTable("Orders");
-  ASSERT_TRUE(orders.ok());
-  EXPECT_GE(orders->row_count, 2000u);
+  ASSERT_OK_AND_ASSIGN(auto orders, db->FindTable("Orders"));
+  EXPECT_GE(orders.row_count, 2000u);
 
   // It never overwrites an existing file.
   std::ostringstream out2, err2;
@@ -76,7 +69,7 @@ TEST(CreateSample, WritesCustomersAndOrdersMadeForTheReplaceDemo) {
 
   if (!HaveMdbTools()) GTEST_SKIP() << "mdbtools not installed";
   std::string csv = RunCommand("mdb-export " + Quote(path) + " 客户");
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n') - 1, static_cast<long>(def->row_count) + 0)
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n') - 1, static_cast<long>(def.row_count) + 0)
       << "memo values hold no line breaks, so every row is one line";
 }
 

@@ -10,6 +10,7 @@
 
 #include "jet/keys/char_rules.h"
 #include "jet/keys/index_key.h"
+#include "tests/support/assert_ok.h"
 #include "text/utf8.h"
 
 namespace jet::keys {
@@ -34,11 +35,10 @@ Result<Bytes> TextKey(const OrderCase& o, const std::string& text, bool asc = tr
 class TextKeyTest : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(TextKeyTest, IgnoresLetterCaseAndTrailingBlanks) {
-  auto lower = TextKey(GetParam(), "beijing road");
-  ASSERT_TRUE(lower.ok()) << lower.status().ToString();
-  EXPECT_EQ(*TextKey(GetParam(), "BEIJING Road"), *lower);
-  EXPECT_EQ(*TextKey(GetParam(), "beijing road   "), *lower);
-  EXPECT_NE(*TextKey(GetParam(), " beijing road"), *lower);
+  ASSERT_OK_AND_ASSIGN(auto lower, TextKey(GetParam(), "beijing road"));
+  EXPECT_EQ(*TextKey(GetParam(), "BEIJING Road"), lower);
+  EXPECT_EQ(*TextKey(GetParam(), "beijing road   "), lower);
+  EXPECT_NE(*TextKey(GetParam(), " beijing road"), lower);
 }
 
 TEST_P(TextKeyTest, LettersAndDigitsSortAlphabetically) {
@@ -137,9 +137,8 @@ TEST(TextKey, LongKeysAreRefusedWhereTheirFormIsNotKnown) {
 TEST(TextKey, CharactersOutsideTheBmpUseComputedCodes) {
   // U+1F600 is D83D DE00 in UTF-16; both halves get inline codes and an
   // accent code of 3F.
-  auto key = TextKey(Legacy(), "\xF0\x9F\x98\x80");
-  ASSERT_TRUE(key.ok());
-  EXPECT_EQ(*key, (Bytes{0x7F, 0xB0, 0x3F, 0xB6, 0xFC, 0x01, 0x3F, 0x3F, 0x00}));
+  ASSERT_OK_AND_ASSIGN(auto key, TextKey(Legacy(), "\xF0\x9F\x98\x80"));
+  EXPECT_EQ(key, (Bytes{0x7F, 0xB0, 0x3F, 0xB6, 0xFC, 0x01, 0x3F, 0x3F, 0x00}));
 }
 
 TEST(TextKey, Access97RefusesCharactersCodePage1252CannotStore) {

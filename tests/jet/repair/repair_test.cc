@@ -132,64 +132,59 @@ class DamagedIndex : public ::testing::TestWithParam<Case> {};
 TEST_P(DamagedIndex, RepairRebuildsItAndKeepsEveryRow) {
   const Case& c = GetParam();
   TempDir dir;
-  auto path = MakeFixtureDatabase(dir.path(), {PeopleTable(kRows, 11)});
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
-  const auto before = ReadTable(*path, "People");
-  const jet::IndexDef x = IndexNamed(*path, c.index);
-  Apply(c.damage, *path, x);
-  EXPECT_NE(CheckProblems(*path).find(c.check_says), std::string::npos) << CheckProblems(*path);
+  ASSERT_OK_AND_ASSIGN(auto path, MakeFixtureDatabase(dir.path(), {PeopleTable(kRows, 11)}));
+  const auto before = ReadTable(path, "People");
+  const jet::IndexDef x = IndexNamed(path, c.index);
+  Apply(c.damage, path, x);
+  EXPECT_NE(CheckProblems(path).find(c.check_says), std::string::npos) << CheckProblems(path);
 
   if (c.modify_refused) {
     // The row whose entry is gone cannot be changed, and the refusal says
     // what to do about it.
-    auto db = jet::OpenDatabaseForUpdate(*path, {});
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    auto table = (*db)->FindTable("People");
-    auto scan = (*db)->Scan(*table);
+    ASSERT_OK_AND_ASSIGN(auto db, jet::OpenDatabaseForUpdate(path, {}));
+    auto table = db->FindTable("People");
+    auto scan = db->Scan(*table);
     const size_t column = c.damage == Damage::kStaleRoot ? 3 : 1;
     jet::Status refused;
     for (int n = 0; refused.ok() && *(*scan)->Next(); ++n) {
-      refused = (*db)->UpdateRow(*table, (*scan)->id(), {{column, "Zed " + std::to_string(n)}});
+      refused = db->UpdateRow(*table, (*scan)->id(), {{column, "Zed " + std::to_string(n)}});
     }
     EXPECT_TRUE(refused.IsCorruption()) << refused.ToString();
-    EXPECT_NE(refused.message().find("run tarnquill-cli repair " + *path + " --table People"),
+    EXPECT_NE(refused.message().find("run tarnquill-cli repair " + path + " --table People"),
               std::string::npos)
         << refused.message();
   }
-  const auto damaged_rows = ReadTable(*path, "People");
+  const auto damaged_rows = ReadTable(path, "People");
 
-  auto repaired = jet::RepairIndexes(*path, {});
-  ASSERT_TRUE(repaired.ok()) << repaired.status().ToString();
-  ASSERT_EQ(repaired->size(), 1u);
-  EXPECT_EQ((*repaired)[0].name, "People");
-  EXPECT_EQ((*repaired)[0].rebuild.indexes.size(), 4u);
-  EXPECT_GT((*repaired)[0].rebuild.released_pages, 0u);
-  for (const jet::RebuiltIndex& r : (*repaired)[0].rebuild.indexes) {
+  ASSERT_OK_AND_ASSIGN(auto repaired, jet::RepairIndexes(path, {}));
+  ASSERT_EQ(repaired.size(), 1u);
+  EXPECT_EQ(repaired[0].name, "People");
+  EXPECT_EQ(repaired[0].rebuild.indexes.size(), 4u);
+  EXPECT_GT(repaired[0].rebuild.released_pages, 0u);
+  for (const jet::RebuiltIndex& r : repaired[0].rebuild.indexes) {
     EXPECT_EQ(r.entries, static_cast<size_t>(kRows)) << r.name;
   }
-  EXPECT_EQ(CheckProblems(*path), "");
-  EXPECT_EQ(ReadTable(*path, "People"), damaged_rows);
+  EXPECT_EQ(CheckProblems(path), "");
+  EXPECT_EQ(ReadTable(path, "People"), damaged_rows);
   if (!c.modify_refused) {
-    EXPECT_EQ(ReadTable(*path, "People"), before);
+    EXPECT_EQ(ReadTable(path, "People"), before);
   }
-  EXPECT_FALSE(std::filesystem::exists(*path + "-journal"));
+  EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
 
   // The repaired indexes take updates again, and keep them.
   {
-    auto db = jet::OpenDatabaseForUpdate(*path, {});
-    ASSERT_TRUE(db.ok());
-    auto table = (*db)->FindTable("People");
-    auto scan = (*db)->Scan(*table);
+    ASSERT_OK_AND_ASSIGN(auto db, jet::OpenDatabaseForUpdate(path, {}));
+    auto table = db->FindTable("People");
+    auto scan = db->Scan(*table);
     for (int i = 0; i < 200 && *(*scan)->Next(); ++i) {
-      ASSERT_TRUE((*db)
-                      ->UpdateRow(*table, (*scan)->id(),
-                                  {{1, "renamed 名前 " + std::string(i % 30, 'x')},
-                                   {3, "R" + std::to_string(i)}})
+      ASSERT_TRUE(db->UpdateRow(*table, (*scan)->id(),
+                                {{1, "renamed 名前 " + std::string(i % 30, 'x')},
+                                 {3, "R" + std::to_string(i)}})
                       .ok());
     }
   }
   if (!HaveOracle()) GTEST_SKIP() << kNoOracle;
-  EXPECT_TRUE(ReadersAgree(*path));
+  EXPECT_TRUE(ReadersAgree(path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DamagedIndex, ::testing::ValuesIn(kCases),
@@ -215,34 +210,32 @@ TEST(Repair, RefusesRowsThatBreakAUniqueIndexAndWritesNothing) {
   FixtureTable t = PeopleTable(kRows, 5);
   t.rows[10][3] = t.rows[3000][3] = std::string("C-same");
   t.spec.indexes[2].unique = false;
-  auto path = MakeFixtureDatabase(dir.path(), {t});
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
-  const jet::IndexDef code = IndexNamed(*path, "Code");
-  auto db = jet::Database::Open(*path, {});
-  MarkUnique(*path, (*(*db)->FindTable("People")).definition_page, code.root_page);
-  ASSERT_TRUE(IndexNamed(*path, "Code").unique);
-  const auto bytes = ReadFileBytes(*path);
+  ASSERT_OK_AND_ASSIGN(auto path, MakeFixtureDatabase(dir.path(), {t}));
+  const jet::IndexDef code = IndexNamed(path, "Code");
+  auto db = jet::Database::Open(path, {});
+  MarkUnique(path, (*(*db)->FindTable("People")).definition_page, code.root_page);
+  ASSERT_TRUE(IndexNamed(path, "Code").unique);
+  const auto bytes = ReadFileBytes(path);
 
-  auto repaired = jet::RepairIndexes(*path, {"people"});
+  auto repaired = jet::RepairIndexes(path, {"people"});
   ASSERT_FALSE(repaired.ok());
   EXPECT_EQ(repaired.status().code(), jet::Status::Code::kConstraint);
   EXPECT_NE(repaired.status().message().find("index 'Code'"), std::string::npos)
       << repaired.status().message();
-  EXPECT_EQ(ReadFileBytes(*path), bytes);
-  EXPECT_FALSE(std::filesystem::exists(*path + "-journal"));
+  EXPECT_EQ(ReadFileBytes(path), bytes);
+  EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
 
-  EXPECT_TRUE(jet::RepairIndexes(*path, {"Nobody"}).status().IsNotFound());
-  EXPECT_EQ(ReadFileBytes(*path), bytes);
+  EXPECT_TRUE(jet::RepairIndexes(path, {"Nobody"}).status().IsNotFound());
+  EXPECT_EQ(ReadFileBytes(path), bytes);
 }
 
 // Cut short at any point, a repair leaves the damaged file or the repaired
 // one once the journal is rolled back, never a mix of the two.
 TEST(Repair, EveryCutLeavesTheFileBeforeOrAfter) {
   TempDir dir;
-  auto path = MakeFixtureDatabase(dir.path(), {PeopleTable(1500, 9)});
-  ASSERT_TRUE(path.ok()) << path.status().ToString();
-  Apply(Damage::kEntriesLost, *path, IndexNamed(*path, "CityName"));
-  const std::vector<uint8_t> damaged = ReadFileBytes(*path);
+  ASSERT_OK_AND_ASSIGN(auto path, MakeFixtureDatabase(dir.path(), {PeopleTable(1500, 9)}));
+  Apply(Damage::kEntriesLost, path, IndexNamed(path, "CityName"));
+  const std::vector<uint8_t> damaged = ReadFileBytes(path);
   const std::string kPath = "/db/people.mdb";
   jet::WriteOptions options;
 
@@ -278,10 +271,10 @@ TEST(Repair, EveryCutLeavesTheFileBeforeOrAfter) {
   }
   EXPECT_GT(before, 0);
   EXPECT_GT(after, 0);
-  WriteFile(*path, repaired);
-  EXPECT_EQ(CheckProblems(*path), "");
+  WriteFile(path, repaired);
+  EXPECT_EQ(CheckProblems(path), "");
   if (!HaveOracle()) GTEST_SKIP() << kNoOracle;
-  EXPECT_TRUE(ReadersAgree(*path));
+  EXPECT_TRUE(ReadersAgree(path));
 }
 
 // Real Access files: every one is repaired (or refused without a change),
@@ -299,9 +292,10 @@ TEST(Repair, CorpusFilesKeepTheirRowsAndGainNoProblem) {
     if (!opened.ok()) continue;  // files the reader refuses are not this test's
     auto rows = jet::testing::ExportAll(**opened);
     if (!rows.ok()) continue;
-    auto report = jet::CheckDatabase(std::make_unique<jet::MemoryByteSource>(original), password);
-    ASSERT_TRUE(report.ok());
-    const std::set<std::string> before(report->problems.begin(), report->problems.end());
+    ASSERT_OK_AND_ASSIGN(
+        auto report,
+        jet::CheckDatabase(std::make_unique<jet::MemoryByteSource>(original), password));
+    const std::set<std::string> before(report.problems.begin(), report.problems.end());
 
     jet::MemoryFileSystem mem;
     const std::string path = "/corpus/" + std::filesystem::path(name).filename().string();
@@ -320,12 +314,11 @@ TEST(Repair, CorpusFilesKeepTheirRowsAndGainNoProblem) {
       continue;
     }
     ++repaired;
-    auto reopened = jet::testing::OpenImage(now, name, password);
-    ASSERT_TRUE(reopened.ok()) << reopened.status().ToString();
-    EXPECT_EQ(jet::testing::ExportAll(**reopened).value(), *rows);
-    auto after = jet::CheckDatabase(std::make_unique<jet::MemoryByteSource>(now), password);
-    ASSERT_TRUE(after.ok());
-    for (const std::string& p : after->problems) {
+    ASSERT_OK_AND_ASSIGN(auto reopened, jet::testing::OpenImage(now, name, password));
+    EXPECT_EQ(jet::testing::ExportAll(*reopened).value(), *rows);
+    ASSERT_OK_AND_ASSIGN(
+        auto after, jet::CheckDatabase(std::make_unique<jet::MemoryByteSource>(now), password));
+    for (const std::string& p : after.problems) {
       EXPECT_TRUE(before.count(p)) << "new problem: " << p;
     }
   }

@@ -10,7 +10,6 @@
 #include <set>
 
 #include "jet/index/index_writer.h"
-#include "jet/update/integrity_check.h"
 #include "jet/value_text.h"
 #include "tests/jet/corpus.h"
 #include "tests/support/external_readers.h"
@@ -177,20 +176,17 @@ TEST(CorpusUpdateTest, AccessIndexTreesAreReadThroughTheirTails) {
     EXPECT_EQ(tail.prev, 32u);
     ASSERT_FALSE(tail.entries.empty());
     bool found = false;
-    auto tables = db->ListTables();
-    ASSERT_TRUE(tables.ok());
-    for (const TableInfo& info : *tables) {
-      auto table = db->FindTable(info.name);
-      ASSERT_TRUE(table.ok());
-      for (const IndexDef& x : table->indexes) {
+    ASSERT_OK_AND_ASSIGN(auto tables, db->ListTables());
+    for (const TableInfo& info : tables) {
+      ASSERT_OK_AND_ASSIGN(auto table, db->FindTable(info.name));
+      for (const IndexDef& x : table.indexes) {
         if (x.root_page != 29) continue;
         found = true;
         // The check of every corpus file walks the tree whole; a search for a key past the node's
         // only entry has to go down the tail.
         for (const IndexEntry& e : tail.entries) {
-          auto other = indexes.HasOther(x, e.key, RowId{0, 0});
-          ASSERT_TRUE(other.ok());
-          EXPECT_TRUE(*other) << "an entry of leaf 33 not found by its key";
+          ASSERT_OK_AND_ASSIGN(auto other, indexes.HasOther(x, e.key, RowId{0, 0}));
+          EXPECT_TRUE(other) << "an entry of leaf 33 not found by its key";
         }
       }
     }
@@ -223,38 +219,37 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
     auto img = WritableImage::Load(ReadFileBytes(path), path, PasswordFor(path));
     ASSERT_TRUE(img);
     // Access wrote these files: the check must find nothing wrong before we touch them.
-    auto untouched =
-        CheckDatabase(std::make_unique<MemoryByteSource>(*img->bytes, path), PasswordFor(path));
-    ASSERT_TRUE(untouched.ok()) << untouched.status().ToString();
-    for (const std::string& p : untouched->problems) ADD_FAILURE() << "before any update: " << p;
+    CheckReport untouched;
+    {
+      SCOPED_TRACE("before any update");
+      ASSERT_NO_FATAL_FAILURE(untouched = ExpectSoundImage(*img->bytes, PasswordFor(path), path));
+    }
     // Every key Access wrote is one our rules compute (the check encodes each
     // row's key and compares it with the stored entry), except in columns of
     // types Access itself does not know.
-    for (const std::string& w : untouched->warnings) {
+    for (const std::string& w : untouched.warnings) {
       if (w.find("keys not verified") == std::string::npos) continue;
       EXPECT_NE(w.find("columns of type Unknown"), std::string::npos) << w;
     }
     auto db = img->Reopen();
     ASSERT_TRUE(db);
     int& updated_here = updated_by_version[db->jet_version()];
-    entries_by_version[db->jet_version()] += untouched->index_entries;
-    auto tables = db->ListTables();
-    ASSERT_TRUE(tables.ok()) << tables.status().ToString();
+    entries_by_version[db->jet_version()] += untouched.index_entries;
+    ASSERT_OK_AND_ASSIGN(auto tables, db->ListTables());
     std::vector<TableDef> checked_tables;
-    for (const TableInfo& info : *tables) {
+    for (const TableInfo& info : tables) {
       if (info.linked) continue;
       SCOPED_TRACE(info.name);
-      auto table = db->FindTable(info.name);
-      ASSERT_TRUE(table.ok()) << table.status().ToString();
+      ASSERT_OK_AND_ASSIGN(auto table, db->FindTable(info.name));
       std::vector<RowId> ids;
-      auto model = AllRows(*db, *table, &ids);
+      auto model = AllRows(*db, table, &ids);
       int k = 0;
-      for (size_t col = 0; col < table->columns.size(); ++col) {
-        const ColumnDef& c = table->columns[col];
+      for (size_t col = 0; col < table.columns.size(); ++col) {
+        const ColumnDef& c = table.columns[col];
         if (c.type != ColumnType::kText && c.type != ColumnType::kMemo) continue;
         for (size_t r = 0; r < ids.size() && r < 14; ++r, ++k) {
           Value v = NextValue(c, model[r][col], k + static_cast<int>(col));
-          Status s = img->session->UpdateRow(*table, ids[r], {{col, v}});
+          Status s = img->session->UpdateRow(table, ids[r], {{col, v}});
           if (s.ok()) {
             model[r][col] = v;
             ++updated;
@@ -273,14 +268,14 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
       }
       auto after_db = img->Reopen();
       ASSERT_TRUE(after_db);
-      checked_tables.push_back(*table);
+      checked_tables.push_back(table);
       std::vector<RowId> after_ids;
-      auto after = AllRows(*after_db, *table, &after_ids);
+      auto after = AllRows(*after_db, table, &after_ids);
       ASSERT_EQ(after_ids.size(), ids.size());
       for (size_t r = 0; r < ids.size(); ++r) {
         EXPECT_EQ(after_ids[r], ids[r]) << "row " << r << " changed its place in the scan";
-        for (size_t col = 0; col < table->columns.size(); ++col) {
-          const ColumnDef& c = table->columns[col];
+        for (size_t col = 0; col < table.columns.size(); ++col) {
+          const ColumnDef& c = table.columns[col];
           if (c.fixed && c.type == ColumnType::kText && !IsNull(model[r][col])) {
             // Fixed-length text reads back padded with spaces.
             auto trimmed = [](std::string s) {
@@ -292,7 +287,7 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
             continue;
           }
           EXPECT_TRUE(after[r][col] == model[r][col])
-              << "row " << r << " column " << table->columns[col].name << ": read "
+              << "row " << r << " column " << table.columns[col].name << ": read "
               << CsvField(after[r][col]).substr(0, 80) << ", expected "
               << CsvField(model[r][col]).substr(0, 80);
         }
@@ -300,10 +295,7 @@ TEST(CorpusUpdateTest, TextAndMemoUpdatesReadBackExactly) {
     }
     // The whole file passes the integrity check, and the independent reader
     // sees the same text.
-    auto report = CheckDatabase(std::make_unique<MemoryByteSource>(*img->bytes, path),
-                                PasswordFor(path));
-    ASSERT_TRUE(report.ok()) << report.status().ToString();
-    for (const std::string& p : report->problems) ADD_FAILURE() << p;
+    ASSERT_NO_FATAL_FAILURE(ExpectSoundImage(*img->bytes, PasswordFor(path), path));
     // testIndexCodes holds every character of its code page, many of which
     // mdb-export 1.0 drops or prints as '?'; our reader covers it above.
     if (!mdb_export || !PasswordFor(path).empty() ||

@@ -57,14 +57,12 @@ TEST(ValueEncoder, CompressesTextOnlyWhenThatIsShorter) {
 TEST(ValueEncoder, NullsAndLimits) {
   static const TextEncoder kJet4(true, 0);
   ColumnDef text = TextColumnDef(ColumnType::kText, true, 3);
-  auto null = EncodeValue(text, Value(), kJet4, "T");
-  ASSERT_TRUE(null.ok());
-  EXPECT_TRUE(null->null);
+  ASSERT_OK_AND_ASSIGN(auto null, EncodeValue(text, Value(), kJet4, "T"));
+  EXPECT_TRUE(null.null);
   ColumnDef flag = TextColumnDef(ColumnType::kBoolean, false);
-  auto no = EncodeValue(flag, Value(), kJet4, "T");
-  ASSERT_TRUE(no.ok());
-  EXPECT_FALSE(no->null);  // a yes/no NULL is stored as No
-  EXPECT_FALSE(no->bit);
+  ASSERT_OK_AND_ASSIGN(auto no, EncodeValue(flag, Value(), kJet4, "T"));
+  EXPECT_FALSE(no.null);  // a yes/no NULL is stored as No
+  EXPECT_FALSE(no.bit);
   text.required = true;
   EXPECT_EQ(EncodeValue(text, Value(), kJet4, "T").status().code(), Status::Code::kConstraint);
   auto too_long = EncodeValue(text, std::string("abcd"), kJet4, "T: row 7");
@@ -160,23 +158,14 @@ TEST(ValueEncoder, NewRowsAndUpdatedRowsAreBuiltAlike) {
   TempDir dir;
   const std::string path = dir.File("all.mdb");
   {
-    auto builder = create::DatabaseBuilder::New({});
-    ASSERT_TRUE(builder.ok());
-    ASSERT_TRUE((*builder)->CreateTable(spec).ok());
-    Status s = (*builder)->InsertRows("All", {a, b, none});
+    ASSERT_OK_AND_ASSIGN(auto builder, create::DatabaseBuilder::New({}));
+    ASSERT_TRUE(builder->CreateTable(spec).ok());
+    Status s = builder->InsertRows("All", {a, b, none});
     ASSERT_TRUE(s.ok()) << s.ToString();
-    ASSERT_TRUE((*builder)->Save(path).ok());
+    ASSERT_TRUE(builder->Save(path).ok());
   }
   std::vector<RowId> ids;
-  {
-    auto db = Database::Open(path, {});
-    ASSERT_TRUE(db.ok());
-    auto def = (*db)->FindTable("All");
-    ASSERT_TRUE(def.ok());
-    auto scan = (*db)->Scan(*def);
-    ASSERT_TRUE(scan.ok());
-    while (*(*scan)->Next()) ids.push_back((*scan)->id());
-  }
+  tarnquill::testing::ReadTable(path, "All", "", &ids);
   ASSERT_EQ(ids.size(), 3u);
   const Bytes created_a = RowBytes(path, ids[0]);
   const Bytes created_b = RowBytes(path, ids[1]);
@@ -189,13 +178,11 @@ TEST(ValueEncoder, NewRowsAndUpdatedRowsAreBuiltAlike) {
     return out;
   };
   {
-    auto db = OpenDatabaseForUpdate(path, {});
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    auto def = (*db)->FindTable("All");
-    ASSERT_TRUE(def.ok());
+    ASSERT_OK_AND_ASSIGN(auto db, OpenDatabaseForUpdate(path, {}));
+    ASSERT_OK_AND_ASSIGN(auto def, db->FindTable("All"));
     // Each row takes the values another row was created with.
     for (auto [row, values] : {std::pair{0, &b}, std::pair{1, &none}, std::pair{2, &a}}) {
-      Status s = (*db)->UpdateRow(*def, ids[row], changes(*values));
+      Status s = db->UpdateRow(def, ids[row], changes(*values));
       ASSERT_TRUE(s.ok()) << s.ToString();
     }
   }

@@ -10,7 +10,6 @@
 
 #include "jet/create/database_builder.h"
 #include "jet/io/memory_file_system.h"
-#include "jet/update/integrity_check.h"
 #include "jet/update/writable_database.h"
 #include "tests/jet/random_values.h"
 #include "tests/support/external_readers.h"
@@ -95,25 +94,21 @@ TEST_P(RandomTableTest, UpdatesMatchTheModel) {
   }
   std::vector<uint8_t> image;
   {
-    auto b = create::DatabaseBuilder::New({});
-    ASSERT_TRUE(b.ok());
-    Status s = (*b)->CreateTable(spec);
+    ASSERT_OK_AND_ASSIGN(auto b, create::DatabaseBuilder::New({}));
+    Status s = b->CreateTable(spec);
     ASSERT_TRUE(s.ok()) << s.ToString();
-    s = (*b)->InsertRows("R", rows);
+    s = b->InsertRows("R", rows);
     ASSERT_TRUE(s.ok()) << s.ToString();
-    auto bytes = (*b)->Finish();
-    ASSERT_TRUE(bytes.ok());
-    image = *bytes;
+    ASSERT_OK_AND_ASSIGN(auto bytes, b->Finish());
+    image = bytes;
   }
   MemoryFileSystem mem;
   mem.Put(kPath, image);
-  auto opened = OpenForUpdateOn(&mem, kPath);
-  ASSERT_TRUE(opened.ok()) << opened.status().ToString();
-  Database& db = **opened;
-  auto t = db.FindTable("R");
-  ASSERT_TRUE(t.ok());
+  ASSERT_OK_AND_ASSIGN(auto opened, OpenForUpdateOn(&mem, kPath));
+  Database& db = *opened;
+  ASSERT_OK_AND_ASSIGN(auto t, db.FindTable("R"));
   std::vector<RowId> ids;
-  auto model = AllRows(db, *t, &ids);
+  auto model = AllRows(db, t, &ids);
   ASSERT_EQ(model.size(), rows.size());
   ASSERT_EQ(model, rows);
 
@@ -144,36 +139,32 @@ TEST_P(RandomTableTest, UpdatesMatchTheModel) {
     for (const auto& [c, v] : ch) {
       next[c] = spec.columns[c].type == ColumnType::kBoolean && IsNull(v) ? Value(false) : v;
     }
-    Status s = db.UpdateRow(*t, ids[r], ch);
+    Status s = db.UpdateRow(t, ids[r], ch);
     EXPECT_EQ(s.ok(), ok) << s.ToString();
     if (s.ok()) {
       model[r] = next;
     } else {
       ++refused;
     }
-    auto row = db.ReadRow(*t, ids[r]);
-    ASSERT_TRUE(row.ok()) << row.status().ToString();
-    ASSERT_EQ(*row, model[r]);
+    ASSERT_OK_AND_ASSIGN(auto row, db.ReadRow(t, ids[r]));
+    ASSERT_EQ(row, model[r]);
     if (batch_left > 0 && --batch_left == 0) {
       ASSERT_TRUE(db.CommitBatch().ok());
     }
     if (step % 30 == 29) {
       std::vector<RowId> now;
-      ASSERT_EQ(AllRows(db, *t, &now), model);
+      ASSERT_EQ(AllRows(db, t, &now), model);
       ASSERT_EQ(now, ids);
     }
   }
   if (batch_left > 0) {
     ASSERT_TRUE(db.CommitBatch().ok());
   }
-  opened->reset();
-  auto reopened = OpenDatabase(std::make_unique<MemoryByteSource>(mem.Contents(kPath)), {});
-  ASSERT_TRUE(reopened.ok());
-  EXPECT_EQ(AllRows(**reopened, *t), model);
-  auto report = CheckDatabase(std::make_unique<MemoryByteSource>(mem.Contents(kPath)), "");
-  ASSERT_TRUE(report.ok());
-  for (const auto& p : report->problems) ADD_FAILURE() << p;
-  EXPECT_GT(report->index_entries, 0u);
+  opened.reset();
+  ASSERT_OK_AND_ASSIGN(auto reopened,
+                       OpenDatabase(std::make_unique<MemoryByteSource>(mem.Contents(kPath)), {}));
+  EXPECT_EQ(AllRows(*reopened, t), model);
+  EXPECT_GT(ExpectSoundImage(mem.Contents(kPath)).index_entries, 0u);
   // A third of the seeds also go to the independent reader.
   if (GetParam() % 3 != 0) return;
   if (!tarnquill::testing::HaveOracle()) GTEST_SKIP() << tarnquill::testing::kNoOracle;
@@ -201,17 +192,14 @@ class PropertyTest : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(PropertyTest, RandomUpdatesMatchTheModel) {
   std::mt19937 rng(GetParam());
-  auto bytes = PeopleDatabase(30);
-  ASSERT_TRUE(bytes.ok()) << bytes.status().ToString();
+  ASSERT_OK_AND_ASSIGN(auto bytes, PeopleDatabase(30));
   MemoryFileSystem mem;
-  mem.Put(kPeoplePath, *bytes);
-  auto opened = OpenForUpdateOn(&mem, kPeoplePath);
-  ASSERT_TRUE(opened.ok()) << opened.status().ToString();
-  Database& db = **opened;
-  auto t = db.FindTable("People");
-  ASSERT_TRUE(t.ok());
+  mem.Put(kPeoplePath, bytes);
+  ASSERT_OK_AND_ASSIGN(auto opened, OpenForUpdateOn(&mem, kPeoplePath));
+  Database& db = *opened;
+  ASSERT_OK_AND_ASSIGN(auto t, db.FindTable("People"));
   std::vector<RowId> ids;
-  auto model = AllRows(db, *t, &ids);
+  auto model = AllRows(db, t, &ids);
   ASSERT_EQ(model.size(), 30u);
 
   std::uniform_int_distribution<size_t> pick_row(0, model.size() - 1);
@@ -250,27 +238,24 @@ TEST_P(PropertyTest, RandomUpdatesMatchTheModel) {
       if (model[o][kId] == next[kId]) ok = false;
       if (!IsNull(next[kName]) && model[o][kName] == next[kName]) ok = false;
     }
-    Status s = db.UpdateRow(*t, ids[r], ch);
+    Status s = db.UpdateRow(t, ids[r], ch);
     EXPECT_EQ(s.ok(), ok) << s.ToString();
     if (s.ok()) {
       model[r] = next;
     } else {
       ++refused;
     }
-    auto row = db.ReadRow(*t, ids[r]);
-    ASSERT_TRUE(row.ok()) << row.status().ToString();
-    ASSERT_EQ(*row, model[r]);
+    ASSERT_OK_AND_ASSIGN(auto row, db.ReadRow(t, ids[r]));
+    ASSERT_EQ(row, model[r]);
     if (step % 25 == 0) {
       std::vector<RowId> now;
-      ASSERT_EQ(AllRows(db, *t, &now), model);
+      ASSERT_EQ(AllRows(db, t, &now), model);
       ASSERT_EQ(now, ids);
     }
   }
   EXPECT_GT(refused, 0);
-  opened->reset();
-  auto report = CheckDatabase(std::make_unique<MemoryByteSource>(mem.Contents(kPeoplePath)), "");
-  ASSERT_TRUE(report.ok());
-  for (const auto& p : report->problems) ADD_FAILURE() << p;
+  opened.reset();
+  ASSERT_NO_FATAL_FAILURE(ExpectSoundImage(mem.Contents(kPeoplePath)));
   if (!tarnquill::testing::HaveOracle()) GTEST_SKIP() << tarnquill::testing::kNoOracle;
   EXPECT_TRUE(tarnquill::testing::ReadersAgree(mem.Contents(kPeoplePath), "property.mdb"));
 }

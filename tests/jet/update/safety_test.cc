@@ -39,14 +39,6 @@ Rows ReadRows(const std::vector<uint8_t>& bytes, const std::string& table = "Peo
   return AllRows(**db, *t, ids);
 }
 
-// Our integrity check finds nothing wrong with the image.
-void ExpectSound(const std::vector<uint8_t>& image, const std::string& password = "",
-                 const std::string& name = kPath) {
-  auto report = CheckDatabase(std::make_unique<MemoryByteSource>(image, name), password);
-  ASSERT_TRUE(report.ok()) << report.status().ToString();
-  for (const auto& p : report->problems) ADD_FAILURE() << p;
-}
-
 ColumnChanges ChangesFor(size_t row) {
   return {{kName, Value("full-" + std::to_string(row))},
           {kNotes, Value(std::string(5000 + row, 'f'))}};
@@ -144,15 +136,14 @@ std::vector<Operation> Operations(const Rows& before) {
 }
 
 TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) {
-  auto original = PeopleDatabase(40);
-  ASSERT_TRUE(original.ok()) << original.status().ToString();
-  const Rows before = ReadRows(*original, "People");
+  ASSERT_OK_AND_ASSIGN(auto original, PeopleDatabase(40));
+  const Rows before = ReadRows(original, "People");
   for (const Operation& op : Operations(before)) {
     SCOPED_TRACE(op.name);
     uint64_t calls = 0;
     {
       MemoryFileSystem mem;
-      mem.Put(kPath, *original);
+      mem.Put(kPath, original);
       FaultInjectingFileSystem counting(&mem);
       ASSERT_TRUE(op.run(&counting).ok());
       if (op.close) op.close();
@@ -165,7 +156,7 @@ TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) 
       for (uint64_t at = 0; at < calls; ++at) {
         SCOPED_TRACE(std::string(cause) + " at call " + std::to_string(at));
         MemoryFileSystem mem;
-        mem.Put(kPath, *original);
+        mem.Put(kPath, original);
         FaultInjectingFileSystem faulty(&mem);
         faulty.FailCallOnce(at, cause);
         Status s = op.run(&faulty);
@@ -174,7 +165,7 @@ TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) 
           ++failed;
           EXPECT_NE(s.message().find(kPath), std::string::npos) << s.message();
           EXPECT_NE(s.message().find(cause), std::string::npos) << s.message();
-          if (bytes != *original) {
+          if (bytes != original) {
             ASSERT_TRUE(op.done(bytes)) << "neither before nor after: " << s.message();
             ++left_after;
           }
@@ -183,7 +174,7 @@ TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) 
         }
         // Space is back: the next run works and leaves nothing to roll back.
         // (Updates may repeat what a failure after the commit point kept.)
-        if (!s.ok() && (bytes == *original || op.again)) {
+        if (!s.ok() && (bytes == original || op.again)) {
           Status again = op.again ? op.again(&faulty) : op.run(&faulty);
           ASSERT_TRUE(again.ok()) << again.ToString();
         }
@@ -191,7 +182,7 @@ TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) 
         const std::vector<uint8_t> final_bytes = mem.Contents(kPath);
         ASSERT_TRUE(op.done(final_bytes));
         EXPECT_FALSE(*HasHotJournal(&mem, kPath));
-        ASSERT_NO_FATAL_FAILURE(ExpectSound(final_bytes));
+        ASSERT_NO_FATAL_FAILURE(ExpectSoundImage(final_bytes, "", kPath));
       }
     }
     EXPECT_GT(failed, 0);
@@ -202,7 +193,7 @@ TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) 
   // The independent checker sees the last of the files as Access would.
   tarnquill::testing::TempDir dir;
   MemoryFileSystem mem;
-  mem.Put(kPath, *original);
+  mem.Put(kPath, original);
   ASSERT_TRUE(Operations(before)[1].run(&mem).ok());
   ASSERT_TRUE(WriteFile(dir.File("imported.mdb"), mem.Contents(kPath)));
   if (tarnquill::testing::HaveOracle()) {
@@ -213,15 +204,14 @@ TEST(SafetyTest, AFullDiskOrAnIoErrorAnywhereLeavesTheFileBeforeOrAfterTheStep) 
 // A crash during recovery leaves a journal the next open recovers again: cut
 // the rollback at every changing call, lose what was not flushed, open again.
 TEST(SafetyTest, ACrashDuringRecoveryIsRecoveredByTheNextOpen) {
-  auto original = PeopleDatabase(40);
-  ASSERT_TRUE(original.ok()) << original.status().ToString();
-  const Operation update = Operations(ReadRows(*original, "People"))[0];
+  ASSERT_OK_AND_ASSIGN(auto original, PeopleDatabase(40));
+  const Operation update = Operations(ReadRows(original, "People"))[0];
   // A crash in the middle of the update: pages written, journal hot.
   std::vector<uint8_t> crashed_db, crashed_journal;
   for (uint64_t cut = 1; crashed_journal.empty(); ++cut) {
     ASSERT_LT(cut, 200u) << "no cut left a journal to roll back";
     MemoryFileSystem mem;
-    mem.Put(kPath, *original);
+    mem.Put(kPath, original);
     {
       FaultInjectingFileSystem faulty(&mem);
       faulty.FailAfterCalls(cut);
@@ -229,7 +219,7 @@ TEST(SafetyTest, ACrashDuringRecoveryIsRecoveredByTheNextOpen) {
       update.close();
     }
     mem.LoseUnsyncedChanges();
-    if (*HasHotJournal(&mem, kPath) && mem.Contents(kPath) != *original) {
+    if (*HasHotJournal(&mem, kPath) && mem.Contents(kPath) != original) {
       crashed_db = mem.Contents(kPath);
       crashed_journal = mem.Contents(journal::PathFor(kPath));
     }
@@ -247,9 +237,8 @@ TEST(SafetyTest, ACrashDuringRecoveryIsRecoveredByTheNextOpen) {
       finished = OpenDatabaseForReading(kPath, OpenOptions{}, &faulty).ok();
     }
     mem.LoseUnsyncedChanges();
-    auto db = OpenDatabaseForReading(kPath, OpenOptions{}, &mem);
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    ASSERT_EQ(mem.Contents(kPath), *original);
+    ASSERT_OK_AND_ASSIGN(auto db, OpenDatabaseForReading(kPath, OpenOptions{}, &mem));
+    ASSERT_EQ(mem.Contents(kPath), original);
     // An emptied journal whose removal was lost may stay: it holds nothing.
     EXPECT_FALSE(*HasHotJournal(&mem, kPath));
   }
@@ -260,9 +249,8 @@ using Child = tarnquill::testing::ChildProcess;
 TEST(SafetyTest, ReadersShareAFileAndAWriterWaitsForOtherProcesses) {
   tarnquill::testing::TempDir dir;
   const std::string path = dir.File("shared.mdb");
-  auto original = PeopleDatabase(20);
-  ASSERT_TRUE(original.ok());
-  ASSERT_TRUE(WriteFile(path, *original));
+  ASSERT_OK_AND_ASSIGN(auto original, PeopleDatabase(20));
+  ASSERT_TRUE(WriteFile(path, original));
   auto rows_seen = [&]() -> char {
     auto db = OpenDatabaseForReading(path, OpenOptions{});
     if (!db.ok()) return 'e';
@@ -290,17 +278,16 @@ TEST(SafetyTest, ReadersShareAFileAndAWriterWaitsForOtherProcesses) {
     });
     ASSERT_EQ(reader.ready(), 'y');
     EXPECT_EQ(rows_seen(), 'y');
-    auto db = OpenDatabaseForUpdate(path, quick);
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    Status s = change(**db, "blocked");
+    ASSERT_OK_AND_ASSIGN(auto db, OpenDatabaseForUpdate(path, quick));
+    Status s = change(*db, "blocked");
     EXPECT_EQ(s.code(), Status::Code::kLocked);
     EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
     EXPECT_NE(s.message().find("process " + std::to_string(reader.pid())), std::string::npos)
         << s.message();
-    EXPECT_EQ(ReadFileBytes(path), *original);
+    EXPECT_EQ(ReadFileBytes(path), original);
     reader.Done();
     // Once it has closed the file, the same open writes.
-    ASSERT_TRUE(change(**db, "free").ok());
+    ASSERT_TRUE(change(*db, "free").ok());
     // Between steps the writer only shares the file: others read it.
     Child second(rows_seen);
     EXPECT_EQ(second.ready(), 'y');
@@ -359,10 +346,9 @@ int RunWorkload(FileSystem* fs, const std::vector<RowId>& ids) {
 }
 
 TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
-  auto original = PeopleDatabase(40);
-  ASSERT_TRUE(original.ok()) << original.status().ToString();
+  ASSERT_OK_AND_ASSIGN(auto original, PeopleDatabase(40));
   std::vector<RowId> ids;
-  std::vector<Rows> states{ReadRows(*original, "People", &ids)};
+  std::vector<Rows> states{ReadRows(original, "People", &ids)};
   ASSERT_EQ(ids.size(), 40u);
   for (const auto& txn : Transactions()) {
     Rows next = states.back();
@@ -376,7 +362,7 @@ TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
   FaultBudget total;
   {
     MemoryFileSystem mem;
-    mem.Put(kPath, *original);
+    mem.Put(kPath, original);
     FaultInjectingFileSystem faulty(&mem);
     ASSERT_EQ(RunWorkload(&faulty, ids), 3);
     total = faulty.budget();
@@ -398,7 +384,7 @@ TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
   for (const Cut& cut : cuts) {
     SCOPED_TRACE((cut.bytes ? "bytes " : "calls ") + std::to_string(cut.at));
     MemoryFileSystem mem;
-    mem.Put(kPath, *original);
+    mem.Put(kPath, original);
     int committed = 0;
     {
       FaultInjectingFileSystem faulty(&mem);
@@ -408,8 +394,7 @@ TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
     mem.LoseUnsyncedChanges();
     {
       // Reopening rolls back whatever the cut left half done.
-      auto db = OpenForUpdateOn(&mem, kPath);
-      ASSERT_TRUE(db.ok()) << db.status().ToString();
+      ASSERT_OK_AND_ASSIGN(auto db, OpenForUpdateOn(&mem, kPath));
     }
     std::vector<uint8_t> image = mem.Contents(kPath);
     Rows rows = ReadRows(image);
@@ -421,7 +406,7 @@ TEST(CrashTest, EveryCutLeavesACommittedStateThatPassesTheCheck) {
     EXPECT_GE(state, committed);
     EXPECT_LE(state, committed + 1);
     reached_new += state > 0;
-    ASSERT_NO_FATAL_FAILURE(ExpectSound(image));
+    ASSERT_NO_FATAL_FAILURE(ExpectSoundImage(image, "", kPath));
     // The independent reader judges the first recovered file of each kind
     // (rolled back, or kept): each look costs a process start.
     if (tarnquill::testing::HaveOracle() && !judged[state > 0]) {
@@ -464,7 +449,7 @@ TEST(CrashTest, EncryptedFilesRollBackByteForByte) {
     ASSERT_TRUE(run(&counting));
     const std::vector<uint8_t> finished = done.Contents(path);
     ASSERT_NE(finished, original);
-    ASSERT_NO_FATAL_FAILURE(ExpectSound(finished, "password", path));
+    ASSERT_NO_FATAL_FAILURE(ExpectSoundImage(finished, "password", path));
     int rolled_back = 0;
     for (uint64_t cut = 0; cut < counting.budget().calls_made; ++cut) {
       MemoryFileSystem mem;

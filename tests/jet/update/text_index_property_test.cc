@@ -112,22 +112,19 @@ TEST_P(TextIndexScale, RandomTextUpdatesKeepBothCheckersContent) {
   if (c.writer == Writer::kTheirs) {
     ASSERT_TRUE(OracleCreateTable(path, rows, 17, c.version));
   } else {
-    auto made = MakeFixtureDatabase(dir.path(), {PeopleTable(rows, 7)});
-    ASSERT_TRUE(made.ok()) << made.status().ToString();
-    path = *made;
+    ASSERT_OK_AND_ASSIGN(auto made, MakeFixtureDatabase(dir.path(), {PeopleTable(rows, 7)}));
+    path = made;
   }
 
   std::map<std::pair<uint32_t, uint16_t>, std::vector<Value>> model;
   size_t refused = 0;
   {
-    auto db = jet::OpenDatabaseForUpdate(path, {});
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    auto table = (*db)->FindTable("People");
-    ASSERT_TRUE(table.ok());
-    const std::vector<size_t> columns = TextColumns(*table);
+    ASSERT_OK_AND_ASSIGN(auto db, jet::OpenDatabaseForUpdate(path, {}));
+    ASSERT_OK_AND_ASSIGN(auto table, db->FindTable("People"));
+    const std::vector<size_t> columns = TextColumns(table);
     ASSERT_EQ(columns.size(), 3u);
     std::vector<jet::RowId> ids;
-    auto scan = (*db)->Scan(*table);
+    auto scan = db->Scan(table);
     while (*(*scan)->Next()) {
       std::vector<Value> values;
       for (size_t k : columns) values.push_back(*(*scan)->Get(k));
@@ -139,9 +136,9 @@ TEST_P(TextIndexScale, RandomTextUpdatesKeepBothCheckersContent) {
     const size_t limits[] = {50, 100, 20};
     // A code already taken is refused before anything changes.
     const Value taken = model[{ids[6].page, ids[6].slot}][2];
-    EXPECT_EQ((*db)->UpdateRow(*table, ids[5], {{columns[2], taken}}).code(),
+    EXPECT_EQ(db->UpdateRow(table, ids[5], {{columns[2], taken}}).code(),
               jet::Status::Code::kConstraint);
-    ASSERT_TRUE((*db)->BeginBatch().ok());
+    ASSERT_TRUE(db->BeginBatch().ok());
     for (int n = 0; n < rows / 10; ++n) {
       const jet::RowId id = ids[r.Below(ids.size())];
       std::vector<Value>& now = model[{id.page, id.slot}];
@@ -150,7 +147,7 @@ TEST_P(TextIndexScale, RandomTextUpdatesKeepBothCheckersContent) {
       if (jet::IsNull(now[which])) continue;
       const std::string changed =
           Change(r, std::get<std::string>(now[which]), limits[which]);
-      jet::Status s = (*db)->UpdateRow(*table, id, {{columns[which], changed}});
+      jet::Status s = db->UpdateRow(table, id, {{columns[which], changed}});
       if (s.code() == jet::Status::Code::kConstraint && which == 2) {
         ++refused;  // a duplicate code: the row keeps its value
         continue;
@@ -158,33 +155,32 @@ TEST_P(TextIndexScale, RandomTextUpdatesKeepBothCheckersContent) {
       ASSERT_TRUE(s.ok()) << s.ToString();
       now[which] = changed;
     }
-    ASSERT_TRUE((*db)->CommitBatch().ok());
+    ASSERT_TRUE(db->CommitBatch().ok());
     // The first rows' codes move past every other one, emptying the first
     // leaves of their index; then a batch rolled back leaves the file as
     // committed.
-    ASSERT_TRUE((*db)->BeginBatch().ok());
+    ASSERT_TRUE(db->BeginBatch().ok());
     for (size_t k = 0; k < ids.size() / 12; ++k) {
       std::vector<Value>& now = model[{ids[k].page, ids[k].slot}];
       const std::string moved = "Z" + Utf8(Points(std::get<std::string>(now[2])).substr(0, 19));
-      jet::Status s = (*db)->UpdateRow(*table, ids[k], {{columns[2], moved}});
+      jet::Status s = db->UpdateRow(table, ids[k], {{columns[2], moved}});
       if (s.code() == jet::Status::Code::kConstraint) continue;
       ASSERT_TRUE(s.ok()) << s.ToString();
       now[2] = moved;
     }
-    ASSERT_TRUE((*db)->CommitBatch().ok());
-    ASSERT_TRUE((*db)->BeginBatch().ok());
+    ASSERT_TRUE(db->CommitBatch().ok());
+    ASSERT_TRUE(db->BeginBatch().ok());
     for (size_t k = 0; k < 1000 && k < ids.size(); ++k) {
-      ASSERT_TRUE((*db)->UpdateRow(*table, ids[k], {{columns[0], "A" + std::to_string(k)}}).ok());
+      ASSERT_TRUE(db->UpdateRow(table, ids[k], {{columns[0], "A" + std::to_string(k)}}).ok());
     }
-    ASSERT_TRUE((*db)->RollbackBatch().ok());
+    ASSERT_TRUE(db->RollbackBatch().ok());
   }
 
   // Every row holds what the updates gave it, read back by a fresh open.
-  auto db = jet::Database::Open(path, {});
-  ASSERT_TRUE(db.ok());
-  auto table = (*db)->FindTable("People");
+  ASSERT_OK_AND_ASSIGN(auto db, jet::Database::Open(path, {}));
+  auto table = db->FindTable("People");
   const std::vector<size_t> columns = TextColumns(*table);
-  auto scan = (*db)->Scan(*table);
+  auto scan = db->Scan(*table);
   size_t seen = 0, wrong = 0;
   while (*(*scan)->Next()) {
     const auto& want = model[{(*scan)->id().page, (*scan)->id().slot}];

@@ -19,6 +19,8 @@
 namespace jet::testing {
 
 using tarnquill::testing::AllRows;
+using tarnquill::testing::ExpectSoundFile;
+using tarnquill::testing::ExpectSoundImage;
 using tarnquill::testing::ReadFileBytes;
 using tarnquill::testing::TempDir;
 using tarnquill::testing::WriteFile;

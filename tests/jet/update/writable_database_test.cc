@@ -40,39 +40,29 @@ int CountSlotsWith(const std::vector<uint8_t>& file, uint16_t flag) {
 class WritableDatabaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto bytes = PeopleDatabase(60);
-    ASSERT_TRUE(bytes.ok()) << bytes.status().ToString();
-    ASSERT_TRUE(WriteFile(path_, *bytes));
+    ASSERT_OK_AND_ASSIGN(auto bytes, PeopleDatabase(60));
+    ASSERT_TRUE(WriteFile(path_, bytes));
   }
 
   // Reads every row into model_ and ids_, then opens the file for update
   // as db_, with its table People in t_.
   void OpenPeople() {
     model_ = ReadAll(&ids_);
-    auto db = OpenDatabaseForUpdate(path_);
-    ASSERT_TRUE(db.ok()) << db.status().ToString();
-    db_ = std::move(db).value();
-    auto t = db_->FindTable("people");
-    ASSERT_TRUE(t.ok()) << t.status().ToString();
-    t_ = *t;
+    ASSERT_OK_AND_ASSIGN(auto db, OpenDatabaseForUpdate(path_));
+    db_ = std::move(db);
+    ASSERT_OK_AND_ASSIGN(auto t, db_->FindTable("people"));
+    t_ = t;
   }
 
   void ExpectCheckPasses() {
-    auto report = CheckDatabaseFile(path_, "");
-    ASSERT_TRUE(report.ok()) << report.status().ToString();
-    for (const auto& p : report->problems) ADD_FAILURE() << p;
-    EXPECT_GT(report->index_entries, 0u);
+    EXPECT_GT(ExpectSoundFile(path_).index_entries, 0u);
     if (tarnquill::testing::HaveOracle()) {
       EXPECT_TRUE(tarnquill::testing::OracleCheck(path_));
     }
   }
 
   std::vector<std::vector<Value>> ReadAll(std::vector<RowId>* ids = nullptr) {
-    auto db = Database::Open(path_, OpenOptions{});
-    EXPECT_TRUE(db.ok());
-    auto table = (*db)->FindTable("People");
-    EXPECT_TRUE(table.ok());
-    return AllRows(**db, *table, ids);
+    return tarnquill::testing::ReadTable(path_, "People", "", ids);
   }
 
   TempDir tmp_;
@@ -96,9 +86,8 @@ TEST_F(WritableDatabaseTest, UpdatesTextMemoAndIndexedColumnsAndReadsBack) {
     for (const auto& [c, v] : changes[r - 3]) model_[r][c] = v;
   }
   // The open database reads its own changes.
-  auto row = db_->ReadRow(t_, ids_[3]);
-  ASSERT_TRUE(row.ok());
-  EXPECT_EQ(std::get<std::string>((*row)[kName]), "张三");
+  ASSERT_OK_AND_ASSIGN(auto row, db_->ReadRow(t_, ids_[3]));
+  EXPECT_EQ(std::get<std::string>(row[kName]), "张三");
   db_.reset();
   EXPECT_FALSE(std::filesystem::exists(path_ + "-journal"));
   EXPECT_EQ(ReadAll(), model_);
@@ -146,9 +135,8 @@ TEST_F(WritableDatabaseTest, BatchKeepsRowsStoredBeforeAFailureAndRollbackUndoes
   ASSERT_TRUE(db_->BeginBatch().ok());
   ASSERT_TRUE(db_->UpdateRow(t_, ids_[3], {{kCity, Value(std::string("gone"))}}).ok());
   ASSERT_TRUE(db_->RollbackBatch().ok());
-  auto row = db_->ReadRow(t_, ids_[3]);
-  ASSERT_TRUE(row.ok());
-  EXPECT_EQ((*row)[kCity], model_[3][kCity]);
+  ASSERT_OK_AND_ASSIGN(auto row, db_->ReadRow(t_, ids_[3]));
+  EXPECT_EQ(row[kCity], model_[3][kCity]);
   db_.reset();
   model_[0][kCity] = Value(std::string("A"));
   model_[1][kCity] = Value(std::string("B"));
@@ -169,10 +157,9 @@ TEST_F(WritableDatabaseTest, OtherWritersAndReadOnlyFilesAreRefusedBeforeAnyChan
   EXPECT_EQ(ro.status().code(), Status::Code::kReadOnly) << ro.status().ToString();
   EXPECT_EQ(ReadFileBytes(path_), original);
   // A read-only open refuses changes too.
-  auto reader = Database::Open(path_, OpenOptions{});
-  ASSERT_TRUE(reader.ok());
-  auto t = (*reader)->FindTable("People");
-  EXPECT_EQ((*reader)->UpdateRow(*t, RowId{1, 0}, {}).code(), Status::Code::kReadOnly);
+  ASSERT_OK_AND_ASSIGN(auto reader, Database::Open(path_, OpenOptions{}));
+  auto t = reader->FindTable("People");
+  EXPECT_EQ(reader->UpdateRow(*t, RowId{1, 0}, {}).code(), Status::Code::kReadOnly);
 
   // In Access 2007+ files, a column a calculated column is computed from is
   // refused with the calculated column's name, and so is the calculated
@@ -196,14 +183,11 @@ TEST_F(WritableDatabaseTest, OtherWritersAndReadOnlyFilesAreRefusedBeforeAnyChan
     const auto image = testing::ReadCorpusFile(std::string("jackcess/V2010/") + c.file + ".accdb");
     ASSERT_TRUE(WriteFile(accdb, image));
     {
-      auto ace = OpenDatabaseForUpdate(accdb);
-      ASSERT_TRUE(ace.ok()) << ace.status().ToString();
-      auto table = (*ace)->FindTable(c.table);
-      ASSERT_TRUE(table.ok()) << table.status().ToString();
-      auto scan = (*ace)->Scan(*table);
-      ASSERT_TRUE(scan.ok());
-      ASSERT_TRUE(*(*scan)->Next());
-      Status s = (*ace)->UpdateRow(*table, (*scan)->id(), {{c.column, Value(std::string("Zed"))}});
+      ASSERT_OK_AND_ASSIGN(auto ace, OpenDatabaseForUpdate(accdb));
+      ASSERT_OK_AND_ASSIGN(auto table, ace->FindTable(c.table));
+      ASSERT_OK_AND_ASSIGN(auto scan, ace->Scan(table));
+      ASSERT_TRUE(*scan->Next());
+      Status s = ace->UpdateRow(table, scan->id(), {{c.column, Value(std::string("Zed"))}});
       if (*c.says) {
         EXPECT_EQ(s.code(), Status::Code::kInvalidArgument) << s.ToString();
         EXPECT_NE(s.message().find(c.says), std::string::npos) << s.ToString();
@@ -221,6 +205,7 @@ TEST_F(WritableDatabaseTest, GrowingRowsMoveKeepTheirPlaceAndShrinkBack) {
   // Grow every row (inline memos up to the limit, long names), so pages
   // overflow and rows move; then long memos go out of row; then shrink.
   for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
     ASSERT_TRUE(db_->BeginBatch().ok());
     for (size_t r = 0; r < ids_.size(); ++r) {
       ColumnChanges ch;
@@ -243,20 +228,17 @@ TEST_F(WritableDatabaseTest, GrowingRowsMoveKeepTheirPlaceAndShrinkBack) {
     }
     std::vector<RowId> now;
     auto rows = AllRows(*db_, t_, &now);
-    EXPECT_EQ(now, ids_) << "round " << round;
-    EXPECT_EQ(rows, model_) << "round " << round;
-    auto report = CheckDatabase(std::make_unique<MemoryByteSource>(ReadFileBytes(path_)), "");
-    ASSERT_TRUE(report.ok());
-    for (const auto& p : report->problems) ADD_FAILURE() << "round " << round << ": " << p;
+    EXPECT_EQ(now, ids_);
+    EXPECT_EQ(rows, model_);
+    ASSERT_NO_FATAL_FAILURE(ExpectSoundImage(ReadFileBytes(path_)));
   }
   db_.reset();
   EXPECT_EQ(ReadAll(), model_);
 }
 
 TEST_F(WritableDatabaseTest, ManyKeyChangesSplitIndexPagesAndStayExact) {
-  auto bytes = PeopleDatabase(240);
-  ASSERT_TRUE(bytes.ok());
-  ASSERT_TRUE(WriteFile(path_, *bytes));
+  ASSERT_OK_AND_ASSIGN(auto bytes, PeopleDatabase(240));
+  ASSERT_TRUE(WriteFile(path_, bytes));
   ASSERT_NO_FATAL_FAILURE(OpenPeople());
   ASSERT_TRUE(db_->BeginBatch().ok());
   // Long distinct keys overflow the single leaf of each text index.
@@ -341,12 +323,11 @@ TEST_F(WritableDatabaseTest, AnyOpenRollsBackAnInterruptedWrite) {
   auto crash = [&] {
     JournalOptions spill_early;
     spill_early.max_pending_pages = 1;
-    auto file = JournaledFile::Open(PosixFileSystem(), path_, 4096, spill_early);
-    ASSERT_TRUE(file.ok()) << file.status().ToString();
-    ASSERT_TRUE((*file)->Begin().ok());
+    ASSERT_OK_AND_ASSIGN(auto file,
+                         JournaledFile::Open(PosixFileSystem(), path_, 4096, spill_early));
+    ASSERT_TRUE(file->Begin().ok());
     std::vector<uint8_t> junk(4096, 0xAB);
-    for (uint32_t page = 2; page <= 4; ++page)
-      ASSERT_TRUE((*file)->WritePage(page, junk.data()).ok());
+    for (uint32_t page = 2; page <= 4; ++page) ASSERT_TRUE(file->WritePage(page, junk.data()).ok());
     // The moment of the crash: pages written ahead of the commit, journal hot.
     std::filesystem::remove(crashed);
     std::filesystem::copy_file(path_, crashed);
@@ -402,9 +383,8 @@ TEST_F(WritableDatabaseTest, AnyOpenRollsBackAnInterruptedWrite) {
     EXPECT_FALSE(std::filesystem::exists(crashed + "-journal"));
     EXPECT_FALSE(std::filesystem::exists(link + "-journal"));
   }
-  auto recovered = RecoverDatabase(crashed);
-  ASSERT_TRUE(recovered.ok());
-  EXPECT_FALSE(*recovered) << "nothing left to roll back";
+  ASSERT_OK_AND_ASSIGN(auto recovered, RecoverDatabase(crashed));
+  EXPECT_FALSE(recovered) << "nothing left to roll back";
   if (tarnquill::testing::HaveOracle()) {
     EXPECT_TRUE(tarnquill::testing::OracleCheck(crashed));
   }

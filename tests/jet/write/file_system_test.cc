@@ -13,6 +13,7 @@
 #include "jet/io/memory_file_system.h"
 #include "jet/write/write_lock.h"
 #include "tests/support/access_lock.h"
+#include "tests/support/assert_ok.h"
 #include "tests/support/temp_dir.h"
 
 namespace jet {
@@ -29,9 +30,8 @@ class FileSystemTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(FileSystemTest, WritesReadsResizesAndReportsSize) {
-  auto file = fs()->Open(Path("a.mdb"), OpenMode::kCreateOrReuse);
-  ASSERT_TRUE(file.ok()) << file.status().ToString();
-  File& f = **file;
+  ASSERT_OK_AND_ASSIGN(auto file, fs()->Open(Path("a.mdb"), OpenMode::kCreateOrReuse));
+  File& f = *file;
   const Bytes hello = {'h', 'e', 'l', 'l', 'o'};
   ASSERT_TRUE(f.WriteAt(10, hello.data(), hello.size()).ok());
   EXPECT_EQ(*f.Size(), 15u);
@@ -44,7 +44,7 @@ TEST_P(FileSystemTest, WritesReadsResizesAndReportsSize) {
   EXPECT_TRUE(f.ReadAt(10, 4, past.data()).IsCorruption());
   EXPECT_TRUE(f.Sync().ok());
   EXPECT_TRUE(*fs()->Exists(Path("a.mdb")));
-  file->reset();
+  file.reset();
   EXPECT_TRUE(fs()->Remove(Path("a.mdb")).ok());
   EXPECT_FALSE(*fs()->Exists(Path("a.mdb")));
   EXPECT_TRUE(fs()->Remove(Path("a.mdb")).ok());  // already gone is fine
@@ -101,17 +101,16 @@ TEST(FaultInjection, ByteBudgetTearsTheWriteThatCrossesIt) {
   MemoryFileSystem base;
   base.Put("db", Bytes(8, 0));
   FaultInjectingFileSystem fs(&base);
-  auto f = fs.Open("db", OpenMode::kExisting);
-  ASSERT_TRUE(f.ok());
+  ASSERT_OK_AND_ASSIGN(auto f, fs.Open("db", OpenMode::kExisting));
   fs.FailAfterBytes(5);
   const Bytes four = {1, 1, 1, 1};
-  EXPECT_TRUE((*f)->WriteAt(0, four.data(), 4).ok());
-  EXPECT_EQ((*f)->WriteAt(4, four.data(), 4).code(), Status::Code::kIOError);
+  EXPECT_TRUE(f->WriteAt(0, four.data(), 4).ok());
+  EXPECT_EQ(f->WriteAt(4, four.data(), 4).code(), Status::Code::kIOError);
   EXPECT_TRUE(fs.tripped());
   EXPECT_EQ(base.Contents("db"), (Bytes{1, 1, 1, 1, 1, 0, 0, 0}));
   // Once tripped, nothing else changes.
-  EXPECT_FALSE((*f)->Sync().ok());
-  EXPECT_FALSE((*f)->Resize(0).ok());
+  EXPECT_FALSE(f->Sync().ok());
+  EXPECT_FALSE(f->Resize(0).ok());
   EXPECT_FALSE(fs.Remove("db").ok());
   EXPECT_EQ(base.Contents("db").size(), 8u);
 }
@@ -142,12 +141,11 @@ TEST(WriteLock, OnlyOneWriterAtATime) {
   tarnquill::testing::TempDir dir;
   const std::string path = dir.File("a.mdb");
   std::ofstream(path) << "x";
-  auto first = WriteLock::Acquire(path);
-  ASSERT_TRUE(first.ok()) << first.status().ToString();
+  ASSERT_OK_AND_ASSIGN(auto first, WriteLock::Acquire(path));
   auto second = WriteLock::Acquire(path);
   ASSERT_EQ(second.status().code(), Status::Code::kLocked);
   EXPECT_NE(second.status().message().find(path), std::string::npos);
-  first->reset();
+  first.reset();
   EXPECT_TRUE(WriteLock::Acquire(path).ok());
   EXPECT_TRUE(WriteLock::Acquire(dir.File("missing.mdb")).status().IsNotFound());
 }
