@@ -128,6 +128,10 @@ replace_case() {
   for ((r = 1; r <= runs; r++)); do
     cp "$db" "$work/$name-ours.mdb"
     cp "$db" "$work/$name-peer.mdb"
+    # The copies' data goes to disk now, not inside the timed run: a writer's
+    # first flush would otherwise also wait for a fresh copy it did not make,
+    # which a user's database, written long before, does not have.
+    sync
     local ours=("$cli" replace "$work/$name-ours.mdb" --table "$table" --field "$field"
       --find "$find" --replace "$repl")
     local peer=("$oracle" replace "$work/$name-peer.mdb" "$table" "$field" "$find" "$repl")
