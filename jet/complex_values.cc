@@ -96,6 +96,11 @@ class SummaryCursor : public TableCursor {
     return inner_->AppendText(column, out);
   }
 
+  Result<bool> AppendUtf16(size_t column, std::u16string* out) override {
+    if (column < maps_.size() && maps_[column] != nullptr) return TableCursor::AppendUtf16(column, out);
+    return inner_->AppendUtf16(column, out);
+  }
+
   static Value Summary(const ComplexSummaries& map, const Value& key) {
     if (IsNull(key)) return key;
     auto k = std::get_if<int32_t>(&key);

@@ -128,6 +128,10 @@ class TableCursor {
   // in jet/value_text.h) to `out`. Returns false, appending nothing, for
   // NULL. A scan decodes text straight into `out`, without a Value.
   virtual Result<bool> AppendText(size_t column, std::string* out);
+  // The same text as UTF-16 code units, appended to `out`: text stored as
+  // UTF-16 comes over as stored (a surrogate without its partner too, where
+  // AppendText writes U+FFFD), without encoding it as UTF-8.
+  virtual Result<bool> AppendUtf16(size_t column, std::u16string* out);
   // The run of pages (kScanRunPages) the current row was found in, counting
   // every run of the table from 0.
   virtual uint64_t run() const { return 0; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jet/text_codec.h"
 #include "jet/usage_map.h"
 #include "jet/value_decoder.h"
 #include "jet/value_text.h"
@@ -209,6 +210,25 @@ Result<bool> TableScan::AppendText(size_t column, std::string* out) {
       break;
   }
   return TableCursor::AppendText(column, out);
+}
+
+Result<bool> TableScan::AppendUtf16(size_t column, std::u16string* out) {
+  if (column >= table_.columns.size() || !row_.page || !text_->utf16()) {
+    return TableCursor::AppendUtf16(column, out);
+  }
+  const ColumnDef& c = table_.columns[column];
+  const ColumnSlice& s = slices_[column];
+  const bool text = c.type == ColumnType::kText || c.type == ColumnType::kMemo;
+  if (!text || c.calculated) return TableCursor::AppendUtf16(column, out);
+  if (!s.present) return false;
+  ByteView v = row_.bytes().Sub(s.offset, s.length);
+  PageRef page;
+  if (c.type == ColumnType::kMemo) {
+    const Where where = RowWhere(*store_, table_, id_.page, id_.slot).Column(c.name);
+    JET_ASSIGN_OR_RETURN(v, LongValueData(*store_, v, where, &page, &long_value_));
+  }
+  AppendJet4Units(v, out);
+  return true;
 }
 
 }  // namespace jet

@@ -27,6 +27,7 @@ class TableScan : public TableCursor {
   RowId id() const override { return id_; }
   Result<Value> Get(size_t column) override;
   Result<bool> AppendText(size_t column, std::string* out) override;
+  Result<bool> AppendUtf16(size_t column, std::u16string* out) override;
   uint64_t run() const override { return (next_page_ - 1) / kScanRunPages; }
 
   const TableDef& table() const { return table_; }

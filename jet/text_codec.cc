@@ -203,6 +203,47 @@ void AppendJet4Text(ByteView bytes, std::string* out) {
   out->resize(static_cast<size_t>(w.Finish() - out->data()));
 }
 
+void AppendJet4Units(ByteView bytes, std::u16string* out) {
+  // The same walk as AppendJet4Text, widening instead of encoding.
+  const auto put_units = [out](const uint8_t* in, size_t units) {
+    const size_t old = out->size();
+    out->resize(old + units);
+    char16_t* p = out->data() + old;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(p, in, 2 * units);
+    } else {
+      for (size_t k = 0; k < units; ++k) p[k] = static_cast<char16_t>(in[2 * k] | (in[2 * k + 1] << 8));
+    }
+  };
+  if (bytes.size < 2 || bytes.U8(0) != 0xFF || bytes.U8(1) != 0xFE) {
+    put_units(bytes.data, bytes.size / 2);
+    return;
+  }
+  bool compressed = true;
+  size_t i = 2;
+  while (i < bytes.size) {
+    if (compressed) {
+      const auto* zero = static_cast<const uint8_t*>(std::memchr(bytes.data + i, 0, bytes.size - i));
+      const size_t end = zero == nullptr ? bytes.size : static_cast<size_t>(zero - bytes.data);
+      const size_t old = out->size();
+      out->resize(old + (end - i));
+      char16_t* p = out->data() + old;
+      for (size_t k = i; k < end; ++k) *p++ = bytes.data[k];
+      i = end;
+    } else {
+      size_t j = i;
+      while (j + 1 < bytes.size && bytes.data[j] != 0) j += 2;
+      put_units(bytes.data + i, (j - i) / 2);
+      i = j;
+      if (i < bytes.size && bytes.data[i] != 0) break;  // an odd trailing byte
+    }
+    if (i < bytes.size) {
+      compressed = !compressed;
+      ++i;
+    }
+  }
+}
+
 std::string Utf16LeToUtf8(ByteView bytes) {
   std::string out;
   AppendUtf16Le(bytes, &out);

@@ -24,6 +24,11 @@ std::string DecodeJet4Text(ByteView bytes);
 // Same, appended to `out` (the fast path of a scan: no string per value).
 void AppendJet4Text(ByteView bytes, std::string* out);
 
+// The UTF-16 code units of Jet 4 stored text, compressed or not, with
+// unpaired surrogates kept: what AppendJet4Text turns into UTF-8. For
+// searches that look at the units themselves.
+void AppendJet4Units(ByteView bytes, std::u16string* out);
+
 // UTF-8 to UTF-16LE bytes (used to compare passwords and build test images).
 std::string Utf8ToUtf16Le(const std::string& utf8);
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,18 @@ class TextSearch {
   // folds into ASCII. For filters over many rows. Leaves chars() undefined.
   bool Contains(std::string_view text);
 
+  // Contains(text) for a text given as UTF-16 code units, answered on the
+  // units themselves: what decoding them to UTF-8 (a surrogate without its
+  // partner becoming U+FFFD) and calling Contains would answer. nullopt
+  // when the units cannot tell: the pattern is not utf16_searchable(), or
+  // the text holds a character whose case folds into ASCII and no match
+  // was found without it. For filters over text stored as UTF-16.
+  std::optional<bool> ContainsUtf16(std::u16string_view units) const;
+  // Whether ContainsUtf16 can answer at all: the pattern is not empty and
+  // each of its characters is ASCII, or a character of the basic plane
+  // that no other character matches.
+  bool utf16_searchable() const { return !units_.empty(); }
+
   // The current text's characters, and the pattern's length in characters.
   const std::vector<Char>& chars() const { return text_; }
   size_t pattern_size() const { return pattern_.size(); }
@@ -68,6 +81,11 @@ class TextSearch {
   // letter whose case is ignored.
   std::string ascii_;
   std::string ascii_case_;
+  // The pattern as UTF-16 units when utf16_searchable(), else empty, with
+  // the same kind of mask.
+  std::u16string units_;
+  std::u16string units_case_;
+  bool check_into_ascii_ = false;  // a match may hide behind a character folding into ASCII
   std::vector<Char> text_;
 };
 

@@ -16,6 +16,11 @@ bool InStrMatcher::Matches(std::string_view text) {
   return Find(text) != 0;
 }
 
+std::optional<bool> InStrMatcher::MatchesUtf16(std::u16string_view units) const {
+  if (start_ != 1) return std::nullopt;
+  return search_.ContainsUtf16(units);
+}
+
 int64_t InStrMatcher::Find(std::string_view text) {
   search_.SetText(text);
   const std::vector<text::Char>& chars = search_.chars();

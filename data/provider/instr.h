@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,12 @@ class InStrMatcher {
   int64_t Find(std::string_view text);
   // Find(text) != 0, found faster where the position does not matter.
   bool Matches(std::string_view text);
+  // Matches for a text given as UTF-16 units, answered on the units where
+  // they can tell (see text::TextSearch::ContainsUtf16); nullopt where the
+  // caller must ask Matches with the text as UTF-8.
+  std::optional<bool> MatchesUtf16(std::u16string_view units) const;
+  // Whether MatchesUtf16 ever answers.
+  bool matches_utf16() const { return start_ == 1 && search_.utf16_searchable(); }
 
  private:
   int64_t start_;

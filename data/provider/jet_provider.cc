@@ -367,6 +367,15 @@ constexpr int64_t kScanProgressRows = 1024;
 // of the file costs more than it saves.
 constexpr uint32_t kParallelFilterRows = 50000;
 
+// Room for the rows of a table of `recorded` rows (the count its definition
+// holds, a guide only), so that a list of a million rows is not copied as it
+// grows. Room not filled costs address space only; a damaged count asks
+// for no more than this.
+size_t RowsGuess(int64_t recorded) {
+  constexpr int64_t kMostReserved = int64_t{1} << 24;
+  return static_cast<size_t>(std::clamp<int64_t>(recorded, 0, kMostReserved));
+}
+
 // Which rows a statement's condition selects, one row at a time.
 class RowFilter {
  public:
@@ -376,11 +385,21 @@ class RowFilter {
     matcher_.emplace(st.where->start, st.where->text);
     text_field_ = table.columns[field].type == jet::ColumnType::kText ||
                   table.columns[field].type == jet::ColumnType::kMemo;
+    units_first_ = text_field_ && matcher_->matches_utf16();
   }
 
   // Whether the cursor's current row is selected; throws ProviderError.
   bool Selects(jet::TableCursor& cursor) {
     if (!st_.where) return true;
+    if (units_first_) {
+      // Text stored as UTF-16 is searched as it is, unless a character
+      // there could fold into the pattern; then as UTF-8, below.
+      units_.clear();
+      auto present = cursor.AppendUtf16(field_, &units_);
+      if (!present.ok()) throw ProviderError(present.status().message());
+      if (!*present) return false;
+      if (std::optional<bool> found = matcher_->MatchesUtf16(units_)) return *found;
+    }
     if (text_field_) {
       // Only the condition's column is decoded here, into one buffer for
       // every row. NULL is never selected.
@@ -398,13 +417,20 @@ class RowFilter {
   const SelectStatement& st_;
   size_t field_;
   bool text_field_ = false;
+  bool units_first_ = false;  // the matcher can answer on UTF-16 units
   std::optional<InStrMatcher> matcher_;
   std::string text_;
+  std::u16string units_;
 };
 
 // The rows one reader selected from its share of a table's runs of pages,
 // and how its scan ended.
 struct ShareRows {
+  // Rows between two updates of `scanned`. The other reader's thread reads
+  // the count: updating it for every row would pass its cache line between
+  // the cores a million times in a scan.
+  static constexpr int64_t kCountEvery = 256;
+
   std::vector<jet::RowId> rows;
   std::vector<std::pair<uint64_t, size_t>> runs;  // run, index of its first row
   std::atomic<int64_t> scanned{0};
@@ -412,22 +438,26 @@ struct ShareRows {
   uint64_t failed_run = 0;  // the run being read when the scan failed
   std::string failure;
 
-  // Scans to the end, a failure, or until `stop` is set; `each_row` (when
-  // set) is called after every row.
+  // Scans to the end, a failure, or until `stop` is set; `each_batch` (when
+  // set) is called whenever `scanned` has been updated.
   void Scan(jet::TableCursor& cursor, RowFilter& filter, const std::atomic<bool>& stop,
-            const std::function<void()>& each_row) {
+            const std::function<void()>& each_batch) {
+    int64_t count = 0;
     try {
       while (!stop.load(std::memory_order_relaxed)) {
         auto more = cursor.Next();
         if (!more.ok()) throw ProviderError(more.status().message());
-        if (!*more) return;
-        scanned.fetch_add(1, std::memory_order_relaxed);
+        if (!*more) break;
+        ++count;
         const uint64_t run = cursor.run();
         if (filter.Selects(cursor)) {
           if (runs.empty() || runs.back().first != run) runs.emplace_back(run, rows.size());
           rows.push_back(cursor.id());
         }
-        if (each_row) each_row();
+        if (count % kCountEvery == 0) {
+          scanned.store(count, std::memory_order_relaxed);
+          if (each_batch) each_batch();
+        }
       }
     } catch (const std::exception& e) {
       // Nothing may leave a reader's thread: the failure is told as the
@@ -436,6 +466,7 @@ struct ShareRows {
       failed_run = cursor.run();  // the run of the row or page that failed
       failure = e.what();
     }
+    scanned.store(count, std::memory_order_relaxed);
   }
 };
 
@@ -471,6 +502,7 @@ class JetStore : public Store {
     RowFilter filter(st, *table, field);
     std::vector<jet::RowId> rows;
     if (!st.where || !ScanSideBySide(*table, filter, progress, &rows)) {
+      if (!st.where) rows.reserve(RowsGuess(table->row_count));
       auto cursor = db_->Scan(*table);
       if (!cursor.ok()) throw ProviderError(cursor.status().message());
       // The count in the definition is what Access last recorded: a guide for
@@ -550,6 +582,7 @@ class JetStore : public Store {
       r->db = std::move(db).value();
       r->cursor = std::move(cursor).value();
       r->filter.emplace(filter);
+      r->found.rows.reserve(RowsGuess(table.row_count) / kReaders);
       readers.push_back(std::move(r));
     }
     std::atomic<bool> stop{false};
@@ -581,6 +614,7 @@ class JetStore : public Store {
     helper.join();
     // Run by run from the share that holds it, until a share failed in that
     // run or both have given all their runs.
+    rows->reserve(readers[0]->found.rows.size() + readers[1]->found.rows.size());
     std::vector<size_t> next(kReaders, 0);
     for (uint64_t run = 0;; ++run) {
       ShareRows& share = readers[run % kReaders]->found;

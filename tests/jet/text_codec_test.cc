@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "text/text_search.h"
 #include "text/utf8.h"
 
 namespace jet {
@@ -68,6 +69,9 @@ TEST(TextCodecTest, WordAtATimeDecodingMatchesUnitByUnitReading) {
     std::string appended = "prefix";
     AppendJet4Text(V(plain), &appended);
     ASSERT_EQ(appended, "prefix" + reference(units)) << "round " << round;
+    std::u16string wide = u"x";
+    AppendJet4Units(V(plain), &wide);
+    ASSERT_EQ(wide, u"x" + std::u16string(units.begin(), units.end())) << "round " << round;
     // The same text compressed: narrow characters one byte each, runs of
     // wide ones (none with a zero low byte) between switches.
     std::vector<uint8_t> packed = {0xFF, 0xFE};
@@ -84,7 +88,50 @@ TEST(TextCodecTest, WordAtATimeDecodingMatchesUnitByUnitReading) {
       if (!narrow) packed.push_back(static_cast<uint8_t>(u >> 8));
     }
     ASSERT_EQ(DecodeJet4Text(V(packed)), reference(kept)) << "round " << round;
+    wide.clear();
+    AppendJet4Units(V(packed), &wide);
+    ASSERT_EQ(wide, std::u16string(kept.begin(), kept.end())) << "round " << round;
   }
+}
+
+// A filter searches text stored as UTF-16 on its units where it can. It
+// must select exactly the rows that searching the decoded UTF-8 selects:
+// with characters whose case folds into ASCII (the Kelvin sign, the dotted
+// capital I), lone surrogates, and matches across blocks of units.
+TEST(TextCodecTest, SearchingUnitsAnswersAsSearchingDecodedText) {
+  const char16_t kinds[] = {u'k', u'K', 0x212A, u'i', u'I', 0x130, 0x5E02, 0x4E2D, 0xC9, 0xE9,
+                            u'-', 0xD83D, 0xDE00, 0xFFFD, u' ', 0x5E00};
+  const char* patterns[] = {"k", "KI", "市", "中市", "i市-", "é", "\xEF\xBF\xBD", "ik k"};
+  uint32_t seed = 5;
+  int answered = 0, found = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::u16string units;
+    for (int i = 0; i < round % 37; ++i) {
+      seed = seed * 1103515245 + 12345;
+      units.push_back(kinds[(seed >> 16) % std::size(kinds)]);
+    }
+    std::vector<uint8_t> stored;
+    for (char16_t u : units) stored.insert(stored.end(), {uint8_t(u & 0xFF), uint8_t(u >> 8)});
+    const std::string utf8 = DecodeJet4Text(V(stored));
+    for (const char* pattern : patterns) {
+      for (auto mode : {text::CaseMode::kIgnoreCase, text::CaseMode::kExact}) {
+        text::TextSearch search(pattern, mode);
+        search.SetText(utf8);
+        const bool expected = search.Find(0) != text::TextSearch::kNone;
+        const std::optional<bool> answer = search.ContainsUtf16(units);
+        if (answer) {
+          ASSERT_EQ(*answer, expected) << "round " << round << ", " << pattern;
+        }
+        answered += answer ? 1 : 0;
+        found += expected ? 1 : 0;
+      }
+    }
+  }
+  // The units answer for most texts, and the patterns occur often enough to matter.
+  EXPECT_GT(answered, 30000);
+  EXPECT_GT(found, 15000);
+  EXPECT_FALSE(text::TextSearch("é", text::CaseMode::kIgnoreCase).utf16_searchable());
+  EXPECT_TRUE(text::TextSearch("é", text::CaseMode::kExact).utf16_searchable());
 }
 
 TEST(TextCodecTest, CodePagesDecodeToUtf8) {
