@@ -168,7 +168,7 @@ TextSearch::TextSearch(std::string_view pattern, CaseMode mode) : mode_(mode) {
   const bool fold = mode == CaseMode::kIgnoreCase;
   for (const Char& c : pattern_) {
     const bool ascii = c.code < 0x80;
-    const bool alone = c.code <= 0xFFFF && (c.code < 0xD800 || c.code > 0xDFFF) &&
+    const bool alone = !ascii && c.code <= 0xFFFF && (c.code < 0xD800 || c.code > 0xDFFF) &&
                        c.code != 0xFFFD &&
                        (!fold || (FoldCase(c.code) == c.code &&
                                   !std::binary_search(Facts().targets.begin(),
@@ -183,7 +183,10 @@ TextSearch::TextSearch(std::string_view pattern, CaseMode mode) : mode_(mode) {
     units_case_.push_back(fold && letter ? 0x20 : 0);
     check_into_ascii_ = check_into_ascii_ || (fold && ascii);
   }
-  if (check_into_ascii_ && Facts().into_ascii_beyond_basic_plane) units_.clear();
+  if (check_into_ascii_ && Facts().into_ascii_beyond_basic_plane) {
+    units_.clear();
+    units_case_.clear();
+  }
 }
 
 bool TextSearch::Contains(std::string_view text) {
