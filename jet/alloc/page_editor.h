@@ -39,6 +39,12 @@ class PageEditor {
   // buffer that is not one page.
   Status Put(uint32_t page, std::vector<uint8_t>* bytes);
 
+  // Lets go of `page` as read: a view of it from Read() may dangle after
+  // this. A search that reads many pages and keeps none of them calls it
+  // for each page it passes over, so that they need not all stay in memory
+  // until the write ends. A pending copy of the page is kept.
+  void Release(uint32_t page) { held_.erase(page); }
+
   // Appends a zero-filled page at the end of the file and returns its number.
   uint32_t Append();
 

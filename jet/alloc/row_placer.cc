@@ -48,6 +48,8 @@ Result<RowId> RowPlacer::Place(ByteView row, uint16_t flags, uint32_t avoid) {
       }
     }
     if (placed) return RowId{page, slot};
+    // A long search through full pages would otherwise hold every one of them.
+    editor_->Release(page);
     m.candidates[i] = 0;
     while (m.next < m.candidates.size() && m.candidates[m.next] == 0) ++m.next;
   }
