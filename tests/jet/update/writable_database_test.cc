@@ -56,9 +56,7 @@ class WritableDatabaseTest : public ::testing::Test {
 
   void ExpectCheckPasses() {
     EXPECT_GT(ExpectSoundFile(path_).index_entries, 0u);
-    if (tarnquill::testing::HaveOracle()) {
-      EXPECT_TRUE(tarnquill::testing::OracleCheck(path_));
-    }
+    tarnquill::testing::ExpectOracleAccepts(path_);
   }
 
   std::vector<std::vector<Value>> ReadAll(std::vector<RowId>* ids = nullptr) {
@@ -385,9 +383,7 @@ TEST_F(WritableDatabaseTest, AnyOpenRollsBackAnInterruptedWrite) {
   }
   ASSERT_OK_AND_ASSIGN(auto recovered, RecoverDatabase(crashed));
   EXPECT_FALSE(recovered) << "nothing left to roll back";
-  if (tarnquill::testing::HaveOracle()) {
-    EXPECT_TRUE(tarnquill::testing::OracleCheck(crashed));
-  }
+  tarnquill::testing::ExpectOracleAccepts(crashed);
 }
 
 }  // namespace
