@@ -24,13 +24,6 @@ TEST(ByteSourceTest, MemoryReadsInsideAndRefusesPastTheEnd) {
   EXPECT_TRUE(src.ReadAt(5, 0, buf).ok());
 }
 
-TEST(ByteSourceTest, FileOpenReportsMissingFilesInTheProviderWording) {
-  auto r = FileByteSource::Open("/nonexistent/dir/x.mdb");
-  ASSERT_FALSE(r.ok());
-  EXPECT_TRUE(r.status().IsNotFound());
-  EXPECT_EQ(r.status().message(), "Could not find file '/nonexistent/dir/x.mdb'.");
-}
-
 TEST(ByteSourceTest, FileReadsWhatWasWritten) {
   tarnquill::testing::TempDir dir;
   ASSERT_TRUE(tarnquill::testing::WriteFile(dir.File("x.bin"), "abcdefgh"));
