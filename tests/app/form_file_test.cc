@@ -32,18 +32,20 @@ jet::Value NameOf(int i) {
 
 class FormFileTest : public ::testing::Test, public testing::DataFormFixture<> {
  protected:
-  void SetUp() override {
+  void SetUp() override { Make(tmp.path(), "secret"); }
+  // The fixture file, 37 rows keyed by 编号, in `dir` under `password`.
+  void Make(const std::string& dir, const char* password) {
     std::vector<jet::create::Row> rows;
     for (int i = 1; i <= 37; ++i) rows.push_back({int32_t{i}, NameOf(i)});
     ASSERT_OK_AND_ASSIGN(
         path,
         tq::MakeFixtureDatabase(
-            tmp.path(),
+            dir,
             {{tq::Table("客户",
                         {tq::Column("编号", jet::ColumnType::kLong), tq::TextColumn("名称", 50)},
                         {tq::PrimaryKey("编号")}),
               rows}},
-            "secret"));
+            password));
   }
 
   void Open(const char* password = "secret") { testing::OpenTable(form, path, "客户", password); }
@@ -105,13 +107,7 @@ TEST_F(FormFileTest, OtherToolsReadTheRewrittenFile) {
   if (!tq::HaveMdbTools()) GTEST_SKIP() << "mdb-export is not installed";
   // mdb-export cannot read files with a database password: build one without.
   tq::TempDir plain;
-  std::vector<jet::create::Row> rows;
-  for (int i = 1; i <= 37; ++i) rows.push_back({int32_t{i}, NameOf(i)});
-  ASSERT_OK_AND_ASSIGN(
-      path, tq::MakeFixtureDatabase(plain.path(),
-                                    {{tq::Table("客户", {tq::Column("编号", jet::ColumnType::kLong),
-                                                         tq::TextColumn("名称", 50)}),
-                                      rows}}));
+  ASSERT_NO_FATAL_FAILURE(Make(plain.path(), ""));
   Open("");
   testing::TypeSearch(form, "名称", "APPLE", "香蕉");
   form.Button3.click();

@@ -16,6 +16,7 @@
 #include "app/tarnquill_application.h"
 #include "tests/app/fake_ui_services.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/paint_counter.h"
 
 namespace app {
 namespace {
@@ -23,16 +24,6 @@ namespace {
 namespace tq = tarnquill::testing;
 
 constexpr int kRows = 9000;
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
- public:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-  int paints = 0;
-};
 
 // Records every request like the fake, and at each progress report paints
 // the whole grid at once and lets queued paint and timer events run, as the
@@ -101,7 +92,7 @@ class GridDuringCommandTest : public ::testing::Test,
   std::chrono::steady_clock::time_point now{};
   TProgressGate gate{ui, &form, "Tarnquill", [this] { return now += std::chrono::seconds(1); }};
   grid::DataGridWidget* widget = nullptr;
-  PaintCounter counter;
+  tq::PaintCounter counter;
 };
 
 TEST_F(GridDuringCommandTest, OpenRefreshAndModifyPaintSafelyAndEndAsUsual) {

@@ -11,22 +11,13 @@
 
 #include "data/data_source.h"
 #include "memory_dataset.h"
+#include "tests/support/paint_counter.h"
 
 namespace grid_test {
 namespace {
 
 using grid::Rect;
 using grid::ScrollInfo;
-
-// Counts the paints the viewport receives.
-class PaintCounter : public QObject {
- public:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-  int paints = 0;
-};
 
 class DataGridWidgetTest : public ::testing::Test {
  protected:
@@ -123,7 +114,7 @@ TEST_F(DataGridWidgetTest, ScrollCarriesMarkedAreasAndUpdateNowPaintsThem) {
   widget.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
   query->Open();
-  PaintCounter counter;
+  tarnquill::testing::PaintCounter counter;
   widget.viewport()->installEventFilter(&counter);
   widget.UpdateNow();
   ASSERT_TRUE(widget.PendingRepaint().isEmpty());

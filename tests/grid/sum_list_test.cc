@@ -24,6 +24,7 @@ namespace {
 using ::tarnquill::testing::FailureOf;
 
 using grid::TGroupOperation;
+using enum grid::TGroupOperation;
 using grid::TSumItem;
 using Log = std::vector<std::string>;
 using V = provider::Variant;
@@ -89,6 +90,12 @@ class SumListTest : public ::testing::Test {
     list.SetRecordSource(&source);
     source.Open();
   }
+  // Adds the summaries `items` (operation and field) and opens the query
+  // under the list.
+  void OpenSumming(std::initializer_list<std::pair<TGroupOperation, const char*>> items) {
+    for (const auto& [op, field] : items) Add(op, field);
+    OpenWithList(query);
+  }
 
   data::testing::MemoryCatalogScope scope;
   std::shared_ptr<provider::MemoryDatabase> db;
@@ -120,17 +127,12 @@ TEST_F(SumListTest, AverageOfOneTwoTwoRoundsToFourDecimals) {
   AddPrices(*db, {V(1.0), V(2.0), V(2.0)}, {V(), V(), V()});
   dm.ADOConnection1.Close();
   dm.ADOConnection1.SetConnectionString(data::BuildConnectionString("ones.mdb", ""));
-  Add(TGroupOperation::goAvg, "Price");
-  Add(TGroupOperation::goAvg, "Qty");
-  OpenWithList(query);
+  OpenSumming({{goAvg, "Price"}, {goAvg, "Qty"}});
   EXPECT_EQ(Totals(), "16667/3 0/0");  // no non-null Qty: 0, not a division by zero
 }
 
 TEST_F(SumListTest, AppendPostAndDeleteUpdateWithoutAPass) {
-  Add(TGroupOperation::goSum, "Price");
-  Add(TGroupOperation::goAvg, "Price");
-  Add(TGroupOperation::goCount, "");
-  OpenWithList(query);
+  OpenSumming({{goSum, "Price"}, {goAvg, "Price"}, {goCount, ""}});
   const int passes_before = passes;
 
   query.Append();
@@ -166,10 +168,7 @@ TEST_F(SumListTest, AppendPostAndDeleteUpdateWithoutAPass) {
 }
 
 TEST_F(SumListTest, EditsPostAndCancelThroughTheQuery) {
-  Add(TGroupOperation::goSum, "Qty");
-  Add(TGroupOperation::goAvg, "Qty");
-  Add(TGroupOperation::goCount, "");
-  OpenWithList(query);
+  OpenSumming({{goSum, "Qty"}, {goAvg, "Qty"}, {goCount, ""}});
   ASSERT_EQ(Totals(), "100000 33333/3 30000");
   const int passes_before = passes;
   // Each edit of the first record, posted or cancelled; "" is null, and null
@@ -195,9 +194,7 @@ TEST_F(SumListTest, EditsPostAndCancelThroughTheQuery) {
 }
 
 TEST_F(SumListTest, CancelledInsertChangesNothing) {
-  Add(TGroupOperation::goSum, "Price");
-  Add(TGroupOperation::goCount, "");
-  OpenWithList(query);
+  OpenSumming({{goSum, "Price"}, {goCount, ""}});
   query.Next();
   const int changes_before = changes;
 
@@ -224,9 +221,7 @@ TEST_F(SumListTest, CancelledInsertChangesNothing) {
 }
 
 TEST_F(SumListTest, DeleteWhileEditingTakesOffTheStoredValue) {
-  Add(TGroupOperation::goSum, "Qty");
-  Add(TGroupOperation::goAvg, "Qty");
-  OpenWithList(query);
+  OpenSumming({{goSum, "Qty"}, {goAvg, "Qty"}});
   query.Edit();
   Set("Qty", "50");  // never stored
   query.Delete();
@@ -248,9 +243,7 @@ TEST_F(SumListTest, FailedStoreKeepsTheValues) {
 }
 
 TEST_F(SumListTest, FilterChangesMakeOnePassEach) {
-  Add(TGroupOperation::goSum, "Price");
-  Add(TGroupOperation::goCount, "");
-  OpenWithList(query);
+  OpenSumming({{goSum, "Price"}, {goCount, ""}});
   const int passes_before = passes;
 
   // Changing the text while the filter is off is no change of what is shown.
@@ -276,9 +269,7 @@ TEST_F(SumListTest, FilterChangesMakeOnePassEach) {
 }
 
 TEST_F(SumListTest, RecordFilterHandlerAndIncrementalChangesUnderAFilter) {
-  Add(TGroupOperation::goSum, "Qty");
-  Add(TGroupOperation::goCount, "");
-  OpenWithList(query);
+  OpenSumming({{goSum, "Qty"}, {goCount, ""}});
   const int passes_before = passes;
   query.SetOnFilterRecord(
       [](data::TDataSet& ds, bool& accept) { accept = ds.FieldByName("Qty").TextValue() != "2"; });

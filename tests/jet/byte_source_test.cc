@@ -1,14 +1,11 @@
 #include "jet/io/byte_source.h"
 
-#include <unistd.h>
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "jet/format.h"
 #include "jet/page_store.h"
+#include "tests/support/assert_ok.h"
+#include "tests/support/temp_dir.h"
 
 namespace jet {
 namespace {
@@ -27,28 +24,15 @@ TEST(ByteSourceTest, MemoryReadsInsideAndRefusesPastTheEnd) {
   EXPECT_TRUE(src.ReadAt(5, 0, buf).ok());
 }
 
-TEST(ByteSourceTest, FileOpenReportsMissingFilesInTheProviderWording) {
-  auto r = FileByteSource::Open("/nonexistent/dir/x.mdb");
-  ASSERT_FALSE(r.ok());
-  EXPECT_TRUE(r.status().IsNotFound());
-  EXPECT_EQ(r.status().message(), "Could not find file '/nonexistent/dir/x.mdb'.");
-}
-
 TEST(ByteSourceTest, FileReadsWhatWasWritten) {
-  auto path = std::filesystem::temp_directory_path() /
-              ("tarnquill_byte_source_test_" + std::to_string(::getpid()) + ".bin");
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "abcdefgh";
-  }
-  auto r = FileByteSource::Open(path.string());
-  ASSERT_TRUE(r.ok()) << r.status().ToString();
-  EXPECT_EQ((*r)->size(), 8u);
+  tarnquill::testing::TempDir dir;
+  ASSERT_TRUE(tarnquill::testing::WriteFile(dir.File("x.bin"), "abcdefgh"));
+  ASSERT_OK_AND_ASSIGN(auto r, FileByteSource::Open(dir.File("x.bin")));
+  EXPECT_EQ(r->size(), 8u);
   uint8_t buf[2] = {};
-  ASSERT_TRUE((*r)->ReadAt(6, 2, buf).ok());
+  ASSERT_TRUE(r->ReadAt(6, 2, buf).ok());
   EXPECT_EQ(buf[0], 'g');
-  EXPECT_TRUE((*r)->ReadAt(7, 2, buf).IsCorruption());
-  std::filesystem::remove(path);
+  EXPECT_TRUE(r->ReadAt(7, 2, buf).IsCorruption());
 }
 
 // Counts the reads that reach the source.
@@ -70,9 +54,8 @@ TEST(PageStoreTest, PagesInOrderAreReadSeveralAtATimeAndEveryPageStaysRight) {
   CountingSource source(image, "t.mdb");
   PageStore store(&source, Jet4Format(), 0, 64);
   auto expect_page = [&](uint32_t page) {
-    auto got = store.Get(page);
-    ASSERT_TRUE(got.ok()) << got.status().ToString();
-    ASSERT_TRUE(std::equal((*got)->begin(), (*got)->end(), image.begin() + size_t{page} * size))
+    ASSERT_OK_AND_ASSIGN(auto got, store.Get(page));
+    ASSERT_TRUE(std::equal(got->begin(), got->end(), image.begin() + size_t{page} * size))
         << "page " << page;
   };
   for (uint32_t page = 1; page < kPages; ++page) expect_page(page);
@@ -85,9 +68,8 @@ TEST(PageStoreTest, PagesInOrderAreReadSeveralAtATimeAndEveryPageStaysRight) {
   ASSERT_EQ(rewritten.size(), size);
   std::fill(rewritten.begin(), rewritten.end(), uint8_t{0x5A});
   store.Replace(4, rewritten);
-  auto four = store.Get(4);
-  ASSERT_TRUE(four.ok());
-  EXPECT_EQ(**four, rewritten);
+  ASSERT_OK_AND_ASSIGN(auto four, store.Get(4));
+  EXPECT_EQ(*four, rewritten);
   for (uint32_t page = 100; page < 110; ++page) expect_page(page);
 }
 

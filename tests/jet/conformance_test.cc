@@ -194,48 +194,53 @@ bool HasMovedRows(const std::vector<uint8_t>& image, const TableDef& def) {
   return false;
 }
 
-// Every row of `def` as our export prints it (text and whether CSV quotes
-// it) and as values.
-void ScanOurs(Database& db, const TableDef& def, std::vector<Row>* rows,
-              std::vector<std::vector<Value>>* values) {
-  ASSERT_OK_AND_ASSIGN(auto cursor, db.Scan(def));
-  for (;;) {
-    ASSERT_OK_AND_ASSIGN(auto more, cursor->Next());
-    if (!more) break;
-    Row row;
-    std::vector<Value> vals;
-    for (size_t i = 0; i < def.columns.size(); ++i) {
-      ASSERT_OK_AND_ASSIGN(auto v, cursor->Get(i));
-      std::string csv = CsvField(v);
-      row.push_back(Field{FormatValue(v), !csv.empty() && csv[0] == '"'});
-      vals.push_back(std::move(v));
-    }
-    rows->push_back(std::move(row));
-    values->push_back(std::move(vals));
-  }
+// mdb-export's CSV of `table` in `path`, dates to the second, binary as hex.
+std::string MdbExport(const std::string& path, const std::string& table) {
+  return RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
+                    Quote(path) + " " + Quote(table) + " 2>/dev/null");
 }
 
-// Our rows against another reader's, in order; when they differ there, as a
-// set, which only a table with moved rows allows (Access lists a moved row
-// at its original slot, mdb-export where its data lies). `agree(r, other,
-// record)` judges a pair of rows, counting tolerated differences when
-// `record` and leaving the first real one in `mismatch`.
-using RowJudge = std::function<bool(size_t, const Row&, bool)>;
-void MatchRows(size_t ours, const std::vector<Row>& theirs, const RowJudge& agree,
-               const std::function<bool()>& moved, const std::string& reader,
-               const std::string& mismatch, std::map<std::string, int>* tolerated) {
-  size_t first_bad = ours;
-  for (size_t r = 0; r < ours && first_bad == ours; ++r) {
+// Why our cell (row r, column c) and another reader's may differ: "same"
+// when they agree, "" when they must not differ (see Judge).
+using CellJudge = std::function<std::string(size_t r, size_t c, const Field& theirs)>;
+
+// Our rows of `def` against another reader's (without its header), in
+// order; when they differ there, as a set, which only a table with moved
+// rows allows (Access lists a moved row at its original slot, mdb-export
+// where its data lies). Tolerated differences are counted by their reason.
+void CompareRows(const TableDef& def, const std::vector<Row>& ours, const std::vector<Row>& theirs,
+                 const CellJudge& judge, const std::function<bool()>& moved,
+                 const std::string& reader, std::map<std::string, int>* tolerated) {
+  ASSERT_EQ(ours.size(), theirs.size()) << "row counts differ";
+  // Our row `r` against their row `other`; the reasons of tolerated
+  // differences are counted when `record`, the first real one kept.
+  std::string mismatch;
+  auto agree = [&](size_t r, const Row& other, bool record) {
+    if (other.size() != def.columns.size()) return false;
+    for (size_t c = 0; c < other.size(); ++c) {
+      const std::string why = judge(r, c, other[c]);
+      if (why.empty()) {
+        mismatch = "row " + std::to_string(r) + " column " + def.columns[c].name + ": ours [" +
+                   ours[r][c].text.substr(0, 200) + "] " + reader + " [" +
+                   other[c].text.substr(0, 200) + "]";
+        return false;
+      }
+      if (record && why != "same") ++(*tolerated)[why];
+    }
+    return true;
+  };
+  size_t first_bad = ours.size();
+  for (size_t r = 0; r < ours.size() && first_bad == ours.size(); ++r) {
     if (!agree(r, theirs[r], false)) first_bad = r;
   }
-  if (first_bad == ours) {
-    for (size_t r = 0; r < ours; ++r) agree(r, theirs[r], true);
+  if (first_bad == ours.size()) {
+    for (size_t r = 0; r < ours.size(); ++r) agree(r, theirs[r], true);
     return;
   }
   ASSERT_TRUE(moved()) << "row " << first_bad
                        << " differs and the table has no moved rows: " << mismatch;
   std::vector<bool> used(theirs.size());
-  for (size_t r = 0; r < ours; ++r) {
+  for (size_t r = 0; r < ours.size(); ++r) {
     bool found = false;
     for (size_t k = 0; k < theirs.size() && !found; ++k) {
       if (!used[k] && agree(r, theirs[k], true)) used[k] = found = true;
@@ -262,10 +267,34 @@ class ConformanceTest : public ::testing::Test {
     ASSERT_OK_AND_ASSIGN(auto tables, db_->ListTables());
     tables_ = tables;
   }
+  // Reads table `name` of the open copy: its definition into def_, its rows
+  // as our export prints them (text and whether CSV quotes it) into ours_
+  // and as values into values_.
+  void Scan(const std::string& name) {
+    ASSERT_OK_AND_ASSIGN(def_, db_->FindTable(name));
+    ours_.clear();
+    values_.clear();
+    ASSERT_OK_AND_ASSIGN(auto cursor, db_->Scan(def_));
+    for (;;) {
+      ASSERT_OK_AND_ASSIGN(auto more, cursor->Next());
+      if (!more) break;
+      ours_.emplace_back();
+      values_.emplace_back();
+      for (size_t i = 0; i < def_.columns.size(); ++i) {
+        ASSERT_OK_AND_ASSIGN(auto v, cursor->Get(i));
+        const std::string csv = CsvField(v);
+        ours_.back().push_back(Field{FormatValue(v), !csv.empty() && csv[0] == '"'});
+        values_.back().push_back(std::move(v));
+      }
+    }
+  }
   tarnquill::testing::TempDir dir_;
   std::string copy_;
   std::unique_ptr<Database> db_;
   std::vector<TableInfo> tables_;
+  TableDef def_;
+  std::vector<Row> ours_;
+  std::vector<std::vector<Value>> values_;
 };
 
 TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
@@ -292,41 +321,22 @@ TEST_F(ConformanceTest, EveryTableMatchesMdbExport) {
 
     for (const auto& t : tables_) {
       SCOPED_TRACE(t.name);
-      ASSERT_OK_AND_ASSIGN(auto def, db_->FindTable(t.name));
-      std::vector<Row> ours;
-      std::vector<std::vector<Value>> values;
-      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, def, &ours, &values));
-      std::vector<Row> theirs =
-          ParseCsv(RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
-                              Quote(copy_) + " " + Quote(t.name)));
+      ASSERT_NO_FATAL_FAILURE(Scan(t.name));
+      std::vector<Row> theirs = ParseCsv(MdbExport(copy_, t.name));
       ASSERT_FALSE(theirs.empty()) << "mdb-export printed nothing";
       Row header = theirs.front();
       theirs.erase(theirs.begin());
-      ASSERT_EQ(header.size(), def.columns.size());
-      for (size_t i = 0; i < header.size(); ++i) EXPECT_EQ(header[i].text, def.columns[i].name);
-      ASSERT_EQ(ours.size(), theirs.size()) << "row counts differ";
-
-      std::string mismatch;
-      auto rows_agree = [&](size_t r, const Row& other, bool record) {
-        if (other.size() != def.columns.size()) return false;
-        for (size_t c = 0; c < other.size(); ++c) {
-          std::string why = Judge(def.columns[c], values[r][c], ours[r][c], other[c]);
-          if (why.empty()) {
-            mismatch = "column " + def.columns[c].name + ": ours [" +
-                       ours[r][c].text.substr(0, 200) + "] mdb-export [" +
-                       other[c].text.substr(0, 200) + "]";
-            return false;
-          }
-          if (record && why != "same") ++tolerated[why];
-        }
-        return true;
-      };
-      ASSERT_NO_FATAL_FAILURE(MatchRows(
-          ours.size(), theirs, rows_agree,
-          [&] { return HasMovedRows(testing::ReadCorpusFile(rel), def); }, "mdb-export", mismatch,
+      ASSERT_EQ(header.size(), def_.columns.size());
+      for (size_t i = 0; i < header.size(); ++i) EXPECT_EQ(header[i].text, def_.columns[i].name);
+      ASSERT_NO_FATAL_FAILURE(CompareRows(
+          def_, ours_, theirs,
+          [&](size_t r, size_t c, const Field& other) {
+            return Judge(def_.columns[c], values_[r][c], ours_[r][c], other);
+          },
+          [&] { return HasMovedRows(testing::ReadCorpusFile(rel), def_); }, "mdb-export",
           &tolerated));
       ++tables_checked;
-      values_checked += ours.size() * def.columns.size();
+      values_checked += ours_.size() * def_.columns.size();
     }
     fs::remove(copy_);
   }
@@ -394,10 +404,7 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
     for (const auto& t : tables_) {
       SCOPED_TRACE(t.name);
       if (t.linked) continue;  // its rows live in another file
-      ASSERT_OK_AND_ASSIGN(auto def, db_->FindTable(t.name));
-      std::vector<Row> ours;
-      std::vector<std::vector<Value>> values;
-      ASSERT_NO_FATAL_FAILURE(ScanOurs(*db_, def, &ours, &values));
+      ASSERT_NO_FATAL_FAILURE(Scan(t.name));
       // Each reader: its rows, and whether it is judged column by column.
       struct Reader {
         std::string name;
@@ -405,23 +412,19 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
         bool mdb_export;
       };
       std::vector<Reader> readers;
-      const std::string file = Quote(copy_) + " " + Quote(t.name);
       if (encrypted) {
         readers.push_back(
             {"mdb-reader", tarnquill::testing::MdbReaderDump(copy_, t.name, "password"), false});
       } else {
-        readers.push_back({"mdb-export",
-                           RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' "
-                                      "-b hex " +
-                                      file + " 2>/dev/null"),
-                           true});
+        readers.push_back({"mdb-export", MdbExport(copy_, t.name), true});
         if (oracle) {
           readers.push_back({"access-oracle",
-                             RunCommand(tarnquill::testing::OraclePath() + " dump " + file),
+                             RunCommand(tarnquill::testing::OraclePath() + " dump " + Quote(copy_) +
+                                        " " + Quote(t.name)),
                              false});
         }
         bool complex = false;
-        for (const auto& c : def.columns) complex = complex || c.type == ColumnType::kComplex;
+        for (const auto& c : def_.columns) complex = complex || c.type == ColumnType::kComplex;
         if (complex && !modules.empty()) {
           readers.push_back(
               {"mdb-reader", tarnquill::testing::MdbReaderDump(copy_, t.name, ""), false});
@@ -430,7 +433,7 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
       for (const Reader& reader : readers) {
         SCOPED_TRACE(reader.name);
         std::vector<Row> theirs = ParseCsv(reader.csv);
-        const bool unknown = std::any_of(def.columns.begin(), def.columns.end(),
+        const bool unknown = std::any_of(def_.columns.begin(), def_.columns.end(),
                                          [](const ColumnDef& c) { return !KnownType(c.type); });
         if (theirs.empty() && unknown && reader.name == "access-oracle") {
           ++tolerated["access-oracle fails on columns of unknown types"];
@@ -443,48 +446,34 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
         }
         ASSERT_FALSE(theirs.empty()) << reader.name << " printed nothing";
         theirs.erase(theirs.begin());
-        ASSERT_EQ(ours.size(), theirs.size()) << "row counts differ";
-        // Our row `r` against their row `other`; the reasons of tolerated
-        // differences are counted when `record`, the first real one kept.
-        std::string mismatch;
-        auto rows_agree = [&](size_t r, const Row& other, bool record) {
-          if (other.size() != def.columns.size()) return false;
-          for (size_t c = 0; c < def.columns.size(); ++c) {
-            const ColumnDef& col = def.columns[c];
-            std::string why;
-            if (!KnownType(col.type) && other[c].text.empty()) {
-              why = "no other reader prints columns of unknown types (ours: their bytes)";
-            } else if (reader.mdb_export && !MdbExportReads(col)) {
-              why =
-                  "mdb-export cannot read calculated, big integer, extended date and complex "
-                  "columns";
-            } else if (reader.mdb_export) {
-              why = Judge(col, values[r][c], ours[r][c], other[c]);
-            } else {
-              why = JudgeAce(col, ours[r][c], other[c]);
-            }
-            // mdb-reader reads attachments but gives multi-value items as their key.
-            if (why.empty() && reader.name == "mdb-reader" && col.type == ColumnType::kComplex &&
-                other[c].text.find_first_not_of("0123456789") == std::string::npos) {
-              why = "mdb-reader gives only the key of multi-value items";
-            }
-            if (why.empty()) {
-              mismatch = "row " + std::to_string(r) + " column " + col.name + ": ours [" +
-                         ours[r][c].text.substr(0, 200) + "] " + reader.name + " [" +
-                         other[c].text.substr(0, 200) + "]";
-              return false;
-            }
-            if (record && why != "same") ++tolerated[why];
+        auto judge = [&](size_t r, size_t c, const Field& other) -> std::string {
+          const ColumnDef& col = def_.columns[c];
+          std::string why;
+          if (!KnownType(col.type) && other.text.empty()) {
+            why = "no other reader prints columns of unknown types (ours: their bytes)";
+          } else if (reader.mdb_export && !MdbExportReads(col)) {
+            why =
+                "mdb-export cannot read calculated, big integer, extended date and complex "
+                "columns";
+          } else if (reader.mdb_export) {
+            why = Judge(col, values_[r][c], ours_[r][c], other);
+          } else {
+            why = JudgeAce(col, ours_[r][c], other);
           }
-          return true;
+          // mdb-reader reads attachments but gives multi-value items as their key.
+          if (why.empty() && reader.name == "mdb-reader" && col.type == ColumnType::kComplex &&
+              other.text.find_first_not_of("0123456789") == std::string::npos) {
+            why = "mdb-reader gives only the key of multi-value items";
+          }
+          return why;
         };
-        ASSERT_NO_FATAL_FAILURE(MatchRows(
-            ours.size(), theirs, rows_agree,
-            [&] { return reader.mdb_export && HasMovedRows(image, def); }, reader.name, mismatch,
+        ASSERT_NO_FATAL_FAILURE(CompareRows(
+            def_, ours_, theirs, judge,
+            [&] { return reader.mdb_export && HasMovedRows(image, def_); }, reader.name,
             &tolerated));
       }
       ++tables_checked;
-      values_checked += ours.size() * def.columns.size();
+      values_checked += ours_.size() * def_.columns.size();
       if (encrypted) ++encrypted_checked;
     }
     fs::remove(copy_);

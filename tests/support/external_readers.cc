@@ -258,4 +258,16 @@ jet::Result<std::string> OurExport(jet::Database& db, const jet::TableDef& table
   return result;
 }
 
+void ExpectOracleAccepts(const std::string& path) {
+  if (HaveOracle()) {
+    EXPECT_TRUE(OracleCheck(path)) << path;
+  }
+}
+
+void ExpectReadersAgree(const std::string& path) {
+  if (HaveOracle()) {
+    EXPECT_TRUE(ReadersAgree(path)) << path;
+  }
+}
+
 }  // namespace tarnquill::testing

@@ -64,6 +64,12 @@ std::vector<std::vector<CsvCell>> ParseCsv(const std::string& s);
 // values compared as numbers). Call it after HaveOracle().
 ::testing::AssertionResult ReadersAgree(const std::string& path);
 
+// Where access-oracle is installed, its check of `path` (ExpectOracleAccepts)
+// or both checkers' verdict (ExpectReadersAgree) must pass; elsewhere they
+// judge nothing, for tests whose own checks stand without the oracle.
+void ExpectOracleAccepts(const std::string& path);
+void ExpectReadersAgree(const std::string& path);
+
 // The same for a database image held in memory (written to a temporary file
 // named after `name` for the oracle, removed afterwards).
 ::testing::AssertionResult ReadersAgree(const std::vector<uint8_t>& image,

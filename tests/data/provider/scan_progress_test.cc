@@ -2,7 +2,6 @@
 // through the connection.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -70,9 +69,7 @@ TEST(ScanProgressTest, LargeFiltersReadSideBySideAsOneScan) {
           dir.path(), {{Table("T", {tarnquill::testing::Column("N", jet::ColumnType::kLong),
                                     TextColumn("City", 40)}),
                         rows}}));
-  if (tarnquill::testing::HaveOracle()) {
-    EXPECT_TRUE(tarnquill::testing::OracleCheck(path));
-  }
+  tarnquill::testing::ExpectOracleAccepts(path);
 
   provider::RegisterJetProvider();
   std::vector<int64_t> expected;
@@ -99,27 +96,19 @@ TEST(ScanProgressTest, LargeFiltersReadSideBySideAsOneScan) {
   // storage order: the first of them named is the one a single scan meets.
   ASSERT_OK_AND_ASSIGN(auto db, jet::Database::Open(path, {}));
   ASSERT_OK_AND_ASSIGN(auto table, db->FindTable("T"));
-  std::vector<uint32_t> pages;
-  {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> page(4096);
-    for (uint32_t p = 0; in.read(page.data(), page.size()); ++p) {
-      const auto u32 = [&](size_t at) {
-        uint32_t v = 0;
-        for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<uint8_t>(page[at + k]);
-        return v;
-      };
-      if (page[0] == 0x01 && u32(4) == table.definition_page) pages.push_back(p);
-    }
+  std::vector<uint8_t> file = tarnquill::testing::ReadFileBytes(path);
+  std::vector<uint32_t> pages;  // the table's data pages
+  for (uint32_t p = 0; size_t{p + 1} * 4096 <= file.size(); ++p) {
+    const uint8_t* page = file.data() + size_t{p} * 4096;
+    const uint32_t owner = page[4] | page[5] << 8 | page[6] << 16 | uint32_t{page[7]} << 24;
+    if (page[0] == 0x01 && owner == table.definition_page) pages.push_back(p);
   }
   ASSERT_GT(pages.size(), 2 * jet::kScanRunPages + 2) << "the table spans too few runs";
-  {
-    std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
-    for (size_t at : {2 * jet::kScanRunPages + 1, jet::kScanRunPages + 1}) {
-      f.seekp(static_cast<std::streamoff>(pages[at]) * 4096 + 0x0C);  // the row count
-      f.write("\xFF\x7F", 2);
-    }
+  for (size_t at : {2 * jet::kScanRunPages + 1, jet::kScanRunPages + 1}) {
+    file[size_t{pages[at]} * 4096 + 0x0C] = 0xFF;  // the row count
+    file[size_t{pages[at]} * 4096 + 0x0D] = 0x7F;
   }
+  ASSERT_TRUE(tarnquill::testing::WriteFile(path, file));
   ASSERT_OK_AND_ASSIGN(auto damaged, jet::Database::Open(path, {}));
   ASSERT_OK_AND_ASSIGN(auto cursor, damaged->Scan(table));
   jet::Result<bool> more = true;

@@ -168,18 +168,17 @@ TEST(TextKey, UnknownSortOrdersFailNamingTheOrder) {
 }
 
 TEST(TextKey, BuiltInTablesExpandCompletely) {
-  auto general = GeneralRules(), legacy = GeneralLegacyRules(), old = General97Rules();
-  ASSERT_TRUE(general.ok()) << general.status().ToString();
-  ASSERT_TRUE(legacy.ok()) << legacy.status().ToString();
-  ASSERT_TRUE(old.ok()) << old.status().ToString();
-  EXPECT_EQ((*general)->rules.size(), 0x10000u);
-  EXPECT_EQ((*legacy)->rules.size(), 0x10000u);
-  EXPECT_EQ((*old)->rules.size(), 0x100u);
-  EXPECT_EQ((*old)->MapToPosition(0x20AC), 0x80);  // euro sign
-  EXPECT_EQ((*legacy)->rules[0xD800].kind, RuleKind::kSurrogate);
+  ASSERT_OK_AND_ASSIGN(auto general, GeneralRules());
+  ASSERT_OK_AND_ASSIGN(auto legacy, GeneralLegacyRules());
+  ASSERT_OK_AND_ASSIGN(auto old, General97Rules());
+  EXPECT_EQ(general->rules.size(), 0x10000u);
+  EXPECT_EQ(legacy->rules.size(), 0x10000u);
+  EXPECT_EQ(old->rules.size(), 0x100u);
+  EXPECT_EQ(old->MapToPosition(0x20AC), 0x80);  // euro sign
+  EXPECT_EQ(legacy->rules[0xD800].kind, RuleKind::kSurrogate);
   // CJK ideographs are plain characters in both orders.
-  EXPECT_EQ((*legacy)->rules[0x4E2D].kind, RuleKind::kSimple);
-  EXPECT_EQ((*general)->rules[0x4E2D].kind, RuleKind::kSimple);
+  EXPECT_EQ(legacy->rules[0x4E2D].kind, RuleKind::kSimple);
+  EXPECT_EQ(general->rules[0x4E2D].kind, RuleKind::kSimple);
 }
 
 // Any text at all — every plane, controls, lone combining marks — either gets

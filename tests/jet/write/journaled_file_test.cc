@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "jet/io/fault_injection.h"
 #include "jet/io/memory_file_system.h"
 #include "jet/write/journal_format.h"
@@ -63,9 +65,8 @@ TEST_F(JournaledFileTest, CommitMakesChangesAndAppendsVisible) {
   EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
   ASSERT_TRUE(db->Commit().ok());
   Bytes expect = Image(4, 1);
-  std::fill(expect.begin() + kPage, expect.begin() + 2 * kPage, 0xAB);
-  Bytes tail = PageOf(0xCD);
-  expect.insert(expect.end(), tail.begin(), tail.end());
+  SetPageOf(&expect, 1, 0xAB);
+  SetPageOf(&expect, 4, 0xCD);
   EXPECT_EQ(fs_.Contents("db.mdb"), expect);
   db.reset();
   EXPECT_FALSE(*fs_.Exists("db.mdb-journal"));
@@ -158,7 +159,7 @@ TEST_F(JournaledFileTest, FailureAfterTheCommitPointIsNotReportedAsRolledBack) {
   EXPECT_NE(db->Begin().message().find("reopened"), std::string::npos);
   db.reset();
   Bytes after = Image(4, 1);
-  std::fill(after.begin() + 2 * kPage, after.begin() + 3 * kPage, 0x22);
+  SetPageOf(&after, 2, 0x22);
   EXPECT_EQ(fs_.Contents("db.mdb"), after);
 }
 
@@ -231,7 +232,7 @@ TEST_F(JournaledFileTest, UnstartedJournalsAreRemoved) {
   fs_.Put("db.mdb-journal", j);
   auto db = OpenDb();
   Bytes expect = Image(4, 1);
-  std::fill(expect.begin() + kPage, expect.begin() + 2 * kPage, 0x51);
+  SetPageOf(&expect, 1, 0x51);
   EXPECT_EQ(fs_.Contents("db.mdb"), expect);
 }
 
@@ -364,7 +365,6 @@ const char kDb[] = "dir/crash.mdb";
 
 Bytes Initial() { return Image(5, 3); }
 
-
 struct Step {
   uint32_t page;
   uint8_t fill;
@@ -401,11 +401,6 @@ size_t RunTransactions(FileSystem* fs, size_t max_pending) {
   return committed;
 }
 
-// Makes `faulty` fail after `at` bytes written, or after `at` changing calls.
-void CutAfter(FaultInjectingFileSystem& faulty, bool by_bytes, uint64_t at) {
-  by_bytes ? faulty.FailAfterBytes(at) : faulty.FailAfterCalls(at);
-}
-
 enum class PowerLoss {
   kKeepAllWrites,    // the process died; the system wrote everything out
   kKeepFlushedOnly,  // power failed; only flushed data and names survive
@@ -417,15 +412,21 @@ struct Outcome {
   Bytes file;
 };
 
-Outcome CrashAndRecover(bool by_bytes, uint64_t budget, size_t max_pending, PowerLoss loss) {
+// Runs changes on a file system; returns how many transactions committed.
+using Run = std::function<size_t(FileSystem*)>;
+
+// `run` on a file holding `initial`, cut after `budget` changing calls (or
+// bytes written), then power lost as `loss` says and the journal recovered.
+Outcome CrashAndRecover(const Bytes& initial, const Run& run, bool by_bytes, uint64_t budget,
+                        PowerLoss loss) {
   MemoryFileSystem base;
-  base.Put(kDb, Initial());
+  base.Put(kDb, initial);
   base.SyncDirectoryOf(kDb).ok();
   size_t committed;
   {
     FaultInjectingFileSystem faulty(&base);
-    CutAfter(faulty, by_bytes, budget);
-    committed = RunTransactions(&faulty, max_pending);
+    by_bytes ? faulty.FailAfterBytes(budget) : faulty.FailAfterCalls(budget);
+    committed = run(&faulty);
   }
   if (loss == PowerLoss::kKeepFlushedOnly) base.LoseUnsyncedChanges();
   if (loss == PowerLoss::kLoseJournalOnly) {
@@ -441,40 +442,54 @@ Outcome CrashAndRecover(bool by_bytes, uint64_t budget, size_t max_pending, Powe
   return {committed, base.Contents(kDb)};
 }
 
+// Hands `judge` the outcome of `run` on `initial` cut at every changing call
+// and every `byte_step` bytes, under each power loss of `losses`, with a
+// name for the cut. A clean run first must commit `transactions` and leave
+// `final_image`; returns the changing calls it made.
+uint64_t ForEveryCut(const Bytes& initial, const Run& run, size_t transactions,
+                     const Bytes& final_image, uint64_t byte_step,
+                     std::initializer_list<PowerLoss> losses,
+                     const std::function<void(const Outcome&, const std::string&)>& judge) {
+  MemoryFileSystem clean;
+  clean.Put(kDb, initial);
+  FaultInjectingFileSystem counter(&clean);
+  EXPECT_EQ(run(&counter), transactions);
+  EXPECT_EQ(clean.Contents(kDb), final_image);
+  if (::testing::Test::HasFailure()) return 0;
+  const uint64_t calls = counter.budget().calls_made;
+  for (bool by_bytes : {false, true}) {
+    const uint64_t total = by_bytes ? counter.budget().bytes_written : calls;
+    const uint64_t step = by_bytes ? byte_step : 1;
+    for (uint64_t cut = 0; cut <= total + step; cut += step) {
+      for (PowerLoss loss : losses) {
+        judge(CrashAndRecover(initial, run, by_bytes, cut, loss),
+              (by_bytes ? "byte cut " : "call cut ") + std::to_string(cut));
+        if (::testing::Test::HasFatalFailure()) return calls;
+      }
+    }
+  }
+  return calls;
+}
+
 class JournalCrashTest : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(JournalCrashTest, EveryCutPointLeavesAWholeTransactionState) {
   const size_t max_pending = GetParam();
   const auto states = ExpectedStates();
-  // A clean run tells how many calls and bytes there are to cut.
-  MemoryFileSystem base;
-  base.Put(kDb, Initial());
-  FaultInjectingFileSystem counter(&base);
-  ASSERT_EQ(RunTransactions(&counter, max_pending), kTransactions.size());
-  ASSERT_EQ(base.Contents(kDb), states.back());
-  const uint64_t calls = counter.budget().calls_made;
-  const uint64_t bytes = counter.budget().bytes_written;
-
   size_t seen_middle = 0;
-  for (bool by_bytes : {false, true}) {
-    const uint64_t total = by_bytes ? bytes : calls;
-    const uint64_t step = by_bytes ? 61 : 1;  // every call; bytes in steps that straddle records
-    for (uint64_t cut = 0; cut <= total + step; cut += step) {
-      for (PowerLoss loss :
-           {PowerLoss::kKeepAllWrites, PowerLoss::kKeepFlushedOnly, PowerLoss::kLoseJournalOnly}) {
-        Outcome out = CrashAndRecover(by_bytes, cut, max_pending, loss);
+  ForEveryCut(
+      Initial(), [&](FileSystem* fs) { return RunTransactions(fs, max_pending); },
+      kTransactions.size(), states.back(), 61,  // bytes in steps that straddle records
+      {PowerLoss::kKeepAllWrites, PowerLoss::kKeepFlushedOnly, PowerLoss::kLoseJournalOnly},
+      [&](const Outcome& out, const std::string& cut) {
         size_t state = states.size();
         for (size_t i = 0; i < states.size(); ++i) {
           if (out.file == states[i]) state = i;
         }
-        ASSERT_LT(state, states.size())
-            << (by_bytes ? "byte" : "call") << " cut " << cut << ": file matches no state";
-        EXPECT_GE(state, out.committed)
-            << (by_bytes ? "byte" : "call") << " cut " << cut << ": a committed change was lost";
+        ASSERT_LT(state, states.size()) << cut << ": file matches no state";
+        EXPECT_GE(state, out.committed) << cut << ": a committed change was lost";
         if (state > 0 && state < states.size() - 1) ++seen_middle;
-      }
-    }
-  }
+      });
   EXPECT_GT(seen_middle, 0u) << "no cut fell between the two transactions";
 }
 
@@ -491,51 +506,26 @@ TEST(JournalCrashLongRuns, EveryCutInsideMultiPageWritesRecovers) {
     if (p != 300 && p != 301 && p != 555 && (p < 400 || p > 430)) pages.push_back(p);
   }
   for (uint32_t p : pages) SetPageOf(&final_image, p, static_cast<uint8_t>(p * 3 + 1));
-  auto run = [&](FileSystem* fs) {
+  auto run = [&](FileSystem* fs) -> size_t {
     auto db = JournaledFile::Open(fs, kDb, kPage, JournalOptions{200});
-    if (!db.ok() || !(*db)->Begin().ok()) return false;
+    if (!db.ok() || !(*db)->Begin().ok()) return 0;
     for (uint32_t p : pages) {
-      if (!(*db)->WritePage(p, PageOf(static_cast<uint8_t>(p * 3 + 1)).data()).ok()) return false;
+      if (!(*db)->WritePage(p, PageOf(static_cast<uint8_t>(p * 3 + 1)).data()).ok()) return 0;
     }
-    return (*db)->Commit().ok();
+    return (*db)->Commit().ok() ? 1 : 0;
   };
-
-  MemoryFileSystem clean;
-  clean.Put(kDb, initial);
-  FaultInjectingFileSystem counter(&clean);
-  ASSERT_TRUE(run(&counter));
-  ASSERT_EQ(clean.Contents(kDb), final_image);
-  const uint64_t calls = counter.budget().calls_made;
-  const uint64_t bytes = counter.budget().bytes_written;
+  const uint64_t calls = ForEveryCut(
+      initial, run, 1, final_image, 7919, {PowerLoss::kKeepAllWrites, PowerLoss::kKeepFlushedOnly},
+      [&](const Outcome& out, const std::string& cut) {
+        if (out.committed) {
+          ASSERT_EQ(out.file, final_image) << cut << ": committed change lost";
+        } else {
+          ASSERT_TRUE(out.file == initial || out.file == final_image)
+              << cut << ": file is between the two states";
+        }
+      });
   // Runs are written whole: far fewer calls than pages.
   EXPECT_LT(calls, pages.size() / 4);
-
-  for (bool by_bytes : {false, true}) {
-    const uint64_t total = by_bytes ? bytes : calls;
-    const uint64_t step = by_bytes ? 7919 : 1;
-    for (uint64_t cut = 0; cut <= total + step; cut += step) {
-      for (bool flushed_only : {false, true}) {
-        MemoryFileSystem base;
-        base.Put(kDb, initial);
-        bool committed;
-        {
-          FaultInjectingFileSystem faulty(&base);
-          CutAfter(faulty, by_bytes, cut);
-          committed = run(&faulty);
-        }
-        if (flushed_only) base.LoseUnsyncedChanges();
-        ASSERT_TRUE(RecoverJournal(&base, kDb).ok());
-        const Bytes file = base.Contents(kDb);
-        const char* what = by_bytes ? "byte" : "call";
-        if (committed) {
-          ASSERT_EQ(file, final_image) << what << " cut " << cut << ": committed change lost";
-        } else {
-          ASSERT_TRUE(file == initial || file == final_image)
-              << what << " cut " << cut << ": file is between the two states";
-        }
-      }
-    }
-  }
 }
 
 // 100 keeps every change in memory until the commit; 2 spills pages early.
