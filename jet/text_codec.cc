@@ -206,6 +206,7 @@ void AppendJet4Text(ByteView bytes, std::string* out) {
 void AppendJet4Units(ByteView bytes, std::u16string* out) {
   // The same walk as AppendJet4Text, widening instead of encoding.
   const auto put_units = [out](const uint8_t* in, size_t units) {
+    if (units == 0) return;  // `in` may be null for empty text
     const size_t old = out->size();
     out->resize(old + units);
     char16_t* p = out->data() + old;
