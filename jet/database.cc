@@ -16,7 +16,6 @@
 #include "jet/text_codec.h"
 #include "jet/value_text.h"
 #include "text/case_fold.h"
-#include "text/utf8.h"
 
 namespace jet {
 
@@ -30,16 +29,10 @@ Result<bool> TableCursor::AppendText(size_t column, std::string* out) {
 Result<bool> TableCursor::AppendUtf16(size_t column, std::u16string* out) {
   std::string utf8;
   JET_ASSIGN_OR_RETURN(bool present, AppendText(column, &utf8));
-  for (size_t i = 0; i < utf8.size();) {
-    char32_t cp = 0xFFFD;
-    const size_t len = text::DecodeUtf8Char(utf8, i, &cp);
-    i += len == 0 ? 1 : len;
-    if (cp >= 0x10000) {
-      out->push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out->push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out->push_back(static_cast<char16_t>(cp));
-    }
+  const std::string le = Utf8ToUtf16Le(utf8);
+  for (size_t i = 0; i + 1 < le.size(); i += 2) {
+    out->push_back(static_cast<char16_t>(static_cast<uint8_t>(le[i]) |
+                                         static_cast<uint8_t>(le[i + 1]) << 8));
   }
   return present;
 }

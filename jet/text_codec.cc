@@ -174,12 +174,18 @@ void AppendUtf16Le(ByteView bytes, std::string* out) {
   out->resize(static_cast<size_t>(w.Finish() - out->data()));
 }
 
-void AppendJet4Text(ByteView bytes, std::string* out) {
+namespace {
+
+// Walks Jet 4 stored text in runs: `narrow(p, n)` for n one-byte characters
+// of compressed text, `wide(p, units)` for little-endian UTF-16 units (all
+// of uncompressed text). Text decoded to UTF-8 and text searched as units
+// both come through here, so they always read the same characters.
+template <typename Narrow, typename Wide>
+void WalkJet4Text(ByteView bytes, Narrow narrow, Wide wide) {
   if (bytes.size < 2 || bytes.U8(0) != 0xFF || bytes.U8(1) != 0xFE) {
-    AppendUtf16Le(bytes, out);
+    wide(bytes.data, bytes.size / 2);  // a trailing odd byte is ignored
     return;
   }
-  Utf16Writer w(Grow(out, 2 * bytes.size));
   bool compressed = true;
   size_t i = 2;
   while (i < bytes.size) {
@@ -187,54 +193,14 @@ void AppendJet4Text(ByteView bytes, std::string* out) {
     // in either mode: text holding a character whose low byte is zero is
     // never stored compressed.
     if (compressed) {
-      for (; i < bytes.size && bytes.data[i] != 0; ++i) w.PutNarrow(bytes.data[i]);
-    } else {
-      size_t j = i;
-      while (j + 1 < bytes.size && bytes.data[j] != 0) j += 2;
-      w.PutUnits(bytes.data + i, (j - i) / 2);
-      i = j;
-      if (i < bytes.size && bytes.data[i] != 0) break;  // an odd trailing byte
-    }
-    if (i < bytes.size) {
-      compressed = !compressed;
-      ++i;
-    }
-  }
-  out->resize(static_cast<size_t>(w.Finish() - out->data()));
-}
-
-void AppendJet4Units(ByteView bytes, std::u16string* out) {
-  // The same walk as AppendJet4Text, widening instead of encoding.
-  const auto put_units = [out](const uint8_t* in, size_t units) {
-    if (units == 0) return;  // `in` may be null for empty text
-    const size_t old = out->size();
-    out->resize(old + units);
-    char16_t* p = out->data() + old;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(p, in, 2 * units);
-    } else {
-      for (size_t k = 0; k < units; ++k) p[k] = static_cast<char16_t>(in[2 * k] | (in[2 * k + 1] << 8));
-    }
-  };
-  if (bytes.size < 2 || bytes.U8(0) != 0xFF || bytes.U8(1) != 0xFE) {
-    put_units(bytes.data, bytes.size / 2);
-    return;
-  }
-  bool compressed = true;
-  size_t i = 2;
-  while (i < bytes.size) {
-    if (compressed) {
       const auto* zero = static_cast<const uint8_t*>(std::memchr(bytes.data + i, 0, bytes.size - i));
       const size_t end = zero == nullptr ? bytes.size : static_cast<size_t>(zero - bytes.data);
-      const size_t old = out->size();
-      out->resize(old + (end - i));
-      char16_t* p = out->data() + old;
-      for (size_t k = i; k < end; ++k) *p++ = bytes.data[k];
+      narrow(bytes.data + i, end - i);
       i = end;
     } else {
       size_t j = i;
       while (j + 1 < bytes.size && bytes.data[j] != 0) j += 2;
-      put_units(bytes.data + i, (j - i) / 2);
+      wide(bytes.data + i, (j - i) / 2);
       i = j;
       if (i < bytes.size && bytes.data[i] != 0) break;  // an odd trailing byte
     }
@@ -243,6 +209,36 @@ void AppendJet4Units(ByteView bytes, std::u16string* out) {
       ++i;
     }
   }
+}
+
+}  // namespace
+
+void AppendJet4Text(ByteView bytes, std::string* out) {
+  // At most two bytes of UTF-8 per stored byte, compressed or not.
+  Utf16Writer w(Grow(out, 2 * bytes.size));
+  WalkJet4Text(
+      bytes,
+      [&w](const uint8_t* p, size_t n) {
+        for (size_t k = 0; k < n; ++k) w.PutNarrow(p[k]);
+      },
+      [&w](const uint8_t* p, size_t units) { w.PutUnits(p, units); });
+  out->resize(static_cast<size_t>(w.Finish() - out->data()));
+}
+
+void AppendJet4Units(ByteView bytes, std::u16string* out) {
+  WalkJet4Text(
+      bytes, [out](const uint8_t* p, size_t n) { out->append(p, p + n); },
+      [out](const uint8_t* p, size_t units) {
+        if (units == 0) return;  // `p` may be null for empty text
+        const size_t old = out->size();
+        out->resize(old + units);
+        char16_t* to = out->data() + old;
+        if constexpr (std::endian::native == std::endian::little) {
+          std::memcpy(to, p, 2 * units);
+        } else {
+          for (size_t k = 0; k < units; ++k) to[k] = static_cast<char16_t>(p[2 * k] | (p[2 * k + 1] << 8));
+        }
+      });
 }
 
 std::string Utf16LeToUtf8(ByteView bytes) {

@@ -95,9 +95,12 @@ TEST_F(JetProviderTest, RowsFieldsAndConditions) {
   EXPECT_EQ(q.FieldByName("A").TextValue(), "a");
   EXPECT_EQ(q.RecNo(), 2);
 
-  OpenStatement(file, "select * from [table1] where instr(b,'JKL') > 0");
-  EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), 1);
-  EXPECT_EQ(dm_.ADOQueryTemp.FieldByName("B").TextValue(), "hijklmnop");
+  // Jet 4 text is searched as stored; Jet 3 code-page text is decoded first.
+  for (const std::string& f : {file, Copy("mdb-reader/data_V1997_test.mdb")}) {
+    OpenStatement(f, "select * from [table1] where instr(b,'JKL') > 0");
+    EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), 1) << f;
+    EXPECT_EQ(dm_.ADOQueryTemp.FieldByName("B").TextValue(), "hijklmnop");
+  }
 
   OpenStatement(file, "Select * From Table1 Where InStr(A,'')");
   EXPECT_EQ(dm_.ADOQueryTemp.RecordCount(), 2);
