@@ -173,12 +173,9 @@ Result<bool> TableScan::AppendText(size_t column, std::string* out) {
   const ByteView v = row_.bytes().Sub(s.offset, s.length);
   switch (c.type) {
     case ColumnType::kText:
-      text_->Append(v, out);
-      return true;
     case ColumnType::kMemo: {
       PageRef page;
-      const Where where = RowWhere(*store_, table_, id_.page, id_.slot).Column(c.name);
-      JET_ASSIGN_OR_RETURN(ByteView data, LongValueData(*store_, v, where, &page, &long_value_));
+      JET_ASSIGN_OR_RETURN(ByteView data, StoredText(c, s, &page));
       text_->Append(data, out);
       return true;
     }
@@ -221,14 +218,17 @@ Result<bool> TableScan::AppendUtf16(size_t column, std::u16string* out) {
   const bool text = c.type == ColumnType::kText || c.type == ColumnType::kMemo;
   if (!text || c.calculated) return TableCursor::AppendUtf16(column, out);
   if (!s.present) return false;
-  ByteView v = row_.bytes().Sub(s.offset, s.length);
   PageRef page;
-  if (c.type == ColumnType::kMemo) {
-    const Where where = RowWhere(*store_, table_, id_.page, id_.slot).Column(c.name);
-    JET_ASSIGN_OR_RETURN(v, LongValueData(*store_, v, where, &page, &long_value_));
-  }
-  AppendJet4Units(v, out);
+  JET_ASSIGN_OR_RETURN(ByteView data, StoredText(c, s, &page));
+  AppendJet4Units(data, out);
   return true;
+}
+
+Result<ByteView> TableScan::StoredText(const ColumnDef& c, const ColumnSlice& s, PageRef* page) {
+  const ByteView v = row_.bytes().Sub(s.offset, s.length);
+  if (c.type != ColumnType::kMemo) return v;
+  const Where where = RowWhere(*store_, table_, id_.page, id_.slot).Column(c.name);
+  return LongValueData(*store_, v, where, page, &long_value_);
 }
 
 }  // namespace jet

@@ -36,6 +36,9 @@ class TableScan : public TableCursor {
   TableScan(PageStore* store, const TextDecoder* text, TableDef table)
       : store_(store), text_(text), table_(std::move(table)) {}
   Status AdvancePage(bool* done);
+  // The stored bytes of the current row's text or memo `c` (slice `s`): the
+  // value in the row, or a memo's long value (`page` keeps its page alive).
+  Result<ByteView> StoredText(const ColumnDef& c, const ColumnSlice& s, PageRef* page);
 
   PageStore* store_;
   const TextDecoder* text_;

@@ -152,20 +152,11 @@ bool HoldsAnyOf(std::u16string_view text, std::u16string_view set) {
 
 TextSearch::TextSearch(std::string_view pattern, CaseMode mode) : mode_(mode) {
   DecodeChars(pattern, mode, &pattern_);
-  for (const Char& c : pattern_) {
-    if (c.code >= 0x80) {
-      ascii_.clear();
-      ascii_case_.clear();
-      break;
-    }
-    ascii_.push_back(static_cast<char>(c.code));
-    const bool letter = c.code >= 'a' && c.code <= 'z';
-    ascii_case_.push_back(mode == CaseMode::kIgnoreCase && letter ? 0x20 : 0);
-  }
-  // The same pattern as UTF-16 units, for characters that match themselves
-  // only or differ from their other case in ASCII alone; U+FFFD stands for
-  // broken text and is left to decoding.
   const bool fold = mode == CaseMode::kIgnoreCase;
+  // The pattern as bytes when it is all ASCII, and as UTF-16 units when each
+  // character is ASCII or one that matches itself only; U+FFFD stands for
+  // broken text and is left to decoding.
+  bool all_ascii = true, all_units = !pattern_.empty();
   for (const Char& c : pattern_) {
     const bool ascii = c.code < 0x80;
     const bool alone = !ascii && c.code <= 0xFFFF && (c.code < 0xD800 || c.code > 0xDFFF) &&
@@ -173,17 +164,25 @@ TextSearch::TextSearch(std::string_view pattern, CaseMode mode) : mode_(mode) {
                        (!fold || (FoldCase(c.code) == c.code &&
                                   !std::binary_search(Facts().targets.begin(),
                                                       Facts().targets.end(), c.code)));
-    if (!ascii && !alone) {
-      units_.clear();
-      units_case_.clear();
-      break;
-    }
+    all_ascii = all_ascii && ascii;
+    all_units = all_units && (ascii || alone);
     const bool letter = c.code >= 'a' && c.code <= 'z';
-    units_.push_back(static_cast<char16_t>(c.code));
-    units_case_.push_back(fold && letter ? 0x20 : 0);
+    const char mask = fold && letter ? 0x20 : 0;
+    if (all_ascii) {
+      ascii_.push_back(static_cast<char>(c.code));
+      ascii_case_.push_back(mask);
+    }
+    if (all_units) {
+      units_.push_back(static_cast<char16_t>(c.code));
+      units_case_.push_back(static_cast<char16_t>(mask));
+    }
     check_into_ascii_ = check_into_ascii_ || (fold && ascii);
   }
-  if (check_into_ascii_ && Facts().into_ascii_beyond_basic_plane) {
+  if (!all_ascii) {
+    ascii_.clear();
+    ascii_case_.clear();
+  }
+  if (!all_units) {
     units_.clear();
     units_case_.clear();
   }
@@ -207,6 +206,9 @@ bool TextSearch::Contains(std::string_view text) {
 
 std::optional<bool> TextSearch::ContainsUtf16(std::u16string_view units) const {
   if (units_.empty()) return std::nullopt;
+  // Characters beyond the basic plane that fold into ASCII would not show
+  // as single units (the C library's tables have none).
+  if (check_into_ascii_ && Facts().into_ascii_beyond_basic_plane) return std::nullopt;
   // A match of units is a match of characters: every unit matched is a
   // whole character, and no other character matches it.
   if (ContainsMasked<char16_t>(units, units_, units_case_)) return true;
