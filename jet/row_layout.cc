@@ -45,6 +45,7 @@ Status ReadOffsets4(ByteView row, size_t count_pos, size_t count, const Where& w
     return Status::Corruption(where.str() + ": offset table of " + std::to_string(count) +
                               " entries does not fit in the row");
   }
+  offs->reserve(offs->size() + count + 1);
   for (size_t i = 0; i <= count; ++i) offs->push_back(row.U16(count_pos - 2 * (i + 1)));
   *table_low = count_pos - 2 * (count + 1);
   return Status::Ok();
@@ -64,6 +65,7 @@ Status ReadOffsets3(ByteView row, size_t count_pos, size_t count, const Where& w
   size_t table_low = table_pos - (count + 1);
   *table_low_out = table_low;
   if (jumps > 0 && table_low / 256 < jumps) --jumps;
+  offs->reserve(offs->size() + count + 1);
   size_t used = 0;
   for (size_t i = 0; i <= count; ++i) {
     while (used < jumps && row.U8(count_pos - 1 - used) == i) ++used;

@@ -24,7 +24,7 @@ struct RawRow {
   bool var_table = false;                      // whether the row stores a variable table
 };
 
-// Splits `row` of `table`. Corruption naming `where` when the row's counts or
+// Splits `row` of `table` into `out`, reusing its buffers. Corruption naming `where` when the row's counts or
 // offsets are impossible.
 Status SplitRow(const Format& format, const TableDef& table, ByteView row,
                 const std::string& where, RawRow* out);
@@ -33,8 +33,9 @@ Status SplitRow(const Format& format, const TableDef& table, ByteView row,
 // yes/no columns), std::nullopt makes it NULL; `bit` is the null-mask bit
 // (present, or for yes/no the value). Grows the column count, fixed area and
 // variable entries when the row predates the column.
-void SetRawColumn(const ColumnDef& column, const std::optional<std::vector<uint8_t>>& data,
-                  bool bit, RawRow* row);
+void SetRawColumn(const ColumnDef& column, const std::vector<uint8_t>& data, bool bit,
+                  RawRow* row);
+void SetRawColumn(const ColumnDef& column, std::nullopt_t, bool bit, RawRow* row);
 
 // The row's bytes. Jet 3 rows longer than 256 bytes get their jump table;
 // a row whose length would be a multiple of 256 gets one byte of padding after

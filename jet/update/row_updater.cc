@@ -22,24 +22,28 @@ namespace {
 
 struct Located {
   bool moved = false;
-  RowId data;                  // where the data lives (the home slot unless moved)
-  std::vector<uint8_t> bytes;  // the row's data
+  RowId data;  // where the data lives (the home slot unless moved)
 };
 
 // Buffers reused by the page edits of one update, so that a row rewrite does
 // not copy every row of its page one by one.
 struct PageScratch {
-  std::vector<SlotSpan> spans;
+  std::vector<SlotSpan>& spans;
   std::vector<uint8_t> page;
 };
 
 std::string DescribeRow(const PageStore& store, const TableDef& table, RowId id) {
-  return store.file() + ": table '" + table.name + "': row " + std::to_string(id.page) + ":" +
-         std::to_string(id.slot);
+  std::string s;
+  s.reserve(store.file().size() + table.name.size() + 40);
+  s.append(store.file()).append(": table '").append(table.name).append("': row ");
+  s.append(std::to_string(id.page)).append(":").append(std::to_string(id.slot));
+  return s;
 }
 
+// Finds row `id` and copies its data into `bytes`.
 Result<Located> Locate(PageEditor& editor, const TableDef& table, RowId id,
-                       const std::string& where, PageScratch& scratch) {
+                       const std::string& where, PageScratch& scratch,
+                       std::vector<uint8_t>* bytes) {
   const Format& f = editor.format();
   Located loc;
   if (id.page == 0 || id.page >= editor.page_count()) {
@@ -57,7 +61,7 @@ Result<Located> Locate(PageEditor& editor, const TableDef& table, RowId id,
   const SlotSpan slot = spans[id.slot];
   loc.data = id;
   if (!(slot.flags & kSlotLookup)) {
-    loc.bytes.assign(home.data + slot.offset, home.data + slot.offset + slot.length);
+    bytes->assign(home.data + slot.offset, home.data + slot.offset + slot.length);
     return loc;
   }
   if (slot.length < 4) return Status::Corruption(where + ": moved-row pointer too short");
@@ -79,7 +83,7 @@ Result<Located> Locate(PageEditor& editor, const TableDef& table, RowId id,
                               std::to_string(loc.data.page));
   }
   const SlotSpan& data = spans[loc.data.slot];
-  loc.bytes.assign(target.data + data.offset, target.data + data.offset + data.length);
+  bytes->assign(target.data + data.offset, target.data + data.offset + data.length);
   return loc;
 }
 
@@ -172,15 +176,13 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   }
 
   // 2. The row as stored now, and its current values.
-  PageScratch scratch;
-  scratch.page = store.TakePageBuffer();
-  JET_ASSIGN_OR_RETURN(Located loc, Locate(*editor_, table, id, where, scratch));
-  RawRow raw;
-  JET_RETURN_IF_ERROR(
-      SplitRow(f, table, ByteView{loc.bytes.data(), loc.bytes.size()}, where, &raw));
-  std::vector<ColumnSlice> slices;
-  ByteView old_view{loc.bytes.data(), loc.bytes.size()};
-  JET_RETURN_IF_ERROR(CrackRow(f, table, old_view, where.c_str(), &slices));
+  PageScratch scratch{spans_, store.TakePageBuffer()};
+  JET_ASSIGN_OR_RETURN(Located loc, Locate(*editor_, table, id, where, scratch, &row_));
+  const ByteView old_view{row_.data(), row_.size()};
+  RawRow& raw = raw_;
+  JET_RETURN_IF_ERROR(SplitRow(f, table, old_view, where, &raw));
+  const std::vector<ColumnSlice>& slices = slices_;
+  JET_RETURN_IF_ERROR(CrackRow(f, table, old_view, where.c_str(), &slices_, &offsets_));
 
   // 3. Index keys, old and new, so a duplicate or an unencodable key stops
   // the update before anything is written.
@@ -226,15 +228,18 @@ Status RowUpdater::Update(const TableDef& table, RowId id, const ColumnChanges& 
   }
   // Without long values the old row's pieces are changed in place: they are
   // built into a row only once.
-  auto build = [&](bool placeholder) {
-    RawRow r = long_columns.empty() ? std::move(raw) : raw;
+  RawRow copy;
+  auto build = [&](bool placeholder) -> const RawRow& {
+    RawRow& r = long_columns.empty() ? raw : (copy = raw);
     for (auto& [column, e] : encoded) {
       const ColumnDef& c = table.columns[column];
       if (e.null) {
         SetRawColumn(c, std::nullopt, false, &r);
       } else if (IsLong(c) && placeholder) {
-        std::vector<uint8_t> field(kLongValueRefSize, 0);
-        if (!out_of_row.count(column)) field.insert(field.end(), e.bytes.begin(), e.bytes.end());
+        // A zeroed reference, followed by the value when it is to stay inline.
+        const size_t inline_size = out_of_row.count(column) ? 0 : e.bytes.size();
+        std::vector<uint8_t> field(kLongValueRefSize + inline_size, 0);
+        std::copy_n(e.bytes.begin(), inline_size, field.begin() + kLongValueRefSize);
         SetRawColumn(c, field, true, &r);
       } else {
         SetRawColumn(c, e.bytes, e.bit, &r);

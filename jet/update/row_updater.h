@@ -20,13 +20,16 @@
 #include <utility>
 #include <vector>
 
+#include "jet/alloc/data_page.h"
 #include "jet/alloc/page_editor.h"
 #include "jet/alloc/row_placer.h"
 #include "jet/database.h"
 #include "jet/index/index_writer.h"
 #include "jet/lval/long_value_writer.h"
+#include "jet/row_layout.h"
 #include "jet/status.h"
 #include "jet/text_codec.h"
+#include "jet/update/raw_row.h"
 #include "jet/update/text_encoder.h"
 
 namespace jet {
@@ -67,6 +70,13 @@ class RowUpdater {
   std::optional<std::optional<std::vector<uint32_t>>> long_value_maps_;
   // Where moved rows of each table (by definition page) may go.
   std::map<uint32_t, PlacementMemory> placements_;
+  // Buffers of one update, kept from row to row so that a bulk update does
+  // not allocate them for every row.
+  std::vector<uint8_t> row_;         // the row's stored bytes
+  RawRow raw_;                       // ... taken apart
+  std::vector<ColumnSlice> slices_;  // ... and split by column
+  std::vector<size_t> offsets_;      // the row's variable-column offsets
+  std::vector<SlotSpan> spans_;      // the slots of a page being read or rebuilt
 };
 
 }  // namespace jet
