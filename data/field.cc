@@ -51,8 +51,9 @@ void TField::SetVisible(bool visible) {
   if (dataset_ && dataset_->Active()) dataset_->DataEvent(TDataEvent::LayoutReshaped, 0);
 }
 
-provider::Variant TField::Value() const {
-  if (!dataset_) return {};
+const provider::Variant& TField::Value() const {
+  static const provider::Variant kNull;
+  if (!dataset_) return kNull;
   return dataset_->ReadField(index_);
 }
 

@@ -61,8 +61,8 @@ class TField {
   bool IsBlob() const { return data_type_ == ftBlob || data_type_ == ftMemo; }
 
   // The current record's value; null when the record source is closed or
-  // empty.
-  provider::Variant Value() const;
+  // empty. The reference holds until the record source moves or changes.
+  const provider::Variant& Value() const;
   bool IsNull() const { return provider::IsNull(Value()); }
 
   // The value as text; "" for null (see each class for its form).

@@ -99,7 +99,7 @@ TStringField::TStringField(TFieldType type, int size) : TField(type, size) {
 }
 
 std::string TStringField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (auto* s = std::get_if<std::string>(&v)) return CutAtZero(*s);
   return CutAtZero(provider::VariantToText(v));
 }
@@ -120,7 +120,7 @@ void TStringField::SetTextValue(const std::string& text) {
 TGuidField::TGuidField() : TStringField(ftGuid, 38) {}
 
 std::string TGuidField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (auto* g = std::get_if<provider::Guid>(&v)) return provider::GuidToString(*g);
   return TStringField::TextValue();
 }
@@ -130,7 +130,7 @@ TWideStringField::TWideStringField(int size) : TField(ftWideString, size) {
 }
 
 std::string TWideStringField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (auto* s = std::get_if<std::string>(&v)) return *s;
   return provider::VariantToText(v);
 }
@@ -157,7 +157,7 @@ TAutoIncField::TAutoIncField() : TIntegerField(ftAutoInc, INT32_MIN, INT32_MAX) 
 }
 
 std::string TIntegerField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (provider::IsNull(v)) return {};
   if (auto i = AsInt(v)) return std::to_string(*i);
   return provider::VariantToText(v);
@@ -186,7 +186,7 @@ TLargeintField::TLargeintField() : TField(ftLargeint, 0) {
 }
 
 std::string TLargeintField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (provider::IsNull(v)) return {};
   if (auto i = AsInt(v)) return std::to_string(*i);
   return provider::VariantToText(v);
@@ -210,7 +210,7 @@ void TLargeintField::SetTextValue(const std::string& text) {
 TFloatField::TFloatField() : TField(ftFloat, 0) { set_alignment_default(taRightJustify); }
 
 std::string TFloatField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (provider::IsNull(v)) return {};
   if (auto d = AsDouble(v)) return text::FormatGeneral(*d, 15, Regional().decimal_separator);
   return provider::VariantToText(v);
@@ -248,7 +248,7 @@ std::optional<std::string> ExactDecimalText(const Variant& v, char sep) {
 }
 
 std::string TBCDField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (provider::IsNull(v)) return {};
   if (auto exact = ExactDecimalText(v, Regional().decimal_separator)) return *exact;
   if (auto f = AsFixed4(v)) return text::FormatFixed4(*f, Regional().decimal_separator);
@@ -257,7 +257,7 @@ std::string TBCDField::TextValue() const {
 }
 
 std::string TBCDField::OwnDisplayText() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (ExactDecimalText(v, '.')) return TextValue();
   if (!provider::IsNull(v) && !AsFixed4(v)) return "BCD overflow";
   return TextValue();
@@ -312,7 +312,7 @@ void TBCDField::SetTextValue(const std::string& text) {
 TBooleanField::TBooleanField() : TField(ftBoolean, 0) { set_display_width_default(5); }
 
 std::string TBooleanField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (provider::IsNull(v)) return {};
   if (auto* b = std::get_if<bool>(&v)) return *b ? "True" : "False";
   if (auto i = AsInt(v)) return *i != 0 ? "True" : "False";
@@ -347,7 +347,7 @@ TDateField::TDateField() : TDateTimeField(ftDate) {}
 TTimeField::TTimeField() : TDateTimeField(ftTime) {}
 
 std::string TDateTimeField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (provider::IsNull(v)) return {};
   std::optional<double> days = AsDouble(v);
   if (!days) return provider::VariantToText(v);
@@ -387,7 +387,7 @@ TBlobField::TBlobField(TFieldType type) : TField(type, 0) {}
 TMemoField::TMemoField() : TBlobField(ftMemo) {}
 
 std::string TBlobField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (auto* s = std::get_if<std::string>(&v)) return *s;
   if (auto* b = std::get_if<provider::Bytes>(&v)) return std::string(b->begin(), b->end());
   return provider::VariantToText(v);
@@ -414,7 +414,7 @@ TBytesField::TBytesField(TFieldType type, int size) : TField(type, size) {
 TVarBytesField::TVarBytesField(int size) : TBytesField(ftVarBytes, size) {}
 
 std::string TBytesField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   if (auto* b = std::get_if<provider::Bytes>(&v)) return std::string(b->begin(), b->end());
   return provider::VariantToText(v);
 }
@@ -439,7 +439,7 @@ void TBytesField::SetTextValue(const std::string& text) {
 TVariantField::TVariantField() : TField(ftVariant, 0) {}
 
 std::string TVariantField::TextValue() const {
-  Variant v = Value();
+  const Variant& v = Value();
   const RegionalSettings& r = Regional();
   if (auto* b = std::get_if<bool>(&v)) return *b ? "True" : "False";
   if (auto* d = std::get_if<double>(&v)) return text::FormatGeneral(*d, 15, r.decimal_separator);

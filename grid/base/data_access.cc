@@ -23,7 +23,7 @@ double DecimalToDouble(const provider::Decimal& d) {
 }  // namespace
 
 double FieldAsFloat(const TField& field) {
-  provider::Variant value = field.Value();
+  const provider::Variant& value = field.Value();
   return std::visit(
       [](const auto& v) -> double {
         using T = std::decay_t<decltype(v)>;
@@ -45,7 +45,7 @@ double FieldAsFloat(const TField& field) {
 }
 
 bool FieldAsBoolean(const TField& field) {
-  provider::Variant value = field.Value();
+  const provider::Variant& value = field.Value();
   if (const bool* b = std::get_if<bool>(&value)) return *b;
   return !provider::IsNull(value) && FieldAsFloat(field) != 0;
 }
