@@ -5,6 +5,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "jet/write/crc32_fold.h"
+
 namespace jet::journal {
 
 namespace {
@@ -52,6 +54,10 @@ uint32_t Crc32(const uint8_t* data, size_t n, uint32_t crc) {
   const CrcTables& t = Tables();
   crc = ~crc;
   size_t i = 0;
+  if (n >= 64 && CanFoldCrc32()) {
+    i = n & ~size_t{15};
+    crc = FoldCrc32(crc, data, i);
+  }
   for (; i + 8 <= n; i += 8) {
     const uint32_t lo = crc ^ Get32(data + i);
     const uint32_t hi = Get32(data + i + 4);
