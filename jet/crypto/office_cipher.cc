@@ -209,8 +209,9 @@ Result<std::unique_ptr<PageCipher>> OpenRc4(ByteView info, uint32_t office_key,
   auto cipher = std::make_unique<Rc4CryptoApiCipher>(sha1.Of({d.salt, V(pw)}), d.key_bits / 8,
                                                      office_key);
   // The verifier and its hash are one RC4 stream under block 0's key.
-  Buffer stream(d.verifier.data, d.verifier.data + 16);
-  stream.insert(stream.end(), d.verifier_hash.data, d.verifier_hash.data + 20);
+  Buffer stream(16 + 20);
+  std::copy_n(d.verifier.data, 16, stream.begin());
+  std::copy_n(d.verifier_hash.data, 20, stream.begin() + 16);
   Buffer k = cipher->Key(0);
   Rc4Apply(k.data(), k.size(), stream.data(), stream.size());
   Buffer expect = sha1.Of({ByteView{stream.data(), 16}});
