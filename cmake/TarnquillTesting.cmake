@@ -1,11 +1,14 @@
-# tarnquill_add_test(NAME name SOURCES a.cc b.cc LIBS lib1 lib2)
+# tarnquill_add_test(NAME name SOURCES a.cc b.cc LIBS lib1 lib2 [SLOW])
 # One GoogleTest executable; every test runs headless and may find the
 # shared corpus through TARNQUILL_CORPUS (tests skip when it is absent).
+# SLOW marks an executable holding tests of a minute or more: ctest starts
+# them first, so that they overlap the many short ones instead of running
+# alone at the end (a fresh build has no timings of its own to go by).
 set(TARNQUILL_CORPUS_DIR "${PROJECT_SOURCE_DIR}/../shared/corpus"
     CACHE PATH "Folder of real Access files used by conformance tests")
 
 function(tarnquill_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SLOW" "NAME" "SOURCES;LIBS" ${ARGN})
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(${T_NAME} ${T_SOURCES})
@@ -14,8 +17,14 @@ function(tarnquill_add_test)
   target_compile_definitions(${T_NAME} PRIVATE
     TARNQUILL_CORPUS="${TARNQUILL_CORPUS_DIR}"
     TARNQUILL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(cost 0)
+  if(T_SLOW)
+    set(cost 1000)
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+    PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1"
+      COST ${cost})
 endfunction()

@@ -419,8 +419,8 @@ TEST_F(ConformanceTest, AceFilesMatchOtherReaders) {
         readers.push_back({"mdb-export", MdbExport(copy_, t.name), true});
         if (oracle) {
           readers.push_back({"access-oracle",
-                             RunCommand(tarnquill::testing::OraclePath() + " dump " + Quote(copy_) +
-                                        " " + Quote(t.name)),
+                             RunCommand(tarnquill::testing::OracleCommand() + " dump " +
+                                        Quote(copy_) + " " + Quote(t.name)),
                              false});
         }
         bool complex = false;

@@ -39,6 +39,9 @@ bool HaveOracle();
 // Path of the access-oracle script.
 std::string OraclePath();
 
+// The shell command that runs access-oracle (append the arguments).
+std::string OracleCommand();
+
 // Success when `access-oracle check` finds nothing wrong with `path`;
 // otherwise a failure carrying every line it printed.
 ::testing::AssertionResult OracleCheck(const std::string& path);
