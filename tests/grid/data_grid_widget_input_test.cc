@@ -71,7 +71,7 @@ class WidgetInputTest : public ::testing::Test {
   bool active = false;
 };
 
-TEST_F(WidgetInputTest, KeysMoveTheRecord) {
+TEST_F(WidgetInputTest, KeysMoveTheRecordAndAClickFocusesAndMovesToTheRow) {
   QTest::keyClick(&widget, Qt::Key_Down);
   EXPECT_EQ(query->RecNo(), 2);
   QTest::keyClick(&widget, Qt::Key_PageDown);
@@ -81,9 +81,7 @@ TEST_F(WidgetInputTest, KeysMoveTheRecord) {
   EXPECT_EQ(widget.verticalScrollBar()->value(), 250);
   QTest::keyClick(&widget, Qt::Key_Home);
   EXPECT_EQ(query->RecNo(), 1);
-}
-
-TEST_F(WidgetInputTest, ClickFocusesAndMovesToTheRow) {
+  // A click focuses and moves to the row.
   widget.clearFocus();
   ASSERT_FALSE(widget.hasFocus());
   QTest::mouseClick(Client(), Qt::LeftButton, {}, Row(6));

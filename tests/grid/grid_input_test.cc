@@ -109,8 +109,12 @@ TEST_F(GridScrollBarTest, LineDownScrollsTheRowsByOne) {
   EXPECT_EQ(query.RecNo(), 1);
 }
 
-TEST_F(GridScrollBarTest, ThumbReleaseGoesToTheTrackPosition) {
+TEST_F(GridScrollBarTest, ThumbReleaseGoesToTheTrackPositionAndTrackingIsOffUnlessAskedFor) {
   Open(250);
+  host.track_pos = 90;
+  grid.VerticalScroll(SB_THUMBTRACK, 90);
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_FALSE(Peer(grid).ThumbTrackPending());
   query.MoveBy(39);
   // The message's own position is ignored; the bar's track position counts.
   for (int track : {120, 1, 250}) {
@@ -123,15 +127,8 @@ TEST_F(GridScrollBarTest, ThumbReleaseGoesToTheTrackPosition) {
   grid.VerticalScroll(SB_THUMBPOSITION, 0);
   EXPECT_GT(grid.DataLink().ActiveRow(), 0);  // the record lands inside the rows
   EXPECT_LT(grid.DataLink().ActiveRow(), 7);
-}
-
-TEST_F(GridScrollBarTest, ThumbTrackingIsOffUnlessAskedFor) {
-  Open(250);
-  host.track_pos = 90;
-  grid.VerticalScroll(SB_THUMBTRACK, 90);
-  EXPECT_EQ(query.RecNo(), 1);
-  EXPECT_FALSE(Peer(grid).ThumbTrackPending());
   grid.SetVertScrollTracking(true);
+  host.track_pos = 90;
   grid.VerticalScroll(SB_THUMBTRACK, 90);
   EXPECT_EQ(query.RecNo(), 90);
   EXPECT_TRUE(Peer(grid).ThumbTrackPending());
@@ -471,9 +468,18 @@ TEST_F(GridDragTest, AutoScrollSpeedFollowsTheDistanceBelow) {
   EXPECT_FALSE(host.captured);
 }
 
-TEST_F(GridDragTest, DraggingInsideFollowsThePointerAndAboveMovesBack) {
+// Dragging inside follows the pointer, above moves back; a row move repaints
+// once per step; the middle button neither starts nor ends a drag.
+TEST_F(GridDragTest, DraggingInsideAboveAndWithTheMiddleButton) {
   Open(100);
+  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(4));
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_FALSE(host.captured);
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(2));
+  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(3));
+  grid.MouseUp(TMouseButton::Middle, 0, 250, RowY(3));
+  EXPECT_TRUE(Peer(grid).DragTracking());
+  EXPECT_TRUE(host.captured);
   grid.MouseMove(0, 250, RowY(6));
   EXPECT_EQ(query.RecNo(), 6);
   EXPECT_FALSE(host.TimerRunning());
@@ -484,29 +490,13 @@ TEST_F(GridDragTest, DraggingInsideFollowsThePointerAndAboveMovesBack) {
   EXPECT_FALSE(Peer(grid).DragTracking());
   EXPECT_FALSE(host.TimerRunning());
   EXPECT_FALSE(host.captured);
-}
-
-TEST_F(GridDragTest, ARowMoveRepaintsOncePerStep) {
-  Open(100);
+  query.First();
   grid.MouseDown(TMouseButton::Left, 0, 250, RowY(1));
   int paints_before = host.updates_now;
   grid.MouseMove(0, 250, 199);  // 8 records in one step
   EXPECT_EQ(query.RecNo(), 9);
   EXPECT_EQ(host.updates_now - paints_before, 1);
   grid.MouseUp(TMouseButton::Left, 0, 250, 199);
-}
-
-TEST_F(GridDragTest, TheMiddleButtonNeitherStartsNorEndsADrag) {
-  Open(100);
-  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(4));
-  EXPECT_EQ(query.RecNo(), 1);
-  EXPECT_FALSE(host.captured);
-  grid.MouseDown(TMouseButton::Left, 0, 250, RowY(2));
-  grid.MouseDown(TMouseButton::Middle, 0, 250, RowY(3));
-  grid.MouseUp(TMouseButton::Middle, 0, 250, RowY(3));
-  EXPECT_TRUE(Peer(grid).DragTracking());
-  EXPECT_TRUE(host.captured);
-  grid.MouseUp(TMouseButton::Left, 0, 250, RowY(3));
   EXPECT_FALSE(Peer(grid).DragTracking());
 }
 

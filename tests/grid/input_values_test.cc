@@ -11,7 +11,7 @@
 namespace grid {
 namespace {
 
-TEST(KeyTableTest, PlainAndCtrlKeys) {
+TEST(KeyTableTest, PlainAndCtrlKeysAndRowSelectionAsksOnlyForArrows) {
   struct Case {
     TGridKey key;
     TShiftState shift;
@@ -39,9 +39,15 @@ TEST(KeyTableTest, PlainAndCtrlKeys) {
   for (const Case& c : cases) {
     EXPECT_EQ(MapKey(c.key, c.shift, false), c.action) << static_cast<int>(c.key);
   }
+  // A row selection asks only for the arrows.
+  TDBGridOptions main_window = dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines |
+                               dgTabs | dgRowSelect | dgConfirmDelete | dgCancelOnExit;
+  EXPECT_EQ(WantedKeys(main_window), DLGC_WANTARROWS);
+  EXPECT_EQ(WantedKeys(dgTabs), DLGC_WANTARROWS | DLGC_WANTTAB);
+  EXPECT_EQ(WantedKeys(dgTabs | dgEditing), DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS);
 }
 
-TEST(KeyTableTest, EditingClipboardAndSearchKeysDoNothing) {
+TEST(KeyTableTest, EditingKeysDoNothingAndRightToLeftSwapsLeftAndRight) {
   const TGridKey plain[] = {TGridKey::Enter, TGridKey::Insert, TGridKey::Delete, TGridKey::F2,
                             TGridKey::Tab,   TGridKey::Other,  TGridKey::A};
   for (TGridKey key : plain) EXPECT_EQ(MapKey(key, 0, false), TKeyAction::None);
@@ -52,20 +58,10 @@ TEST(KeyTableTest, EditingClipboardAndSearchKeysDoNothing) {
   EXPECT_EQ(MapKey(TGridKey::Enter, ssCtrl | ssShift, false), TKeyAction::None);
   EXPECT_EQ(MapKey(TGridKey::Delete, ssShift, false), TKeyAction::None);
   EXPECT_EQ(MapKey(TGridKey::Insert, ssShift, false), TKeyAction::None);
-}
-
-TEST(KeyTableTest, RightToLeftSwapsLeftAndRight) {
+  // Right to left swaps left and right.
   EXPECT_EQ(MapKey(TGridKey::Left, 0, true), TKeyAction::ScrollRight);
   EXPECT_EQ(MapKey(TGridKey::Right, ssCtrl, true), TKeyAction::FirstColumn);
   EXPECT_EQ(MapKey(TGridKey::Up, 0, true), TKeyAction::PriorRecord);
-}
-
-TEST(KeyTableTest, RowSelectionAsksOnlyForArrows) {
-  TDBGridOptions main_window = dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines |
-                               dgTabs | dgRowSelect | dgConfirmDelete | dgCancelOnExit;
-  EXPECT_EQ(WantedKeys(main_window), DLGC_WANTARROWS);
-  EXPECT_EQ(WantedKeys(dgTabs), DLGC_WANTARROWS | DLGC_WANTTAB);
-  EXPECT_EQ(WantedKeys(dgTabs | dgEditing), DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS);
 }
 
 // The data area {12, 17, 415, 152}.
@@ -138,31 +134,35 @@ VertScrollInput Sequenced(TScrollCode code, int track) {
   return in;
 }
 
-TEST(VerticalScrollCodeTest, LinesPagesAndEnds) {
-  VertScrollAction a = VerticalScrollAction(Sequenced(SB_LINEUP, 0));
-  EXPECT_EQ(a.kind, VertScrollAction::MoveBy);
-  EXPECT_EQ(a.n, -3);
-  a = VerticalScrollAction(Sequenced(SB_LINEDOWN, 0));
-  EXPECT_EQ(a.n, 6);
-  a = VerticalScrollAction(Sequenced(SB_PAGEUP, 0));
-  EXPECT_EQ(a.n, -8);
-  a = VerticalScrollAction(Sequenced(SB_PAGEDOWN, 0));
-  EXPECT_EQ(a.n, 8);
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_TOP, 0)).kind, VertScrollAction::First);
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_BOTTOM, 0)).kind, VertScrollAction::Last);
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_ENDSCROLL, 0)).kind, VertScrollAction::None);
-  // Thumb tracking is off: dragging moves nothing.
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_THUMBTRACK, 90)).kind, VertScrollAction::None);
-}
-
-TEST(VerticalScrollCodeTest, ThumbReleaseOnASequencedSource) {
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_THUMBPOSITION, 1)).kind, VertScrollAction::First);
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_THUMBPOSITION, 0)).kind, VertScrollAction::First);
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_THUMBPOSITION, 250)).kind, VertScrollAction::Last);
-  EXPECT_EQ(VerticalScrollAction(Sequenced(SB_THUMBPOSITION, 257)).kind, VertScrollAction::Last);
-  VertScrollAction a = VerticalScrollAction(Sequenced(SB_THUMBPOSITION, 120));
-  EXPECT_EQ(a.kind, VertScrollAction::SetRecNo);
-  EXPECT_EQ(a.n, 120);
+// Record 40 of 250 on row 2 of 8. Thumb tracking is off: dragging moves
+// nothing; a release goes to the track position, the ends past either end.
+TEST(VerticalScrollCodeTest, LinesPagesEndsAndThumbRelease) {
+  using enum VertScrollAction::Kind;
+  const struct {
+    TScrollCode code;
+    int track;
+    VertScrollAction::Kind kind;
+    int n;
+  } cases[] = {
+      {SB_LINEUP, 0, MoveBy, -3},
+      {SB_LINEDOWN, 0, MoveBy, 6},
+      {SB_PAGEUP, 0, MoveBy, -8},
+      {SB_PAGEDOWN, 0, MoveBy, 8},
+      {SB_TOP, 0, First, 0},
+      {SB_BOTTOM, 0, Last, 0},
+      {SB_ENDSCROLL, 0, None, 0},
+      {SB_THUMBTRACK, 90, None, 0},
+      {SB_THUMBPOSITION, 1, First, 0},
+      {SB_THUMBPOSITION, 0, First, 0},
+      {SB_THUMBPOSITION, 250, Last, 0},
+      {SB_THUMBPOSITION, 257, Last, 0},
+      {SB_THUMBPOSITION, 120, SetRecNo, 120},
+  };
+  for (const auto& c : cases) {
+    const VertScrollAction a = VerticalScrollAction(Sequenced(c.code, c.track));
+    EXPECT_EQ(a.kind, c.kind) << c.code << " " << c.track;
+    if (c.kind == MoveBy || c.kind == SetRecNo) EXPECT_EQ(a.n, c.n) << c.code << " " << c.track;
+  }
 }
 
 TEST(VerticalScrollCodeTest, ThreePositionBarAndTracking) {
