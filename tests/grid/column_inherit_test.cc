@@ -48,7 +48,7 @@ class OpenGridTest : public GridFixture {
   }
 };
 
-TEST_F(OpenGridTest, ColourFollowsGridUntilSetAndAfterRestore) {
+TEST_F(OpenGridTest, ColourFollowsGridAndAlignmentTheFieldUntilSet) {
   EXPECT_EQ(Col(0).Color(), clWindow);
   grid.SetColor(clSilver);
   EXPECT_EQ(Col(0).Color(), clSilver);
@@ -58,9 +58,7 @@ TEST_F(OpenGridTest, ColourFollowsGridUntilSetAndAfterRestore) {
   EXPECT_EQ(Col(1).Color(), clWindow);
   Col(0).RestoreColumnDefaults();
   EXPECT_EQ(Col(0).Color(), clWindow);
-}
-
-TEST_F(OpenGridTest, AlignmentFollowsFieldUntilSet) {
+  // Alignment follows the field until set.
   data::TField* qty = query.FindField("Qty");
   qty->SetAlignment(TAlignment::taRightJustify);
   EXPECT_EQ(Col(1).Alignment(), TAlignment::taRightJustify);
@@ -75,7 +73,7 @@ TEST_F(OpenGridTest, AlignmentFollowsFieldUntilSet) {
   EXPECT_EQ(Col(1).Footer().Alignment(), TAlignment::taCenter);
 }
 
-TEST_F(OpenGridTest, ReadOnlyFromGridOrFieldUntilSet) {
+TEST_F(OpenGridTest, ReadOnlyFromGridOrFieldUntilSetAndUnboundColumnDefaults) {
   EXPECT_FALSE(Col(0).ReadOnly());
   grid.SetReadOnly(true);
   EXPECT_TRUE(Col(0).ReadOnly());
@@ -85,9 +83,16 @@ TEST_F(OpenGridTest, ReadOnlyFromGridOrFieldUntilSet) {
   Col(0).SetReadOnly(false);
   EXPECT_FALSE(Col(0).ReadOnly());
   EXPECT_TRUE(Col(0).IsExplicit(TColumnValue::cvReadOnly));
+  // An unbound column takes the default width and its name.
+  grid::TDataGridColumn& column = grid.Columns().Add();
+  column.SetFieldName("Missing");
+  EXPECT_EQ(column.BoundField(), nullptr);
+  EXPECT_EQ(column.Width(), grid.DefaultColWidth());
+  EXPECT_EQ(column.Title().Caption(), "Missing");
+  EXPECT_EQ(column.DisplayText(), "");
 }
 
-TEST_F(OpenGridTest, FontFollowsGridUntilChangedThroughTheObject) {
+TEST_F(OpenGridTest, FontsFollowTheGridUntilChangedThroughTheObject) {
   grid.Font().SetHeight(-16);
   EXPECT_EQ(Col(0).Font().Height(), -16);
   // A colour change of the grid font reaches the columns too.
@@ -100,9 +105,7 @@ TEST_F(OpenGridTest, FontFollowsGridUntilChangedThroughTheObject) {
   EXPECT_EQ(Col(1).Font().Height(), -12);
   Col(0).RestoreColumnDefaults();
   EXPECT_EQ(Col(0).Font().Height(), -12);
-}
-
-TEST_F(OpenGridTest, TitleFontFollowsTitleFontIncludingColour) {
+  // The title font follows the grid's title font, colour included.
   grid.TitleFont().SetColor(clGray);
   EXPECT_EQ(Col(0).Title().Font().Color(), clGray);
   Col(0).Title().Font().SetColor(clBlack);
@@ -248,15 +251,6 @@ TEST_F(OpenGridTest, WidthLimitsAndMinusOne) {
   EXPECT_EQ(Col(0).Width(), 60);
   // The grid's cell width follows the column.
   EXPECT_EQ(grid.ColWidth(1), 60);
-}
-
-TEST_F(OpenGridTest, UnboundColumnTakesDefaultWidthAndItsName) {
-  grid::TDataGridColumn& column = grid.Columns().Add();
-  column.SetFieldName("Missing");
-  EXPECT_EQ(column.BoundField(), nullptr);
-  EXPECT_EQ(column.Width(), grid.DefaultColWidth());
-  EXPECT_EQ(column.Title().Caption(), "Missing");
-  EXPECT_EQ(column.DisplayText(), "");
 }
 
 TEST_F(OpenGridTest, DisplayTextByPattern) {

@@ -13,7 +13,7 @@ using ColumnStateTest = GridFixture;
 
 // A closed source leaves one unbound generated column, also after
 // AddFieldColumns.
-TEST_F(ColumnStateTest, ClosedSourceLeavesOneUnboundGeneratedColumn) {
+TEST_F(ColumnStateTest, ClosedSourceLeavesOneUnboundGeneratedColumnAndOpenOnePerVisibleField) {
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 1) grid.Columns().AddFieldColumns(true);
     ASSERT_EQ(grid.Columns().Count(), 1);
@@ -23,9 +23,7 @@ TEST_F(ColumnStateTest, ClosedSourceLeavesOneUnboundGeneratedColumn) {
     EXPECT_EQ(Col(0).DisplayText(), "");
     EXPECT_EQ(grid.Columns().ColumnSetState(), TColumnSetState::FieldDriven);
   }
-}
-
-TEST_F(ColumnStateTest, OpenGeneratesOneColumnPerVisibleField) {
+  // Opening generates one column per visible field.
   query.Open();
   EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
   for (int i = 0; i < 4; ++i) {
@@ -49,11 +47,16 @@ TEST_F(ColumnStateTest, ReopenKeepsGeneratedColumnObjectsOfTheSameFields) {
   EXPECT_EQ(&Col(2), price);
 }
 
-TEST_F(ColumnStateTest, AddFieldColumnsClearFirstMakesPersistentColumns) {
+TEST_F(ColumnStateTest, AddFieldColumnsMakesPersistentColumns) {
   query.Open();
+  ASSERT_TRUE(Col(0).IsFieldDriven());
+  grid.Columns().AddFieldColumns(false);
+  // The generated columns in front of the new persistent ones are gone.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(Col(i).IsPersistent());
+  // Cleared first: hidden fields get a column too, in field order.
   query.FindField("Qty")->SetVisible(false);
   grid.Columns().AddFieldColumns(true);
-  // Hidden fields get a column too, in field order.
   EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
   EXPECT_EQ(grid.Columns().ColumnSetState(), TColumnSetState::Persistent);
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(Col(i).IsPersistent());
@@ -72,15 +75,6 @@ TEST_F(ColumnStateTest, PersistentColumnsSurviveCloseAndRebindOnOpen) {
   ASSERT_EQ(grid.Columns().Count(), 4);
   EXPECT_EQ(Col(1).BoundField(), query.FindField("Qty"));
   EXPECT_EQ(Col(1).Width(), 77);
-}
-
-TEST_F(ColumnStateTest, AddFieldColumnsWithoutClearRemovesStrayGeneratedColumns) {
-  query.Open();
-  ASSERT_TRUE(Col(0).IsFieldDriven());
-  grid.Columns().AddFieldColumns(false);
-  // The generated columns in front of the new persistent ones are gone.
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Name", "Qty", "Price", "Paid"}));
-  for (int i = 0; i < 4; ++i) EXPECT_TRUE(Col(i).IsPersistent());
 }
 
 TEST_F(ColumnStateTest, AddFieldColumnsWithoutRecordSourceOnlyClears) {
@@ -105,29 +99,29 @@ TEST_F(ColumnStateTest, ClearReturnsToFieldDrivenAndRegenerates) {
   EXPECT_TRUE(Col(0).IsFieldDriven());
 }
 
-TEST_F(ColumnStateTest, BindingIgnoresCaseAndTakesTheFieldsSpelling) {
+// Binding by name ignores case and takes the field's spelling; a missing
+// field maps to nothing; closing unbinds through the pass, and the column
+// must not keep the field the source destroys.
+TEST_F(ColumnStateTest, BindingByNameAndUnbindingOnClose) {
   grid.Columns().Clear();
   grid::TDataGridColumn& column = grid.Columns().Add();
   column.SetFieldName("qTY");
+  grid.Columns().Add().SetFieldName("Nope");
   EXPECT_EQ(column.FieldName(), "qTY");  // closed: nothing to bind yet
   query.Open();
   EXPECT_EQ(column.BoundField(), query.FindField("Qty"));
   EXPECT_EQ(column.FieldName(), "Qty");
   EXPECT_EQ(column.DisplayText(), "5");
-}
-
-TEST_F(ColumnStateTest, MissingFieldMapsToNothing) {
-  grid.Columns().Clear();
-  grid.Columns().Add().SetFieldName("Price");
-  grid.Columns().Add().SetFieldName("Nope");
-  query.Open();
   EXPECT_EQ(grid.DataLink().MappingCount(), 2);
-  EXPECT_EQ(grid.DataLink().MappedIndex(0), 2);
+  EXPECT_EQ(grid.DataLink().MappedIndex(0), 1);
   EXPECT_EQ(grid.DataLink().MappedIndex(1), -1);
   EXPECT_EQ(grid.DataLink().MappedField(1), nullptr);
   EXPECT_FALSE(grid.DataLink().DefaultFields());
   EXPECT_EQ(Col(1).BoundField(), nullptr);
   EXPECT_EQ(Col(1).Title().Caption(), "Nope");
+  query.Close();
+  EXPECT_EQ(column.BoundField(), nullptr);
+  EXPECT_EQ(column.DisplayText(), "");
 }
 
 TEST_F(ColumnStateTest, GeneratedColumnsWriteThroughToTheirField) {
@@ -163,17 +157,6 @@ TEST_F(ColumnStateTest, GeneratedColumnWidthTellsTheFieldWithAWindow) {
   Col(0).SetWidth(100);
   EXPECT_EQ(query.FindField("Name")->DisplayWidth(), 16);
   EXPECT_EQ(Col(0).Width(), 100);
-}
-
-TEST_F(ColumnStateTest, ColumnsForgetFieldsTheSourceDestroys) {
-  grid.Columns().Clear();
-  grid.Columns().Add().SetFieldName("Qty");
-  query.Open();
-  ASSERT_NE(Col(0).BoundField(), nullptr);
-  // Closing unbinds through the pass; the column must not keep the field.
-  query.Close();
-  EXPECT_EQ(Col(0).BoundField(), nullptr);
-  EXPECT_EQ(Col(0).DisplayText(), "");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 namespace grid {
 namespace {
 
-TEST(FontTest, SettersNotifyOnlyOnChange) {
+TEST(FontTest, SettersNotifyOnlyOnChangeAndIdentityIgnoresColour) {
   TFont font;
   int notices = 0;
   font.SetOnChange([&] { ++notices; });
@@ -25,9 +25,7 @@ TEST(FontTest, SettersNotifyOnlyOnChange) {
   font.AssignSilently(FontSpec{});
   EXPECT_EQ(notices, 3);
   EXPECT_EQ(font.Name(), "宋体");
-}
-
-TEST(FontTest, IdentityIgnoresColour) {
+  // The identity ignores the colour.
   FontSpec a, b;
   b.color = clBlack;
   EXPECT_TRUE(a.SameIdentity(b));
