@@ -11,7 +11,7 @@ using ::tarnquill::testing::FailureOf;
 
 class DataLinkTest : public GridFixture {};
 
-TEST_F(DataLinkTest, MapGrowsByDoublingFromEight) {
+TEST_F(DataLinkTest, MapGrowsByDoublingFromEightAndAStrictOneFailsOnAMissingField) {
   query.Open();
   grid::TGridDataLink& link = grid.DataLink();
   link.ClearMapping();
@@ -34,19 +34,14 @@ TEST_F(DataLinkTest, MapGrowsByDoublingFromEight) {
   link.ClearMapping();
   EXPECT_EQ(link.MappingCount(), 0);
   EXPECT_EQ(link.MappingCapacity(), 32);
-}
-
-TEST_F(DataLinkTest, StrictMapFailsOnAMissingField) {
-  query.Open();
-  grid::TGridDataLink& link = grid.DataLink();
-  link.ClearMapping();
+  // A strict map fails on a missing field.
   link.SetLenientMap(false);
   const std::string failure = FailureOf<data::EDatabaseError>([&] { link.AddMapping("Nope"); });
   EXPECT_NE(failure.find("Field 'Nope' not found"), std::string::npos) << failure;
   EXPECT_EQ(link.MappingCount(), 0);
 }
 
-TEST_F(DataLinkTest, DefaultMapSkipsHiddenFieldsAndIsEmptyWhenClosed) {
+TEST_F(DataLinkTest, DefaultMapSkipsHiddenFieldsAndLayoutLocksAreReleasedWhenAPassFails) {
   query.Open();
   EXPECT_TRUE(grid.DataLink().Active());
   query.FindField("Price")->SetVisible(false);
@@ -59,9 +54,6 @@ TEST_F(DataLinkTest, DefaultMapSkipsHiddenFieldsAndIsEmptyWhenClosed) {
   EXPECT_FALSE(grid.DataLink().Active());
   EXPECT_EQ(grid.DataLink().MappingCount(), 0);
   EXPECT_TRUE(grid.DataLink().DefaultFields());
-}
-
-TEST_F(DataLinkTest, LayoutLocksAreReleasedWhenAPassFails) {
   // A summary over a missing field makes the open's recalculation fail; the
   // layout reactions around it must leave no lock behind.
   grid.SumList().SetActive(true);

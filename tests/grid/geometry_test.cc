@@ -88,15 +88,7 @@ TEST(AxisLayoutTest, PartlyVisibleCellEndsTheDrawnArea) {
   EXPECT_EQ(end, 112);
 }
 
-TEST(AxisLayoutTest, FrozenColumnsAreFixedAndCounted) {
-  AxisInput in = Columns({11, 50, 100, 100}, 686, 2, 2);
-  in.frozen_count = 1;
-  AxisLayout h = ComputeAxis(in);
-  EXPECT_EQ(h.fixed_end, 63);
-  EXPECT_EQ(h.frozen_span, 51);
-}
-
-TEST(AxisLayoutTest, MaxLeftScrollColAndFixedColCount) {
+TEST(AxisLayoutTest, FrozenColumnsMaxLeftScrollColAndFixedColCount) {
   const struct {
     std::vector<int> sizes;
     int extent, expected;
@@ -128,6 +120,12 @@ TEST(AxisLayoutTest, MaxLeftScrollColAndFixedColCount) {
     EXPECT_EQ(ComputeFixedColCount(c.visible, c.frozen, 1), c.expected)
         << c.visible.size() << " " << c.frozen;
   }
+  // Frozen columns are fixed and counted.
+  AxisInput in = Columns({11, 50, 100, 100}, 686, 2, 2);
+  in.frozen_count = 1;
+  AxisLayout h = ComputeAxis(in);
+  EXPECT_EQ(h.fixed_end, 63);
+  EXPECT_EQ(h.frozen_span, 51);
 }
 
 TextMetrics Metrics12() {
@@ -194,7 +192,7 @@ VerticalBarInput Live(bool sequenced, int rows, int count, int number, bool bof 
   return in;
 }
 
-TEST(VerticalBarTest, Values) {
+TEST(VerticalBarTest, ValuesAndNothingToScrollWhenThePageHoldsTheRange) {
   VerticalBarInput keeping_position = Live(true, 12, 250, -1);
   keeping_position.current.pos = 17;
   keeping_position.keep_position = true;
@@ -215,9 +213,7 @@ TEST(VerticalBarTest, Values) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(VerticalBarTarget(cases[i].in), cases[i].expected) << "case " << i;
   }
-}
-
-TEST(VerticalBarTest, NothingToScrollWhenThePageHoldsTheRange) {
+  // Nothing to scroll when the page holds the range.
   EXPECT_TRUE(NothingToScroll(ScrollInfo{0, 1, 2, 0}));
   EXPECT_TRUE(NothingToScroll(ScrollInfo{1, 13, 13, 1}));   // one record
   EXPECT_FALSE(NothingToScroll(ScrollInfo{1, 17, 13, 1}));  // five: positions 1 to 5

@@ -19,7 +19,7 @@ class GridGeometryTest : public GridFixture {
   }
 };
 
-TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottom) {
+TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottomAndItsRepaintCoversOnlyIt) {
   query.Rows() = NumberedRows(5);
   query.Open();
   EXPECT_EQ(grid.TitleRowHeight(), 16);
@@ -35,6 +35,13 @@ TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottom) {
   EXPECT_EQ(footer.top, 255);
   EXPECT_EQ(footer.bottom, 271);
   EXPECT_EQ(grid.CurrentRow(), 1);
+  // A footer repaint covers only the footer row.
+  host.Reset();
+  grid.InvalidateFooters();
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0].top, 255);
+  EXPECT_EQ(host.rects[0].bottom, 271);
+  EXPECT_EQ(host.full, 0);
 }
 
 TEST_F(GridGeometryTest, LongResultAsksForWhatFits) {
@@ -53,28 +60,6 @@ TEST_F(GridGeometryTest, LongResultAsksForWhatFits) {
   grid.Resized();
   EXPECT_EQ(grid.DataLink().WindowSize(), 18);
   EXPECT_EQ(grid.RowCount(), 21);
-}
-
-TEST_F(GridGeometryTest, RowLinesAndNegativeValues) {
-  grid.SetRowLines(2);
-  EXPECT_EQ(grid.DataRowHeight(), 24);
-  grid.SetRowLines(-3);
-  EXPECT_EQ(grid.RowLines(), 0);
-  EXPECT_EQ(grid.DataRowHeight(), 16);
-  grid.SetFooterRowCount(-1);
-  EXPECT_EQ(grid.FooterRowCount(), 1);
-}
-
-TEST_F(GridGeometryTest, FooterRepaintCoversOnlyTheFooterRow) {
-  query.Rows() = NumberedRows(5);
-  OpenWithFieldColumns();
-  host.rects.clear();
-  host.full = 0;
-  grid.InvalidateFooters();
-  ASSERT_EQ(host.rects.size(), 1u);
-  EXPECT_EQ(host.rects[0].top, 255);
-  EXPECT_EQ(host.rects[0].bottom, 271);
-  EXPECT_EQ(host.full, 0);
 }
 
 TEST_F(GridGeometryTest, FrozenAndHiddenColumnsAreFixed) {
@@ -107,7 +92,7 @@ TEST_F(GridGeometryTest, HorizontalScrollMovesPixelsByWholeColumns) {
   EXPECT_EQ(grid.LeftScrollCol(), 1);
 }
 
-TEST_F(GridGeometryTest, VerticalBarIsWrittenOnlyWhenItChanged) {
+TEST_F(GridGeometryTest, VerticalBarIsWrittenOnlyWhenItChangedAndAlwaysShownDisablesItsArrows) {
   query.Rows() = NumberedRows(40);
   query.Open();
   query.MoveBy(9);
@@ -118,9 +103,7 @@ TEST_F(GridGeometryTest, VerticalBarIsWrittenOnlyWhenItChanged) {
   // A closed source has nothing to scroll.
   query.Close();
   EXPECT_EQ(host.bar, (grid::ScrollInfo{0, 1, 2, 0}));
-}
-
-TEST_F(GridGeometryTest, AlwaysShownBarDisablesItsArrows) {
+  // An always shown bar disables its arrows.
   query.Rows() = NumberedRows(1);
   grid.SetVertScrollBarVisibleMode(grid::TScrollBarVisibleMode::sbAlwaysShow);
   query.Open();
@@ -142,7 +125,15 @@ TEST_F(GridGeometryTest, RecordChangesRepaintTheCurrentRowPerColumn) {
   query.Cancel();
 }
 
-TEST_F(GridGeometryTest, OptionsRunAPassOnlyWhenTheLayoutChanges) {
+TEST_F(GridGeometryTest, RowLinesOptionsAndNegativeValues) {
+  grid.SetRowLines(2);
+  EXPECT_EQ(grid.DataRowHeight(), 24);
+  grid.SetRowLines(-3);
+  EXPECT_EQ(grid.RowLines(), 0);
+  EXPECT_EQ(grid.DataRowHeight(), 16);
+  grid.SetFooterRowCount(-1);
+  EXPECT_EQ(grid.FooterRowCount(), 1);
+  // Options run a pass only when the layout changes.
   grid.SetOptions(grid.Options() | grid::dgEditing);
   EXPECT_FALSE(grid.Options() & grid::dgEditing);  // a row selection has no editor
   int passes = grid.LayoutPassCount();

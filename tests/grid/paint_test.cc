@@ -196,7 +196,7 @@ TEST_F(PaintTest, BlackLinesInTheFixedAreaSilverInTheData) {
   EXPECT_FALSE(LinesIn(grid::clBlack).empty());
 }
 
-TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLines) {
+TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLinesAndCheckBoxesCentred) {
   PaintAll();
   const int used = grid.CellRect(4, 0).right + 1;
   ASSERT_LT(used, host.width);
@@ -214,28 +214,7 @@ TEST_F(PaintTest, StripRightOfTheLastColumnIsFilledWithoutLines) {
       }
     }
   }
-}
-
-TEST_F(PaintTest, VeryNarrowColumnWithEllipsisShowsDots) {
-  Col(0).SetWidth(10);
-  Col(0).SetEndEllipsis(true);
-  PaintAll();
-  EXPECT_EQ(Drawn("...").rect, grid.CellRect(1, 1));  // clipped to the cell
-  EXPECT_EQ(out.TextOp("apple"), nullptr);
-}
-
-TEST_F(PaintTest, HiddenColumnPaintsNothing) {
-  Col(1).SetVisible(false);
-  PaintAll();
-  EXPECT_EQ(out.TextOp("5"), nullptr);
-  EXPECT_EQ(out.TextOp("Qty"), nullptr);
-  // The next column starts where the hidden one would have.
-  EXPECT_EQ(Drawn("Price").rect.left, grid.CellRect(1, 0).right + 1 + 1);
-  for (const auto* op : out.Of(Kind::Fill)) EXPECT_FALSE(op->rect.Empty());
-}
-
-TEST_F(PaintTest, BooleanColumnShowsCentredCheckBoxes) {
-  PaintAll();
+  // The yes/no column shows centred check boxes.
   auto boxes = out.Of(Kind::CheckBox);
   ASSERT_EQ(boxes.size(), 3u);
   Rect cell = grid.CellRect(4, 1);
@@ -244,6 +223,21 @@ TEST_F(PaintTest, BooleanColumnShowsCentredCheckBoxes) {
   EXPECT_EQ(boxes[0]->check, grid::CheckBoxState::Checked);
   EXPECT_EQ(boxes[1]->check, grid::CheckBoxState::Unchecked);
   EXPECT_EQ(boxes[2]->check, grid::CheckBoxState::Grayed);  // null
+}
+
+// A very narrow column with an ellipsis shows dots; a hidden one paints
+// nothing, and the next column starts where it would have.
+TEST_F(PaintTest, NarrowColumnShowsDotsAndHiddenColumnPaintsNothing) {
+  Col(0).SetWidth(10);
+  Col(0).SetEndEllipsis(true);
+  Col(1).SetVisible(false);
+  PaintAll();
+  EXPECT_EQ(Drawn("...").rect, grid.CellRect(1, 1));  // clipped to the cell
+  EXPECT_EQ(out.TextOp("apple"), nullptr);
+  EXPECT_EQ(out.TextOp("5"), nullptr);
+  EXPECT_EQ(out.TextOp("Qty"), nullptr);
+  EXPECT_EQ(Drawn("Price").rect.left, grid.CellRect(1, 0).right + 1 + 1);
+  for (const auto* op : out.Of(Kind::Fill)) EXPECT_FALSE(op->rect.Empty());
 }
 
 TEST_F(PaintTest, FooterCellsAtTheBottomWithTheirTexts) {

@@ -35,7 +35,7 @@ class QtCanvasTest : public ::testing::Test {
   QImage image_;
 };
 
-TEST_F(QtCanvasTest, ReferenceFontMetrics) {
+TEST_F(QtCanvasTest, ReferenceFontMetricsAndWrappedTextBreaksBetweenWordsAndAligns) {
   if (!QFontDatabase::families().contains(QString::fromUtf8(kSubstitute))) {
     GTEST_SKIP() << "fonts-arphic-uming is not installed";
   }
@@ -48,6 +48,32 @@ TEST_F(QtCanvasTest, ReferenceFontMetrics) {
   EXPECT_EQ(m.ascent, 11);
   EXPECT_EQ(m.descent, 1);
   EXPECT_EQ(m.external_leading, 0);
+  // Wrapped text breaks between words and aligns.
+  Draw([](QtCanvas& c) {
+    FontSpec font;
+    font.color = clBlack;
+    c.SetFont(font);
+    TextFormat format;
+    format.word_break = true;
+    format.align = TextAlign::Right;
+    c.DrawText({0, 0, 20, 40}, "WW WW", format);  // two lines of 12 pixels
+  });
+  int first = 0, second = 0, elsewhere = 0;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      if (image_.pixelColor(x, y) != QColor(Qt::black)) continue;
+      if (x >= 8 && x < 20 && y < 12) {
+        ++first;
+      } else if (x >= 8 && x < 20 && y < 24) {
+        ++second;
+      } else {
+        ++elsewhere;
+      }
+    }
+  }
+  EXPECT_GT(first, 0);
+  EXPECT_GT(second, 0);
+  EXPECT_EQ(elsewhere, 0);
 }
 
 TEST_F(QtCanvasTest, FillsAndLinesLeaveOutTheEndPoint) {
@@ -69,7 +95,7 @@ TEST_F(QtCanvasTest, FillsAndLinesLeaveOutTheEndPoint) {
   EXPECT_EQ(At(20, 20), QColor(Qt::white));
 }
 
-TEST_F(QtCanvasTest, RaisedEdgeIsLightAboveAndDarkBelow) {
+TEST_F(QtCanvasTest, RaisedEdgeIsLightAboveAndFocusFrameInvertsEveryOtherPixel) {
   image_.fill(Qt::black);
   Draw([](QtCanvas& c) { c.DrawEdge({0, 0, 10, 16}, EdgeStyle::RaisedInner, kEdgeRect); });
   const QColor light = ToQColor(clBtnHighlight), dark = ToQColor(clBtnShadow);
@@ -82,9 +108,7 @@ TEST_F(QtCanvasTest, RaisedEdgeIsLightAboveAndDarkBelow) {
   EXPECT_EQ(At(9, 0), dark);
   EXPECT_EQ(At(5, 5), QColor(Qt::black));  // inside untouched
   EXPECT_EQ(At(10, 5), QColor(Qt::black));
-}
-
-TEST_F(QtCanvasTest, FocusFrameInvertsEveryOtherPixelAndUndoesItself) {
+  // A focus frame inverts every other pixel and undoes itself.
   image_.fill(QColor(0, 0, 128));
   const QImage before = image_;
   Draw([](QtCanvas& c) { c.DrawFocusRect({2, 2, 20, 10}); });
@@ -158,37 +182,6 @@ TEST_F(QtCanvasTest, ClipsNestAndRestore) {
   EXPECT_EQ(At(15, 15), QColor(192, 192, 192));  // second fill covers the first
   EXPECT_EQ(At(25, 25), QColor(Qt::white));
   EXPECT_EQ(At(36, 36), QColor(Qt::black));
-}
-
-TEST_F(QtCanvasTest, WrappedTextBreaksBetweenWordsAndAligns) {
-  if (!QFontDatabase::families().contains(QString::fromUtf8(kSubstitute))) {
-    GTEST_SKIP() << "fonts-arphic-uming is not installed";
-  }
-  Draw([](QtCanvas& c) {
-    FontSpec font;
-    font.color = clBlack;
-    c.SetFont(font);
-    TextFormat format;
-    format.word_break = true;
-    format.align = TextAlign::Right;
-    c.DrawText({0, 0, 20, 40}, "WW WW", format);  // two lines of 12 pixels
-  });
-  int first = 0, second = 0, elsewhere = 0;
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 40; ++x) {
-      if (image_.pixelColor(x, y) != QColor(Qt::black)) continue;
-      if (x >= 8 && x < 20 && y < 12) {
-        ++first;
-      } else if (x >= 8 && x < 20 && y < 24) {
-        ++second;
-      } else {
-        ++elsewhere;
-      }
-    }
-  }
-  EXPECT_GT(first, 0);
-  EXPECT_GT(second, 0);
-  EXPECT_EQ(elsewhere, 0);
 }
 
 }  // namespace

@@ -84,9 +84,11 @@ TEST_F(ReactionsTest, UnnumberedSourceHasAThreePositionBar) {
   source.SetDataSet(&query);
 }
 
-TEST_F(ReactionsTest, EmptyResultHidesTheBarAndNeverShownBarCannotScroll) {
+TEST_F(ReactionsTest, EmptyResultHidesTheBarAndReopeningStartsOnTheFirstRecord) {
   ConfigureAndOpen(272, 40);
   ASSERT_TRUE(host.bar_shown);
+  query.MoveBy(7);
+  ASSERT_EQ(grid.CurrentRow(), 8);
   query.Close();
   EXPECT_FALSE(host.bar_shown);
   EXPECT_EQ(grid.RowCount(), 4);  // title, one empty row, filler, footer
@@ -100,20 +102,13 @@ TEST_F(ReactionsTest, EmptyResultHidesTheBarAndNeverShownBarCannotScroll) {
   query.Close();
   query.Open();
   ASSERT_TRUE(host.bar_shown);
+  EXPECT_EQ(grid.CurrentRow(), 1);
+  EXPECT_EQ(host.bar.pos, 1);
+  // A bar never shown cannot scroll.
   grid.SetVertScrollBarVisibleMode(grid::TScrollBarVisibleMode::sbNeverShow);
   EXPECT_EQ(host.bar.min, host.bar.max);
   EXPECT_FALSE(host.bar_shown);
   EXPECT_TRUE(host.arrows_enabled);
-}
-
-TEST_F(ReactionsTest, ReopeningPutsTheCurrentRowOnTheFirstRecord) {
-  ConfigureAndOpen(272, 40);
-  query.MoveBy(7);
-  ASSERT_EQ(grid.CurrentRow(), 8);
-  query.Close();
-  query.Open();
-  EXPECT_EQ(grid.CurrentRow(), 1);
-  EXPECT_EQ(host.bar.pos, 1);
 }
 
 TEST_F(ReactionsTest, MovingInsideTheSliceRepaintsTwoRows) {
@@ -268,8 +263,22 @@ TEST_F(ReactionsTest, EditStateRepaintsTheIndicatorCell) {
   EXPECT_TRUE(host.rects.empty());
 }
 
-TEST_F(ReactionsTest, FocusingAFieldPicksTheLastColumnShowingIt) {
+// Hidden columns take no pixels; focusing a field picks the last column
+// showing it.
+TEST_F(ReactionsTest, HiddenColumnsTakeNoPixelsAndFocusingAFieldPicksTheLastColumn) {
   ConfigureAndOpen(272, 40);
+  grid.Columns().AddFieldColumns(true);
+  for (int i = 0; i < 4; ++i) Col(i).SetWidth(100);
+  ASSERT_EQ(grid.CellRect(3, 1).left, 214);
+  Col(1).SetVisible(false);
+  EXPECT_EQ(grid.ColWidth(2), -1);
+  EXPECT_EQ(grid.CellRect(3, 1).left, 113);  // right after the first column's line
+  EXPECT_TRUE(grid.CellRect(2, 1).Empty());
+  // Without column lines a hidden column is simply 0 wide.
+  grid.SetOptions(grid.Options() & ~grid::dgColLines);
+  EXPECT_EQ(grid.ColWidth(2), 0);
+  EXPECT_EQ(grid.CellRect(3, 1).left, 111);
+
   grid.Columns().AddFieldColumns(true);
   grid.Columns().Add().SetFieldName("Qty");
   data::TField* qty = &query.FieldByName("Qty");
@@ -283,21 +292,6 @@ TEST_F(ReactionsTest, FocusingAFieldPicksTheLastColumnShowingIt) {
   grid.FocusField(&none);
   grid.FocusField(nullptr);
   EXPECT_EQ(grid.CurrentCol(), 5);
-}
-
-TEST_F(ReactionsTest, HiddenColumnsTakeNoPixels) {
-  ConfigureAndOpen(272, 5);
-  grid.Columns().AddFieldColumns(true);
-  for (int i = 0; i < 4; ++i) Col(i).SetWidth(100);
-  ASSERT_EQ(grid.CellRect(3, 1).left, 214);
-  Col(1).SetVisible(false);
-  EXPECT_EQ(grid.ColWidth(2), -1);
-  EXPECT_EQ(grid.CellRect(3, 1).left, 113);  // right after the first column's line
-  EXPECT_TRUE(grid.CellRect(2, 1).Empty());
-  // Without column lines a hidden column is simply 0 wide.
-  grid.SetOptions(grid.Options() & ~grid::dgColLines);
-  EXPECT_EQ(grid.ColWidth(2), 0);
-  EXPECT_EQ(grid.CellRect(3, 1).left, 111);
 }
 
 }  // namespace
