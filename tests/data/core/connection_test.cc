@@ -15,16 +15,14 @@ using ::tarnquill::testing::FailureOf;
 using testing::AddNumbersTable;
 using testing::MemoryCatalogScope;
 
-TEST(BuildConnectionString, PlainValuesGoInAsTyped) {
+TEST(BuildConnectionString, PlainValuesGoInAsTypedAndAwkwardOnesReadBackUnchanged) {
   EXPECT_EQ(BuildConnectionString("C:\\db\\a.mdb", ""),
             "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db\\a.mdb;Persist Security "
             "Info=False;Jet OLEDB:Database Password=");
   EXPECT_EQ(BuildConnectionString("/tmp/数据 1.mdb", "pa ss"),
             "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/tmp/数据 1.mdb;Persist Security "
             "Info=False;Jet OLEDB:Database Password=pa ss");
-}
-
-TEST(BuildConnectionString, AwkwardValuesReadBackUnchanged) {
+  // Awkward values are quoted so that they read back unchanged.
   for (std::string path :
        {"/tmp/a;b.mdb", "/tmp/a=b.mdb", "/tmp/it's.mdb", "/tmp/\"q\".mdb", "/tmp/'\";=.mdb"}) {
     for (std::string password : {"", "x;Data Source=/etc/passwd", "a'b", "\"", "=;"}) {
@@ -67,7 +65,7 @@ class ConnectTest : public ::testing::Test {
   TShareDataModule dm_;
 };
 
-TEST_F(ConnectTest, ProviderDescriptionsLoseTheirFullStop) {
+TEST_F(ConnectTest, ProviderFailuresLoseTheirFullStopAndQuotedPathsOpen) {
   scope_.Add("pw.mdb", "secret");
   scope_.Add("busy.mdb")->locked = true;
   scope_.Add("junk.mdb")->damaged = true;
@@ -77,14 +75,14 @@ TEST_F(ConnectTest, ProviderDescriptionsLoseTheirFullStop) {
   EXPECT_EQ(ConnectError("busy.mdb", ""), "Could not use 'busy.mdb'; file already in use");
   EXPECT_EQ(ConnectError("junk.mdb", ""), "Unrecognized database format 'junk.mdb'");
   EXPECT_EQ(ConnectError("pw.mdb", "secret"), "connected");
-}
-
-TEST_F(ConnectTest, QuotedPathsOpen) {
+  // Without a description the code is given.
+  EXPECT_EQ(CleanProviderDescription(" ..\r\n", static_cast<int32_t>(0x80004005u)),
+            "OLE error 80004005");
+  EXPECT_EQ(CleanProviderDescription("Bad thing.  \n", 1), "Bad thing");
+  // Quoted paths open; other providers are not found.
   scope_.Add("/data/a;b=c's.mdb", "p;w=\"");
   EXPECT_EQ(ConnectError("/data/a;b=c's.mdb", "p;w=\""), "connected");
-}
-
-TEST_F(ConnectTest, OtherProvidersAreNotFound) {
+  dm_.ADOConnection1.SetConnected(false);
   dm_.ADOConnection1.SetConnectionString("Provider=SQLOLEDB;Data Source=x");
   EXPECT_EQ(FailureOf<EOleException>([&] { dm_.ADOConnection1.SetConnected(true); }),
             "Provider cannot be found. It may not be properly installed");
@@ -123,12 +121,6 @@ TEST_F(ConnectTest, ConnectionStringAndStateChanges) {
   // A failed connect keeps the new string.
   EXPECT_THROW(dm_.ADOConnection1.SetConnected(true), EOleException);
   EXPECT_EQ(dm_.ADOConnection1.ConnectionString(), BuildConnectionString("b.mdb", ""));
-}
-
-TEST_F(ConnectTest, NoDescriptionGivesTheCode) {
-  EXPECT_EQ(CleanProviderDescription(" ..\r\n", static_cast<int32_t>(0x80004005u)),
-            "OLE error 80004005");
-  EXPECT_EQ(CleanProviderDescription("Bad thing.  \n", 1), "Bad thing");
 }
 
 }  // namespace

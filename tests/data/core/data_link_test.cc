@@ -55,10 +55,18 @@ TEST_F(LinkTest, CapacityFollowsTheLargestWindow) {
   }));
 }
 
-TEST_F(LinkTest, ShrinkingKeepsTheCurrentRecordInTheSlice) {
+// The active row reads the neighbours; shrinking keeps the current record
+// in the slice.
+TEST_F(LinkTest, ActiveRowReadsNeighboursAndShrinkingKeepsTheCurrentRecord) {
   link_.SetDataSource(&source_);
   OpenWindow(10);
-  query_.MoveBy(9);
+  query_.MoveBy(2);
+  EXPECT_EQ(link_.ActiveRow(), 2);
+  link_.SetActiveRow(4);
+  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "5");
+  link_.SetActiveRow(2);
+  EXPECT_EQ(query_.RecNo(), 3);
+  query_.MoveBy(7);
   ASSERT_EQ(query_.CurrentIndex(), 9);
   link_.SetWindowSize(4);
   EXPECT_EQ(query_.WindowCapacity(), 4);
@@ -106,17 +114,6 @@ TEST_F(LinkTest, GrowingAtTheEndLoadsEarlierRecords) {
   EXPECT_FALSE(query_.Bof());
   EXPECT_EQ(query_.MoveBy(-29), -29);
   EXPECT_EQ(query_.FieldByName("ID").TextValue(), "1");
-}
-
-TEST_F(LinkTest, ActiveRowReadsNeighbours) {
-  link_.SetDataSource(&source_);
-  OpenWindow(5);
-  query_.MoveBy(2);
-  EXPECT_EQ(link_.ActiveRow(), 2);
-  link_.SetActiveRow(4);
-  EXPECT_EQ(query_.FieldByName("ID").TextValue(), "5");
-  link_.SetActiveRow(2);
-  EXPECT_EQ(query_.RecNo(), 3);
 }
 
 TEST_F(LinkTest, BecomingLiveClampsTheTop) {
@@ -181,15 +178,6 @@ TEST_F(LinkTest, WritingBackIsClearedOnFailure) {
   EXPECT_EQ(query_.State(), TDataSetState::Editing);
 }
 
-TEST_F(LinkTest, FixedDataSourceCannotChange) {
-  link_.SetDataSource(&source_);
-  link_.SetDataSourceFixed(true);
-  TDataSource other("DataSource2");
-  EXPECT_EQ(FailureOf<EDatabaseError>([&] { link_.SetDataSource(&other); }),
-            "DataSource cannot be changed");
-  EXPECT_EQ(link_.DataSource(), &source_);
-}
-
 // A record source fed from a data source (a detail of a master).
 class DetailQuery : public TADOQuery {
  public:
@@ -198,7 +186,7 @@ class DetailQuery : public TADOQuery {
   TDataSource* MasterSource() const override { return master; }
 };
 
-TEST_F(LinkTest, CircularLinksAreRefused) {
+TEST_F(LinkTest, CircularLinksAndChangesOfAFixedDataSourceAreRefused) {
   DetailQuery detail("Detail");
   TDataSource detail_source("DetailSource");
   detail_source.SetDataSet(&detail);
@@ -209,9 +197,15 @@ TEST_F(LinkTest, CircularLinksAreRefused) {
   detail.master = &fresh;
   EXPECT_EQ(FailureOf<EDatabaseError>([&] { fresh.SetDataSet(&detail); }),
             "DataSource9: Circular datalinks are not allowed");
+  // A fixed data source cannot change.
+  link_.SetDataSource(&source_);
+  link_.SetDataSourceFixed(true);
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { link_.SetDataSource(&other); }),
+            "DataSource cannot be changed");
+  EXPECT_EQ(link_.DataSource(), &source_);
 }
 
-TEST_F(LinkTest, DestroyingTheQueryReleasesLinks) {
+TEST_F(LinkTest, DestroyingTheQueryReleasesLinksAndFieldsTellObservers) {
   link_.SetDataSource(&source_);
   {
     TADOQuery q("Q");
@@ -223,9 +217,7 @@ TEST_F(LinkTest, DestroyingTheQueryReleasesLinks) {
   }
   EXPECT_EQ(source_.DataSet(), nullptr);
   EXPECT_FALSE(link_.Live());
-}
-
-TEST_F(LinkTest, FieldsTellObserversWhenDestroyed) {
+  // Fields tell their observers when they are destroyed.
   struct Observer : TFieldFreeObserver {
     std::vector<TField*> gone;
     void FieldDestroyed(TField* f) override { gone.push_back(f); }

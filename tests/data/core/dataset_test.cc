@@ -190,7 +190,7 @@ TEST_F(QueryTest, EditPostNotifiesInOrderAndStoresOneRow) {
   EXPECT_EQ(CurrentId(), 3);
 }
 
-TEST_F(QueryTest, CancelDropsTheChange) {
+TEST_F(QueryTest, CancelDropsTheChangeAndAMovePostsIt) {
   query_.Open();
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("x");
@@ -203,10 +203,7 @@ TEST_F(QueryTest, CancelDropsTheChange) {
   log_.clear();
   query_.Cancel();  // browsing: nothing
   EXPECT_TRUE(log_.empty());
-}
-
-TEST_F(QueryTest, MovingPostsAModifiedRecord) {
-  query_.Open();
+  // Moving posts a modified record.
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("moved");
   query_.MoveBy(1);
@@ -221,15 +218,7 @@ TEST_F(QueryTest, EditingFailures) {
             "ADOQuery1: Dataset not in edit or insert mode");
   EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.FieldByName("Name").SetTextValue("x"); }),
             "ADOQuery1: Dataset not in edit or insert mode");
-  query_.Close();
-  db_->read_only = true;
-  query_.Open();
-  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Edit(); }),
-            "ADOQuery1: Cannot modify a read-only dataset");
-}
-
-TEST_F(QueryTest, FailedStoreKeepsEditing) {
-  query_.Open();
+  // A failed store keeps editing; the next post stores the record.
   query_.Edit();
   query_.FieldByName("Name").SetTextValue("x");
   db_->fail_next_write = "Record is locked.  ";
@@ -238,9 +227,14 @@ TEST_F(QueryTest, FailedStoreKeepsEditing) {
   EXPECT_EQ(db_->rows_written, 0);
   query_.Post();
   EXPECT_EQ(db_->rows_written, 1);
+  query_.Close();
+  db_->read_only = true;
+  query_.Open();
+  EXPECT_EQ(FailureOf<EDatabaseError>([&] { query_.Edit(); }),
+            "ADOQuery1: Cannot modify a read-only dataset");
 }
 
-TEST_F(QueryTest, OpenFailuresLeaveItClosed) {
+TEST_F(QueryTest, OpenFailuresLeaveItClosedAndChangingTheStatementCloses) {
   query_.SQL().Clear();
   query_.SQL().Add("Select * From Missing");
   EXPECT_THROW(query_.Open(), EOleException);
@@ -250,10 +244,6 @@ TEST_F(QueryTest, OpenFailuresLeaveItClosed) {
   query_.SQL().Add("Select * From Numbers");
   query_.Open();
   EXPECT_EQ(query_.RecordCount(), 20);
-}
-
-TEST_F(QueryTest, ChangingTheStatementCloses) {
-  query_.Open();
   query_.SQL().Clear();
   EXPECT_FALSE(query_.Active());
   EXPECT_EQ(query_.CommandText(), "");
@@ -307,10 +297,7 @@ TEST_F(QueryTest, CloseAndReopenWhileDisabledStillReachesLinks) {
   // The fields are new: the links rebuild their layout.
   EXPECT_EQ(log_, (Log{"link:LayoutReshaped"}));
   EXPECT_TRUE(link_.Live());
-}
-
-TEST_F(QueryTest, ClosedDataSourceRelaysOnlyStateChanges) {
-  query_.Open();
+  // A closed data source relays only state changes.
   source_.SetEnabled(false);
   log_.clear();
   query_.MoveBy(1);

@@ -177,7 +177,7 @@ TEST(FieldNaming, UnnamedAndDuplicateColumns) {
   EXPECT_EQ(names, (std::vector<std::string>{"COLUMN1", "COLUMN2", "A", "a_1", "A_2", "A_1_1"}));
 }
 
-TEST_F(FieldTest, NullsReadEmpty) {
+TEST_F(FieldTest, NullsReadEmptyValuesInTheirTextFormsAndMidnightAsTheDate) {
   for (int i = 0; i < query_.FieldCount(); ++i) {
     TField* f = query_.Field(i);
     if (f->DataType() == ftIDispatch || f->IsBlob() || f->DataType() == ftBytes ||
@@ -192,9 +192,7 @@ TEST_F(FieldTest, NullsReadEmpty) {
   EXPECT_EQ(F("By").DisplayText(), "(Bytes)");
   EXPECT_EQ(F("VB").DisplayText(), "(VarBytes)");
   EXPECT_EQ(F("X").TextValue(), "(IDispatch)");
-}
-
-TEST_F(FieldTest, ReadForms) {
+  // The second row reads in its text forms.
   query_.Next();
   EXPECT_EQ(F("S").TextValue(), "abc");
   EXPECT_EQ(F("W").TextValue(), "宽字符");
@@ -205,9 +203,7 @@ TEST_F(FieldTest, ReadForms) {
   EXPECT_EQ(F("M").TextValue(), "memo text");
   EXPECT_EQ(F("M").DisplayText(), "(MEMO)");
   EXPECT_EQ(F("ID").TextValue(), "7");
-}
-
-TEST_F(FieldTest, DateTimeAtMidnightReadsAsTheDate) {
+  // A date and time at midnight reads as the date.
   db_->tables[0].rows[0][10] = DateTime{text::EncodeDate(2024, 12, 31)};
   query_.Close();
   query_.Open();
@@ -299,7 +295,7 @@ TEST_F(FieldTest, WritesParseTheTextOrNameTheField) {
   EXPECT_TRUE(F("I").IsNull());
 }
 
-TEST_F(FieldTest, TextWritesRefuseTooLongTexts) {
+TEST_F(FieldTest, TextWritesRefuseTooLongTextsAndOtherWritesStore) {
   EXPECT_EQ(Write("W", "0123456789"), "0123456789");
   EXPECT_EQ(Write("W", "十个汉字十个汉字十个"), "十个汉字十个汉字十个");
   EXPECT_EQ(Write("W", "0123456789abcde"),
@@ -314,9 +310,6 @@ TEST_F(FieldTest, TextWritesRefuseTooLongTexts) {
   EXPECT_EQ(Write("By", "12345"), "!A text of 5 bytes does not fit field 'By' of size 4");
   query_.Cancel();
   EXPECT_EQ(db_->rows_written, 0);
-}
-
-TEST_F(FieldTest, OtherWrites) {
   EXPECT_EQ(Write("M", "long text"), "long text");
   EXPECT_EQ(F("M").DisplayText(), "(MEMO)");
   EXPECT_EQ(Write("Bl", "bytes"), "bytes");
@@ -330,23 +323,20 @@ TEST_F(FieldTest, OtherWrites) {
   EXPECT_EQ(F("M").TextValue(), "long text");
 }
 
-TEST_F(FieldTest, DecimalTooLargeShowsOverflow) {
+// A decimal too large for the field shows an overflow; one with more than
+// four places keeps them.
+TEST_F(FieldTest, DecimalsShowOverflowAndKeepMoreThanFourPlaces) {
   Decimal big;
   big.magnitude = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x1u};
   db_->tables[0].rows[0][8] = big;
-  query_.Close();
-  query_.Open();
-  EXPECT_EQ(F("N").DisplayText(), "BCD overflow");
-  EXPECT_EQ(F("N").TextValue(), "36893488147419103231");
-}
-
-TEST_F(FieldTest, DecimalKeepsMoreThanFourPlaces) {
   Decimal d;
   d.scale = 6;
   d.magnitude = {1234567, 0, 0};  // 1.234567
   db_->tables[0].rows[0][22] = d;
   query_.Close();
   query_.Open();
+  EXPECT_EQ(F("N").DisplayText(), "BCD overflow");
+  EXPECT_EQ(F("N").TextValue(), "36893488147419103231");
   TField& f = F("N6");
   EXPECT_EQ(f.Size(), 6);
   EXPECT_EQ(f.TextValue(), "1.234567");

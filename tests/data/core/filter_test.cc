@@ -22,7 +22,7 @@ bool Matches(const std::string& text, const std::vector<Variant>& row) {
   return FilterExpression::Parse(text, kColumns).Matches(row);
 }
 
-TEST(FilterExpressionTest, ComparisonsAndLogic) {
+TEST(FilterExpressionTest, ComparisonsLogicAndLike) {
   const std::vector<Variant> pear = {Variant(std::string("Pear")), Variant(int64_t{5}),
                                      Variant(2.5)};
   const std::vector<Variant> blank = {Variant(), Variant(), Variant()};
@@ -58,6 +58,12 @@ TEST(FilterExpressionTest, ComparisonsAndLogic) {
   EXPECT_TRUE(Matches("Qty = TRUE", {Variant(), Variant(true), Variant()}));
   EXPECT_TRUE(Matches("Name LIKE '北*'", {Variant(std::string("北京")), Variant(), Variant()}));
   EXPECT_FALSE(Matches("Name LIKE '?'", {Variant(std::string("北京")), Variant(), Variant()}));
+  // LIKE backtracks.
+  EXPECT_TRUE(LikeMatches("abcabd", "*abd"));
+  EXPECT_TRUE(LikeMatches("aXbXc", "a*b*c"));
+  EXPECT_FALSE(LikeMatches("abc", "a*d"));
+  EXPECT_TRUE(LikeMatches("", "*"));
+  EXPECT_FALSE(LikeMatches("", "?"));
 }
 
 TEST(FilterExpressionTest, BadTextFails) {
@@ -68,14 +74,6 @@ TEST(FilterExpressionTest, BadTextFails) {
   }
   EXPECT_EQ(FailureOf<EDatabaseError>([&] { FilterExpression::Parse("Price > 1", kColumns); }),
             "Field 'Price' not found");
-}
-
-TEST(FilterExpressionTest, LikeBacktracks) {
-  EXPECT_TRUE(LikeMatches("abcabd", "*abd"));
-  EXPECT_TRUE(LikeMatches("aXbXc", "a*b*c"));
-  EXPECT_FALSE(LikeMatches("abc", "a*d"));
-  EXPECT_TRUE(LikeMatches("", "*"));
-  EXPECT_FALSE(LikeMatches("", "?"));
 }
 
 class FilteredQueryTest : public testing::NumbersQueryFixture {
@@ -161,7 +159,7 @@ TEST_F(FilteredQueryTest, RecordHandlerReadsTheCandidate) {
   EXPECT_EQ(db_->rows_written, 0);
 }
 
-TEST_F(FilteredQueryTest, FailingHandlerLeavesTheViewAsItWas) {
+TEST_F(FilteredQueryTest, FailingHandlerLeavesTheViewAsItWasAndAHandlerAloneFilters) {
   query_.Open();
   query_.SetFilter("ID > 6");
   query_.SetFiltered(true);
@@ -174,11 +172,8 @@ TEST_F(FilteredQueryTest, FailingHandlerLeavesTheViewAsItWas) {
   EXPECT_EQ(query_.State(), TDataSetState::Browsing);
   EXPECT_EQ(query_.RecordCount(), 6);
   EXPECT_EQ(CurrentId(), 8);
-}
-
-TEST_F(FilteredQueryTest, HandlerAloneFilters) {
-  query_.SetFiltered(true);
-  query_.Open();
+  // A handler alone filters.
+  query_.SetFilter("");
   EXPECT_EQ(query_.RecordCount(), 12);  // nothing to filter by
   query_.SetOnFilterRecord(
       [](TDataSet& ds, bool& accept) { accept = ds.FieldByName("ID").TextValue() == "3"; });
