@@ -28,7 +28,7 @@ class PrivateProfileTest : public ::testing::Test {
   const std::string file = dir.File("p.ini");
 };
 
-TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
+TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefaultAndNamesIgnoreCase) {
   EXPECT_EQ(Get(file, "Tarnquill", "File", "none"), "none");
   WriteFile(file, "[Other]\nFile=x\n[Tarnquill]\nKey=k\nTable\n");
   EXPECT_EQ(Get(file, "Missing", "File", "d"), "d");
@@ -36,9 +36,7 @@ TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(Get(file, "Tarnquill", "Table", "d"), "d") << "a line without '=' has no value";
   EXPECT_EQ(Get(file, "Tarnquill", "Key", "d"), "k");
   EXPECT_EQ(Get(file, "Tarnquill", "File", "trailing   "), "trailing");
-}
-
-TEST_F(PrivateProfileTest, NamesMatchIgnoringCaseAndBlanks) {
+  // Names match ignoring case and blanks.
   WriteFile(file, "File=before any section\n[ tarnQUILL ]\n  fILE  =  C:\\a b.mdb  \n");
   EXPECT_EQ(Get(file, "Tarnquill", "File"), "C:\\a b.mdb");
   EXPECT_EQ(Get(file, "TARNQUILL", "file"), "C:\\a b.mdb");
@@ -57,19 +55,17 @@ TEST_F(PrivateProfileTest, OnePairOfMatchingQuotesIsStripped) {
   EXPECT_EQ(Get(file, "s", "g"), " blanks ");
 }
 
-TEST_F(PrivateProfileTest, FirstSectionAndFirstKeyWin) {
+TEST_F(PrivateProfileTest, WriteCreatesFileSectionAndKeyAndTheFirstOnesWin) {
+  ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "File", "/x/a.mdb", file.c_str()), 0);
+  ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "Key", "", file.c_str()), 0);
+  EXPECT_EQ(ReadFileText(file), "[Tarnquill]\nFile=/x/a.mdb\nKey=\n");
+  EXPECT_EQ(Get(file, "Tarnquill", "Key", "d"), "") << "an empty value is not the default";
+  // The first section and the first key win.
   WriteFile(file, "[s]\nk=1\nk=2\n[S]\nk=3\nonly=4\n");
   EXPECT_EQ(Get(file, "s", "k"), "1");
   EXPECT_EQ(Get(file, "s", "only", "d"), "d");
   ASSERT_NE(WritePrivateProfileStringA("S", "K", "9", file.c_str()), 0);
   EXPECT_EQ(ReadFileText(file), "[s]\nk=9\nk=2\n[S]\nk=3\nonly=4\n");
-}
-
-TEST_F(PrivateProfileTest, WriteCreatesFileSectionAndKey) {
-  ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "File", "/x/a.mdb", file.c_str()), 0);
-  ASSERT_NE(WritePrivateProfileStringA("Tarnquill", "Key", "", file.c_str()), 0);
-  EXPECT_EQ(ReadFileText(file), "[Tarnquill]\nFile=/x/a.mdb\nKey=\n");
-  EXPECT_EQ(Get(file, "Tarnquill", "Key", "d"), "") << "an empty value is not the default";
 }
 
 TEST_F(PrivateProfileTest, WriteKeepsEveryOtherLine) {
@@ -109,7 +105,7 @@ TEST_F(PrivateProfileTest, WriteKeepsEveryOtherLine) {
             "z=3\r\n");
 }
 
-TEST_F(PrivateProfileTest, ByteOrderMarkAndPermissionsAreKept) {
+TEST_F(PrivateProfileTest, ByteOrderMarkPermissionsAndGbkAreKept) {
   WriteFile(file, "\xEF\xBB\xBF[Tarnquill]\nFile=a\n");
   ASSERT_EQ(::chmod(file.c_str(), 0600), 0);  // it holds a password
   EXPECT_EQ(Get(file, "Tarnquill", "File"), "a");
@@ -118,9 +114,6 @@ TEST_F(PrivateProfileTest, ByteOrderMarkAndPermissionsAreKept) {
   struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
-}
-
-TEST_F(PrivateProfileTest, ProfileWrittenInGbkReadsAndStaysGbk) {
   // "D:\数据库\旧.mdb" and the table "中文" as the Windows program stores them.
   const std::string gbk =
       "[Tarnquill]\r\nFile=D:\\\xCA\xFD\xBE\xDD\xBF\xE2\\\xBE\xC9.mdb\r\nTable="
@@ -153,7 +146,7 @@ TEST_F(PrivateProfileTest, UnicodeProfileFromANotepadSaveStaysUtf16) {
   EXPECT_EQ(ReadFileText(file), broken);
 }
 
-TEST_F(PrivateProfileTest, ReadStopsOnACharacterBoundary) {
+TEST_F(PrivateProfileTest, ReadStopsOnACharacterBoundaryAndWritesRefuseWhatWouldBreakTheFile) {
   WriteFile(file, "[s]\nk=数据库\n");
   char buffer[16];
   std::memset(buffer, 'x', sizeof buffer);
@@ -162,9 +155,6 @@ TEST_F(PrivateProfileTest, ReadStopsOnACharacterBoundary) {
   EXPECT_EQ(buffer[8], 'x') << "nothing written past the given size";
   EXPECT_EQ(GetPrivateProfileStringA("s", "k", "", buffer, 1, file.c_str()), 0u);
   EXPECT_STREQ(buffer, "");
-}
-
-TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
   WriteFile(file, "[s]\nk=1\n");
   EXPECT_EQ(WritePrivateProfileStringA("s", "k", "a\n[s]\nk=evil", file.c_str()), 0);
   EXPECT_EQ(WritePrivateProfileStringA("s", "k=x", "1", file.c_str()), 0);

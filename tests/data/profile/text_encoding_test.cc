@@ -5,7 +5,7 @@
 namespace data::profile {
 namespace {
 
-TEST(TextEncodingTest, RecognisesWellFormedUtf8Only) {
+TEST(TextEncodingTest, Utf8CheckPrefixesAndGb18030RoundTrip) {
   EXPECT_TRUE(IsValidUtf8(""));
   EXPECT_TRUE(IsValidUtf8("plain ascii"));
   EXPECT_TRUE(IsValidUtf8("数据库 \xF0\x9F\x98\x80"));
@@ -13,9 +13,7 @@ TEST(TextEncodingTest, RecognisesWellFormedUtf8Only) {
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // a surrogate
   EXPECT_FALSE(IsValidUtf8("\xE6\x95"));          // cut sequence
-}
-
-TEST(TextEncodingTest, PrefixNeverCutsACharacter) {
+  // A prefix never cuts a character.
   const std::string text = "ab数据";  // 2 + 3 + 3 bytes
   EXPECT_EQ(Utf8PrefixLength(text, 100), 8u);
   EXPECT_EQ(Utf8PrefixLength(text, 8), 8u);
@@ -25,9 +23,7 @@ TEST(TextEncodingTest, PrefixNeverCutsACharacter) {
   EXPECT_EQ(Utf8PrefixLength(text, 0), 0u);
   // Stray bytes count as one-byte characters so that a cut is always possible.
   EXPECT_EQ(Utf8PrefixLength("\xFF\xFF\xFF", 2), 2u);
-}
-
-TEST(TextEncodingTest, Gb18030RoundTrip) {
+  // GB18030 round trip.
   EXPECT_EQ(Gb18030ToUtf8("\xCA\xFD\xBE\xDD\xBF\xE2"), "数据库");
   EXPECT_EQ(Utf8ToGb18030("数据库"), "\xCA\xFD\xBE\xDD\xBF\xE2");
   EXPECT_EQ(Gb18030ToUtf8("\xCA"), std::nullopt);  // lead byte without its trail

@@ -8,7 +8,7 @@
 namespace provider {
 namespace {
 
-TEST(ConnectionString, KeysIgnoreCaseAndBlanks) {
+TEST(ConnectionString, KeysIgnoreCaseAndBlanksValuesMayBeQuotedAndLaterKeysWin) {
   auto cs = ConnectionString::Parse(
       "Provider=Microsoft.Jet.OLEDB.4.0;  data source =C:\\a b.mdb;Persist Security "
       "Info=False;JET OLEDB:DATABASE PASSWORD=");
@@ -19,32 +19,26 @@ TEST(ConnectionString, KeysIgnoreCaseAndBlanks) {
   // Unquoted values keep their blanks.
   cs = ConnectionString::Parse("Jet OLEDB:Database Password= pw ;Data Source=x");
   EXPECT_EQ(cs.Get("jet oledb:database password"), " pw ");
-}
-
-TEST(ConnectionString, QuotedValues) {
-  auto cs = ConnectionString::Parse("A=\"x;y=z\";B='it''s';C= \"say \"\"hi\"\"\" ;D='';E=\"a'b\"");
+  // Quoted values.
+  cs = ConnectionString::Parse("A=\"x;y=z\";B='it''s';C= \"say \"\"hi\"\"\" ;D='';E=\"a'b\"");
   EXPECT_EQ(cs.Get("a"), "x;y=z");
   EXPECT_EQ(cs.Get("b"), "it's");
   EXPECT_EQ(cs.Get("c"), "say \"hi\"");
   EXPECT_EQ(cs.Get("d"), "");
   EXPECT_EQ(cs.Get("e"), "a'b");
-}
-
-TEST(ConnectionString, LaterKeysWinAndEmptyPiecesAreSkipped) {
-  auto cs = ConnectionString::Parse(";;Data Source=a;;data source=b;");
+  // Later keys win and empty pieces are skipped.
+  cs = ConnectionString::Parse(";;Data Source=a;;data source=b;");
   EXPECT_EQ(cs.Get("Data Source"), "b");
   EXPECT_EQ(cs.pairs().size(), 1u);
   // An unquoted value may hold "=" after the first one.
   EXPECT_EQ(ConnectionString::Parse("Password=a=b").Get("password"), "a=b");
 }
 
-TEST(ConnectionString, MalformedStringsFail) {
+TEST(ConnectionString, MalformedStringsFailAndQuotingRoundTrips) {
   for (const char* bad : {"Provider", "A=\"open", "A='x' y;B=1", "A=1;junk;B=2"}) {
     EXPECT_THROW(ConnectionString::Parse(bad), ProviderError) << bad;
   }
-}
-
-TEST(ConnectionString, QuotingRoundTrips) {
+  // Quoting round trips.
   EXPECT_EQ(QuoteConnectionValue("plain value"), "plain value");
   EXPECT_EQ(QuoteConnectionValue(" lead"), " lead");
   EXPECT_EQ(QuoteConnectionValue("a;b"), "\"a;b\"");

@@ -60,7 +60,7 @@ class JetProviderTest : public ::testing::Test {
   TShareDataModule dm_;
 };
 
-TEST_F(JetProviderTest, OpenFailuresInTheProvidersWords) {
+TEST_F(JetProviderTest, OpenFailuresInTheProvidersWordsAndAwkwardPathsOpen) {
   EXPECT_EQ(ConnectError((dir_ / "none.mdb").string(), ""),
             "Could not find file '" + (dir_ / "none.mdb").string() + "'");
   const std::string junk = (dir_ / "junk.mdb").string();
@@ -71,10 +71,7 @@ TEST_F(JetProviderTest, OpenFailuresInTheProvidersWords) {
   EXPECT_EQ(ConnectError(pw, ""), "Not a valid password");
   EXPECT_EQ(ConnectError(pw, "Password"), "Not a valid password");
   EXPECT_EQ(ConnectError(pw, "password"), "connected");
-}
-
-TEST_F(JetProviderTest, AwkwardPathsOpen) {
-  REQUIRE_CORPUS();
+  // Awkward paths open.
   const std::string plain = Copy("mdb-reader/data_V2003_test.mdb");
   const std::string odd = (dir_ / "a;b=c's \"x\".mdb").string();
   fs::copy_file(plain, odd);

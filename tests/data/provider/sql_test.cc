@@ -19,7 +19,7 @@ std::string Error(const std::string& statement) {
   return "parsed";
 }
 
-TEST(ParseSelect, PlainAndSpaced) {
+TEST(ParseSelect, PlainSpacedAndInStrConditions) {
   SelectStatement s = ParseSelect("Select * From Customers\r\n");
   EXPECT_EQ(s.table, "Customers");
   EXPECT_FALSE(s.where.has_value());
@@ -27,10 +27,8 @@ TEST(ParseSelect, PlainAndSpaced) {
   EXPECT_EQ(s.table, "Order Details");
   s = ParseSelect("Select * From 客户表");
   EXPECT_EQ(s.table, "客户表");
-}
-
-TEST(ParseSelect, InStrConditions) {
-  SelectStatement s = ParseSelect("Select * From T Where InStr(Name,'abc')\r\n");
+  // InStr conditions.
+  s = ParseSelect("Select * From T Where InStr(Name,'abc')\r\n");
   ASSERT_TRUE(s.where.has_value());
   EXPECT_EQ(s.where->field, "Name");
   EXPECT_EQ(s.where->text, "abc");
@@ -105,7 +103,7 @@ TEST(InStr, PositionsInUtf16UnitsFromAnyStart) {
   }
 }
 
-TEST(InStr, EmptyTextsAndNulls) {
+TEST(InStr, EmptyTextsNullsAndOtherTypes) {
   InStrCondition c;
   c.field = "F";
   c.text = "";
@@ -114,10 +112,7 @@ TEST(InStr, EmptyTextsAndNulls) {
   EXPECT_FALSE(InStrSelects(c, Variant()));
   c.text = "x";
   EXPECT_FALSE(InStrSelects(c, Variant()));
-}
-
-TEST(InStr, OtherTypesThroughTheirText) {
-  InStrCondition c;
+  // Other types go through their text.
   c.text = "12";
   EXPECT_TRUE(InStrSelects(c, Variant(int64_t{3120})));
   EXPECT_FALSE(InStrSelects(c, Variant(int64_t{21})));

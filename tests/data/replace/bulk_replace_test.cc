@@ -55,7 +55,13 @@ TEST(ViewStatementTest, BuildsTheStatementAndDoublesQuotesInTheSearchText) {
 }
 
 TEST_F(BulkReplaceTest, StoresOnlyRowsWhoseValueChanges) {
-  ModifyOutcome outcome = Modify(ViewStatement("People", "Name", "abc"), "name", "abc", "X");
+  // An empty search text changes nothing.
+  ModifyOutcome outcome = Modify(ViewStatement("People", "Name", ""), "Name", "", "X");
+  EXPECT_EQ(outcome.listed, 5);  // every non-empty value
+  EXPECT_EQ(outcome.changed, 0);
+  EXPECT_EQ(db->rows_written, 0);
+  EXPECT_TRUE(provider::IsNull(Name(1)));
+  outcome = Modify(ViewStatement("People", "Name", "abc"), "name", "abc", "X");
   EXPECT_EQ(outcome.listed, 3);  // the NULL row and "xyz" are not selected
   EXPECT_EQ(outcome.changed, 3);
   EXPECT_EQ(Name(0), Variant("XXX"));
@@ -65,7 +71,7 @@ TEST_F(BulkReplaceTest, StoresOnlyRowsWhoseValueChanges) {
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(BulkReplaceTest, AllRowsListedButNullsAndUnchangedValuesLeftAlone) {
+TEST_F(BulkReplaceTest, AllRowsListedButNullsAndUnchangedValuesLeftAloneAndQuotesFound) {
   // The last view had no field: every row is listed.
   ModifyOutcome outcome = Modify(ViewStatement("People", "", "abc"), "Name", "abc", "X");
   EXPECT_EQ(outcome.listed, 6);
@@ -73,19 +79,8 @@ TEST_F(BulkReplaceTest, AllRowsListedButNullsAndUnchangedValuesLeftAlone) {
   EXPECT_EQ(db->rows_written, 3);
   EXPECT_TRUE(provider::IsNull(Name(1)));
   EXPECT_EQ(Name(2), Variant("xyz"));
-}
-
-TEST_F(BulkReplaceTest, EmptySearchTextChangesNothing) {
-  ModifyOutcome outcome = Modify(ViewStatement("People", "Name", ""), "Name", "", "X");
-  EXPECT_EQ(outcome.listed, 5);  // every non-empty value
-  EXPECT_EQ(outcome.changed, 0);
-  EXPECT_EQ(db->rows_written, 0);
-  EXPECT_TRUE(provider::IsNull(Name(1)));
-}
-
-TEST_F(BulkReplaceTest, SearchTextWithQuotesFindsWhatWasTyped) {
-  ModifyOutcome outcome =
-      Modify(ViewStatement("People", "Name", "o'brien"), "Name", "o'brien", "O'Neil");
+  // A search text with quotes finds what was typed.
+  outcome = Modify(ViewStatement("People", "Name", "o'brien"), "Name", "o'brien", "O'Neil");
   EXPECT_EQ(outcome.listed, 1);
   EXPECT_EQ(Name(5), Variant("O'Neil"));
   // A quote followed by a colon once turned the rest into a parameter.

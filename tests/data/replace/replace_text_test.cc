@@ -41,15 +41,13 @@ TEST(ReplaceTextTest, ModifyGivesTheExpectedText) {
   }
 }
 
-TEST(ReplaceTextTest, ReplacementLandsOnMatchedCharactersWhenCaseChangesTheLength) {
+TEST(ReplaceTextTest, ReplacementLandsOnMatchedCharactersAndFlagsSelectFirstOnlyAndExactCase) {
   // U+0130 (2 bytes) lowers to "i" (1 byte) and U+212A KELVIN SIGN (3 bytes)
   // lowers to "k" (1 byte): the bytes replaced are the source's own.
   EXPECT_EQ(ReplaceText("xİy", "i", "_", kModify), "x_y");
   EXPECT_EQ(ReplaceText("\u212A\u212Ay", "kk", "K", kModify), "Ky");
   EXPECT_EQ(ReplaceText("ak\u212Ab", "KK", "[]", kModify), "a[]b");
-}
-
-TEST(ReplaceTextTest, FlagsSelectFirstOnlyAndExactCase) {
+  // Flags select the first match only and the exact case.
   EXPECT_EQ(ReplaceText("abcABCabc", "abc", "X", rfIgnoreCase), "XABCabc");
   EXPECT_EQ(ReplaceText("ABCabcABC", "abc", "X", rfReplaceAll), "ABCXABC");
   EXPECT_EQ(ReplaceText("ABCabc", "abc", "X", 0), "ABCX");
