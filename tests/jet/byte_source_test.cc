@@ -10,7 +10,7 @@
 namespace jet {
 namespace {
 
-TEST(ByteSourceTest, MemoryReadsInsideAndRefusesPastTheEnd) {
+TEST(ByteSourceTest, MemoryAndFileReadInsideAndRefusePastTheEnd) {
   MemoryByteSource src({1, 2, 3, 4, 5}, "img");
   uint8_t buf[3] = {};
   ASSERT_TRUE(src.ReadAt(2, 3, buf).ok());
@@ -22,14 +22,11 @@ TEST(ByteSourceTest, MemoryReadsInsideAndRefusesPastTheEnd) {
   // An offset near 2^64 must not wrap around into a valid range.
   EXPECT_TRUE(src.ReadAt(~uint64_t{0}, 2, buf).IsCorruption());
   EXPECT_TRUE(src.ReadAt(5, 0, buf).ok());
-}
-
-TEST(ByteSourceTest, FileReadsWhatWasWritten) {
+  // A file reads what was written.
   tarnquill::testing::TempDir dir;
   ASSERT_TRUE(tarnquill::testing::WriteFile(dir.File("x.bin"), "abcdefgh"));
   ASSERT_OK_AND_ASSIGN(auto r, FileByteSource::Open(dir.File("x.bin")));
   EXPECT_EQ(r->size(), 8u);
-  uint8_t buf[2] = {};
   ASSERT_TRUE(r->ReadAt(6, 2, buf).ok());
   EXPECT_EQ(buf[0], 'g');
   EXPECT_TRUE(r->ReadAt(7, 2, buf).IsCorruption());

@@ -46,14 +46,12 @@ TEST(Rc4Test, KnownVector) {
   EXPECT_EQ(std::memcmp(data, expected, sizeof data), 0);
 }
 
-TEST(DatabaseTest, MissingFileIsNotFoundInTheProviderWording) {
+TEST(DatabaseTest, MissingFileIsNotFoundAndForeignOrShortFilesAreCorruption) {
   auto db = Database::Open("/no/such/dir/db.mdb", OpenOptions{});
   ASSERT_FALSE(db.ok());
   EXPECT_TRUE(db.status().IsNotFound());
   EXPECT_EQ(db.status().message(), "Could not find file '/no/such/dir/db.mdb'.");
-}
-
-TEST(DatabaseTest, ForeignAndShortFilesAreCorruptionNamingTheFile) {
+  // Foreign and short files are corruption naming the file.
   auto small = OpenImage(std::vector<uint8_t>(100, 0), "tiny.mdb");
   EXPECT_TRUE(small.status().IsCorruption());
   EXPECT_NE(small.status().message().find("tiny.mdb"), std::string::npos);
@@ -89,7 +87,7 @@ TEST(DatabaseTest, AceVersionBytesChooseTheirFormat) {
 
 // Jet 4 header passwords, RC4 CryptoAPI (the 4.2 file) and agile AES need
 // theirs exactly; files without one open with any.
-TEST(DatabaseTest, PasswordIsRequiredExactly) {
+TEST(DatabaseTest, PasswordIsRequiredExactlyAndJet3StoresItInTheCodePage) {
   REQUIRE_CORPUS();
   const std::pair<const char*, bool> files[] = {
       {"mdb-reader/password_V2000_with-password.mdb", true},
@@ -117,10 +115,7 @@ TEST(DatabaseTest, PasswordIsRequiredExactly) {
     ASSERT_OK_AND_ASSIGN(auto rows, ExportAll(*db));
     EXPECT_GT(rows.size(), locked ? 1u : 0u);
   }
-}
-
-TEST(DatabaseTest, Jet3PasswordIsStoredInTheCodePage) {
-  REQUIRE_CORPUS();
+  // A Jet 3 password is stored in the code page.
   auto image = ReadCorpusFile("mdb-reader/password_V1997_no-password.mdb");
   EditHeader(&image, [](uint8_t* h) { std::memcpy(h + 0x42, "s\xE9same", 6); });  // "sésame"
   EXPECT_TRUE(OpenImage(image, "j3", "").status().IsBadPassword());
@@ -221,7 +216,7 @@ TEST(DatabaseTest, LinkedTablesAreListedAsSuch) {
 
 // Rows 3 and 5 of these tables moved to other pages; Access lists them at
 // their original slots and the moved copies are not listed again.
-TEST(DatabaseTest, MovedRowsKeepTheirPlace) {
+TEST(DatabaseTest, MovedRowsKeepTheirPlaceAndJet3TextIsDecodedFromTheCodePage) {
   REQUIRE_CORPUS();
   for (const char* file :
        {"jackcess/V1997/overflowTestV1997.mdb", "jackcess/V2000/overflowTestV2000.mdb"}) {
@@ -234,12 +229,8 @@ TEST(DatabaseTest, MovedRowsKeepTheirPlace) {
           << rows[i];
     }
   }
-}
-
-// A Jet 3 database in code page 936: the header says so and one text value
-// holds GBK bytes ("中文" in place of "abcd").
-TEST(DatabaseTest, Jet3TextIsDecodedFromTheDatabaseCodePage) {
-  REQUIRE_CORPUS();
+  // A Jet 3 database in code page 936: the header says so and one text value
+  // holds GBK bytes ("中文" in place of "abcd").
   auto image = ReadCorpusFile("jackcess/V1997/testV1997.mdb");
   EditHeader(&image, [](uint8_t* h) {
     h[0x3C] = 936 & 0xFF;
@@ -339,7 +330,7 @@ TEST(DatabaseTest, ReadRowMatchesTheScan) {
 
 // What an expression may read decides which columns can be changed: a miss
 // would leave a stored calculated value stale, so doubt counts as a read.
-TEST(CalculatedColumns, ExpressionsReadBracketedAndBareNamesOutsideStrings) {
+TEST(CalculatedColumns, ExpressionsReadNamesOutsideStringsAndComeFromTheColumnProperties) {
   const struct {
     const char* expression;
     const char* column;
@@ -362,10 +353,7 @@ TEST(CalculatedColumns, ExpressionsReadBracketedAndBareNamesOutsideStrings) {
     EXPECT_EQ(ExpressionMayRead(c.expression, c.column), c.reads)
         << c.expression << " / " << c.column;
   }
-}
-
-// The calculated columns of a real file carry their expressions.
-TEST(CalculatedColumns, ExpressionsAreReadFromTheColumnProperties) {
+  // The calculated columns of a real file carry their expressions.
   if (!testing::HaveCorpus()) GTEST_SKIP() << "no corpus";
   ASSERT_OK_AND_ASSIGN(
       auto db,

@@ -51,7 +51,7 @@ std::string SliceText(const std::vector<uint8_t>& row, const ColumnSlice& s) {
                      row.begin() + static_cast<long>(s.offset + s.length));
 }
 
-TEST(RowLayoutTest, SplitsJet4AndJet3RowsAlike) {
+TEST(RowLayoutTest, SplitsJet4AndJet3RowsAlikeWithClearBitsAndNewerColumnsNull) {
   RowParts parts;
   parts.column_count = 4;
   parts.fixed = {0x2A, 0, 0, 0};
@@ -71,10 +71,8 @@ TEST(RowLayoutTest, SplitsJet4AndJet3RowsAlike) {
     EXPECT_TRUE(out[3].present);  // an empty text is not NULL
     EXPECT_EQ(out[3].length, 0u);
   }
-}
-
-TEST(RowLayoutTest, ClearBitsAndColumnsNewerThanTheRowAreNull) {
-  RowParts parts;
+  // Clear bits and columns newer than the row are NULL.
+  parts = RowParts{};
   parts.column_count = 3;  // written before column 3 ("b") existed
   parts.fixed = {1, 0, 0, 0};
   parts.vars = {Text("x")};

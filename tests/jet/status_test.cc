@@ -17,7 +17,7 @@ Status Quarter(int n, int* out) {
   return Status::Ok();
 }
 
-TEST(StatusTest, ErrorsPropagateWithTheirCodeAndMessage) {
+TEST(StatusTest, ErrorsPropagateWithTheirCodeAndMessageAndContextOnlyOnFailures) {
   int out = -1;
   EXPECT_TRUE(Quarter(8, &out).ok());
   EXPECT_EQ(out, 2);
@@ -25,11 +25,9 @@ TEST(StatusTest, ErrorsPropagateWithTheirCodeAndMessage) {
   EXPECT_EQ(s.code(), Status::Code::kInvalidArgument);
   EXPECT_EQ(s.message(), "odd number 3");
   EXPECT_EQ(s.ToString(), "Invalid argument: odd number 3");
-}
-
-TEST(StatusTest, ContextIsPrependedOnlyToFailures) {
+  // Context is prepended only to failures.
   EXPECT_TRUE(Status::Ok().WithContext("file.mdb").ok());
-  Status s = Status::Corruption("page 7 has a bad type byte").WithContext("file.mdb");
+  s = Status::Corruption("page 7 has a bad type byte").WithContext("file.mdb");
   EXPECT_TRUE(s.IsCorruption());
   EXPECT_EQ(s.message(), "file.mdb: page 7 has a bad type byte");
 }

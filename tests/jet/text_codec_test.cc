@@ -134,7 +134,7 @@ TEST(TextCodecTest, SearchingUnitsAnswersAsSearchingDecodedText) {
   EXPECT_TRUE(text::TextSearch("é", text::CaseMode::kExact).utf16_searchable());
 }
 
-TEST(TextCodecTest, CodePagesDecodeToUtf8) {
+TEST(TextCodecTest, CodePagesDecodeToUtf8AndUtf16RoundTrips) {
   CodePageDecoder cp1252(1252);
   EXPECT_EQ(cp1252.Decode(V({'c', 'a', 'f', 0xE9, 0x80})), "caf\xC3\xA9\xE2\x82\xAC");
   // The undefined positions of 1252 keep their value, as Windows does.
@@ -148,9 +148,7 @@ TEST(TextCodecTest, CodePagesDecodeToUtf8) {
   EXPECT_EQ(cp936.Decode(V({'x', 0xD6})), "x\xEF\xBF\xBD");
   CodePageDecoder unknown(1);
   EXPECT_EQ(unknown.code_page(), 1252);
-}
-
-TEST(TextCodecTest, Utf8ToUtf16RoundTrips) {
+  // UTF-8 to UTF-16 round trips.
   std::string s = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80";
   std::string u = Utf8ToUtf16Le(s);
   EXPECT_EQ(u.size(), 10u);

@@ -56,7 +56,7 @@ TEST(ValueTextTest, DoublesRoundTo15DigitsLikePrintf) {
   }
 }
 
-TEST(ValueTextTest, ExactTypes) {
+TEST(ValueTextTest, ExactTypesAndCsvQuotingOfTextAndGuidsOnly) {
   auto dec = [](bool negative, uint8_t scale, std::array<uint32_t, 3> magnitude) {
     Decimal d;
     d.negative = negative;
@@ -78,6 +78,19 @@ TEST(ValueTextTest, ExactTypes) {
       {Value(int16_t{-32768}), "-32768"},
   };
   for (const auto& [value, text] : cases) EXPECT_EQ(FormatValue(value), text);
+  // CSV quotes text and GUIDs only.
+  Guid g;
+  const uint8_t raw[16] = {0x6A, 0x27, 0x39, 0x8E, 0xA8, 0xBC, 0xC4, 0x4A,
+                           0x89, 0x1E, 0x49, 0x91, 0x1D, 0x84, 0x38, 0xDD};
+  std::copy(raw, raw + 16, g.bytes.begin());
+  EXPECT_EQ(CsvField(Value(g)), "\"{8E39276A-BCA8-4AC4-891E-49911D8438DD}\"");
+  EXPECT_EQ(CsvField(Value(std::string("say \"hi\", ok"))), "\"say \"\"hi\"\", ok\"");
+  EXPECT_EQ(CsvField(Value(std::string())), "\"\"");
+  EXPECT_EQ(CsvField(Value()), "");
+  EXPECT_EQ(CsvField(Value(Bytes{0x00, 0xAB, 0x0F})), "00ab0f");
+  EXPECT_EQ(CsvField(Value(12.5)), "12.5");
+  EXPECT_EQ(CsvName("plain"), "plain");
+  EXPECT_EQ(CsvName("a,b"), "\"a,b\"");
 }
 
 TEST(ValueTextTest, DatesRoundToTheSecondAcrossTheEpoch) {
@@ -97,21 +110,6 @@ TEST(ValueTextTest, DatesRoundToTheSecondAcrossTheEpoch) {
     AppendDateTime(days, &appended);
     ASSERT_EQ(appended, "x" + FormatDateTime(days)) << days;
   }
-}
-
-TEST(ValueTextTest, CsvQuotesTextAndGuidsOnly) {
-  Guid g;
-  const uint8_t raw[16] = {0x6A, 0x27, 0x39, 0x8E, 0xA8, 0xBC, 0xC4, 0x4A,
-                           0x89, 0x1E, 0x49, 0x91, 0x1D, 0x84, 0x38, 0xDD};
-  std::copy(raw, raw + 16, g.bytes.begin());
-  EXPECT_EQ(CsvField(Value(g)), "\"{8E39276A-BCA8-4AC4-891E-49911D8438DD}\"");
-  EXPECT_EQ(CsvField(Value(std::string("say \"hi\", ok"))), "\"say \"\"hi\"\", ok\"");
-  EXPECT_EQ(CsvField(Value(std::string())), "\"\"");
-  EXPECT_EQ(CsvField(Value()), "");
-  EXPECT_EQ(CsvField(Value(Bytes{0x00, 0xAB, 0x0F})), "00ab0f");
-  EXPECT_EQ(CsvField(Value(12.5)), "12.5");
-  EXPECT_EQ(CsvName("plain"), "plain");
-  EXPECT_EQ(CsvName("a,b"), "\"a,b\"");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ Bytes Key(ColumnType type, Value v, bool asc = true, uint8_t scale = 0,
   return key.ok() ? *key : Bytes{};
 }
 
-TEST(IndexKey, AnchorsForFixedSizeTypes) {
+TEST(IndexKey, AnchorsForFixedSizeTypesNullsYesNoBinaryGuidAndCompoundKeys) {
   EXPECT_EQ(Key(ColumnType::kLong, int32_t{1}), (Bytes{0x7F, 0x80, 0, 0, 1}));
   EXPECT_EQ(Key(ColumnType::kLong, int32_t{1}, false), (Bytes{0x80, 0x7F, 0xFF, 0xFF, 0xFE}));
   EXPECT_EQ(Key(ColumnType::kInteger, int16_t{-1}), (Bytes{0x7F, 0x7F, 0xFF}));
@@ -28,21 +28,37 @@ TEST(IndexKey, AnchorsForFixedSizeTypes) {
   EXPECT_EQ(Key(ColumnType::kDouble, 1.0), (Bytes{0x7F, 0xBF, 0xF0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(Key(ColumnType::kCurrency, Currency{10000}),
             (Bytes{0x7F, 0x80, 0, 0, 0, 0, 0, 0x27, 0x10}));
-}
-
-TEST(IndexKey, NullsSortFirstAscendingAndLastDescending) {
+  // Nulls sort first ascending and last descending.
   for (ColumnType t : {ColumnType::kLong, ColumnType::kText, ColumnType::kGuid,
                        ColumnType::kNumeric, ColumnType::kDateTime}) {
     EXPECT_EQ(Key(t, std::monostate{}), Bytes{0x00});
     EXPECT_EQ(Key(t, std::monostate{}, false), Bytes{0xFF});
   }
-}
-
-TEST(IndexKey, YesSortsBeforeNoAndNullIsNo) {
+  // Yes sorts before no, and null is no.
   EXPECT_EQ(Key(ColumnType::kBoolean, true), (Bytes{0x7F, 0x00}));
   EXPECT_EQ(Key(ColumnType::kBoolean, false), (Bytes{0x7F, 0xFF}));
   EXPECT_EQ(Key(ColumnType::kBoolean, std::monostate{}), (Bytes{0x7F, 0xFF}));
   EXPECT_EQ(Key(ColumnType::kBoolean, true, false), (Bytes{0x80, 0xFF}));
+  // Binary goes in nine-byte segments.
+  Bytes ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  EXPECT_EQ(Key(ColumnType::kBinary, ten),
+            (Bytes{0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 10, 0, 0, 0, 0, 0, 0, 2}));
+  // Descending inverts all but the continuation marks.
+  EXPECT_EQ(Key(ColumnType::kBinary, ten, false),
+            (Bytes{0x80, 0xFE, 0xFD, 0xFC, 0xFB, 0xFA, 0xF9, 0xF8, 0xF7, 9, 0xF6, 0xF5, 0xFF, 0xFF,
+                   0xFF, 0xFF, 0xFF, 0xFF, 0xFD}));
+  EXPECT_EQ(Key(ColumnType::kBinary, Bytes{}), Bytes{0x7F});
+  // GUID keys use the text order.
+  Guid g;
+  for (int i = 0; i < 16; ++i) g.bytes[i] = uint8_t(i);
+  EXPECT_EQ(Key(ColumnType::kGuid, g),
+            (Bytes{0x7F, 3, 2, 1, 0, 5, 4, 7, 6, 9, 8, 9, 10, 11, 12, 13, 14, 15, 8}));
+  // Compound keys concatenate their parts.
+  auto key = EncodeIndexKey({KeyPart{ColumnType::kLong, int32_t{2}, true},
+                             KeyPart{ColumnType::kLong, std::monostate{}, false}},
+                            GeneralLegacyOrder(), JetVersion::kJet4);
+  ASSERT_TRUE(key.ok());
+  EXPECT_EQ(*key, (Bytes{0x7F, 0x80, 0, 0, 2, 0xFF}));
 }
 
 // Keys of increasing values must increase (ascending) or decrease (descending).
@@ -132,33 +148,6 @@ TEST(IndexKey, AceKeysFollowValueOrderBothWays) {
   EXPECT_EQ(minus_one[17], 0xFE);
   EXPECT_EQ(Key(ColumnType::kComplex, int32_t{3}, true, 0, JetVersion::kAce),
             Key(ColumnType::kLong, int32_t{3}));
-}
-
-TEST(IndexKey, BinaryGoesInNineByteSegments) {
-  Bytes ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-  EXPECT_EQ(Key(ColumnType::kBinary, ten),
-            (Bytes{0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 10, 0, 0, 0, 0, 0, 0, 2}));
-  // Descending inverts all but the continuation marks.
-  EXPECT_EQ(Key(ColumnType::kBinary, ten, false),
-            (Bytes{0x80, 0xFE, 0xFD, 0xFC, 0xFB, 0xFA, 0xF9, 0xF8, 0xF7, 9, 0xF6, 0xF5, 0xFF, 0xFF,
-                   0xFF, 0xFF, 0xFF, 0xFF, 0xFD}));
-  EXPECT_EQ(Key(ColumnType::kBinary, Bytes{}), Bytes{0x7F});
-}
-
-TEST(IndexKey, GuidKeysUseTextOrder) {
-  Guid g;
-  for (int i = 0; i < 16; ++i) g.bytes[i] = uint8_t(i);
-  Bytes k = Key(ColumnType::kGuid, g);
-  Bytes expect = {0x7F, 3, 2, 1, 0, 5, 4, 7, 6, 9, 8, 9, 10, 11, 12, 13, 14, 15, 8};
-  EXPECT_EQ(k, expect);
-}
-
-TEST(IndexKey, CompoundKeysConcatenateParts) {
-  auto key = EncodeIndexKey({KeyPart{ColumnType::kLong, int32_t{2}, true},
-                             KeyPart{ColumnType::kLong, std::monostate{}, false}},
-                            GeneralLegacyOrder(), JetVersion::kJet4);
-  ASSERT_TRUE(key.ok());
-  EXPECT_EQ(*key, (Bytes{0x7F, 0x80, 0, 0, 2, 0xFF}));
 }
 
 TEST(IndexKey, RefusesWhatCannotBeKeyed) {
