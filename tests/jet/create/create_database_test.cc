@@ -198,7 +198,7 @@ TEST(CreateDatabase, LongValuesOfEverySizeReadBack) {
   EXPECT_NE(csv.find(std::get<std::string>(rows.back()[0])), std::string::npos);
 }
 
-TEST(CreateDatabase, PasswordProtectsTheFile) {
+TEST(CreateDatabase, PasswordProtectsTheFileAndBadTableSpecsAreRefused) {
   TempDir dir;
   ASSERT_OK_AND_ASSIGN(
       auto path, MakeFixtureDatabase(dir.path(), {{Table("T", {TextColumn("S")}), {}}}, "秘密pw"));
@@ -210,9 +210,7 @@ TEST(CreateDatabase, PasswordProtectsTheFile) {
   EXPECT_TRUE(jet::Database::Open(path, o).ok());
   auto too_long = jet::create::DatabaseBuilder::New({.password = std::string(21, 'p')});
   EXPECT_FALSE(too_long.ok());
-}
-
-TEST(CreateDatabase, BadTableSpecsAreRefused) {
+  // Bad table specs are refused.
   ASSERT_OK_AND_ASSIGN(auto b, jet::create::DatabaseBuilder::New({}));
   auto& builder = *b;
   EXPECT_FALSE(builder.CreateTable(Table("", {TextColumn("A")})).ok());

@@ -37,7 +37,7 @@ std::vector<std::string> CheckProblems(const std::string& path, const std::strin
   return problems;
 }
 
-TEST(Csv, ParsesTheExportForm) {
+TEST(Csv, ParsesTheExportFormAndFieldsBackToTheValuesExportWrites) {
   ASSERT_OK_AND_ASSIGN(auto csv, jet::create::ParseCsv(
                                      "\xEF\xBB\xBF"
                                      "a,\"b c\"\r\n\"x \"\"q\"\"\",,\"\"\n\"multi\nline\",1.5,\n"));
@@ -51,9 +51,7 @@ TEST(Csv, ParsesTheExportForm) {
   EXPECT_EQ(csv[2].size(), 3u);
   EXPECT_FALSE(jet::create::ParseCsv("\"open").ok());
   EXPECT_FALSE(jet::create::ParseCsv("\"a\"b,c\n").ok());
-}
-
-TEST(Csv, FieldsParseBackToTheValuesExportWrites) {
+  // Fields parse back to the values the export writes.
   auto col = [](ColumnType t) {
     jet::ColumnDef c;
     c.name = "c";

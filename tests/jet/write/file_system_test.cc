@@ -48,12 +48,10 @@ TEST_P(FileSystemTest, WritesReadsResizesAndReportsSize) {
   EXPECT_TRUE(fs()->Remove(Path("a.mdb")).ok());
   EXPECT_FALSE(*fs()->Exists(Path("a.mdb")));
   EXPECT_TRUE(fs()->Remove(Path("a.mdb")).ok());  // already gone is fine
-}
-
-TEST_P(FileSystemTest, MissingFileIsNotFoundWithTheProvidersWording) {
-  auto file = fs()->Open(Path("none.mdb"), OpenMode::kExisting);
-  ASSERT_TRUE(file.status().IsNotFound());
-  EXPECT_EQ(file.status().message(), "Could not find file '" + Path("none.mdb") + "'.");
+  // A missing file is not found, in the provider's wording.
+  auto missing = fs()->Open(Path("none.mdb"), OpenMode::kExisting);
+  ASSERT_TRUE(missing.status().IsNotFound());
+  EXPECT_EQ(missing.status().message(), "Could not find file '" + Path("none.mdb") + "'.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, FileSystemTest, ::testing::Bool(),
@@ -97,7 +95,7 @@ TEST(MemoryFileSystem, PowerLossKeepsOnlyWhatWasFlushed) {
   EXPECT_FALSE(*fs.Exists("journal"));
 }
 
-TEST(FaultInjection, ByteBudgetTearsTheWriteThatCrossesIt) {
+TEST(FaultInjection, ByteBudgetTearsTheWriteThatCrossesItAndCallBudgetStopsAtTheNth) {
   MemoryFileSystem base;
   base.Put("db", Bytes(8, 0));
   FaultInjectingFileSystem fs(&base);
@@ -113,19 +111,14 @@ TEST(FaultInjection, ByteBudgetTearsTheWriteThatCrossesIt) {
   EXPECT_FALSE(f->Resize(0).ok());
   EXPECT_FALSE(fs.Remove("db").ok());
   EXPECT_EQ(base.Contents("db").size(), 8u);
-}
-
-TEST(FaultInjection, CallBudgetStopsAtTheNthChange) {
-  MemoryFileSystem base;
-  FaultInjectingFileSystem fs(&base);
-  fs.FailAfterCalls(2);
-  auto f = fs.Open("new", OpenMode::kCreateOrReuse);  // creation is call 1
-  ASSERT_TRUE(f.ok());
-  const uint8_t b = 1;
-  EXPECT_TRUE((*f)->WriteAt(0, &b, 1).ok());  // call 2
-  EXPECT_FALSE((*f)->WriteAt(1, &b, 1).ok());
+  // A call budget stops at the nth change.
+  FaultInjectingFileSystem calls(&base);
+  calls.FailAfterCalls(2);
+  ASSERT_OK_AND_ASSIGN(auto n, calls.Open("new", OpenMode::kCreateOrReuse));  // call 1
+  EXPECT_TRUE(n->WriteAt(0, four.data(), 1).ok());                            // call 2
+  EXPECT_FALSE(n->WriteAt(1, four.data(), 1).ok());
   EXPECT_EQ(base.Contents("new"), Bytes{1});
-  EXPECT_EQ(fs.budget().calls_made, 2u);
+  EXPECT_EQ(calls.budget().calls_made, 2u);
 }
 
 // Other writers: a second writer of this program, and a lock file held by
@@ -137,9 +130,12 @@ TEST(WriteLock, LockFileNamesFollowTheDatabaseExtension) {
   EXPECT_EQ(LockFilePathFor("/d/data"), "/d/data.ldb");
 }
 
-TEST(WriteLock, OnlyOneWriterAtATime) {
+// One writer at a time; a leftover or empty lock file does not block, one
+// held by another process does until that program closes the database.
+TEST(WriteLock, OnlyOneWriterAndLockFilesOnlyWhileHeld) {
   tarnquill::testing::TempDir dir;
   const std::string path = dir.File("a.mdb");
+  const std::string ldb = dir.File("a.ldb");
   std::ofstream(path) << "x";
   ASSERT_OK_AND_ASSIGN(auto first, WriteLock::Acquire(path));
   auto second = WriteLock::Acquire(path);
@@ -148,27 +144,14 @@ TEST(WriteLock, OnlyOneWriterAtATime) {
   first.reset();
   EXPECT_TRUE(WriteLock::Acquire(path).ok());
   EXPECT_TRUE(WriteLock::Acquire(dir.File("missing.mdb")).status().IsNotFound());
-}
 
-TEST(WriteLock, LeftoverOrEmptyLockFilesDoNotBlock) {
-  tarnquill::testing::TempDir dir;
-  const std::string path = dir.File("b.mdb");
-  std::ofstream(path) << "x";
-  std::ofstream(dir.File("b.ldb"));  // empty
+  std::ofstream{ldb};  // empty
   EXPECT_TRUE(WriteLock::Acquire(path).ok());
-  std::ofstream(dir.File("b.ldb")) << std::string(64, 'M');  // a crashed session's record
-  EXPECT_TRUE(WriteLock::Acquire(path).ok());
-}
-
-TEST(WriteLock, ALockFileHeldByAnotherProcessBlocksWriting) {
-  tarnquill::testing::TempDir dir;
-  const std::string path = dir.File("c.mdb");
-  const std::string ldb = dir.File("c.ldb");
-  std::ofstream(path) << "x";
   std::string record = "OFFICE-PC";
   record.resize(32, ' ');
   record += std::string("Admin").append(27, '\0');
-  std::ofstream(ldb) << record;
+  std::ofstream(ldb) << record;  // a crashed session's record
+  EXPECT_TRUE(WriteLock::Acquire(path).ok());
 
   tarnquill::testing::AccessLockHolder access(ldb);
   ASSERT_TRUE(access.holding());
@@ -178,7 +161,6 @@ TEST(WriteLock, ALockFileHeldByAnotherProcessBlocksWriting) {
   EXPECT_NE(lock.status().message().find("OFFICE-PC"), std::string::npos)
       << lock.status().message();
   access.Release();
-  // Once that program has closed the database, writing may go ahead.
   EXPECT_TRUE(WriteLock::Acquire(path).ok());
 }
 

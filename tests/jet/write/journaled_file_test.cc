@@ -52,15 +52,30 @@ class JournaledFileTest : public ::testing::Test {
   MemoryFileSystem fs_;
 };
 
+// A transaction and its byte-source view see its writes, across pages and
+// appended ones; misuse is refused; the file sees nothing until the commit.
 TEST_F(JournaledFileTest, CommitMakesChangesAndAppendsVisible) {
   auto db = OpenDb();
+  JournaledFileSource source(db.get(), "db.mdb");
+  EXPECT_EQ(db->WritePage(0, PageOf(1).data()).code(), Status::Code::kInvalidArgument);
   ASSERT_TRUE(db->Begin().ok());
+  EXPECT_FALSE(db->Begin().ok());
+  EXPECT_EQ(db->WritePage(6, PageOf(1).data()).code(), Status::Code::kInvalidArgument);
+  Bytes got(kPage + 20);
+  EXPECT_TRUE(db->ReadPage(9, got.data()).IsCorruption());
   ASSERT_TRUE(db->WritePage(1, PageOf(0xAB).data()).ok());
   ASSERT_TRUE(db->WritePage(4, PageOf(0xCD).data()).ok());  // append
   EXPECT_EQ(db->page_count(), 5u);
-  Bytes got(kPage);
   ASSERT_TRUE(db->ReadPage(1, got.data()).ok());
-  EXPECT_EQ(got, PageOf(0xAB));
+  EXPECT_EQ(Bytes(got.begin(), got.begin() + kPage), PageOf(0xAB));
+  EXPECT_EQ(source.size(), 5u * kPage);
+  ASSERT_TRUE(source.ReadAt(2 * kPage - 10, got.size(), got.data()).ok());
+  EXPECT_EQ(got[0], 0xAB);
+  EXPECT_EQ(got[9], 0xAB);
+  EXPECT_EQ(got[10], Image(4, 1)[2 * kPage]);
+  ASSERT_TRUE(source.ReadAt(4 * kPage, 1, got.data()).ok());
+  EXPECT_EQ(got[0], 0xCD);
+  EXPECT_TRUE(source.ReadAt(5 * kPage - 1, 2, got.data()).IsCorruption());
   // Nothing reaches the file before the commit.
   EXPECT_EQ(fs_.Contents("db.mdb"), Image(4, 1));
   ASSERT_TRUE(db->Commit().ok());
@@ -86,23 +101,6 @@ TEST_F(JournaledFileTest, RollbackUndoesEvenAfterPagesWereSpilled) {
   ASSERT_TRUE(db->Commit().ok());
   const Bytes after = fs_.Contents("db.mdb");
   EXPECT_EQ(Bytes(after.begin(), after.begin() + kPage), PageOf(5));
-}
-
-TEST_F(JournaledFileTest, ByteSourceViewSeesPendingChangesAcrossPages) {
-  auto db = OpenDb();
-  JournaledFileSource source(db.get(), "db.mdb");
-  ASSERT_TRUE(db->Begin().ok());
-  ASSERT_TRUE(db->WritePage(1, PageOf(0x11).data()).ok());
-  ASSERT_TRUE(db->WritePage(4, PageOf(0x44).data()).ok());
-  EXPECT_EQ(source.size(), 5u * kPage);
-  Bytes got(kPage + 20);
-  ASSERT_TRUE(source.ReadAt(2 * kPage - 10, got.size(), got.data()).ok());
-  EXPECT_EQ(got[0], 0x11);
-  EXPECT_EQ(got[9], 0x11);
-  EXPECT_EQ(got[10], Image(4, 1)[2 * kPage]);
-  ASSERT_TRUE(source.ReadAt(4 * kPage, 1, got.data()).ok());
-  EXPECT_EQ(got[0], 0x44);
-  EXPECT_TRUE(source.ReadAt(5 * kPage - 1, 2, got.data()).IsCorruption());
 }
 
 TEST_F(JournaledFileTest, WholePageReadsOverlayPendingAppendedAndSpilledPages) {
@@ -163,16 +161,6 @@ TEST_F(JournaledFileTest, FailureAfterTheCommitPointIsNotReportedAsRolledBack) {
   EXPECT_EQ(fs_.Contents("db.mdb"), after);
 }
 
-TEST_F(JournaledFileTest, RefusesMisuse) {
-  auto db = OpenDb();
-  EXPECT_EQ(db->WritePage(0, PageOf(1).data()).code(), Status::Code::kInvalidArgument);
-  ASSERT_TRUE(db->Begin().ok());
-  EXPECT_FALSE(db->Begin().ok());
-  EXPECT_EQ(db->WritePage(6, PageOf(1).data()).code(), Status::Code::kInvalidArgument);
-  Bytes got(kPage);
-  EXPECT_TRUE(db->ReadPage(9, got.data()).IsCorruption());
-}
-
 TEST_F(JournaledFileTest, ABatchOfThousandsOfPageWritesCostsAFewFlushes) {
   auto db = OpenDb(JournalOptions{100000});
   const uint64_t before = db->stats().syncs;
@@ -186,7 +174,7 @@ TEST_F(JournaledFileTest, ABatchOfThousandsOfPageWritesCostsAFewFlushes) {
   EXPECT_EQ(db->stats().pages_journaled, 4u);
 }
 
-TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournal) {
+TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournalAndRemovesAnUnstartedOne) {
   // A transaction wrote pages 0 and an appended page 4, then the process
   // died. Page 0 no longer matches the fingerprint; the journal's image of it
   // does. A journal of the earlier layout, without a fingerprint, is rolled
@@ -210,9 +198,6 @@ TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournal) {
     EXPECT_EQ(fs_.Contents("db.mdb"), original);
     EXPECT_FALSE(*HasHotJournal(&fs_, "db.mdb"));
   }
-}
-
-TEST_F(JournaledFileTest, UnstartedJournalsAreRemoved) {
   // Made at open and never written, or its header lost before the flush
   // that comes before any database write: the file was never touched.
   Bytes cut = journal::EncodeHeader({kPage, 4 * kPage, 3});
@@ -302,18 +287,9 @@ TEST_F(JournaledFileTest, HotJournalOnAReadOnlyFileIsReportedNotIgnored) {
   EXPECT_EQ(JournaledFile::Open(&fs_, "db.mdb", kPage).status().code(), Status::Code::kIOError);
 }
 
-TEST(JournaledFilePosix, ReadOnlyFolderFailsAtOpenLeavingTheFileAlone) {
-  tarnquill::testing::TempDir dir;
-  const std::string path = dir.File("x.mdb");
-  ASSERT_TRUE(tarnquill::testing::WriteFile(path, PageOf(3)));
-  std::filesystem::permissions(
-      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  auto db = JournaledFile::Open(PosixFileSystem(), path, kPage);
-  ASSERT_EQ(db.status().code(), Status::Code::kReadOnly);
-  EXPECT_NE(db.status().message().find("folder"), std::string::npos) << db.status().message();
-}
-
-TEST(JournaledFilePosix, CommitsToARealFile) {
+// On disk: a commit through the journal, then a read-only folder, where no
+// journal can be made, fails at open and leaves the file alone.
+TEST(JournaledFilePosix, CommitsToARealFileAndFailsAtOpenInAReadOnlyFolder) {
   tarnquill::testing::TempDir dir;
   const std::string path = dir.File("y.mdb");
   ASSERT_TRUE(tarnquill::testing::WriteFile(path, Image(2, 9)));
@@ -325,6 +301,14 @@ TEST(JournaledFilePosix, CommitsToARealFile) {
   ASSERT_TRUE((*db)->Commit().ok());
   db->reset();
   EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
+  EXPECT_EQ(std::filesystem::file_size(path), 3u * kPage);
+
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  auto refused = JournaledFile::Open(PosixFileSystem(), path, kPage);
+  ASSERT_EQ(refused.status().code(), Status::Code::kReadOnly);
+  EXPECT_NE(refused.status().message().find("folder"), std::string::npos)
+      << refused.status().message();
   EXPECT_EQ(std::filesystem::file_size(path), 3u * kPage);
 }
 
