@@ -40,9 +40,20 @@ class FormDataTest : public ::testing::Test, public testing::DataFormFixture<> {
   std::shared_ptr<provider::MemoryDatabase> db;
 };
 
-TEST_F(FormDataTest, OpenShowsTheTableAndSavesTheInputs) {
+// A missing table shows the messages in order and changes nothing; then the
+// table opens, and the inputs are saved. (A file that does not open is the
+// file tests' and the handler tests' case.)
+TEST_F(FormDataTest, OpenOfAMissingTableShowsTheMessagesThenTheTableOpens) {
   form.FormShow();
   EXPECT_FALSE(form.Button3.isEnabled());
+  testing::OpenTable(form, "/data/shop.mdb", "Nothing", "pw");
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "数据库打开失败",
+                         "!ADOQuery1: Cannot perform this operation on a closed dataset."}));
+  EXPECT_FALSE(form.Button3.isEnabled());
+  EXPECT_FALSE(form.Button4.isEnabled());
+  EXPECT_EQ(Profile("File"), "<missing>");
+  EXPECT_EQ(database.View().DataGrid1.Columns().Count(), 1);
   OpenShop();
   EXPECT_EQ(Footer(), "37条");
   EXPECT_EQ(database.View().DataGrid1.Columns().Count(), 2);
@@ -77,19 +88,6 @@ TEST_F(FormDataTest, ModifyUsesTheLastViewsRowsWithTheBoxesAsTheyAreNow) {
   EXPECT_EQ(db->rows_written, 12);
   EXPECT_EQ(db->tables[0].rows[1][1], Variant("Plum"));
   EXPECT_EQ(Footer(), "0条");  // the rebuilt view uses the boxes: no "pear" left
-}
-
-// (A file that does not open is the file tests' and the handler tests' case.)
-TEST_F(FormDataTest, OpenOfAMissingTableShowsTheMessagesInOrder) {
-  form.FormShow();
-  testing::OpenTable(form, "/data/shop.mdb", "Nothing", "pw");
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                         "数据库打开失败",
-                         "!ADOQuery1: Cannot perform this operation on a closed dataset."}));
-  EXPECT_FALSE(form.Button3.isEnabled());
-  EXPECT_FALSE(form.Button4.isEnabled());
-  EXPECT_EQ(Profile("File"), "<missing>");
-  EXPECT_EQ(database.View().DataGrid1.Columns().Count(), 1);
 }
 
 TEST_F(FormDataTest, RefreshAndModifyFailuresShowTheirMessagesInOrder) {

@@ -16,13 +16,21 @@ class FormMainLayoutTest : public ::testing::Test {
   TFormMain& w = f.form;
 };
 
-TEST_F(FormMainLayoutTest, WindowIsFixedSizeWithItsCaption) {
+TEST_F(FormMainLayoutTest, WindowIsFixedSizeWithItsCaptionAndTheTwelvePixelChineseFace) {
   EXPECT_EQ(f.form.windowTitle(), "Tarnquill");
   EXPECT_EQ(f.form.size(), QSize(688, 467));
   EXPECT_EQ(f.form.minimumSize(), f.form.maximumSize()) << "not resizable by dragging";
   EXPECT_TRUE(f.form.windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_TRUE(f.form.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(f.form.windowFlags() & Qt::WindowSystemMenuHint);
+  // The layout was drawn for 12-pixel characters of the face whose metrics
+  // the canvas tests check.
+  const QFont font = f.form.Edit1.font();
+  const QFontInfo info(font);
+  EXPECT_EQ(info.family(), "AR PL UMing CN") << "is fonts-arphic-uming installed?";
+  EXPECT_EQ(info.pixelSize(), 12);
+  EXPECT_EQ(font.styleStrategy() & QFont::NoAntialias, QFont::NoAntialias);
+  EXPECT_EQ(QFontInfo(QFont("SimSun", 9)).family(), "AR PL UMing CN");
 }
 
 // The panels and splitters are stacked without gaps over the whole width,
@@ -85,34 +93,20 @@ TEST_F(FormMainLayoutTest, LabelsLeadTheirBoxesAndCaptionsFit) {
   EXPECT_EQ(w.Splitter1.cursor().shape(), Qt::SplitVCursor);
 }
 
-// The layout was drawn for 12-pixel characters of the face whose metrics
-// the canvas tests check.
-TEST_F(FormMainLayoutTest, FormFontIsTheTwelvePixelChineseFace) {
-  const QFont font = f.form.Edit1.font();
-  const QFontInfo info(font);
-  EXPECT_EQ(info.family(), "AR PL UMing CN") << "is fonts-arphic-uming installed?";
-  EXPECT_EQ(info.pixelSize(), 12);
-  EXPECT_EQ(font.styleStrategy() & QFont::NoAntialias, QFont::NoAntialias);
-  EXPECT_EQ(QFontInfo(QFont("SimSun", 9)).family(), "AR PL UMing CN");
-}
-
-TEST_F(FormMainLayoutTest, BoxesStartEmptyAndOnlyChooseAndOpenAreEnabled) {
+// The boxes start empty and only Choose and Open are enabled; the focus
+// starts in the file box and Tab visits the boxes, then the buttons.
+TEST_F(FormMainLayoutTest, BoxesStartEmptyAndTabVisitsBoxesThenEnabledButtons) {
   for (const QLineEdit* e : {&w.Edit1, &w.Edit2, &w.Edit3, &w.Edit4, &w.Edit5, &w.Edit6}) {
     EXPECT_TRUE(e->text().isEmpty()) << "cleared by FormCreate";
   }
   w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   EXPECT_TRUE(w.Button1.isEnabled());
   EXPECT_TRUE(w.Button2.isEnabled());
   EXPECT_FALSE(w.Button3.isEnabled());
   EXPECT_FALSE(w.Button4.isEnabled());
   EXPECT_FALSE(QFileInfo::exists(f.ProfileFile())) << "showing never creates the profile";
-}
-
-TEST_F(FormMainLayoutTest, FocusStartsInTheFileBoxAndTabVisitsBoxesThenButtons) {
-  w.show();
-  QApplication::setActiveWindow(&w);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   EXPECT_EQ(QApplication::focusWidget(), &w.Edit1);
 
   // With Refresh and Modify disabled, Tab passes over them.

@@ -19,7 +19,7 @@ using testing::Call;
 using testing::Corpus;
 using testing::Outcome;
 
-TEST(CliTest, UsageErrorsExitWithTwo) {
+TEST(CliTest, UsageErrorsExitWithTwoAndFailuresWithOneAndTheMessage) {
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"frobnicate"},
@@ -37,9 +37,7 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_TRUE(r.out.empty());
   }
   EXPECT_EQ(Call({"--help"}).code, kExitOk);
-}
-
-TEST(CliTest, FailuresExitWithOneAndTheMessage) {
+  // Failures exit with 1 and the message.
   Outcome missing = Call({"tables", "/no/such.mdb"});
   EXPECT_EQ(missing.code, kExitFailure);
   EXPECT_EQ(missing.err, "Could not find file '/no/such.mdb'.\n");

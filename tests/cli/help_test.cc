@@ -94,7 +94,7 @@ TEST_F(CliHelpTest, CommandHelpExplainsAndRunsNothing) {
   EXPECT_EQ(Call({"help", "frobnicate"}).code, kExitUsage);
 }
 
-TEST_F(CliHelpTest, HelpAsAnOptionValueOrAfterDoubleDashIsData) {
+TEST_F(CliHelpTest, HelpAfterAnOptionOrDoubleDashIsDataAndUsageErrorsPointToIt) {
   EXPECT_FALSE(WantsHelp({"f.mdb", "--find", "--help", "--replace", "x"}));
   EXPECT_FALSE(WantsHelp({"--password", "-h", "f.mdb"}));
   EXPECT_FALSE(WantsHelp({"f.mdb", "--", "-h"}));
@@ -103,10 +103,8 @@ TEST_F(CliHelpTest, HelpAsAnOptionValueOrAfterDoubleDashIsData) {
   Outcome o = Call({"tables", "--password", "-h", Path("none.mdb")});
   EXPECT_EQ(o.code, kExitFailure);
   EXPECT_TRUE(o.out.empty());
-}
-
-TEST_F(CliHelpTest, UsageErrorsPointToTheHelp) {
-  Outcome o = Call({"schema", "a.mdb"});
+  // Usage errors point to the help.
+  o = Call({"schema", "a.mdb"});
   EXPECT_EQ(o.code, kExitUsage);
   EXPECT_TRUE(Has(o.err, "usage: tarnquill-cli schema [--password P] FILE TABLE\n"));
   EXPECT_TRUE(Has(o.err, "tarnquill-cli schema --help"));

@@ -160,7 +160,7 @@ TEST_F(ReplaceFileTest, MatchOptionsChooseTheRows) {
   ExpectSound(path);
 }
 
-TEST_F(ReplaceFileTest, DryRunShowsTheFirstChangesByKeyAndWritesNothing) {
+TEST_F(ReplaceFileTest, DryRunShowsTheFirstChangesByKeyInColourOnTerminalsAndWritesNothing) {
   const std::string before = tq::ReadFileText(path);
   const struct {
     std::vector<std::string> args;
@@ -196,9 +196,7 @@ TEST_F(ReplaceFileTest, DryRunShowsTheFirstChangesByKeyAndWritesNothing) {
     EXPECT_EQ(o.out, c.out);
   }
   EXPECT_EQ(tq::ReadFileText(path), before);
-}
-
-TEST_F(ReplaceFileTest, TerminalsSeeTheChangeInColourUnlessNoColorIsSet) {
+  // Terminals see the change in colour unless NO_COLOR is set.
   const std::vector<std::string> args = {"replace", path,    "--table",   "Orders",
                                          "--field", "Ship",  "--find",    "road",
                                          "--replace", "Rd",  "--dry-run", "--show", "1"};

@@ -76,7 +76,7 @@ TEST_F(TableViewTest, WholeTableGivesCentredColumnsAndTheCount) {
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(TableViewTest, FieldAndSearchTextNarrowTheRowsIgnoringCase) {
+TEST_F(TableViewTest, FieldAndSearchTextNarrowTheRowsAndAFailedStatementShowsItsMessages) {
   Refresh("Goods", "Name", "APPLE");
   EXPECT_EQ(view.LastStatement(), "Select * From Goods Where InStr(Name,'APPLE')");
   EXPECT_EQ(Footer(0), "12条");
@@ -85,9 +85,7 @@ TEST_F(TableViewTest, FieldAndSearchTextNarrowTheRowsIgnoringCase) {
   Refresh("Empty", "", "");
   EXPECT_EQ(view.DataGrid1.Columns().Count(), 1);
   EXPECT_EQ(Footer(0), "0条");
-}
-
-TEST_F(TableViewTest, FailedStatementShowsTheMessageThenTheClosedQueryFailure) {
+  // A failed statement shows the message, then the closed query's failure.
   Refresh("Goods", "", "");
   EXPECT_EQ(FailureOf<data::EDatabaseError>([&] { Refresh("Goods", "Colour", "red"); }),
             "ADOQuery1: Cannot perform this operation on a closed dataset");
