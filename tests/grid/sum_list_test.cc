@@ -167,7 +167,7 @@ TEST_F(SumListTest, AppendPostAndDeleteUpdateWithoutAPass) {
   EXPECT_EQ(query.FieldByName("ID").TextValue(), "3");  // the next record took its place
 }
 
-TEST_F(SumListTest, EditsPostAndCancelThroughTheQuery) {
+TEST_F(SumListTest, EditsPostCancelAndDeleteThroughTheQuery) {
   OpenSumming({{goSum, "Qty"}, {goAvg, "Qty"}, {goCount, ""}});
   ASSERT_EQ(Totals(), "100000 33333/3 30000");
   const int passes_before = passes;
@@ -200,7 +200,7 @@ TEST_F(SumListTest, EditsPostAndCancelThroughTheQuery) {
   EXPECT_EQ(passes, passes_before);
 }
 
-TEST_F(SumListTest, CancelledInsertChangesNothing) {
+TEST_F(SumListTest, CancelledInsertChangesNothingAndAFailedStoreKeepsTheValues) {
   OpenSumming({{goSum, "Price"}, {goCount, ""}});
   query.Next();
   const int changes_before = changes;
@@ -237,7 +237,7 @@ TEST_F(SumListTest, CancelledInsertChangesNothing) {
   EXPECT_EQ(Totals(), "77500 40000");
 }
 
-TEST_F(SumListTest, FilterChangesMakeOnePassEach) {
+TEST_F(SumListTest, FilterChangesMakeOnePassEachAndBadFiltersNone) {
   OpenSumming({{goSum, "Price"}, {goCount, ""}});
   const int passes_before = passes;
 
@@ -259,6 +259,20 @@ TEST_F(SumListTest, FilterChangesMakeOnePassEach) {
   EXPECT_EQ(Totals(), "15000 20000");
 
   query.SetFiltered(false);
+  EXPECT_EQ(passes, passes_before + 3);
+  EXPECT_EQ(Totals(), "37500 30000");
+
+  // A bad filter leaves the view and the values alone.
+  query.First();
+  query.Next();
+  query.SetFilter("Price >");
+  EXPECT_THROW(query.SetFiltered(true), data::EDatabaseError);
+  EXPECT_FALSE(query.Filtered());
+  EXPECT_EQ(query.RecNo(), 2);
+  query.SetFilter("Cost > 1");
+  EXPECT_EQ(FailureOf<data::EDatabaseError>([&] { query.SetFiltered(true); }),
+            "ADOQuery1: Field 'Cost' not found");
+  query.Next();
   EXPECT_EQ(passes, passes_before + 3);
   EXPECT_EQ(Totals(), "37500 30000");
 }
@@ -287,23 +301,6 @@ TEST_F(SumListTest, RecordFilterHandlerAndIncrementalChangesUnderAFilter) {
   query.SetOnFilterRecord(nullptr);  // the filter now shows every record
   EXPECT_EQ(passes, passes_before + 2);
   EXPECT_EQ(Totals(), "90000 30000");  // 5 + 2 + 2
-}
-
-TEST_F(SumListTest, BadFilterLeavesViewAndValuesAlone) {
-  TSumItem& sum = Add(TGroupOperation::goSum, "Price");
-  OpenWithList(query);
-  query.Next();
-  const int passes_before = passes;
-  query.SetFilter("Price >");
-  EXPECT_THROW(query.SetFiltered(true), data::EDatabaseError);
-  EXPECT_FALSE(query.Filtered());
-  EXPECT_EQ(query.RecNo(), 2);
-  query.SetFilter("Cost > 1");
-  EXPECT_EQ(FailureOf<data::EDatabaseError>([&] { query.SetFiltered(true); }),
-            "ADOQuery1: Field 'Cost' not found");
-  query.Next();
-  EXPECT_EQ(passes, passes_before);
-  EXPECT_EQ(sum.ResultValue, 37500);
 }
 
 TEST_F(SumListTest, ProgramHandlersRunAroundTheListsWork) {
@@ -420,13 +417,20 @@ TEST_F(SumListTest, ListDestroyedFirstLeavesNothingBehind) {
   EXPECT_EQ(opens, 2);
 }
 
-TEST_F(SumListTest, CloseResetsAndNotifies) {
+TEST_F(SumListTest, CloseResetsAndNotifiesAndAFailedPassStillAnnounces) {
   TSumItem& sum = Add(TGroupOperation::goSum, "Price");
   OpenWithList(memory);
   int before = changes;
   memory.Close();
   EXPECT_EQ(sum.ResultValue, 0);
   EXPECT_EQ(changes, before + 2);
+  // A pass that fails still announces its end and enables the controls again.
+  Add(TGroupOperation::goSum, "Nope");
+  before = changes;
+  EXPECT_THROW(memory.Open(), data::EDatabaseError);
+  EXPECT_FALSE(memory.ControlsDisabled());
+  EXPECT_FALSE(list.Recalculating());
+  EXPECT_GE(changes, before + 2);
 }
 
 // Without summaries, or with only a sum of no field, no pass is made.
@@ -445,17 +449,7 @@ TEST_F(SumListTest, NothingToSumMakesNoPass) {
   EXPECT_EQ(memory.RecNo(), 2);
 }
 
-TEST_F(SumListTest, FailedPassStillAnnouncesAndReenablesControls) {
-  Add(TGroupOperation::goSum, "Nope");
-  list.SetRecordSource(&memory);
-  int before = changes;
-  EXPECT_THROW(memory.Open(), data::EDatabaseError);
-  EXPECT_FALSE(memory.ControlsDisabled());
-  EXPECT_FALSE(list.Recalculating());
-  EXPECT_GE(changes, before + 2);
-}
-
-TEST_F(SumListTest, ExternalRecalcLeavesValuesToTheHandler) {
+TEST_F(SumListTest, ExternalRecalcLeavesValuesToTheHandlerAndAssignTakesSettingsOnly) {
   TSumItem& sum = Add(TGroupOperation::goSum, "Price");
   int after = 0;
   list.OnRecalcAll = [&](grid::TSumListProducer&) { sum.ResultValue = 42; };
@@ -465,13 +459,10 @@ TEST_F(SumListTest, ExternalRecalcLeavesValuesToTheHandler) {
   list.SetExternalRecalc(true);
   EXPECT_EQ(sum.ResultValue, 42);
   EXPECT_EQ(after, 1);
-}
-
-TEST_F(SumListTest, AssignTakesSettingsOnly) {
+  // Assign takes the settings only, not the record source.
   grid::TSumListProducer other;
   other.SetExternalRecalc(true);
   other.SetActive(false);
-  list.SetRecordSource(&memory);
   list.Assign(other);
   EXPECT_TRUE(list.ExternalRecalc());
   EXPECT_FALSE(list.Active());
