@@ -124,7 +124,10 @@ TEST_F(ColumnStateTest, BindingByNameAndUnbindingOnClose) {
   EXPECT_EQ(column.DisplayText(), "");
 }
 
+// Generated columns write their title, alignment, read-only state and (with
+// a window) width through to their field.
 TEST_F(ColumnStateTest, GeneratedColumnsWriteThroughToTheirField) {
+  grid.SetHost(&host);
   query.Open();
   data::TField* qty = query.FindField("Qty");
   Col(1).Title().SetCaption("数量");
@@ -137,6 +140,10 @@ TEST_F(ColumnStateTest, GeneratedColumnsWriteThroughToTheirField) {
   Col(1).SetReadOnly(true);
   EXPECT_TRUE(qty->ReadOnly());
   EXPECT_FALSE(Col(1).IsExplicit(grid::TColumnValue::cvReadOnly));
+  // (100 + 6 div 2 − 0 − 3) div 6
+  Col(0).SetWidth(100);
+  EXPECT_EQ(query.FindField("Name")->DisplayWidth(), 16);
+  EXPECT_EQ(Col(0).Width(), 100);
 }
 
 TEST_F(ColumnStateTest, UnboundGeneratedColumnIgnoresCaptionAndAlignment) {
@@ -148,15 +155,6 @@ TEST_F(ColumnStateTest, UnboundGeneratedColumnIgnoresCaptionAndAlignment) {
   // Read-only is stored on the column instead.
   Col(0).SetReadOnly(true);
   EXPECT_TRUE(Col(0).ReadOnly());
-}
-
-TEST_F(ColumnStateTest, GeneratedColumnWidthTellsTheFieldWithAWindow) {
-  grid.SetHost(&host);
-  query.Open();
-  // (100 + 6 div 2 − 0 − 3) div 6
-  Col(0).SetWidth(100);
-  EXPECT_EQ(query.FindField("Name")->DisplayWidth(), 16);
-  EXPECT_EQ(Col(0).Width(), 100);
 }
 
 }  // namespace

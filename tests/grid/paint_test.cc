@@ -56,7 +56,7 @@ class PaintTest : public GridFixture {
   RecordingCanvas out;
 };
 
-TEST_F(PaintTest, IndicatorShowsTheRecordStateBesideTheCurrentRow) {
+TEST_F(PaintTest, IndicatorShowsTheRecordStateAndFixedCellsAreRaisedButtons) {
   PaintAll();
   auto images = out.Of(Kind::Image);
   ASSERT_EQ(images.size(), 1u);
@@ -77,9 +77,7 @@ TEST_F(PaintTest, IndicatorShowsTheRecordStateBesideTheCurrentRow) {
   EXPECT_EQ(images[0]->image.rows, grid::IndicatorGlyphAt(grid::kGlyphEdit).image.rows);
   EXPECT_EQ(grid.IndicatorRow(), 3);
   query.Cancel();
-}
-
-TEST_F(PaintTest, FixedCellsAreRaisedButtonsExceptTheFiller) {
+  // Fixed cells are raised buttons, except the filler.
   PaintAll();
   std::vector<Rect> edges;
   for (const auto* op : out.Of(Kind::Edge)) {

@@ -14,7 +14,7 @@ namespace {
 using namespace grid;
 using Kind = RecordingCanvas::Kind;
 
-TEST(ShortenToFitTest, DropsCharactersUntilTheDotsFit) {
+TEST(ShortenToFitTest, DropsCharactersUntilTheDotsFitAndLinesBreakBetweenWords) {
   FixedMetricsCanvas canvas;  // 6 pixels per ASCII character, 12 per CJK
   struct Case {
     const char* text;
@@ -35,9 +35,17 @@ TEST(ShortenToFitTest, DropsCharactersUntilTheDotsFit) {
   }
   // The result may be exactly as wide as the column.
   EXPECT_EQ(ShortenToFit("abcdefghijk", canvas, 60), "abcdefg...");
+  // Lines break at line breaks and between words.
+  using Lines = std::vector<std::string_view>;
+  EXPECT_EQ(LayoutTextLines(canvas, "one two three\r\nfour", 48, true),
+            (Lines{"one two", "three", "four"}));
+  // A word wider than the line stays whole.
+  EXPECT_EQ(LayoutTextLines(canvas, "abcdefghij k", 30, true), (Lines{"abcdefghij", "k"}));
+  // Without breaking, only line breaks count.
+  EXPECT_EQ(LayoutTextLines(canvas, "one two three", 10, false).size(), 1u);
 }
 
-TEST(DrawCellTextTest, FastPathPlacesTextByAlignment) {
+TEST(DrawCellTextTest, FastPathPlacesTextByAlignmentAndShortensWithAnEllipsis) {
   RecordingCanvas canvas;
   CellTextInput in;
   in.rect = {12, 17, 112, 33};
@@ -59,6 +67,17 @@ TEST(DrawCellTextTest, FastPathPlacesTextByAlignment) {
     EXPECT_EQ(op.rect, in.rect);
     EXPECT_EQ(op.color, ResolveColor(clWindow));
   }
+  // An ellipsis shortens the text on the fast path.
+  canvas.ops.clear();
+  in = CellTextInput{};
+  in.rect = {0, 0, 10, 16};
+  in.text = "apple";
+  in.end_ellipsis = true;
+  in.background = clWindow;
+  DrawCellText(canvas, in);
+  ASSERT_EQ(canvas.ops.size(), 1u);
+  EXPECT_EQ(canvas.ops[0].text, "...");
+  EXPECT_EQ(canvas.ops[0].rect, in.rect);
 }
 
 TEST(DrawCellTextTest, WrappedTextFillsThenDrawsInsideTheMargins) {
@@ -90,30 +109,6 @@ TEST(DrawCellTextTest, WrappedTextFillsThenDrawsInsideTheMargins) {
   texts = canvas.Of(Kind::DrawText);
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0]->rect.top, 2 + 56 / 2 - 36 / 2);
-}
-
-TEST(DrawCellTextTest, EllipsisShortensOnTheFastPath) {
-  RecordingCanvas canvas;
-  CellTextInput in;
-  in.rect = {0, 0, 10, 16};
-  in.text = "apple";
-  in.end_ellipsis = true;
-  in.background = clWindow;
-  DrawCellText(canvas, in);
-  ASSERT_EQ(canvas.ops.size(), 1u);
-  EXPECT_EQ(canvas.ops[0].text, "...");
-  EXPECT_EQ(canvas.ops[0].rect, in.rect);
-}
-
-TEST(LayoutTextLinesTest, BreaksAtNewlinesAndBetweenWords) {
-  FixedMetricsCanvas canvas;
-  using Lines = std::vector<std::string_view>;
-  EXPECT_EQ(LayoutTextLines(canvas, "one two three\r\nfour", 48, true),
-            (Lines{"one two", "three", "four"}));
-  // A word wider than the line stays whole.
-  EXPECT_EQ(LayoutTextLines(canvas, "abcdefghij k", 30, true), (Lines{"abcdefghij", "k"}));
-  // Without breaking, only line breaks count.
-  EXPECT_EQ(LayoutTextLines(canvas, "one two three", 10, false).size(), 1u);
 }
 
 TEST(BlendTowardsTest, MixesThenLightens) {
