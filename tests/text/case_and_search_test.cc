@@ -82,7 +82,7 @@ TEST(CaseFoldTest, LettersOfEveryScriptMatchTheirOtherCase) {
   EXPECT_FALSE(EqualsIgnoreAsciiCase("Été", "éTÉ"));
 }
 
-TEST(TextSearchTest, FindsWholeCharactersWithOrWithoutCase) {
+TEST(TextSearchTest, FindsWholeCharactersWithOrWithoutCaseAndContainsAnswersAlike) {
   struct Case {
     std::string text, pattern;
     CaseMode mode;
@@ -123,12 +123,9 @@ TEST(TextSearchTest, FindsWholeCharactersWithOrWithoutCase) {
   std::vector<size_t> offsets;
   for (const Char& c : search.chars()) offsets.push_back(c.offset);
   EXPECT_EQ(offsets, (std::vector<size_t>{0, 1, 4, 5}));
-}
-
-// Contains looks for ASCII patterns byte by byte, sixteen places at a time:
-// on texts of every kind of character, near and across those blocks, it
-// must answer as decoding and Find do.
-TEST(TextSearchTest, ContainsAnswersAsFindDoes) {
+  // Contains looks for ASCII patterns byte by byte, sixteen places at a time:
+  // on texts of every kind of character, near and across those blocks, it
+  // must answer as decoding and Find do.
   const std::string pieces[] = {"a", "B", "x", "Y", "@", "`", "-", " ", "中", "É", "é",
                                 "\xC4\xB0", "\u212A", "\xff", "\xE4\xB8", "😀", "ab", "AB"};
   const std::string patterns[] = {"ab", "AB", "b", "xy", "i", "k", "a-b", "@", "é", "中b", ""};

@@ -151,7 +151,7 @@ TEST_F(QueryTest, FirstLastAndRecordNumber) {
   EXPECT_TRUE(query_.IsSequenced());
 }
 
-TEST_F(QueryTest, EmptyResult) {
+TEST_F(QueryTest, EmptyResultAndABigOneKeepingOnlyTheWindowDecoded) {
   db_->AddTable("Empty", {provider::MemoryColumn("X", provider::adInteger)});
   query_.SQL().Clear();
   query_.SQL().Add("Select * From Empty");
@@ -164,6 +164,24 @@ TEST_F(QueryTest, EmptyResult) {
   EXPECT_EQ(query_.MoveBy(1), 0);
   EXPECT_TRUE(query_.FieldByName("X").IsNull());
   EXPECT_EQ(link_.RowsInWindow(), 0);
+  // A big result keeps only the window decoded.
+  query_.SQL().Clear();
+  provider::MemoryTable& t =
+      db_->AddTable("Big", {provider::MemoryColumn("N", provider::adInteger)});
+  t.rows.reserve(200000);
+  for (int i = 0; i < 200000; ++i) t.rows.push_back({provider::Variant(int64_t{i})});
+  query_.SQL().Add("Select * From Big");
+  link_.SetWindowSize(30);
+  db_->rows_read = 0;
+  query_.Open();
+  EXPECT_EQ(query_.RecordCount(), 200000);
+  EXPECT_EQ(db_->rows_read, 30);
+  query_.Last();
+  EXPECT_EQ(query_.FieldByName("N").TextValue(), "199999");
+  EXPECT_EQ(db_->rows_read, 60);
+  query_.SetRecNo(100000);
+  EXPECT_EQ(query_.FieldByName("N").TextValue(), "99999");
+  EXPECT_LE(db_->rows_read, 90);
 }
 
 TEST_F(QueryTest, EditPostNotifiesInOrderAndStoresOneRow) {
@@ -303,26 +321,6 @@ TEST_F(QueryTest, CloseAndReopenWhileDisabledStillReachesLinks) {
   query_.MoveBy(1);
   EXPECT_TRUE(log_.empty());
   EXPECT_FALSE(link_.Live());
-}
-
-TEST_F(QueryTest, BigResultKeepsOnlyTheWindowDecoded) {
-  provider::MemoryTable& t =
-      db_->AddTable("Big", {provider::MemoryColumn("N", provider::adInteger)});
-  t.rows.reserve(200000);
-  for (int i = 0; i < 200000; ++i) t.rows.push_back({provider::Variant(int64_t{i})});
-  query_.SQL().Clear();
-  query_.SQL().Add("Select * From Big");
-  link_.SetWindowSize(30);
-  db_->rows_read = 0;
-  query_.Open();
-  EXPECT_EQ(query_.RecordCount(), 200000);
-  EXPECT_EQ(db_->rows_read, 30);
-  query_.Last();
-  EXPECT_EQ(query_.FieldByName("N").TextValue(), "199999");
-  EXPECT_EQ(db_->rows_read, 60);
-  query_.SetRecNo(100000);
-  EXPECT_EQ(query_.FieldByName("N").TextValue(), "99999");
-  EXPECT_LE(db_->rows_read, 90);
 }
 
 TEST(ParameterScan, MarkersOnlyOutsideLiterals) {

@@ -60,7 +60,7 @@ class FileReplaceTest : public ::testing::Test {
   const std::string file = dir.File("p.ini");
 };
 
-TEST_F(FileReplaceTest, NewContentArrivesByRenameKeepingModeAndOwnership) {
+TEST_F(FileReplaceTest, NewContentArrivesByRenameOrInPlaceInAReadOnlyFolder) {
   WriteFile(file, "[s]\r\nk=old\r\n");
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   const struct stat before = StatOf(file);
@@ -73,6 +73,18 @@ TEST_F(FileReplaceTest, NewContentArrivesByRenameKeepingModeAndOwnership) {
   EXPECT_EQ(after.st_gid, before.st_gid);
   EXPECT_NE(after.st_ino, before.st_ino) << "written in place, not replaced";
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"}) << "a temporary file was left";
+  // In a read-only folder the file is written in place.
+  const std::string missing = dir.File("other.ini");
+  WriteFile(file, "old");
+  const ino_t inode = StatOf(file).st_ino;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+
+  EXPECT_TRUE(ReplaceFileContents(file.c_str(), "new content"));
+  EXPECT_FALSE(ReplaceFileContents(missing.c_str(), "x")) << "no file may be made there";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  EXPECT_EQ(ReadFileText(file), "new content");
+  EXPECT_EQ(StatOf(file).st_ino, inode);
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 }
 
 TEST_F(FileReplaceTest, NewFileIsTheUsersAloneWhateverTheUmask) {
@@ -93,29 +105,6 @@ TEST_F(FileReplaceTest, NewFileIsTheUsersAloneWhateverTheUmask) {
     EXPECT_EQ(ReadFileText(each.File("target.ini")), "y");
     EXPECT_EQ(StatOf(each.File("target.ini")).st_mode & 07777, 0600u) << "umask " << mask;
   }
-}
-
-TEST_F(FileReplaceTest, ReadOnlyFileIsRefusedAndKept) {
-  WriteFile(file, "keep");
-  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-  EXPECT_FALSE(ReplaceFileContents(file.c_str(), "lost"));
-  EXPECT_EQ(ReadFileText(file), "keep");
-  EXPECT_EQ(StatOf(file).st_mode & 07777, 0444u);
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
-}
-
-TEST_F(FileReplaceTest, ReadOnlyFolderFallsBackToWritingTheFileInPlace) {
-  const std::string missing = dir.File("other.ini");
-  WriteFile(file, "old");
-  const ino_t inode = StatOf(file).st_ino;
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
-
-  EXPECT_TRUE(ReplaceFileContents(file.c_str(), "new content"));
-  EXPECT_FALSE(ReplaceFileContents(missing.c_str(), "x")) << "no file may be made there";
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-  EXPECT_EQ(ReadFileText(file), "new content");
-  EXPECT_EQ(StatOf(file).st_ino, inode);
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 }
 
 TEST_F(FileReplaceTest, FailedWriteLeavesTheOldFileWhole) {
@@ -157,12 +146,19 @@ TEST_F(FileReplaceTest, LinksKeepTheirMeaning) {
             (std::vector<std::string>{"link.ini", "real.ini", "second-name.ini"}));
 }
 
-TEST_F(FileReplaceTest, RefusesWhatIsNotARegularFile) {
+TEST_F(FileReplaceTest, RefusesWhatIsNotARegularFileAndAReadOnlyFile) {
   EXPECT_FALSE(ReplaceFileContents(dir.path().c_str(), "x"));
   EXPECT_FALSE(ReplaceFileContents("", "x"));
   EXPECT_FALSE(ReplaceFileContents(nullptr, "x"));
   EXPECT_FALSE(ReplaceFileContents(dir.File("no-such-folder/p.ini").c_str(), "x"));
   EXPECT_TRUE(Names(dir.path()).empty());
+  // A read-only file is refused and kept.
+  WriteFile(file, "keep");
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  EXPECT_FALSE(ReplaceFileContents(file.c_str(), "lost"));
+  EXPECT_EQ(ReadFileText(file), "keep");
+  EXPECT_EQ(StatOf(file).st_mode & 07777, 0444u);
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ using tarnquill::testing::WriteFile;
 
 constexpr char kSection[] = "Tarnquill";
 
-TEST(BufferTest, ZeroFillClearsOnlyTheCountAndNeverPastTheBuffer) {
+TEST(BufferTest, ZeroFillAndCopyStayInsideTheBufferAndCopyCutsOnACharacter) {
   std::array<char, 8> buf;
   buf.fill('x');
   ZeroFillBuffer(buf.data(), 3, 2);
@@ -28,24 +28,22 @@ TEST(BufferTest, ZeroFillClearsOnlyTheCountAndNeverPastTheBuffer) {
   EXPECT_EQ(buf[2], 'x');
   ZeroFillBuffer(buf.data(), 3, 100);
   EXPECT_EQ(std::string(buf.data(), 8), std::string("\0\0\0\0xxxx", 8));
-}
+  // Copying terminates and cuts on a character boundary.
+  std::array<char, 12> wide;
+  wide.fill('x');
+  CopyToBuffer("abc", wide.data(), 7);
+  EXPECT_STREQ(wide.data(), "abc");
+  EXPECT_EQ(wide[4], 'x') << "only length + 1 bytes are cleared";
 
-TEST(BufferTest, CopyToBufferTerminatesAndCutsOnACharacterBoundary) {
-  std::array<char, 12> buf;
-  buf.fill('x');
-  CopyToBuffer("abc", buf.data(), 7);
-  EXPECT_STREQ(buf.data(), "abc");
-  EXPECT_EQ(buf[4], 'x') << "only length + 1 bytes are cleared";
+  wide.fill('x');
+  CopyToBuffer("数据库", wide.data(), 7);  // 9 bytes, 7 usable: two characters fit
+  EXPECT_STREQ(wide.data(), "数据");
+  EXPECT_EQ(wide[8], 'x') << "nothing past the highest index";
 
-  buf.fill('x');
-  CopyToBuffer("数据库", buf.data(), 7);  // 9 bytes, 7 usable: two characters fit
-  EXPECT_STREQ(buf.data(), "数据");
-  EXPECT_EQ(buf[8], 'x') << "nothing past the highest index";
-
-  buf.fill('x');
-  CopyToBuffer("abcdefghij", buf.data(), 7);
-  EXPECT_STREQ(buf.data(), "abcdefg");
-  EXPECT_EQ(buf[8], 'x');
+  wide.fill('x');
+  CopyToBuffer("abcdefghij", wide.data(), 7);
+  EXPECT_STREQ(wide.data(), "abcdefg");
+  EXPECT_EQ(wide[8], 'x');
 }
 
 class IniValueTest : public ::testing::Test {

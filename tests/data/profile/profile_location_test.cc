@@ -80,7 +80,7 @@ TEST(ProfileLocationTest, SystemProgramFoldersCountAsNotWritableAlsoForTheSuperu
             "/usr/bin/Tarnquill.ini");
 }
 
-TEST(ProfileLocationTest, ReadOnlyFolderOnDiskSendsTheProfileToTheConfigFolder) {
+TEST(ProfileLocationTest, ReadOnlyFolderOnDiskSendsTheProfileToTheConfigFolderAndPrepareMakesIt) {
   TempDir tmp;
   const fs::path bin = fs::path(tmp.path()) / "bin";
   const fs::path config = fs::path(tmp.path()) / "config";
@@ -113,10 +113,7 @@ TEST(ProfileLocationTest, ReadOnlyFolderOnDiskSendsTheProfileToTheConfigFolder) 
   WriteFile((bin / "Tarnquill.ini").string(), "[Tarnquill]\nTable=T\n");
   fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(ChooseProfilePath(app_dir, "Tarnquill.ini", env), app_dir + "Tarnquill.ini");
-}
-
-TEST(ProfileLocationTest, PrepareFailsWhenAFileBlocksTheFolder) {
-  TempDir tmp;
+  // Preparing fails when a file blocks the folder.
   WriteFile(tmp.File("Tarnquill"), "not a folder");
   EXPECT_FALSE(PrepareProfileFolder(tmp.File("Tarnquill") + "/Tarnquill.ini"));
   EXPECT_TRUE(PrepareProfileFolder(tmp.File("Tarnquill.ini")));  // folder exists already

@@ -48,7 +48,7 @@ TEST_F(RecordsetTest, ConnectionState) {
             "Provider cannot be found. It may not be properly installed.");
 }
 
-TEST_F(RecordsetTest, NavigationAndPositions) {
+TEST_F(RecordsetTest, NavigationPositionsAndConditionsOnOneColumn) {
   rs_.Open("Select * From People", connection_);
   ASSERT_EQ(rs_.columns().size(), 2u);
   EXPECT_EQ(rs_.columns()[0].type, adVarWChar);
@@ -71,6 +71,22 @@ TEST_F(RecordsetTest, NavigationAndPositions) {
   EXPECT_TRUE(rs_.Supports(adApproxPosition | adBookmark));
   EXPECT_TRUE(rs_.Supports(adUpdate));
   EXPECT_FALSE(rs_.Supports(adAddNew));
+  // A condition looks at one column; unknown names fail.
+  rs_.Close();
+  db_->values_tested = 0;
+  db_->rows_read = 0;
+  rs_.Open("Select * From People Where InStr(Age,'4')", connection_);
+  EXPECT_EQ(db_->values_tested, 3);
+  EXPECT_EQ(db_->rows_read, 0);  // nothing decoded until read
+  EXPECT_EQ(rs_.RecordCount(), 1);
+  rs_.Close();
+  EXPECT_EQ(FailureOf<ProviderError>(
+                [&] { rs_.Open("Select * From People Where InStr(Nope,'4')", connection_); }),
+            "No value given for one or more required parameters.");
+  EXPECT_EQ(FailureOf<ProviderError>([&] { rs_.Open("Select * From Nobody", connection_); }),
+            "The database engine cannot find the input table or query 'Nobody'. Make sure "
+            "it exists and that its name is spelled correctly.");
+  EXPECT_EQ(rs_.state(), adStateClosed);
 }
 
 TEST_F(RecordsetTest, UpdateStoresOneRowAtOnce) {
@@ -92,7 +108,7 @@ TEST_F(RecordsetTest, UpdateStoresOneRowAtOnce) {
   EXPECT_EQ(std::get<std::string>(rs_.GetValue(0)), "Zed");
 }
 
-TEST_F(RecordsetTest, FailedUpdateWritesNothingAndCancelDrops) {
+TEST_F(RecordsetTest, FailedUpdatesAndNewRowsWriteNothingAndCancelDrops) {
   rs_.Open("Select * From People", connection_);
   rs_.SetValue(0, std::string("X"));
   db_->fail_next_write = "Disk full.";
@@ -105,23 +121,23 @@ TEST_F(RecordsetTest, FailedUpdateWritesNothingAndCancelDrops) {
   rs_.Open("Select * From People", connection_, adOpenKeyset, adLockReadOnly);
   rs_.SetValue(0, std::string("X"));
   EXPECT_THROW(rs_.Update(), ProviderError);
-}
-
-TEST_F(RecordsetTest, ConditionLooksAtOneColumnAndUnknownNamesFail) {
-  db_->values_tested = 0;
-  db_->rows_read = 0;
-  rs_.Open("Select * From People Where InStr(Age,'4')", connection_);
-  EXPECT_EQ(db_->values_tested, 3);
-  EXPECT_EQ(db_->rows_read, 0);  // nothing decoded until read
-  EXPECT_EQ(rs_.RecordCount(), 1);
+  // Refusals of new rows.
   rs_.Close();
-  EXPECT_EQ(FailureOf<ProviderError>(
-                [&] { rs_.Open("Select * From People Where InStr(Nope,'4')", connection_); }),
-            "No value given for one or more required parameters.");
-  EXPECT_EQ(FailureOf<ProviderError>([&] { rs_.Open("Select * From Nobody", connection_); }),
-            "The database engine cannot find the input table or query 'Nobody'. Make sure "
-            "it exists and that its name is spelled correctly.");
-  EXPECT_EQ(rs_.state(), adStateClosed);
+  rs_.Open("Select * From People", connection_);
+  rs_.AddNew();
+  EXPECT_THROW(rs_.SetValue(5, Variant(int64_t{1})), ProviderError);
+  db_->fail_next_write = "Disk full.";
+  EXPECT_THROW(rs_.Update(), ProviderError);
+  EXPECT_TRUE(rs_.adding());  // still pending after a failure
+  rs_.Update();
+  EXPECT_EQ(db_->tables[0].rows.size(), 4u);
+  rs_.Close();
+
+  db_->read_only = true;
+  rs_.Open("Select * From People", connection_);
+  EXPECT_THROW(rs_.AddNew(), ProviderError);
+  EXPECT_THROW(rs_.Delete(), ProviderError);
+  EXPECT_EQ(db_->rows_deleted, 0);
 }
 
 TEST_F(RecordsetTest, AddNewAppendsAndDeleteRemoves) {
@@ -157,24 +173,6 @@ TEST_F(RecordsetTest, AddNewAppendsAndDeleteRemoves) {
   rs_.MoveFirst();
   EXPECT_FALSE(rs_.adding());
   EXPECT_EQ(db_->tables[0].rows.size(), 2u);
-}
-
-TEST_F(RecordsetTest, AddNewRefusals) {
-  rs_.Open("Select * From People", connection_);
-  rs_.AddNew();
-  EXPECT_THROW(rs_.SetValue(5, Variant(int64_t{1})), ProviderError);
-  db_->fail_next_write = "Disk full.";
-  EXPECT_THROW(rs_.Update(), ProviderError);
-  EXPECT_TRUE(rs_.adding());  // still pending after a failure
-  rs_.Update();
-  EXPECT_EQ(db_->tables[0].rows.size(), 4u);
-  rs_.Close();
-
-  db_->read_only = true;
-  rs_.Open("Select * From People", connection_);
-  EXPECT_THROW(rs_.AddNew(), ProviderError);
-  EXPECT_THROW(rs_.Delete(), ProviderError);
-  EXPECT_EQ(db_->rows_deleted, 0);
 }
 
 }  // namespace
