@@ -101,9 +101,7 @@ std::vector<Operation> Operations(const Rows& before) {
       {"update",
        [held](FileSystem* fs) {
          held->reset();
-         WriteOptions options;
-         options.fs = fs;
-         JET_ASSIGN_OR_RETURN(*held, OpenDatabaseForUpdate(kPath, options));
+         JET_ASSIGN_OR_RETURN(*held, OpenDatabaseForUpdate(kPath, {.fs = fs}));
          return UpdateBatch(**held);
        },
        [updated](const std::vector<uint8_t>& bytes) {
@@ -112,18 +110,14 @@ std::vector<Operation> Operations(const Rows& before) {
        // The window's next Modify goes through the connection it has open.
        [held](FileSystem* fs) {
          if (*held == nullptr) {
-           WriteOptions options;
-           options.fs = fs;
-           JET_ASSIGN_OR_RETURN(*held, OpenDatabaseForUpdate(kPath, options));
+           JET_ASSIGN_OR_RETURN(*held, OpenDatabaseForUpdate(kPath, {.fs = fs}));
          }
          return UpdateBatch(**held);
        },
        [held] { held->reset(); }},
       {"import",
        [imported](FileSystem* fs) {
-         WriteOptions options;
-         options.fs = fs;
-         JET_ASSIGN_OR_RETURN(auto appender, create::FileAppender::Open(kPath, options));
+         JET_ASSIGN_OR_RETURN(auto appender, create::FileAppender::Open(kPath, {.fs = fs}));
          JET_ASSIGN_OR_RETURN(TableDef def, appender->FindTable("People"));
          JET_RETURN_IF_ERROR(appender->Append(&def, imported));
          return appender->Commit();
