@@ -29,7 +29,7 @@ TEST(ApplicationTitleTest, FileNameCutAtFirstFullStopAndLoweredAfterTheFirstChar
   }
 }
 
-TEST(ErrorBoxTextTest, FullStopOnlyAfterCharactersThatSortAfterIt) {
+TEST(ErrorBoxTextTest, FullStopOnlyAfterCharactersThatSortAfterItAndDialogFiltersSplit) {
   const struct {
     const char* message;
     const char* shown;
@@ -49,9 +49,7 @@ TEST(ErrorBoxTextTest, FullStopOnlyAfterCharactersThatSortAfterIt) {
       {"中文句号。", "中文句号。."},
   };
   for (const auto& c : cases) EXPECT_EQ(ErrorBoxText(c.message), c.shown) << c.message;
-}
-
-TEST(DialogFilterTest, SplitsDescriptionAndPatterns) {
+  // A dialog filter splits into its description and patterns.
   const DialogFilter f = ParseDialogFilter("Mdb Files (*.mdb)|*.MDB");
   EXPECT_EQ(f.description, "Mdb Files (*.mdb)");
   EXPECT_EQ(f.patterns, QStringList{"*.MDB"});

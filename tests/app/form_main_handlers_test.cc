@@ -59,7 +59,7 @@ TEST_F(FormMainHandlersTest, ShowingFillsTheBoxesFromTheProfile) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(FormMainHandlersTest, OpenChecksTheFileBoxFirstThenTheTableBox) {
+TEST_F(FormMainHandlersTest, OpenChecksTheFileAndTableBoxesThenConnectsBuildsEnablesAndSaves) {
   Show();
   const struct {
     const char* file;
@@ -84,10 +84,8 @@ TEST_F(FormMainHandlersTest, OpenChecksTheFileBoxFirstThenTheTableBox) {
   EXPECT_TRUE(db.calls.empty()) << "nothing else happens";
   EXPECT_FALSE(QFileInfo::exists(f.ProfileFile()));
   EXPECT_FALSE(w.Button3.isEnabled());
-}
-
-TEST_F(FormMainHandlersTest, OpenConnectsBuildsTheViewEnablesAndSavesExactlyAsTyped) {
-  Show();
+  // With both boxes filled, Open connects, builds the view, enables and saves
+  // exactly as typed.
   w.Edit1.setText(" /data/客户.mdb ");
   w.Edit2.setText("");
   w.Edit3.setText("T 1");
@@ -167,8 +165,18 @@ TEST_F(FormMainHandlersTest, RefreshSavesFieldAndSearchEvenWhenTheViewFails) {
   EXPECT_EQ(Profile("NewValue"), "<missing>");
 }
 
-TEST_F(FormMainHandlersTest, ModifySavesTheReplacementFirstThenReportsAndRefreshes) {
+TEST_F(FormMainHandlersTest, ModifySavesTheReplacementFirstAndShowsOnlyTheErrorBoxWhenARowFails) {
   Show(true);
+  w.Edit4.setText("");
+  w.Edit6.setText("Y");
+  db.fail_replace = "ADOQueryTemp: Field '' not found";
+  w.Button4.click();
+  EXPECT_EQ(ui.TakeBoxes(), Boxes{"!ADOQueryTemp: Field '' not found."});
+  EXPECT_EQ(db.calls.size(), 1u) << "no rebuild after a failure";
+  EXPECT_EQ(Profile("NewValue"), "Y");
+  // Then a Modify that works saves the replacement first, reports and refreshes.
+  db.fail_replace.reset();
+  db.calls.clear();
   w.Edit3.setText("T");
   testing::TypeSearch(w, "Name", "abc", "X");
   // When the "done" box shows, the rows were replaced and the view not yet rebuilt.
@@ -180,17 +188,6 @@ TEST_F(FormMainHandlersTest, ModifySavesTheReplacementFirstThenReportsAndRefresh
   EXPECT_EQ(db.calls.back(), "RefreshView(T,Name,abc)");
   EXPECT_EQ(Profile("NewValue"), "X");
   EXPECT_EQ(Profile("Field"), "<missing>");
-}
-
-TEST_F(FormMainHandlersTest, ModifyFailingAtARowShowsOnlyTheErrorBox) {
-  Show(true);
-  w.Edit4.setText("");
-  w.Edit6.setText("Y");
-  db.fail_replace = "ADOQueryTemp: Field '' not found";
-  w.Button4.click();
-  EXPECT_EQ(ui.TakeBoxes(), Boxes{"!ADOQueryTemp: Field '' not found."});
-  EXPECT_EQ(db.calls.size(), 1u) << "no rebuild after a failure";
-  EXPECT_EQ(Profile("NewValue"), "Y");
 }
 
 TEST_F(FormMainHandlersTest, ChooseOffersTheSameDialogEveryTimeAndKeepsTheBoxOnCancel) {

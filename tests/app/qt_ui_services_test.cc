@@ -28,7 +28,7 @@ void WhenModalShows(std::function<void(QWidget*)> inspect) {
 
 // The plain box has no icon, the error box the error icon; both one OK
 // button, plain text, in the middle of the screen.
-TEST(QtUiServicesTest, MessageBoxesShowTheirIconOneOkButtonAndSitMidScreen) {
+TEST(QtUiServicesTest, MessageBoxesShowTheirIconOneOkButtonReadAsOnAChineseSystem) {
   QtUiServices ui;
   for (const auto& [icon, shown] : {std::pair{MessageIcon::kNone, QMessageBox::NoIcon},
                                     {MessageIcon::kError, QMessageBox::Critical}}) {
@@ -50,9 +50,7 @@ TEST(QtUiServicesTest, MessageBoxesShowTheirIconOneOkButtonAndSitMidScreen) {
     ui.ShowMessageBox({"tarnquill", QString::fromUtf8("<b>表名不能为空</b>"), icon});
     EXPECT_TRUE(seen);
   }
-}
-
-TEST(QtUiServicesTest, StandardButtonsReadAsOnAChineseSystem) {
+  // Standard buttons read as on a Chinese system.
   QMessageBox box(QMessageBox::NoIcon, "t", "x",
                   QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No |
                       QMessageBox::Retry | QMessageBox::Save);
