@@ -138,7 +138,7 @@ TEST_F(OpenGridTest, FooterFontAndColourFollowTheGrid) {
   EXPECT_EQ(Col(0).Footer().Font().Color(), clSilver);
 }
 
-TEST_F(OpenGridTest, TitleCaptionFromFieldLabelUntilSet) {
+TEST_F(OpenGridTest, TitleCaptionFromFieldLabelAlignmentAndColourFromColumnDefaults) {
   EXPECT_EQ(Col(1).Title().Caption(), "Qty");
   query.FindField("Qty")->SetDisplayLabel("数量");
   EXPECT_EQ(Col(1).Title().Caption(), "数量");
@@ -147,9 +147,7 @@ TEST_F(OpenGridTest, TitleCaptionFromFieldLabelUntilSet) {
   EXPECT_EQ(Col(1).Title().Caption(), "Count");
   Col(1).RestoreColumnDefaults();
   EXPECT_EQ(Col(1).Title().Caption(), "Other");
-}
-
-TEST_F(OpenGridTest, TitleAlignmentAndColourFromColumnDefaults) {
+  // The title's alignment and colour come from the column defaults.
   auto& defaults = grid.ColumnDefValues().Title();
   EXPECT_EQ(Col(0).Title().Alignment(), TAlignment::taLeftJustify);
   grid.SetUseMultiTitle(true);
@@ -172,7 +170,7 @@ TEST_F(OpenGridTest, TitleAlignmentAndColourFromColumnDefaults) {
   EXPECT_EQ(Col(0).Title().Color(), clWindow);
 }
 
-TEST_F(OpenGridTest, DrawingOptionsFromColumnDefaults) {
+TEST_F(OpenGridTest, DrawingOptionsFromColumnDefaultsWordWrapAndCheckboxesFromFieldType) {
   EXPECT_FALSE(Col(0).EndEllipsis());
   grid.ColumnDefValues().SetEndEllipsis(true);
   grid.ColumnDefValues().SetToolTips(true);
@@ -183,9 +181,6 @@ TEST_F(OpenGridTest, DrawingOptionsFromColumnDefaults) {
   Col(0).SetEndEllipsis(false);
   EXPECT_FALSE(Col(0).EndEllipsis());
   EXPECT_TRUE(Col(1).EndEllipsis());
-}
-
-TEST_F(OpenGridTest, WordWrapAndCheckboxesFromFieldType) {
   EXPECT_TRUE(Col(0).WordWrap());  // wide text
   EXPECT_FALSE(Col(1).WordWrap());
   EXPECT_FALSE(Col(0).Checkboxes());
@@ -208,7 +203,7 @@ TEST_F(OpenGridTest, WordWrapAndCheckboxesFromFieldType) {
   EXPECT_EQ(Col(3).ColumnKind(), grid::TColumnKind::CommonKind);
 }
 
-TEST_F(OpenGridTest, WidthFromFieldDisplayWidth) {
+TEST_F(OpenGridTest, WidthFromFieldDisplayWidthWithinItsLimits) {
   data::TField* name = query.FindField("Name");
   name->SetDisplayWidth(10);
   EXPECT_EQ(Col(0).FieldBasedWidth(), 64);  // 6 × 10 + 4
@@ -229,9 +224,7 @@ TEST_F(OpenGridTest, WidthFromFieldDisplayWidth) {
   grid.SetCanvas(&slanted);
   EXPECT_EQ(Col(0).FieldBasedWidth(), 66);
   grid.SetCanvas(&canvas);
-}
-
-TEST_F(OpenGridTest, WidthLimitsAndMinusOne) {
+  // Width limits and -1.
   Col(0).SetWidth(-1);
   EXPECT_FALSE(Col(0).IsExplicit(TColumnValue::cvWidth));
   Col(0).SetMaxWidth(200);

@@ -81,7 +81,7 @@ TEST_F(FooterTest, SummariesGoWithTheirColumnsAndFreeColumnsHaveNone) {
   EXPECT_EQ(column.Footer().Summary(), nullptr);
 }
 
-TEST_F(FooterTest, SecondFooterRowFallsBackToFooter) {
+TEST_F(FooterTest, SecondFooterRowFallsBackToFooterAndChangesRepaintTheFooterRow) {
   Col(0).Footer().SetValue("a");
   Col(0).Footer().SetValueType(TFooterValueType::fvtStaticText);
   EXPECT_EQ(grid.FooterValueText(1, Col(0)), "a");
@@ -90,6 +90,15 @@ TEST_F(FooterTest, SecondFooterRowFallsBackToFooter) {
   second.SetValueType(TFooterValueType::fvtStaticText);
   EXPECT_EQ(grid.FooterValueText(0, Col(0)), "b");
   EXPECT_EQ(grid.FooterValueText(1, Col(0)), "a");
+  // Footer changes repaint the footer row.
+  grid.SetHost(&host);
+  // Either the footer rows or (after a reload) the whole grid repaint.
+  host.Reset();
+  Col(0).Footers().Add();
+  EXPECT_TRUE(host.full > 0 || !host.rects.empty());
+  host.Reset();
+  Col(2).Footer().SetValueType(TFooterValueType::fvtSum);  // recalculation
+  EXPECT_TRUE(host.full > 0 || !host.rects.empty());
 }
 
 TEST_F(FooterTest, StaticFieldValueAndEmptyTexts) {
@@ -112,17 +121,6 @@ TEST_F(FooterTest, StaticFieldValueAndEmptyTexts) {
   query.Close();
   value.SetFieldName("Name");
   EXPECT_EQ(Text(1), "");
-}
-
-TEST_F(FooterTest, FooterChangesRepaintTheFooterRow) {
-  grid.SetHost(&host);
-  // Either the footer rows or (after a reload) the whole grid repaint.
-  host.Reset();
-  Col(0).Footers().Add();
-  EXPECT_TRUE(host.full > 0 || !host.rects.empty());
-  host.Reset();
-  Col(2).Footer().SetValueType(TFooterValueType::fvtSum);  // recalculation
-  EXPECT_TRUE(host.full > 0 || !host.rects.empty());
 }
 
 // Number forms by the summed field's type, each over a record source of its own.

@@ -21,7 +21,7 @@ AxisInput Columns(std::vector<int> sizes, int extent, int first_scroll = 1, int 
 
 // The view's own grid: indicator, four 100-pixel columns; title, five
 // records, the filler and one footer row in 272 pixels.
-TEST(AxisLayoutTest, ProgramGridBothAxes) {
+TEST(AxisLayoutTest, ProgramGridBothAxesAndCellPositions) {
   AxisLayout h = ComputeAxis(Columns({11, 100, 100, 100, 100}, 686));
   EXPECT_EQ(h.fixed_end, 12);
   EXPECT_EQ(h.used_end, 416);
@@ -40,9 +40,7 @@ TEST(AxisLayoutTest, ProgramGridBothAxes) {
   EXPECT_EQ(CellRect(h, v, 0, 0), (Rect{0, 0, 11, 16}));
   EXPECT_EQ(CellRect(h, v, 1, 1), (Rect{12, 17, 112, 33}));
   EXPECT_EQ(CellRect(h, v, 2, 6), (Rect{113, 102, 213, 254}));
-}
-
-TEST(AxisLayoutTest, CellPositions) {
+  // Cell positions, scrolled and hidden.
   const std::vector<int> four = {11, 100, 100, 100};
   const struct {
     std::vector<int> sizes;

@@ -112,7 +112,7 @@ TEST_F(GridGeometryTest, VerticalBarIsWrittenOnlyWhenItChangedAndAlwaysShownDisa
   EXPECT_FALSE(host.arrows_enabled);
 }
 
-TEST_F(GridGeometryTest, RecordChangesRepaintTheCurrentRowPerColumn) {
+TEST_F(GridGeometryTest, RecordChangesRepaintPerColumnAndDensityScalingKeepsWidthsWhole) {
   OpenWithFieldColumns();
   grid.Columns().Add().SetFieldName("Qty");  // Qty shown twice
   host.Reset();
@@ -123,6 +123,16 @@ TEST_F(GridGeometryTest, RecordChangesRepaintTheCurrentRowPerColumn) {
   EXPECT_EQ(host.rects[0], host.rects[1]);
   EXPECT_EQ(host.rects[0].top, 17);
   query.Cancel();
+  // Density scaling keeps the row of widths whole.
+  grid.Columns().AddFieldColumns(true);
+  for (int i = 0; i < 3; ++i) Col(i).SetWidth(101);
+  Col(3).SetVisible(false);
+  grid.ScaleForDensity(1, 2);
+  EXPECT_EQ(Col(0).Width(), 51);
+  EXPECT_EQ(Col(1).Width(), 50);
+  EXPECT_EQ(Col(2).Width(), 51);
+  EXPECT_EQ(grid.TitleFont().Height(), -6);
+  EXPECT_EQ(grid.FooterFont().Height(), -6);
 }
 
 TEST_F(GridGeometryTest, RowLinesOptionsAndNegativeValues) {
@@ -144,18 +154,6 @@ TEST_F(GridGeometryTest, RowLinesOptionsAndNegativeValues) {
   EXPECT_EQ(grid.LayoutPassCount(), passes + 1);
   EXPECT_EQ(grid.IndicatorColumns(), 0);
   EXPECT_EQ(grid.FixedColCount(), 0);
-}
-
-TEST_F(GridGeometryTest, DensityScalingKeepsTheRowOfWidthsWhole) {
-  OpenWithFieldColumns();
-  for (int i = 0; i < 3; ++i) Col(i).SetWidth(101);
-  Col(3).SetVisible(false);
-  grid.ScaleForDensity(1, 2);
-  EXPECT_EQ(Col(0).Width(), 51);
-  EXPECT_EQ(Col(1).Width(), 50);
-  EXPECT_EQ(Col(2).Width(), 51);
-  EXPECT_EQ(grid.TitleFont().Height(), -6);
-  EXPECT_EQ(grid.FooterFont().Height(), -6);
 }
 
 }  // namespace

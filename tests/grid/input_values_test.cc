@@ -67,7 +67,7 @@ TEST(KeyTableTest, EditingKeysDoNothingAndRightToLeftSwapsLeftAndRight) {
 // The data area {12, 17, 415, 152}.
 constexpr Rect kData{12, 17, 415, 152};
 
-TEST(AutoScrollTest, SpeedGrowsWithTheDistanceBelow) {
+TEST(AutoScrollTest, SpeedGrowsWithTheDistanceBelowDirectionsAndTheLargerDistance) {
   struct Case {
     int d, records, interval;
   };
@@ -82,9 +82,7 @@ TEST(AutoScrollTest, SpeedGrowsWithTheDistanceBelow) {
     EXPECT_EQ(plan.records, c.records) << "d = " << c.d;
     EXPECT_EQ(plan.interval, c.interval) << "d = " << c.d;
   }
-}
-
-TEST(AutoScrollTest, DirectionsAndTheLargerDistance) {
+  // Directions, and the larger distance.
   AutoScrollPlan above = PlanAutoScroll(100, kData.top - 12, kData);
   EXPECT_EQ(above.vertical, -1);
   EXPECT_EQ(above.records, 2);
