@@ -11,7 +11,7 @@
 namespace jet {
 namespace {
 
-TEST(ValueTextTest, FloatingValuesArePlainDecimals) {
+TEST(ValueTextTest, FloatingValuesArePlainDecimalsRoundedTo15DigitsLikePrintf) {
   struct Case {
     double value;
     int digits;
@@ -36,12 +36,9 @@ TEST(ValueTextTest, FloatingValuesArePlainDecimals) {
   }
   EXPECT_EQ(FormatValue(Value(1.1f)), "1.1");  // a single printed with 7 digits
   EXPECT_EQ(FormatValue(Value(1.1)), "1.1");
-}
-
-// Doubles take a shortcut when their shortest form has at most 15 digits.
-// Where printf's "%.15g" writes no exponent the two forms agree, so it checks
-// both ways on values with few digits (amounts) and with all 17.
-TEST(ValueTextTest, DoublesRoundTo15DigitsLikePrintf) {
+  // Doubles take a shortcut when their shortest form has at most 15 digits.
+  // Where printf's "%.15g" writes no exponent the two forms agree, so it checks
+  // both ways on values with few digits (amounts) and with all 17.
   uint64_t seed = 99;
   for (int i = 0; i < 20000; ++i) {
     seed = seed * 6364136223846793005ull + 1442695040888963407ull;
@@ -56,7 +53,7 @@ TEST(ValueTextTest, DoublesRoundTo15DigitsLikePrintf) {
   }
 }
 
-TEST(ValueTextTest, ExactTypesAndCsvQuotingOfTextAndGuidsOnly) {
+TEST(ValueTextTest, ExactTypesDatesAndCsvQuoting) {
   auto dec = [](bool negative, uint8_t scale, std::array<uint32_t, 3> magnitude) {
     Decimal d;
     d.negative = negative;
@@ -91,9 +88,7 @@ TEST(ValueTextTest, ExactTypesAndCsvQuotingOfTextAndGuidsOnly) {
   EXPECT_EQ(CsvField(Value(12.5)), "12.5");
   EXPECT_EQ(CsvName("plain"), "plain");
   EXPECT_EQ(CsvName("a,b"), "\"a,b\"");
-}
-
-TEST(ValueTextTest, DatesRoundToTheSecondAcrossTheEpoch) {
+  // Dates round to the second across the epoch.
   EXPECT_EQ(FormatDateTime(0), "1899-12-30 00:00:00");
   EXPECT_EQ(FormatDateTime(38135.740623275466), "2004-05-28 17:46:30");
   EXPECT_EQ(FormatDateTime(2.5), "1900-01-01 12:00:00");

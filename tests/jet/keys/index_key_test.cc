@@ -20,7 +20,7 @@ Bytes Key(ColumnType type, Value v, bool asc = true, uint8_t scale = 0,
   return key.ok() ? *key : Bytes{};
 }
 
-TEST(IndexKey, AnchorsForFixedSizeTypesNullsYesNoBinaryGuidAndCompoundKeys) {
+TEST(IndexKey, AnchorsForEveryTypeAndRefusalsOfWhatCannotBeKeyed) {
   EXPECT_EQ(Key(ColumnType::kLong, int32_t{1}), (Bytes{0x7F, 0x80, 0, 0, 1}));
   EXPECT_EQ(Key(ColumnType::kLong, int32_t{1}, false), (Bytes{0x80, 0x7F, 0xFF, 0xFF, 0xFE}));
   EXPECT_EQ(Key(ColumnType::kInteger, int16_t{-1}), (Bytes{0x7F, 0x7F, 0xFF}));
@@ -59,6 +59,16 @@ TEST(IndexKey, AnchorsForFixedSizeTypesNullsYesNoBinaryGuidAndCompoundKeys) {
                             GeneralLegacyOrder(), JetVersion::kJet4);
   ASSERT_TRUE(key.ok());
   EXPECT_EQ(*key, (Bytes{0x7F, 0x80, 0, 0, 2, 0xFF}));
+  // What cannot be keyed is refused.
+  auto run = [](KeyPart part) {
+    return EncodeIndexKey({std::move(part)}, GeneralLegacyOrder(), JetVersion::kJet4).status();
+  };
+  Status wrong = run(KeyPart{ColumnType::kLong, std::string("7"), true});
+  EXPECT_EQ(wrong.code(), Status::Code::kInvalidArgument);
+  EXPECT_NE(wrong.message().find("index key column 1"), std::string::npos) << wrong.message();
+  EXPECT_EQ(run(KeyPart{ColumnType::kOle, Bytes{1}, true}).code(), Status::Code::kNotSupported);
+  EXPECT_EQ(EncodeIndexKey({}, GeneralLegacyOrder(), JetVersion::kJet4).status().code(),
+            Status::Code::kInvalidArgument);
 }
 
 // Keys of increasing values must increase (ascending) or decrease (descending).
@@ -107,7 +117,7 @@ Decimal Dec(int64_t v, uint8_t scale) {
   return d;
 }
 
-TEST(IndexKey, NumericIsRescaledToTheColumnAndKeepsAccessOrder) {
+TEST(IndexKey, NumericIsRescaledKeepsAccessOrderAndAceKeysFollowValueOrderBothWays) {
   // 1.5 in a scale-2 column is stored as 150.
   Bytes k = Key(ColumnType::kNumeric, Dec(15, 1), true, 2);
   ASSERT_EQ(k.size(), 18u);
@@ -128,11 +138,8 @@ TEST(IndexKey, NumericIsRescaledToTheColumnAndKeepsAccessOrder) {
   const Bytes pos = Key(ColumnType::kNumeric, Dec(7, 0), false);
   EXPECT_LT(Key(ColumnType::kNumeric, Dec(-5, 0), false), pos);
   EXPECT_LT(Key(ColumnType::kNumeric, Dec(70, 0), false), pos);
-}
-
-// Access 2007 and later: decimals in value order both ways (sign byte FF
-// inverted with the rest), big integers and complex-column keys as integers.
-TEST(IndexKey, AceKeysFollowValueOrderBothWays) {
+  // Access 2007 and later: decimals in value order both ways (sign byte FF
+  // inverted with the rest), big integers and complex-column keys as integers.
   const std::vector<int64_t> values = {
       std::numeric_limits<int64_t>::min() + 1, -900, -5, 0, 7, 12000,
       std::numeric_limits<int64_t>::max()};
@@ -148,18 +155,6 @@ TEST(IndexKey, AceKeysFollowValueOrderBothWays) {
   EXPECT_EQ(minus_one[17], 0xFE);
   EXPECT_EQ(Key(ColumnType::kComplex, int32_t{3}, true, 0, JetVersion::kAce),
             Key(ColumnType::kLong, int32_t{3}));
-}
-
-TEST(IndexKey, RefusesWhatCannotBeKeyed) {
-  auto run = [](KeyPart part) {
-    return EncodeIndexKey({std::move(part)}, GeneralLegacyOrder(), JetVersion::kJet4).status();
-  };
-  Status wrong = run(KeyPart{ColumnType::kLong, std::string("7"), true});
-  EXPECT_EQ(wrong.code(), Status::Code::kInvalidArgument);
-  EXPECT_NE(wrong.message().find("index key column 1"), std::string::npos) << wrong.message();
-  EXPECT_EQ(run(KeyPart{ColumnType::kOle, Bytes{1}, true}).code(), Status::Code::kNotSupported);
-  EXPECT_EQ(EncodeIndexKey({}, GeneralLegacyOrder(), JetVersion::kJet4).status().code(),
-            Status::Code::kInvalidArgument);
 }
 
 }  // namespace

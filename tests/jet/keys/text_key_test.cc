@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(Orders, TextKeyTest, ::testing::ValuesIn(kOrders),
 const OrderCase& Legacy() { return kOrders[1]; }
 const OrderCase& Current() { return kOrders[2]; }
 
-TEST(TextKey, ChineseAndAstralTextHaveKeysInTheAccess2000PlusOrders) {
+TEST(TextKey, ChineseAndAstralTextHaveKeysAndTheBuiltInTablesExpandCompletely) {
   for (const OrderCase* o : {&Legacy(), &Current()}) {
     auto bj = TextKey(*o, "北京市朝阳区"), sh = TextKey(*o, "上海市");
     ASSERT_TRUE(bj.ok() && sh.ok()) << o->name;
@@ -115,6 +115,18 @@ TEST(TextKey, ChineseAndAstralTextHaveKeysInTheAccess2000PlusOrders) {
   // accent code of 3F.
   ASSERT_OK_AND_ASSIGN(auto key, TextKey(Legacy(), "\xF0\x9F\x98\x80"));
   EXPECT_EQ(key, (Bytes{0x7F, 0xB0, 0x3F, 0xB6, 0xFC, 0x01, 0x3F, 0x3F, 0x00}));
+  // The built-in tables expand completely.
+  ASSERT_OK_AND_ASSIGN(auto general, GeneralRules());
+  ASSERT_OK_AND_ASSIGN(auto legacy, GeneralLegacyRules());
+  ASSERT_OK_AND_ASSIGN(auto old, General97Rules());
+  EXPECT_EQ(general->rules.size(), 0x10000u);
+  EXPECT_EQ(legacy->rules.size(), 0x10000u);
+  EXPECT_EQ(old->rules.size(), 0x100u);
+  EXPECT_EQ(old->MapToPosition(0x20AC), 0x80);  // euro sign
+  EXPECT_EQ(legacy->rules[0xD800].kind, RuleKind::kSurrogate);
+  // CJK ideographs are plain characters in both orders.
+  EXPECT_EQ(legacy->rules[0x4E2D].kind, RuleKind::kSimple);
+  EXPECT_EQ(general->rules[0x4E2D].kind, RuleKind::kSimple);
 }
 
 TEST(TextKey, LongKeysAndCharactersCodePage1252CannotStoreAreRefused) {
@@ -152,20 +164,6 @@ TEST(TextKey, UnknownSortOrdersFailNamingTheOrder) {
             Status::Code::kNotSupported);
   // NULL text needs no rules at all.
   EXPECT_TRUE(key_in(chinese, JetVersion::kJet4, std::monostate{}).ok());
-}
-
-TEST(TextKey, BuiltInTablesExpandCompletely) {
-  ASSERT_OK_AND_ASSIGN(auto general, GeneralRules());
-  ASSERT_OK_AND_ASSIGN(auto legacy, GeneralLegacyRules());
-  ASSERT_OK_AND_ASSIGN(auto old, General97Rules());
-  EXPECT_EQ(general->rules.size(), 0x10000u);
-  EXPECT_EQ(legacy->rules.size(), 0x10000u);
-  EXPECT_EQ(old->rules.size(), 0x100u);
-  EXPECT_EQ(old->MapToPosition(0x20AC), 0x80);  // euro sign
-  EXPECT_EQ(legacy->rules[0xD800].kind, RuleKind::kSurrogate);
-  // CJK ideographs are plain characters in both orders.
-  EXPECT_EQ(legacy->rules[0x4E2D].kind, RuleKind::kSimple);
-  EXPECT_EQ(general->rules[0x4E2D].kind, RuleKind::kSimple);
 }
 
 // Any text at all — every plane, controls, lone combining marks — either gets

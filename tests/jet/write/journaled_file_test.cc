@@ -221,7 +221,7 @@ TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournalAndRemovesAnUnstartedOne)
   EXPECT_EQ(fs_.Contents("db.mdb"), expect);
 }
 
-TEST_F(JournaledFileTest, DamagedOrForeignJournalIsRefusedAndNothingWritten) {
+TEST_F(JournaledFileTest, DamagedForeignOrUnrecoverableJournalIsRefusedAndNothingWritten) {
   auto with_records = [](journal::Header h, std::vector<uint32_t> pages, int damaged = -1) {
     Bytes j = journal::EncodeHeader(h);
     for (size_t i = 0; i < pages.size(); ++i) {
@@ -272,9 +272,8 @@ TEST_F(JournaledFileTest, DamagedOrForeignJournalIsRefusedAndNothingWritten) {
     EXPECT_EQ(fs_.Contents("db.mdb"), grown);
     EXPECT_EQ(fs_.Contents("db.mdb-journal"), c.journal);
   }
-}
-
-TEST_F(JournaledFileTest, HotJournalOnAReadOnlyFileIsReportedNotIgnored) {
+  // A hot journal on a read-only file is reported, not ignored.
+  fs_.Put("db.mdb", Image(4, 1));
   journal::Header header{kPage, 4 * kPage, 1};
   fs_.Put("db.mdb-journal", journal::EncodeHeader(header));
   fs_.SetReadOnly("db.mdb", true);
