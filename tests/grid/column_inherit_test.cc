@@ -92,7 +92,7 @@ TEST_F(OpenGridTest, ReadOnlyFromGridOrFieldUntilSetAndUnboundColumnDefaults) {
   EXPECT_EQ(column.DisplayText(), "");
 }
 
-TEST_F(OpenGridTest, FontsFollowTheGridUntilChangedThroughTheObject) {
+TEST_F(OpenGridTest, FontsAndFooterColoursFollowTheGridUntilChanged) {
   grid.Font().SetHeight(-16);
   EXPECT_EQ(Col(0).Font().Height(), -16);
   // A colour change of the grid font reaches the columns too.
@@ -116,9 +116,7 @@ TEST_F(OpenGridTest, FontsFollowTheGridUntilChangedThroughTheObject) {
   EXPECT_EQ(Col(0).Title().Font().Height(), -12);
   EXPECT_EQ(Col(1).Title().Font().Color(), clSilver);
   EXPECT_EQ(Col(1).Title().Font().Height(), -14);
-}
-
-TEST_F(OpenGridTest, FooterFontAndColourFollowTheGrid) {
+  // The footer's font and colour follow the grid.
   grid.SetFooterColor(clSilver);
   EXPECT_EQ(Col(0).Footer().Color(), clSilver);
   grid.FooterFont().SetColor(clGray);

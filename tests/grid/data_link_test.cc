@@ -66,7 +66,7 @@ TEST_F(DataLinkTest, DefaultMapSkipsHiddenFieldsAndLayoutLocksAreReleasedWhenAPa
   EXPECT_EQ(grid.Columns().UpdateCount(), 0);
 }
 
-TEST_F(DataLinkTest, BatchesNestAndTheOutermostRunsOnePass) {
+TEST_F(DataLinkTest, BatchesNestAndTheOutermostRunsOnePassAndReactionsWaitForAWindow) {
   int passes = grid.LayoutPassCount();
   grid.OpenLayoutBatch();
   grid.OpenLayoutBatch();
@@ -82,9 +82,7 @@ TEST_F(DataLinkTest, BatchesNestAndTheOutermostRunsOnePass) {
   // Outside a batch each change is its own pass.
   grid.Columns().Add();
   EXPECT_EQ(grid.LayoutPassCount(), passes + 2);
-}
-
-TEST_F(DataLinkTest, ReactionsWaitForAWindow) {
+  // Reactions wait for a window.
   query.Open();
   query.Next();
   EXPECT_EQ(host.full, 0);

@@ -8,7 +8,7 @@
 namespace grid {
 namespace {
 
-TEST(FixedPointTest, AddsFloatsRoundingToNearestEvenAndRefusesOverflow) {
+TEST(FixedPointTest, AddsAveragesAndRoundsTiesToEvenAndRefusesOverflow) {
   TFixed x = FixedAddFloat(0, 1.5);
   x = FixedAddFloat(x, 2.25);
   EXPECT_EQ(x, 37500);
@@ -21,9 +21,7 @@ TEST(FixedPointTest, AddsFloatsRoundingToNearestEvenAndRefusesOverflow) {
   EXPECT_THROW(FixedAddFloat(0, 1e300), std::overflow_error);
   EXPECT_THROW(FixedAddFloat(INT64_MAX, 1.0), std::overflow_error);
   EXPECT_THROW(FixedAddFloat(0, std::numeric_limits<double>::quiet_NaN()), std::overflow_error);
-}
-
-TEST(FixedPointTest, AveragesToFourDecimalsAndRoundsToWholeNumbersTiesToEven) {
+  // Averages keep four decimals; whole numbers round ties to even.
   EXPECT_EQ(FixedAverage(37500, 2), 18750);  // 1.875
   EXPECT_EQ(FixedAverage(50000, 3), 16667);  // 1 + 2 + 2 → 1.6667
   EXPECT_EQ(FixedAverage(-50000, 3), -16667);

@@ -34,7 +34,7 @@ TEST(FontTest, SettersNotifyOnlyOnChangeAndIdentityIgnoresColour) {
   EXPECT_FALSE(a.SameIdentity(b));
 }
 
-TEST(FixedMetricsCanvasTest, ReferenceFontMetrics) {
+TEST(FixedMetricsCanvasTest, ReferenceFontMetricsAndSystemColours) {
   FixedMetricsCanvas canvas;
   canvas.SetFont(FontSpec{});
   EXPECT_EQ(canvas.TextWidth("0"), 6);
@@ -50,9 +50,7 @@ TEST(FixedMetricsCanvasTest, ReferenceFontMetrics) {
   slanted.SetFont(FontSpec{});
   EXPECT_EQ(slanted.TextWidth("00"), 14);
   EXPECT_EQ(slanted.TextWidth(""), 0);
-}
-
-TEST(ColorTest, SystemColoursResolve) {
+  // System colours resolve.
   EXPECT_TRUE(IsSystemColor(clWindow));
   EXPECT_FALSE(IsSystemColor(clGray));
   EXPECT_EQ(ResolveColor(clWindow), RGB(255, 255, 255));

@@ -21,7 +21,7 @@ AxisInput Columns(std::vector<int> sizes, int extent, int first_scroll = 1, int 
 
 // The view's own grid: indicator, four 100-pixel columns; title, five
 // records, the filler and one footer row in 272 pixels.
-TEST(AxisLayoutTest, ProgramGridBothAxesAndCellPositions) {
+TEST(AxisLayoutTest, ProgramGridBothAxesCellPositionsAndPartlyVisibleCells) {
   AxisLayout h = ComputeAxis(Columns({11, 100, 100, 100, 100}, 686));
   EXPECT_EQ(h.fixed_end, 12);
   EXPECT_EQ(h.used_end, 416);
@@ -62,19 +62,17 @@ TEST(AxisLayoutTest, ProgramGridBothAxesAndCellPositions) {
     AxisLayout axis = ComputeAxis(Columns(c.sizes, c.extent, c.first_scroll));
     EXPECT_EQ(CellPosition(axis, c.cell), c.position) << c.first_scroll << " " << c.cell;
   }
-}
-
-TEST(AxisLayoutTest, PartlyVisibleCellEndsTheDrawnArea) {
-  AxisLayout h = ComputeAxis(Columns({11, 100, 100, 100, 100}, 300));
-  EXPECT_EQ(h.last_full_cell, 2);
-  EXPECT_EQ(h.full_visible_end, 214);
-  EXPECT_EQ(h.used_end, 300);
+  // A partly visible cell ends the drawn area.
+  AxisLayout partial = ComputeAxis(Columns({11, 100, 100, 100, 100}, 300));
+  EXPECT_EQ(partial.last_full_cell, 2);
+  EXPECT_EQ(partial.full_visible_end, 214);
+  EXPECT_EQ(partial.used_end, 300);
   // A cell whose content ends exactly at the extent counts as visible.
   AxisLayout exact = ComputeAxis(Columns({11, 100, 100}, 213));
   EXPECT_EQ(exact.last_full_cell, 2);
   // A box reaching past the last full cell includes the partial one.
   int start = 0, end = 0;
-  ASSERT_TRUE(AxisSpan(h, 1, 4, &start, &end));
+  ASSERT_TRUE(AxisSpan(partial, 1, 4, &start, &end));
   EXPECT_EQ(start, 12);
   EXPECT_EQ(end, 300);
   // A range wholly scrolled away has no box.
@@ -134,7 +132,7 @@ TextMetrics Metrics12() {
   return tm;
 }
 
-TEST(RowMetricsTest, DataRowHeight) {
+TEST(RowMetricsTest, DataRowHeightAndRecordsThatFitTheProgramsGrid) {
   const struct {
     bool flat;
     int line_width, row_height, row_lines;
@@ -163,9 +161,7 @@ TEST(RowMetricsTest, DataRowHeight) {
     EXPECT_EQ(out.row_lines, c.expected_row_lines);
     EXPECT_EQ(out.can_wrap_text, c.can_wrap);
   }
-}
-
-TEST(RowMetricsTest, RecordsThatFitTheProgramsGrid) {
+  // The records that fit the program's grid.
   int fixed = FixedRowsHeight(true, 1, 16, 17, 1, 1);
   EXPECT_EQ(fixed, 35);
   EXPECT_EQ(RecordsThatFit(272, fixed, 17), 13);

@@ -19,7 +19,7 @@ class GridGeometryTest : public GridFixture {
   }
 };
 
-TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottomAndItsRepaintCoversOnlyIt) {
+TEST_F(GridGeometryTest, ShortResultPushesTheFooterToTheBottomAndALongOneAsksForWhatFits) {
   query.Rows() = NumberedRows(5);
   query.Open();
   EXPECT_EQ(grid.TitleRowHeight(), 16);
@@ -42,9 +42,8 @@ TEST_F(GridGeometryTest, ShortResultPushesFooterToTheBottomAndItsRepaintCoversOn
   EXPECT_EQ(host.rects[0].top, 255);
   EXPECT_EQ(host.rects[0].bottom, 271);
   EXPECT_EQ(host.full, 0);
-}
-
-TEST_F(GridGeometryTest, LongResultAsksForWhatFits) {
+  // A long result asks for what fits.
+  query.Close();
   query.Rows() = NumberedRows(40);
   query.Open();
   EXPECT_EQ(grid.DataLink().WindowSize(), 13);

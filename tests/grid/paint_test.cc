@@ -260,7 +260,7 @@ TEST_F(PaintTest, FooterCellsAtTheBottomWithTheirTexts) {
   EXPECT_EQ(count, "3");
 }
 
-TEST_F(PaintTest, OnlyTheDirtyRectangleIsPainted) {
+TEST_F(PaintTest, OnlyTheDirtyRectangleIsPaintedAndNoRecordIsRead) {
   Rect dirty = grid.CellRect(1, 2);
   Paint(dirty);
   auto texts = out.Of(Kind::Text);
@@ -272,9 +272,7 @@ TEST_F(PaintTest, OnlyTheDirtyRectangleIsPainted) {
   for (const auto* op : out.Of(Kind::Fill)) EXPECT_TRUE(Intersects(op->rect, dirty));
   EXPECT_TRUE(out.Of(Kind::Image).empty());
   EXPECT_TRUE(out.Of(Kind::Edge).empty());
-}
-
-TEST_F(PaintTest, PaintReadsNoRecordsAndKeepsTheCurrentOne) {
+  // A paint reads no records and keeps the current one.
   query.Close();
   query.Rows() = NumberedRows(200);
   query.Open();

@@ -202,7 +202,7 @@ TEST(CellHasFrameTest, WhichCellsAreFramed) {
   for (const Case& c : cases) EXPECT_EQ(CellHasFrame(c.in), c.framed) << c.what;
 }
 
-TEST(AxisLinesTest, OneLineAfterEachCellThatTakesPixels) {
+TEST(AxisLinesTest, OneLineAfterEachCellThatTakesPixelsUpToTheLastFullCell) {
   AxisInput input;
   input.sizes = {11, 64, -1, 64, 64};
   input.line_width = 1;
@@ -221,21 +221,19 @@ TEST(AxisLinesTest, OneLineAfterEachCellThatTakesPixels) {
   area.rect.right = 206;
   area.far_edge_line = false;
   EXPECT_EQ(AxisLines(axis, area, true).size(), 2u);
-}
-
-TEST(AxisLinesTest, StopsAtTheLastFullCell) {
-  AxisInput input;
-  input.sizes = {16, 16, 16, 16};
-  input.line_width = 1;
-  input.fixed_count = 1;
-  input.first_scroll_cell = 1;
-  input.extent = 40;  // title, one data row, then a cut row
-  AxisLayout axis = ComputeAxis(input);
-  StrokeArea area;
-  area.rect = {0, 0, 100, axis.used_end};
-  auto lines = AxisLines(axis, area, false);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1].from.y, 33);
+  // Lines stop at the last full cell.
+  AxisInput rows_in;
+  rows_in.sizes = {16, 16, 16, 16};
+  rows_in.line_width = 1;
+  rows_in.fixed_count = 1;
+  rows_in.first_scroll_cell = 1;
+  rows_in.extent = 40;  // title, one data row, then a cut row
+  AxisLayout rows_axis = ComputeAxis(rows_in);
+  StrokeArea rows_area;
+  rows_area.rect = {0, 0, 100, rows_axis.used_end};
+  auto row_lines = AxisLines(rows_axis, rows_area, false);
+  ASSERT_EQ(row_lines.size(), 2u);
+  EXPECT_EQ(row_lines[1].from.y, 33);
 }
 
 TEST(StrokeLinesTest, EmptyAreaDrawsNothingAndColoursFollowTheWish) {

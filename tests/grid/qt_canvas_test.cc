@@ -76,7 +76,7 @@ TEST_F(QtCanvasTest, ReferenceFontMetricsAndWrappedTextBreaksBetweenWordsAndAlig
   EXPECT_EQ(elsewhere, 0);
 }
 
-TEST_F(QtCanvasTest, FillsAndLinesLeaveOutTheEndPoint) {
+TEST_F(QtCanvasTest, FillsAndLinesLeaveOutTheEndPointEdgesAndFocusFrames) {
   Draw([](QtCanvas& c) {
     c.FillRect({2, 2, 6, 5}, clBlack);
     c.PolyPolyline({{{10, 2}, {10, 12}}, {{12, 20}, {20, 20}}}, clSilver, 1);
@@ -93,9 +93,6 @@ TEST_F(QtCanvasTest, FillsAndLinesLeaveOutTheEndPoint) {
   EXPECT_EQ(At(12, 20), silver);
   EXPECT_EQ(At(19, 20), silver);
   EXPECT_EQ(At(20, 20), QColor(Qt::white));
-}
-
-TEST_F(QtCanvasTest, RaisedEdgeIsLightAboveAndFocusFrameInvertsEveryOtherPixel) {
   image_.fill(Qt::black);
   Draw([](QtCanvas& c) { c.DrawEdge({0, 0, 10, 16}, EdgeStyle::RaisedInner, kEdgeRect); });
   const QColor light = ToQColor(clBtnHighlight), dark = ToQColor(clBtnShadow);
@@ -121,7 +118,7 @@ TEST_F(QtCanvasTest, RaisedEdgeIsLightAboveAndFocusFrameInvertsEveryOtherPixel) 
   EXPECT_EQ(image_, before);
 }
 
-TEST_F(QtCanvasTest, OpaqueTextFillsAndStaysInItsCell) {
+TEST_F(QtCanvasTest, OpaqueTextGlyphsCheckBoxesAndNestedClipsArePixelExact) {
   Draw([](QtCanvas& c) {
     FontSpec font;
     font.color = clBlack;
@@ -138,9 +135,8 @@ TEST_F(QtCanvasTest, OpaqueTextFillsAndStaysInItsCell) {
   for (int y = 0; y < 40; ++y) {
     for (int x = 14; x < 40; ++x) ASSERT_EQ(At(x, y), QColor(Qt::white)) << x << "," << y;
   }
-}
-
-TEST_F(QtCanvasTest, GlyphsAndCheckBoxesArePixelExact) {
+  // Glyphs and check boxes are pixel exact.
+  image_.fill(Qt::white);
   Draw([](QtCanvas& c) {
     DrawIndicatorGlyph(c, kGlyphArrow, 3, 2);
     c.DrawCheckBox({20, 0, 33, 13}, CheckBoxState::Checked, false);
@@ -166,9 +162,8 @@ TEST_F(QtCanvasTest, GlyphsAndCheckBoxesArePixelExact) {
   }
   EXPECT_GT(marked, 10);
   EXPECT_EQ(empty_marked, 0);
-}
-
-TEST_F(QtCanvasTest, ClipsNestAndRestore) {
+  // Clips nest and restore.
+  image_.fill(Qt::white);
   Draw([](QtCanvas& c) {
     c.PushClip({0, 0, 20, 20});
     c.PushClip({10, 10, 30, 30});

@@ -561,7 +561,7 @@ TEST_F(GridFooterSourceTest, FootersFollowTheRecordSource) {
   EXPECT_EQ(Footer(2), "2");
 }
 
-TEST_F(GridFooterSourceTest, QueryDestroyedWhileTheGridIsBound) {
+TEST_F(GridFooterSourceTest, QueryDestroyedWhileBoundAndSwitchingBetweenOpenQueriesMovesTheHooks) {
   auto doomed = NewQuery("Select * From Prices");
   source_.SetDataSet(doomed.get());
   doomed->Open();
@@ -572,9 +572,7 @@ TEST_F(GridFooterSourceTest, QueryDestroyedWhileTheGridIsBound) {
   source_.SetDataSet(&query);
   EXPECT_EQ(grid_.SumList().RecordSource(), &query);
   EXPECT_EQ(Footer(1), "3.75");
-}
-
-TEST_F(GridFooterSourceTest, SwitchingBetweenOpenQueriesMovesTheHooks) {
+  // Switching between open queries moves the hooks.
   int posts = 0;
   auto owned = NewQuery("Select * From Prices Where InStr(Price,'2')");
   data::TADOQuery& other = *owned;
