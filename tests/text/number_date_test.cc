@@ -96,7 +96,7 @@ TEST(NumberTextTest, TheProcessLocaleChangesNothing) {
   freelocale(comma);
 }
 
-TEST(CalendarTest, RoundTrips) {
+TEST(CalendarTest, RoundTripsAndTheDateOrderComesFromTheShortDateFormat) {
   for (int y : {1, 100, 1899, 1900, 2000, 2024, 9999}) {
     for (int m : {1, 2, 12}) {
       const int d = DaysInMonth(y, m);
@@ -111,6 +111,22 @@ TEST(CalendarTest, RoundTrips) {
   CivilDateTime t = DecodeDateTime(-1.25);
   EXPECT_EQ(t.day, 29);
   EXPECT_EQ(t.hour, 6);
+  // The date order comes from the short date format.
+  RegionalSettings r;
+  r.current_year = 2026;
+  r.short_date_format = "dd.MM.yyyy";
+  r.date_separator = '.';
+  EXPECT_EQ(ParseDate("5.3.2024", r), EncodeDate(2024, 3, 5));
+  EXPECT_EQ(ParseDate("5.3", r), EncodeDate(2026, 3, 5));
+  r.short_date_format = "M/d/yy";
+  r.date_separator = '/';
+  EXPECT_EQ(ParseDate("3/5/24", r), EncodeDate(2024, 3, 5));
+  EXPECT_EQ(ParseDate("3/5/24/", r), EncodeDate(2024, 3, 5));
+  EXPECT_FALSE(ParseDate("3/5/", r).has_value());
+  r.short_date_format = "";  // no letter at all: month first
+  EXPECT_EQ(ParseDate("3/5/2024", r), EncodeDate(2024, 3, 5));
+  // Digits are read while the number is below 1000.
+  EXPECT_FALSE(ParseDate("3/5/20245", r).has_value());
 }
 
 TEST(DateTextTest, Patterns) {
@@ -143,24 +159,6 @@ TEST(DateTextTest, Patterns) {
   r.time_separator = '-';
   EXPECT_EQ(FormatDateTime("yyyy/m/d h:mm", when, r), "2026.3.7 14-05");
   EXPECT_EQ(FormatDateTime("c", EncodeDate(2026, 3, 7), r), "2026.3.7");  // midnight: no time
-}
-
-TEST(DateTextTest, DateOrderComesFromTheShortDateFormat) {
-  RegionalSettings r;
-  r.current_year = 2026;
-  r.short_date_format = "dd.MM.yyyy";
-  r.date_separator = '.';
-  EXPECT_EQ(ParseDate("5.3.2024", r), EncodeDate(2024, 3, 5));
-  EXPECT_EQ(ParseDate("5.3", r), EncodeDate(2026, 3, 5));
-  r.short_date_format = "M/d/yy";
-  r.date_separator = '/';
-  EXPECT_EQ(ParseDate("3/5/24", r), EncodeDate(2024, 3, 5));
-  EXPECT_EQ(ParseDate("3/5/24/", r), EncodeDate(2024, 3, 5));
-  EXPECT_FALSE(ParseDate("3/5/", r).has_value());
-  r.short_date_format = "";  // no letter at all: month first
-  EXPECT_EQ(ParseDate("3/5/2024", r), EncodeDate(2024, 3, 5));
-  // Digits are read while the number is below 1000.
-  EXPECT_FALSE(ParseDate("3/5/20245", r).has_value());
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ using ::tarnquill::testing::FailureOf;
 using testing::AddNumbersTable;
 using testing::MemoryCatalogScope;
 
-TEST(BuildConnectionString, PlainValuesGoInAsTypedAndAwkwardOnesReadBackUnchanged) {
+TEST(BuildConnectionString, ConnectionStringValuesReadBackAndTheModulesConnectionIsShared) {
   EXPECT_EQ(BuildConnectionString("C:\\db\\a.mdb", ""),
             "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db\\a.mdb;Persist Security "
             "Info=False;Jet OLEDB:Database Password=");
@@ -33,11 +33,8 @@ TEST(BuildConnectionString, PlainValuesGoInAsTypedAndAwkwardOnesReadBackUnchange
       EXPECT_EQ(parsed.pairs().size(), 4u) << path << " / " << password;
     }
   }
-}
-
-// What the module's definition hands the provider: a shared, client-side
-// connection without a login prompt, which the scratch query uses.
-TEST(ShareDataModule, ConnectionIsSharedClientSideAndUsedByTheScratchQuery) {
+  // What the module's definition hands the provider: a shared, client-side
+  // connection without a login prompt, which the scratch query uses.
   TShareDataModule dm;
   TADOConnection& c = dm.ADOConnection1;
   EXPECT_FALSE(c.LoginPrompt());

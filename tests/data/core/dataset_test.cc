@@ -23,7 +23,7 @@ class QueryTest : public testing::NumbersQueryFixture {
   QueryTest() : NumbersQueryFixture(20) {}
 };
 
-TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {
+TEST_F(QueryTest, OpenAndCloseNotifyInOrderAndFailuresNameTheQueryAndField) {
   LogHandlers(query_, source_, &log_);
   ASSERT_FALSE(dm_.ADOConnection1.Connected());
   query_.Open();
@@ -45,9 +45,7 @@ TEST_F(QueryTest, OpenAndCloseNotifyInOrder) {
   EXPECT_EQ(query_.WindowCapacity(), 0);
   EXPECT_EQ(link_.WindowTop(), 0);
   EXPECT_FALSE(link_.Live());
-}
-
-TEST_F(QueryTest, ClosedQueryAndMissingFieldFailWithTheirNames) {
+  // A closed query and a missing field fail with their names.
   EXPECT_EQ(FailureOf<EDatabaseError>([&] { (void)query_.RecordCount(); }),
             "ADOQuery1: Cannot perform this operation on a closed dataset");
   EXPECT_THROW(query_.MoveBy(1), EDatabaseError);

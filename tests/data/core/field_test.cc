@@ -219,7 +219,7 @@ TEST_F(FieldTest, NullsReadEmptyValuesInTheirTextFormsAndMidnightAsTheDate) {
 
 // Each text written into a field of the first row, and what reads back or
 // (after "!") the failure's message.
-TEST_F(FieldTest, WritesParseTheTextOrNameTheField) {
+TEST_F(FieldTest, WritesParseTheTextOrNameTheFieldAndStore) {
   const struct {
     const char* field;
     const char* text;
@@ -293,9 +293,7 @@ TEST_F(FieldTest, WritesParseTheTextOrNameTheField) {
   // An empty text is null.
   EXPECT_EQ(Write("I", ""), "");
   EXPECT_TRUE(F("I").IsNull());
-}
-
-TEST_F(FieldTest, TextWritesRefuseTooLongTextsAndOtherWritesStore) {
+  // Text writes refuse too long texts; other writes store.
   EXPECT_EQ(Write("W", "0123456789"), "0123456789");
   EXPECT_EQ(Write("W", "十个汉字十个汉字十个"), "十个汉字十个汉字十个");
   EXPECT_EQ(Write("W", "0123456789abcde"),

@@ -22,7 +22,7 @@ bool Matches(const std::string& text, const std::vector<Variant>& row) {
   return FilterExpression::Parse(text, kColumns).Matches(row);
 }
 
-TEST(FilterExpressionTest, ComparisonsLogicAndLike) {
+TEST(FilterExpressionTest, ComparisonsLogicLikeAndBadText) {
   const std::vector<Variant> pear = {Variant(std::string("Pear")), Variant(int64_t{5}),
                                      Variant(2.5)};
   const std::vector<Variant> blank = {Variant(), Variant(), Variant()};
@@ -64,9 +64,7 @@ TEST(FilterExpressionTest, ComparisonsLogicAndLike) {
   EXPECT_FALSE(LikeMatches("abc", "a*d"));
   EXPECT_TRUE(LikeMatches("", "*"));
   EXPECT_FALSE(LikeMatches("", "?"));
-}
-
-TEST(FilterExpressionTest, BadTextFails) {
+  // Bad text fails.
   for (const char* text : {"Qty", "Qty >", "Qty = 'open", "(Qty = 1", "Qty = 1 Name = 2",
                            "Qty LIKE 5", "Qty < NULL", "Qty = 1 AND", "[Unit Price = 1"}) {
     EXPECT_EQ(FailureOf<EDatabaseError>([&] { FilterExpression::Parse(text, kColumns); }),

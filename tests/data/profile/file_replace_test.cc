@@ -60,7 +60,7 @@ class FileReplaceTest : public ::testing::Test {
   const std::string file = dir.File("p.ini");
 };
 
-TEST_F(FileReplaceTest, NewContentArrivesByRenameOrInPlaceInAReadOnlyFolder) {
+TEST_F(FileReplaceTest, NewContentArrivesByRenameOrInPlaceAndNewFilesAreTheUsersAlone) {
   WriteFile(file, "[s]\r\nk=old\r\n");
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   const struct stat before = StatOf(file);
@@ -85,9 +85,6 @@ TEST_F(FileReplaceTest, NewContentArrivesByRenameOrInPlaceInAReadOnlyFolder) {
   EXPECT_EQ(ReadFileText(file), "new content");
   EXPECT_EQ(StatOf(file).st_ino, inode);
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"p.ini"});
-}
-
-TEST_F(FileReplaceTest, NewFileIsTheUsersAloneWhateverTheUmask) {
   // It may hold the password: never readable by others, even under umask 0,
   // also when it is made through a link that points nowhere yet.
   for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{077}}) {

@@ -86,19 +86,17 @@ TEST_F(IniValueTest, LongValuesAreLimitedByTheBuffers) {
   EXPECT_EQ(ReadIniValue(kSection, "NewValue", "", file), chinese.substr(0, 1020));
 }
 
-TEST_F(IniValueTest, FileNameTooLongForItsBufferIsRefusedNotCut) {
+TEST_F(IniValueTest, FileNameTooLongIsRefusedNotCutAndReadOnlyPlacesFailQuietly) {
   const std::filesystem::path deep = std::filesystem::path(dir.path()) / std::string(200, 'd');
   std::filesystem::create_directories(deep);
-  const std::string file = (deep / std::string(60, 'f')).string();
-  ASSERT_GT(file.size(), 255u);
-  EXPECT_FALSE(WriteIniValue(kSection, "File", "x", file));
-  EXPECT_EQ(ReadIniValue(kSection, "File", "dflt", file), "dflt");
+  const std::string long_name = (deep / std::string(60, 'f')).string();
+  ASSERT_GT(long_name.size(), 255u);
+  EXPECT_FALSE(WriteIniValue(kSection, "File", "x", long_name));
+  EXPECT_EQ(ReadIniValue(kSection, "File", "dflt", long_name), "dflt");
   EXPECT_TRUE(std::filesystem::is_empty(deep));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
       << "no stray file under a cut name";
-}
-
-TEST_F(IniValueTest, ReadOnlyFileOrFolderFailsQuietly) {
+  // A read-only file or folder fails quietly.
   WriteFile(file, "[Tarnquill]\nFile=old\n");
   std::filesystem::permissions(file, std::filesystem::perms::owner_read);
   EXPECT_FALSE(WriteIniValue(kSection, "File", "new", file));

@@ -28,7 +28,7 @@ class PrivateProfileTest : public ::testing::Test {
   const std::string file = dir.File("p.ini");
 };
 
-TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefaultAndNamesIgnoreCase) {
+TEST_F(PrivateProfileTest, MissingNamesGiveTheDefaultNamesIgnoreCaseAndQuotesAreStripped) {
   EXPECT_EQ(Get(file, "Tarnquill", "File", "none"), "none");
   WriteFile(file, "[Other]\nFile=x\n[Tarnquill]\nKey=k\nTable\n");
   EXPECT_EQ(Get(file, "Missing", "File", "d"), "d");
@@ -40,9 +40,7 @@ TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefaultAndNamesIgnoreC
   WriteFile(file, "File=before any section\n[ tarnQUILL ]\n  fILE  =  C:\\a b.mdb  \n");
   EXPECT_EQ(Get(file, "Tarnquill", "File"), "C:\\a b.mdb");
   EXPECT_EQ(Get(file, "TARNQUILL", "file"), "C:\\a b.mdb");
-}
-
-TEST_F(PrivateProfileTest, OnePairOfMatchingQuotesIsStripped) {
+  // One pair of matching quotes is stripped.
   WriteFile(file,
             "[s]\na=\"quoted\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=\"\"inner\"\"\n"
             "g= \" blanks \" \n");
@@ -146,7 +144,7 @@ TEST_F(PrivateProfileTest, UnicodeProfileFromANotepadSaveStaysUtf16) {
   EXPECT_EQ(ReadFileText(file), broken);
 }
 
-TEST_F(PrivateProfileTest, ReadStopsOnACharacterBoundaryAndWritesRefuseWhatWouldBreakTheFile) {
+TEST_F(PrivateProfileTest, ReadStopsOnACharacterBoundaryAndWritesRefuseOrFailCleanly) {
   WriteFile(file, "[s]\nk=数据库\n");
   char buffer[16];
   std::memset(buffer, 'x', sizeof buffer);
@@ -162,9 +160,7 @@ TEST_F(PrivateProfileTest, ReadStopsOnACharacterBoundaryAndWritesRefuseWhatWould
   EXPECT_EQ(WritePrivateProfileStringA("s", nullptr, "1", file.c_str()), 0);
   EXPECT_EQ(WritePrivateProfileStringA("s", "k", "\xCA\xFD", file.c_str()), 0) << "not UTF-8";
   EXPECT_EQ(ReadFileText(file), "[s]\nk=1\n");
-}
-
-TEST_F(PrivateProfileTest, FailedWritesReportFailureAndCreateNothing) {
+  // Failed writes report the failure and create nothing.
   const std::string blocker = dir.File("not-a-folder");
   WriteFile(blocker, "x");
   const std::string inside = blocker + "/p.ini";

@@ -8,7 +8,7 @@
 namespace provider {
 namespace {
 
-TEST(ConnectionString, KeysIgnoreCaseAndBlanksValuesMayBeQuotedAndLaterKeysWin) {
+TEST(ConnectionString, KeysValuesQuotingAndMalformedStrings) {
   auto cs = ConnectionString::Parse(
       "Provider=Microsoft.Jet.OLEDB.4.0;  data source =C:\\a b.mdb;Persist Security "
       "Info=False;JET OLEDB:DATABASE PASSWORD=");
@@ -32,9 +32,7 @@ TEST(ConnectionString, KeysIgnoreCaseAndBlanksValuesMayBeQuotedAndLaterKeysWin) 
   EXPECT_EQ(cs.pairs().size(), 1u);
   // An unquoted value may hold "=" after the first one.
   EXPECT_EQ(ConnectionString::Parse("Password=a=b").Get("password"), "a=b");
-}
-
-TEST(ConnectionString, MalformedStringsFailAndQuotingRoundTrips) {
+  // Malformed strings fail, and quoting round trips.
   for (const char* bad : {"Provider", "A=\"open", "A='x' y;B=1", "A=1;junk;B=2"}) {
     EXPECT_THROW(ConnectionString::Parse(bad), ProviderError) << bad;
   }

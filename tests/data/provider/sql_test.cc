@@ -19,7 +19,7 @@ std::string Error(const std::string& statement) {
   return "parsed";
 }
 
-TEST(ParseSelect, PlainSpacedAndInStrConditions) {
+TEST(ParseSelect, PlainSpacedAndInStrConditionsAndFailuresNameTheProblem) {
   SelectStatement s = ParseSelect("Select * From Customers\r\n");
   EXPECT_EQ(s.table, "Customers");
   EXPECT_FALSE(s.where.has_value());
@@ -43,9 +43,7 @@ TEST(ParseSelect, PlainSpacedAndInStrConditions) {
   EXPECT_EQ(s.where->text, "");
   s = ParseSelect("Select * From T Where InStr(F,'a;b:c')");
   EXPECT_EQ(s.where->text, "a;b:c");
-}
-
-TEST(ParseSelect, FailuresNameTheProblem) {
+  // Failures name the problem.
   EXPECT_EQ(Error("Update T Set A=1"),
             "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
             "'UPDATE'.");

@@ -122,7 +122,7 @@ TEST_F(BulkReplaceTest, DryRunReportsAndStoresNothing) {
   EXPECT_EQ(db->batches_committed, 0);
 }
 
-TEST_F(BulkReplaceTest, StatementThatCannotRunShowsTheMessageThenFailsOnTheClosedQuery) {
+TEST_F(BulkReplaceTest, StatementThatCannotRunMissingFieldAndReadOnlyDatabaseFailBeforeAnyWrite) {
   std::string open_failure;
   ModifyOptions options;
   options.open_failure = &open_failure;
@@ -132,6 +132,17 @@ TEST_F(BulkReplaceTest, StatementThatCannotRunShowsTheMessageThenFailsOnTheClose
   EXPECT_EQ(messages, std::vector<std::string>{"数据库打开失败"});
   EXPECT_NE(open_failure.find("Nobody"), std::string::npos) << open_failure;
   EXPECT_FALSE(module.ADOQueryTemp.Active());
+  // A missing field is named; a read-only database fails at the first row
+  // that would change.
+  EXPECT_EQ(FailureOf<EDatabaseError>(
+                [&] { Modify(ViewStatement("People", "", ""), "Nickname", "a", "b"); }),
+            "ADOQueryTemp: Field 'Nickname' not found");
+  EXPECT_EQ(db->rows_written, 0);
+  db->read_only = true;
+  EXPECT_EQ(FailureOf<EDatabaseError>(
+                [&] { Modify(ViewStatement("People", "", ""), "Name", "xyz", "X"); }),
+            "ADOQueryTemp: Cannot modify a read-only dataset");
+  EXPECT_EQ(Name(2), Variant("xyz"));
 }
 
 TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
@@ -149,20 +160,6 @@ TEST_F(BulkReplaceTest, FailedRowEndsTheLoopAndKeepsTheRowsBefore) {
   EXPECT_EQ(db->batches_committed, 1);         // the stored row's batch was kept
   EXPECT_FALSE(db->in_batch);
   EXPECT_EQ(module.ADOQueryTemp.State(), TDataSetState::Editing);
-}
-
-// A missing field is named; a read-only database fails at the first row
-// that would change.
-TEST_F(BulkReplaceTest, MissingFieldAndReadOnlyDatabaseFailBeforeAnyWrite) {
-  EXPECT_EQ(FailureOf<EDatabaseError>(
-                [&] { Modify(ViewStatement("People", "", ""), "Nickname", "a", "b"); }),
-            "ADOQueryTemp: Field 'Nickname' not found");
-  EXPECT_EQ(db->rows_written, 0);
-  db->read_only = true;
-  EXPECT_EQ(FailureOf<EDatabaseError>(
-                [&] { Modify(ViewStatement("People", "", ""), "Name", "xyz", "X"); }),
-            "ADOQueryTemp: Cannot modify a read-only dataset");
-  EXPECT_EQ(Name(2), Variant("xyz"));
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST(ReplaceTextTest, ModifyGivesTheExpectedText) {
   }
 }
 
-TEST(ReplaceTextTest, ReplacementLandsOnMatchedCharactersAndFlagsSelectFirstOnlyAndExactCase) {
+TEST(ReplaceTextTest, ReplacementLandsOnMatchedCharactersFlagsSelectAndTheFilterAgrees) {
   // U+0130 (2 bytes) lowers to "i" (1 byte) and U+212A KELVIN SIGN (3 bytes)
   // lowers to "k" (1 byte): the bytes replaced are the source's own.
   EXPECT_EQ(ReplaceText("xİy", "i", "_", kModify), "x_y");
@@ -51,12 +51,9 @@ TEST(ReplaceTextTest, ReplacementLandsOnMatchedCharactersAndFlagsSelectFirstOnly
   EXPECT_EQ(ReplaceText("abcABCabc", "abc", "X", rfIgnoreCase), "XABCabc");
   EXPECT_EQ(ReplaceText("ABCabcABC", "abc", "X", rfReplaceAll), "ABCXABC");
   EXPECT_EQ(ReplaceText("ABCabc", "abc", "X", 0), "ABCX");
-}
-
-// Modify rewrites the rows the view's InStr condition listed: for every
-// text and pattern, the replace must change the text exactly when the
-// condition selects it.
-TEST(ReplaceTextTest, ChangesExactlyTheTextsTheFilterSelects) {
+  // Modify rewrites the rows the view's InStr condition listed: for every
+  // text and pattern, the replace must change the text exactly when the
+  // condition selects it.
   const std::string texts[] = {
       "ABCabc", "xİy",       "ÄPFEL", "Straße", "ǅ", "ΣΟΦΟΣ σοφος ς", "\u212Aelvin", "ＡＢＣ",
       "亭中亭", "a\xff\xfe", "😀Ab",   "",       "ﬁ"};
