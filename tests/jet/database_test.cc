@@ -46,7 +46,7 @@ TEST(Rc4Test, KnownVector) {
   EXPECT_EQ(std::memcmp(data, expected, sizeof data), 0);
 }
 
-TEST(DatabaseTest, MissingFileIsNotFoundAndForeignOrShortFilesAreCorruption) {
+TEST(DatabaseTest, MissingForeignShortAndVersionedFiles) {
   auto db = Database::Open("/no/such/dir/db.mdb", OpenOptions{});
   ASSERT_FALSE(db.ok());
   EXPECT_TRUE(db.status().IsNotFound());
@@ -59,9 +59,7 @@ TEST(DatabaseTest, MissingFileIsNotFoundAndForeignOrShortFilesAreCorruption) {
   auto foreign = OpenImage(text, "notes.txt");
   EXPECT_TRUE(foreign.status().IsCorruption());
   EXPECT_NE(foreign.status().message().find("notes.txt"), std::string::npos);
-}
-
-TEST(DatabaseTest, AceVersionBytesChooseTheirFormat) {
+  // The version byte of an Access 2007+ file chooses its format.
   REQUIRE_CORPUS();
   auto base = ReadCorpusFile("mdb-reader/data_V2016_empty.accdb");
   // Version byte: the release it names (0: refused as unknown).
@@ -126,7 +124,7 @@ TEST(DatabaseTest, PasswordIsRequiredExactlyAndJet3StoresItInTheCodePage) {
 
 // Encodes every page but the first with the database key, as Access does for
 // encrypted databases, and expects the same rows as the plain copy.
-TEST(DatabaseTest, EncodedPagesReadLikePlainOnes) {
+TEST(DatabaseTest, EncodedPagesReadLikePlainOnesAndTablesAreFoundIgnoringCase) {
   REQUIRE_CORPUS();
   for (const char* file : {"jackcess/V1997/testV1997.mdb", "jackcess/V2003/testV2003.mdb"}) {
     SCOPED_TRACE(file);
@@ -149,10 +147,7 @@ TEST(DatabaseTest, EncodedPagesReadLikePlainOnes) {
     EXPECT_EQ(rows_a, rows_b);
     EXPECT_GT(rows_a.size(), 4u);
   }
-}
-
-TEST(DatabaseTest, TablesAreFoundIgnoringCaseAndMissingOnesAreNamed) {
-  REQUIRE_CORPUS();
+  // Tables are found ignoring case; missing ones are named.
   ASSERT_OK_AND_ASSIGN(auto db, OpenImage(ReadCorpusFile("jackcess/V2000/testV2000.mdb"), "t"));
   ASSERT_OK_AND_ASSIGN(auto tables, db->ListTables());
   std::vector<std::string> names;

@@ -242,7 +242,7 @@ TEST(CreateDatabase, SaveLeavesAReadOnlyTargetOrFolderAlone) {
   EXPECT_NE(::access(locked.File("new.mdb").c_str(), F_OK), 0);
 }
 
-TEST(CreateIndexes, EveryIndexListsEveryRowInKeyOrder) {
+TEST(CreateIndexes, EveryIndexListsEveryRowInKeyOrderAndTextColumnsRecordTheirSortOrder) {
   // Enough rows for several leaf pages and a node level.
   std::vector<Row> rows;
   for (int i = 0; i < 3000; ++i) {
@@ -266,11 +266,8 @@ TEST(CreateIndexes, EveryIndexListsEveryRowInKeyOrder) {
   // its values encode, with the pages linked as Access links them.
   EXPECT_GE(ExpectSoundFile(path).index_entries, 3 * rows.size());
   ExpectOracleAccepts(path);
-}
-
-// Text columns say which order their index keys are in, so that later
-// updates and checks encode keys the same way.
-TEST(CreateIndexes, TextColumnsRecordTheSortOrderTheirKeysUse) {
+  // Text columns say which order their index keys are in, so that later
+  // updates and checks encode keys the same way.
   for (const jet::keys::SortOrder& order :
        {jet::keys::GeneralLegacyOrder(), jet::keys::GeneralOrder()}) {
     SCOPED_TRACE(int{order.version});

@@ -34,7 +34,7 @@ Result<Bytes> TextKey(const OrderCase& o, const std::string& text, bool asc = tr
 
 class TextKeyTest : public ::testing::TestWithParam<OrderCase> {};
 
-TEST_P(TextKeyTest, IgnoresCaseAndTrailingBlanksLetsAccentsBreakTiesAndRefusesBrokenUtf8) {
+TEST_P(TextKeyTest, CaseBlanksAccentsAlphabeticalOrderAndBrokenUtf8) {
   ASSERT_OK_AND_ASSIGN(auto lower, TextKey(GetParam(), "beijing road"));
   EXPECT_EQ(*TextKey(GetParam(), "BEIJING Road"), lower);
   EXPECT_EQ(*TextKey(GetParam(), "beijing road   "), lower);
@@ -48,9 +48,7 @@ TEST_P(TextKeyTest, IgnoresCaseAndTrailingBlanksLetsAccentsBreakTiesAndRefusesBr
   auto key = TextKey(GetParam(), "ab\xE4\xB8");
   EXPECT_EQ(key.status().code(), Status::Code::kInvalidArgument);
   EXPECT_EQ(TextKey(GetParam(), "\xED\xA0\x80").status().code(), Status::Code::kInvalidArgument);
-}
-
-TEST_P(TextKeyTest, LettersAndDigitsSortAlphabetically) {
+  // Letters and digits sort alphabetically.
   std::mt19937 rng(7);
   const std::string alphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::vector<std::string> words;
@@ -129,7 +127,7 @@ TEST(TextKey, ChineseAndAstralTextHaveKeysAndTheBuiltInTablesExpandCompletely) {
   EXPECT_EQ(general->rules[0x4E2D].kind, RuleKind::kSimple);
 }
 
-TEST(TextKey, LongKeysAndCharactersCodePage1252CannotStoreAreRefused) {
+TEST(TextKey, LongKeysUnstorableCharactersAndUnknownSortOrdersAreRefused) {
   // 200 ideographs: about 800 inline bytes in the Access 2010+ order, whose
   // long entries Access shortens in an unknown way, and 400 in the legacy one.
   std::string long_chinese;
@@ -147,16 +145,14 @@ TEST(TextKey, LongKeysAndCharactersCodePage1252CannotStoreAreRefused) {
   EXPECT_NE(key.status().message().find("U+5317"), std::string::npos) << key.status().message();
   // Characters 1252 keeps above U+00FF are fine: the euro sign and curly quotes.
   EXPECT_TRUE(TextKey(jet3, "\xE2\x82\xAC 5 \xE2\x80\x9Cquoted\xE2\x80\x9D").ok());
-}
-
-TEST(TextKey, UnknownSortOrdersFailNamingTheOrder) {
+  // Unknown sort orders fail, naming the order.
   auto key_in = [](SortOrder order, JetVersion version, Value text) {
     return EncodeIndexKey({KeyPart{ColumnType::kText, text, true}}, order, version);
   };
   const SortOrder chinese{2052, 0, 936};
-  auto key = key_in(chinese, JetVersion::kJet4, std::string("x"));
-  ASSERT_EQ(key.status().code(), Status::Code::kNotSupported);
-  EXPECT_NE(key.status().message().find("2052"), std::string::npos) << key.status().message();
+  auto bad = key_in(chinese, JetVersion::kJet4, std::string("x"));
+  ASSERT_EQ(bad.status().code(), Status::Code::kNotSupported);
+  EXPECT_NE(bad.status().message().find("2052"), std::string::npos) << bad.status().message();
   EXPECT_EQ(key_in({1033, 2, 1252}, JetVersion::kJet4, std::string("x")).status().code(),
             Status::Code::kNotSupported);
   // Jet 3 General text in another code page has other rules.

@@ -38,7 +38,7 @@ Bytes Wide(const std::string& ascii) {
   return b;
 }
 
-TEST(ValueEncoder, CompressesTextOnlyWhenThatIsShorter) {
+TEST(ValueEncoder, CompressesTextOnlyWhenThatIsShorterAndKeepsNullsAndLimits) {
   const ColumnDef text = TextColumnDef(ColumnType::kText, true);
   EXPECT_EQ(Encoded(text, std::string("ab")), Wide("ab"));  // FF FE would make it longer
   EXPECT_EQ(Encoded(text, std::string("abc")), (Bytes{0xFF, 0xFE, 'a', 'b', 'c'}));
@@ -52,25 +52,23 @@ TEST(ValueEncoder, CompressesTextOnlyWhenThatIsShorter) {
   const ColumnDef memo = TextColumnDef(ColumnType::kMemo, true);
   EXPECT_EQ(Encoded(memo, std::string(1024, 'x')).size(), 1026u);
   EXPECT_EQ(Encoded(memo, std::string(1025, 'x')).size(), 2050u);  // long memos stay wide
-}
-
-TEST(ValueEncoder, NullsAndLimits) {
+  // NULLs and limits.
   static const TextEncoder kJet4(true, 0);
-  ColumnDef text = TextColumnDef(ColumnType::kText, true, 3);
-  ASSERT_OK_AND_ASSIGN(auto null, EncodeValue(text, Value(), kJet4, "T"));
+  ColumnDef tiny = TextColumnDef(ColumnType::kText, true, 3);
+  ASSERT_OK_AND_ASSIGN(auto null, EncodeValue(tiny, Value(), kJet4, "T"));
   EXPECT_TRUE(null.null);
   ColumnDef flag = TextColumnDef(ColumnType::kBoolean, false);
   ASSERT_OK_AND_ASSIGN(auto no, EncodeValue(flag, Value(), kJet4, "T"));
   EXPECT_FALSE(no.null);  // a yes/no NULL is stored as No
   EXPECT_FALSE(no.bit);
-  text.required = true;
-  EXPECT_EQ(EncodeValue(text, Value(), kJet4, "T").status().code(), Status::Code::kConstraint);
-  auto too_long = EncodeValue(text, std::string("abcd"), kJet4, "T: row 7");
+  tiny.required = true;
+  EXPECT_EQ(EncodeValue(tiny, Value(), kJet4, "T").status().code(), Status::Code::kConstraint);
+  auto too_long = EncodeValue(tiny, std::string("abcd"), kJet4, "T: row 7");
   EXPECT_EQ(too_long.status().code(), Status::Code::kInvalidArgument);
   EXPECT_NE(too_long.status().message().find("T: row 7: column 'c'"), std::string::npos);
-  EXPECT_TRUE(EncodeValue(text, std::string("北京市"), kJet4, "T").ok());  // characters, not bytes
+  EXPECT_TRUE(EncodeValue(tiny, std::string("北京市"), kJet4, "T").ok());  // characters, not bytes
   // Bytes that are not UTF-8 are refused, never stored as replacement marks.
-  auto gbk = EncodeValue(text, std::string("\xC4\xE3"), kJet4, "T: row 2");
+  auto gbk = EncodeValue(tiny, std::string("\xC4\xE3"), kJet4, "T: row 2");
   EXPECT_EQ(gbk.status().code(), Status::Code::kInvalidArgument);
   EXPECT_NE(gbk.status().message().find("row 2"), std::string::npos) << gbk.status().ToString();
 }

@@ -87,7 +87,7 @@ TEST_F(JournaledFileTest, CommitMakesChangesAndAppendsVisible) {
   EXPECT_FALSE(*fs_.Exists("db.mdb-journal"));
 }
 
-TEST_F(JournaledFileTest, RollbackUndoesEvenAfterPagesWereSpilled) {
+TEST_F(JournaledFileTest, RollbackUndoesSpilledPagesAndReadsOverlayPendingOnes) {
   auto db = OpenDb(JournalOptions{2});
   ASSERT_TRUE(db->Begin().ok());
   for (uint32_t p = 0; p < 6; ++p) ASSERT_TRUE(db->WritePage(p, PageOf(uint8_t(p)).data()).ok());
@@ -101,9 +101,8 @@ TEST_F(JournaledFileTest, RollbackUndoesEvenAfterPagesWereSpilled) {
   ASSERT_TRUE(db->Commit().ok());
   const Bytes after = fs_.Contents("db.mdb");
   EXPECT_EQ(Bytes(after.begin(), after.begin() + kPage), PageOf(5));
-}
-
-TEST_F(JournaledFileTest, WholePageReadsOverlayPendingAppendedAndSpilledPages) {
+  // Whole-page reads overlay pending, appended and spilled pages.
+  db.reset();
   // With room for 2 pending pages, pages 1, 4 and 5 reach the file early
   // and only page 2 stays pending; without, all stay in memory and pages 4
   // and 5 exist nowhere on disk.
