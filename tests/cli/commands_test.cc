@@ -54,7 +54,7 @@ TEST(CliTest, UsageErrorsExitWithTwoAndFailuresWithOneAndTheMessage) {
   EXPECT_NE(no_table.err.find("'Nope'"), std::string::npos);
 }
 
-TEST(CliTest, TablesSchemaAndExportForms) {
+TEST(CliTest, TablesSchemaAndExportFormsOfEveryKindOfValue) {
   REQUIRE_CORPUS();
   const std::string file = Corpus("jackcess/V2000/testV2000.mdb");
   EXPECT_EQ(Call({"tables", file}).out, "Table1\nTable2\nTable3\nTable4\n");
@@ -81,10 +81,7 @@ TEST(CliTest, TablesSchemaAndExportForms) {
       "A,B,C,D,E,F,G,H,I\n"
       "\"abcdefg\",\"hijklmnop\",2,222,333333333,444.555,1974-09-21 00:00:00,3.5,1\n"
       "\"a\",\"b\",0,0,0,0,1981-12-12 00:00:00,0,0\n");
-}
-
-TEST(CliTest, ExportPrintsGuidsMovedRowsAndBinaryInTheirForms) {
-  REQUIRE_CORPUS();
+  // The export prints GUIDs, moved rows and binary in their forms.
   Outcome guid = Call({"export", Corpus("jackcess/V1997/testIndexCodesV1997.mdb"), "Table13"});
   ASSERT_EQ(guid.code, kExitOk) << guid.err;
   EXPECT_NE(guid.out.find("\"row0\",\"{8E39276A-BCA8-4AC4-891E-49911D8438DD}\"\n"),

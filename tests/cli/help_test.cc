@@ -55,7 +55,7 @@ class CliHelpTest : public ::testing::Test {
   tarnquill::testing::TempDir tmp;
 };
 
-TEST_F(CliHelpTest, OverviewListsEveryCommandWithAnExample) {
+TEST_F(CliHelpTest, OverviewAndCommandHelpListEveryCommandWithAnExampleAndRunNothing) {
   for (const char* flag : {"--help", "-h", "help"}) {
     Outcome o = Call({flag});
     EXPECT_EQ(o.code, kExitOk) << flag;
@@ -75,9 +75,7 @@ TEST_F(CliHelpTest, OverviewListsEveryCommandWithAnExample) {
   for (const CommandHelp& h : AllCommandHelp()) {
     EXPECT_NE(Call({h.name}).code, kExitOk) << h.name << " without arguments is a usage error";
   }
-}
-
-TEST_F(CliHelpTest, CommandHelpExplainsAndRunsNothing) {
+  // Each command's help explains it and runs nothing.
   const std::string file = Path("new.mdb");
   for (const CommandHelp& h : AllCommandHelp()) {
     for (const char* flag : {"--help", "-h"}) {
