@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -37,6 +38,16 @@ inline std::string Export(const std::string& path, const std::string& table,
 // A file of the shared corpus of real Access files.
 inline std::string Corpus(const std::string& rel) {
   return (std::filesystem::path(TARNQUILL_CORPUS) / rel).string();
+}
+
+// In a forked child: becomes the built tarnquill-cli with `args`.
+[[noreturn]] inline void ExecCli(const std::vector<std::string>& args) {
+  std::string program = std::string(TARNQUILL_BINARY_DIR) + "/cli/tarnquill-cli";
+  std::vector<char*> argv = {program.data()};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
 }
 
 }  // namespace cli::testing

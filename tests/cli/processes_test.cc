@@ -34,10 +34,6 @@ using testing::Outcome;
 // Starts the built tarnquill-cli; its standard output goes to `*out_fd`
 // when given (a pipe to read), else nowhere.
 pid_t Start(const std::vector<std::string>& args, int* out_fd = nullptr) {
-  std::string program = std::string(TARNQUILL_BINARY_DIR) + "/cli/tarnquill-cli";
-  std::vector<char*> argv = {program.data()};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
   int pipe_fds[2] = {-1, -1};
   if (out_fd != nullptr && pipe(pipe_fds) != 0) return -1;
   const pid_t pid = fork();
@@ -52,8 +48,7 @@ pid_t Start(const std::vector<std::string>& args, int* out_fd = nullptr) {
       dup2(null_fd, STDOUT_FILENO);
       dup2(null_fd, STDERR_FILENO);
     }
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    testing::ExecCli(args);
   }
   if (out_fd != nullptr) {
     close(pipe_fds[1]);
