@@ -30,14 +30,16 @@
 
 namespace jet {
 
+// Every member has an initializer, so that callers may name only the ones
+// they set ({.fs = fs}).
 struct WriteOptions {
-  std::string password;
+  std::string password{};
   FileSystem* fs = nullptr;  // the operating system's files when null
   // Take the lock (share, exclusive steps, Access's lock file). Only the
   // operating system's files can be locked; other file systems never are.
   bool lock = true;
   std::chrono::milliseconds wait = kWriteWait;  // for other processes to let go
-  JournalOptions journal;
+  JournalOptions journal{};
 };
 
 class WriteSession {
