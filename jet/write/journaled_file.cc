@@ -135,7 +135,8 @@ JournaledFile::JournaledFile(FileSystem* fs, std::string path, uint32_t page_siz
       options_(options),
       db_(std::move(db)),
       size_(size),
-      original_size_(size) {}
+      original_size_(size),
+      pages_(page_size) {}
 
 JournaledFile::~JournaledFile() {
   if (in_transaction_ && failed_.ok()) (void)Rollback();
@@ -187,7 +188,7 @@ Status JournaledFile::ReadPage(uint32_t page, uint8_t* out) {
   JET_RETURN_IF_ERROR(RecoverIfFailed());
   auto it = pending_.find(page);
   if (it != pending_.end()) {
-    std::copy(it->second.begin(), it->second.end(), out);
+    std::copy_n(it->second, page_size_, out);
     return Status::Ok();
   }
   const uint64_t offset = uint64_t{page} * page_size_;
@@ -217,17 +218,13 @@ Status JournaledFile::ReadPages(uint32_t first, uint32_t count, uint8_t* out) {
   }
   for (auto it = pending_.lower_bound(first); it != pending_.end() && it->first - first < count;
        ++it) {
-    std::copy(it->second.begin(), it->second.end(),
-              out + size_t{it->first - first} * page_size_);
+    std::copy_n(it->second, page_size_, out + size_t{it->first - first} * page_size_);
   }
   return Status::Ok();
 }
 
 void JournaledFile::ClearPending() {
-  for (auto& [page, bytes] : pending_) {
-    if (spare_pages_.size() >= options_.max_pending_pages) break;
-    spare_pages_.push_back(std::move(bytes));
-  }
+  for (const auto& [page, bytes] : pending_) pages_.Give(bytes);
   pending_.clear();
 }
 
@@ -251,11 +248,8 @@ Status JournaledFile::WritePage(uint32_t page, const uint8_t* data) {
                                    path_ + "' (" + std::to_string(page_count()) + " pages)");
   }
   auto [it, added] = pending_.try_emplace(page);
-  if (added && !spare_pages_.empty()) {
-    it->second.swap(spare_pages_.back());
-    spare_pages_.pop_back();
-  }
-  it->second.assign(data, data + page_size_);
+  if (added) it->second = pages_.Take();
+  std::copy_n(data, page_size_, it->second);
   if (offset + page_size_ > size_) size_ = offset + page_size_;
   if (pending_.size() > options_.max_pending_pages) {
     Status s = WritePending();
@@ -303,8 +297,9 @@ Status JournaledFile::WritePending() {
     return uint64_t{page} * page_size_ < original_size_ && journaled_.count(page) == 0;
   };
   const size_t record_size = journal::RecordSize(page_size_);
-  std::vector<uint8_t> originals;
-  std::vector<uint8_t> records;
+  std::vector<uint8_t>& originals = originals_;
+  std::vector<uint8_t>& records = records_;
+  records.clear();
   auto write_records = [&]() -> Status {
     if (records.empty()) return Status::Ok();
     JET_RETURN_IF_ERROR(journal_->WriteAt(journal_end_, records.data(), records.size()));
@@ -347,14 +342,14 @@ Status JournaledFile::WritePending() {
   JET_RETURN_IF_ERROR(write_records());
   if (first || added) JET_RETURN_IF_ERROR(Sync(journal_.get()));
   // 2. Only now touch the database.
-  std::vector<uint8_t> run;
+  std::vector<uint8_t>& run = run_;
   uint64_t unhinted_from = UINT64_MAX;  // start of what was written since the last hint
   for (auto it = pending_.begin(); it != pending_.end();) {
     const uint32_t run_start = it->first;
     uint32_t run_pages = 0;
     run.clear();
     while (it != pending_.end() && it->first == run_start + run_pages && run_pages < kSpanPages) {
-      run.insert(run.end(), it->second.begin(), it->second.end());
+      run.insert(run.end(), it->second, it->second + page_size_);
       ++run_pages;
       ++it;
     }

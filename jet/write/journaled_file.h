@@ -20,6 +20,7 @@
 
 #include "jet/status.h"
 #include "jet/io/file_system.h"
+#include "jet/write/page_arena.h"
 
 namespace jet {
 
@@ -125,10 +126,11 @@ class JournaledFile {
   uint32_t salt_ = 0;
   uint64_t journal_end_ = 0;
   std::set<uint32_t> journaled_;
-  std::map<uint32_t, std::vector<uint8_t>> pending_;
-  // Page buffers of earlier steps, reused: a step makes thousands of pages
-  // pending, and allocating each anew costs more than copying it.
-  std::vector<std::vector<uint8_t>> spare_pages_;
+  // Pending pages, each a buffer of page_size_ bytes from pages_.
+  std::map<uint32_t, uint8_t*> pending_;
+  PageArena pages_;
+  // WritePending's buffers, kept from step to step for the same reason.
+  std::vector<uint8_t> originals_, records_, run_;
   bool holding_step_ = false;
   Status failed_;
   JournalStats stats_;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "jet/io/fault_injection.h"
@@ -171,6 +172,29 @@ TEST_F(JournaledFileTest, ABatchOfThousandsOfPageWritesCostsAFewFlushes) {
   // The journal, the database, the emptied journal.
   EXPECT_EQ(db->stats().syncs - before, 3u);
   EXPECT_EQ(db->stats().pages_journaled, 4u);
+}
+
+// More pending pages than one block of buffers holds keep their own
+// contents, before and after the commit, also once the next transaction
+// takes the same buffers again.
+TEST_F(JournaledFileTest, ThousandsOfPendingPagesKeepTheirOwnContents) {
+  auto db = OpenDb(JournalOptions{100000});
+  constexpr uint32_t kPages = 5000;
+  Bytes expected;
+  for (uint8_t round : {uint8_t{1}, uint8_t{2}}) {
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(db->Begin().ok());
+    for (uint32_t p = 0; p < kPages; ++p) {
+      SetPageOf(&expected, p, round);
+      std::memcpy(expected.data() + size_t{p} * kPage, &p, sizeof p);
+      ASSERT_TRUE(db->WritePage(p, expected.data() + size_t{p} * kPage).ok());
+    }
+    Bytes seen(expected.size());
+    ASSERT_TRUE(db->ReadPages(0, kPages, seen.data()).ok());
+    EXPECT_EQ(seen, expected);
+    ASSERT_TRUE(db->Commit().ok());
+    EXPECT_EQ(fs_.Contents("db.mdb"), expected);
+  }
 }
 
 TEST_F(JournaledFileTest, OpenRollsBackALeftoverJournalAndRemovesAnUnstartedOne) {
