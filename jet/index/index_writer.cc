@@ -1,6 +1,7 @@
 #include "jet/index/index_writer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "jet/alloc/usage_map_edit.h"
 #include "jet/keys/index_key.h"
@@ -10,6 +11,9 @@ namespace jet {
 namespace {
 constexpr int kMaxDepth = 32;
 constexpr size_t kMaxLevelPages = 1u << 24;
+// Parsed pages kept: the nodes of a few large indexes and the leaves last
+// read, a few megabytes at most.
+constexpr size_t kMaxParsedPages = 256;
 
 // a.SortBytes() < b, without building the bytes (this runs for every step of
 // every search).
@@ -30,34 +34,70 @@ std::string IndexWhere(const PageStore& store, const TableDef& table, const Inde
 }
 }  // namespace
 
-Status IndexWriter::Load(uint32_t page, IndexPage* out) {
+Result<const IndexPage*> IndexWriter::Parsed(uint32_t page) {
   if (page == 0 || page >= editor_->page_count()) {
     return editor_->store().Corrupt(page, "index page number out of range");
   }
   JET_ASSIGN_OR_RETURN(ByteView v, editor_->Read(page));
-  Status s = ParseIndexPage(editor_->format(), v, page, out);
-  if (!s.ok()) return Status::Corruption(editor_->store().file() + ": " + s.message());
+  auto it = parsed_.find(page);
+  if (it != parsed_.end() && it->second.bytes.size() == v.size &&
+      std::memcmp(it->second.bytes.data(), v.data, v.size) == 0) {
+    return &it->second.page;
+  }
+  if (it == parsed_.end()) {
+    if (parsed_.size() >= kMaxParsedPages) {
+      // Leaves go first: a row's leaves are seldom the next row's, while
+      // every descent passes the same nodes.
+      std::erase_if(parsed_, [](const auto& p) { return p.second.page.leaf(); });
+      if (parsed_.size() >= kMaxParsedPages / 2) parsed_.clear();
+    }
+    it = parsed_.try_emplace(page).first;
+    // Parsing into the entries of the leaf last stored spares allocating
+    // a key for each entry.
+    std::swap(it->second.page, spare_);
+  }
+  ParsedPage& cached = it->second;
+  Status s = ParseIndexPage(editor_->format(), v, page, &cached.page);
+  if (!s.ok()) {
+    parsed_.erase(it);
+    return Status::Corruption(editor_->store().file() + ": " + s.message());
+  }
+  cached.bytes.assign(v.data, v.data + v.size);
+  return &cached.page;
+}
+
+Status IndexWriter::Load(uint32_t page, IndexPage* out) {
+  JET_ASSIGN_OR_RETURN(const IndexPage* parsed, Parsed(page));
+  *out = *parsed;
+  return Status::Ok();
+}
+
+Status IndexWriter::Take(uint32_t page, IndexPage* out) {
+  JET_RETURN_IF_ERROR(Parsed(page).status());
+  auto it = parsed_.find(page);
+  *out = std::move(it->second.page);
+  parsed_.erase(it);
   return Status::Ok();
 }
 
 Status IndexWriter::Descend(const IndexDef& index, const Bytes& target, std::vector<Step>* path,
-                            IndexPage* leaf, uint32_t* leaf_page) {
+                            uint32_t* leaf_page) {
   path->clear();
   uint32_t page = index.root_page;
   for (int depth = 0;; ++depth) {
     if (depth == kMaxDepth) {
       return editor_->store().Corrupt(page, "index '" + index.name + "' is deeper than possible");
     }
-    JET_RETURN_IF_ERROR(Load(page, leaf));
-    if (leaf_page != nullptr) *leaf_page = page;
-    if (leaf->leaf()) return Status::Ok();
-    const auto& es = leaf->entries;
+    JET_ASSIGN_OR_RETURN(const IndexPage* at, Parsed(page));
+    *leaf_page = page;
+    if (at->leaf()) return Status::Ok();
+    const auto& es = at->entries;
     size_t i = std::lower_bound(es.begin(), es.end(), target, LessEntry) - es.begin();
     uint32_t child = 0;
     if (i < es.size()) {
       child = es[i].child;
-    } else if (leaf->tail != 0) {
-      child = leaf->tail;
+    } else if (at->tail != 0) {
+      child = at->tail;
     } else if (!es.empty()) {
       i = es.size() - 1;
       child = es[i].child;
@@ -71,15 +111,12 @@ Status IndexWriter::Descend(const IndexDef& index, const Bytes& target, std::vec
 
 Result<std::optional<IndexEntry>> IndexWriter::LastUnder(const IndexPage& p) {
   const IndexPage* at = &p;
-  IndexPage below;
   for (int depth = 0; depth < kMaxDepth; ++depth) {
     if (at->leaf() || at->tail == 0) {
       if (at->entries.empty()) return std::optional<IndexEntry>();
       return std::optional<IndexEntry>(at->entries.back());
     }
-    const uint32_t tail = at->tail;
-    JET_RETURN_IF_ERROR(Load(tail, &below));
-    at = &below;
+    JET_ASSIGN_OR_RETURN(at, Parsed(at->tail));
   }
   return editor_->store().Corrupt(p.tail, "index tails run deeper than possible");
 }
@@ -92,11 +129,13 @@ Status IndexWriter::FixBounds(std::vector<Step> path, const IndexPage& p) {
   while (!path.empty()) {
     const Step up = path.back();
     path.pop_back();
+    JET_ASSIGN_OR_RETURN(const IndexPage* parsed, Parsed(up.page));
+    if (up.entry >= parsed->entries.size()) continue;
+    const IndexEntry& kept = parsed->entries[up.entry];
+    if (kept.key == last->key && kept.row == last->row) return Status::Ok();
     IndexPage parent;
-    JET_RETURN_IF_ERROR(Load(up.page, &parent));
-    if (up.entry >= parent.entries.size()) continue;
+    JET_RETURN_IF_ERROR(Take(up.page, &parent));
     IndexEntry& bound = parent.entries[up.entry];
-    if (bound.key == last->key && bound.row == last->row) return Status::Ok();
     bound.key = last->key;
     bound.row = last->row;
     return Store(up.page, parent, std::move(path));
@@ -144,7 +183,7 @@ Status IndexWriter::Unlink(uint32_t page, const IndexPage& p, std::vector<Step> 
   return Store(up.page, parent, std::move(path));
 }
 
-Status IndexWriter::Store(uint32_t page, IndexPage p, std::vector<Step> path) {
+Status IndexWriter::Store(uint32_t page, IndexPage& p, std::vector<Step> path) {
   const Format& f = editor_->format();
   const bool empty = p.entries.empty() && p.tail == 0;
   if (empty && !path.empty()) return Unlink(page, p, std::move(path));
@@ -201,7 +240,7 @@ Status IndexWriter::Store(uint32_t page, IndexPage p, std::vector<Step> path) {
     root.owner = p.owner;
     root.entries.push_back(IndexEntry{lower_last.key, lower_last.row, lp});
     root.tail = rp;
-    return Store(page, std::move(root), {});
+    return Store(page, root, {});
   }
   uint32_t np = 0;
   JET_RETURN_IF_ERROR(fresh(&np));
@@ -227,7 +266,7 @@ Status IndexWriter::Store(uint32_t page, IndexPage p, std::vector<Step> path) {
   const size_t at = std::min(up.entry, parent.entries.size());
   parent.entries.insert(parent.entries.begin() + static_cast<ptrdiff_t>(at),
                         IndexEntry{lower_last.key, lower_last.row, np});
-  return Store(up.page, std::move(parent), std::move(path));
+  return Store(up.page, parent, std::move(path));
 }
 
 Status IndexWriter::Insert(const IndexDef& index, const IndexEntry& entry) {
@@ -235,10 +274,13 @@ Status IndexWriter::Insert(const IndexDef& index, const IndexEntry& entry) {
   IndexPage leaf;
   Bytes target = entry.SortBytes();
   uint32_t page = 0;
-  JET_RETURN_IF_ERROR(Descend(index, target, &path, &leaf, &page));
+  JET_RETURN_IF_ERROR(Descend(index, target, &path, &page));
+  JET_RETURN_IF_ERROR(Take(page, &leaf));
   auto it = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), target, LessEntry);
   leaf.entries.insert(it, entry);
-  return Store(page, leaf, std::move(path));
+  Status stored = Store(page, leaf, std::move(path));
+  spare_ = std::move(leaf);
+  return stored;
 }
 
 Status IndexWriter::Remove(const IndexDef& index, const IndexEntry& entry,
@@ -247,7 +289,8 @@ Status IndexWriter::Remove(const IndexDef& index, const IndexEntry& entry,
   IndexPage leaf;
   Bytes target = entry.SortBytes();
   uint32_t page = 0;
-  JET_RETURN_IF_ERROR(Descend(index, target, &path, &leaf, &page));
+  JET_RETURN_IF_ERROR(Descend(index, target, &path, &page));
+  JET_RETURN_IF_ERROR(Take(page, &leaf));
   auto it = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), target, LessEntry);
   if (it == leaf.entries.end() || it->key != entry.key || !(it->row == entry.row)) {
     if (may_be_missing) return Status::Ok();
@@ -256,7 +299,9 @@ Status IndexWriter::Remove(const IndexDef& index, const IndexEntry& entry,
                               " under its current value; the index needs repair");
   }
   leaf.entries.erase(it);
-  return Store(page, leaf, std::move(path));
+  Status stored = Store(page, leaf, std::move(path));
+  spare_ = std::move(leaf);
+  return stored;
 }
 
 Result<std::optional<Bytes>> IndexWriter::KeyFor(const TableDef& table, const IndexDef& index,
@@ -350,18 +395,19 @@ Status IndexWriter::Apply(const TableDef& table, const IndexChange& change) {
 
 Result<bool> IndexWriter::HasOther(const IndexDef& index, const Bytes& key, RowId except) {
   std::vector<Step> path;
-  IndexPage page;
-  JET_RETURN_IF_ERROR(Descend(index, key, &path, &page));
+  uint32_t leaf = 0;
+  JET_RETURN_IF_ERROR(Descend(index, key, &path, &leaf));
+  JET_ASSIGN_OR_RETURN(const IndexPage* page, Parsed(leaf));
   for (size_t hops = 0; hops < kMaxLevelPages; ++hops) {
-    for (const IndexEntry& e : page.entries) {
+    for (const IndexEntry& e : page->entries) {
       if (e.key == key) {
         if (!(e.row == except)) return true;
       } else if (!(e.key < key)) {
         return false;
       }
     }
-    if (page.next == 0) return false;
-    JET_RETURN_IF_ERROR(Load(page.next, &page));
+    if (page->next == 0) return false;
+    JET_ASSIGN_OR_RETURN(page, Parsed(page->next));
   }
   return false;
 }

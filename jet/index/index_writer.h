@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "jet/alloc/page_editor.h"
@@ -74,9 +75,17 @@ class IndexWriter {
     uint32_t page;
     size_t entry;  // the entry followed down, or entries.size() for the tail
   };
+  // Finds the leaf where `sort_bytes` belongs: its number in *leaf_page, the
+  // nodes passed on the way in *path.
   Status Descend(const IndexDef& index, const Bytes& sort_bytes, std::vector<Step>* path,
-                 IndexPage* leaf, uint32_t* leaf_page = nullptr);
+                 uint32_t* leaf_page);
+  // Page `page` as parsed; valid until the next call.
+  Result<const IndexPage*> Parsed(uint32_t page);
+  // A copy of Parsed(page), for changing it.
   Status Load(uint32_t page, IndexPage* out);
+  // Parsed(page) moved out of the cache, for a change that will be stored
+  // (which changes the page's bytes, so the parse would not be used again).
+  Status Take(uint32_t page, IndexPage* out);
   struct WalkState {
     int leaf_depth = -1;
     std::vector<std::vector<uint32_t>> levels;  // pages met on each level, in order
@@ -88,8 +97,8 @@ class IndexWriter {
               WalkState* state, Bytes* last);
   // Writes `p` at `page` (below the nodes of `path`): splits it when it
   // overflows, takes it out of the tree when it is left empty, and keeps the
-  // bounds above it equal to the last entry under each child.
-  Status Store(uint32_t page, IndexPage p, std::vector<Step> path);
+  // bounds above it equal to the last entry under each child. `p` is used up.
+  Status Store(uint32_t page, IndexPage& p, std::vector<Step> path);
   Status FixBounds(std::vector<Step> path, const IndexPage& p);
   Status Unlink(uint32_t page, const IndexPage& p, std::vector<Step> path);
   Status Relink(uint32_t page, uint32_t prev, uint32_t next);
@@ -101,6 +110,17 @@ class IndexWriter {
 
   PageEditor* editor_;
   uint16_t code_page_;
+  // Index pages as parsed, with the bytes they were parsed from. Every row
+  // update descends each index it changes from the root, and fixes bounds on
+  // the way back up, so the upper levels are read again and again; a page is
+  // parsed again only when its bytes differ, which makes the cache right
+  // whatever changed the page (a write, a rollback, another batch).
+  struct ParsedPage {
+    std::vector<uint8_t> bytes;
+    IndexPage page;
+  };
+  std::unordered_map<uint32_t, ParsedPage> parsed_;
+  IndexPage spare_;  // a page done with, whose buffers the next parse reuses
 };
 
 }  // namespace jet
